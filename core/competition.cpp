@@ -1,0 +1,220 @@
+#include "core/competition.h"
+
+#include <cstdio>
+
+#include "core/cp1251.h"
+#include "core/time_text.h"
+
+namespace skarvel {
+
+using namespace literals;
+
+Competition::Competition()
+    : number_index(kNumberIndexSize, nullptr), finish_count_by_number(kNumberIndexSize, 0) {
+    info.reset_to_new();
+}
+
+void Competition::clear() {
+    tables.clear();
+    info.reset_to_new();
+    view.reset();
+    rebuild_number_index();
+    count_finish_lines();
+    modified = false;
+}
+
+int Competition::new_record(RecordType type) {
+    return with_table(tables, type, [](auto& t) { return t.new_record(); });
+}
+
+int Competition::find_free_slot(RecordType type) {
+    return with_table(tables, type, [](auto& t) { return t.find_free_slot(); });
+}
+
+std::int32_t Competition::next_record_id(RecordType type) {
+    return with_table(tables, type, [](auto& t) -> std::int32_t {
+        using R = std::remove_pointer_t<decltype(t[0])>;
+        if constexpr (requires(R r) { r.id; }) {
+            std::int32_t max_id = t.freed_max_id();
+            for (int i = 0; i < t.capacity(); ++i)
+                if (const R* r = t[i]; r && r->id > max_id) max_id = r->id;
+            for (int i = 0; i < t.deleted_count(); ++i)
+                if (t.deleted(i)->id > max_id) max_id = t.deleted(i)->id;
+            return max_id + 1;
+        } else {
+            return 1;
+        }
+    });
+}
+
+namespace {
+template <class R>
+R* first_with_id(const Table<R>& t, std::int32_t id) {
+    for (int i = 0; i < t.capacity(); ++i)
+        if (R* r = t[i]; r && r->id == id) return r;
+    return nullptr;
+}
+}  // namespace
+
+Runner* Competition::find_runner_by_id(std::int32_t id) const { return first_with_id(tables.runners, id); }
+Club* Competition::find_club_by_id(std::int32_t id) const { return first_with_id(tables.clubs, id); }
+ClassRecord* Competition::find_class_by_id(std::int32_t id) const { return first_with_id(tables.classes, id); }
+Course* Competition::find_course_by_id(std::int32_t id) const { return first_with_id(tables.courses, id); }
+
+Runner* Competition::runner_by_number(int start_number) const {
+    if (start_number <= 0 || start_number >= kNumberIndexSize) return nullptr;
+    return number_index[start_number];
+}
+
+bool Competition::delete_record(RecordType type, int slot) {
+    bool done = with_table(tables, type, [slot](auto& t) { return t.erase(slot); });
+    if (done) modified = true;
+    return done;
+}
+
+int Competition::undo_delete(RecordType type) {
+    int slot = with_table(tables, type, [](auto& t) { return t.undo_erase(); });
+    if (slot != kNoSlot) modified = true;
+    return slot;
+}
+
+bool Competition::can_undo_delete(RecordType type) {
+    return with_table(tables, type, [](auto& t) { return t.has_deleted(); });
+}
+
+void Competition::rebuild_number_index() {
+    std::fill(number_index.begin(), number_index.end(), nullptr);
+    const auto& t = tables.runners;
+    for (int i = 0; i < t.capacity(); ++i) {
+        Runner* r = t[i];
+        if (r && r->start_number != 0 && r->start_number < kNumberIndexSize)
+            number_index[r->start_number] = r;
+    }
+}
+
+void Competition::count_finish_lines() {
+    std::fill(finish_count_by_number.begin(), finish_count_by_number.end(), 0);
+    const auto& t = tables.finish_lines;
+    for (int i = 0; i < t.capacity() && t[i]; ++i) {
+        int n = t[i]->start_number;
+        if (n <= 0) continue;
+        Runner* r = runner_by_number(n);
+        if (r && r->start_number != 0) ++finish_count_by_number[n];
+    }
+}
+
+void Competition::recompute_finish_results() {
+    count_finish_lines();
+    for (int i = 0; i < tables.runners.capacity(); ++i)
+        if (Runner* r = tables.runners[i]) r->finish_time = r->result = 0;
+    const auto& t = tables.finish_lines;
+    for (int i = 0; i < t.capacity() && t[i]; ++i) {
+        const FinishLine& line = *t[i];
+        std::int32_t f = line.time();
+        if (line.start_number <= 0 || f == 0) continue;
+        Runner* r = runner_by_number(line.start_number);
+        if (!r) continue;
+        r->finish_time = f;
+        if (r->status != 0)
+            r->result = r->status * kDay + r->start_number * 100;
+        else if (info.competition_kind == kKindMarkedMinutes)
+            r->result = f + r->penalty * kCentisPerMinute - r->start_time;
+        else
+            r->result = f - r->start_time;
+    }
+}
+
+template <class R>
+void Competition::build_id16_lookup(const Table<R>& table, std::vector<R*>& lookup) {
+    lookup.assign(65536, nullptr);
+    // Walk backwards so the first record in slot order wins for a duplicated id.
+    for (int i = table.capacity() - 1; i >= 0; --i)
+        if (R* r = table[i]; r && fits_id16(r->id)) lookup[id16_slot(r->id)] = r;
+}
+
+void Competition::recount_tables() {
+    auto zero = [](auto& t) {
+        for (int i = 0; i < t.capacity(); ++i)
+            if (auto* r = t[i]) r->runner_count = r->finish_line_count = r->marked_count = 0;
+    };
+    zero(tables.clubs);
+    zero(tables.classes);
+    zero(tables.courses);
+    build_id16_lookup(tables.clubs, club_lookup_);
+    build_id16_lookup(tables.classes, class_lookup_);
+    build_id16_lookup(tables.courses, course_lookup_);
+
+    const auto& runners = tables.runners;
+    for (int i = 0; i < runners.capacity(); ++i) {
+        const Runner* r = runners[i];
+        if (!r) continue;
+        int m = r->marked ? 1 : 0;
+        if (ClassRecord* c = class_lookup_[id16_slot(r->class_id)]) {
+            ++c->runner_count;
+            c->marked_count += m;
+            if (Course* k = course_lookup_[id16_slot(c->course_id)]) {
+                ++k->runner_count;
+                k->marked_count += m;
+            }
+        }
+        if (Club* c = club_lookup_[id16_slot(r->club_id)]) {
+            ++c->runner_count;
+            c->marked_count += m;
+        }
+    }
+    rebuild_number_index();
+    const auto& lines = tables.finish_lines;
+    for (int i = 0; i < lines.capacity() && lines[i]; ++i) {
+        int n = lines[i]->start_number;
+        if (n <= 0) continue;
+        const Runner* r = runner_by_number(n);
+        if (!r) continue;
+        if (ClassRecord* c = class_lookup_[id16_slot(r->class_id)]) {
+            ++c->finish_line_count;
+            if (Course* k = course_lookup_[id16_slot(c->course_id)]) ++k->finish_line_count;
+        }
+        if (Club* c = club_lookup_[id16_slot(r->club_id)]) ++c->finish_line_count;
+    }
+}
+
+void Competition::fill_new_runner(Runner& r) {
+    r.id = next_record_id(kRunners);
+    set_field_text(r.name, ".");
+    r.start_time = 0;
+    r.club_id = info.filter_club_id;
+    r.class_id = info.filter_class_id;
+}
+
+void Competition::fill_new_club(Club& c) {
+    c.id = next_record_id(kClubs);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%s%d", std::string("Команда № "_cp1251).c_str(), c.id);
+    set_field_text(c.name, buf);
+}
+
+void Competition::fill_new_class(ClassRecord& c) {
+    c.id = next_record_id(kClasses);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%s%d", std::string("Группа № "_cp1251).c_str(), c.id);
+    set_field_text(c.name, buf);
+    c.set_ranks_allowed(true);
+}
+
+void Competition::fill_new_course(Course& c) {
+    c.id = next_record_id(kCourses);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%s%d", std::string("Дист№ "_cp1251).c_str(), c.id);
+    set_field_text(c.name, buf);
+    c.finish_crossings = 1;
+    c.time_limit_min = 120;
+}
+
+void Competition::fill_new_card_readout(CardReadout& c) {
+    c = CardReadout{};
+}
+
+int normalize_birth_year(int typed) {
+    return typed >= 1 && typed <= 99 ? typed + 1900 : typed;
+}
+
+}  // namespace skarvel

@@ -1,0 +1,93 @@
+// One open competition: the six record tables, the header, the derived indexes and the view
+// positions that are saved with the file. Everything is passed around by reference; there are
+// no globals.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/competition_info.h"
+#include "core/record_tables.h"
+
+namespace skarvel {
+
+// Which table is on show and the top and cursor row of each table.
+struct ViewState {
+    int table = kRunners;
+    std::array<int, kRecordTypeCount> top{};
+    std::array<int, kRecordTypeCount> cursor{};
+    void reset() { *this = ViewState{}; }
+};
+
+class Competition {
+public:
+    Competition();
+    Competition(const Competition&) = delete;
+    Competition& operator=(const Competition&) = delete;
+
+    RecordTables tables;
+    CompetitionInfo info;
+    // Runner by start number (entry 0 never set); rebuilt by rebuild_number_index.
+    std::vector<Runner*> number_index;
+    // How many finish lines name each start number; rebuilt by count_finish_lines.
+    std::vector<std::int32_t> finish_count_by_number;
+    ViewState view;
+    // The document differs from its file.
+    bool modified = false;
+
+    // Frees every record, resets the view, the filter and the header defaults of a new
+    // competition, and clears the indexes.
+    void clear();
+
+    // Slot of a new zero-filled record in the first empty slot, or kNoSlot when full.
+    int new_record(RecordType type);
+    int find_free_slot(RecordType type);
+    // 1 + the highest id over the live and deleted records of a keyed table (types 0..3).
+    std::int32_t next_record_id(RecordType type);
+
+    Runner* find_runner_by_id(std::int32_t id) const;
+    Club* find_club_by_id(std::int32_t id) const;
+    ClassRecord* find_class_by_id(std::int32_t id) const;
+    Course* find_course_by_id(std::int32_t id) const;
+    // The runner with this start number, through number_index (null outside 1..29999).
+    Runner* runner_by_number(int start_number) const;
+
+    // Deletes the record at slot i (moved to the deleted records, gap closed).
+    bool delete_record(RecordType type, int slot);
+    // Puts the most recently deleted record of the table back at its end; its slot or kNoSlot.
+    int undo_delete(RecordType type);
+    bool can_undo_delete(RecordType type);
+
+    void rebuild_number_index();
+    void count_finish_lines();
+    void recompute_finish_results();
+    void recount_tables();
+
+    // Defaults of a new record, filled into a fresh record of the slot (the edit conversions
+    // of each editor start from these).
+    void fill_new_runner(Runner& r);
+    void fill_new_club(Club& c);
+    void fill_new_class(ClassRecord& c);
+    void fill_new_course(Course& c);
+    void fill_new_card_readout(CardReadout& c);
+
+private:
+    // Lookup of keyed records by a 16-bit reference (class_id, club_id, course_id): for each
+    // key value the first record in slot order with that id. Rebuilt on demand.
+    template <class R>
+    void build_id16_lookup(const Table<R>& table, std::vector<R*>& lookup);
+    std::vector<Club*> club_lookup_;
+    std::vector<ClassRecord*> class_lookup_;
+    std::vector<Course*> course_lookup_;
+};
+
+// The one slot index of a 16-bit key in an id16 lookup.
+constexpr int id16_slot(std::int32_t id) { return id + 32768; }
+constexpr bool fits_id16(std::int32_t id) { return id >= -32768 && id <= 32767; }
+
+// Birth year as typed: 1..99 means 19xx; other values are kept.
+int normalize_birth_year(int typed);
+
+}  // namespace skarvel

@@ -1,0 +1,206 @@
+// The competition header: titles, officials, kind, and the settings of every subsystem that
+// are saved with the competition. Named fields are listed with their offsets in
+// `visit_fields`; every byte not named stays in `raw` and is saved back exactly as read.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace skarvel {
+
+enum CompetitionKind : std::uint8_t {
+    kKindCourseOrder = 0,     // "Заданное направление"
+    kKindMarkedLaps = 1,      // "Маркированная трасса-круги"
+    kKindMarkedMinutes = 2,   // "Маркированная трасса-минуты"
+    kKindHandicap = 3,        // "Задержанный старт (гандикап)"
+};
+
+struct CompetitionInfo {
+    static constexpr int kSize = 1556;
+    static constexpr int kTitleLines = 10;
+
+    // All bytes as last read or initialised; named fields below take precedence on save.
+    std::array<std::uint8_t, kSize> raw{};
+
+    char title_lines[10][80] = {};
+    char place[25] = {};
+    char chief_secretary[25] = {};
+    char chief_judge[25] = {};
+    char date[21] = {};
+    std::uint8_t competition_kind = 0;
+    std::uint8_t relay = 0;
+    char course_setters[4][25] = {};
+    // List view filter (also the club and class given to a new runner).
+    std::int16_t filter_club_id = 0;
+    std::int16_t filter_course_id = 0;
+    std::int16_t filter_class_id = 0;
+    std::int16_t filter_mark = 0;  // 0 any, 1 marked, 2 unmarked
+    std::int16_t filter_heat = 0;
+    std::int16_t bulk_class_id = 0;
+    std::int16_t bulk_club_id = 0;
+    std::int16_t bulk_heat = 0;
+    std::uint16_t numbering_first = 0;
+    std::uint16_t numbering_step = 0;
+    std::int32_t start_time_first = 0;
+    std::int32_t start_time_step = 0;
+    std::uint8_t filter_sort_key = 0;
+    std::uint8_t split_places = 0;
+    std::uint8_t only_marked = 0;
+    std::uint8_t draw_subset = 0;
+    std::uint8_t draw_by_heat = 0;
+    std::uint8_t draw_by_club = 0;
+    std::uint8_t selection_copy = 0;
+    std::uint8_t print_course_setter = 0;
+    std::int32_t formula_a = 0;
+    std::int32_t formula_b = 0;
+    std::int32_t formula_c = 0;
+    std::uint8_t selection = 0;
+    std::uint8_t first_n = 0;
+    std::uint8_t multi_day = 0;
+    std::uint8_t append_on_reread = 0;
+    std::uint8_t view_cursor_row = 0;
+    std::uint8_t to_html = 0;
+    std::uint8_t view_top_row = 0;
+    std::int32_t competition_start = 0;
+    std::uint8_t print_time_limit = 0;
+    std::uint8_t finish_source = 0;
+    std::uint8_t start_source = 0;
+    std::uint8_t check_mode = 0;
+    std::uint8_t print_on_read = 0;
+    std::uint8_t second_copy_on_bad = 0;
+    std::uint8_t split_left_offset_cm = 0;
+    std::uint8_t finish_autosave = 0;
+    std::uint8_t view_table = 0;
+    std::uint8_t print_ranks = 0;
+    std::uint8_t port_index = 0;
+    std::uint8_t sound_options[2] = {};
+    std::uint8_t all_finish_passes = 0;
+    std::uint8_t splits_mode = 0;
+    std::uint8_t time_precision = 0;
+    std::uint8_t print_non_starters = 0;
+    std::uint8_t print_control_codes = 0;
+    std::uint8_t count_laps = 0;
+    std::uint8_t points_mode = 0;
+    std::uint8_t pad_numbers_to_4 = 0;
+    std::uint8_t warnings = 0;
+    std::uint8_t extended_html = 0;
+    std::uint8_t limit_disqualify = 0;
+    std::int16_t sound_durations[3] = {};
+    std::int32_t penalty_per_miss = 0;
+    std::uint8_t fast_station = 0;
+    std::uint8_t no_points_individual = 0;
+    char status_short_texts[9][12] = {};
+    char status_names[9][12] = {};
+    char extra_text[101] = {};
+    std::uint8_t display_on = 0;
+    std::uint8_t ask_owner_number = 0;
+    char online_url_prefix[60] = {};
+    char finish_server_name[15] = {};
+    std::uint8_t split_second_line = 0;
+    std::uint8_t control_statistics = 0;
+    std::uint8_t print_comment = 0;
+    std::uint8_t time_behind = 0;
+    std::uint8_t board_negative_times = 0;
+    std::uint8_t board_without_finish = 0;
+    std::uint8_t winner_from_six = 0;
+    std::uint8_t labyrinth_mode = 0;
+
+    template <class R, class V>
+    static void visit_fields(R& r, V&& v) {
+        v(0, r.title_lines);
+        v(800, r.place);
+        v(825, r.chief_secretary);
+        v(850, r.chief_judge);
+        v(875, r.date);
+        v(896, r.competition_kind);
+        v(897, r.relay);
+        v(898, r.course_setters);
+        v(998, r.filter_club_id);
+        v(1000, r.filter_course_id);
+        v(1002, r.filter_class_id);
+        v(1004, r.filter_mark);
+        v(1006, r.filter_heat);
+        v(1008, r.bulk_class_id);
+        v(1010, r.bulk_club_id);
+        v(1012, r.bulk_heat);
+        v(1018, r.numbering_first);
+        v(1020, r.numbering_step);
+        v(1024, r.start_time_first);
+        v(1028, r.start_time_step);
+        v(1032, r.filter_sort_key);
+        v(1034, r.split_places);
+        v(1036, r.only_marked);
+        v(1041, r.draw_subset);
+        v(1042, r.draw_by_heat);
+        v(1043, r.draw_by_club);
+        v(1044, r.selection_copy);
+        v(1047, r.print_course_setter);
+        v(1048, r.formula_a);
+        v(1052, r.formula_b);
+        v(1056, r.formula_c);
+        v(1060, r.selection);
+        v(1061, r.first_n);
+        v(1063, r.multi_day);
+        v(1065, r.append_on_reread);
+        v(1067, r.view_cursor_row);
+        v(1068, r.to_html);
+        v(1069, r.view_top_row);
+        v(1072, r.competition_start);
+        v(1076, r.print_time_limit);
+        v(1077, r.finish_source);
+        v(1078, r.start_source);
+        v(1079, r.check_mode);
+        v(1080, r.print_on_read);
+        v(1081, r.second_copy_on_bad);
+        v(1082, r.split_left_offset_cm);
+        v(1083, r.finish_autosave);
+        v(1084, r.view_table);
+        v(1085, r.print_ranks);
+        v(1087, r.port_index);
+        v(1088, r.sound_options);
+        v(1090, r.all_finish_passes);
+        v(1091, r.splits_mode);
+        v(1092, r.time_precision);
+        v(1093, r.print_non_starters);
+        v(1094, r.print_control_codes);
+        v(1096, r.count_laps);
+        v(1097, r.points_mode);
+        v(1098, r.pad_numbers_to_4);
+        v(1099, r.warnings);
+        v(1102, r.extended_html);
+        v(1103, r.limit_disqualify);
+        v(1108, r.sound_durations);
+        v(1120, r.penalty_per_miss);
+        v(1135, r.fast_station);
+        v(1136, r.no_points_individual);
+        v(1137, r.status_short_texts);
+        v(1245, r.status_names);
+        v(1353, r.extra_text);
+        v(1456, r.display_on);
+        v(1459, r.ask_owner_number);
+        v(1466, r.online_url_prefix);
+        v(1526, r.finish_server_name);
+        v(1542, r.split_second_line);
+        v(1548, r.control_statistics);
+        v(1549, r.print_comment);
+        v(1550, r.time_behind);
+        v(1552, r.board_negative_times);
+        v(1553, r.board_without_finish);
+        v(1554, r.winner_from_six);
+        v(1555, r.labyrinth_mode);
+    }
+
+    // Settings that no named field covers yet, read and written in place in `raw`.
+    std::uint8_t byte_at(int offset) const { return raw[offset]; }
+    void set_byte_at(int offset, std::uint8_t value) { raw[offset] = value; }
+
+    // The stored form: `raw` with every named field written over it.
+    void encode(std::uint8_t* out) const;
+    void decode(const std::uint8_t* in);
+
+    // Resets what a new competition (New, or the clearing step of a load) starts afresh.
+    void reset_to_new();
+};
+
+}  // namespace skarvel

@@ -1,0 +1,114 @@
+// Windows-1251 text: every string inside the program's logic and files is held in this code
+// page; conversion to Unicode happens only at the window-system boundary and in tests.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace skarvel {
+
+// Unicode code point of a Windows-1251 byte (bytes below 0x80 map to themselves; the one
+// unassigned byte, 0x98, maps to U+FFFD).
+char32_t cp1251_to_unicode(unsigned char byte);
+// Windows-1251 byte of a code point, or '?' when the code page has none.
+unsigned char unicode_to_cp1251(char32_t cp);
+
+std::string cp1251_to_utf8(std::string_view cp1251);
+std::string utf8_to_cp1251(std::string_view utf8);
+
+namespace detail {
+
+constexpr char32_t kCp1251High[128] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
+    0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0xFFFD, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
+    0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
+    0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
+    0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+    // 0xC0..0xFF: А..я
+    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417, 0x0418, 0x0419, 0x041A,
+    0x041B, 0x041C, 0x041D, 0x041E, 0x041F, 0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425,
+    0x0426, 0x0427, 0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F, 0x0430,
+    0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437, 0x0438, 0x0439, 0x043A, 0x043B,
+    0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446,
+    0x0447, 0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F};
+
+constexpr unsigned char encode_cp(char32_t cp) {
+    if (cp < 0x80) return static_cast<unsigned char>(cp);
+    if (cp >= 0x0410 && cp <= 0x044F) return static_cast<unsigned char>(0xC0 + (cp - 0x0410));
+    for (int i = 0; i < 64; ++i)
+        if (kCp1251High[i] == cp && cp != 0xFFFD) return static_cast<unsigned char>(0x80 + i);
+    return '?';
+}
+
+// Decodes one UTF-8 sequence starting at s[i]; advances i. Malformed input yields U+FFFD.
+constexpr char32_t next_utf8(const char* s, std::size_t n, std::size_t& i) {
+    auto b0 = static_cast<unsigned char>(s[i++]);
+    if (b0 < 0x80) return b0;
+    int extra = b0 >= 0xF0 ? 3 : b0 >= 0xE0 ? 2 : b0 >= 0xC0 ? 1 : -1;
+    if (extra < 0) return 0xFFFD;
+    char32_t cp = b0 & (0x3F >> extra);
+    for (int k = 0; k < extra; ++k) {
+        if (i >= n) return 0xFFFD;
+        auto b = static_cast<unsigned char>(s[i]);
+        if ((b & 0xC0) != 0x80) return 0xFFFD;
+        cp = (cp << 6) | (b & 0x3F);
+        ++i;
+    }
+    return cp;
+}
+
+template <std::size_t N>
+struct Utf8Literal {
+    char text[N]{};
+    constexpr Utf8Literal(const char (&s)[N]) {
+        for (std::size_t i = 0; i < N; ++i) text[i] = s[i];
+    }
+    constexpr std::size_t encoded_size() const {
+        std::size_t count = 0;
+        for (std::size_t i = 0; i + 1 < N;) {
+            next_utf8(text, N - 1, i);
+            ++count;
+        }
+        return count;
+    }
+};
+
+template <std::size_t Len>
+struct Cp1251Text {
+    std::array<char, Len + 1> bytes{};
+    constexpr const char* c_str() const { return bytes.data(); }
+    constexpr std::size_t size() const { return Len; }
+    constexpr operator std::string_view() const { return {bytes.data(), Len}; }
+    operator std::string() const { return std::string(bytes.data(), Len); }
+};
+
+}  // namespace detail
+
+namespace literals {
+
+template <detail::Utf8Literal S>
+consteval auto make_cp1251() {
+    constexpr std::size_t len = S.encoded_size();
+    detail::Cp1251Text<len> out{};
+    std::size_t i = 0, k = 0;
+    while (i + 1 < sizeof(S.text))
+        out.bytes[k++] = static_cast<char>(
+            detail::encode_cp(detail::next_utf8(S.text, sizeof(S.text) - 1, i)));
+    return out;
+}
+
+template <detail::Utf8Literal S>
+inline constexpr auto kCp1251Storage = make_cp1251<S>();
+
+// "Текст"_cp1251: the Windows-1251 bytes of a UTF-8 source literal, converted at compile time
+// into static storage (so string_views of it never dangle).
+template <detail::Utf8Literal S>
+constexpr const auto& operator""_cp1251() {
+    return kCp1251Storage<S>;
+}
+
+}  // namespace literals
+}  // namespace skarvel

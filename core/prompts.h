@@ -1,0 +1,65 @@
+// Questions and messages that logic needs to put to the user. The desktop program answers
+// them with message boxes and file dialogs; tests and the command-line tool script them.
+// Texts are Windows-1251; file paths are in the platform's own encoding (UTF-8 here).
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace skarvel {
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    virtual bool ask_yes_no(std::string_view question) = 0;
+    virtual void message(std::string_view text) = 0;
+    // A file to read or write; nullopt when the user cancels. `filter` uses the
+    // "description|*.ext||" form.
+    virtual std::optional<std::string> choose_open_file(std::string_view filter) = 0;
+    virtual std::optional<std::string> choose_save_file(std::string_view filter,
+                                                        std::string_view suggested) = 0;
+    // One line of text; nullopt when the user cancels.
+    virtual std::optional<std::string> ask_text(std::string_view prompt,
+                                                std::string_view initial) = 0;
+};
+
+// Answers from a script and records everything asked and told; for tests and headless runs.
+class ScriptedPrompts : public Prompts {
+public:
+    std::deque<bool> yes_no_answers;      // used in order; when empty, `default_answer`
+    bool default_answer = false;
+    std::deque<std::optional<std::string>> files;  // answers for both file choosers
+    std::deque<std::optional<std::string>> texts;
+    std::vector<std::string> questions;
+    std::vector<std::string> messages;
+
+    bool ask_yes_no(std::string_view q) override {
+        questions.emplace_back(q);
+        if (yes_no_answers.empty()) return default_answer;
+        bool a = yes_no_answers.front();
+        yes_no_answers.pop_front();
+        return a;
+    }
+    void message(std::string_view text) override { messages.emplace_back(text); }
+    std::optional<std::string> choose_open_file(std::string_view) override { return next(files); }
+    std::optional<std::string> choose_save_file(std::string_view, std::string_view) override {
+        return next(files);
+    }
+    std::optional<std::string> ask_text(std::string_view prompt, std::string_view) override {
+        questions.emplace_back(prompt);
+        return next(texts);
+    }
+
+private:
+    static std::optional<std::string> next(std::deque<std::optional<std::string>>& q) {
+        if (q.empty()) return std::nullopt;
+        auto v = q.front();
+        q.pop_front();
+        return v;
+    }
+};
+
+}  // namespace skarvel

@@ -1,0 +1,164 @@
+// Fixed-capacity tables of individually allocated records. Live records fill slots 0..n-1
+// (deletion closes the gap); only the runners table may hold set-aside runners behind empty
+// slots after a filter. Deleted records move to `deleted`, where they keep their ids reserved
+// until the competition is closed.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/records.h"
+
+namespace skarvel {
+
+enum RecordType : int {
+    kRunners = 0,
+    kClubs = 1,
+    kClasses = 2,
+    kCourses = 3,
+    kFinishLines = 4,
+    kCardReadouts = 5,
+};
+constexpr int kRecordTypeCount = 6;
+
+constexpr int kRunnerCapacity = 30000;
+constexpr int kClubCapacity = 10000;
+constexpr int kClassCapacity = 10000;
+constexpr int kCourseCapacity = 10000;
+constexpr int kFinishLineCapacity = 20000;
+constexpr int kCardReadoutCapacity = 30000;
+// Start numbers 1..29999 have a number_index entry.
+constexpr int kNumberIndexSize = 30000;
+
+constexpr int kNoSlot = -1;
+
+template <class R>
+class Table {
+public:
+    explicit Table(int capacity) : slots_(capacity), deleted_(capacity) {}
+
+    int capacity() const { return static_cast<int>(slots_.size()); }
+    // The record in slot i, or null for an empty slot or an index out of range.
+    R* operator[](int i) const {
+        return i >= 0 && i < capacity() ? slots_[i].get() : nullptr;
+    }
+    // Slots 0 up to the first empty one: the compact part every table walk reads.
+    int live_count() const {
+        int n = 0;
+        while (n < capacity() && slots_[n]) ++n;
+        return n;
+    }
+    // Non-empty slots over the whole table (set-aside runners included).
+    int occupied_count() const {
+        int n = 0;
+        for (const auto& s : slots_) n += s != nullptr;
+        return n;
+    }
+    int find_free_slot() const {
+        for (int i = 0; i < capacity(); ++i)
+            if (!slots_[i]) return i;
+        return kNoSlot;
+    }
+    // Puts a zero-filled record in the first empty slot; kNoSlot when the table is full.
+    int new_record() {
+        int i = find_free_slot();
+        if (i != kNoSlot) slots_[i] = std::make_unique<R>();
+        return i;
+    }
+    // Stores `r` at the first empty slot; kNoSlot (and `r` dropped) when full.
+    int insert(std::unique_ptr<R> r) {
+        int i = find_free_slot();
+        if (i != kNoSlot) slots_[i] = std::move(r);
+        return i;
+    }
+    // Moves the record at slot i to the deleted records and closes the gap.
+    bool erase(int i);
+    // Puts the most recently deleted record back into the first empty slot.
+    int undo_erase();
+    bool has_deleted() const { return deleted_count_ > 0; }
+    int deleted_count() const { return deleted_count_; }
+    const R* deleted(int i) const { return deleted_[i].get(); }
+    // The highest id of a deleted record that had to be freed because the deleted table was
+    // full; it still counts when new ids are chosen.
+    std::int32_t freed_max_id() const { return freed_max_id_; }
+
+    void swap_slots(int a, int b) { std::swap(slots_[a], slots_[b]); }
+    std::unique_ptr<R>& slot(int i) { return slots_[i]; }
+    void clear();
+
+private:
+    std::vector<std::unique_ptr<R>> slots_;
+    std::vector<std::unique_ptr<R>> deleted_;
+    int deleted_count_ = 0;
+    std::int32_t freed_max_id_ = 0;
+};
+
+struct RecordTables {
+    Table<Runner> runners{kRunnerCapacity};
+    Table<Club> clubs{kClubCapacity};
+    Table<ClassRecord> classes{kClassCapacity};
+    Table<Course> courses{kCourseCapacity};
+    Table<FinishLine> finish_lines{kFinishLineCapacity};
+    Table<CardReadout> card_readouts{kCardReadoutCapacity};
+
+    void clear() {
+        runners.clear();
+        clubs.clear();
+        classes.clear();
+        courses.clear();
+        finish_lines.clear();
+        card_readouts.clear();
+    }
+};
+
+// Calls f(table) with the typed table of a RecordType.
+template <class F>
+decltype(auto) with_table(RecordTables& t, RecordType type, F&& f) {
+    switch (type) {
+        case kRunners: return f(t.runners);
+        case kClubs: return f(t.clubs);
+        case kClasses: return f(t.classes);
+        case kCourses: return f(t.courses);
+        case kFinishLines: return f(t.finish_lines);
+        default: return f(t.card_readouts);
+    }
+}
+
+// --- template implementation ---
+
+template <class R>
+bool Table<R>::erase(int i) {
+    if (i < 0 || i >= capacity() || !slots_[i]) return false;
+    if (deleted_count_ == capacity()) {
+        // The deleted table is full: free the oldest deleted record but remember its id.
+        if constexpr (requires(R r) { r.id; }) {
+            if (deleted_[0]->id > freed_max_id_) freed_max_id_ = deleted_[0]->id;
+        }
+        for (int k = 1; k < capacity(); ++k) deleted_[k - 1] = std::move(deleted_[k]);
+        --deleted_count_;
+    }
+    deleted_[deleted_count_++] = std::move(slots_[i]);
+    for (int k = i + 1; k < capacity(); ++k) slots_[k - 1] = std::move(slots_[k]);
+    slots_[capacity() - 1].reset();
+    return true;
+}
+
+template <class R>
+int Table<R>::undo_erase() {
+    if (deleted_count_ == 0) return kNoSlot;
+    int i = find_free_slot();
+    if (i == kNoSlot) return kNoSlot;
+    slots_[i] = std::move(deleted_[--deleted_count_]);
+    return i;
+}
+
+template <class R>
+void Table<R>::clear() {
+    for (auto& s : slots_) s.reset();
+    for (auto& s : deleted_) s.reset();
+    deleted_count_ = 0;
+    freed_max_id_ = 0;
+}
+
+}  // namespace skarvel
