@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Sets Skarvel up on a Debian 12 machine.
+#   scripts/setup.sh run    install what is missing, build, start the program on the demo competition
+#   scripts/setup.sh test   install what is missing, build, run every test (sanitizer build first)
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+
+packages=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev qt6-serialport-dev libgl-dev fonts-dejavu-core socat poppler-utils)
+
+install_packages() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+case "${1:-}" in
+    run)
+        install_packages
+        cmake --preset release >/dev/null
+        cmake --build --preset release --target skarvel skarvel-cli
+        demo=build/release/demo.wdb
+        [ -f "$demo" ] || build/release/tools/skarvel-cli demo "$demo"
+        exec build/release/app/skarvel "$demo"
+        ;;
+    test)
+        install_packages
+        # Core and logic under AddressSanitizer and UBSan (no GUI), then everything.
+        cmake --workflow --preset asan
+        cmake --workflow --preset release
+        ;;
+    *)
+        echo "usage: scripts/setup.sh run|test" >&2
+        exit 2
+        ;;
+esac
