@@ -50,7 +50,13 @@ struct CompetitionInfo {
     std::uint8_t draw_subset = 0;
     std::uint8_t draw_by_heat = 0;
     std::uint8_t draw_by_club = 0;
+    // The start protocol's `start_list_selection` (0 all classes, 1 marked classes, 2 all
+    // courses, 3 marked courses); the result-protocol dialog copies its selection here.
     std::uint8_t selection_copy = 0;
+    // Start protocol and pre-race lists: the card-number column.
+    std::uint8_t print_card_numbers = 0;
+    // "Each class from a new sheet" of the start protocol; the runner cards' club-per-sheet.
+    std::uint8_t start_list_page_per_group = 0;
     std::uint8_t print_course_setter = 0;
     std::int32_t formula_a = 0;
     std::int32_t formula_b = 0;
@@ -59,6 +65,8 @@ struct CompetitionInfo {
     std::uint8_t first_n = 0;
     std::uint8_t multi_day = 0;
     std::uint8_t append_on_reread = 0;
+    // "Сбросить отметку" of the work-with-marked dialog.
+    std::uint8_t bulk_clear_mark = 0;
     std::uint8_t view_cursor_row = 0;
     std::uint8_t to_html = 0;
     std::uint8_t view_top_row = 0;
@@ -86,6 +94,8 @@ struct CompetitionInfo {
     std::uint8_t warnings = 0;
     std::uint8_t extended_html = 0;
     std::uint8_t limit_disqualify = 0;
+    // Relay numbers written as team.leg ("1001->1.1") in the start protocol and lists.
+    std::uint8_t relay_leg_dot_number = 0;
     std::int16_t sound_durations[3] = {};
     std::int32_t penalty_per_miss = 0;
     std::uint8_t fast_station = 0;
@@ -135,6 +145,8 @@ struct CompetitionInfo {
         v(1042, r.draw_by_heat);
         v(1043, r.draw_by_club);
         v(1044, r.selection_copy);
+        v(1045, r.print_card_numbers);
+        v(1046, r.start_list_page_per_group);
         v(1047, r.print_course_setter);
         v(1048, r.formula_a);
         v(1052, r.formula_b);
@@ -143,6 +155,7 @@ struct CompetitionInfo {
         v(1061, r.first_n);
         v(1063, r.multi_day);
         v(1065, r.append_on_reread);
+        v(1066, r.bulk_clear_mark);
         v(1067, r.view_cursor_row);
         v(1068, r.to_html);
         v(1069, r.view_top_row);
@@ -170,6 +183,7 @@ struct CompetitionInfo {
         v(1099, r.warnings);
         v(1102, r.extended_html);
         v(1103, r.limit_disqualify);
+        v(1104, r.relay_leg_dot_number);
         v(1108, r.sound_durations);
         v(1120, r.penalty_per_miss);
         v(1135, r.fast_station);
