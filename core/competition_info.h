@@ -45,6 +45,8 @@ struct CompetitionInfo {
     std::int32_t start_time_first = 0;
     std::int32_t start_time_step = 0;
     std::uint8_t filter_sort_key = 0;
+    // Punching settings "печатать скорость": pace per kilometre on the split printout.
+    std::uint8_t print_speed = 0;
     std::uint8_t split_places = 0;
     std::uint8_t only_marked = 0;
     std::uint8_t draw_subset = 0;
@@ -64,6 +66,8 @@ struct CompetitionInfo {
     std::uint8_t selection = 0;
     std::uint8_t first_n = 0;
     std::uint8_t multi_day = 0;
+    // Punching settings "новый вид" of the split printout: times since the runner's start.
+    std::uint8_t new_split_layout = 0;
     std::uint8_t append_on_reread = 0;
     // "Сбросить отметку" of the work-with-marked dialog.
     std::uint8_t bulk_clear_mark = 0;
@@ -108,9 +112,13 @@ struct CompetitionInfo {
     char online_url_prefix[60] = {};
     char finish_server_name[15] = {};
     std::uint8_t split_second_line = 0;
+    // Split printout scale: 0 "100%", 1 "85%", 2 "70%".
+    std::int32_t split_scale = 0;
     std::uint8_t control_statistics = 0;
     std::uint8_t print_comment = 0;
     std::uint8_t time_behind = 0;
+    // Station memory reply layout: 0 "BS7-8", 1 "BS7-S", 2 "BS-7-2".
+    std::uint8_t station_type = 0;
     std::uint8_t board_negative_times = 0;
     std::uint8_t board_without_finish = 0;
     std::uint8_t winner_from_six = 0;
@@ -139,6 +147,7 @@ struct CompetitionInfo {
         v(1024, r.start_time_first);
         v(1028, r.start_time_step);
         v(1032, r.filter_sort_key);
+        v(1033, r.print_speed);
         v(1034, r.split_places);
         v(1036, r.only_marked);
         v(1041, r.draw_subset);
@@ -154,6 +163,7 @@ struct CompetitionInfo {
         v(1060, r.selection);
         v(1061, r.first_n);
         v(1063, r.multi_day);
+        v(1064, r.new_split_layout);
         v(1065, r.append_on_reread);
         v(1066, r.bulk_clear_mark);
         v(1067, r.view_cursor_row);
@@ -196,9 +206,11 @@ struct CompetitionInfo {
         v(1466, r.online_url_prefix);
         v(1526, r.finish_server_name);
         v(1542, r.split_second_line);
+        v(1544, r.split_scale);
         v(1548, r.control_statistics);
         v(1549, r.print_comment);
         v(1550, r.time_behind);
+        v(1551, r.station_type);
         v(1552, r.board_negative_times);
         v(1553, r.board_without_finish);
         v(1554, r.winner_from_six);
