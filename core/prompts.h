@@ -24,6 +24,16 @@ public:
     // One line of text; nullopt when the user cancels.
     virtual std::optional<std::string> ask_text(std::string_view prompt,
                                                 std::string_view initial) = 0;
+    // The same with a window caption ("ВНИМАНИЕ", "ОШИБКА", ...); an implementation that has
+    // no captions falls back to the plain forms.
+    virtual bool ask_yes_no_captioned(std::string_view question, std::string_view caption) {
+        (void)caption;
+        return ask_yes_no(question);
+    }
+    virtual void message_captioned(std::string_view text, std::string_view caption) {
+        (void)caption;
+        message(text);
+    }
 };
 
 // Answers from a script and records everything asked and told; for tests and headless runs.
@@ -35,6 +45,7 @@ public:
     std::deque<std::optional<std::string>> texts;
     std::vector<std::string> questions;
     std::vector<std::string> messages;
+    std::vector<std::string> captions;  // caption of each captioned question or message
 
     bool ask_yes_no(std::string_view q) override {
         questions.emplace_back(q);
@@ -44,6 +55,14 @@ public:
         return a;
     }
     void message(std::string_view text) override { messages.emplace_back(text); }
+    bool ask_yes_no_captioned(std::string_view q, std::string_view caption) override {
+        captions.emplace_back(caption);
+        return ask_yes_no(q);
+    }
+    void message_captioned(std::string_view text, std::string_view caption) override {
+        captions.emplace_back(caption);
+        message(text);
+    }
     std::optional<std::string> choose_open_file(std::string_view) override { return next(files); }
     std::optional<std::string> choose_save_file(std::string_view, std::string_view) override {
         return next(files);
