@@ -1,0 +1,88 @@
+#include "platform/page_device.h"
+
+namespace skarvel {
+
+std::vector<std::string> RecordedPage::texts() const {
+    std::vector<std::string> out;
+    for (const auto& item : items)
+        if (item.kind == PageItem::Text) out.push_back(item.text);
+    return out;
+}
+
+RecordingPageDevice::RecordingPageDevice(std::string document_name) {
+    doc.name = std::move(document_name);
+}
+
+void RecordingPageDevice::begin_page() {
+    if (doc.ended || in_page_) {
+        ++faults;
+        if (doc.ended) return;
+        doc.pages.back().ended = true;
+    }
+    doc.pages.emplace_back();
+    in_page_ = true;
+}
+
+void RecordingPageDevice::end_page() {
+    if (doc.ended || !in_page_) {
+        ++faults;
+        return;
+    }
+    doc.pages.back().ended = true;
+    in_page_ = false;
+}
+
+void RecordingPageDevice::end_document() {
+    if (doc.ended) return;
+    if (in_page_) {
+        ++faults;  // a page left open is closed by the document end
+        doc.pages.back().ended = true;
+        in_page_ = false;
+    }
+    doc.ended = true;
+}
+
+void RecordingPageDevice::set_font(ReportFont font) { font_ = font; }
+
+void RecordingPageDevice::text_at(double x_mm, double y_mm, std::string_view text) {
+    if (doc.ended || !in_page_) {
+        ++faults;
+        return;
+    }
+    doc.pages.back().items.push_back({PageItem::Text, x_mm, y_mm, font_, std::string(text)});
+}
+
+void RecordingPageDevice::rule_at(double y_mm) {
+    if (doc.ended || !in_page_) {
+        ++faults;
+        return;
+    }
+    doc.pages.back().items.push_back({PageItem::Rule, 0, y_mm, font_, {}});
+}
+
+namespace {
+// A recording device that hands its document back to the provider when the report is done.
+class ProvidedRecordingDevice : public RecordingPageDevice {
+public:
+    ProvidedRecordingDevice(RecordingPrinterProvider& owner, std::string name)
+        : RecordingPageDevice(std::move(name)), owner_(owner) {}
+    ~ProvidedRecordingDevice() override {
+        owner_.documents.push_back(doc);
+        owner_.faults.push_back(faults);
+    }
+
+private:
+    RecordingPrinterProvider& owner_;
+};
+}  // namespace
+
+std::unique_ptr<PageDevice> RecordingPrinterProvider::open_document(std::string_view document_name,
+                                                                    std::string& error) {
+    if (!fail_with.empty()) {
+        error = fail_with;
+        return nullptr;
+    }
+    return std::make_unique<ProvidedRecordingDevice>(*this, std::string(document_name));
+}
+
+}  // namespace skarvel

@@ -1,0 +1,114 @@
+// A printed page seen by report code: millimetres from the top left corner of the printable
+// area, one fixed-pitch font in two sizes, text lines and horizontal rules. The desktop
+// program draws on a real printer (or a PDF file); tests use RecordingPageDevice and look at
+// every text, rule and page break.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace skarvel {
+
+// The two sizes of the report font ("Courier New Cyr", fixed pitch): the page title is a
+// third of an inch high and bold, everything else is 10 pt and regular.
+enum class ReportFont { Title, Body };
+
+constexpr double kPageWidthMm = 210.0;
+
+class PageDevice {
+public:
+    virtual ~PageDevice() = default;
+    virtual void begin_page() = 0;
+    virtual void end_page() = 0;
+    // Ends the document; a device that was ended ignores every later call.
+    virtual void end_document() = 0;
+    // Selects the font for the texts that follow (until the next call).
+    virtual void set_font(ReportFont font) = 0;
+    // Draws Windows-1251 text with its top left corner at (x, y), unclipped.
+    virtual void text_at(double x_mm, double y_mm, std::string_view text) = 0;
+    // A solid black line 1 mm wide across the page (x 0 .. 210 mm) at y.
+    virtual void rule_at(double y_mm) = 0;
+};
+
+// Opens a printed document (the default printer, or the PDF file the user chose).
+class PrinterProvider {
+public:
+    virtual ~PrinterProvider() = default;
+    // A device in a started document named `document_name`, or null with `error` set to the
+    // message the user should see.
+    virtual std::unique_ptr<PageDevice> open_document(std::string_view document_name,
+                                                      std::string& error) = 0;
+};
+
+// Shows a finished file with the system's "open" action (the browser for HTML).
+class ShellOpener {
+public:
+    virtual ~ShellOpener() = default;
+    virtual void open_path(const std::string& path) = 0;
+};
+
+// --- recording implementations for tests and headless runs ---
+
+struct PageItem {
+    enum Kind { Text, Rule } kind = Text;
+    double x_mm = 0;
+    double y_mm = 0;
+    ReportFont font = ReportFont::Body;
+    std::string text;  // Windows-1251
+};
+
+struct RecordedPage {
+    std::vector<PageItem> items;
+    bool ended = false;
+    // The texts of the page in drawing order (rules left out).
+    std::vector<std::string> texts() const;
+};
+
+struct RecordedDocument {
+    std::string name;
+    std::vector<RecordedPage> pages;
+    bool ended = false;
+};
+
+// Keeps everything drawn; drawing outside a page is recorded as a fault (`faults`), so
+// tests catch report code that forgets a page start.
+class RecordingPageDevice : public PageDevice {
+public:
+    explicit RecordingPageDevice(std::string document_name = {});
+    void begin_page() override;
+    void end_page() override;
+    void end_document() override;
+    void set_font(ReportFont font) override;
+    void text_at(double x_mm, double y_mm, std::string_view text) override;
+    void rule_at(double y_mm) override;
+
+    RecordedDocument doc;
+    int faults = 0;
+
+private:
+    bool in_page_ = false;
+    ReportFont font_ = ReportFont::Body;
+};
+
+// Hands out recording devices; the documents stay readable after the report ends.
+class RecordingPrinterProvider : public PrinterProvider {
+public:
+    std::unique_ptr<PageDevice> open_document(std::string_view document_name,
+                                              std::string& error) override;
+    // When set, opening fails with this message (as with no printer installed).
+    std::string fail_with;
+    // Every device handed out, in order (owned by the report while it runs; kept here by
+    // copying its document at destruction).
+    std::vector<RecordedDocument> documents;
+    std::vector<int> faults;
+};
+
+class RecordingShellOpener : public ShellOpener {
+public:
+    void open_path(const std::string& path) override { opened.push_back(path); }
+    std::vector<std::string> opened;
+};
+
+}  // namespace skarvel

@@ -1,0 +1,154 @@
+#include "platform/qt/qt_printer.h"
+
+#include <QDesktopServices>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPen>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QUrl>
+#include <algorithm>
+
+#include "core/cp1251.h"
+
+namespace skarvel {
+
+namespace {
+
+constexpr double kInchPerMm = 0.03937007874015748;
+
+QString to_qstring(std::string_view cp1251) {
+    return QString::fromUtf8(cp1251_to_utf8(cp1251));
+}
+
+class QtPrinterDevice : public PageDevice {
+public:
+    explicit QtPrinterDevice(std::unique_ptr<QPrinter> printer) : printer_(std::move(printer)) {}
+    ~QtPrinterDevice() override { end_document(); }
+
+    // Starts the document; false when the printer cannot be drawn on.
+    bool start() {
+        if (!painter_.begin(printer_.get())) return false;
+        dpi_x_ = printer_->logicalDpiX();
+        dpi_y_ = printer_->logicalDpiY();
+        QRect area = printer_->pageLayout().paintRectPixels(printer_->resolution());
+        double page_px = kPageWidthMm * dpi_x_ * kInchPerMm;
+        scale_ = page_px > 0 ? std::min(1.0, area.width() / page_px) : 1.0;
+        set_font(ReportFont::Body);
+        return true;
+    }
+
+    void begin_page() override {
+        if (ended_) return;
+        if (pages_ > 0) printer_->newPage();
+        ++pages_;
+    }
+    void end_page() override {}
+    void end_document() override {
+        if (ended_) return;
+        ended_ = true;
+        if (!painter_.isActive()) return;
+        // A document that never started a page is discarded rather than spooled blank.
+        if (pages_ == 0) printer_->abort();
+        painter_.end();
+    }
+    void set_font(ReportFont font) override {
+        if (ended_) return;
+        QFont f;
+        f.setFamilies({"Courier New Cyr", "Courier New", "Liberation Mono", "DejaVu Sans Mono"});
+        f.setStyleHint(QFont::TypeWriter);
+        f.setFixedPitch(true);
+        double height = font == ReportFont::Title ? dpi_y_ * 0.33333334 : dpi_y_ * 0.1388889;
+        f.setPixelSize(std::max(1, static_cast<int>(static_cast<int>(height) * scale_)));
+        f.setWeight(font == ReportFont::Title ? QFont::Bold : QFont::Normal);
+        painter_.setFont(f);
+    }
+    void text_at(double x_mm, double y_mm, std::string_view text) override {
+        if (ended_ || pages_ == 0) return;
+        QFontMetrics fm(painter_.font(), printer_.get());
+        painter_.drawText(QPointF(px_x(x_mm), px_y(y_mm) + fm.ascent()), to_qstring(text));
+    }
+    void rule_at(double y_mm) override {
+        if (ended_ || pages_ == 0) return;
+        QPen old = painter_.pen();
+        QPen pen(Qt::black);
+        pen.setWidthF(std::max(1.0, static_cast<int>(dpi_y_ * kInchPerMm) * scale_));
+        pen.setStyle(Qt::SolidLine);
+        painter_.setPen(pen);
+        double y = px_y(y_mm);
+        painter_.drawLine(QPointF(px_x(0), y), QPointF(px_x(kPageWidthMm), y));
+        painter_.setPen(old);
+    }
+
+private:
+    double px_x(double mm) const { return static_cast<int>(mm * dpi_x_ * kInchPerMm) * scale_; }
+    double px_y(double mm) const { return static_cast<int>(mm * dpi_y_ * kInchPerMm) * scale_; }
+
+    std::unique_ptr<QPrinter> printer_;
+    QPainter painter_;
+    int dpi_x_ = 600, dpi_y_ = 600;
+    double scale_ = 1.0;
+    int pages_ = 0;
+    bool ended_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<PageDevice> QtPrinterProvider::open_document(std::string_view document_name,
+                                                             std::string& error) {
+    std::unique_ptr<QPrinter> printer;
+    if (!pdf_path.isEmpty()) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf_path);
+        printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    } else {
+        QPrinterInfo info = printer_name.isEmpty() ? QPrinterInfo::defaultPrinter()
+                                                   : QPrinterInfo::printerInfo(printer_name);
+        if (info.isNull()) {
+            error = "GetPrinterDeviceDefaults = 0";
+            return nullptr;
+        }
+        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    }
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    printer->setPageOrientation(QPageLayout::Portrait);
+    printer->setDocName(to_qstring(document_name));
+    auto dev = std::make_unique<QtPrinterDevice>(std::move(printer));
+    if (!dev->start()) {
+        error = "CreatePrinterDC = 0";
+        return nullptr;
+    }
+    return dev;
+}
+
+bool QtPrinterProvider::choose_printer(QWidget* parent) {
+    QPrinter printer(QPrinter::HighResolution);
+    if (!pdf_path.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf_path);
+    } else if (!printer_name.isEmpty()) {
+        printer.setPrinterName(printer_name);
+    }
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        pdf_path = printer.outputFileName();
+        printer_name.clear();
+    } else {
+        pdf_path.clear();
+        printer_name = printer.printerName();
+    }
+    return true;
+}
+
+void QtShellOpener::open_path(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromUtf8(path)));
+}
+
+}  // namespace skarvel

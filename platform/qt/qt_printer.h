@@ -1,0 +1,35 @@
+// The printer channel on a real QPrinter: the default printer (or the one chosen in the
+// printer set-up), or a PDF file. Report pages are laid out in the printable area; a printable
+// area narrower than the 210 mm report page is scaled down uniformly so nothing is cut.
+#pragma once
+
+#include <QString>
+
+#include "platform/page_device.h"
+
+class QWidget;
+
+namespace skarvel {
+
+class QtPrinterProvider : public PrinterProvider {
+public:
+    std::unique_ptr<PageDevice> open_document(std::string_view document_name,
+                                              std::string& error) override;
+
+    // Where documents go: a PDF file when `pdf_path` is set, else the printer named
+    // `printer_name`, else the system's default printer.
+    QString pdf_path;
+    QString printer_name;
+
+    // The printer set-up ("Выбор принтера..."): a print dialog whose choice of printer or
+    // PDF file is kept for the following documents. False when cancelled.
+    bool choose_printer(QWidget* parent);
+};
+
+// Opens a finished file with the desktop's default application (the browser for HTML).
+class QtShellOpener : public ShellOpener {
+public:
+    void open_path(const std::string& path) override;
+};
+
+}  // namespace skarvel

@@ -1,0 +1,205 @@
+#include "results/report_output.h"
+
+#include <cstdio>
+
+#include "core/cp1251.h"
+#include "core/records.h"
+
+namespace skarvel {
+
+using namespace literals;
+
+std::string_view cannot_write_message() { return "Не могу записать в указанный файл"_cp1251; }
+std::string_view cannot_read_message() { return "Не могу читать указанный файл"_cp1251; }
+
+std::unique_ptr<PageDevice> open_printer_report(ReportEnv& env, std::string_view document_name) {
+    std::string error;
+    auto dev = env.printers.open_document(document_name, error);
+    if (!dev) env.prompts.message(error.empty() ? std::string("CreatePrinterDC = 0") : error);
+    return dev;
+}
+
+// --- sectioned pages ---
+
+void SectionedPrinter::begin_section(std::string title, std::string header, int line_count) {
+    title_ = std::move(title);
+    header_ = std::move(header);
+    count_ = line_count;
+    pos_ = 0;
+    page_open_ = false;
+    y_ = kFirstLineY;
+}
+
+void SectionedPrinter::start_page() {
+    dev_.begin_page();
+    ++pages_;
+    dev_.set_font(ReportFont::Title);
+    dev_.text_at(kTitleX, kTitleY, title_);
+    dev_.rule_at(kTitleRuleY);
+    dev_.set_font(ReportFont::Body);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%s %d/%d", std::string("Лист"_cp1251).c_str(),
+                  pos_ / kLinesPerPage + 1, count_ / kLinesPerPage + 1);
+    dev_.text_at(kCounterX, kCounterY, buf);
+    dev_.text_at(kHeaderX, kHeaderY, header_);
+    y_ = kFirstLineY;
+    page_open_ = true;
+}
+
+void SectionedPrinter::line(std::string_view text) {
+    if (!page_open_) start_page();
+    dev_.text_at(kHeaderX, y_, text);
+    y_ += kLineStep;
+    if (pos_ % kLinesPerPage == kLinesPerPage - 1) {
+        dev_.end_page();
+        page_open_ = false;
+    }
+    ++pos_;
+}
+
+void SectionedPrinter::skip() {
+    if (page_open_ && pos_ % kLinesPerPage == kLinesPerPage - 1) {
+        dev_.end_page();
+        page_open_ = false;
+    }
+    ++pos_;
+}
+
+void SectionedPrinter::end_section(const std::vector<std::string>& footer) {
+    if (!page_open_) start_page();
+    dev_.rule_at(y_);
+    dev_.set_font(ReportFont::Body);
+    double y = y_;
+    for (const auto& f : footer) {
+        dev_.text_at(kHeaderX, y, f);
+        y += kLineStep;
+    }
+    dev_.end_page();
+    page_open_ = false;
+}
+
+// --- files ---
+
+std::unique_ptr<ReportFile> ReportFile::create(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return nullptr;
+    return std::unique_ptr<ReportFile>(new ReportFile(f, path));
+}
+
+ReportFile::~ReportFile() {
+    if (f_) std::fclose(f_);
+}
+
+void ReportFile::write(std::string_view bytes) {
+    if (!f_ || bytes.empty()) return;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), f_) != bytes.size()) failed_ = true;
+}
+
+bool ReportFile::close() {
+    if (f_) {
+        if (std::fflush(f_) != 0) failed_ = true;
+        if (std::fclose(f_) != 0) failed_ = true;
+        f_ = nullptr;
+    }
+    return !failed_;
+}
+
+std::string html_page_head(const CompetitionInfo& info, const HtmlHead& head) {
+    std::string s;
+    s += "<html><head>\r\n";
+    s += "<meta content=\"text/html; charset=windows-1251\" http-equiv=\"Content-Type\">\r\n";
+    s += head.title_line;
+    s += "<style type=\"text/css\">\r\n";
+    s += "<!--\r\n";
+    s += "body {\t\tmargin-left:10;margin-top:10;}\r\n";
+    s += "A:hover {color:#FF0000;}\r\n";
+    s += "H1  {font-family: Arial, Helvetica, sans-serif;font-size: 12pt;font-weight: bold;"
+         "color: #333366;text-align: center;}\r\n";
+    s += "H2  {font-family: Arial, Helvetica, sans-serif;font-size: 12pt;font-weight: bold;"
+         "color: #FF0000;text-align: left;  }\r\n";
+    if (head.paragraph_style)
+        s += "p, .text  {font-family: Arial, Helvetica, sans-serif;font-size: 9pt;"
+             "font-weight: regular;color: #000000;text-align: justify;}\r\n";
+    s += "-->\r\n</style>\r\n</head><body link=\"#00A5DE\" vlink=\"#00A5DE\">\r\n";
+    s += "<h1>";
+    for (const auto& line : info.title_lines) {
+        std::string_view t = field_text(line);
+        if (t.empty()) continue;
+        s += t;
+        s += "<br>\r\n";
+    }
+    if (std::string_view d = field_text(info.date); !d.empty()) {
+        s += d;
+        s += head.after_date;
+    }
+    if (std::string_view p = field_text(info.place); !p.empty()) {
+        s += p;
+        s += head.after_place;
+    }
+    s += head.heading;
+    s += head.block_end;
+    return s;
+}
+
+namespace {
+bool has_extension(const std::string& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    std::size_t dot = path.find_last_of('.');
+    return dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+}
+}  // namespace
+
+std::unique_ptr<ReportFile> open_report_file(ReportEnv& env, std::string_view filter_cp1251,
+                                             std::string_view default_name_cp1251,
+                                             std::string_view extension) {
+    auto chosen = env.prompts.choose_save_file(filter_cp1251, cp1251_to_utf8(default_name_cp1251));
+    if (!chosen || chosen->empty()) return nullptr;
+    std::string path = *chosen;
+    if (!extension.empty() && !has_extension(path)) {
+        path += '.';
+        path += extension;
+    }
+    auto file = ReportFile::create(path);
+    if (!file) env.prompts.message(cannot_write_message());
+    return file;
+}
+
+std::unique_ptr<ReportFile> open_html_report(ReportEnv& env, std::string_view default_name_cp1251) {
+    return open_report_file(env, "HTML-Файлы(*.htm) |*.htm||"_cp1251, default_name_cp1251, "htm");
+}
+
+bool finish_html_report(ReportEnv& env, ReportFile& file) {
+    file.write("\r\n</body>\r\n</html>\r\n");
+    if (!file.close()) {
+        env.prompts.message(cannot_write_message());
+        return false;
+    }
+    env.shell.open_path(file.path());
+    return true;
+}
+
+ReportText::ReportText(ReportEnv& env, std::string_view filter_cp1251,
+                       std::string_view default_name_cp1251, std::string_view extension)
+    : env_(env), file_(open_report_file(env, filter_cp1251, default_name_cp1251, extension)) {}
+
+void ReportText::line(std::string_view text) {
+    if (!file_) return;
+    file_->write(text);
+    file_->write("\r\n");
+}
+
+void ReportText::write(std::string_view bytes) {
+    if (file_) file_->write(bytes);
+}
+
+bool ReportText::finish(bool open_with_shell) {
+    if (!file_) return false;
+    if (!file_->close()) {
+        env_.prompts.message(cannot_write_message());
+        return false;
+    }
+    if (open_with_shell) env_.shell.open_path(file_->path());
+    return true;
+}
+
+}  // namespace skarvel

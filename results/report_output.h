@@ -1,0 +1,153 @@
+// The report channels every list of the program goes through: the printer (a PageDevice in a
+// started document), an HTML file opened in the browser when complete, and a plain text file.
+// They share one page geometry, one page head and one set of failure messages.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/competition_info.h"
+#include "core/prompts.h"
+#include "platform/page_device.h"
+
+namespace skarvel {
+
+// What a report needs from the outside world; the desktop program passes its message boxes,
+// printer and shell, tests pass scripted and recording ones.
+struct ReportEnv {
+    Prompts& prompts;
+    PrinterProvider& printers;
+    ShellOpener& shell;
+};
+
+// --- printer channel ---
+
+// A device in a started document named `document_name`; on failure the message
+// ("GetPrinterDeviceDefaults = 0", "CreatePrinterDC = 0") has been shown and null returned.
+std::unique_ptr<PageDevice> open_printer_report(ReportEnv& env, std::string_view document_name);
+inline void report_font(PageDevice& dev, ReportFont font) { dev.set_font(font); }
+inline void print_text_at(PageDevice& dev, double x_mm, double y_mm, std::string_view text) {
+    dev.text_at(x_mm, y_mm, text);
+}
+inline void print_rule_at(PageDevice& dev, double y_mm) { dev.rule_at(y_mm); }
+
+// Page geometry of every sectioned report.
+constexpr int kLinesPerPage = 60;
+constexpr double kTitleX = 1, kTitleY = 10, kTitleRuleY = 18;
+constexpr double kCounterX = 170, kCounterY = 1;
+constexpr double kHeaderX = 1, kHeaderY = 20;
+constexpr double kFirstLineY = 24, kLineStep = 4;
+
+// Lays out one section after another: every section starts on a new page, a page holds 60
+// body lines, each page carries the title, the rule, "Лист %d/%d" and the column header, and
+// the section ends with a rule and its footer lines. A section whose line count is a multiple
+// of 60 puts its rule and footer on one more page (with the same page frame).
+class SectionedPrinter {
+public:
+    explicit SectionedPrinter(PageDevice& dev) : dev_(dev) {}
+    // `line_count` positions follow (printed or skipped); it fixes the page total.
+    void begin_section(std::string title, std::string header, int line_count);
+    // Draws the next position's line.
+    void line(std::string_view text);
+    // Counts the next position without drawing it (no page is started for it).
+    void skip();
+    void end_section(const std::vector<std::string>& footer);
+    int pages_started() const { return pages_; }
+
+private:
+    void start_page();
+    PageDevice& dev_;
+    std::string title_, header_;
+    int count_ = 0;
+    int pos_ = 0;
+    bool page_open_ = false;
+    double y_ = kFirstLineY;
+    int pages_ = 0;
+};
+
+// --- files ---
+
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual void write(std::string_view bytes) = 0;
+};
+
+class StringSink : public ByteSink {
+public:
+    void write(std::string_view bytes) override { text.append(bytes); }
+    std::string text;
+};
+
+// A file written in binary (no newline translation). Write errors are remembered so that a
+// full disk is reported instead of showing a cut file as done.
+class ReportFile : public ByteSink {
+public:
+    // Creates (truncates) the file; null when it cannot be created.
+    static std::unique_ptr<ReportFile> create(const std::string& path);
+    ~ReportFile() override;
+    void write(std::string_view bytes) override;
+    // Closes the file; false when anything could not be written.
+    bool close();
+    bool failed() const { return failed_; }
+    const std::string& path() const { return path_; }
+
+private:
+    ReportFile(std::FILE* f, std::string path) : f_(f), path_(std::move(path)) {}
+    std::FILE* f_;
+    std::string path_;
+    bool failed_ = false;
+};
+
+// The parts of the HTML page head that differ between reports. Texts are Windows-1251.
+struct HtmlHead {
+    std::string_view title_line;   // the whole "<title>...</title>\r\n" line
+    std::string_view heading;      // e.g. "<br>ПРОТОКОЛ РЕЗУЛЬТАТОВ\r\n"; may be empty
+    bool paragraph_style = false;  // the "p, .text" style of the individual result protocol
+    std::string_view after_date = "<br>\r\n";
+    std::string_view after_place = "<br>\r\n";
+    std::string_view block_end = "</h1>\r\n";
+};
+
+std::string html_page_head(const CompetitionInfo& info, const HtmlHead& head);
+
+// Asks where to save an HTML report (default extension "htm", the report's default name)
+// and creates the file. Null when the user cancels (silently) or the file cannot be created
+// ("Не могу записать в указанный файл" shown).
+std::unique_ptr<ReportFile> open_html_report(ReportEnv& env, std::string_view default_name_cp1251);
+// Writes the page end, closes the file and shows it in the browser. A file that could not be
+// written completely gets the write failure message instead. Returns whether all went well.
+bool finish_html_report(ReportEnv& env, ReportFile& file);
+
+// The same save dialog for another file kind; `filter` like "TXT-файл(*.txt) |*.txt||",
+// `extension` without the dot. Shows the failure message itself; null on cancel or failure.
+std::unique_ptr<ReportFile> open_report_file(ReportEnv& env, std::string_view filter_cp1251,
+                                             std::string_view default_name_cp1251,
+                                             std::string_view extension);
+
+// A plain text report: lines end in CR LF.
+class ReportText {
+public:
+    // Save dialog as open_report_file; check `ok()` afterwards.
+    ReportText(ReportEnv& env, std::string_view filter_cp1251, std::string_view default_name_cp1251,
+               std::string_view extension = "txt");
+    bool ok() const { return file_ != nullptr; }
+    void line(std::string_view text);
+    void write(std::string_view bytes);
+    // Closes; shows the file when `open_with_shell`. False (message shown) on a write error.
+    bool finish(bool open_with_shell);
+    ReportFile* file() { return file_.get(); }
+
+private:
+    ReportEnv& env_;
+    std::unique_ptr<ReportFile> file_;
+};
+
+// Message texts of the channels (Windows-1251).
+std::string_view cannot_write_message();  // "Не могу записать в указанный файл"
+std::string_view cannot_read_message();   // "Не могу читать указанный файл"
+
+}  // namespace skarvel
