@@ -1,0 +1,504 @@
+#include "punch/finish_list.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "core/cp1251.h"
+#include "core/time_text.h"
+
+namespace skarvel {
+
+using namespace literals;
+
+namespace {
+
+constexpr int kFinishTextMaxLines = 20000;
+
+std::string_view finish_filter() { return "текстовый файл финиша(*.txt) |*.txt||"_cp1251; }
+
+// Splits data into lines as a bounded line reader sees them: each line keeps its line end;
+// a line longer than `max` characters is cut there and its rest skipped.
+template <class F>
+void for_each_line(std::string_view data, std::size_t max, F&& f) {
+    std::size_t pos = 0;
+    while (pos < data.size()) {
+        std::size_t nl = data.find('\n', pos);
+        std::size_t end = nl == std::string_view::npos ? data.size() : nl + 1;
+        std::string_view line = data.substr(pos, end - pos);
+        if (line.size() > max) line = line.substr(0, max);
+        pos = end;
+        if (!f(line)) return;
+    }
+}
+
+bool is_blank(std::string_view line) {
+    return std::all_of(line.begin(), line.end(),
+                       [](char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; });
+}
+
+// Decimal number at the start of the text after blanks, with an optional sign; saturates
+// instead of overflowing. `found` tells whether any digit was read.
+std::int64_t read_decimal(std::string_view s, bool* found = nullptr) {
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+    std::int64_t n = 0;
+    bool any = false;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        any = true;
+        if (n < 0x7FFFFFFF) n = n * 10 + (s[i] - '0');
+    }
+    if (n > 0x7FFFFFFF) n = 0x7FFFFFFF;
+    if (found) *found = any;
+    return negative ? -n : n;
+}
+
+// Appends a line; null when the finish table is full.
+FinishLine* append_line(Competition& c) {
+    int slot = c.new_record(kFinishLines);
+    return slot == kNoSlot ? nullptr : c.tables.finish_lines[slot];
+}
+
+// The first runner in table order holding this card (card 0 is "no card" and matches none).
+Runner* owner_of_card(const Competition& c, std::int32_t card) {
+    if (card == 0) return nullptr;
+    const auto& t = c.tables.runners;
+    for (int i = 0; i < t.capacity(); ++i)
+        if (Runner* r = t[i]; r && r->card_number == card) return r;
+    return nullptr;
+}
+
+int punch_count_of(const CardReadout& r) {
+    return std::clamp(r.punch_count, 0, CardReadout::kMaxPunches);
+}
+
+void show_finish_table(Competition& c) {
+    c.view.table = kFinishLines;
+    c.view.top[kFinishLines] = 0;
+    c.view.cursor[kFinishLines] = 0;
+}
+
+std::string with_default_extension(std::string path) {
+    auto slash = path.find_last_of("/\\");
+    auto name_start = slash == std::string::npos ? 0 : slash + 1;
+    if (path.find('.', name_start) == std::string::npos) path += ".txt";
+    return path;
+}
+
+}  // namespace
+
+namespace finish {
+
+std::optional<std::string> read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return data;
+}
+
+bool write_file(const std::string& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+}  // namespace finish
+
+std::string_view message_cannot_write() { return "Не могу записать в указанный файл"_cp1251; }
+std::string_view message_cannot_read() { return "Не могу читать указанный файл"_cp1251; }
+std::string_view message_finish_full() {
+    return "Протокол финиша заполнен, новые строки не записаны!"_cp1251;
+}
+
+// --- Clock registration -------------------------------------------------------------------
+
+int register_clock_time(Competition& c, std::int32_t clock_time) {
+    auto& t = c.tables.finish_lines;
+    int n = t.live_count();
+    int last_timed = -1;
+    for (int i = n - 1; i >= 0; --i)
+        if (t[i]->time() != 0) {
+            last_timed = i;
+            break;
+        }
+    int slot = last_timed + 1;
+    if (!t[slot]) slot = c.new_record(kFinishLines);
+    if (slot == kNoSlot) return kNoSlot;
+    // The high 8 bits become 0; flags and start number stay.
+    t[slot]->time_word = static_cast<std::uint32_t>(clock_time) & 0xFFFFFF;
+    c.modified = true;
+    return slot;
+}
+
+// --- Automatic saving ---------------------------------------------------------------------
+
+bool toggle_finish_autosave(Competition& c, const CompetitionSaver& saver, Prompts& prompts) {
+    if (c.info.finish_autosave) {
+        c.info.finish_autosave = 0;
+    } else if (saver.has_file_name && saver.has_file_name()) {
+        c.info.finish_autosave = 1;
+    } else {
+        prompts.message_captioned(
+            "Для автосохранения финиша\nсначала сохраните рабочий\nфайл под каким-либо именем!"_cp1251,
+            "Нет имени файла"_cp1251);
+        return false;
+    }
+    c.modified = true;
+    return c.info.finish_autosave != 0;
+}
+
+bool autosave_finish(Competition& c, const CompetitionSaver& saver, Prompts& prompts) {
+    if (!c.info.finish_autosave) return false;
+    if (!saver.has_file_name || !saver.has_file_name() || !saver.save) {
+        prompts.message_captioned("Сначала сохраните рабочий файл под каким-либо именем!"_cp1251,
+                                  "Нет имени файла"_cp1251);
+        return false;
+    }
+    std::string error;
+    if (!saver.save(error)) {
+        // A failed autosave must not pass silently: the judge relies on the file.
+        std::string text(message_cannot_write());
+        if (!error.empty()) text += "\n" + error;
+        prompts.message(text);
+        return false;
+    }
+    return true;
+}
+
+// --- Finish text file ---------------------------------------------------------------------
+
+std::string finish_text(const Competition& c) {
+    std::string out;
+    const auto& t = c.tables.finish_lines;
+    int precision = c.info.time_precision;
+    for (int i = 0; i < t.capacity() && t[i]; ++i) {
+        const FinishLine& line = *t[i];
+        int status = -1;
+        if (const Runner* r = c.runner_by_number(line.start_number)) status = r->status;
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%4d %11s %d\r\n", line.start_number,
+                      format_time_text(line.time(), precision).c_str(), status);
+        out += buf;
+    }
+    return out;
+}
+
+bool write_finish_file(const Competition& c, const std::string& path, std::string* error) {
+    if (finish::write_file(path, finish_text(c))) return true;
+    if (error) *error = std::string(message_cannot_write());
+    return false;
+}
+
+FinishImportResult import_finish_text(Competition& c, std::string_view data, bool read_statuses) {
+    FinishImportResult result;
+    int lines_seen = 0;
+    for_each_line(data, kFinishTextLineMax, [&](std::string_view line) {
+        if (lines_seen >= kFinishTextMaxLines) return false;
+        ++lines_seen;
+        if (is_blank(line)) return true;
+        FinishLine* fl = append_line(c);
+        if (!fl) {
+            result.table_full = true;
+            return false;
+        }
+        fl->start_number = static_cast<std::int16_t>(read_decimal(line));
+        std::string_view time_text = line.size() > 5 ? line.substr(5) : std::string_view{};
+        fl->time_word = static_cast<std::uint32_t>(parse_time_text(time_text)) & 0xFFFFFF;
+        ++result.lines_read;
+        if (read_statuses && line.size() > 16) {
+            if (Runner* r = c.runner_by_number(fl->start_number)) {
+                std::int64_t status = read_decimal(line.substr(16));
+                // -1 (no runner at export) or a damaged column names no status: keep it.
+                if (status >= 0 && status < kStatusCount) {
+                    r->status = static_cast<std::uint8_t>(status);
+                    ++result.statuses_set;
+                }
+            }
+        }
+        return true;
+    });
+    sort_finish_lines(c);
+    if (result.lines_read > 0 || result.statuses_set > 0) c.modified = true;
+    c.count_finish_lines();
+    return result;
+}
+
+namespace {
+std::vector<std::unique_ptr<FinishLine>> take_finish_lines(Competition& c) {
+    auto& t = c.tables.finish_lines;
+    std::vector<std::unique_ptr<FinishLine>> lines;
+    for (int i = 0; i < t.capacity() && t[i]; ++i) lines.push_back(std::move(t.slot(i)));
+    return lines;
+}
+void put_finish_lines(Competition& c, std::vector<std::unique_ptr<FinishLine>>& lines) {
+    auto& t = c.tables.finish_lines;
+    for (std::size_t i = 0; i < lines.size(); ++i) t.slot(static_cast<int>(i)) = std::move(lines[i]);
+}
+}  // namespace
+
+void sort_finish_lines(Competition& c) {
+    auto lines = take_finish_lines(c);
+    std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) {
+        if (a->time_word != b->time_word) return a->time_word < b->time_word;
+        return static_cast<std::uint16_t>(a->start_number) < static_cast<std::uint16_t>(b->start_number);
+    });
+    put_finish_lines(c, lines);
+}
+
+int remove_duplicate_finish_lines(Competition& c) {
+    auto lines = take_finish_lines(c);
+    std::vector<std::unique_ptr<FinishLine>> kept;
+    kept.reserve(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        bool same_as_next = i + 1 < lines.size() &&
+                            lines[i]->start_number == lines[i + 1]->start_number &&
+                            lines[i]->time_word == lines[i + 1]->time_word;
+        if (!same_as_next) kept.push_back(std::move(lines[i]));
+    }
+    int dropped = static_cast<int>(lines.size() - kept.size());
+    put_finish_lines(c, kept);
+    if (dropped) {
+        c.modified = true;
+        c.count_finish_lines();
+    }
+    return dropped;
+}
+
+bool export_finish_file(Competition& c, Prompts& prompts) {
+    if (!prompts.ask_yes_no("Сохранить финиш?"_cp1251)) return false;
+    auto path = prompts.choose_save_file(finish_filter(), "fin");
+    if (!path) return false;
+    if (!write_finish_file(c, with_default_extension(*path))) {
+        prompts.message(message_cannot_write());
+        return false;
+    }
+    return true;
+}
+
+bool import_finish_file(Competition& c, Prompts& prompts) {
+    if (!prompts.ask_yes_no("Читать финиш?"_cp1251)) return false;
+    auto path = prompts.choose_open_file(finish_filter());
+    if (!path) return false;
+    auto data = finish::read_file(*path);
+    if (!data) {
+        prompts.message(message_cannot_read());
+        return false;
+    }
+    bool statuses = prompts.ask_yes_no("Считывать информацию о снятых?"_cp1251);
+    FinishImportResult r = import_finish_text(c, *data, statuses);
+    show_finish_table(c);
+    if (r.table_full) prompts.message(message_finish_full());
+    if (prompts.ask_yes_no("Удалить повторяющиеся строки?"_cp1251) && r.lines_read >= 2)
+        remove_duplicate_finish_lines(c);
+    return true;
+}
+
+// --- Preparation ----------------------------------------------------------------------------
+
+void prepare_finish(Competition& c, const FinishPreparation& options) {
+    // Deleting from the end keeps the gap-closing cheap, and an undo brings the lines back
+    // in their old order.
+    if (options.clear_finish)
+        for (int i = c.tables.finish_lines.live_count() - 1; i >= 0; --i)
+            c.delete_record(kFinishLines, i);
+    if (options.clear_readouts)
+        for (int i = c.tables.card_readouts.live_count() - 1; i >= 0; --i)
+            c.delete_record(kCardReadouts, i);
+    if (options.restore_runners) {
+        auto& t = c.tables.runners;
+        for (int i = 0; i < t.capacity(); ++i)
+            if (Runner* r = t[i]) r->status = 0;
+    }
+    c.count_finish_lines();
+    c.modified = true;
+    show_finish_table(c);
+}
+
+// --- Rebuild from card readouts -----------------------------------------------------------
+
+RebuildResult rebuild_finish_from_readouts(Competition& c, const RebuildOptions& options,
+                                           const PunchCheck& check) {
+    RebuildResult result;
+    c.info.start_source = options.start_source;
+    c.info.finish_source = options.finish_source;
+    c.modified = true;
+    const auto& readouts = c.tables.card_readouts;
+    int n = readouts.live_count();
+    for (int i = 0; i < n; ++i) {
+        const CardReadout& rd = *readouts[i];
+        Runner* r = owner_of_card(c, rd.card_number);
+        if (!r) continue;
+        ++result.readouts_used;
+        int punches = punch_count_of(rd);
+        if (options.start_source == 1)
+            r->start_time = rd.start.time;
+        else if (options.start_source == 2 && punches > 0)
+            r->start_time = rd.punches[0].time;
+
+        // With the finish list as source the lines are already there; a card without
+        // punches has no last punch to finish on.
+        bool finish_known = false;
+        if (options.finish_source == 1) {
+            r->finish_time = rd.finish.time;
+            finish_known = true;
+        } else if (options.finish_source == 2 && punches > 0) {
+            r->finish_time = rd.punches[punches - 1].time;
+            finish_known = true;
+        }
+        if (finish_known && !result.table_full) {
+            if (FinishLine* line = append_line(c)) {
+                line->start_number = static_cast<std::int16_t>(r->start_number);
+                line->time_word = static_cast<std::uint32_t>(r->finish_time) & 0xFFFFFF;
+                ++result.lines_added;
+            } else {
+                result.table_full = true;
+            }
+        }
+
+        if (options.recheck && c.info.check_mode != 0 && check) {
+            int mode = c.info.check_mode;
+            int ppm = c.info.penalty_per_miss;
+            int k = check(c, *r, rd);
+            if (k != 1) r->penalty = static_cast<std::uint16_t>(k);
+            if (mode == 4 || mode == 6) {
+                r->penalty = static_cast<std::uint16_t>(k * ppm);
+            } else if (k == 0) {
+                r->status = kStatusWrongPunch;
+            } else if (ppm != 0) {
+                r->penalty = static_cast<std::uint16_t>(k == 1 ? 0 : k);
+            }
+        }
+    }
+    c.count_finish_lines();
+    return result;
+}
+
+// --- Starters by card numbers -------------------------------------------------------------
+
+StartersResult read_starters(Competition& c, std::string_view data, Prompts& prompts) {
+    StartersResult result;
+    auto& runners = c.tables.runners;
+    for (int i = 0; i < runners.capacity(); ++i)
+        if (Runner* r = runners[i]) r->marked = 1;
+    for_each_line(data, kStartersLineMax, [&](std::string_view line) {
+        bool found = false;
+        std::int64_t card = read_decimal(line, &found);
+        // Blank lines and lines without a card number name no starter.
+        if (!found || card <= 0) return true;
+        ++result.starters;
+        if (Runner* r = owner_of_card(c, static_cast<std::int32_t>(card))) {
+            r->marked = 0;
+        } else {
+            ++result.unknown_cards;
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "VP-card: %d - no runner", static_cast<int>(card));
+            prompts.message(buf);
+        }
+        return true;
+    });
+    for (int i = 0; i < runners.capacity(); ++i)
+        if (Runner* r = runners[i]; r && r->marked) ++result.non_starters;
+    c.modified = true;
+    return result;
+}
+
+StartersResult add_non_starters(Competition& c, StartersResult result) {
+    auto& runners = c.tables.runners;
+    for (int i = 0; i < runners.capacity(); ++i) {
+        Runner* r = runners[i];
+        if (!r || !r->marked) continue;
+        r->status = kStatusDidNotStart;
+        if (result.table_full) continue;
+        FinishLine* line = append_line(c);
+        if (!line) {
+            result.table_full = true;
+            continue;
+        }
+        line->start_number = static_cast<std::int16_t>(r->start_number);
+        line->time_word = kNonStarterTime;
+        line->flags |= FinishLine::kFlagSent;
+        ++result.lines_added;
+    }
+    c.modified = true;
+    c.count_finish_lines();
+    return result;
+}
+
+bool enter_starters_file(Competition& c, Prompts& prompts) {
+    if (!prompts.ask_yes_no(
+            "Чтение текстового файла с номерами ЧИПов стартовавших участников?"_cp1251))
+        return false;
+    auto path = prompts.choose_open_file("TXT-файл (*.txt) |*.txt||"_cp1251);
+    if (!path) return false;
+    auto data = finish::read_file(*path);
+    if (!data) {
+        prompts.message(message_cannot_read());
+        return false;
+    }
+    StartersResult r = read_starters(c, *data, prompts);
+    std::string text = std::string("Всего стартовало: "_cp1251) + std::to_string(r.starters) +
+                       std::string(" спортсменов\nВсе нестартовавшие теперь отмечены!"_cp1251);
+    prompts.message(text);
+    if (prompts.ask_yes_no("Добавить всех не стартовавших в протокол финиша?"_cp1251)) {
+        r = add_non_starters(c, r);
+        if (r.table_full) prompts.message(message_finish_full());
+    }
+    return true;
+}
+
+// --- Generated finish ---------------------------------------------------------------------
+
+GenerateResult generate_finish_from_readouts(Competition& c) {
+    GenerateResult result;
+    const auto& readouts = c.tables.card_readouts;
+    auto& runners = c.tables.runners;
+    int n = readouts.live_count();
+    for (int i = 0; i < n && !result.table_full; ++i) {
+        const CardReadout& rd = *readouts[i];
+        if (rd.card_number == 0) continue;
+        for (int k = 0; k < runners.capacity(); ++k) {
+            Runner* r = runners[k];
+            if (!r || r->card_number != rd.card_number) continue;
+            r->start_time = rd.start.time;
+            FinishLine* line = append_line(c);
+            if (!line) {
+                result.table_full = true;
+                break;
+            }
+            line->start_number = static_cast<std::int16_t>(r->start_number);
+            line->time_word = static_cast<std::uint32_t>(rd.finish.time) & 0xFFFFFF;
+            ++result.lines_added;
+        }
+    }
+    c.modified = true;
+    c.count_finish_lines();
+    return result;
+}
+
+// --- Result plate -------------------------------------------------------------------------
+
+std::string result_plate_text(const Competition& c, const Runner& r) {
+    if (r.status != 0) {
+        if (r.status < kStatusCount) return std::string(field_text(c.info.status_short_texts[r.status]));
+        return std::to_string(r.status);
+    }
+    std::string text = format_time_text(r.result, c.info.time_precision);
+    if (c.info.time_precision == 1) return text.substr(1);
+    if (c.info.time_precision == 2) return text.substr(3);
+    return text;
+}
+
+std::string result_plate_name_line(const Runner& r) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%d %-25.25s", r.start_number, std::string(field_text(r.name)).c_str());
+    return buf;
+}
+
+}  // namespace skarvel
