@@ -19,15 +19,23 @@ enum class LoadStatus {
     kConverted,  // a version-11 file was read and converted (saved as 21 next time)
     kUnknownVersion,
     kCannotOpen,
-    kDamaged,    // ended early or held an impossible count; what was readable is loaded
+    // Ended early or held an impossible count (negative, or more records than the table
+    // holds); what was readable is loaded. The caller must not let a later Save overwrite
+    // the damaged file with this partial data: the desktop program opens it as an untitled
+    // competition, so Save asks for a new name.
+    kDamaged,
 };
 
 struct LoadResult {
     LoadStatus status = LoadStatus::kOk;
     std::int32_t version = 0;
-    // For kDamaged: which table was being read and how many of its records were read.
+    // For kDamaged: which part was being read ("runners", "clubs", "classes", "courses",
+    // "info", "finish_lines", "card_readouts", "status_texts") and how many of its records
+    // were read.
     std::string damaged_table;
     int records_read = 0;
+    // The count the file gave for that table (0 when the count itself was missing).
+    int records_expected = 0;
     // Clear text for the user (Windows-1251); empty when all went well.
     std::string message;
     bool ok() const { return status == LoadStatus::kOk || status == LoadStatus::kConverted; }
@@ -37,6 +45,14 @@ struct LoadResult {
 std::vector<std::uint8_t> encode_wdb(const Competition& c);
 // Reads a competition from bytes (either version). The competition is cleared first.
 LoadResult decode_wdb(Competition& c, const std::uint8_t* data, std::size_t size);
+
+// The largest well-formed version-21 file (every table full); a loader never needs to read
+// more than this.
+std::size_t max_wdb_size();
+
+// Copies the view state (table on show, low 8 bits of its cursor and top row) into the header,
+// as a save does before writing it. encode_wdb writes these bytes from `c.view` itself.
+void store_view_state(Competition& c);
 
 // Loads a file; messages (conversion notice, unknown version, damage) go to `prompts`.
 LoadResult load_wdb(Competition& c, const std::string& path, Prompts& prompts);
@@ -53,11 +69,14 @@ struct ImportWdbOptions {
     bool only_marked = false;           // "Только отмеченных"
 };
 
-enum class ImportStatus { kOk, kCannotOpen, kWrongVersion, kDamaged };
+// kDamaged: the file is damaged; kTableFull: its records do not fit into the free slots. In
+// both cases nothing is merged and the open competition is unchanged.
+enum class ImportStatus { kOk, kCannotOpen, kWrongVersion, kDamaged, kTableFull };
 
 // Opens the file and checks its version before the options dialog is shown.
 ImportStatus check_import_file(const std::string& path, Prompts& prompts);
-// Merges the file into the competition with the chosen options.
+// Merges the file into the competition with the chosen options. The file is read and checked
+// whole before anything is merged. Stores options.only_marked into info.only_marked.
 ImportStatus import_wdb(Competition& c, const std::string& path, const ImportWdbOptions& options,
                         Prompts& prompts);
 
