@@ -11,11 +11,23 @@
 
 namespace skarvel {
 
-// The two sizes of the report font ("Courier New Cyr", fixed pitch): the page title is a
-// third of an inch high and bold, everything else is 10 pt and regular.
-enum class ReportFont { Title, Body };
+// The sizes of the report font ("Courier New Cyr", fixed pitch): the page title is a
+// third of an inch high and bold, everything else is 10 pt and regular. The start protocol
+// prints its lines at 11 pt when it has no card-number column (BodyLarge).
+enum class ReportFont { Title, Body, BodyLarge };
 
 constexpr double kPageWidthMm = 210.0;
+
+// A font of its own, for sheets that are not lists (the split printout, the result plate):
+// a face, the character height in inches (the device makes whole dots of it at its vertical
+// resolution), the weight (400 regular, 700 bold) and fixed or proportional pitch.
+struct PageFontSpec {
+    std::string face;
+    double height_inch = 0;
+    int weight = 400;
+    bool fixed_pitch = true;
+    bool operator==(const PageFontSpec&) const = default;
+};
 
 class PageDevice {
 public:
@@ -30,6 +42,14 @@ public:
     virtual void text_at(double x_mm, double y_mm, std::string_view text) = 0;
     // A solid black line 1 mm wide across the page (x 0 .. 210 mm) at y.
     virtual void rule_at(double y_mm) = 0;
+    // Selects a font of its own for the texts that follow (until the next font call); a
+    // device without one uses the body font.
+    virtual void set_custom_font(const PageFontSpec& font) {
+        (void)font;
+        set_font(ReportFont::Body);
+    }
+    // The vertical resolution in dots per inch.
+    virtual int dots_per_inch() const { return 600; }
 };
 
 // Opens a printed document (the default printer, or the PDF file the user chose).
@@ -64,6 +84,14 @@ struct RecordedPage {
     bool ended = false;
     // The texts of the page in drawing order (rules left out).
     std::vector<std::string> texts() const;
+    // Custom fonts in use on the page: each applies from item `first_item` on, until the
+    // next entry or a report font.
+    struct FontUse {
+        std::size_t first_item = 0;
+        PageFontSpec spec;
+        int height_dots = 0;
+    };
+    std::vector<FontUse> custom_fonts;
 };
 
 struct RecordedDocument {
@@ -83,13 +111,20 @@ public:
     void set_font(ReportFont font) override;
     void text_at(double x_mm, double y_mm, std::string_view text) override;
     void rule_at(double y_mm) override;
+    void set_custom_font(const PageFontSpec& font) override;
+    int dots_per_inch() const override { return dpi; }
 
     RecordedDocument doc;
     int faults = 0;
+    // The resolution the device claims (custom font heights are whole dots of it).
+    int dpi = 600;
 
 private:
     bool in_page_ = false;
     ReportFont font_ = ReportFont::Body;
+    bool custom_active_ = false;
+    bool custom_pending_ = false;
+    PageFontSpec custom_;
 };
 
 // Hands out recording devices; the documents stay readable after the report ends.

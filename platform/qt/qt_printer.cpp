@@ -62,7 +62,9 @@ public:
         f.setFamilies({"Courier New Cyr", "Courier New", "Liberation Mono", "DejaVu Sans Mono"});
         f.setStyleHint(QFont::TypeWriter);
         f.setFixedPitch(true);
-        double height = font == ReportFont::Title ? dpi_y_ * 0.33333334 : dpi_y_ * 0.1388889;
+        double height = font == ReportFont::Title       ? dpi_y_ * 0.33333334
+                        : font == ReportFont::BodyLarge ? dpi_y_ * 0.15277778  // 11 pt
+                                                        : dpi_y_ * 0.1388889;
         f.setPixelSize(std::max(1, static_cast<int>(static_cast<int>(height) * scale_)));
         f.setWeight(font == ReportFont::Title ? QFont::Bold : QFont::Normal);
         painter_.setFont(f);
