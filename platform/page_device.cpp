@@ -42,14 +42,28 @@ void RecordingPageDevice::end_document() {
     doc.ended = true;
 }
 
-void RecordingPageDevice::set_font(ReportFont font) { font_ = font; }
+void RecordingPageDevice::set_font(ReportFont font) {
+    font_ = font;
+    custom_active_ = custom_pending_ = false;
+}
+
+void RecordingPageDevice::set_custom_font(const PageFontSpec& font) {
+    custom_ = font;
+    custom_active_ = custom_pending_ = true;
+}
 
 void RecordingPageDevice::text_at(double x_mm, double y_mm, std::string_view text) {
     if (doc.ended || !in_page_) {
         ++faults;
         return;
     }
-    doc.pages.back().items.push_back({PageItem::Text, x_mm, y_mm, font_, std::string(text)});
+    RecordedPage& page = doc.pages.back();
+    if (custom_active_ && (custom_pending_ || page.custom_fonts.empty())) {
+        page.custom_fonts.push_back(
+            {page.items.size(), custom_, static_cast<int>(dpi * custom_.height_inch)});
+        custom_pending_ = false;
+    }
+    page.items.push_back({PageItem::Text, x_mm, y_mm, font_, std::string(text)});
 }
 
 void RecordingPageDevice::rule_at(double y_mm) {
