@@ -193,8 +193,9 @@ void shift_start_times(Competition& c, const ShiftOptions& o) {
 }
 
 bool truncate_start_seconds(Competition& c, Prompts& prompts) {
-    if (!prompts.ask_yes_no(
-            "Отбросить секунды и сотые в стартовом времени\nу текущих спортсменов ?"_cp1251))
+    if (!prompts.ask_yes_no_captioned(
+            "Отбросить секунды и сотые в стартовом времени\nу текущих спортсменов ?"_cp1251,
+            "Изменение старта"_cp1251))
         return false;
     for (Runner* r : current_runners(c)) r->start_time = r->start_time / 100 / 60 * 6000;
     c.modified = true;
@@ -204,7 +205,7 @@ bool truncate_start_seconds(Competition& c, Prompts& prompts) {
 // --- whole-table operations -------------------------------------------------------------
 
 bool copy_result_to_start(Competition& c, Prompts& prompts) {
-    if (!prompts.ask_yes_no("Вы уверены, что копировать результат в старт?"_cp1251)) return false;
+    if (!prompts.ask_yes_no_captioned("Вы уверены, что копировать результат в старт?"_cp1251, "")) return false;
     c.rebuild_number_index();
     c.recompute_finish_results();
     for (Runner* r : all_runners(c)) r->start_time = r->result;
@@ -246,7 +247,9 @@ bool change_start_number(Competition& c, const RenumberOptions& o, Prompts& prom
 }
 
 bool check_duplicate_numbers(Competition& c, Prompts& prompts) {
-    if (!prompts.ask_yes_no("Проверить базу данных на парные номера\n(без учета нулевых номеров)?"_cp1251))
+    if (!prompts.ask_yes_no_captioned(
+            "Проверить базу данных на парные номера\n(без учета нулевых номеров)?"_cp1251,
+            "Проверка"_cp1251))
         return false;
     std::vector<Runner*> runners = all_runners(c);
     std::vector<int> count(65536, 0);
@@ -257,7 +260,8 @@ bool check_duplicate_numbers(Competition& c, Prompts& prompts) {
         prompts.message("Ошибок (парных номеров) нет"_cp1251);
         return false;
     }
-    if (!prompts.ask_yes_no("Есть парные номера, показать их список?"_cp1251)) return false;
+    if (!prompts.ask_yes_no_captioned("Есть парные номера, показать их список?"_cp1251,
+                                      "Ошибка"_cp1251)) return false;
     std::stable_sort(runners.begin(), runners.end(),
                      [](const Runner* a, const Runner* b) { return a->start_number < b->start_number; });
     std::vector<Runner*> doubled, others;
@@ -268,14 +272,17 @@ bool check_duplicate_numbers(Competition& c, Prompts& prompts) {
 }
 
 bool card_number_to_start_number(Competition& c, Prompts& prompts) {
-    if (!prompts.ask_yes_no("Копировать текущим № ЧИПа в № участника с 'урезанием' до 4-х цифр"_cp1251))
+    if (!prompts.ask_yes_no_captioned(
+            "Копировать текущим № ЧИПа в № участника с 'урезанием' до 4-х цифр"_cp1251,
+            "ВНИМАНИЕ"_cp1251))
         return false;
     for (Runner* r : current_runners(c))
         r->start_number = static_cast<std::uint16_t>(r->card_number > 0 ? r->card_number % 10000 : 0);
     // The numbers changed, so the competition must be saved (and the index follow).
     c.modified = true;
     c.rebuild_number_index();
-    if (prompts.ask_yes_no("А может № участника 'урезать' до 3-х цифр"_cp1251)) {
+    if (prompts.ask_yes_no_captioned("А может № участника 'урезать' до 3-х цифр"_cp1251,
+                                     "ВНИМАНИЕ"_cp1251)) {
         for (Runner* r : current_runners(c)) r->start_number = r->start_number % 1000;
         c.rebuild_number_index();
     }

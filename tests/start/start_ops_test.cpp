@@ -386,6 +386,8 @@ TEST(DuplicateCheck, AnswersAndMessages) {
     p.yes_no_answers = {true, false};
     EXPECT_FALSE(check_duplicate_numbers(c, p));
     EXPECT_EQ(p.questions.back(), std::string("Есть парные номера, показать их список?"_cp1251));
+    EXPECT_EQ(p.captions, (std::vector<std::string>{"Проверка"_cp1251, "Проверка"_cp1251,
+                                                    "Проверка"_cp1251, "Ошибка"_cp1251}));
     EXPECT_EQ(ids(current_runners(c)), (std::vector<int>{1, 2, 3, 4}));
 }
 
@@ -405,6 +407,7 @@ TEST(CardToNumber, FourThenThreeDigits) {
     EXPECT_TRUE(card_number_to_start_number(c, p));
     EXPECT_EQ(numbers(c), (std::vector<int>{567, 0}));
     EXPECT_EQ(c.runner_by_number(567)->id, 1);
+    EXPECT_EQ(p.captions.back(), std::string("ВНИМАНИЕ"_cp1251));
     EXPECT_TRUE(c.modified);
     p.yes_no_answers = {false};
     EXPECT_FALSE(card_number_to_start_number(c, p));
