@@ -1,0 +1,411 @@
+#include "core/list_edit.h"
+
+#include <cstdlib>
+
+#include "core/cp1251.h"
+#include "core/time_text.h"
+
+namespace skarvel {
+
+using namespace literals;
+
+std::string caption_attention(bool english) { return pick(english, "ВНИМАНИЕ"_cp1251, "ATTENTION"); }
+std::string caption_error(bool english) { return pick(english, "ОШИБКА"_cp1251, "ERROR"); }
+
+// ---- deletion ----------------------------------------------------------------------------
+
+DeleteOutcome delete_with_rules(Competition& c, RecordType type, int slot, Prompts& prompts,
+                                bool english) {
+    bool present = with_table(c.tables, type, [slot](auto& t) { return t[slot] != nullptr; });
+    if (!present) return DeleteOutcome::NoRecord;
+
+    auto refuse = [&](std::string_view ru, std::string_view en) {
+        prompts.message_captioned(pick(english, ru, en), caption_error(english));
+        return DeleteOutcome::Refused;
+    };
+    switch (type) {
+        case kClubs:
+            c.recount_tables();
+            if (c.tables.clubs[slot]->runner_count != 0)
+                return refuse("Коллектив используется, в нём есть участники !"_cp1251,
+                              "The club is in use: it has runners !");
+            break;
+        case kClasses:
+            c.recount_tables();
+            if (c.tables.classes[slot]->runner_count != 0)
+                return refuse("Группа используется, в ней есть участники !"_cp1251,
+                              "The category is in use: it has runners !");
+            break;
+        case kCourses:
+            c.recount_tables();
+            if (c.tables.courses[slot]->runner_count != 0)
+                return refuse("Дистанция используется, есть группы, использующие её."_cp1251,
+                              "The course is in use: categories use it.");
+            break;
+        case kFinishLines:
+            if (!prompts.ask_yes_no_captioned(pick(english, "Удалить строку финиша?"_cp1251, "Delete the finish line?"),
+                                              caption_attention(english)))
+                return DeleteOutcome::Declined;
+            break;
+        default:
+            break;
+    }
+    c.delete_record(type, slot);
+    // The index must not keep pointing at a deleted runner.
+    if (type == kRunners || type == kFinishLines) {
+        c.rebuild_number_index();
+        c.count_finish_lines();
+    }
+    return DeleteOutcome::Deleted;
+}
+
+// ---- heat digit --------------------------------------------------------------------------
+
+bool set_heat_digit(Competition& c, int slot, int digit) {
+    Runner* r = c.tables.runners[slot];
+    if (!r || digit < 0 || digit > 9) return false;
+    r->heat_or_leg = digit;
+    c.modified = true;
+    return true;
+}
+
+// ---- finish number entry -----------------------------------------------------------------
+
+void FinishEntry::digit(Competition& c, int row, int d, Prompts& prompts, bool english) {
+    if (d < 0 || d > 9) return;
+    if (active_) {
+        if (typed_ >= 0 && typed_ < 3000) typed_ = typed_ * 10 + d;
+        return;
+    }
+    const auto& lines = c.tables.finish_lines;
+    int live = lines.live_count();
+    if (row < 0 || row > live) return;
+    if (row < live && lines[row]->start_number != 0) {
+        prompts.message(pick(english, "Занято!"_cp1251, "Busy!"));
+        return;
+    }
+    active_ = true;
+    typed_ = d;
+    row_ = row;
+}
+
+void FinishEntry::backspace() {
+    if (active_) typed_ /= 10;
+}
+
+int FinishEntry::stored_number(const Competition& c, int row, int typed, bool& capped) {
+    int n = typed;
+    if (c.info.relay && c.info.pad_numbers_to_4 && typed > 0 && typed < 1000) {
+        int k = 1;
+        const auto& lines = c.tables.finish_lines;
+        for (int i = 0; i < row && lines[i]; ++i) {
+            int s = lines[i]->start_number;
+            if (s > 0 && s % 1000 == typed) ++k;
+        }
+        n = typed + 1000 * k;
+    }
+    capped = n > edit_limits::kStartNumberMax;
+    return capped ? edit_limits::kStartNumberMax : n;
+}
+
+bool FinishEntry::enter(Competition& c, int row, Prompts& prompts, const EditHooks& hooks) {
+    auto& lines = c.tables.finish_lines;
+    int live = lines.live_count();
+    if (!active_) {
+        if (row < 0 || row > live) return false;
+        if (row == live) {
+            if (c.new_record(kFinishLines) == kNoSlot) {
+                prompts.message(table_full_message(kFinishLines, hooks.english));
+                return false;
+            }
+            c.modified = true;
+            typed_ = 0;
+            finish_autosave(c, prompts, hooks);
+        } else {
+            typed_ = lines[row]->start_number;
+        }
+        active_ = true;
+        row_ = row;
+        return false;
+    }
+
+    // Entry started by a digit on the empty row: the line is made now.
+    if (!lines[row_]) {
+        if (row_ != live || c.new_record(kFinishLines) == kNoSlot) {
+            active_ = false;
+            prompts.message(table_full_message(kFinishLines, hooks.english));
+            return false;
+        }
+    }
+    bool capped = false;
+    int n = stored_number(c, row_, typed_, capped);
+    if (capped)
+        prompts.message(pick(hooks.english, "Введенный номер превышает максимально допустимый!"_cp1251,
+                             "The number entered exceeds the maximum allowed!"));
+    lines[row_]->start_number = static_cast<std::int16_t>(n);
+    active_ = false;
+    c.rebuild_number_index();
+    c.count_finish_lines();
+    if (Runner* r = c.runner_by_number(n); r && hooks.recompute_place) hooks.recompute_place(*r);
+    c.modified = true;
+    finish_autosave(c, prompts, hooks);
+    return true;
+}
+
+void FinishEntry::escape(Competition& c) {
+    active_ = false;
+    c.rebuild_number_index();
+}
+
+void finish_autosave(Competition& c, Prompts& prompts, const EditHooks& hooks) {
+    if (!c.info.finish_autosave || !hooks.save_under_file_name) return;
+    if (!hooks.save_under_file_name())
+        prompts.message_captioned(pick(hooks.english, "Сначала сохраните рабочий файл под каким-либо именем!"_cp1251,
+                                       "Save the competition under a file name first!"),
+                                  pick(hooks.english, "Нет имени файла"_cp1251, "No file name"));
+}
+
+// ---- quick edit --------------------------------------------------------------------------
+
+bool quick_edit_finish_time(Competition& c, int row, Prompts& prompts, const EditHooks& hooks) {
+    FinishLine* line = c.tables.finish_lines[row];
+    if (!line) return false;
+    bool en = hooks.english;
+    std::int32_t t = line->time();
+    struct Part {
+        std::string prompt;
+        int value, max;
+    };
+    Part parts[4] = {
+        {pick(en, "Время финиша: часы"_cp1251, "Finish time: hours"), t / kCentisPerHour, 45},
+        {pick(en, "Время финиша: минуты"_cp1251, "Finish time: minutes"), t / kCentisPerMinute % 60, 59},
+        {pick(en, "Время финиша: секунды"_cp1251, "Finish time: seconds"), t / 100 % 60, 59},
+        {pick(en, "Время финиша: сотые"_cp1251, "Finish time: hundredths"), t % 100, 99},
+    };
+    int steps = c.info.time_precision != 0 ? 4 : 3;
+    for (int i = 0; i < steps; ++i) {
+        for (;;) {
+            auto answer = prompts.ask_text(parts[i].prompt, integer_text(parts[i].value));
+            if (!answer) return false;
+            auto v = parse_integer_field(*answer);
+            if (v && *v >= 0 && *v <= parts[i].max) {
+                parts[i].value = static_cast<int>(*v);
+                break;
+            }
+            prompts.message(range_message(parts[i].prompt, 0, parts[i].max, en));
+        }
+    }
+    std::int32_t hundredths = steps == 4 ? parts[3].value : 0;
+    line->set_time(parts[0].value * kCentisPerHour + parts[1].value * kCentisPerMinute + parts[2].value * 100 +
+                   hundredths);
+    c.modified = true;
+    finish_autosave(c, prompts, hooks);
+    return true;
+}
+
+QuickRunnerForm quick_runner_form(const Competition& c, int slot) {
+    const Runner* r = c.tables.runners[slot];
+    if (!r) return {};
+    return {integer_text(r->start_number), format_time_text(r->start_time, c.info.time_precision)};
+}
+
+EditResult store_quick_runner_form(Competition& c, int slot, const QuickRunnerForm& f, bool english) {
+    Runner* r = c.tables.runners[slot];
+    if (!r) return EditResult{false, {}, kNoSlot};
+    std::string label = pick(english, "№"_cp1251, "No.");
+    std::int64_t number = 0;
+    if (f.start_number.find_first_not_of(' ') != std::string::npos) {
+        auto v = parse_integer_field(f.start_number);
+        if (!v || *v < 0 || *v > edit_limits::kStartNumberMax)
+            return EditResult{false, range_message(label, 0, edit_limits::kStartNumberMax, english), kNoSlot};
+        number = *v;
+    }
+    if (static_cast<int>(f.start_time.size()) > edit_limits::kTimeText)
+        return EditResult{false, length_message(pick(english, "Старт"_cp1251, "Start"), edit_limits::kTimeText, english),
+                          kNoSlot};
+    r->start_number = static_cast<std::uint16_t>(number);
+    r->start_time = parse_time_text(f.start_time);
+    c.rebuild_number_index();
+    c.modified = true;
+    return EditResult{true, {}, slot};
+}
+
+// ---- runner of a finish line -------------------------------------------------------------
+
+RunnerForm finish_line_runner_form(Competition& c, int row, int& slot) {
+    slot = kNoSlot;
+    const FinishLine* line = c.tables.finish_lines[row];
+    int n = line ? std::abs(line->start_number) : 0;
+    c.rebuild_number_index();
+    if (const Runner* r = c.runner_by_number(n)) {
+        const auto& t = c.tables.runners;
+        for (int i = 0; i < t.capacity(); ++i)
+            if (t[i] == r) {
+                slot = i;
+                return runner_form(c, r);
+            }
+    }
+    RunnerForm f = runner_form(c, nullptr);
+    if (n > 0) f.start_number = integer_text(n);
+    return f;
+}
+
+EditResult store_finish_line_runner(Competition& c, int slot, const RunnerForm& f, bool english) {
+    EditResult r = store_runner_form(c, slot, f, english);
+    if (r) {
+        c.rebuild_number_index();
+        c.recompute_finish_results();
+    }
+    return r;
+}
+
+// ---- status ------------------------------------------------------------------------------
+
+StatusTexts status_texts(const CompetitionInfo& info) {
+    StatusTexts t;
+    for (int s = 0; s < kStatusCount; ++s) {
+        t.names[s] = std::string(field_text(info.status_names[s]));
+        t.short_texts[s] = std::string(field_text(info.status_short_texts[s]));
+    }
+    return t;
+}
+
+void store_status_texts(Competition& c, const StatusTexts& t) {
+    auto cut = [](const std::string& s) { return std::string_view(s).substr(0, edit_limits::kStatusText); };
+    bool changed = false;
+    auto put = [&](char (&field)[12], const std::string& text) {
+        std::string_view v = cut(text);
+        if (field_text(field) == v) return;
+        set_field_text(field, v);
+        changed = true;
+    };
+    for (int s = 3; s <= 6; ++s) put(c.info.status_names[s], t.names[s]);
+    for (int s = 1; s <= 8; ++s) put(c.info.status_short_texts[s], t.short_texts[s]);
+    if (changed) c.modified = true;
+}
+
+std::string status_runner_name(const Competition& c, int number, bool english) {
+    if (const Runner* r = c.runner_by_number(number)) return std::string(field_text(r->name));
+    return pick(english, "-- нет в протоколе --"_cp1251, "-- not in the list --");
+}
+
+std::optional<int> status_number(std::string_view text, Prompts& prompts, bool english) {
+    if (text.find_first_not_of(' ') == std::string_view::npos) return 0;
+    auto v = parse_integer_field(text);
+    if (v && *v >= 0 && *v <= edit_limits::kStartNumberMax) return static_cast<int>(*v);
+    prompts.message(range_message(pick(english, "Номер"_cp1251, "Number"), 0, edit_limits::kStartNumberMax, english));
+    return std::nullopt;
+}
+
+bool apply_status(Competition& c, int number, int status, Prompts& prompts, bool english) {
+    c.rebuild_number_index();
+    Runner* r = c.runner_by_number(number);
+    if (!r || status < 0 || status >= kStatusCount) {
+        prompts.message(pick(english, "Участника с таким номером в базе данных нет!"_cp1251,
+                             "There is no runner with this number!"));
+        return false;
+    }
+    r->status = static_cast<std::uint8_t>(status);
+    if (status == kStatusDidNotStart) {
+        auto& lines = c.tables.finish_lines;
+        bool has_line = false;
+        for (int i = 0; i < lines.capacity() && lines[i] && !has_line; ++i)
+            has_line = lines[i]->start_number == number;
+        if (!has_line) {
+            int slot = c.new_record(kFinishLines);
+            if (slot == kNoSlot) {
+                prompts.message(table_full_message(kFinishLines, english));
+            } else {
+                FinishLine& line = *lines[slot];
+                line.start_number = static_cast<std::int16_t>(number);
+                line.set_time(kDay - 1);
+                line.flags |= FinishLine::kFlagSent;
+                c.count_finish_lines();
+            }
+        }
+    }
+    c.modified = true;
+    return true;
+}
+
+bool restore_all_statuses(Competition& c, Prompts& prompts, bool english) {
+    if (!prompts.ask_yes_no(pick(english, "Восстановить ВСЕХ спортсменов в базе данных?"_cp1251, "Restore ALL runners?")))
+        return false;
+    const auto& t = c.tables.runners;
+    for (int i = 0; i < t.capacity(); ++i)
+        if (Runner* r = t[i]) r->status = 0;
+    c.modified = true;
+    return true;
+}
+
+// ---- join --------------------------------------------------------------------------------
+
+namespace {
+
+bool is_marked(const Club& r) { return r.marked != 0; }
+bool is_marked(const ClassRecord& r) { return r.marked(); }
+void unmark(Club& r) { r.marked = 0; }
+void unmark(ClassRecord& r) { r.set_marked(false); }
+
+template <class R>
+bool join_table(Competition& c, Table<R>& table, std::int16_t Runner::*ref, Prompts& prompts, bool english,
+                std::string_view none_ru, std::string_view none_en) {
+    int target = kNoSlot;
+    for (int i = 0; i < table.capacity() && table[i]; ++i)
+        if (is_marked(*table[i])) {
+            target = i;
+            break;
+        }
+    if (target == kNoSlot) {
+        prompts.message(pick(english, none_ru, none_en));
+    } else {
+        std::int32_t target_id = table[target]->id;
+        const auto& runners = c.tables.runners;
+        for (int i = 0; i < table.capacity() && table[i]; ++i) {
+            if (!is_marked(*table[i])) continue;
+            std::int32_t id = table[i]->id;
+            for (int k = 0; k < runners.capacity(); ++k)
+                if (Runner* r = runners[k]; r && r->*ref == id) r->*ref = static_cast<std::int16_t>(target_id);
+        }
+    }
+    c.recount_tables();
+    // Records without runners are freed for good, then the table is closed up.
+    int to = 0;
+    for (int i = 0; i < table.capacity(); ++i) {
+        auto& s = table.slot(i);
+        if (!s) continue;
+        if (s->runner_count == 0) {
+            s.reset();
+            continue;
+        }
+        if (i != to) table.slot(to) = std::move(s);
+        ++to;
+    }
+    c.recount_tables();
+    c.modified = true;
+    if (prompts.ask_yes_no(pick(english, "Снять отметку?"_cp1251, "Unmark?")))
+        for (int i = 0; i < table.capacity() && table[i]; ++i) unmark(*table[i]);
+    return true;
+}
+
+}  // namespace
+
+bool join_marked(Competition& c, RecordType type, Prompts& prompts, bool english) {
+    if (type == kClubs) {
+        if (!prompts.ask_yes_no(pick(english, "Объединить отмеченные коллективы и удалить не используемые?"_cp1251,
+                                     "Join the marked clubs and delete the unused ones?")))
+            return false;
+        return join_table(c, c.tables.clubs, &Runner::club_id, prompts, english,
+                          "Нет ни одного отметенного коллектива!"_cp1251, "No club is marked!");
+    }
+    if (type == kClasses) {
+        if (!prompts.ask_yes_no(pick(english, "Объединить отмеченные группы и удалить не используемые?"_cp1251,
+                                     "Join the marked categories and delete the unused ones?")))
+            return false;
+        return join_table(c, c.tables.classes, &Runner::class_id, prompts, english,
+                          "Нет ни одной отметенной группы!"_cp1251, "No category is marked!");
+    }
+    return false;
+}
+
+}  // namespace skarvel
