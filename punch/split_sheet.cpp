@@ -1,0 +1,440 @@
+#include "punch/split_sheet.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/cp1251.h"
+#include "core/time_text.h"
+
+namespace skarvel {
+
+using namespace literals;
+
+namespace {
+
+template <class... A>
+std::string fmt(std::string_view format, A... args) {
+    std::string f(format);
+    char buf[512];
+    std::snprintf(buf, sizeof buf, f.c_str(), args...);
+    return buf;
+}
+
+std::string time_text(std::int32_t t, int precision) { return format_time_text(t, precision); }
+
+int punches_of(const CardReadout& card) {
+    return std::clamp(card.punch_count, 0, CardReadout::kMaxPunches);
+}
+
+std::string title_of(const Competition& c) { return std::string(field_text(c.info.title_lines[0])); }
+
+// Pace in seconds per kilometre from centiseconds over metres, as minutes and seconds.
+std::string pace_text(std::string_view format, std::int32_t centis, std::int32_t metres) {
+    std::int64_t p = static_cast<std::int64_t>(centis) * 10 / metres;
+    return fmt(format, static_cast<int>(p / 60), static_cast<int>(p % 60));
+}
+
+// The first course in table order (up to the first empty slot) whose name, read as a decimal
+// number, is the start number.
+Course* first_course_by_number(const Competition& c, int number) {
+    const auto& t = c.tables.courses;
+    for (int i = 0; i < t.capacity() && t[i]; ++i) {
+        std::string name(field_text(t[i]->name));
+        if (std::atoi(name.c_str()) == number) return t[i];
+    }
+    return nullptr;
+}
+
+// The course of the runner's class, with the messages for a missing class or course.
+Course* class_course_of(const Competition& c, const Runner& r, Prompts& prompts) {
+    ClassRecord* cls = c.find_class_by_id(r.class_id);
+    if (!cls) {
+        prompts.message("Нет такой группы !"_cp1251);
+        return nullptr;
+    }
+    Course* course = c.find_course_by_id(cls->course_id);
+    if (!course) prompts.message("Нет такой дистанции !"_cp1251);
+    return course;
+}
+
+// Start reference and its line: the start time, or in a relay the previous leg's finish.
+struct StartRef {
+    std::int32_t time = 0;
+    std::string line;  // empty: no start line
+};
+StartRef start_reference(const Competition& c, const Runner& r) {
+    StartRef ref{r.start_time, {}};
+    int precision = c.info.time_precision;
+    if (!c.info.relay) {
+        ref.line = fmt("Старт: %s"_cp1251, time_text(r.start_time, precision).c_str());
+    } else if (r.start_number > 2000) {
+        int previous = r.start_number - 1000;
+        const auto& t = c.tables.finish_lines;
+        for (int i = 0; i < t.capacity() && t[i]; ++i)
+            if (t[i]->start_number == previous) {
+                ref.time = t[i]->time();
+                ref.line = fmt("Финиш пред.этапа: %s"_cp1251, time_text(ref.time, precision).c_str());
+                break;
+            }
+    }
+    return ref;
+}
+
+// The walk of the course through the punches: a numbered line for every control found, the
+// extra-punch form for every punch passed over; ends when the punches run out.
+struct CourseWalk {
+    std::vector<std::string> lines;
+    bool found = true;  // a course without controls counts as run
+    std::int32_t leg_ref = 0;
+};
+CourseWalk walk_course(const Competition& c, const Runner& r, const CardReadout& card,
+                       const Course& course, std::int32_t start_ref, int precision) {
+    CourseWalk w;
+    w.leg_ref = start_ref;
+    int n = punches_of(card);
+    int j = 0;
+    for (int k = 0; k < 64 && course.control_codes[k] != 0; ++k) {
+        int control = course.control_codes[k];
+        w.found = false;
+        bool walk_ended = true;
+        while (j < n) {
+            const Punch& p = card.punches[j];
+            std::int32_t shown = c.info.new_split_layout ? p.time - r.start_time : p.time;
+            std::string tt = time_text(shown, precision);
+            std::string split = time_text(p.time - w.leg_ref, 0);
+            ++j;
+            if (p.code == control) {
+                std::string line = fmt("%3d (%3d) %-8s %-8s", k + 1, control, tt.c_str(), split.c_str());
+                if (c.info.print_speed && course.control_values[k] != 0)
+                    line += pace_text(" %3d:%02d/км"_cp1251, p.time - w.leg_ref, course.control_values[k]);
+                w.lines.push_back(std::move(line));
+                w.leg_ref = p.time;
+                w.found = true;
+                walk_ended = false;
+                break;
+            }
+            w.lines.push_back(fmt("    -%3d- %-8s", static_cast<int>(p.code), tt.c_str()));
+        }
+        if (walk_ended) break;
+    }
+    return w;
+}
+
+// Finish, result and average pace lines of the course-order layouts.
+std::vector<std::string> finish_lines(const Competition& c, const Runner& r, const Course& course,
+                                      std::int32_t start_ref, std::int32_t leg_ref, bool found) {
+    std::vector<std::string> out;
+    if (r.finish_time == 0) return out;
+    int precision = c.info.time_precision;
+    std::int32_t shown = c.info.new_split_layout ? r.finish_time - r.start_time : r.finish_time;
+    out.push_back(fmt("Финиш:    %-8s %-8s"_cp1251, time_text(shown, precision).c_str(),
+                      time_text(r.finish_time - leg_ref, precision).c_str()));
+    if (found && r.result != 0) {
+        std::int32_t result = c.info.relay ? r.finish_time - start_ref : r.result;
+        out.push_back(fmt("Результат:%-8s"_cp1251, time_text(result, precision).c_str()));
+        if (c.info.print_speed && course.length_m != 0)
+            out.push_back(pace_text("Средняя скорость %3d:%02d/км"_cp1251, result, course.length_m));
+    }
+    return out;
+}
+
+bool over_time_limit(const Competition& c, const Runner& r) {
+    if (!c.info.limit_disqualify) return false;
+    const ClassRecord* cls = c.find_class_by_id(r.class_id);
+    const Course* course = cls ? c.find_course_by_id(cls->course_id) : nullptr;
+    return course && static_cast<std::int64_t>(course->time_limit_min) * 6000 < r.result;
+}
+
+std::string_view over_time_text() { return "ПРЕВЫШЕНИЕ КОНТРОЛЬНОГО ВРЕМЕНИ!"_cp1251; }
+
+// The course of the course-order layouts: mode 2 (and 6) by the runner's number, else the
+// class's course.
+Course* sheet_course(const Competition& c, const Runner& r, int mode, Prompts& prompts) {
+    if (mode == 2 || mode == 6) {
+        Course* course = first_course_by_number(c, r.start_number);
+        if (!course) prompts.message("Нет такой дистанции !"_cp1251);
+        return course;
+    }
+    return class_course_of(c, r, prompts);
+}
+
+int scale_index(int split_scale) { return split_scale >= 0 && split_scale <= 2 ? split_scale : 0; }
+
+}  // namespace
+
+double split_heading_font_inch(int split_scale) {
+    static constexpr double h[3] = {0.22222222, 0.16666667, 0.1388889};
+    return h[scale_index(split_scale)];
+}
+
+double split_body_font_inch(int split_scale) {
+    static constexpr double h[3] = {0.15277778, 0.12916666, 0.11111111};
+    return h[scale_index(split_scale)];
+}
+
+PageFontSpec split_font(bool heading, bool bold, int split_scale) {
+    PageFontSpec f;
+    f.face = "Courier New Cyr";
+    f.height_inch = heading ? split_heading_font_inch(split_scale) : split_body_font_inch(split_scale);
+    f.weight = bold ? 700 : 400;
+    f.fixed_pitch = true;
+    return f;
+}
+
+SplitSheet compose_split_sheet(Competition& c, Runner& r, const CardReadout& card, Prompts& prompts) {
+    int mode = c.info.check_mode;
+    if (mode != 1 && mode != 2) return compose_plain_sheet(c, &r, card, prompts);
+
+    SplitSheet s;
+    s.course_order = true;
+    s.x_mm = c.info.split_left_offset_cm * 10.0;
+    Course* course = sheet_course(c, r, mode, prompts);
+    if (!course) return s;
+    s.ok = true;
+    std::string name(field_text(r.name));
+    s.document_name = fmt("Информашка № %d :%s"_cp1251, r.start_number, name.c_str());
+    int precision = c.info.time_precision;
+
+    s.lines.push_back({20, true, title_of(c)});
+    s.lines.push_back({26, true, name});
+    double y = 32;
+    if (const Club* club = c.find_club_by_id(r.club_id)) {
+        s.lines.push_back({32, true, std::string(field_text(club->name))});
+        y = 38;
+    }
+    auto body = [&](std::string text) {
+        s.lines.push_back({y, false, std::move(text)});
+        y += 4;
+    };
+    body(fmt("№ %4d, VP-чип № %d"_cp1251, r.start_number, card.card_number));
+    StartRef ref = start_reference(c, r);
+    if (!ref.line.empty()) body(ref.line);
+    if (const ClassRecord* cls = c.find_class_by_id(r.class_id))
+        body(fmt("Группа: %s"_cp1251, std::string(field_text(cls->name)).c_str()));
+
+    CourseWalk w = walk_course(c, r, card, *course, ref.time, precision);
+    for (auto& line : w.lines) body(std::move(line));
+    for (auto& line : finish_lines(c, r, *course, ref.time, w.leg_ref, w.found)) body(std::move(line));
+    s.found = w.found;
+    if (w.found) {
+        body(std::string("Отметка - ОК"_cp1251));
+    } else {
+        body(std::string("Отметка - ПЛОХАЯ"_cp1251));
+        body(std::string("Должно быть:"_cp1251));
+        std::string codes;
+        int count = 0;
+        for (int k = 0; k < 50 && course->control_codes[k] != 0; ++k) {
+            codes += fmt("%3d ", static_cast<int>(course->control_codes[k]));
+            if (++count % 5 == 0) {
+                body(std::move(codes));
+                codes.clear();
+            }
+        }
+        if (!codes.empty()) body(std::move(codes));
+    }
+    if (c.find_class_by_id(r.class_id) && over_time_limit(c, r)) body(std::string(over_time_text()));
+    return s;
+}
+
+SplitSheet compose_plain_sheet(Competition& c, Runner* r, const CardReadout& card, Prompts& prompts) {
+    SplitSheet s;
+    s.x_mm = c.info.split_left_offset_cm * 10.0;
+    int precision = c.info.time_precision;
+    double y = 0;
+    auto line = [&](std::string text) {
+        s.lines.push_back({y, true, std::move(text)});
+        y += 4;
+    };
+    if (r) {
+        if (!class_course_of(c, *r, prompts)) return s;
+        s.document_name = fmt("Информашка № %d"_cp1251, r->start_number);
+        const ClassRecord* cls = c.find_class_by_id(r->class_id);
+        s.lines.push_back({20, true, title_of(c)});
+        s.lines.push_back({26, true, fmt("№ %d, %s"_cp1251, r->start_number, std::string(field_text(r->name)).c_str())});
+        s.lines.push_back({32, true, fmt("Группа: %s"_cp1251, std::string(field_text(cls->name)).c_str())});
+        y = 38;
+        if (const Club* club = c.find_club_by_id(r->club_id)) {
+            s.lines.push_back({38, true, fmt("Коллектив: %s"_cp1251, std::string(field_text(club->name)).c_str())});
+            y = 42;
+        }
+        line(fmt("Старт: %s"_cp1251, time_text(r->start_time, precision).c_str()));
+    } else {
+        s.document_name = std::string("Информашка - неизвестный"_cp1251);
+        s.lines.push_back({20, true, title_of(c)});
+        s.lines.push_back({26, true, std::string("Неизвестный участник"_cp1251)});
+        y = 32;
+        if (card.start.time != 0)
+            line(fmt("Стартовая станция: %s"_cp1251, time_text(card.start.time, precision).c_str()));
+        if (card.finish.time != 0)
+            line(fmt("Финишная  станция: %s"_cp1251, time_text(card.finish.time, precision).c_str()));
+    }
+    s.ok = true;
+    line(fmt("VP-чип № %d"_cp1251, card.card_number));
+    int n = punches_of(card);
+    std::int32_t previous = 0;
+    for (int i = 0; i < n; ++i) {
+        const Punch& p = card.punches[i];
+        line(fmt("%3d (%3d) %-8s %-8s", i + 1, static_cast<int>(p.code), time_text(p.time, precision).c_str(),
+                 time_text(p.time - previous, precision).c_str()));
+        previous = p.time;
+    }
+    if (r && c.info.check_mode != 0)
+        line(r->status != 0 ? std::string("Отметка ПЛОХАЯ!"_cp1251) : std::string("Отметка OK!"_cp1251));
+    else
+        line(std::string("Отметка не проверялась !"_cp1251));
+    if (r && r->finish_time != 0) {
+        std::int32_t last = n > 0 ? card.punches[n - 1].time : 0;
+        line(fmt("Финиш:    %-8s %-8s"_cp1251, time_text(r->finish_time, precision).c_str(),
+                 time_text(r->finish_time - last, precision).c_str()));
+        if (r->result != 0)
+            line(fmt("Результат (без проверки):%-8s"_cp1251, time_text(r->result, precision).c_str()));
+    }
+    if (r && over_time_limit(c, *r)) {
+        r->status = kStatusOverTime;
+        c.modified = true;
+        line(std::string(over_time_text()));
+    }
+    return s;
+}
+
+void draw_split_sheet(PageDevice& dev, const SplitSheet& sheet, int split_scale) {
+    dev.begin_page();
+    // The plain sheet uses the heading size for every line, in regular weight.
+    bool bold = sheet.course_order;
+    int current = -1;
+    for (const auto& line : sheet.lines) {
+        int want = line.heading ? 1 : 0;
+        if (want != current) {
+            dev.set_custom_font(split_font(line.heading, bold, split_scale));
+            current = want;
+        }
+        dev.text_at(sheet.x_mm, line.y_mm, line.text);
+    }
+    dev.end_page();
+}
+
+namespace {
+void print_sheet(const SplitSheet& sheet, Competition& c, ReportEnv& env) {
+    if (!sheet.ok) return;
+    auto dev = open_printer_report(env, sheet.document_name);
+    if (!dev) return;
+    draw_split_sheet(*dev, sheet, c.info.split_scale);
+    dev->end_document();
+}
+}  // namespace
+
+bool print_split_sheet(Competition& c, Runner& r, const CardReadout& card, ReportEnv& env) {
+    SplitSheet s = compose_split_sheet(c, r, card, env.prompts);
+    print_sheet(s, c, env);
+    return s.course_order && s.ok && s.found;
+}
+
+void print_plain_sheet(Competition& c, Runner* r, const CardReadout& card, ReportEnv& env) {
+    print_sheet(compose_plain_sheet(c, r, card, env.prompts), c, env);
+}
+
+bool write_split_text(ByteSink& out, Competition& c, const Runner& r, const CardReadout& card,
+                      Prompts& prompts) {
+    int mode = c.info.check_mode;
+    Course* course = sheet_course(c, r, mode, prompts);
+    if (!course) return false;
+    auto line = [&](std::string_view text) {
+        out.write(text);
+        out.write("\r\n");
+    };
+    line(title_of(c));
+    line(field_text(r.name));
+    if (const Club* club = c.find_club_by_id(r.club_id)) line(field_text(club->name));
+    line(fmt("№ %4d, VP-чип № %d"_cp1251, r.start_number, card.card_number));
+    StartRef ref = start_reference(c, r);
+    if (!ref.line.empty()) line(ref.line);
+    if (const ClassRecord* cls = c.find_class_by_id(r.class_id))
+        line(fmt("Группа: %s"_cp1251, std::string(field_text(cls->name)).c_str()));
+
+    bool found;
+    std::int32_t leg_ref = ref.time;
+    if (mode == 0 || mode == 3) {
+        int n = punches_of(card);
+        for (int i = 0; i < n; ++i) {
+            const Punch& p = card.punches[i];
+            std::string text = fmt("%3d (%3d) %-8s %-8s", i + 1, static_cast<int>(p.code),
+                                   time_text(p.time, 0).c_str(), time_text(p.time - leg_ref, 0).c_str());
+            if (c.info.print_speed && i < Course::kControlSlots && course->control_values[i] != 0)
+                text += pace_text(" %3d:%02d/км"_cp1251, p.time - leg_ref, course->control_values[i]);
+            line(text);
+            leg_ref = p.time;
+        }
+        // The listing checks nothing: the verdict is the one the card reader gave.
+        found = r.status == 0;
+    } else {
+        CourseWalk w = walk_course(c, r, card, *course, ref.time, 0);
+        for (const auto& text : w.lines) line(text);
+        leg_ref = w.leg_ref;
+        found = w.found;
+    }
+    for (const auto& text : finish_lines(c, r, *course, ref.time, leg_ref, found)) line(text);
+    line(found ? std::string_view("Отметка - ОК"_cp1251) : std::string_view("Отметка - ПЛОХАЯ"_cp1251));
+    return found;
+}
+
+std::function<void(const Runner*, const CardReadout&)> split_print_hook(Competition& c, ReportEnv& env) {
+    return [&c, &env](const Runner* owner, const CardReadout& card) {
+        if (!owner) {
+            print_plain_sheet(c, nullptr, card, env);
+            return;
+        }
+        // The owner is a runner of this competition; the plain sheet may disqualify it.
+        print_split_sheet(c, const_cast<Runner&>(*owner), card, env);
+    };
+}
+
+int print_split_range(Competition& c, SplitRangeState& state, int current_row, ReportEnv& env) {
+    int first = state.start_from == 0 ? current_row : state.start_from - 1;
+    int end = state.count == 0 ? kCardReadoutCapacity : first + state.count;
+    first = std::max(first, 0);
+    end = std::min(end, kCardReadoutCapacity);
+    const auto& t = c.tables.card_readouts;
+    int printed = 0;
+    int i = first;
+    for (; i < end && t[i]; ++i) {
+        const CardReadout& card = *t[i];
+        Runner* owner = nullptr;
+        if (card.card_number != 0) {
+            const auto& runners = c.tables.runners;
+            for (int k = 0; k < runners.capacity() && !owner; ++k)
+                if (runners[k] && runners[k]->card_number == card.card_number) owner = runners[k];
+        }
+        if (owner) {
+            print_split_sheet(c, *owner, card, env);
+        } else {
+            env.prompts.message("Владелец ЧИПа не найден, печатаю все отметки!"_cp1251);
+            print_plain_sheet(c, nullptr, card, env);
+        }
+        ++printed;
+    }
+    state.start_from = std::min(i + 1, 29999);
+    return printed;
+}
+
+int print_splits_by_runner_order(Competition& c, ReportEnv& env) {
+    if (!env.prompts.ask_yes_no_captioned("Печатать сплиты текущим (из базы)?"_cp1251, "ВНИМАНИЕ"_cp1251))
+        return 0;
+    const auto& runners = c.tables.runners;
+    const auto& cards = c.tables.card_readouts;
+    int n_cards = cards.live_count();
+    int printed = 0;
+    for (int i = 0; i < runners.capacity() && runners[i]; ++i) {
+        Runner& r = *runners[i];
+        if (r.start_number == 0 || r.card_number == 0) continue;
+        for (int k = 0; k < n_cards; ++k)
+            if (cards[k]->card_number == r.card_number) {
+                print_split_sheet(c, r, *cards[k], env);
+                ++printed;
+                break;
+            }
+    }
+    return printed;
+}
+
+}  // namespace skarvel
