@@ -1,0 +1,257 @@
+#include "punch/readout.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/cp1251.h"
+#include "punch/check_punches.h"
+
+namespace skarvel {
+
+using namespace skarvel::literals;
+
+Runner* runner_by_card(const Competition& c, std::int32_t card_number) {
+    // Runners without a card hold 0; a card reading as 0 must not be given to one of them.
+    if (card_number == 0) return nullptr;
+    const auto& t = c.tables.runners;
+    for (int i = 0; i < t.capacity(); ++i)
+        if (Runner* r = t[i]; r && r->card_number == card_number) return r;
+    return nullptr;
+}
+
+namespace {
+
+int find_readout(const Competition& c, std::int32_t card_number) {
+    const auto& t = c.tables.card_readouts;
+    for (int i = 0; i < t.capacity() && t[i]; ++i)
+        if (t[i]->card_number == card_number) return i;
+    return kNoSlot;
+}
+
+// A finish line for the reader: the line after the last one in use, reused when present,
+// otherwise appended. kNoSlot when the table is full.
+int finish_line_after_last(Competition& c) {
+    auto& t = c.tables.finish_lines;
+    int last = 0;
+    for (int i = 0; i < t.capacity() && t[i]; ++i)
+        if (t[i]->time() != 0 || t[i]->start_number != 0) last = i;
+    if (t[last + 1]) return last + 1;
+    return c.new_record(kFinishLines);
+}
+
+void compose_check_message(std::string& text, int mode) {
+    switch (mode) {
+        case 0: text = "отметка не проверялась\r\n"_cp1251; break;
+        case 1: text = "Проверила отметку (по дистанции)!\r\n"_cp1251; break;
+        case 2: text = "Проверила отметку (по номеру)!\r\n"_cp1251; break;
+        case 3: text = "Проверила количество отметок!\r\n"_cp1251; break;
+        default: text.clear(); break;
+    }
+}
+
+}  // namespace
+
+ReadoutOutcome process_card(Competition& c, const CardReadout& read, const PunchSettings& s,
+                            ReadoutState& state, Prompts& prompts, const ReadoutHooks& hooks) {
+    ReadoutOutcome out;
+    CardReadout card = read;
+    c.modified = true;
+
+    // 1. Store the readout.
+    int existing = s.labyrinth_mode ? kNoSlot : find_readout(c, card.card_number);
+    if (existing == kNoSlot) {
+        int slot = c.new_record(kCardReadouts);
+        if (slot == kNoSlot) {
+            prompts.message("Нет памяти для создания чипов"_cp1251);
+        } else {
+            if (s.labyrinth_mode) {
+                int n = slot + 1;
+                card.card_number = n;
+                int rs = c.new_record(kRunners);
+                if (rs == kNoSlot) {
+                    prompts.message("Нет памяти для создания записи"_cp1251);
+                } else {
+                    Runner* r = c.tables.runners[rs];
+                    r->start_number = static_cast<std::uint16_t>(n);
+                    r->card_number = n;
+                    r->id = n;
+                    set_field_text(r->name, ".");
+                    r->class_id = 0;
+                    r->club_id = 0;
+                    if (n < kNumberIndexSize) c.number_index[n] = r;
+                }
+            }
+            *c.tables.card_readouts[slot] = card;
+            out.readout_slot = slot;
+        }
+    } else {
+        out.reread = true;
+        out.readout_slot = existing;
+        if (s.warnings) prompts.message("Такой ЧИП уже был!"_cp1251);
+        CardReadout& stored = *c.tables.card_readouts[existing];
+        if (s.append_on_reread) {
+            stored.punch_count = punch_count_of(stored);
+            int n = punch_count_of(card);
+            for (int k = 0; k < n && stored.punch_count < CardReadout::kMaxPunches; ++k)
+                stored.punches[stored.punch_count++] = card.punches[k];
+            stored.finish = card.finish;
+        } else {
+            stored = card;
+        }
+    }
+
+    // 2. The owner.
+    Runner* owner = runner_by_card(c, card.card_number);
+    if (!owner && s.ask_owner_number) {
+        auto typed = prompts.ask_text("Finish time", std::to_string(state.last_typed_number));
+        if (typed) {
+            std::string text = typed->substr(0, 11);
+            state.last_typed_number = std::atoi(text.c_str());
+            if (Runner* r = c.runner_by_number(state.last_typed_number)) {
+                r->card_number = card.card_number;
+                owner = r;
+            }
+        }
+    }
+    if (!owner) {
+        if (s.warnings) prompts.message("Владелец не найден!"_cp1251);
+        if (s.print_on_read && hooks.print_split) hooks.print_split(nullptr, card);
+        return out;
+    }
+    out.owner = owner;
+
+    // 3. Start time.
+    if (s.start_source == kSourceStation) owner->start_time = card.start.time;
+    else if (s.start_source == kSourcePunch) owner->start_time = card.punches[0].time;
+
+    // 4. Punch check.
+    compose_check_message(out.message, s.check_mode);
+    switch (s.check_mode) {
+        case kCheckNone:
+            break;
+        case kCheckThread:
+        case kCheckNumberThread:
+            out.checked = true;
+            out.check_result = check_punches(c, *owner, card, s, prompts);
+            owner->penalty = static_cast<std::uint16_t>(out.check_result * s.penalty_per_miss);
+            break;
+        default: {
+            out.checked = true;
+            int r = check_punches(c, *owner, card, s, prompts);
+            out.check_result = r;
+            if (r != 0) {
+                out.message += "Отметка - ОК\r\n"_cp1251;
+                if (s.penalty_per_miss != 0)
+                    owner->penalty = r == 1 ? 0 : static_cast<std::uint16_t>(r);
+                if (s.limit_disqualify) {
+                    const ClassRecord* cls = c.find_class_by_id(owner->class_id);
+                    const Course* course = cls ? c.find_course_by_id(cls->course_id) : nullptr;
+                    if (course &&
+                        static_cast<std::int64_t>(course->time_limit_min) * 6000 < owner->result) {
+                        if (s.warnings)
+                            prompts.message("Снимаю за превышение контрольного времени!"_cp1251);
+                        owner->status = kStatusOverTime;
+                    }
+                }
+            } else {
+                out.message += "Отметка - Плохая, снимаю"_cp1251;
+                if (s.warnings) prompts.message(out.message);
+                owner->status = kStatusWrongPunch;
+            }
+            break;
+        }
+    }
+
+    // 5. Finish line.
+    if (s.finish_source == kSourceStation || s.finish_source == kSourcePunch) {
+        int slot = finish_line_after_last(c);
+        if (slot == kNoSlot) {
+            prompts.message("Нет памяти для создания финиша"_cp1251);
+        } else {
+            FinishLine& line = *c.tables.finish_lines[slot];
+            std::int32_t time = 0;
+            if (s.finish_source == kSourceStation) {
+                time = card.finish.time;
+            } else {
+                // A card without punches has no last punch: the line keeps no time.
+                int n = punch_count_of(card);
+                time = n > 0 ? card.punches[n - 1].time : 0;
+            }
+            line.start_number = static_cast<std::int16_t>(owner->start_number);
+            line.set_time(time);
+            line.flags = 0;
+            out.finish_slot = slot;
+            c.count_finish_lines();
+        }
+    } else if (hooks.send_unsent_finish_lines) {
+        hooks.send_unsent_finish_lines();
+    }
+
+    // 6. Printing.
+    if (s.print_on_read) {
+        c.recompute_finish_results();
+        if (hooks.print_split) {
+            hooks.print_split(owner, card);
+            if (owner->status != kStatusOk && s.second_copy_on_bad) hooks.print_split(owner, card);
+        }
+    }
+
+    // 7. The finish client.
+    if (out.finish_slot != kNoSlot && hooks.send_finish_line) hooks.send_finish_line(out.finish_slot);
+    return out;
+}
+
+int recheck_readout(Competition& c, int readout_slot, const PunchSettings& s, Prompts& prompts,
+                    const ReadoutHooks& hooks) {
+    const CardReadout* card = c.tables.card_readouts[readout_slot];
+    if (!card) return -1;
+    Runner* owner = runner_by_card(c, card->card_number);
+    if (!owner) {
+        if (s.warnings) prompts.message("Владелец не найден!"_cp1251);
+        return -1;
+    }
+    int r = check_punches(c, *owner, *card, s, prompts);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "Check_cp=%d", r);
+    prompts.message(buf);
+    if (s.print_on_read && hooks.print_split) hooks.print_split(owner, *card);
+    return r;
+}
+
+MemoryRecordOutcome store_memory_record(Competition& c, std::int32_t card_number,
+                                        std::int32_t time, Prompts& prompts) {
+    MemoryRecordOutcome out;
+    c.modified = true;
+    int slot = c.new_record(kCardReadouts);
+    if (slot == kNoSlot) {
+        prompts.message("Нет памяти для создания чипов"_cp1251);
+    } else {
+        CardReadout& r = *c.tables.card_readouts[slot];
+        r.card_number = card_number;
+        r.finish.time = time;
+        out.readout_slot = slot;
+    }
+    auto& lines = c.tables.finish_lines;
+    for (int i = 0; i < lines.capacity(); ++i) {
+        FinishLine* line = lines[i];
+        if (!line) {
+            int fs = c.new_record(kFinishLines);
+            if (fs == kNoSlot) break;
+            const Runner* owner = runner_by_card(c, card_number);
+            lines[fs]->start_number = static_cast<std::int16_t>(owner ? owner->start_number : 0);
+            lines[fs]->set_time(time);
+            out.finish_slot = fs;
+            break;
+        }
+        if (line->time() == 0 && line->flags == 0) {
+            line->set_time(time);
+            out.finish_slot = i;
+            break;
+        }
+    }
+    c.count_finish_lines();
+    return out;
+}
+
+}  // namespace skarvel

@@ -1,0 +1,50 @@
+// The two station readers as plain loops over a StationLink: the card reader (detect, read,
+// hand over) and the memory reader (count, read the new records, hand over). They never touch
+// a Competition: each card or record goes to a callback that runs the processing where the
+// competition lives (on the user-interface thread, through a blocking call, in the desktop
+// program; directly in the command-line tool) and returns when it is done.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "core/records.h"
+#include "punch/readout.h"
+#include "punch/station_link.h"
+
+namespace skarvel {
+
+struct ReaderPauses {
+    int after_no_card_ms = 100;    // after an empty detection or a bad card
+    int memory_poll_ms = 200;      // between memory count queries
+};
+
+// The reading side of the punching settings, copied when a reader starts.
+struct ReadOptions {
+    std::int32_t competition_start = 0;
+    bool multi_day = false;
+    int station_type = 0;
+};
+ReadOptions read_options_from(const PunchSettings& s);
+
+struct CardReaderHooks {
+    // A good card; returns false to stop reading.
+    std::function<bool(const CardReadout& card)> card_read;
+    // Card personalisation: when armed it takes a type-6/10 card instead of the reader and
+    // returns true.
+    std::function<bool(StationLink& link, int type)> personalise;
+};
+
+// Reads cards until the link is told to stop or the port closes. Returns the cards handed over.
+int run_card_reader(StationLink& link, const ReadOptions& options, const CardReaderHooks& hooks,
+                    const ReaderPauses& pauses = {});
+
+// Reads the station memory from record `state.memory_records_read` on until the link is told
+// to stop or the port closes. `record_read` gets each record worth storing and returns false to
+// stop. A record read that fails is asked for again; two records with the same time are two
+// records (both are taken), so the reader never stalls on them.
+int run_memory_reader(StationLink& link, const ReadOptions& options, ReadoutState& state,
+                      const std::function<bool(std::int32_t card_number, std::int32_t time)>& record_read,
+                      const ReaderPauses& pauses = {});
+
+}  // namespace skarvel

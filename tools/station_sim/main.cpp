@@ -1,0 +1,112 @@
+// skarvel-station-sim: plays a Vespunt station on a pseudo-terminal for the card reader and
+// the memory reader. Prints the device path, then serves the script until interrupted.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tools/station_sim/station_sim.h"
+
+namespace {
+
+skarvel::sim::StationSimulator* g_sim = nullptr;
+
+void on_signal(int) {
+    if (g_sim) g_sim->stop();
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: skarvel-station-sim [options] SCRIPT\n"
+                 "  --device PATH      use this serial device instead of a new pseudo-terminal\n"
+                 "  --resend MS        announce an unacknowledged card again after MS (300)\n"
+                 "  --gap MS           pause between two cards (50)\n"
+                 "  --station-type N   0 BS7-8, 1 BS7-S, 2 BS-7-2 (memory replies)\n"
+                 "  --exit-when-done   end once every card of the script was read\n"
+                 "script lines:\n"
+                 "  card type=5|6|10 number=N [startno=N] [start=HH:MM:SS] [finish=HH:MM:SS]\n"
+                 "       [punches=CODE@HH:MM:SS,...] [fault=badsum|silence|garbage]\n"
+                 "  memory card=N time=HH:MM:SS[.cc] [fault=fail]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    skarvel::sim::SimOptions options;
+    std::string device, script_path;
+    bool exit_when_done = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (a == "--device") {
+            const char* v = value();
+            if (!v) return usage();
+            device = v;
+        } else if (a == "--resend" || a == "--gap" || a == "--station-type") {
+            const char* v = value();
+            if (!v) return usage();
+            int n = std::atoi(v);
+            if (a == "--resend") options.resend_ms = n;
+            else if (a == "--gap") options.gap_ms = n;
+            else options.station_type = n;
+        } else if (a == "--exit-when-done") {
+            exit_when_done = true;
+        } else if (a == "--help" || a == "-h") {
+            return usage();
+        } else if (!a.empty() && a[0] == '-') {
+            return usage();
+        } else {
+            script_path = a;
+        }
+    }
+    if (script_path.empty()) return usage();
+    std::ifstream in(script_path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "cannot read %s\n", script_path.c_str());
+        return 1;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    skarvel::sim::SimScript script;
+    std::string error;
+    if (!skarvel::sim::parse_script(text.str(), script, &error)) {
+        std::fprintf(stderr, "%s: %s\n", script_path.c_str(), error.c_str());
+        return 1;
+    }
+
+    skarvel::sim::StationSimulator sim(std::move(script), options);
+    int fd = -1;
+    if (device.empty()) {
+        device = sim.open_pty();
+        if (device.empty()) {
+            std::fprintf(stderr, "cannot open a pseudo-terminal: %s\n", std::strerror(errno));
+            return 1;
+        }
+    } else {
+        fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0) {
+            std::fprintf(stderr, "cannot open %s: %s\n", device.c_str(), std::strerror(errno));
+            return 1;
+        }
+        sim.use_fd(fd);
+    }
+    std::printf("%s\n", device.c_str());
+    std::fflush(stdout);
+
+    g_sim = &sim;
+    std::signal(SIGINT, on_signal);
+    std::signal(SIGTERM, on_signal);
+    sim.run(exit_when_done);
+    g_sim = nullptr;
+    std::fprintf(stderr, "cards read: %d\n", sim.cards_taken());
+    if (fd >= 0) ::close(fd);
+    return 0;
+}

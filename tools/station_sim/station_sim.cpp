@@ -1,0 +1,580 @@
+#include "tools/station_sim/station_sim.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+namespace skarvel::sim {
+
+namespace {
+
+constexpr std::int32_t kHalfDaySeconds = 43200;
+
+// Seconds within the 12-hour dial and the afternoon bit of a time of day (days are dropped).
+void dial(std::int32_t time, int& seconds12, int& afternoon) {
+    int s = (time / 100) % 86400;
+    afternoon = s >= kHalfDaySeconds;
+    seconds12 = s % kHalfDaySeconds;
+}
+
+void put16(std::vector<std::uint8_t>& d, std::size_t at, int v) {
+    d[at] = std::uint8_t((v >> 8) & 0xFF);
+    d[at + 1] = std::uint8_t(v & 0xFF);
+}
+void put32(std::vector<std::uint8_t>& d, std::size_t at, std::uint32_t v) {
+    d[at] = std::uint8_t(v >> 24);
+    d[at + 1] = std::uint8_t(v >> 16);
+    d[at + 2] = std::uint8_t(v >> 8);
+    d[at + 3] = std::uint8_t(v);
+}
+
+std::vector<std::string> split(const std::string& s, char sep) {
+    std::vector<std::string> out;
+    std::string cur;
+    for (char ch : s) {
+        if (ch == sep) {
+            out.push_back(cur);
+            cur.clear();
+        } else {
+            cur += ch;
+        }
+    }
+    out.push_back(cur);
+    return out;
+}
+
+bool parse_int(const std::string& s, std::int32_t& v) {
+    if (s.empty()) return false;
+    char* end = nullptr;
+    long x = std::strtol(s.c_str(), &end, 10);
+    if (*end != 0 || x < 0 || x > 0x7FFFFFFF) return false;
+    v = static_cast<std::int32_t>(x);
+    return true;
+}
+
+}  // namespace
+
+bool parse_sim_time(const std::string& text, std::int32_t& out) {
+    if (text == "-") {
+        out = -1;
+        return true;
+    }
+    auto dot = text.find('.');
+    std::string hms = text.substr(0, dot);
+    std::int32_t cs = 0;
+    if (dot != std::string::npos) {
+        std::string frac = text.substr(dot + 1);
+        if (frac.size() != 2 || !parse_int(frac, cs)) return false;
+    }
+    auto parts = split(hms, ':');
+    if (parts.size() != 3) return false;
+    std::int32_t h, m, s;
+    if (!parse_int(parts[0], h) || !parse_int(parts[1], m) || !parse_int(parts[2], s)) return false;
+    if (m > 59 || s > 59 || h > 200) return false;
+    out = ((h * 60 + m) * 60 + s) * 100 + cs;
+    return true;
+}
+
+bool parse_script(const std::string& text, SimScript& out, std::string* error) {
+    std::istringstream in(text);
+    std::string line;
+    int line_no = 0;
+    auto fail = [&](const std::string& why) {
+        if (error) *error = "line " + std::to_string(line_no) + ": " + why;
+        return false;
+    };
+    while (std::getline(in, line)) {
+        ++line_no;
+        if (auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+        std::istringstream words(line);
+        std::string kind;
+        if (!(words >> kind)) continue;
+        std::vector<std::pair<std::string, std::string>> fields;
+        std::string word;
+        while (words >> word) {
+            auto eq = word.find('=');
+            if (eq == std::string::npos) return fail("expected key=value, got " + word);
+            fields.emplace_back(word.substr(0, eq), word.substr(eq + 1));
+        }
+        if (kind == "card") {
+            SimCard card;
+            bool have_number = false;
+            for (auto& [k, v] : fields) {
+                std::int32_t n;
+                if (k == "type") {
+                    if (!parse_int(v, n) || (n != 5 && n != 6 && n != 10)) return fail("type is 5, 6 or 10");
+                    card.type = n;
+                } else if (k == "number") {
+                    if (!parse_int(v, card.number)) return fail("bad card number");
+                    have_number = true;
+                } else if (k == "startno") {
+                    if (!parse_int(v, card.start_number)) return fail("bad start number");
+                } else if (k == "start") {
+                    if (!parse_sim_time(v, card.start)) return fail("bad start time");
+                } else if (k == "finish") {
+                    if (!parse_sim_time(v, card.finish)) return fail("bad finish time");
+                } else if (k == "punches") {
+                    if (v.empty() || v == "-") continue;
+                    for (const auto& p : split(v, ',')) {
+                        auto at = p.find('@');
+                        SimPunch punch;
+                        std::int32_t code;
+                        if (at == std::string::npos || !parse_int(p.substr(0, at), code) || code > 255 ||
+                            !parse_sim_time(p.substr(at + 1), punch.time) || punch.time < 0)
+                            return fail("punch is CODE@HH:MM:SS");
+                        punch.code = code;
+                        card.punches.push_back(punch);
+                    }
+                } else if (k == "fault") {
+                    if (v == "badsum") card.fault = Fault::kBadSum;
+                    else if (v == "silence") card.fault = Fault::kSilence;
+                    else if (v == "garbage") card.fault = Fault::kGarbage;
+                    else if (v != "none") return fail("fault is badsum, silence or garbage");
+                } else {
+                    return fail("unknown card field " + k);
+                }
+            }
+            if (!have_number) return fail("card without number");
+            if (card.type == 5) {
+                int series = card.number / 100000;
+                if (series == 1 || series > 255 || card.number % 100000 > 0xFFFF)
+                    return fail("number does not fit a type-5 card");
+                if (card.punches.size() > 36) return fail("a type-5 card holds 36 punches");
+            } else {
+                bool six_million = card.number / 1000000 == 6;
+                if ((card.type == 10) != six_million)
+                    return fail("type-10 cards are numbered 6000000..6999999, type-6 cards are not");
+                std::size_t cap = card.type == 10 ? 32 : 64;
+                if (card.punches.size() > cap) return fail("too many punches for the card");
+            }
+            out.cards.push_back(std::move(card));
+        } else if (kind == "memory") {
+            SimMemoryRecord r;
+            for (auto& [k, v] : fields) {
+                if (k == "card") {
+                    if (!parse_int(v, r.card_number) || r.card_number > 0xFFFFFF) return fail("bad card");
+                } else if (k == "time") {
+                    if (!parse_sim_time(v, r.time) || r.time < 0) return fail("bad time");
+                } else if (k == "fault") {
+                    if (v != "fail") return fail("memory fault is fail");
+                    r.fail_first = true;
+                } else {
+                    return fail("unknown memory field " + k);
+                }
+            }
+            out.memory.push_back(r);
+        } else {
+            return fail("unknown item " + kind);
+        }
+    }
+    return true;
+}
+
+// --- Encoding -------------------------------------------------------------------------------
+
+void put_escaped(std::vector<std::uint8_t>& out, std::uint8_t b) {
+    if (b == 0x02 || b == 0x03 || b == 0x06 || b == 0x10 || b == 0x15) out.push_back(0x10);
+    out.push_back(b);
+}
+
+std::uint16_t crc16(const std::uint8_t* b, std::size_t n) {
+    // Feeds the bytes as 16-bit words (a zero word after an even count, the last byte padded
+    // after an odd one) through a shift register with polynomial 0x8005.
+    if (n < 2) return 0;
+    std::uint16_t reg = std::uint16_t((b[0] << 8) | b[1]);
+    if (n == 2) return reg;
+    std::vector<std::uint16_t> words;
+    for (std::size_t i = 2; i + 1 < n; i += 2) words.push_back(std::uint16_t((b[i] << 8) | b[i + 1]));
+    words.push_back(n % 2 ? std::uint16_t(b[n - 1] << 8) : std::uint16_t(0));
+    for (std::uint16_t w : words) {
+        for (int bit = 15; bit >= 0; --bit) {
+            bool carry = reg & 0x8000;
+            reg = std::uint16_t((reg << 1) | ((w >> bit) & 1));
+            if (carry) reg ^= 0x8005;
+        }
+    }
+    return reg;
+}
+
+std::vector<std::uint8_t> detection_frame(const SimCard& card) {
+    if (card.type == 5) return {0x02, 0x46, 0x49, 0x03};
+    std::vector<std::uint8_t> body = {0x83, 0x08, 0x00};
+    for (int shift = 24; shift >= 0; shift -= 8) body.push_back(std::uint8_t(card.number >> shift));
+    body.push_back(0x00);
+    std::vector<std::uint8_t> out = {0x02, 0x66};
+    std::uint8_t sum = 0;
+    for (auto b : body) {
+        put_escaped(out, b);
+        sum = std::uint8_t(sum + b);
+    }
+    put_escaped(out, sum);
+    out.push_back(0x03);
+    return out;
+}
+
+std::vector<std::uint8_t> card_content(const SimCard& card) {
+    int s12 = 0, pm = 0;
+    if (card.type == 5) {
+        std::vector<std::uint8_t> p(129, 0);
+        int series = card.number / 100000;
+        p[7] = std::uint8_t(series == 0 ? 1 : series);
+        put16(p, 5, card.number % 100000);
+        put16(p, 18, card.start_number & 0xFFFF);
+        auto put_time = [&](std::size_t at, std::int32_t t) {
+            if (t < 0) {
+                p[at] = p[at + 1] = 0xEE;
+            } else {
+                dial(t, s12, pm);
+                put16(p, at, s12);
+            }
+        };
+        put_time(20, card.start);
+        put_time(22, card.finish);
+        p[24] = std::uint8_t(card.punches.size() + 1);
+        for (std::size_t k = 0; k < card.punches.size(); ++k) {
+            const SimPunch& punch = card.punches[k];
+            if (k < 30) {
+                std::size_t at = 33 + 16 * (k / 5) + 1 + 3 * (k % 5);
+                p[at] = std::uint8_t(punch.code);
+                dial(punch.time, s12, pm);
+                put16(p, at + 1, s12);
+            } else {
+                p[33 + 16 * (k - 30)] = std::uint8_t(punch.code);
+            }
+        }
+        return p;
+    }
+    std::vector<std::uint8_t> d(384, 0xEE);
+    put32(d, 10, std::uint32_t(card.number));
+    auto put_time = [&](std::size_t pm_at, std::size_t at, std::int32_t t) {
+        if (t < 0) {
+            d[pm_at] = 0;
+            d[at] = d[at + 1] = 0xEE;
+        } else {
+            dial(t, s12, pm);
+            d[pm_at] = std::uint8_t(pm);
+            put16(d, at, s12);
+        }
+    };
+    put_time(20, 22, card.finish);
+    put_time(24, 26, card.start);
+    put32(d, 40, std::uint32_t(card.start_number));
+    for (std::size_t k = 0; k < card.punches.size(); ++k) {
+        const SimPunch& punch = card.punches[k];
+        dial(punch.time, s12, pm);
+        if (card.type == 10) {
+            std::size_t at = 128 + 8 * k;
+            d[at] = std::uint8_t(punch.code);
+            d[at + 4] = std::uint8_t(pm);
+            put16(d, at + 5, s12);
+        } else {
+            std::size_t at = 128 + 4 * k;
+            d[at] = std::uint8_t(pm);
+            d[at + 1] = std::uint8_t(punch.code);
+            put16(d, at + 2, s12);
+        }
+    }
+    return d;
+}
+
+// --- The station ------------------------------------------------------------------------------
+
+StationSimulator::StationSimulator(SimScript script, SimOptions options)
+    : script_(std::move(script)), options_(options) {
+    memory_failed_.assign(script_.memory.size(), 0);
+}
+
+StationSimulator::~StationSimulator() {
+    if (slave_fd_ >= 0) ::close(slave_fd_);
+    if (own_fd_ && fd_ >= 0) ::close(fd_);
+}
+
+std::string StationSimulator::open_pty() {
+    int fd = posix_openpt(O_RDWR | O_NOCTTY);
+    if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0) {
+        if (fd >= 0) ::close(fd);
+        return {};
+    }
+    const char* name = ptsname(fd);
+    if (!name) {
+        ::close(fd);
+        return {};
+    }
+    std::string path = name;
+    // Keep the slave open in raw mode: nothing is echoed before the reader configures the
+    // line, and the master never sees a hang-up while the reader reopens the port.
+    slave_fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (slave_fd_ >= 0) {
+        termios tio{};
+        if (tcgetattr(slave_fd_, &tio) == 0) {
+            cfmakeraw(&tio);
+            tcsetattr(slave_fd_, TCSANOW, &tio);
+        }
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    fd_ = fd;
+    own_fd_ = true;
+    return path;
+}
+
+void StationSimulator::use_fd(int fd) {
+    fd_ = fd;
+    own_fd_ = false;
+}
+
+void StationSimulator::add_memory_record(const SimMemoryRecord& r) {
+    std::lock_guard<std::mutex> lock(memory_mutex_);
+    script_.memory.push_back(r);
+    memory_failed_.push_back(0);
+}
+
+void StationSimulator::send(const std::vector<std::uint8_t>& bytes) {
+    std::size_t done = 0;
+    auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    while (done < bytes.size() && !stop_.load()) {
+        ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) break;
+        // The line is full (nobody reads it): wait a little, drop the rest after a while.
+        if (std::chrono::steady_clock::now() > give_up) break;
+        pollfd p{fd_, POLLOUT, 0};
+        ::poll(&p, 1, 10);
+    }
+    bytes_sent_ += done;
+    last_send_ = std::chrono::steady_clock::now();
+}
+
+SimCard* StationSimulator::current() {
+    return inserted_ && next_card_ < script_.cards.size() ? &script_.cards[next_card_] : nullptr;
+}
+
+void StationSimulator::announce() {
+    SimCard* card = current();
+    if (!card) return;
+    std::vector<std::uint8_t> out;
+    if (card->fault == Fault::kGarbage && replies_sent_ == 0 && !replied_) {
+        // Noise, including starts of frames that lead nowhere.
+        out = {0x55, 0xAA, 0x02, 0x13, 0x00, 0x02, 0x46, 0x00, 0xFF};
+    }
+    auto frame = detection_frame(*card);
+    out.insert(out.end(), frame.begin(), frame.end());
+    replied_ = false;
+    send(out);
+}
+
+void StationSimulator::reply_type5() {
+    SimCard* card = current();
+    if (!card || card->type != 5) return;
+    auto p = card_content(*card);
+    std::uint8_t sum = 0;
+    for (auto b : p) sum = std::uint8_t(sum + b);
+    bool first = replies_sent_++ == 0;
+    if (first && card->fault == Fault::kBadSum) sum = std::uint8_t(sum + 1);
+    std::vector<std::uint8_t> out = {0x02, 0x31};
+    std::size_t stop_at = first && card->fault == Fault::kSilence ? 60 : p.size();
+    for (std::size_t i = 0; i < stop_at; ++i) put_escaped(out, p[i]);
+    if (stop_at == p.size()) {
+        put_escaped(out, sum);
+        out.push_back(0x03);
+    }
+    replied_ = true;
+    ++reads_answered_;
+    send(out);
+}
+
+void StationSimulator::reply_block(std::uint8_t block) {
+    SimCard* card = current();
+    if (!card || card->type == 5) return;
+    int index = block == 0x00 ? 0 : block == 0x06 ? 1 : block == 0x07 ? 2 : -1;
+    if (index < 0) return;
+    auto d = card_content(*card);
+    std::uint8_t head[2] = {0x83, block};
+    std::uint8_t sum = std::uint8_t(head[0] + head[1]);
+    for (int i = 0; i < 128; ++i) sum = std::uint8_t(sum + d[index * 128 + i]);
+    // Faults hit the card's first reading: a wrong sum on its last block, silence halfway
+    // through its middle block.
+    bool first_reading = replies_sent_ < 3;
+    ++replies_sent_;
+    if (first_reading && card->fault == Fault::kBadSum && index == 2) sum = std::uint8_t(sum ^ 0x5A);
+    std::vector<std::uint8_t> out = {0x02, 0x61};
+    put_escaped(out, head[0]);
+    put_escaped(out, head[1]);
+    int stop_at = first_reading && card->fault == Fault::kSilence && index == 1 ? 64 : 128;
+    for (int i = 0; i < stop_at; ++i) put_escaped(out, d[index * 128 + i]);
+    if (stop_at == 128) {
+        put_escaped(out, sum);
+        out.push_back(0x03);
+    }
+    replied_ = true;
+    ++reads_answered_;
+    send(out);
+}
+
+void StationSimulator::reply_memory_count() {
+    std::uint32_t count;
+    {
+        std::lock_guard<std::mutex> lock(memory_mutex_);
+        count = static_cast<std::uint32_t>(script_.memory.size());
+    }
+    std::uint32_t address = 256 + 8 * count;
+    std::vector<std::uint8_t> body = {0x83, 0x0B, 0x1C, 0x07, 0x00, std::uint8_t(address >> 24),
+                                      std::uint8_t(address >> 16), 0x00, 0x00, 0x00,
+                                      std::uint8_t(address >> 8), std::uint8_t(address)};
+    std::uint16_t k = crc16(body.data(), body.size());
+    std::vector<std::uint8_t> out = {0x02, 0x02};
+    out.insert(out.end(), body.begin(), body.end());
+    out.push_back(std::uint8_t(k >> 8));
+    out.push_back(std::uint8_t(k));
+    if (options_.station_type != 0) out.push_back(0x00);
+    out.push_back(0x03);
+    send(out);
+}
+
+void StationSimulator::reply_memory_record(std::uint32_t address) {
+    std::uint8_t r[8];
+    std::memset(r, 0xFF, sizeof r);
+    {
+        std::lock_guard<std::mutex> lock(memory_mutex_);
+        if (address >= 256 && (address - 256) % 8 == 0) {
+            std::size_t n = (address - 256) / 8;
+            if (n < script_.memory.size()) {
+                const SimMemoryRecord& m = script_.memory[n];
+                if (m.fail_first && memory_failed_[n]++ == 0) return;  // no answer this time
+                std::uint32_t card = static_cast<std::uint32_t>(m.card_number);
+                if (card < 500000 && card % 100000 <= 0xFFFF) {
+                    r[0] = std::uint8_t(card / 100000);
+                    r[1] = std::uint8_t((card % 100000) >> 8);
+                    r[2] = std::uint8_t(card % 100000);
+                } else {
+                    r[0] = std::uint8_t(card >> 16);
+                    r[1] = std::uint8_t(card >> 8);
+                    r[2] = std::uint8_t(card);
+                }
+                int seconds = m.time / 100;
+                int afternoon = seconds >= kHalfDaySeconds;
+                int dial_seconds = seconds - afternoon * kHalfDaySeconds;
+                r[3] = 0x00;
+                r[4] = std::uint8_t(afternoon);
+                r[5] = std::uint8_t((dial_seconds >> 8) & 0xFF);
+                r[6] = std::uint8_t(dial_seconds & 0xFF);
+                r[7] = std::uint8_t(((m.time % 100) * 256 + 99) / 100);
+            }
+        }
+    }
+    std::vector<std::uint8_t> body = {0x81, 0x0B, 0x00, std::uint8_t(address >> 16),
+                                      std::uint8_t(address >> 8), std::uint8_t(address), 0x08};
+    body.insert(body.end(), r, r + 8);
+    std::uint16_t k = crc16(body.data(), body.size());
+    std::vector<std::uint8_t> out = {0x02, 0x02};
+    out.insert(out.end(), body.begin(), body.end());
+    out.push_back(std::uint8_t(k >> 8));
+    out.push_back(std::uint8_t(k));
+    out.push_back(0x03);
+    send(out);
+}
+
+void StationSimulator::handle_input() {
+    while (!in_.empty()) {
+        std::uint8_t b0 = in_[0];
+        if (b0 == 0x06) {
+            in_.erase(in_.begin());
+            if (current() && replied_) {
+                send({0x02, 0x4F, 0x4B, 0x03});
+                inserted_ = false;
+                ++next_card_;
+                ++cards_taken_;
+                removed_at_ = std::chrono::steady_clock::now();
+            }
+            continue;
+        }
+        if (b0 == 0x02) {
+            if (in_.size() < 3) return;
+            if (in_[1] == 0x31 && in_[2] == 0x03) {
+                in_.erase(in_.begin(), in_.begin() + 3);
+                reply_type5();
+                continue;
+            }
+            if (in_[1] == 0x61) {
+                if (in_.size() < 5) return;
+                if (in_[2] == 0x10 && in_[4] == 0x03) {
+                    std::uint8_t block = in_[3];
+                    in_.erase(in_.begin(), in_.begin() + 5);
+                    reply_block(block);
+                    continue;
+                }
+            }
+            in_.erase(in_.begin());
+            continue;
+        }
+        if (b0 == 0xFF) {
+            if (in_.size() < 4) return;
+            if (in_[1] == 0x02 && in_[2] == 0x02 && in_[3] == 0x83) {
+                if (in_.size() < 10) return;
+                bool ok = in_[9] == 0x03 && crc16(&in_[3], 4) == ((in_[7] << 8) | in_[8]);
+                in_.erase(in_.begin(), in_.begin() + 10);
+                if (ok) reply_memory_count();
+                continue;
+            }
+            if (in_[1] == 0x02 && in_[2] == 0x02 && in_[3] == 0x81) {
+                if (in_.size() < 12) return;
+                bool ok = in_[11] == 0x03 && crc16(&in_[3], 6) == ((in_[9] << 8) | in_[10]);
+                std::uint32_t address = (in_[5] << 16) | (in_[6] << 8) | in_[7];
+                in_.erase(in_.begin(), in_.begin() + 12);
+                if (ok) reply_memory_record(address);
+                continue;
+            }
+        }
+        in_.erase(in_.begin());
+    }
+}
+
+void StationSimulator::run(bool exit_when_done) {
+    using clock = std::chrono::steady_clock;
+    last_send_ = clock::now();
+    removed_at_ = clock::now() - std::chrono::milliseconds(options_.gap_ms);
+    while (!stop_.load()) {
+        auto now = clock::now();
+        if (!inserted_ && next_card_ < script_.cards.size() &&
+            now - removed_at_ >= std::chrono::milliseconds(options_.gap_ms)) {
+            inserted_ = true;
+            replies_sent_ = 0;
+            replied_ = false;
+            announce();
+        } else if (inserted_ &&
+                   now - last_send_ >= std::chrono::milliseconds(options_.resend_ms)) {
+            // No acknowledgement: the card is still in the station; announce it again.
+            announce();
+        }
+        if (exit_when_done && next_card_ >= script_.cards.size()) break;
+
+        int wait_ms = 20;
+        if (inserted_) wait_ms = std::max(1, std::min(wait_ms, options_.resend_ms));
+        else if (next_card_ < script_.cards.size()) wait_ms = std::max(0, std::min(wait_ms, options_.gap_ms));
+        pollfd p{fd_, POLLIN, 0};
+        int ready = ::poll(&p, 1, wait_ms);
+        if (ready > 0 && (p.revents & POLLIN)) {
+            std::uint8_t buf[512];
+            ssize_t n = ::read(fd_, buf, sizeof buf);
+            if (n > 0) {
+                bytes_received_ += static_cast<std::uint64_t>(n);
+                in_.insert(in_.end(), buf, buf + n);
+                handle_input();
+            }
+        } else if (ready > 0 && (p.revents & (POLLHUP | POLLERR))) {
+            // No reader on the other side yet (or any more): keep waiting for one.
+            ::poll(nullptr, 0, wait_ms);
+        }
+    }
+}
+
+}  // namespace skarvel::sim

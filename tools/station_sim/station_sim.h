@@ -1,0 +1,124 @@
+// A Vespunt station played on a pseudo-terminal (or any serial device): it offers the cards
+// of a script one after another to a card reader, and answers the memory queries from the
+// script's station memory. It speaks only what the wire carries: detection frames, card
+// replies with the 0x10 escape and the 8-bit sum, block replies, acknowledgement handling,
+// memory replies with their 16-bit check. Faults can be asked for per card.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace skarvel::sim {
+
+enum class Fault {
+    kNone,
+    kBadSum,    // the first reply of the card carries a wrong sum
+    kSilence,   // the first reply stops halfway and the station falls silent
+    kGarbage,   // bytes of noise come before the first detection frame
+};
+
+struct SimPunch {
+    int code = 0;
+    std::int32_t time = 0;  // centiseconds since midnight of the first day
+};
+
+struct SimCard {
+    int type = 6;                  // 5, 6 or 10
+    std::int32_t number = 0;
+    std::int32_t start_number = 0;
+    std::int32_t start = -1;       // -1: no start punch
+    std::int32_t finish = -1;      // -1: no finish punch
+    std::vector<SimPunch> punches;
+    Fault fault = Fault::kNone;
+};
+
+struct SimMemoryRecord {
+    std::int32_t card_number = 0;
+    std::int32_t time = 0;
+    bool fail_first = false;       // the first request for this record gets no answer
+};
+
+struct SimScript {
+    std::vector<SimCard> cards;
+    std::vector<SimMemoryRecord> memory;
+};
+
+// Parses the script text; on a bad line returns false with the line number and reason.
+bool parse_script(const std::string& text, SimScript& out, std::string* error);
+// "10:05:00", "10:05:00.50", "25:10:00" (next day), "-" (none: -1).
+bool parse_sim_time(const std::string& text, std::int32_t& out);
+
+struct SimOptions {
+    int resend_ms = 300;       // an unacknowledged card is announced again after this silence
+    int gap_ms = 50;           // pause between a card taken and the next one inserted
+    int station_type = 0;      // 0 "BS7-8": memory count reply without the extra byte
+};
+
+// Encoders, usable on their own by tests.
+std::vector<std::uint8_t> detection_frame(const SimCard& card);
+// The unescaped reply content: type 5, P0..P128; types 6/10, the 384 data bytes.
+std::vector<std::uint8_t> card_content(const SimCard& card);
+// Escapes the bytes the station marks with 0x10.
+void put_escaped(std::vector<std::uint8_t>& out, std::uint8_t b);
+std::uint16_t crc16(const std::uint8_t* data, std::size_t n);
+
+class StationSimulator {
+public:
+    StationSimulator(SimScript script, SimOptions options);
+    ~StationSimulator();
+
+    // Opens a new pseudo-terminal; returns its slave path ("" on failure).
+    std::string open_pty();
+    // Uses an already open device (the simulator neither configures nor closes it).
+    void use_fd(int fd);
+
+    // Plays until stop() or, when `exit_when_done`, until every card was taken.
+    void run(bool exit_when_done = false);
+    void stop() { stop_.store(true); }
+
+    int cards_taken() const { return cards_taken_.load(); }
+    int reads_answered() const { return reads_answered_.load(); }
+    // Bytes written to and read from the line (for line-time figures).
+    std::uint64_t bytes_sent() const { return bytes_sent_.load(); }
+    std::uint64_t bytes_received() const { return bytes_received_.load(); }
+    // Appends memory records while running (the station punched again).
+    void add_memory_record(const SimMemoryRecord& r);
+
+private:
+    void send(const std::vector<std::uint8_t>& bytes);
+    void announce();
+    void handle_input();
+    void reply_type5();
+    void reply_block(std::uint8_t block);
+    void reply_memory_count();
+    void reply_memory_record(std::uint32_t address);
+    SimCard* current();
+
+    SimScript script_;
+    SimOptions options_;
+    int fd_ = -1;
+    int slave_fd_ = -1;
+    bool own_fd_ = false;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> cards_taken_{0};
+    std::atomic<int> reads_answered_{0};
+    std::atomic<std::uint64_t> bytes_sent_{0};
+    std::atomic<std::uint64_t> bytes_received_{0};
+    std::mutex memory_mutex_;
+
+    // Card state.
+    std::size_t next_card_ = 0;
+    bool inserted_ = false;
+    bool replied_ = false;         // a card reply went out since the last announcement
+    int replies_sent_ = 0;         // replies sent for the current card (faults hit the first)
+    std::vector<int> memory_failed_;
+    std::chrono::steady_clock::time_point last_send_;
+    std::chrono::steady_clock::time_point removed_at_;
+    std::vector<std::uint8_t> in_;
+};
+
+}  // namespace skarvel::sim
