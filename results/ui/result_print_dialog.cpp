@@ -1,0 +1,256 @@
+#include "results/ui/result_print_dialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace skarvel {
+
+QString ResultPrintDialog::t(const char* ru, const char* en) const {
+    return QString::fromUtf8(english_ ? en : ru);
+}
+
+namespace {
+QButtonGroup* radio_group(QWidget* owner, QGroupBox* box, const QStringList& texts, int checked,
+                          const QString& name) {
+    auto* group = new QButtonGroup(owner);
+    auto* layout = new QVBoxLayout(box);
+    for (int i = 0; i < texts.size(); ++i) {
+        auto* b = new QRadioButton(texts[i], box);
+        b->setObjectName(name + QString::number(i));
+        group->addButton(b, i);
+        layout->addWidget(b);
+    }
+    if (auto* b = group->button(checked)) b->setChecked(true);
+    return group;
+}
+
+QLineEdit* number_edit(QWidget* parent, int value, const QString& name) {
+    auto* e = new QLineEdit(QString::number(value), parent);
+    e->setObjectName(name);
+    e->setMaximumWidth(80);
+    return e;
+}
+}  // namespace
+
+ResultPrintDialog::ResultPrintDialog(const ResultPrintSettings& s, bool english, QWidget* parent)
+    : QDialog(parent), english_(english), result_(s) {
+    setWindowTitle(t("Печать результатов", "Print result"));
+    auto* root = new QVBoxLayout(this);
+    auto* columns = new QHBoxLayout;
+    root->addLayout(columns);
+    auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    columns->addLayout(left);
+    columns->addLayout(right);
+
+    auto* channel_box = new QGroupBox(t("Куда печатать", "Print to"), this);
+    channel_ = radio_group(this, channel_box,
+                           {t("Текущий принтер", "Current printer"), t("HTML-файл", "HTML file")},
+                           s.to_html, "channel");
+    left->addWidget(channel_box);
+
+    auto* who_box = new QGroupBox(t("Кого печатать", "Print for"), this);
+    selection_ = radio_group(this, who_box,
+                             {t("Для всех групп", "All categories"),
+                              t("Только для отмеченных групп", "Marked categories only"),
+                              t("Для всех дистанций", "All courses"),
+                              t("Только для отмеченных дистанций", "Marked courses only")},
+                             s.selection, "selection");
+    left->addWidget(who_box);
+
+    auto* first_row = new QHBoxLayout;
+    first_row->addWidget(new QLabel(t("Печатать только", "Print only"), this));
+    first_n_ = number_edit(this, s.first_n, "first_n");
+    first_row->addWidget(first_n_);
+    first_row->addWidget(new QLabel(t("первых", "first"), this));
+    first_row->addStretch();
+    left->addLayout(first_row);
+
+    auto* card_box = new QGroupBox(t("содержимое ЧИПа", "Card contents"), this);
+    splits_ = radio_group(this, card_box,
+                          {t("не печатать", "do not print"),
+                           t("только правильные отметки", "correct punches only"),
+                           t("все отметки", "all punches")},
+                          s.splits_mode, "splits");
+    control_codes_ = new QCheckBox(t("печатать номера КП", "print control codes"), card_box);
+    split_places_ = new QCheckBox(t("печатать места в сплитах", "print places in splits"), card_box);
+    card_box->layout()->addWidget(control_codes_);
+    card_box->layout()->addWidget(split_places_);
+    left->addWidget(card_box);
+
+    auto check = [this](QBoxLayout* into, QWidget* parent_widget, const char* ru, const char* en,
+                        bool value, const char* name) {
+        auto* c = new QCheckBox(t(ru, en), parent_widget);
+        c->setObjectName(name);
+        c->setChecked(value);
+        into->addWidget(c);
+        return c;
+    };
+    control_codes_->setObjectName("print_control_codes");
+    control_codes_->setChecked(s.print_control_codes);
+    split_places_->setObjectName("split_places");
+    split_places_->setChecked(s.split_places);
+
+    non_starters_ = check(left, this, "Печатать н/стартовавших", "Print non-starters",
+                          s.print_non_starters, "print_non_starters");
+    all_passes_ = check(left, this, "Печатать все прохождения через финиш", "Print all finish passes",
+                        s.all_finish_passes, "all_finish_passes");
+    laps_ = check(left, this, "С учетом количества кругов", "Count laps", s.count_laps, "count_laps");
+    time_limit_ = check(left, this, "Печатать контр. время", "Print time limit", s.print_time_limit,
+                        "print_time_limit");
+    comment_ = check(left, this, "Печатать коментарий", "Print comment", s.print_comment,
+                     "print_comment");
+    course_setter_ = check(left, this, "Печатать нач. дистанции", "Print course setter",
+                           s.print_course_setter, "print_course_setter");
+    left->addStretch();
+
+    auto* extra_box = new QGroupBox(t("Дополнительно (только HTML)", "Additional (HTML only)"), this);
+    auto* extra = new QVBoxLayout(extra_box);
+    ranks_ = check(extra, extra_box, "Печатать выполнение разрядов", "Print rank fulfilment",
+                   s.print_ranks, "print_ranks");
+    time_behind_ = check(extra, extra_box, "Отставание от лидера", "Time behind the leader",
+                         s.time_behind, "time_behind");
+    second_line_ = check(extra, extra_box, "Печатать 2-ю строку в сплитах",
+                         "Print a second line of splits", s.split_second_line, "split_second_line");
+    statistics_ = check(extra, extra_box, "Статистика по КП", "Control statistics",
+                        s.control_statistics, "control_statistics");
+    extended_html_ = check(extra, extra_box, "расширенный HTML", "extended HTML", s.extended_html,
+                           "extended_html");
+    // Shown for completeness of the form; these extracts are not produced from here.
+    check(extra, extra_box, "Выписки по командам", "Extracts by team", false, "team_extracts")
+        ->setEnabled(false);
+    check(extra, extra_box, "Маркировка: штраф по КП", "Marked route: penalty by control", false,
+          "penalty_by_control")
+        ->setEnabled(false);
+    right->addWidget(extra_box);
+
+    auto* points_box = new QGroupBox(t("Очки", "Points"), this);
+    auto* pl = new QGridLayout(points_box);
+    points_ = new QButtonGroup(this);
+    const QStringList point_texts = {t("не печатать", "do not print"),
+                                     t("формула: ОЧКИ*10=", "formula: POINTS*10="),
+                                     t("из файла", "from file")};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QRadioButton(point_texts[i], points_box);
+        b->setObjectName("points" + QString::number(i));
+        points_->addButton(b, i);
+    }
+    if (auto* b = points_->button(s.points_mode)) b->setChecked(true);
+    formula_a_ = number_edit(points_box, s.formula_a, "formula_a");
+    formula_b_ = number_edit(points_box, s.formula_b, "formula_b");
+    formula_c_ = number_edit(points_box, s.formula_c, "formula_c");
+    auto* line = new QFrame(points_box);
+    line->setFrameShape(QFrame::HLine);
+    pl->addWidget(points_->button(0), 0, 0, 1, 3);
+    pl->addWidget(points_->button(1), 1, 0, 2, 1);
+    pl->addWidget(formula_a_, 1, 1, 2, 1);
+    pl->addWidget(new QLabel("-", points_box), 1, 2, 2, 1);
+    auto* frac = new QGridLayout;
+    frac->addWidget(formula_b_, 0, 0);
+    frac->addWidget(new QLabel(t("*Туч", "*Trun"), points_box), 0, 1);
+    frac->addWidget(line, 1, 0, 1, 2);
+    frac->addWidget(formula_c_, 2, 0);
+    frac->addWidget(new QLabel(t("*Тпобед", "*Twin"), points_box), 2, 1);
+    pl->addLayout(frac, 1, 3, 2, 1);
+    pl->addWidget(points_->button(2), 3, 0, 1, 3);
+    auto* pv = new QVBoxLayout;
+    no_points_individual_ = check(pv, points_box, "Лично-очки не давать", "No points for individuals",
+                                  s.no_points_individual, "no_points_individual");
+    winner_from_six_ = check(pv, points_box, "Тпоб=Тср 6ти мест", "Twin = mean of 6 places",
+                             s.winner_from_six, "winner_from_six");
+    pl->addLayout(pv, 4, 0, 1, 4);
+    right->addWidget(points_box);
+
+    auto* exports = new QHBoxLayout;
+    osv_ = new QPushButton("Export OSV...", this);
+    osv_->setObjectName("export_osv");
+    route_gadget_ = new QPushButton("Export RouteGadget...", this);
+    route_gadget_->setObjectName("export_route_gadget");
+    osv_->setEnabled(false);
+    route_gadget_->setEnabled(false);
+    osv_->setAutoDefault(false);
+    route_gadget_->setAutoDefault(false);
+    connect(osv_, &QPushButton::clicked, this, [this] {
+        if (osv_action_) osv_action_();
+    });
+    connect(route_gadget_, &QPushButton::clicked, this, [this] {
+        if (route_action_) route_action_();
+    });
+    exports->addWidget(osv_);
+    exports->addWidget(route_gadget_);
+    right->addLayout(exports);
+    right->addStretch();
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(t("Отмена", "Cancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &ResultPrintDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    root->addWidget(buttons);
+}
+
+void ResultPrintDialog::set_export_actions(std::function<void()> osv,
+                                           std::function<void()> route_gadget) {
+    osv_action_ = std::move(osv);
+    route_action_ = std::move(route_gadget);
+    osv_->setEnabled(static_cast<bool>(osv_action_));
+    route_gadget_->setEnabled(static_cast<bool>(route_action_));
+}
+
+bool ResultPrintDialog::read_number(QLineEdit* edit, int low, int high, int& out) {
+    bool ok = false;
+    qlonglong v = edit->text().trimmed().toLongLong(&ok);
+    if (!ok || v < low || v > high) {
+        QMessageBox::warning(this, windowTitle(),
+                             t("Введите целое число от %1 до %2.", "Please enter an integer between %1 and %2.")
+                                 .arg(low)
+                                 .arg(high));
+        edit->setFocus();
+        edit->selectAll();
+        return false;
+    }
+    out = static_cast<int>(v);
+    return true;
+}
+
+void ResultPrintDialog::accept() {
+    ResultPrintSettings s = result_;
+    if (!read_number(first_n_, 0, ResultPrintSettings::kFirstNMax, s.first_n)) return;
+    if (!read_number(formula_a_, 0, ResultPrintSettings::kFormulaAMax, s.formula_a)) return;
+    if (!read_number(formula_b_, 0, ResultPrintSettings::kFormulaBMax, s.formula_b)) return;
+    if (!read_number(formula_c_, 1, ResultPrintSettings::kFormulaCMax, s.formula_c)) return;
+    s.to_html = channel_->checkedId() < 0 ? 0 : channel_->checkedId();
+    s.selection = selection_->checkedId() < 0 ? 0 : selection_->checkedId();
+    s.splits_mode = splits_->checkedId() < 0 ? 0 : splits_->checkedId();
+    s.points_mode = points_->checkedId() < 0 ? 0 : points_->checkedId();
+    s.print_control_codes = control_codes_->isChecked();
+    s.split_places = split_places_->isChecked();
+    s.print_ranks = ranks_->isChecked();
+    s.print_non_starters = non_starters_->isChecked();
+    s.all_finish_passes = all_passes_->isChecked();
+    s.count_laps = laps_->isChecked();
+    s.print_time_limit = time_limit_->isChecked();
+    s.print_comment = comment_->isChecked();
+    s.print_course_setter = course_setter_->isChecked();
+    s.time_behind = time_behind_->isChecked();
+    s.split_second_line = second_line_->isChecked();
+    s.control_statistics = statistics_->isChecked();
+    s.extended_html = extended_html_->isChecked();
+    s.no_points_individual = no_points_individual_->isChecked();
+    s.winner_from_six = winner_from_six_->isChecked();
+    result_ = s;
+    QDialog::accept();
+}
+
+}  // namespace skarvel
