@@ -10,7 +10,7 @@ namespace skarvel {
 
 using namespace skarvel::literals;
 
-int punch_count_of(const CardReadout& card) {
+int readout_punch_count(const CardReadout& card) {
     return std::clamp(card.punch_count, 0, CardReadout::kMaxPunches);
 }
 
@@ -43,7 +43,7 @@ Course* course_by_number(Competition& c, int number) {
 }
 
 bool controls_in_order(const std::vector<std::uint8_t>& controls, const CardReadout& card) {
-    int n = punch_count_of(card);
+    int n = readout_punch_count(card);
     int p = 0;
     for (std::uint8_t x : controls) {
         while (p < n && card.punches[p].code != x) ++p;
@@ -58,7 +58,7 @@ namespace {
 int count_unique(const CardReadout& card) {
     bool seen[256] = {};
     int count = 0;
-    int n = punch_count_of(card);
+    int n = readout_punch_count(card);
     for (int k = 0; k < n && card.punches[k].code != 0; ++k) {
         std::uint8_t code = card.punches[k].code;
         if (!seen[code]) {
@@ -74,7 +74,7 @@ int count_unique(const CardReadout& card) {
 int missing_in_thread(const std::vector<std::uint8_t>& controls, const CardReadout& card) {
     std::size_t n = controls.size();
     std::vector<std::uint8_t> list;
-    int count = punch_count_of(card);
+    int count = readout_punch_count(card);
     for (int k = 0; k < count && list.size() < n; ++k) {
         std::uint8_t code = card.punches[k].code;
         if (code == 0) break;

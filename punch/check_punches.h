@@ -28,6 +28,6 @@ Course* course_by_number(Competition& c, int number);
 // All controls found in the punches in order (a repeated control needs a repeated punch).
 bool controls_in_order(const std::vector<std::uint8_t>& controls, const CardReadout& card);
 // punch_count limited to the slots a readout has.
-int punch_count_of(const CardReadout& card);
+int readout_punch_count(const CardReadout& card);
 
 }  // namespace skarvel

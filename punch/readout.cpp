@@ -91,8 +91,8 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
         if (s.warnings) prompts.message("Такой ЧИП уже был!"_cp1251);
         CardReadout& stored = *c.tables.card_readouts[existing];
         if (s.append_on_reread) {
-            stored.punch_count = punch_count_of(stored);
-            int n = punch_count_of(card);
+            stored.punch_count = readout_punch_count(stored);
+            int n = readout_punch_count(card);
             for (int k = 0; k < n && stored.punch_count < CardReadout::kMaxPunches; ++k)
                 stored.punches[stored.punch_count++] = card.punches[k];
             stored.finish = card.finish;
@@ -175,7 +175,7 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
                 time = card.finish.time;
             } else {
                 // A card without punches has no last punch: the line keeps no time.
-                int n = punch_count_of(card);
+                int n = readout_punch_count(card);
                 time = n > 0 ? card.punches[n - 1].time : 0;
             }
             line.start_number = static_cast<std::int16_t>(owner->start_number);
