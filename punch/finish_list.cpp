@@ -8,6 +8,7 @@
 
 #include "core/cp1251.h"
 #include "core/time_text.h"
+#include "punch/check_punches.h"
 
 namespace skarvel {
 
@@ -72,7 +73,7 @@ Runner* owner_of_card(const Competition& c, std::int32_t card) {
     return nullptr;
 }
 
-int punch_count_of(const CardReadout& r) {
+int readout_punches(const CardReadout& r) {
     return std::clamp(r.punch_count, 0, CardReadout::kMaxPunches);
 }
 
@@ -336,7 +337,7 @@ RebuildResult rebuild_finish_from_readouts(Competition& c, const RebuildOptions&
         Runner* r = owner_of_card(c, rd.card_number);
         if (!r) continue;
         ++result.readouts_used;
-        int punches = punch_count_of(rd);
+        int punches = readout_punches(rd);
         if (options.start_source == 1)
             r->start_time = rd.start.time;
         else if (options.start_source == 2 && punches > 0)
@@ -378,6 +379,14 @@ RebuildResult rebuild_finish_from_readouts(Competition& c, const RebuildOptions&
     }
     c.count_finish_lines();
     return result;
+}
+
+RebuildResult rebuild_finish_from_readouts(Competition& c, const RebuildOptions& options,
+                                           Prompts& prompts) {
+    PunchCheck check = [&prompts](Competition& comp, Runner& r, const CardReadout& card) {
+        return check_punches(comp, r, card, punch_settings_from(comp.info), prompts);
+    };
+    return rebuild_finish_from_readouts(c, options, check);
 }
 
 // --- Starters by card numbers -------------------------------------------------------------

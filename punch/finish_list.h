@@ -99,6 +99,10 @@ struct RebuildResult {
 // sources are stored into the competition's punching settings.
 RebuildResult rebuild_finish_from_readouts(Competition& c, const RebuildOptions& options,
                                            const PunchCheck& check);
+// The same with the card reader's punch check (check_punches with the competition's
+// punching settings; its messages go to `prompts`).
+RebuildResult rebuild_finish_from_readouts(Competition& c, const RebuildOptions& options,
+                                           Prompts& prompts);
 
 struct StartersResult {
     int starters = 0;         // lines with a card number

@@ -461,6 +461,35 @@ TEST(FinishRebuild, RecheckSetsStatusAndPenalty) {
     EXPECT_EQ(pen.penalty, 0);
 }
 
+TEST(FinishRebuild, RecheckWithTheCardReadersPunchCheck) {
+    Competition c;
+    Course* course = c.tables.courses[c.new_record(kCourses)];
+    course->id = 1;
+    course->control_codes[0] = 31;
+    course->control_codes[1] = 32;
+    course->control_codes[2] = 33;
+    ClassRecord* cls = c.tables.classes[c.new_record(kClasses)];
+    cls->id = 1;
+    cls->course_id = 1;
+    Runner& good = add_runner(c, 1, 101);
+    Runner& bad = add_runner(c, 2, 102);
+    Runner& lost = add_runner(c, 3, 103);
+    good.class_id = bad.class_id = 1;
+    lost.class_id = 9;
+    add_readout(c, 101, 0, 400000, {{31, 1}, {40, 2}, {32, 3}, {33, 4}});
+    add_readout(c, 102, 0, 400000, {{32, 1}, {31, 2}, {33, 3}});
+    add_readout(c, 103, 0, 400000, {{31, 1}});
+    c.info.check_mode = 1;
+    ScriptedPrompts p;
+    auto r = rebuild_finish_from_readouts(c, RebuildOptions{0, 1, true}, p);
+    EXPECT_EQ(r.lines_added, 3);
+    EXPECT_EQ(good.status, 0);
+    EXPECT_EQ(bad.status, kStatusWrongPunch);
+    EXPECT_EQ(lost.status, kStatusWrongPunch);  // a missing class fails the check
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0], std::string("Нет такой группы !"_cp1251));
+}
+
 // --- Starters -------------------------------------------------------------------------------
 
 TEST(Starters, UnknownCardIsReportedAndCounted) {
