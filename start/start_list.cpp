@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <unordered_map>
 
 #include "core/cp1251.h"
 #include "core/qualification.h"
@@ -30,6 +31,30 @@ __attribute__((format(printf, 1, 2))) std::string strf(const char* format, ...) 
 }
 
 std::string text(std::string_view v) { return std::string(v); }
+
+// Clubs and classes by id, built once per report: the first record in slot order wins, as
+// with Competition::find_*_by_id, without a walk over the whole table for every line.
+struct Lookup {
+    std::unordered_map<std::int32_t, const Club*> clubs;
+    std::unordered_map<std::int32_t, const ClassRecord*> classes;
+    explicit Lookup(const Competition& c) {
+        for (int i = 0; i < c.tables.clubs.capacity(); ++i)
+            if (const Club* r = c.tables.clubs[i]) clubs.emplace(r->id, r);
+        for (int i = 0; i < c.tables.classes.capacity(); ++i)
+            if (const ClassRecord* r = c.tables.classes[i]) classes.emplace(r->id, r);
+    }
+    const Club* club(std::int32_t id) const {
+        auto it = clubs.find(id);
+        return it == clubs.end() ? nullptr : it->second;
+    }
+    const ClassRecord* klass(std::int32_t id) const {
+        auto it = classes.find(id);
+        return it == classes.end() ? nullptr : it->second;
+    }
+};
+
+std::string line_of(const Lookup& look, const Competition& c, const Runner& r, int running_number,
+                    bool card_numbers, bool course_mode, bool html);
 
 std::string anchor(std::string_view name) {
     return "<a name=\"" + text(name) + "\"></a>\r\n";
@@ -71,16 +96,25 @@ void StartListSettings::store_relay(CompetitionInfo& info) const {
 std::vector<StartGroup> start_list_groups(Competition& c, const StartListSettings& s) {
     c.recount_tables();
     std::vector<StartGroup> groups;
-    std::vector<Runner*> runners;
-    for (int i = 0; i < c.tables.runners.capacity(); ++i)
-        if (Runner* r = c.tables.runners[i]; r && (!s.only_marked || r->marked)) runners.push_back(r);
+    const Lookup look(c);
+    // The runners to print, by class id (class mode) or by their class's course id.
+    std::unordered_map<std::int32_t, std::vector<const Runner*>> buckets;
+    for (int i = 0; i < c.tables.runners.capacity(); ++i) {
+        const Runner* r = c.tables.runners[i];
+        if (!r || (s.only_marked && !r->marked)) continue;
+        if (!s.course_mode()) {
+            buckets[r->class_id].push_back(r);
+        } else if (const ClassRecord* cls = look.klass(r->class_id)) {
+            buckets[cls->course_id].push_back(r);
+        }
+    }
 
-    auto collect = [&](std::string_view name, auto belongs) {
+    auto collect = [&](std::string_view name, std::int32_t key) {
+        auto it = buckets.find(key);
+        if (it == buckets.end() || it->second.empty()) return;
         StartGroup g;
         g.name = text(name);
-        for (const Runner* r : runners)
-            if (belongs(*r)) g.runners.push_back(r);
-        if (g.runners.empty()) return;
+        g.runners = it->second;
         std::stable_sort(g.runners.begin(), g.runners.end(), [](const Runner* a, const Runner* b) {
             if (a->start_time != b->start_time) return a->start_time < b->start_time;
             return a->start_number < b->start_number;
@@ -93,17 +127,14 @@ std::vector<StartGroup> start_list_groups(Competition& c, const StartListSetting
         for (int i = 0; i < kMaxGroups && i < t.capacity() && t[i]; ++i) {
             const ClassRecord& k = *t[i];
             if (k.runner_count == 0 || (s.selection == kMarkedClasses && !k.marked())) continue;
-            collect(field_text(k.name), [&](const Runner& r) { return r.class_id == k.id; });
+            collect(field_text(k.name), k.id);
         }
     } else {
         const auto& t = c.tables.courses;
         for (int i = 0; i < kMaxGroups && i < t.capacity() && t[i]; ++i) {
             const Course& k = *t[i];
             if (k.runner_count == 0 || (s.selection == kMarkedCourses && !k.marked)) continue;
-            collect(field_text(k.name), [&](const Runner& r) {
-                const ClassRecord* cls = c.find_class_by_id(r.class_id);
-                return cls && cls->course_id == k.id;
-            });
+            collect(field_text(k.name), k.id);
         }
     }
     return groups;
@@ -125,7 +156,13 @@ std::string start_list_heading(bool card_numbers, bool course_mode) {
 
 std::string start_list_line(const Competition& c, const Runner& r, int running_number,
                             bool card_numbers, bool course_mode, bool html) {
-    const Club* club = c.find_club_by_id(r.club_id);
+    return line_of(Lookup(c), c, r, running_number, card_numbers, course_mode, html);
+}
+
+namespace {
+std::string line_of(const Lookup& look, const Competition& c, const Runner& r, int running_number,
+                    bool card_numbers, bool course_mode, bool html) {
+    const Club* club = look.club(r.club_id);
     std::string club_piece = club ? strf(" %-22.22s ", text(field_text(club->name)).c_str()) : " ";
     std::string line = strf("%4d %-25.25s%s%-4.4s %4d ", running_number, text(field_text(r.name)).c_str(),
                             club_piece.c_str(), text(qualification_text(r.qualification)).c_str(),
@@ -134,7 +171,7 @@ std::string start_list_line(const Competition& c, const Runner& r, int running_n
     line += format_time_text(r.start_time, c.info.time_precision);
     if (card_numbers) line += r.card_number != 0 ? strf(" %7ld ", static_cast<long>(r.card_number)) : std::string(9, ' ');
     if (course_mode) {
-        const ClassRecord* cls = c.find_class_by_id(r.class_id);
+        const ClassRecord* cls = look.klass(r.class_id);
         line += cls ? strf("%-8.8s ", text(field_text(cls->name)).c_str()) : strf("%-8.8s", " ");
     }
     line += r.out_of_competition ? std::string("в/к "_cp1251) : std::string(4, ' ');
@@ -142,6 +179,7 @@ std::string start_list_line(const Competition& c, const Runner& r, int running_n
     if (html) line += field_text(r.comment);
     return line;
 }
+}  // namespace
 
 std::string navigation_line(const std::vector<std::string>& group_names) {
     std::string s = "\r\n<hr><p>";
@@ -161,6 +199,7 @@ std::string start_list_html(const Competition& c, const StartListSettings& s,
     head.after_place = "\r\n";
     std::string out = html_page_head(c.info, head);
 
+    const Lookup look(c);
     std::vector<std::string> names;
     for (const auto& g : groups) names.push_back(g.name);
     const std::string nav = navigation_line(names);
@@ -176,7 +215,7 @@ std::string start_list_html(const Competition& c, const StartListSettings& s,
         out += "\r\n<b>" + heading;
         int n = 0;
         for (const Runner* r : g.runners)
-            out += "\r\n" + start_list_line(c, *r, ++n, s.print_card_numbers, s.course_mode(), true);
+            out += "\r\n" + line_of(look, c, *r, ++n, s.print_card_numbers, s.course_mode(), true);
         out += "\r\n</pre>\r\n";
     }
     return out;
@@ -184,6 +223,7 @@ std::string start_list_html(const Competition& c, const StartListSettings& s,
 
 void print_start_list_pages(PageDevice& dev, const Competition& c, const StartListSettings& s,
                             const std::vector<StartGroup>& groups) {
+    const Lookup look(c);
     const ReportFont body = s.print_card_numbers ? ReportFont::Body : ReportFont::BodyLarge;
     const std::string heading = start_list_heading(s.print_card_numbers, s.course_mode());
     const std::string date = text(field_text(c.info.date));
@@ -201,7 +241,7 @@ void print_start_list_pages(PageDevice& dev, const Competition& c, const StartLi
                 y = kSheetFirstLineY;
             }
             dev.text_at(kSheetLineX, y,
-                        start_list_line(c, *g.runners[i], i + 1, s.print_card_numbers, s.course_mode(), false));
+                        line_of(look, c, *g.runners[i], i + 1, s.print_card_numbers, s.course_mode(), false));
             y += kSheetLineStep;
             if (i == count - 1) {
                 // The closing rule goes under the last runner, on the same sheet (a full sheet
@@ -261,9 +301,10 @@ std::string relay_start_list_html(const Competition& c, const StartListSettings&
         return a->heat_or_leg < b->heat_or_leg;
     });
 
+    const Lookup look(c);
     // A class that does not exist is named by its id, in the anchor and links as well.
     auto group_name = [&](std::int16_t class_id) {
-        const ClassRecord* k = c.find_class_by_id(class_id);
+        const ClassRecord* k = look.klass(class_id);
         return k ? text(field_text(k->name)) : strf("%d", class_id);
     };
     std::vector<std::string> names;
@@ -288,7 +329,7 @@ std::string relay_start_list_html(const Competition& c, const StartListSettings&
                 out += anchor(group_name(r.class_id));
                 out += nav;
             }
-            if (const ClassRecord* k = c.find_class_by_id(r.class_id))
+            if (const ClassRecord* k = look.klass(r.class_id))
                 out += strf("\r\n<h2>%s %s</h2>", "Группа:"_cp1251.c_str(), text(field_text(k->name)).c_str());
             else
                 out += strf("\r\n<h2>%s %d</h2>", "Группа (ID):"_cp1251.c_str(), r.class_id);
@@ -312,7 +353,7 @@ std::string relay_start_list_html(const Competition& c, const StartListSettings&
         std::string number = s.relay_leg_dot_number ? strf("%3d.%1d", r.start_number % 1000, r.start_number / 1000)
                                                     : strf(" %4d", r.start_number);
         std::string birth = r.birth_year != 0 ? strf("%d", r.birth_year) : "    ";
-        const Club* club = c.find_club_by_id(r.club_id);
+        const Club* club = look.club(r.club_id);
         std::string club_name = club ? text(field_text(club->name)) : " ";
         std::string card = s.print_card_numbers && r.card_number != 0 ? strf("%d", r.card_number) : "    ";
         out += strf("\r\n   %5s %-25.25s %-4.4s %-4.4s %-20.20s %-7.7s ", number.c_str(),

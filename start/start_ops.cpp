@@ -137,22 +137,23 @@ bool spread_clubs(std::vector<Runner*>& v) {
     auto club = [&](int i) { return v[i]->club_id; };
     // Forward: a runner of the same club as the one before is swapped for the next runner
     // further down of another club.
+    // When a search finds no other club, everything from j on is one club, and every later
+    // search would fail as well: the pass ends there (same order, without quadratic time).
     for (int j = 1; j < n; ++j) {
         if (club(j) != club(j - 1) || j + 1 >= n) continue;
-        for (int k = j + 1; k < n; ++k)
-            if (club(k) != club(j)) {
-                std::rotate(v.begin() + j, v.begin() + k, v.begin() + k + 1);
-                break;
-            }
+        int k = j + 1;
+        while (k < n && club(k) == club(j)) ++k;
+        if (k == n) break;
+        std::rotate(v.begin() + j, v.begin() + k, v.begin() + k + 1);
     }
-    // Backward: what the forward pass left at the end is fetched from further up.
+    // Backward: what the forward pass left at the end is fetched from further up. A failed
+    // search means positions 0..i+1 are one club, so no later search can succeed either.
     for (int i = n - 2; i >= 0; --i) {
         if (club(i) != club(i + 1)) continue;
-        for (int k = i; k >= 0; --k)
-            if (club(k) != club(i + 1)) {
-                std::rotate(v.begin() + k, v.begin() + k + 1, v.begin() + i + 1);
-                break;
-            }
+        int k = i;
+        while (k >= 0 && club(k) == club(i + 1)) --k;
+        if (k < 0) break;
+        std::rotate(v.begin() + k, v.begin() + k + 1, v.begin() + i + 1);
     }
     for (int i = 1; i < n; ++i)
         if (club(i) == club(i - 1)) return false;

@@ -463,3 +463,57 @@ TEST(FinishF4, CyclesTheStatus) {
     EXPECT_FALSE(cycle_finish_status(c, 1));
     EXPECT_FALSE(cycle_finish_status(c, 5));
 }
+
+namespace {
+// The club passes written plainly, one shift at a time as described, on (club, id) pairs;
+// used to check the faster version, which ends a pass early.
+std::vector<int> reference_spread(std::vector<std::pair<int, int>> v) {
+    const int n = static_cast<int>(v.size());
+    for (int j = 1; j < n; ++j) {
+        if (v[j].first != v[j - 1].first || j + 1 >= n) continue;
+        for (int k = j + 1; k < n; ++k)
+            if (v[k].first != v[j].first) {
+                auto moved = v[k];
+                for (int m = k; m > j; --m) v[m] = v[m - 1];
+                v[j] = moved;
+                break;
+            }
+    }
+    for (int i = n - 2; i >= 0; --i) {
+        if (v[i].first != v[i + 1].first) continue;
+        for (int k = i; k >= 0; --k)
+            if (v[k].first != v[i + 1].first) {
+                auto moved = v[k];
+                for (int m = k; m < i; ++m) v[m] = v[m + 1];
+                v[i] = moved;
+                break;
+            }
+    }
+    std::vector<int> out;
+    for (auto& p : v) out.push_back(p.second);
+    return out;
+}
+}  // namespace
+
+TEST(Draw, ClubPassesMatchThePlainDescriptionOnRandomOrders) {
+    Rand15 rand;
+    for (int round = 0; round < 3000; ++round) {
+        const int n = 1 + rand.next() % 16;
+        const int clubs = 1 + rand.next() % 4;
+        std::vector<Runner> rs(n);
+        std::vector<Runner*> order;
+        std::vector<std::pair<int, int>> pairs;
+        for (int i = 0; i < n; ++i) {
+            rs[i].club_id = static_cast<std::int16_t>(rand.next() % clubs);
+            rs[i].id = i;
+            order.push_back(&rs[i]);
+            pairs.push_back({rs[i].club_id, i});
+        }
+        const std::vector<int> expected = reference_spread(pairs);
+        bool apart = spread_clubs(order);
+        ASSERT_EQ(ids(order), expected) << "round " << round;
+        bool neighbours = false;
+        for (int i = 1; i < n; ++i) neighbours |= order[i]->club_id == order[i - 1]->club_id;
+        EXPECT_EQ(apart, !neighbours);
+    }
+}
