@@ -1,0 +1,347 @@
+// End to end: the station simulator on a pseudo-terminal, the real serial port and StationLink
+// on the other side, and every card processed into a Competition.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "core/cp1251.h"
+#include "platform/qt/qt_serial_port.h"
+#include "punch/frame_log.h"
+#include "punch/readout.h"
+#include "punch/station_reader.h"
+#include "tests/punch/punch_fixture.h"
+#include "tools/station_sim/station_sim.h"
+
+namespace skarvel {
+namespace {
+
+using namespace skarvel::literals;
+using test::hms;
+using test::PunchFixture;
+
+// Short pauses: the pseudo-terminal answers in microseconds.
+constexpr StationLinkTiming kTestTiming{40, 10, 1, 5};
+constexpr ReaderPauses kTestPauses{10, 10};
+
+class SimRun {
+public:
+    SimRun(const std::string& script_text, sim::SimOptions options = {150, 5, 0}) {
+        sim::SimScript script;
+        std::string error;
+        EXPECT_TRUE(sim::parse_script(script_text, script, &error)) << error;
+        sim_ = std::make_unique<sim::StationSimulator>(std::move(script), options);
+        path_ = sim_->open_pty();
+        EXPECT_FALSE(path_.empty());
+        thread_ = std::thread([this] { sim_->run(); });
+    }
+    ~SimRun() {
+        sim_->stop();
+        thread_.join();
+    }
+    const std::string& path() const { return path_; }
+    sim::StationSimulator& sim() { return *sim_; }
+
+private:
+    std::unique_ptr<sim::StationSimulator> sim_;
+    std::string path_;
+    std::thread thread_;
+};
+
+// Stops a link after a while so a broken reader fails the test instead of hanging it.
+class Watchdog {
+public:
+    Watchdog(StationLink& link, int seconds) {
+        thread_ = std::thread([this, &link, seconds] {
+            auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+            while (!done_ && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (!done_) link.request_stop();
+        });
+    }
+    ~Watchdog() {
+        done_ = true;
+        thread_.join();
+    }
+
+private:
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+struct ReadResult {
+    int cards = 0;
+    std::vector<ReadoutOutcome> outcomes;
+};
+
+ReadResult read_cards(const std::string& device, int n, Competition& c, const PunchSettings& s,
+                      ScriptedPrompts& prompts, SerialPort* wrap = nullptr,
+                      const std::string& log_path = {}) {
+    ReadResult result;
+    auto port = open_serial_port(device, s.baud_rate());
+    EXPECT_NE(port, nullptr);
+    if (!port) return result;
+    port->discard_input();
+    std::unique_ptr<LoggingSerialPort> logging;
+    SerialPort* used = port.get();
+    if (!log_path.empty()) {
+        logging = std::make_unique<LoggingSerialPort>(*port, log_path);
+        used = logging.get();
+    }
+    (void)wrap;
+    StationLink link(*used, kTestTiming);
+    Watchdog dog(link, 20);
+    ReadoutState state;
+    CardReaderHooks hooks;
+    hooks.card_read = [&](const CardReadout& card) {
+        result.outcomes.push_back(process_card(c, card, s, state, prompts, {}));
+        return static_cast<int>(result.outcomes.size()) < n;
+    };
+    result.cards = run_card_reader(link, read_options_from(s), hooks, kTestPauses);
+    used->close();
+    return result;
+}
+
+struct E2e : ::testing::Test {
+    PunchFixture f;
+    PunchSettings s;
+    ScriptedPrompts prompts;
+    void SetUp() override {
+        f.course(1, "A", {31, 16, 33}, 3, 120);
+        f.group(1, "M21", 1);
+        f.runner(1, 1, 12345, 1, "Five");
+        f.runner(2, 2, 1234567, 1, "Six");
+        f.runner(3, 3, 6000123, 1, "Ten");
+        s.competition_start = hms(9, 0, 0);
+        s.check_mode = kCheckCourse;
+        s.start_source = kSourceStation;
+        s.finish_source = kSourceStation;
+        s.fast_station = 1;
+    }
+};
+
+const char* kThreeCards =
+    "card type=5 number=12345 startno=1 start=10:00:00 finish=10:40:00 "
+    "punches=31@10:10:00,16@10:20:00,33@10:30:00\n"
+    "card type=6 number=1234567 startno=2 start=13:00:00 finish=13:50:00.00 "
+    "punches=31@13:10:00,16@13:20:00,33@13:30:00,100@13:40:00\n"
+    "card type=10 number=6000123 startno=3 start=11:00:00 finish=11:45:00 "
+    "punches=31@11:10:00,33@11:30:00\n";
+
+TEST_F(E2e, ReadsAllThreeCardTypes) {
+    SimRun run(kThreeCards);
+    auto r = read_cards(run.path(), 3, f.c, s, prompts);
+    ASSERT_EQ(r.cards, 3);
+    EXPECT_EQ(run.sim().cards_taken(), 3);
+
+    auto& readouts = f.c.tables.card_readouts;
+    ASSERT_EQ(readouts.live_count(), 3);
+    EXPECT_EQ(readouts[0]->card_number, 12345);
+    EXPECT_EQ(readouts[0]->punch_count, 3);
+    EXPECT_EQ(readouts[0]->punches[1].code, 16);  // carried with the escape byte
+    EXPECT_EQ(readouts[0]->punches[2].time, hms(10, 30, 0));
+    EXPECT_EQ(readouts[1]->card_number, 1234567);
+    EXPECT_EQ(readouts[1]->punch_count, 4);
+    EXPECT_EQ(readouts[1]->start_number, 2);
+    EXPECT_EQ(readouts[1]->punches[3].time, hms(13, 40, 0));
+    EXPECT_EQ(readouts[2]->card_number, 6000123);
+
+    const Runner* five = f.c.runner_by_number(1);
+    const Runner* six = f.c.runner_by_number(2);
+    const Runner* ten = f.c.runner_by_number(3);
+    EXPECT_EQ(r.outcomes[0].owner, five);
+    EXPECT_EQ(r.outcomes[1].owner, six);
+    EXPECT_EQ(r.outcomes[2].owner, ten);
+    EXPECT_EQ(five->start_time, hms(10, 0, 0));
+    EXPECT_EQ(six->start_time, hms(13, 0, 0));
+    EXPECT_EQ(five->status, kStatusOk);
+    EXPECT_EQ(six->status, kStatusOk);
+    EXPECT_EQ(ten->status, kStatusWrongPunch);
+
+    auto& lines = f.c.tables.finish_lines;
+    ASSERT_EQ(lines.live_count(), 3);
+    EXPECT_EQ(lines[0]->start_number, 1);
+    EXPECT_EQ(lines[0]->time(), hms(10, 40, 0));
+    EXPECT_EQ(lines[1]->start_number, 2);
+    EXPECT_EQ(lines[1]->time(), hms(13, 50, 0));
+    EXPECT_EQ(lines[2]->start_number, 3);
+    EXPECT_EQ(lines[2]->time(), hms(11, 45, 0));
+}
+
+TEST_F(E2e, PenaltiesFromTheThreadCheck) {
+    s.check_mode = kCheckThread;
+    s.penalty_per_miss = 3;
+    s.finish_source = kSourcePunch;
+    SimRun run(kThreeCards);
+    auto r = read_cards(run.path(), 3, f.c, s, prompts);
+    ASSERT_EQ(r.cards, 3);
+    EXPECT_EQ(f.c.runner_by_number(1)->penalty, 0);
+    EXPECT_EQ(f.c.runner_by_number(3)->penalty, 3);
+    EXPECT_EQ(f.c.runner_by_number(3)->status, kStatusOk);
+    EXPECT_EQ(f.c.tables.finish_lines[1]->time(), hms(13, 40, 0));  // the last punch
+}
+
+TEST_F(E2e, FaultyFramesAreReadAgainAndStoredOnce) {
+    SimRun run(
+        "card type=5 number=12345 start=10:00:00 finish=10:40:00 punches=31@10:10:00 fault=badsum\n"
+        "card type=6 number=1234567 start=10:00:00 finish=10:41:00 punches=31@10:10:00 fault=silence\n"
+        "card type=10 number=6000123 start=10:00:00 finish=10:42:00 punches=31@10:10:00 fault=garbage\n"
+        "card type=6 number=7654321 start=10:00:00 finish=10:43:00 punches=31@10:10:00 fault=badsum\n"
+        "card type=5 number=54321 start=10:00:00 finish=10:44:00 punches=31@10:10:00 fault=silence\n");
+    s.warnings = 1;
+    auto r = read_cards(run.path(), 5, f.c, s, prompts);
+    ASSERT_EQ(r.cards, 5);
+    auto& readouts = f.c.tables.card_readouts;
+    ASSERT_EQ(readouts.live_count(), 5);
+    std::vector<int> numbers;
+    for (int i = 0; i < 5; ++i) numbers.push_back(readouts[i]->card_number);
+    EXPECT_EQ(numbers, (std::vector<int>{12345, 1234567, 6000123, 7654321, 54321}));
+    EXPECT_EQ(readouts[3]->finish.time, hms(10, 43, 0));
+    // No card was stored twice: the bad readings were never acknowledged nor stored.
+    for (const auto& m : prompts.messages)
+        EXPECT_NE(m, std::string("Такой ЧИП уже был!"_cp1251));
+    // Each faulty card needed a second reading: 1 + 1 type-5 replies, 3 + 2 + 3 + 3 block
+    // replies at least.
+    EXPECT_GE(run.sim().reads_answered(), 2 + 6 + 3 + 6 + 2);
+}
+
+TEST_F(E2e, FrameLogRecordsBothDirections) {
+    auto dir = std::filesystem::temp_directory_path() / "skarvel_punch_log_test";
+    std::filesystem::create_directories(dir);
+    std::string log = frame_log_path((dir / "race.wdb").string());
+    std::filesystem::remove(log);
+    SimRun run("card type=5 number=12345 start=10:00:00 finish=10:40:00 punches=31@10:10:00\n");
+    auto r = read_cards(run.path(), 1, f.c, s, prompts, nullptr, log);
+    ASSERT_EQ(r.cards, 1);
+    std::ifstream in(log, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string t = text.str();
+    EXPECT_NE(t.find("< 02 46 49 03"), std::string::npos) << t;
+    EXPECT_NE(t.find("> 02 31 03\r\n"), std::string::npos) << t;
+    EXPECT_NE(t.find("> 06\r\n"), std::string::npos) << t;
+    EXPECT_NE(t.find("-- port closed"), std::string::npos) << t;
+    EXPECT_EQ(dir / "race.station.log", std::filesystem::path(log));
+}
+
+TEST(E2eMemory, ReadsTheStationMemoryWithoutStalling) {
+    PunchFixture f;
+    f.runner(1, 21, 4001, 0);
+    f.runner(2, 22, 332340, 0);
+    SimRun run(
+        "memory card=4001 time=10:00:00.50\n"
+        "memory card=332340 time=10:00:00.50\n"  // the same time: a real second record
+        "memory card=4003 time=10:01:00 fault=fail\n"  // first request unanswered
+        "memory card=4004 time=25:00:00\n"  // not a time of day: skipped
+        "memory card=4005 time=13:15:30.99\n",
+        {150, 5, 1});
+    auto port = open_serial_port(run.path(), 38400);
+    ASSERT_NE(port, nullptr);
+    StationLink link(*port, kTestTiming);
+    Watchdog dog(link, 20);
+    ReadoutState state;
+    ScriptedPrompts prompts;
+    ReadOptions options;
+    options.station_type = 1;
+    int stored = 0;
+    run_memory_reader(link, options, state,
+                      [&](std::int32_t card, std::int32_t time) {
+                          store_memory_record(f.c, card, time, prompts);
+                          return ++stored < 4;
+                      },
+                      kTestPauses);
+    EXPECT_EQ(stored, 4);
+    EXPECT_EQ(state.memory_records_read, 5);
+    auto& lines = f.c.tables.finish_lines;
+    ASSERT_EQ(lines.live_count(), 4);
+    EXPECT_EQ(lines[0]->start_number, 21);
+    EXPECT_EQ(lines[0]->time(), hms(10, 0, 0) + 50);
+    EXPECT_EQ(lines[1]->start_number, 22);
+    EXPECT_EQ(lines[1]->time(), hms(10, 0, 0) + 50);
+    EXPECT_EQ(lines[2]->time(), hms(10, 1, 0));
+    EXPECT_EQ(lines[3]->time(), hms(13, 15, 30) + 99);
+    EXPECT_EQ(f.c.tables.card_readouts[3]->card_number, 4005);
+
+    // A restarted reader carries on after the records taken; a new punch is picked up.
+    run.sim().add_memory_record({4006, hms(14, 0, 0), false});
+    StationLink again(*port, kTestTiming);
+    Watchdog dog2(again, 20);
+    run_memory_reader(again, options, state,
+                      [&](std::int32_t card, std::int32_t time) {
+                          store_memory_record(f.c, card, time, prompts);
+                          return false;
+                      },
+                      kTestPauses);
+    EXPECT_EQ(state.memory_records_read, 6);
+    EXPECT_EQ(lines.live_count(), 5);
+    EXPECT_EQ(lines[4]->time(), hms(14, 0, 0));
+}
+
+TEST(E2eSimulatorProgram, PrintsItsDeviceAndServesACard) {
+    auto dir = std::filesystem::temp_directory_path() / "skarvel_sim_program_test";
+    std::filesystem::create_directories(dir);
+    auto script = dir / "cards.txt";
+    {
+        std::ofstream out(script);
+        out << "# one card\ncard type=6 number=2000001 start=10:00:00 finish=10:30:00 "
+               "punches=31@10:10:00\n";
+    }
+    std::string cmd = std::string(SKARVEL_STATION_SIM) + " --resend 100 --gap 5 --exit-when-done " +
+                      script.string() + " 2>/dev/null";
+    FILE* sim = popen(cmd.c_str(), "r");
+    ASSERT_NE(sim, nullptr);
+    char line[256] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, sim), nullptr);
+    std::string device = line;
+    while (!device.empty() && (device.back() == '\n' || device.back() == '\r')) device.pop_back();
+    EXPECT_EQ(device.rfind("/dev/pts/", 0), 0u) << device;
+    PunchFixture f;
+    PunchSettings s;
+    ScriptedPrompts prompts;
+    auto r = read_cards(device, 1, f.c, s, prompts);
+    EXPECT_EQ(r.cards, 1);
+    ASSERT_EQ(f.c.tables.card_readouts.live_count(), 1);
+    EXPECT_EQ(f.c.tables.card_readouts[0]->card_number, 2000001);
+    EXPECT_EQ(pclose(sim), 0);
+}
+
+TEST(E2eSimulatorScript, RejectsImpossibleCards) {
+    sim::SimScript script;
+    std::string error;
+    EXPECT_FALSE(sim::parse_script("card type=10 number=1234567\n", script, &error));
+    EXPECT_NE(error.find("line 1"), std::string::npos);
+    EXPECT_FALSE(sim::parse_script("card type=6 number=6000001\n", script, &error));
+    EXPECT_FALSE(sim::parse_script("card type=5 number=112345\n", script, &error));
+    EXPECT_FALSE(sim::parse_script("card type=6 number=1 punches=31@1O:00:00\n", script, &error));
+    EXPECT_FALSE(sim::parse_script("carx type=6\n", script, &error));
+    EXPECT_TRUE(sim::parse_script("# nothing\n\n", script, &error));
+}
+
+TEST(E2eSimulatorScript, CheckMatchesTheLinkSide) {
+    const std::uint8_t a[] = {0x83, 0x02, 0x1C, 0x07};
+    const std::uint8_t b[] = {'a', 'b', 'c'};
+    EXPECT_EQ(sim::crc16(a, 4), station_crc16(a, 4));
+    EXPECT_EQ(sim::crc16(b, 3), 0xA449);
+}
+
+TEST(E2ePortList, ThirtyOneRowsComOneFirst) {
+    auto rows = list_com_ports();
+    ASSERT_EQ(rows.size(), 31u);
+    EXPECT_EQ(rows[0].rfind("COM1:", 0), 0u);
+    EXPECT_EQ(rows[30].rfind("COM31:", 0), 0u);
+}
+
+}  // namespace
+}  // namespace skarvel
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
