@@ -1,6 +1,7 @@
 #include "platform/qt/qt_printer.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPageLayout>
@@ -55,6 +56,8 @@ public:
         // A document that never started a page is discarded rather than spooled blank.
         if (pages_ == 0) printer_->abort();
         painter_.end();
+        if (pages_ == 0 && printer_->outputFormat() == QPrinter::PdfFormat)
+            QFile::remove(printer_->outputFileName());
     }
     void set_font(ReportFont font) override {
         if (ended_) return;
