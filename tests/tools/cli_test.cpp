@@ -1,0 +1,332 @@
+// skarvel-cli run as a user runs it: output, exit codes, files.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/competition.h"
+#include "core/cp1251.h"
+#include "core/demo_competition.h"
+#include "core/wdb_file.h"
+
+using namespace skarvel;
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    std::string out, err;
+};
+
+CliRun run_cli(const std::string& args) {
+    static int n = 0;
+    std::string err_path = (std::filesystem::temp_directory_path() /
+                            ("skarvel_cli_err_" + std::to_string(::getpid()) + "_" + std::to_string(++n)))
+                               .string();
+    std::string cmd = std::string(SKARVEL_CLI_PATH) + " " + args + " 2>" + err_path;
+    CliRun r;
+    std::FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[65536];
+    std::size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, got);
+    int status = ::pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::ifstream e(err_path);
+    r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
+    std::filesystem::remove(err_path);
+    return r;
+}
+
+// A small JSON reader: enough to check that the output is well formed and to look at it.
+struct Value {
+    enum Kind { kNull, kBool, kNumber, kString, kArray, kObject } kind = kNull;
+    double number = 0;
+    std::string text;
+    std::vector<Value> items;
+    std::vector<std::pair<std::string, Value>> members;  // in order
+    const Value* get(const std::string& key) const {
+        for (auto& [k, v] : members)
+            if (k == key) return &v;
+        return nullptr;
+    }
+};
+
+class Parser {
+public:
+    explicit Parser(const std::string& s) : s_(s) {}
+    bool parse(Value& v) {
+        bool ok = value(v);
+        space();
+        return ok && i_ == s_.size();
+    }
+
+private:
+    const std::string& s_;
+    std::size_t i_ = 0;
+    void space() {
+        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\r' || s_[i_] == '\t')) ++i_;
+    }
+    bool lit(const char* w) {
+        std::size_t n = std::strlen(w);
+        if (s_.compare(i_, n, w) != 0) return false;
+        i_ += n;
+        return true;
+    }
+    bool string(std::string& out) {
+        if (i_ >= s_.size() || s_[i_] != '"') return false;
+        ++i_;
+        while (i_ < s_.size() && s_[i_] != '"') {
+            unsigned char c = s_[i_];
+            if (c < 0x20) return false;
+            if (c == '\\') {
+                if (++i_ >= s_.size()) return false;
+                char e = s_[i_];
+                if (e == 'u') {
+                    if (i_ + 4 >= s_.size()) return false;
+                    out += char(std::stoi(s_.substr(i_ + 1, 4), nullptr, 16));
+                    i_ += 4;
+                } else if (std::string("\"\\/bfnrt").find(e) != std::string::npos) {
+                    out += e;
+                } else {
+                    return false;
+                }
+                ++i_;
+            } else {
+                out += s_[i_++];
+            }
+        }
+        if (i_ >= s_.size()) return false;
+        ++i_;
+        return true;
+    }
+    bool value(Value& v) {
+        space();
+        if (i_ >= s_.size()) return false;
+        char c = s_[i_];
+        if (c == '{') {
+            v.kind = Value::kObject;
+            ++i_;
+            space();
+            if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
+            for (;;) {
+                space();
+                std::string k;
+                if (!string(k)) return false;
+                space();
+                if (i_ >= s_.size() || s_[i_++] != ':') return false;
+                Value m;
+                if (!value(m)) return false;
+                v.members.emplace_back(k, std::move(m));
+                space();
+                if (i_ < s_.size() && s_[i_] == ',') { ++i_; continue; }
+                if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
+                return false;
+            }
+        }
+        if (c == '[') {
+            v.kind = Value::kArray;
+            ++i_;
+            space();
+            if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
+            for (;;) {
+                Value m;
+                if (!value(m)) return false;
+                v.items.push_back(std::move(m));
+                space();
+                if (i_ < s_.size() && s_[i_] == ',') { ++i_; continue; }
+                if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
+                return false;
+            }
+        }
+        if (c == '"') {
+            v.kind = Value::kString;
+            return string(v.text);
+        }
+        if (lit("true") || lit("false")) return v.kind = Value::kBool, true;
+        if (lit("null")) return true;
+        std::size_t start = i_;
+        if (s_[i_] == '-') ++i_;
+        while (i_ < s_.size() && std::isdigit(static_cast<unsigned char>(s_[i_]))) ++i_;
+        if (i_ == start || (s_[start] == '-' && i_ == start + 1)) return false;
+        v.kind = Value::kNumber;
+        v.number = std::stod(s_.substr(start, i_ - start));
+        return true;
+    }
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    std::filesystem::path dir;
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("skarvel_cli_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string file(const std::string& name) const { return (dir / name).string(); }
+};
+
+}  // namespace
+
+TEST_F(CliTest, DemoThenDumpGivesOneJsonObjectWithEveryTable) {
+    CliRun demo = run_cli("demo " + file("d.wdb") + " --runners 50 --seed 7");
+    ASSERT_EQ(demo.code, 0) << demo.err;
+    CliRun dump = run_cli("dump " + file("d.wdb"));
+    ASSERT_EQ(dump.code, 0) << dump.err;
+    EXPECT_TRUE(dump.err.empty());
+    Value root;
+    ASSERT_TRUE(Parser(dump.out).parse(root)) << dump.out.substr(0, 400);
+    ASSERT_EQ(root.kind, Value::kObject);
+    std::vector<std::string> keys;
+    for (auto& [k, v] : root.members) keys.push_back(k);
+    EXPECT_EQ(keys, (std::vector<std::string>{"version", "info", "runners", "clubs", "classes",
+                                              "courses", "finish_lines", "card_readouts"}));
+    EXPECT_EQ(root.get("version")->number, 21);
+
+    // The same competition, made here, to compare with.
+    Competition c;
+    DemoOptions o;
+    o.runners = 50;
+    o.seed = 7;
+    make_demo_competition(c, o);
+
+    const Value& info = *root.get("info");
+    ASSERT_EQ(info.get("title_lines")->items.size(), 10u);
+    EXPECT_EQ(info.get("title_lines")->items[0].text, cp1251_to_utf8(field_text(c.info.title_lines[0])));
+    EXPECT_EQ(info.get("status_short_texts")->items.size(), 9u);
+    EXPECT_EQ(info.get("status_names")->items.size(), 9u);
+    EXPECT_EQ(info.get("course_setters")->items.size(), 4u);
+    EXPECT_EQ(info.get("formula_c")->number, 1);
+    EXPECT_EQ(info.get("display_on")->number, 0);
+    EXPECT_NE(info.get("time_precision"), nullptr);
+    for (auto& [k, v] : info.members) EXPECT_NE(k.rfind("field_", 0), 0u) << k;
+
+    const Value& runners = *root.get("runners");
+    ASSERT_EQ(runners.items.size(), 50u);
+    for (int i = 0; i < 50; ++i) {
+        const Runner& r = *c.tables.runners[i];
+        const Value& v = runners.items[i];
+        EXPECT_EQ(v.get("name")->text, cp1251_to_utf8(field_text(r.name)));
+        EXPECT_EQ(v.get("id")->number, r.id);
+        EXPECT_EQ(v.get("start_number")->number, r.start_number);
+        EXPECT_EQ(v.get("card_number")->number, r.card_number);
+        EXPECT_EQ(v.get("day_results")->items.size(), 10u);
+        EXPECT_EQ(v.get("reserved160"), nullptr);
+    }
+    for (const char* k : {"id", "name", "representative", "runner_count", "marked"})
+        EXPECT_NE(root.get("clubs")->items.at(0).get(k), nullptr) << k;
+    for (const char* k : {"id", "name", "course_id", "flags", "fee_own_reduced", "ms_award"})
+        EXPECT_NE(root.get("classes")->items.at(0).get(k), nullptr) << k;
+    const Value& course = root.get("courses")->items.at(0);
+    EXPECT_EQ(course.get("control_codes")->items.size(), 100u);
+    EXPECT_EQ(course.get("control_count")->number, c.tables.courses[0]->control_count);
+
+    const Value& lines = *root.get("finish_lines");
+    ASSERT_EQ(int(lines.items.size()), c.tables.finish_lines.live_count());
+    const FinishLine& f = *c.tables.finish_lines[0];
+    EXPECT_EQ(lines.items[0].get("start_number")->number, f.start_number);
+    EXPECT_EQ(lines.items[0].get("time")->number, f.time());
+    EXPECT_EQ(lines.items[0].get("counter")->number, f.counter());
+    EXPECT_EQ(lines.items[0].get("flags")->number, f.flags);
+
+    const Value& cards = *root.get("card_readouts");
+    ASSERT_EQ(int(cards.items.size()), c.tables.card_readouts.live_count());
+    for (std::size_t i = 0; i < cards.items.size(); ++i) {
+        const CardReadout& r = *c.tables.card_readouts[int(i)];
+        const Value& v = cards.items[i];
+        EXPECT_EQ(v.get("card_number")->number, r.card_number);
+        EXPECT_EQ(v.get("punch_count")->number, r.punch_count);
+        ASSERT_EQ(int(v.get("punches")->items.size()), r.punch_count);
+        EXPECT_EQ(v.get("station_punches")->items.size(), 2u);
+        EXPECT_EQ(v.get("finish")->get("time")->number, r.finish.time);
+        if (r.punch_count > 0) {
+            EXPECT_EQ(v.get("punches")->items[0].get("code")->number, r.punches[0].code);
+            EXPECT_EQ(v.get("punches")->items[0].get("time")->number, r.punches[0].time);
+        }
+    }
+}
+
+TEST_F(CliTest, TextsWithQuotesAndControlCharactersAreEscaped) {
+    Competition c;
+    Runner& r = *c.tables.runners[c.new_record(kRunners)];
+    set_field_text(r.name, "a\"b\\c\td");
+    set_field_text(c.info.title_lines[1], "\x01");
+    ASSERT_TRUE(save_wdb(c, file("q.wdb")));
+    CliRun dump = run_cli("dump " + file("q.wdb"));
+    ASSERT_EQ(dump.code, 0) << dump.err;
+    Value root;
+    ASSERT_TRUE(Parser(dump.out).parse(root));
+    EXPECT_EQ(root.get("runners")->items.at(0).get("name")->text, "a\"b\\c\td");
+    EXPECT_EQ(root.get("info")->get("title_lines")->items.at(1).text, "\x01");
+}
+
+TEST_F(CliTest, ConvertWritesVersion21AndRefusesDamagedFiles) {
+    ASSERT_EQ(run_cli("demo " + file("d.wdb") + " --runners 30").code, 0);
+    CliRun conv = run_cli("convert " + file("d.wdb") + " " + file("e.wdb"));
+    ASSERT_EQ(conv.code, 0) << conv.err;
+    auto read = [](const std::string& p) {
+        std::ifstream f(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    };
+    EXPECT_EQ(read(file("d.wdb")), read(file("e.wdb")));
+
+    std::string cut = read(file("d.wdb")).substr(0, 3000);
+    std::ofstream(file("cut.wdb"), std::ios::binary) << cut;
+    CliRun bad = run_cli("convert " + file("cut.wdb") + " " + file("out.wdb"));
+    EXPECT_EQ(bad.code, 3);
+    EXPECT_NE(bad.err.find("damaged"), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find("runners"), std::string::npos) << bad.err;
+    EXPECT_FALSE(std::filesystem::exists(file("out.wdb")));
+    // Nowhere to write.
+    CliRun nowhere = run_cli("convert " + file("d.wdb") + " " + file("no/such/dir/x.wdb"));
+    EXPECT_EQ(nowhere.code, 4);
+    EXPECT_FALSE(nowhere.err.empty());
+}
+
+TEST_F(CliTest, BadInputGivesAMessageAndAnExitCode) {
+    struct Case {
+        std::string args;
+        int code;
+    };
+    std::ofstream(file("junk.wdb"), std::ios::binary) << "not a competition";
+    std::ofstream(file("empty.wdb"), std::ios::binary);
+    const Case cases[] = {
+        {"", 1},
+        {"frobnicate", 1},
+        {"dump", 1},
+        {"dump a b", 1},
+        {"dump " + file("missing.wdb"), 2},
+        {"dump " + file("junk.wdb"), 2},
+        {"dump " + file("empty.wdb"), 2},
+        {"dump " + dir.string(), 2},
+        {"convert " + file("missing.wdb"), 1},
+        {"demo", 1},
+        {"demo " + file("x.wdb") + " --runners", 1},
+        {"demo " + file("x.wdb") + " --runners ten", 1},
+        {"demo " + file("x.wdb") + " --runners 30001", 1},
+        {"demo " + file("x.wdb") + " --runners -5", 1},
+        {"demo " + file("x.wdb") + " --seed 1x", 1},
+        {"demo " + file("x.wdb") + " --colour red", 1},
+    };
+    for (const Case& c : cases) {
+        CliRun r = run_cli(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args;
+        EXPECT_FALSE(r.err.empty()) << c.args;
+        EXPECT_TRUE(r.out.empty()) << c.args;
+    }
+    EXPECT_FALSE(std::filesystem::exists(file("x.wdb")));
+    CliRun help = run_cli("help");
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("dump"), std::string::npos);
+}

@@ -1,0 +1,58 @@
+#include "tools/cli/cli.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "core/cp1251.h"
+#include "core/wdb_file.h"
+
+namespace skarvel::cli {
+
+void error(std::string_view text) {
+    std::fprintf(stderr, "skarvel-cli: %.*s\n", int(text.size()), text.data());
+}
+
+void error_cp1251(std::string_view text) { error(cp1251_to_utf8(text)); }
+
+bool ConsolePrompts::ask_yes_no(std::string_view question) {
+    error_cp1251(question);
+    return false;
+}
+
+void ConsolePrompts::message(std::string_view text) {
+    if (!quiet) error_cp1251(text);
+}
+
+int load_competition(Competition& c, const std::string& path, int* version) {
+    ConsolePrompts prompts;
+    prompts.quiet = true;
+    LoadResult res = load_wdb(c, path, prompts);
+    if (version) *version = res.version;
+    switch (res.status) {
+        case LoadStatus::kOk:
+        case LoadStatus::kConverted:
+            return kExitOk;
+        case LoadStatus::kCannotOpen:
+            error(path + ": cannot read the file");
+            return kExitInput;
+        case LoadStatus::kUnknownVersion:
+            error(path + ": not a competition file (unknown format or version " +
+                  std::to_string(res.version) + ")");
+            return kExitInput;
+        case LoadStatus::kDamaged:
+            error(path + ": damaged file: table " + res.damaged_table + ", " +
+                  std::to_string(res.records_read) + " of " + std::to_string(res.records_expected) +
+                  " records read");
+            error_cp1251(res.message);
+            return kExitDamaged;
+    }
+    return kExitInput;
+}
+
+bool parse_int(std::string_view text, long long& value) {
+    if (text.empty()) return false;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+}  // namespace skarvel::cli

@@ -1,0 +1,51 @@
+// Shared pieces of the skarvel-cli subcommands.
+#pragma once
+
+#include <string>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/competition.h"
+#include "core/cp1251.h"
+#include "core/prompts.h"
+
+namespace skarvel::cli {
+
+// Exit codes of every subcommand.
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 1;     // wrong arguments
+constexpr int kExitInput = 2;     // a file cannot be read, or is not a competition file
+constexpr int kExitDamaged = 3;   // a competition file is damaged
+constexpr int kExitOutput = 4;    // a file cannot be written
+
+// Prints "skarvel-cli: <text>" on stderr; `text` is UTF-8.
+void error(std::string_view text);
+// The same for a Windows-1251 text from the logic.
+void error_cp1251(std::string_view text);
+
+// Prompts for a run without a user: messages go to stderr, questions get "no", file choices
+// are cancelled.
+class ConsolePrompts : public Prompts {
+public:
+    bool ask_yes_no(std::string_view question) override;
+    void message(std::string_view text) override;
+    std::optional<std::string> choose_open_file(std::string_view) override { return std::nullopt; }
+    std::optional<std::string> choose_save_file(std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> ask_text(std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+    // Print the messages of a successful load too (the conversion notice); on by default.
+    bool quiet = false;
+};
+
+// Loads a competition file for a subcommand. Returns kExitOk, or the exit code after printing
+// why not (a damaged file is refused: a tool must not pass partial data on).
+int load_competition(Competition& c, const std::string& path, int* version = nullptr);
+
+// Parses a whole decimal integer; false on anything else.
+bool parse_int(std::string_view text, long long& value);
+
+}  // namespace skarvel::cli

@@ -1,0 +1,65 @@
+// skarvel-cli: the competition file and the program's logic from the command line.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/cli/cli.h"
+
+// One line per subcommand: its name, its arguments, what it does. The code is
+// `int cmd_<name>(const std::vector<std::string>& args)` in cli/cmd_<name>.cpp, which returns
+// the exit code (see cli.h) and prints its errors on stderr.
+#define SKARVEL_CLI_COMMANDS(X)                                                                \
+    X(dump, "FILE.wdb", "print the competition as one JSON object (UTF-8)")                    \
+    X(convert, "IN.wdb OUT.wdb", "load a version-21 or version-11 file, save it as version 21") \
+    X(demo, "OUT.wdb [--runners N] [--seed S] [--full]", "write a demo competition")    \
+    X(startlist, "FILE.wdb --html OUT.htm", "write the start protocol as HTML with the stored settings")
+
+#define SKARVEL_CLI_DECLARE(name, usage, help) int cmd_##name(const std::vector<std::string>& args);
+SKARVEL_CLI_COMMANDS(SKARVEL_CLI_DECLARE)
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* usage;
+    const char* help;
+    int (*run)(const std::vector<std::string>&);
+};
+
+#define SKARVEL_CLI_ENTRY(name, usage, help) {#name, usage, help, &cmd_##name},
+const Command kCommands[] = {SKARVEL_CLI_COMMANDS(SKARVEL_CLI_ENTRY)};
+
+void print_usage(std::FILE* out) {
+    std::fprintf(out, "usage: skarvel-cli COMMAND [ARGS]\n\ncommands:\n");
+    for (const Command& c : kCommands) {
+        std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, c.help);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        print_usage(stderr);
+        return skarvel::cli::kExitUsage;
+    }
+    std::string_view name = argv[1];
+    if (name == "help" || name == "--help" || name == "-h") {
+        print_usage(stdout);
+        return skarvel::cli::kExitOk;
+    }
+    for (const Command& c : kCommands) {
+        if (name != c.name) continue;
+        std::vector<std::string> args(argv + 2, argv + argc);
+        try {
+            return c.run(args);
+        } catch (const std::exception& e) {
+            skarvel::cli::error(std::string(c.name) + ": " + e.what());
+            return skarvel::cli::kExitOutput;
+        }
+    }
+    skarvel::cli::error("unknown command '" + std::string(name) + "' (try: skarvel-cli help)");
+    return skarvel::cli::kExitUsage;
+}
