@@ -1,0 +1,182 @@
+#include "punch/ui/station_reader_qt.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+#include <cstdio>
+
+#include "core/cp1251.h"
+#include "platform/qt/qt_serial_port.h"
+#include "punch/frame_log.h"
+#include "punch/punch_settings.h"
+
+namespace skarvel {
+
+using namespace skarvel::literals;
+
+std::string port_open_failed_message(int com_number, int error_code) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, std::string("Не могу инициализировать порт COM%d, err=%d"_cp1251).c_str(),
+                  com_number, error_code);
+    return buf;
+}
+
+StationReaderQt::StationReaderQt(Environment env, QObject* parent)
+    : QObject(parent), env_(std::move(env)) {}
+
+StationReaderQt::~StationReaderQt() { stop(); }
+
+bool StationReaderQt::toggle(Mode mode) {
+    if (reading_active()) {
+        stop();
+        return false;
+    }
+    return start(mode);
+}
+
+bool StationReaderQt::start(Mode mode) {
+    if (mode == Mode::kNone || thread_) return false;
+    Competition& c = env_.competition();
+    PunchSettings s = punch_settings_from(c.info);
+    StationPortSettings ps = env_.port_settings ? env_.port_settings() : StationPortSettings{};
+    int com = s.port_index + 1;
+    std::string device = com_port_device(com, ps.device_override);
+    std::string log_path;
+    if (ps.frame_log) {
+        std::string file = env_.competition_path ? env_.competition_path() : std::string();
+        if (file.empty()) {
+            // An untitled competition logs into the program's data folder.
+            QString dir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+            QDir().mkpath(dir);
+            file = (dir + "/untitled.wdb").toStdString();
+        }
+        log_path = frame_log_path(file);
+    }
+
+    {
+        std::lock_guard<std::mutex> lock(open_mutex_);
+        open_result_ = {};
+    }
+    stop_requested_ = false;
+    ReadOptions options = read_options_from(s);
+    int baud = s.baud_rate();
+    thread_.reset(QThread::create(
+        [this, mode, device, baud, options, log_path] { worker(mode, device, baud, options, log_path); }));
+    thread_->start();
+    OpenResult result;
+    {
+        std::unique_lock<std::mutex> lock(open_mutex_);
+        open_cv_.wait(lock, [this] { return open_result_.done; });
+        result = open_result_;
+    }
+    if (!result.ok) {
+        thread_->wait();
+        thread_.reset();
+        env_.prompts().message(port_open_failed_message(com, result.code));
+        return false;
+    }
+    mode_ = mode;
+    return true;
+}
+
+void StationReaderQt::stop() {
+    if (!thread_) return;
+    stop_requested_ = true;
+    {
+        std::lock_guard<std::mutex> lock(link_mutex_);
+        if (link_) link_->request_stop();
+    }
+    // A card being handed over waits for this thread: let it through while waiting.
+    while (!thread_->wait(10)) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    thread_.reset();
+    bool was_active = mode_ != Mode::kNone;
+    mode_ = Mode::kNone;
+    if (was_active) emit reading_stopped();
+}
+
+void StationReaderQt::on_owner_thread(const std::function<void()>& f) {
+    if (QThread::currentThread() == thread()) {
+        f();
+        return;
+    }
+    QMetaObject::invokeMethod(this, f, Qt::BlockingQueuedConnection);
+}
+
+void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOptions options,
+                             std::string log_path) {
+    SerialOpenError error;
+    auto port = open_serial_port(device, baud, &error);
+    {
+        std::lock_guard<std::mutex> lock(open_mutex_);
+        open_result_ = {true, port != nullptr, error.code};
+    }
+    open_cv_.notify_all();
+    if (!port) return;
+    // Bytes that arrived before the reader started belong to nobody.
+    port->discard_input();
+
+    std::unique_ptr<LoggingSerialPort> logging;
+    SerialPort* used = port.get();
+    if (!log_path.empty()) {
+        logging = std::make_unique<LoggingSerialPort>(*port, log_path);
+        used = logging.get();
+    }
+    StationLink link(*used, timing);
+    {
+        std::lock_guard<std::mutex> lock(link_mutex_);
+        link_ = &link;
+        if (stop_requested_) link.request_stop();
+    }
+
+    if (mode == Mode::kCards) {
+        CardReaderHooks hooks;
+        hooks.card_read = [this](const CardReadout& card) {
+            on_owner_thread([this, &card] {
+                Competition& c = env_.competition();
+                PunchSettings s = punch_settings_from(c.info);
+                ReadoutHooks h = env_.hooks ? env_.hooks() : ReadoutHooks{};
+                process_card(c, card, s, state_, env_.prompts(), h);
+                ++cards_processed_;
+                if (env_.changed) env_.changed();
+            });
+            return true;
+        };
+        run_card_reader(link, options, hooks, pauses);
+    } else {
+        run_memory_reader(
+            link, options, state_,
+            [this](std::int32_t card_number, std::int32_t time) {
+                on_owner_thread([this, card_number, time] {
+                    store_memory_record(env_.competition(), card_number, time, env_.prompts());
+                    ++records_processed_;
+                    if (env_.changed) env_.changed();
+                });
+                return true;
+            },
+            pauses);
+    }
+
+    {
+        std::lock_guard<std::mutex> lock(link_mutex_);
+        link_ = nullptr;
+    }
+    used->close();
+    logging.reset();
+    port.reset();
+    if (!stop_requested_) {
+        // Ended by itself (the port went away): tidy up on the owner's thread.
+        QThread* self = QThread::currentThread();
+        QMetaObject::invokeMethod(
+            this,
+            [this, self] {
+                if (!thread_ || thread_.get() != self) return;
+                thread_->wait();
+                thread_.reset();
+                mode_ = Mode::kNone;
+                emit reading_stopped();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+}  // namespace skarvel

@@ -1,0 +1,102 @@
+// The two station readers of the desktop program ("Запустить чтение" and "Чтение
+// промежуточных финишей"). One reader at a time: either command stops whichever runs. The
+// serial port is opened, read and closed on a worker thread; each card or memory record is
+// processed on the thread of this object (the user-interface thread) through a blocking
+// queued call, so the tables change and messages appear there while the worker waits.
+#pragma once
+
+#include <QObject>
+#include <QThread>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "core/competition.h"
+#include "core/prompts.h"
+#include "punch/readout.h"
+#include "punch/station_link.h"
+#include "punch/station_reader.h"
+
+namespace skarvel {
+
+// Per-machine settings of the station port (user settings, not saved with the competition).
+struct StationPortSettings {
+    std::string device_override;   // a device path that takes the place of the COM number
+    bool frame_log = false;        // append every byte to "<competition>.station.log"
+};
+
+class StationReaderQt : public QObject {
+    Q_OBJECT
+public:
+    enum class Mode { kNone, kCards, kMemory };
+
+    struct Environment {
+        std::function<Competition&()> competition;
+        std::function<Prompts&()> prompts;
+        // Split printout and finish client call points.
+        std::function<ReadoutHooks()> hooks;
+        // After a card or record changed the tables: mark modified, repaint.
+        std::function<void()> changed;
+        // The competition's file (UTF-8), empty when untitled; the frame log goes beside it.
+        std::function<std::string()> competition_path;
+        std::function<StationPortSettings()> port_settings;
+    };
+
+    explicit StationReaderQt(Environment env, QObject* parent = nullptr);
+    ~StationReaderQt() override;
+
+    Mode mode() const { return mode_; }
+    bool reading_active() const { return mode_ != Mode::kNone; }
+
+    // The menu toggles: when a reader runs it is stopped (whatever its kind); otherwise the
+    // port is opened and the reader of `mode` starts. Returns true when a reader now runs.
+    bool toggle(Mode mode);
+    // Stops the running reader and closes its port; returns when the worker has ended.
+    void stop();
+
+    ReadoutState& state() { return state_; }
+    // Test hooks: link timing and pauses of the readers.
+    StationLinkTiming timing;
+    ReaderPauses pauses;
+
+    // Cards and records processed since the program started (for the status line and tests).
+    int cards_processed() const { return cards_processed_; }
+    int records_processed() const { return records_processed_; }
+
+signals:
+    // The reader ended by itself (port gone) or was stopped.
+    void reading_stopped();
+
+private:
+    bool start(Mode mode);
+    void worker(Mode mode, std::string device, int baud, ReadOptions options, std::string log_path);
+    // Runs `f` on this object's thread and waits for it.
+    void on_owner_thread(const std::function<void()>& f);
+
+    Environment env_;
+    Mode mode_ = Mode::kNone;
+    ReadoutState state_;
+    std::unique_ptr<QThread> thread_;
+    std::mutex link_mutex_;
+    StationLink* link_ = nullptr;          // the running worker's link (under link_mutex_)
+    std::atomic<bool> stop_requested_{false};
+    int cards_processed_ = 0;
+    int records_processed_ = 0;
+    // Result of opening the port, handed from the worker to start().
+    struct OpenResult {
+        bool done = false;
+        bool ok = false;
+        int code = 0;
+    };
+    std::mutex open_mutex_;
+    std::condition_variable open_cv_;
+    OpenResult open_result_;
+};
+
+// "Не могу инициализировать порт COM%d, err=%d".
+std::string port_open_failed_message(int com_number, int error_code);
+
+}  // namespace skarvel

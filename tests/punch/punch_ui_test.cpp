@@ -1,0 +1,217 @@
+// The punching settings dialog and the desktop program's station readers, offscreen: the
+// readers run against the simulator on a pseudo-terminal, with cards processed on this thread.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <thread>
+
+#include "core/cp1251.h"
+#include "punch/ui/punch_settings_dialog.h"
+#include "punch/ui/station_reader_qt.h"
+#include "tests/punch/punch_fixture.h"
+#include "tools/station_sim/station_sim.h"
+
+namespace skarvel {
+namespace {
+
+using namespace skarvel::literals;
+using test::hms;
+using test::PunchFixture;
+
+std::vector<std::string> rows31() {
+    std::vector<std::string> rows;
+    for (int i = 1; i <= 31; ++i) rows.push_back("COM" + std::to_string(i) + ":" + std::string("нет"_cp1251));
+    return rows;
+}
+
+TEST(PunchSettingsDialog, ShowsAndReturnsEverySetting) {
+    PunchSettings s;
+    s.competition_start = hms(9, 30, 0);
+    s.port_index = 4;
+    s.station_type = 2;
+    s.check_mode = 3;
+    s.penalty_per_miss = 5;
+    s.finish_source = 1;
+    s.split_scale = 1;
+    s.labyrinth_mode = 1;
+    PunchSettingsDialog d(s, rows31(), {"/dev/pts/7", true}, 0, false);
+    EXPECT_EQ(d.competition_start->text(), "09:30:00");
+    EXPECT_EQ(d.ports->count(), 31);
+    EXPECT_EQ(d.ports->currentRow(), 4);
+    EXPECT_TRUE(d.station_type[2]->isChecked());
+    EXPECT_EQ(d.check_mode->currentIndex(), 3);
+    EXPECT_TRUE(d.finish_source[1]->isChecked());
+    EXPECT_TRUE(d.split_scale[1]->isChecked());
+    EXPECT_EQ(d.device_path->text(), "/dev/pts/7");
+    EXPECT_TRUE(d.frame_log->isChecked());
+    EXPECT_EQ(d.settings(), s);  // nothing touched, nothing changed
+
+    d.competition_start->setText("10:00:00");
+    d.ports->setCurrentRow(0);
+    d.fast_station->setChecked(true);
+    d.check_mode->setCurrentIndex(5);
+    d.penalty->setText("12");
+    d.start_source[2]->setChecked(true);
+    d.split_left_offset->setValue(3);
+    d.device_path->setText("  ");
+    d.frame_log->setChecked(false);
+    PunchSettings out = d.settings();
+    EXPECT_EQ(out.competition_start, hms(10, 0, 0));
+    EXPECT_EQ(out.port_index, 0);
+    EXPECT_EQ(out.fast_station, 1);
+    EXPECT_EQ(out.check_mode, 5);
+    EXPECT_EQ(out.penalty_per_miss, 12);
+    EXPECT_EQ(out.start_source, 2);
+    EXPECT_EQ(out.split_left_offset_cm, 3);
+    EXPECT_EQ(d.port_settings().device_override, "");
+    EXPECT_FALSE(d.port_settings().frame_log);
+}
+
+TEST(PunchSettingsDialog, StoredModeSixSurvivesUntouched) {
+    PunchSettings s;
+    s.check_mode = 6;
+    PunchSettingsDialog d(s, rows31(), {}, 0, true);
+    EXPECT_EQ(d.settings().check_mode, 6);
+    d.check_mode->setCurrentIndex(1);
+    EXPECT_EQ(d.settings().check_mode, 1);
+}
+
+TEST(PunchSettings, RoundTripThroughTheHeader) {
+    PunchSettings s;
+    s.competition_start = 123456;
+    s.port_index = 7;
+    s.station_type = 1;
+    s.split_scale = 2;
+    s.penalty_per_miss = 9;
+    s.print_speed = 1;
+    s.new_split_layout = 1;
+    CompetitionInfo info;
+    store_punch_settings(info, s);
+    std::vector<std::uint8_t> bytes(CompetitionInfo::kSize);
+    info.encode(bytes.data());
+    EXPECT_EQ(bytes[1087], 7);
+    EXPECT_EQ(bytes[1551], 1);
+    EXPECT_EQ(bytes[1544], 2);
+    EXPECT_EQ(bytes[1033], 1);
+    EXPECT_EQ(bytes[1064], 1);
+    CompetitionInfo back;
+    back.decode(bytes.data());
+    EXPECT_EQ(punch_settings_from(back), s);
+}
+
+class SimThread {
+public:
+    explicit SimThread(const std::string& text) {
+        sim::SimScript script;
+        EXPECT_TRUE(sim::parse_script(text, script, nullptr));
+        sim_ = std::make_unique<sim::StationSimulator>(std::move(script), sim::SimOptions{100, 5, 0});
+        path = sim_->open_pty();
+        thread_ = std::thread([this] { sim_->run(); });
+    }
+    ~SimThread() {
+        sim_->stop();
+        thread_.join();
+    }
+    std::string path;
+
+private:
+    std::unique_ptr<sim::StationSimulator> sim_;
+    std::thread thread_;
+};
+
+struct ReaderEnv {
+    PunchFixture f;
+    ScriptedPrompts prompts;
+    std::string device;
+    int changes = 0;
+    StationReaderQt::Environment env() {
+        StationReaderQt::Environment e;
+        e.competition = [this]() -> Competition& { return f.c; };
+        e.prompts = [this]() -> Prompts& { return prompts; };
+        e.changed = [this] { ++changes; };
+        e.competition_path = [] { return std::string(); };
+        e.port_settings = [this] { return StationPortSettings{device, false}; };
+        return e;
+    }
+};
+
+bool wait_for(const std::function<bool()>& done, int ms = 10000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+TEST(StationReaderQt, ReadsCardsOnTheOwnerThreadAndStops) {
+    ReaderEnv e;
+    e.f.course(1, "A", {31, 32});
+    e.f.group(1, "M21", 1);
+    e.f.runner(1, 5, 1234567, 1);
+    e.f.c.info.finish_source = kSourceStation;
+    e.f.c.info.check_mode = kCheckCourse;
+    SimThread sim("card type=6 number=1234567 start=10:00:00 finish=10:30:00 punches=31@10:10:00,32@10:20:00\n"
+                  "card type=5 number=12345 start=10:00:00 finish=10:31:00 punches=31@10:10:00\n");
+    e.device = sim.path;
+    StationReaderQt reader(e.env());
+    reader.timing = {40, 10, 1, 5};
+    reader.pauses = {10, 10};
+    int stopped = 0;
+    QObject::connect(&reader, &StationReaderQt::reading_stopped, [&] { ++stopped; });
+    ASSERT_TRUE(reader.toggle(StationReaderQt::Mode::kCards));
+    EXPECT_EQ(reader.mode(), StationReaderQt::Mode::kCards);
+    ASSERT_TRUE(wait_for([&] { return reader.cards_processed() == 2; }));
+    // Either command stops the running reader.
+    EXPECT_FALSE(reader.toggle(StationReaderQt::Mode::kMemory));
+    EXPECT_FALSE(reader.reading_active());
+    EXPECT_EQ(stopped, 1);
+    EXPECT_EQ(e.changes, 2);
+    ASSERT_EQ(e.f.c.tables.card_readouts.live_count(), 2);
+    ASSERT_EQ(e.f.c.tables.finish_lines.live_count(), 1);
+    EXPECT_EQ(e.f.c.tables.finish_lines[0]->start_number, 5);
+    EXPECT_EQ(e.f.c.tables.finish_lines[0]->time(), hms(10, 30, 0));
+    EXPECT_EQ(e.prompts.messages, std::vector<std::string>{});
+}
+
+TEST(StationReaderQt, MemoryReaderStoresRecords) {
+    ReaderEnv e;
+    e.f.runner(1, 9, 4001, 0);
+    SimThread sim("memory card=4001 time=10:00:00\nmemory card=4002 time=10:00:01\n");
+    e.device = sim.path;
+    StationReaderQt reader(e.env());
+    reader.timing = {40, 10, 1, 5};
+    reader.pauses = {10, 10};
+    ASSERT_TRUE(reader.toggle(StationReaderQt::Mode::kMemory));
+    ASSERT_TRUE(wait_for([&] { return reader.records_processed() == 2; }));
+    reader.stop();
+    EXPECT_EQ(reader.state().memory_records_read, 2);
+    ASSERT_EQ(e.f.c.tables.finish_lines.live_count(), 2);
+    EXPECT_EQ(e.f.c.tables.finish_lines[0]->start_number, 9);
+}
+
+TEST(StationReaderQt, PortThatCannotBeOpenedIsReported) {
+    ReaderEnv e;
+    e.device = "/dev/skarvel-no-such-port";
+    e.f.c.info.port_index = 2;
+    StationReaderQt reader(e.env());
+    EXPECT_FALSE(reader.toggle(StationReaderQt::Mode::kCards));
+    EXPECT_FALSE(reader.reading_active());
+    ASSERT_EQ(e.prompts.messages.size(), 1u);
+    EXPECT_EQ(e.prompts.messages[0].rfind(std::string("Не могу инициализировать порт COM3, err="_cp1251), 0), 0u);
+}
+
+}  // namespace
+}  // namespace skarvel
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
