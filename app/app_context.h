@@ -1,0 +1,48 @@
+// What a command handler gets: the competition, the prompts, the main window as the parent of
+// its dialogs, the list view, the application state, the command registry, the file path
+// and "mark modified". See app/command_table.h for how a subsystem binds its commands.
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/command_table.h"
+#include "app/settings.h"
+#include "core/competition.h"
+#include "core/prompts.h"
+
+class QWidget;
+
+namespace skarvel {
+
+class CMainFrame;
+class CSkarvelView;
+
+struct AppContext {
+    Competition& competition;
+    Prompts& prompts;
+    AppState& state;
+    CommandRegistry& commands;
+    CSkarvelView& view;
+    CMainFrame& frame;
+    UserSettings settings;
+
+    // The parent of every dialog.
+    QWidget* parent() const;
+    const LanguageTable& lang() const { return state.lang; }
+    // A text of the language table as a QString.
+    QString text(Txt id) const;
+    // The competition changed: marks it and the window title.
+    void mark_modified();
+    // Repaints the list view (commands repaint by themselves when they end).
+    void repaint();
+    // The competition's file (UTF-8), empty for an untitled one.
+    std::string file_path() const;
+    // The running time of day in centiseconds.
+    std::int32_t program_clock() const { return state.program_clock(); }
+    // Text of the status bar's second pane (initially "Timer").
+    void set_timer_pane(const QString& text);
+};
+
+}  // namespace skarvel

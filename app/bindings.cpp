@@ -1,0 +1,13 @@
+// The one place that binds the handlers of every subsystem to the command table. A subsystem
+// adds its bind_<subsystem>_commands function here (declared below); see command_table.h.
+#include "app/app_context.h"
+#include "app/main_frame.h"
+
+namespace skarvel {
+
+void bind_all_commands(AppContext& ctx) {
+    bind_shell_commands(ctx);
+    bind_view_commands(ctx);
+}
+
+}  // namespace skarvel

@@ -1,0 +1,42 @@
+#include "app/dialogs/card_sort_dialog.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "platform/qt/qt_text.h"
+
+namespace skarvel {
+
+CardSortDialog::CardSortDialog(const LanguageTable& lang, view::CardSortKey initial, QWidget* parent)
+    : QDialog(parent), group_(new QButtonGroup(this)) {
+    setObjectName(QStringLiteral("CardSortDialog"));
+    setWindowTitle(qs(lang.text(Txt::kCardSortTitle)));
+    auto* layout = new QVBoxLayout(this);
+    int id = 0;
+    for (Txt t : {Txt::kCardSortByCard, Txt::kCardSortByNumber, Txt::kCardSortByStart,
+                  Txt::kCardSortByFinish}) {
+        auto* b = new QRadioButton(qs(lang.text(t)), this);
+        b->setObjectName(QStringLiteral("key%1").arg(id));
+        group_->addButton(b, id++);
+        layout->addWidget(b);
+    }
+    set_key(initial);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+view::CardSortKey CardSortDialog::key() const {
+    int id = group_->checkedId();
+    return static_cast<view::CardSortKey>(id < 0 ? 0 : id);
+}
+
+void CardSortDialog::set_key(view::CardSortKey key) {
+    if (QAbstractButton* b = group_->button(static_cast<int>(key))) b->setChecked(true);
+}
+
+}  // namespace skarvel

@@ -1,0 +1,28 @@
+#include "app/help_file.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace skarvel {
+
+QString help_dir(const QString& configured_dir) {
+    if (!configured_dir.isEmpty()) return configured_dir;
+    const QString exe_dir = QCoreApplication::applicationDirPath();
+    for (const QString& candidate :
+         {exe_dir, exe_dir + QStringLiteral("/../share/skarvel"), exe_dir + QStringLiteral("/../doc")}) {
+        if (QFileInfo::exists(candidate + QStringLiteral("/skarvel.mht")))
+            return QDir::cleanPath(candidate);
+    }
+#ifdef SKARVEL_SOURCE_DOC_DIR
+    return QStringLiteral(SKARVEL_SOURCE_DOC_DIR);
+#else
+    return exe_dir;
+#endif
+}
+
+QString help_file_path(const QString& configured_dir) {
+    return help_dir(configured_dir) + QStringLiteral("/skarvel.mht");
+}
+
+}  // namespace skarvel

@@ -1,0 +1,395 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTime>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/skarvel_view.h"
+#include "app/toolbar_icons.h"
+#include "core/cp1251.h"
+#include "core/wdb_file.h"
+#include "platform/qt/qt_text.h"
+
+namespace skarvel {
+
+using namespace literals;
+
+// ---- AppContext ----
+
+QWidget* AppContext::parent() const { return &frame; }
+QString AppContext::text(Txt id) const { return qs(state.lang.text(id)); }
+void AppContext::mark_modified() {
+    competition.modified = true;
+    frame.update_title();
+}
+void AppContext::repaint() { view.update(); }
+std::string AppContext::file_path() const { return frame.file_path(); }
+void AppContext::set_timer_pane(const QString& text) { frame.set_timer_pane(text); }
+
+// ---- CMainFrame ----
+
+CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
+    : QMainWindow(parent),
+      competition_(std::make_unique<Competition>()),
+      qt_prompts_(this),
+      prompts_(prompts ? prompts : &qt_prompts_) {
+    setObjectName(QStringLiteral("CMainFrame"));
+    view_ = new CSkarvelView(*competition_, *prompts_, this);
+    setCentralWidget(view_);
+    ctx_ = std::unique_ptr<AppContext>(
+        new AppContext{*competition_, *prompts_, state_, commands_, *view_, *this, {}});
+
+    view_->on_changed = [this] { update_title(); };
+    view_->on_input = [this] { refresh_commands(); };
+    view_->on_edit_row = [this] { commands_.run(CommandId::kEditRecord); };
+    view_->on_delete_row = [this] { commands_.run(CommandId::kDelete); };
+    view_->on_edit_finish_runner = [this] { commands_.run(CommandId::kEditFinishRunner); };
+    view_->now = [this] { return state_.program_clock(); };
+    commands_.after_run = [this](CommandId id) { after_command(id); };
+
+    build_menus();
+    build_toolbar();
+    build_status_bar();
+    bind_all_commands(*ctx_);
+
+    clock_timer_ = new QTimer(this);
+    connect(clock_timer_, &QTimer::timeout, this, &CMainFrame::tick_clock);
+    clock_timer_->start(100);
+    second_timer_ = new QTimer(this);
+    connect(second_timer_, &QTimer::timeout, this, &CMainFrame::tick_second);
+    second_timer_->start(1000);
+
+    setAcceptDrops(true);
+    build_language_table();
+    update_title();
+    view_->setFocus();
+}
+
+CMainFrame::~CMainFrame() {
+    // The view refers to the competition; let Qt delete it first.
+    delete view_;
+    view_ = nullptr;
+}
+
+QMenu* CMainFrame::menu(std::string_view path) const {
+    auto it = menus_.find(path);
+    return it == menus_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::build_menus() {
+    actions_.assign(kCommandCount, nullptr);
+    for (const MenuDef& m : menu_table()) {
+        std::string path(m.path);
+        auto slash = path.rfind('/');
+        QMenu* menu = nullptr;
+        if (slash == std::string::npos) {
+            menu = menuBar()->addMenu(QString());
+            top_menus_.push_back(menu);
+        } else {
+            QMenu* parent_menu = this->menu(path.substr(0, slash));
+            menu = new QMenu(parent_menu);
+        }
+        menu->setObjectName(QString::fromStdString("menu_" + path));
+        menus_[path] = menu;
+        menu_defs_.emplace_back(menu, &m);
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::refresh_commands);
+    }
+
+    for (const CommandDef& def : command_table()) {
+        auto* a = new QAction(this);
+        a->setObjectName(QStringLiteral("cmd_%1").arg(static_cast<int>(def.id)));
+        a->setCheckable(def.checkable);
+        QList<QKeySequence> keys;
+        for (const QString& k : QString::fromLatin1(def.keys.data(), static_cast<qsizetype>(def.keys.size()))
+                                    .split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            keys << QKeySequence(k);
+        if (!keys.isEmpty()) {
+            a->setShortcuts(keys);
+            a->setShortcutContext(Qt::WindowShortcut);
+        }
+        CommandId id = def.id;
+        connect(a, &QAction::triggered, this, [this, id, a] {
+            // The command's handler owns the tick: restore it until the state says otherwise.
+            if (a->isCheckable()) a->setChecked(commands_.state(id).checked);
+            commands_.run(id);
+        });
+        addAction(a);  // accelerators work without a menu item too
+        actions_[static_cast<int>(def.id)] = a;
+
+        if (def.menu.empty()) continue;
+        QMenu* menu = this->menu(def.menu);
+        if (!menu) continue;
+        // Sub-menus take their place in the parent before the first item that follows them.
+        if (def.separator_before) menu->addSeparator();
+        menu->addAction(a);
+    }
+    // Put each sub-menu into its parent: import at the top of File, the others at the end.
+    for (auto& [menu, m] : menu_defs_) {
+        std::string path(m->path);
+        auto slash = path.rfind('/');
+        if (slash == std::string::npos) continue;
+        QMenu* parent_menu = this->menu(path.substr(0, slash));
+        if (path == "file/import") {
+            parent_menu->insertMenu(action(CommandId::kRecentFile1), menu);
+        } else if (path == "service/marked" || path == "service/multiday") {
+            parent_menu->insertMenu(action(CommandId::kExportStartList), menu);
+        } else {
+            parent_menu->addMenu(menu);
+        }
+    }
+    update_recent_actions();
+}
+
+void CMainFrame::build_toolbar() {
+    toolbar_ = new QToolBar(this);
+    toolbar_->setObjectName(QStringLiteral("toolbar"));
+    toolbar_->setMovable(true);  // the gripper of its band
+    toolbar_->setIconSize(QSize(20, 20));
+    addToolBar(Qt::TopToolBarArea, toolbar_);
+    for (CommandId id : toolbar_commands()) {
+        if (id == CommandId::kCount) {
+            toolbar_->addSeparator();
+            continue;
+        }
+        QAction* a = action(id);
+        a->setIcon(command_icon(id));
+        toolbar_->addAction(a);
+    }
+}
+
+void CMainFrame::build_status_bar() {
+    message_pane_ = new QLabel(this);
+    timer_pane_ = new QLabel(this);
+    timer_pane_->setObjectName(QStringLiteral("timer_pane"));
+    timer_pane_->setMinimumWidth(200);
+    timer_pane_->setFrameShape(QFrame::StyledPanel);
+    statusBar()->addWidget(message_pane_, 1);
+    statusBar()->addPermanentWidget(timer_pane_);
+    for (const char* name : {"CAP", "NUM", "SCRL"}) {
+        auto* l = new QLabel(QString::fromLatin1(name), this);
+        l->setFrameShape(QFrame::StyledPanel);
+        l->setObjectName(QString::fromLatin1(name));
+        statusBar()->addPermanentWidget(l);
+    }
+    timer_pane_->setText(QStringLiteral("Timer"));
+}
+
+void CMainFrame::build_language_table() {
+    apply_language(settings_.lang() != 0 ? UiLanguage::kEnglish : UiLanguage::kRussian);
+}
+
+void CMainFrame::apply_language(UiLanguage language) {
+    state_.lang.build(language);
+    for (auto& [menu, m] : menu_defs_)
+        menu->setTitle(m->translated ? qs(state_.lang.text(m->text)) : qs(m->fixed));
+    for (const CommandDef& def : command_table()) {
+        QAction* a = actions_[static_cast<int>(def.id)];
+        QString text = qs(state_.lang.text(def.text));
+        a->setText(text);
+        QString tip = text.section(QLatin1Char('\t'), 0, 0);
+        a->setToolTip(tip);
+        a->setStatusTip(tip);
+    }
+    message_pane_->setText(qs(state_.lang.text(Txt::kReady)));
+    update_recent_actions();
+    update_title();
+    refresh_commands();
+    menuBar()->update();
+}
+
+void CMainFrame::refresh_commands() {
+    for (const CommandDef& def : command_table()) {
+        QAction* a = actions_[static_cast<int>(def.id)];
+        CommandState s = commands_.state(def.id);
+        if (a->isEnabled() != s.enabled) a->setEnabled(s.enabled);
+        if (def.checkable && a->isChecked() != s.checked) a->setChecked(s.checked);
+    }
+    // Accelerators of the view's keys stay live while their command is unbound, so the
+    // view gets the key itself (Enter on a table with no editor yet does nothing).
+}
+
+void CMainFrame::update_recent_actions() {
+    QStringList files = settings_.recent_files();
+    for (int i = 0; i < UserSettings::kRecentCount; ++i) {
+        QAction* a = action(static_cast<CommandId>(static_cast<int>(CommandId::kRecentFile1) + i));
+        if (!a) continue;
+        if (i < files.size()) {
+            a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()));
+            a->setToolTip(files[i]);
+            a->setVisible(true);
+        } else {
+            a->setVisible(i == 0);  // an empty list shows one disabled entry
+            a->setText(qs(state_.lang.text(Txt::kCmdRecentFile)));
+        }
+    }
+}
+
+void CMainFrame::open_recent(int index) {
+    QStringList files = settings_.recent_files();
+    if (index < 0 || index >= files.size()) return;
+    if (!maybe_save()) return;
+    open_file(files[index]);
+}
+
+void CMainFrame::update_title() {
+    QString name = path_.empty() ? qs(state_.lang.text(Txt::kUntitled))
+                                 : QFileInfo(qpath(path_)).fileName();
+    QString title = name + QStringLiteral("[*] - Skarvel");
+    if (windowTitle() != title) setWindowTitle(title);
+    setWindowModified(competition_->modified);
+}
+
+void CMainFrame::set_timer_pane(const QString& text) { timer_pane_->setText(text); }
+
+void CMainFrame::after_command(CommandId) {
+    update_title();
+    refresh_commands();
+    view_->update();
+}
+
+void CMainFrame::tick_clock() {
+    QTime now = QTime::currentTime();
+    state_.clock.tick(now.hour(), now.minute(), now.second(), competition_->info.time_precision,
+                      state_.rand15);
+}
+
+void CMainFrame::tick_second() {
+    if (view_->shown_table() == view::kResultsBoard) view_->update();
+    refresh_commands();
+}
+
+// ---- Document commands ----
+
+void CMainFrame::new_competition() {
+    competition_->clear();
+    path_.clear();
+    view_->reset();
+    update_title();
+    refresh_commands();
+}
+
+bool CMainFrame::open_file(const QString& path) {
+    std::string p = path_of(path);
+    LoadResult r = load_wdb(*competition_, p, *prompts_);
+    view_->reset();
+    if (r.status == LoadStatus::kCannotOpen || r.status == LoadStatus::kUnknownVersion) {
+        // The load left an empty competition; it is a new, untitled one.
+        if (r.status == LoadStatus::kCannotOpen) settings_.remove_recent_file(path);
+        competition_->modified = false;
+        path_.clear();
+        update_recent_actions();
+        update_title();
+        refresh_commands();
+        return false;
+    }
+    if (r.status == LoadStatus::kDamaged) {
+        // What could be read is shown, but as an untitled competition: a Save must not
+        // overwrite the damaged file with part of its contents.
+        path_.clear();
+        competition_->modified = true;
+    } else {
+        path_ = p;
+        competition_->modified = false;
+        settings_.add_recent_file(path);
+    }
+    update_recent_actions();
+    update_title();
+    refresh_commands();
+    view_->update();
+    return r.status != LoadStatus::kDamaged;
+}
+
+bool CMainFrame::save() {
+    if (path_.empty()) return save_as();
+    std::string error;
+    if (!save_wdb(*competition_, path_, &error)) {
+        std::string text(state_.lang.text(Txt::kCannotSave));
+        if (!error.empty()) text += "\n" + error;
+        prompts_->message(text);
+        return false;
+    }
+    competition_->modified = false;
+    settings_.add_recent_file(qpath(path_));
+    update_recent_actions();
+    update_title();
+    return true;
+}
+
+bool CMainFrame::save_as() {
+    std::string suggested = path_.empty() ? std::string("untitled.wdb") : path_;
+    auto chosen = prompts_->choose_save_file(state_.lang.text(Txt::kDocFilter), suggested);
+    if (!chosen || chosen->empty()) return false;
+    std::string p = *chosen;
+    if (QFileInfo(qpath(p)).suffix().isEmpty()) p += ".wdb";
+    std::string old = path_;
+    path_ = p;
+    if (!save()) {
+        path_ = old;
+        update_title();
+        return false;
+    }
+    return true;
+}
+
+bool CMainFrame::maybe_save() {
+    if (!competition_->modified) return true;
+    QString name = path_.empty() ? qs(state_.lang.text(Txt::kUntitled))
+                                 : QFileInfo(qpath(path_)).fileName();
+    QString question = qs(state_.lang.text(Txt::kSaveChanges)).replace(QStringLiteral("%s"), name);
+    int answer;
+    if (save_question_answer) {
+        answer = save_question_answer();
+    } else {
+        answer = QMessageBox::question(this, QStringLiteral("Skarvel"), question,
+                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                       QMessageBox::Yes);
+    }
+    if (answer == QMessageBox::Cancel) return false;
+    if (answer == QMessageBox::No) return true;
+    return save();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!maybe_save()) {
+        event->ignore();
+        return;
+    }
+    view_->set_mouse_locked(false);
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!event->mimeData()->hasUrls()) return;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile() && url.toLocalFile().endsWith(QStringLiteral(".wdb"), Qt::CaseInsensitive)) {
+            event->acceptProposedAction();
+            return;
+        }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (!url.isLocalFile()) continue;
+        QString file = url.toLocalFile();
+        if (!file.endsWith(QStringLiteral(".wdb"), Qt::CaseInsensitive)) continue;
+        event->acceptProposedAction();
+        if (maybe_save()) open_file(file);
+        after_command(CommandId::kOpen);
+        return;  // one competition at a time: the first dropped file
+    }
+}
+
+}  // namespace skarvel

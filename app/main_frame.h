@@ -1,0 +1,116 @@
+// CMainFrame: the main window. It owns the competition, the application state, the command
+// registry and the list view; builds the menu bar, accelerators and toolbar from the command
+// table; keeps the status bar and the two timers; and carries out the document commands
+// (new, open, save, save as, recent files, ask-to-save).
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_context.h"
+#include "app/app_state.h"
+#include "app/command_table.h"
+#include "app/settings.h"
+#include "core/competition.h"
+#include "platform/qt/qt_prompts.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolBar;
+
+namespace skarvel {
+
+class CSkarvelView;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // `prompts`: answers questions instead of message boxes (tests); null for the real ones.
+    explicit CMainFrame(Prompts* prompts = nullptr, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    Competition& competition() { return *competition_; }
+    CSkarvelView& view() { return *view_; }
+    CommandRegistry& commands() { return commands_; }
+    AppState& state() { return state_; }
+    AppContext& context() { return *ctx_; }
+    Prompts& prompts() { return *prompts_; }
+
+    // Fills the language table from "Setup"/"Lang" and renames menus, items and tooltips.
+    void build_language_table();
+    // The same for a given language, without storing it (screenshots).
+    void apply_language(UiLanguage language);
+    // Sets the state (text, enabled, ticked) of every action from its handler.
+    void refresh_commands();
+
+    // Document commands. Each returns whether it completed.
+    void new_competition();
+    bool open_file(const QString& path);
+    bool save();
+    bool save_as();
+    // Asks to save a changed competition: false when the user cancelled (or saving failed).
+    bool maybe_save();
+    const std::string& file_path() const { return path_; }
+    void update_title();
+    void set_timer_pane(const QString& text);
+
+    // For tests and screenshots.
+    QAction* action(CommandId id) const { return actions_[static_cast<int>(id)]; }
+    QMenu* menu(std::string_view path) const;
+    std::vector<QMenu*> top_menus() const { return top_menus_; }
+    QToolBar* tool_bar() const { return toolbar_; }
+    // Answer of the ask-to-save question in tests (Yes, No or Cancel); unset: a message box.
+    std::function<int()> save_question_answer;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void build_menus();
+    void build_toolbar();
+    void build_status_bar();
+    void tick_clock();
+    void tick_second();
+    void after_command(CommandId id);
+    void update_recent_actions();
+public:
+    void open_recent(int index);
+
+private:
+
+    std::unique_ptr<Competition> competition_;
+    AppState state_;
+    CommandRegistry commands_;
+    QtPrompts qt_prompts_;
+    Prompts* prompts_;
+    CSkarvelView* view_ = nullptr;
+    std::unique_ptr<AppContext> ctx_;
+    UserSettings settings_;
+    std::string path_;  // UTF-8; empty for an untitled competition
+
+    std::vector<QAction*> actions_;
+    std::map<std::string, QMenu*, std::less<>> menus_;
+    std::vector<QMenu*> top_menus_;
+    std::vector<std::pair<QMenu*, const MenuDef*>> menu_defs_;
+    QToolBar* toolbar_ = nullptr;
+    QLabel* message_pane_ = nullptr;
+    QLabel* timer_pane_ = nullptr;
+    QTimer* clock_timer_ = nullptr;
+    QTimer* second_timer_ = nullptr;
+};
+
+// Registers the handlers of every subsystem (app/bindings.cpp).
+void bind_all_commands(AppContext& ctx);
+// The handlers of the shell and of the list view (app/bind_shell.cpp, app/bind_view.cpp).
+void bind_shell_commands(AppContext& ctx);
+void bind_view_commands(AppContext& ctx);
+
+}  // namespace skarvel

@@ -1,0 +1,396 @@
+#include "app/skarvel_view.h"
+
+#include <QCursor>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include "core/cp1251.h"
+#include "platform/qt/qt_text.h"
+
+namespace skarvel {
+
+using namespace literals;
+
+namespace {
+
+constexpr int kHeaderY = 3;
+constexpr int kFirstRowY = 20;
+constexpr int kRowHeight = 17;
+const QColor kCursorColor(200, 200, 255);
+const QColor kRecordColor(255, 255, 255);
+const QColor kEmptyColor(200, 255, 200);
+const QColor kOwnCardColor(255, 100, 100);
+const QColor kRedColor(255, 0, 0);
+const QColor kRuleColor(160, 160, 160);
+
+QFont list_font() {
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setFamilies({QStringLiteral("DejaVu Sans Mono"), f.family()});
+    f.setStyleHint(QFont::Monospace);
+    f.setPixelSize(12);
+    return f;
+}
+
+}  // namespace
+
+CSkarvelView::CSkarvelView(Competition& competition, Prompts& prompts, QWidget* parent)
+    : QWidget(parent), c_(competition), prompts_(&prompts) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFont(list_font());
+    setMinimumSize(200, 100);
+}
+
+int CSkarvelView::shown_table() const { return board_shown_ ? view::kResultsBoard : c_.view.table; }
+
+void CSkarvelView::show_table(int table) {
+    if (table < 0 || table > view::kResultsBoard) return;
+    board_shown_ = table == view::kResultsBoard;
+    if (!board_shown_) {
+        c_.view.table = table;
+        if (table == kFinishLines) c_.rebuild_number_index();
+        set_position(view::keep_visible(position(), visible_row_count()));
+    }
+    update();
+}
+
+int CSkarvelView::cursor_row() const {
+    return board_shown_ ? 0 : c_.view.cursor[c_.view.table];
+}
+int CSkarvelView::top_row() const { return board_shown_ ? 0 : c_.view.top[c_.view.table]; }
+
+void CSkarvelView::set_cursor_row(int slot) {
+    if (board_shown_ || slot < 0 || slot >= capacity()) return;
+    view::Position p = position();
+    p.cursor = slot;
+    set_position(view::keep_visible(p, visible_row_count()));
+}
+
+int CSkarvelView::visible_row_count() const { return view::visible_rows(height()); }
+
+void CSkarvelView::reset() {
+    board_shown_ = false;
+    swap_row_ = -1;
+    entry_ = {};
+    set_mouse_locked(false);
+    update();
+}
+
+view::Position CSkarvelView::position() const {
+    int t = c_.view.table;
+    return {c_.view.cursor[t], c_.view.top[t]};
+}
+
+void CSkarvelView::set_position(view::Position p) {
+    int t = c_.view.table;
+    int cap = capacity();
+    if (cap > 0) {
+        p.cursor = std::clamp(p.cursor, 0, cap - 1);
+        p.top = std::clamp(p.top, 0, cap - 1);
+    }
+    c_.view.cursor[t] = p.cursor;
+    c_.view.top[t] = p.top;
+    update();
+}
+
+bool CSkarvelView::occupied(int slot) const { return view::slot_occupied(c_, c_.view.table, slot); }
+int CSkarvelView::capacity() const { return view::table_capacity(c_, c_.view.table); }
+
+bool CSkarvelView::entry_blocks() const {
+    return entry_.active && !board_shown_ && c_.view.table == kFinishLines;
+}
+
+void CSkarvelView::changed() {
+    c_.modified = true;
+    if (on_changed) on_changed();
+    update();
+}
+
+void CSkarvelView::move_up() {
+    if (board_shown_ || entry_blocks()) return;
+    set_position(view::move_up(position()));
+}
+
+void CSkarvelView::move_down() {
+    if (board_shown_ || entry_blocks()) return;
+    set_position(view::move_down(position(), capacity(), visible_row_count(),
+                                 [this](int s) { return occupied(s); }));
+}
+
+void CSkarvelView::page_up() {
+    if (board_shown_ || entry_blocks()) return;
+    set_position(view::page_up(position(), visible_row_count()));
+}
+
+void CSkarvelView::page_down() {
+    if (board_shown_ || entry_blocks()) return;
+    set_position(view::page_down(position(), capacity(), visible_row_count(),
+                                 [this](int s) { return occupied(s); },
+                                 view::first_free_slot(c_, c_.view.table)));
+}
+
+void CSkarvelView::first_row() {
+    if (board_shown_ || entry_blocks()) return;
+    set_position(view::first_row());
+}
+
+void CSkarvelView::last_row() {
+    if (board_shown_ || entry_blocks()) return;
+    set_position(view::last_row(position(), visible_row_count(),
+                                view::first_free_slot(c_, c_.view.table)));
+}
+
+void CSkarvelView::previous_table() {
+    if (entry_blocks()) return;
+    int t = shown_table();
+    if (t > 0) show_table(t - 1);
+}
+
+void CSkarvelView::next_table() {
+    if (entry_blocks()) return;
+    int t = shown_table();
+    if (t < view::kResultsBoard) show_table(t + 1);
+}
+
+void CSkarvelView::click_at(int y) {
+    if (board_shown_ || entry_blocks()) return;
+    int row = view::row_at(y, visible_row_count());
+    if (row < 0 || top_row() + row >= capacity()) return;
+    set_position(view::click_row(position(), row, visible_row_count(),
+                                 [this](int s) { return occupied(s); },
+                                 view::first_free_slot(c_, c_.view.table)));
+}
+
+void CSkarvelView::mark(view::MarkOp op) {
+    if (board_shown_ || entry_blocks()) return;
+    int t = c_.view.table;
+    std::string_view question = view::mark_question(t, op);
+    if (question.empty() || view::live_count(c_, t) == 0) return;
+    if (!prompts_->ask_yes_no_captioned(question, "ВНИМАНИЕ"_cp1251)) return;
+    if (view::apply_mark(c_, t, op)) changed();
+}
+
+void CSkarvelView::toggle_mark_and_down() {
+    if (board_shown_ || entry_blocks()) return;
+    if (!view::toggle_mark(c_, c_.view.table, cursor_row())) return;
+    changed();
+    move_down();
+}
+
+void CSkarvelView::toggle_finish_flag_and_down() {
+    if (board_shown_ || c_.view.table != kFinishLines || entry_blocks()) return;
+    if (!view::toggle_finish_flag(c_, cursor_row())) return;
+    changed();
+    move_down();
+}
+
+void CSkarvelView::swap_press() {
+    if (board_shown_ || c_.view.table != kRunners) return;
+    if (view::swap_press(c_, swap_row_, cursor_row())) changed();
+    update();
+}
+
+bool CSkarvelView::find(const std::string& text) {
+    if (text.empty() || board_shown_) return false;
+    search_text = text;
+    int slot = view::find_next(c_, c_.view.table, cursor_row(), text);
+    if (slot < 0) {
+        prompts_->message(view::find_failed_message(c_.view.table));
+        return false;
+    }
+    set_position({slot, slot});
+    return true;
+}
+
+void CSkarvelView::set_mouse_locked(bool on) {
+    if (on == mouse_locked_) return;
+    mouse_locked_ = on;
+    if (on) {
+        setMouseTracking(true);
+        grabMouse();
+    } else {
+        releaseMouse();
+        setMouseTracking(false);
+    }
+}
+
+void CSkarvelView::set_finish_entry(bool active, int slot, const std::string& typed) {
+    entry_.active = active;
+    entry_.slot = active ? slot : -1;
+    entry_.typed = active ? typed : std::string();
+    row_ctx_.entry = entry_;
+    update();
+}
+
+void CSkarvelView::render_to(QPainter& p, const QRect& client) {
+    p.fillRect(client, Qt::white);
+    p.setFont(font());
+    const QFontMetrics fm(font());
+    const int cw = fm.horizontalAdvance(QLatin1Char('0'));
+    const int ascent = fm.ascent();
+    const int table = shown_table();
+
+    if (table == view::kResultsBoard) {
+        if (board_) {
+            board_->paint(p, client, c_, now ? now() : 0);
+        } else {
+            p.setPen(Qt::black);
+            c_.recompute_finish_results();
+            p.drawText(4, kHeaderY + ascent, qs("Табло результатов"_cp1251));
+        }
+        return;
+    }
+
+    auto cols = view::columns(table);
+    std::vector<int> xs;
+    xs.reserve(cols.size() + 1);
+    int x = 4;
+    for (const auto& col : cols) {
+        xs.push_back(x);
+        x += (col.chars + 1) * cw;
+    }
+    xs.push_back(std::max(x, client.width()));
+
+    // Header line.
+    p.setPen(Qt::black);
+    for (std::size_t i = 0; i < cols.size(); ++i)
+        if (!cols[i].header.empty()) p.drawText(xs[i], kHeaderY + ascent - 2, qs(cols[i].header));
+
+    view::prepare_paint(c_, table, row_ctx_);
+    row_ctx_.entry = entry_;
+
+    const int visible = view::visible_rows(client.height());
+    const int cap = capacity();
+    const int top = top_row();
+    const int cursor = cursor_row();
+    for (int r = 0; r < visible; ++r) {
+        int slot = top + r;
+        if (slot >= cap) break;
+        int y = kFirstRowY + kRowHeight * r;
+        std::vector<view::Cell> cells = view::row_cells(c_, table, slot, row_ctx_);
+        QColor bg = slot == cursor ? kCursorColor : !cells.empty() ? kRecordColor : kEmptyColor;
+        p.fillRect(QRect(0, y, client.width(), kRowHeight), bg);
+        p.setPen(kRuleColor);
+        p.drawLine(0, y - 1, client.width(), y - 1);
+        if (slot == swap_row_ && table == kRunners) {
+            p.setPen(Qt::black);
+            p.drawRect(QRect(0, y, client.width() - 1, kRowHeight - 1));
+        }
+        p.setPen(Qt::black);
+        for (std::size_t i = 0; i < cells.size() && i < cols.size(); ++i) {
+            const view::Cell& cell = cells[i];
+            if (cell.background != view::CellBackground::kRow) {
+                int w = (i + 1 < cols.size() ? xs[i + 1] : xs.back()) - xs[i] - cw / 2;
+                if (cell.background == view::CellBackground::kRed) w = std::max(w, fm.horizontalAdvance(qs(cell.text)) + 2);
+                p.fillRect(QRect(xs[i] - 2, y, w, kRowHeight),
+                           cell.background == view::CellBackground::kOwnCard ? kOwnCardColor
+                                                                             : kRedColor);
+            }
+            if (!cell.text.empty()) p.drawText(xs[i], y + 1 + ascent, qs(cell.text));
+        }
+    }
+}
+
+void CSkarvelView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    render_to(p, rect());
+}
+
+void CSkarvelView::keyPressEvent(QKeyEvent* e) {
+    if (key_handler_ && key_handler_(e)) return;
+    const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    const bool keypad = e->modifiers() & Qt::KeypadModifier;
+    switch (e->key()) {
+        case Qt::Key_Up: move_up(); break;
+        case Qt::Key_Down: move_down(); break;
+        case Qt::Key_PageUp:
+            if (ctrl) previous_table(); else page_up();
+            break;
+        case Qt::Key_PageDown:
+            if (ctrl) next_table(); else page_down();
+            break;
+        case Qt::Key_Home:
+            if (ctrl) first_row(); else QWidget::keyPressEvent(e);
+            break;
+        case Qt::Key_End:
+            if (ctrl) last_row(); else QWidget::keyPressEvent(e);
+            break;
+        case Qt::Key_Insert:
+            if (e->modifiers() & Qt::ShiftModifier) toggle_finish_flag_and_down();
+            else toggle_mark_and_down();
+            break;
+        case Qt::Key_Plus:
+            if (keypad) mark(view::MarkOp::kMarkAll); else QWidget::keyPressEvent(e);
+            break;
+        case Qt::Key_Minus:
+            if (keypad) mark(view::MarkOp::kUnmarkAll); else QWidget::keyPressEvent(e);
+            break;
+        case Qt::Key_Asterisk:
+            if (keypad) mark(view::MarkOp::kInvertAll); else QWidget::keyPressEvent(e);
+            break;
+        case Qt::Key_Space: swap_press(); break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (ctrl) {
+                if (on_edit_finish_runner) on_edit_finish_runner();
+            } else if (on_edit_row) {
+                on_edit_row();
+            }
+            break;
+        case Qt::Key_Delete:
+            if (on_delete_row) on_delete_row();
+            break;
+        default: QWidget::keyPressEvent(e); return;
+    }
+    if (on_input) on_input();
+}
+
+void CSkarvelView::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) {
+        click_at(static_cast<int>(e->position().y()));
+        if (on_input) on_input();
+    } else if (e->button() == Qt::RightButton && right_button_) {
+        right_button_(false);
+    }
+}
+
+void CSkarvelView::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) {
+        int y = static_cast<int>(e->position().y());
+        if (view::row_at(y, visible_row_count()) < 0 || board_shown_) return;
+        click_at(y);
+        if (on_edit_row) on_edit_row();
+    } else if (e->button() == Qt::RightButton && right_button_) {
+        right_button_(true);
+    }
+}
+
+void CSkarvelView::mouseMoveEvent(QMouseEvent* e) {
+    if (!mouse_locked_) return;
+    // Keep the pointer inside the view while the mouse is locked.
+    QPoint pos = e->position().toPoint();
+    QPoint clamped(std::clamp(pos.x(), 0, width() - 1), std::clamp(pos.y(), 0, height() - 1));
+    if (clamped != pos) QCursor::setPos(mapToGlobal(clamped));
+}
+
+void CSkarvelView::wheelEvent(QWheelEvent* e) {
+    if (e->angleDelta().y() <= 0)
+        move_down();
+    else
+        move_up();
+    if (on_input) on_input();
+}
+
+void CSkarvelView::resizeEvent(QResizeEvent*) {
+    if (!board_shown_) {
+        view::Position p = position();
+        view::Position k = view::keep_visible(p, visible_row_count());
+        if (k.cursor != p.cursor || k.top != p.top) set_position(k);
+    }
+}
+
+}  // namespace skarvel

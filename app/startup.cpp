@@ -1,0 +1,119 @@
+#include "app/startup.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QPixmap>
+#include <QStringList>
+#include <cstdio>
+
+#include "app/main_frame.h"
+#include "app/skarvel_view.h"
+#include "core/cp1251.h"
+
+namespace skarvel {
+
+namespace {
+
+struct Options {
+    QString file;
+    QString screenshot;
+    int table = -1;
+    QString lang;
+    bool registration = false;
+    bool bad = false;
+};
+
+Options parse(const QStringList& args) {
+    Options o;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&]() -> QString {
+            if (i + 1 >= args.size()) {
+                o.bad = true;
+                return {};
+            }
+            return args[++i];
+        };
+        if (a == QStringLiteral("--screenshot")) {
+            o.screenshot = value();
+        } else if (a == QStringLiteral("--table")) {
+            bool ok = false;
+            o.table = value().toInt(&ok);
+            if (!ok || o.table < 0 || o.table > view::kResultsBoard) o.bad = true;
+        } else if (a == QStringLiteral("--lang")) {
+            o.lang = value();
+            if (o.lang != QStringLiteral("ru") && o.lang != QStringLiteral("en")) o.bad = true;
+        } else if (a.compare(QStringLiteral("/RegServer"), Qt::CaseInsensitive) == 0 ||
+                   a.compare(QStringLiteral("-RegServer"), Qt::CaseInsensitive) == 0 ||
+                   a.compare(QStringLiteral("/UnregServer"), Qt::CaseInsensitive) == 0 ||
+                   a.compare(QStringLiteral("-UnregServer"), Qt::CaseInsensitive) == 0) {
+            o.registration = true;
+        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            o.bad = true;
+        } else {
+            o.file = a;
+        }
+    }
+    return o;
+}
+
+int screenshot(QApplication& app, const Options& o) {
+    if (o.file.isEmpty()) {
+        std::fprintf(stderr, "skarvel: --screenshot needs a competition file\n");
+        return 2;
+    }
+    ScriptedPrompts prompts;  // no message boxes in a headless run
+    CMainFrame frame(&prompts);
+    if (!o.lang.isEmpty())
+        frame.apply_language(o.lang == QStringLiteral("en") ? UiLanguage::kEnglish
+                                                            : UiLanguage::kRussian);
+    frame.resize(1400, 820);
+    frame.show();
+    bool ok = frame.open_file(o.file);
+    for (const std::string& m : prompts.messages)
+        std::fprintf(stderr, "skarvel: %s\n", cp1251_to_utf8(m).c_str());
+    if (!ok) return 1;
+    if (o.table >= 0) frame.view().show_table(o.table);
+    frame.refresh_commands();
+    app.processEvents();
+    QPixmap shot = frame.grab();
+    if (!shot.save(o.screenshot, "PNG")) {
+        std::fprintf(stderr, "skarvel: cannot write %s\n", o.screenshot.toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int run_application(QApplication& app) {
+    QApplication::setOrganizationName(QStringLiteral("Skarvel"));
+    QApplication::setApplicationName(QStringLiteral("Skarvel"));
+    QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    Options o = parse(app.arguments());
+    if (o.bad) {
+        std::fprintf(stderr,
+                     "usage: skarvel [FILE.wdb]\n"
+                     "       skarvel --screenshot OUT.png [--table N] [--lang ru|en] FILE.wdb\n");
+        return 2;
+    }
+    // The program registers nothing with the system: a registration run ends here.
+    if (o.registration) return 0;
+    if (!o.screenshot.isEmpty()) return screenshot(app, o);
+
+    CMainFrame frame;
+    UserSettings settings;
+    if (!o.file.isEmpty()) {
+        frame.open_file(o.file);
+    } else if (settings.auto_load() != 0) {
+        QStringList recent = settings.recent_files();
+        // A failed open leaves a new, empty competition.
+        if (!recent.isEmpty() && !recent.first().isEmpty()) frame.open_file(recent.first());
+    }
+    frame.showMaximized();
+    frame.build_language_table();
+    return app.exec();
+}
+
+}  // namespace skarvel

@@ -1,0 +1,267 @@
+// The language table: every text the user sees, as a fixed (Russian, English) pair per slot.
+// `LanguageTable::build` fills the slots of the chosen language; menus, dialogs and messages
+// then read their texts from the table, so the whole interface follows one setting.
+//
+// Adding texts: append X(kName, "Русский", "English") lines to SKARVEL_TEXTS (before the
+// last entry, kIncorrectFileFormat, which stays last) and read them with `lang.text(Txt::kName)`.
+// Texts are Windows-1251 bytes; convert at the Qt boundary (see platform/qt/qt_text.h).
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace skarvel {
+
+// clang-format off
+#define SKARVEL_TEXTS(X) \
+    /* Titles of the first five top-level menus, slots 0..4. */ \
+    X(kMenuFile, "Файл", "File") \
+    X(kMenuEdit, "Редактирование", "Edit") \
+    X(kMenuView, "Вид", "View") \
+    X(kMenuService, "Сервис", "Service") \
+    X(kMenuAddOn, "Дополнительно", "Add-on") \
+    /* Menu commands. */ \
+    X(kCmdNew, "Создать\tCtrl+N", "New\tCtrl+N") \
+    X(kCmdOpen, "Открыть...\tCtrl+O", "Open...\tCtrl+O") \
+    X(kCmdSave, "Сохранить\tCtrl+S", "Save\tCtrl+S") \
+    X(kCmdSaveAs, "Сохранить как...", "Save as...") \
+    X(kCmdSelectPrinter, "Выбор принтера...", "Select printer...") \
+    X(kCmdImportWdb, "Из другого WDB файла...", "From WDB-file...") \
+    X(kCmdImportCsv, "Из CSV-файла...", "From CSV-file...") \
+    X(kCmdRecentFile, "Последний файл", "Recent File") \
+    X(kCmdExit, "Выход", "Exit") \
+    X(kCmdUndo, "Отменить\tCtrl+Z", "Undo\tCtrl-Z") \
+    X(kCmdDelete, "Удалить\tDel", "Delete\tDel") \
+    X(kCmdFind, "Поиск...\tCtrl+F", "Find...\tCtrl-F") \
+    X(kCmdToolbar, "Панель инструментов", "Tool box") \
+    X(kCmdStatusBar, "Строка состояния", "Status line") \
+    X(kCmdCompetitionInfo, "Информация о соревнованиях...", "About competitions...") \
+    X(kCmdRunners, "Участники\tF9", "Runners\tF9") \
+    X(kCmdClasses, "Группы\tF10", "Categories\tF10") \
+    X(kCmdClubs, "Коллективы\tF11", "Teams/clubs\tF11") \
+    X(kCmdCourses, "Дистанции\tF12", "Courses\tF12") \
+    X(kCmdFinish, "Финиш\tF3", "Finish\tF3") \
+    X(kCmdCardReadouts, "Содержимое ЧИПов", "VP-card") \
+    X(kCmdFilter, "Фильтр...\tF2", "Filter...\tF2") \
+    X(kCmdNumberedFirst, "Имеют номера\tShift-F6", "Num !=0\tShift-F6") \
+    X(kCmdNotFinishedFirst, "Не финишировали\tF6", "Not Finish\tF6") \
+    X(kCmdLockMouse, "Заблокировать мышь\tScrollLock", "Lock mouse") \
+    X(kCmdWorkWithMarked, "Работа с отмеченными...", "Work with select...") \
+    X(kCmdSetStartNumbers, "Присвоить номера...\tF4", "Set start number...\tF4") \
+    X(kCmdSetStartTimes, "Присвоить стартовое...\tF5", "Set start time...\tF5") \
+    X(kCmdCheckDoubleNumbers, "Проверка парных номеров...", "Check double number...") \
+    X(kCmdSortAlphabetically, "Сортировка по алфавиту", "Sorting alphabetically") \
+    X(kCmdDraw, "Жеребьевка...", "Mixing") \
+    X(kCmdShiftStartTimes, "Добавить к Тстарта...", "Adding to Tstart") \
+    X(kCmdClearSeconds, "Отбросить секунды...", "Clear second") \
+    X(kCmdCopyResultToStart, "Копировать рез. в старт", "Copy Tresult -> Tstart") \
+    X(kCmdMandateReport, "Справка мандатной комиссии...", "The information of credentials committee...") \
+    X(kCmdPrintExtracts, "Печать выписок из стартового...", "Print of extracts from starting list...") \
+    X(kCmdPrintRunnerCards, "Печать карточек участника...", "Print runners card...") \
+    X(kCmdChessList, "Шахматка...", "'Chess' list") \
+    X(kCmdPrintStartList, "Печать протокола старта...\tCtrl-P", "Print start list...\tCtrl-P") \
+    X(kCmdPrintResultList, "Протокол результатов...\tCtrl-P", "Print result list...\tCtrl-P") \
+    X(kCmdDisqualification, "Снятие/восстановление", "Disqualification/Normal") \
+    X(kCmdFinishAutosave, "Автосохранение финиша", "Finish AutoSave") \
+    X(kCmdPenalty0, "присвоить штраф 0", "Set penalty to 0") \
+    X(kCmdPenalty60, "присвоить штраф 60", "Set penalty to 60") \
+    X(kCmdPenaltySet, "присвоить штраф...", "Set penalty...") \
+    X(kCmdPenaltyClearTable, "обнулить таблицу", "Clear penalty table") \
+    X(kCmdPenaltyEnterTable, "заполнить таблицу", "Enter penalty table") \
+    X(kCmdPenaltyFromFile, "читать штраф из файла...", "Set penalty from file...") \
+    X(kCmdPenaltyFromReadouts, "Читать штраф из содержимого ЧИПов...", "Читать штраф из содержимого ЧИПов...") \
+    X(kCmdMultiDaySave, "Сохранить результаты для многодневки...", "Save result for MultiDay...") \
+    X(kCmdMultiDayRead, "Читать результаты многодневки...", "Read MultiDay result...") \
+    X(kCmdMultiDayCalc, "Расчет и печать результатов...", "Calculate and print result...") \
+    X(kCmdMultiDayCalc2, "Расчет и печать результатов...2", "Расчет и печать результатов...2") \
+    X(kCmdExportStartList, "Экспорт стартового...", "Export start list...") \
+    X(kCmdImportStartList, "Импорт стартового...", "Import start list...") \
+    X(kCmdSetRound, "Присвоение этапа...", "Seting round...") \
+    X(kCmdExportFinish, "Сохранить финиш...\tAlt-F2", "Export finish list...\tAlt-F2") \
+    X(kCmdImportFinish, "Читать финиш...", "Import finish list...") \
+    X(kCmdPrepareFinish, "Подготовка финиша...", "Clear/Preparation of finish...") \
+    X(kCmdRecordSounds, "Запись звуков чисел...", "Record of sounds of numbers...") \
+    X(kCmdSoundOptions, "Параметры записи/воспроизведения звука...", "Sound Record/Play a optoins...") \
+    X(kCmdStartServer, "Запустить сервер", "Запустить сервер") \
+    X(kCmdStartClient, "Запустить клиента", "Запустить клиента") \
+    X(kCmdPrintClubs, "Печатать коллективы\tCtrl-P", "Print clubs/teams\tCtrl-P") \
+    X(kCmdPrintClasses, "Печатать группы\tCtrl-P", "Print categories\tCtrl-P") \
+    X(kCmdPrintCourses, "Печатать дистанции\tCtrl-P", "Print courses\tCtrl-P") \
+    X(kCmdChangeNumber, "Изменение номера...", "Change number...") \
+    X(kCmdJoin, "Объединить...", "Join...") \
+    X(kCmdImportPalm, "Импорт CSV из PALM...", "Импорт CSV из PALM...") \
+    X(kCmdMultiDaySummary, "Сводная таблица-новая мадн.", "Сводная таблица-новая мадн.") \
+    X(kCmdPrintBibs2007, "Печать номеров-2007", "Печать номеров-2007") \
+    X(kCmdImportPalm2, "Импорт CSV из PALM-2...", "Импорт CSV из PALM-2...") \
+    X(kCmdImportVpConfig, "Импорт CSV из VpConfig", "Импорт CSV из VpConfig") \
+    X(kCmdPrintBibsWoc, "Печать номеров-WOC", "Печать номеров-WOC") \
+    X(kCmdServerSettings, "Параметры сервера", "Параметры сервера") \
+    X(kCmdAbout, "О программе...", "About Skarvel...") \
+    X(kCmdHelp, "Описание программы", "Users guides") \
+    X(kCmdPunchSettings, "Параметры Vespunt...", "Параметры Vespunt...") \
+    X(kCmdClearCardNumbers, "Обнулить № карт", "Обнулить № карт") \
+    X(kCmdCardNumbersFromFile, "присвоить № из файла...", "присвоить № из файла...") \
+    X(kCmdImportOcad8, "Import from OCAD8...", "Import from OCAD8...") \
+    X(kCmdCardToStartNumber, "копировать №VP в №...", "копировать №VP в №...") \
+    X(kCmdPrintSplits, "Печать информашек...\tCtrl-P", "Печать информашек...\tCtrl-P") \
+    X(kCmdStartReading, "Запустить чтение\tF8", "Запустить чтение\tF8") \
+    X(kCmdCheckDoubleCards, "Проверка парных VP-номеров...", "Check duble VP-card...") \
+    X(kCmdSplitsHtml, "генерить сплиты в HTML", "генерить сплиты в HTML") \
+    X(kCmdRebuildFinish, "Перестроить протокол финиша...", "Перестроить протокол финиша...") \
+    X(kCmdStartersByCard, "Ввод стартовавших по №ЧИПов", "Ввод стартовавших по №ЧИПов") \
+    X(kCmdRecheckCard, "перепроверить этот чип", "перепроверить этот чип") \
+    X(kCmdExportNumberCard, "экспорт соответствия N, чипа", "экспорт соответствия N, чипа") \
+    X(kCmdImportNumberCard, "Импорт N, ЧИП", "Импорт N, ЧИП") \
+    X(kCmdReadStationMemory, "Чтение из памяти станций", "Чтение из памяти станций") \
+    X(kCmdEnglish, "English", "English") \
+    X(kCmdRussian, "Russian", "Russian") \
+    X(kCmdLcdStart, "Start", "Start") \
+    X(kCmdLcdFinish, "Finish", "Finish") \
+    X(kCmdLcdShow, "Отображать", "Отображать") \
+    X(kCmdAmbRead, "read", "read") \
+    X(kCmdAmbImportNumbers, "Импорт номеров транспондеров", "Импорт номеров транспондеров") \
+    X(kCmdAmbTimeShift, "Сдвиг времени", "Сдвиг времени") \
+    X(kCmdAmbGenerateFinish, "Сгенерить финиш", "Сгенерить финиш") \
+    X(kCmdAmbGenerateStart, "Сгенерить старт", "Сгенерить старт") \
+    X(kCmdAmbClearNumbers, "Очистка номеров", "Очистка номеров") \
+    X(kCmdOnlineExportCsv, "Экспорт базы в CSV-лично...", "Экспорт базы в CSV-лично...") \
+    X(kCmdOnlineExportCsvRelay, "Экспорт базы в CSV-эстафета...", "Экспорт базы в CSV-эстафета...") \
+    X(kCmdOnlineSetup, "Настройка on-line", "Настройка on-line") \
+    X(kCmdOnlineSend, "Send\tCtrl-Shift-Z", "Send\tCtrl-Shift-Z") \
+    X(kCmdPrintExtractsMk, "Печать выписок для МК...", "Печать выписок для МК...") \
+    X(kCmdPersonalisation, "Персонализация...", "Персонализация...") \
+    X(kCmdMultipage, "мультипэйдж", "мультипэйдж") \
+    X(kCmdMultipage2, "мультипэйдж-2", "мультипэйдж-2") \
+    X(kCmdRadioControls, "Запустить чтение радио-КП", "Запустить чтение радио-КП") \
+    X(kCmdIntermediateFinish, "Чтение промежуточных финишей", "Чтение промежуточных финишей") \
+    X(kCmdPrintExtractsSorted, "Печать выписок по сортировке базы", "Печать выписок по сортировке базы") \
+    X(kCmdFinishFromReadouts, "Сгенерить финиш по содержимому ЧИПов", "Сгенерить финиш по содержимому ЧИПов") \
+    X(kCmdCorrectReadoutTimes, "Скорректировать время в считанных ЧИПАх", "Скорректировать время в считанных ЧИПАх") \
+    X(kCmdRemoveControlFromReadout, "Удалить КП из считанного", "Удалить КП из считанного") \
+    X(kCmdStartGates, "Обработать стартовые ворота...", "Обработать стартовые ворота...") \
+    X(kCmdMulticrossToSplit, "multicross->split", "multicross->split") \
+    /* Toolbar buttons without a menu item (tooltips). */ \
+    X(kTipPrintTable, "Печать", "Print") \
+    X(kTipNoCommand, "", "") \
+    X(kTipDisplayBoard, "Вывод на табло", "Serial output") \
+    X(kTipBoardWithoutFinish, "Показывать не финишировавших", "Show runners without finish") \
+    X(kTipBoardNegativeTimes, "Показывать отрицательное время", "Show negative running times") \
+    X(kTipPersonalisationMode, "Режим персонализации ЧИПов", "Card personalisation mode") \
+    X(kMenuMore, "Разное", "More") \
+    /* Main window. */ \
+    X(kUntitled, "Безымянный", "Untitled") \
+    X(kTimerPane, "Timer", "Timer") \
+    X(kReady, "Готов", "Ready") \
+    X(kSaveChanges, "Сохранить изменения в %s?", "Save changes to %s?") \
+    X(kCannotSave, "Не могу сохранить файл", "Cannot save the file") \
+    X(kAboutText, "Skarvel — секретариат соревнований по спортивному ориентированию", "Skarvel - secretariat of orienteering competitions") \
+    X(kNoPrinter, "Принтеры не установлены", "No printers are installed") \
+    /* List view. */ \
+    X(kAttention, "ВНИМАНИЕ", "ВНИМАНИЕ") \
+    X(kNotInList, "-- нет в протоколе --", "-- нет в протоколе --") \
+    X(kFindTitle, "Поиск", "Find") \
+    X(kFindPrompt, "Введите строку поиска. Это может быть фамилия, номер участника или номер VP-карты", "Enter a name, a start number or a VP-card number") \
+    X(kFindFailedRunners, "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции или измените фильтр", "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции или измените фильтр") \
+    X(kFindFailed, "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции", "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции") \
+    X(kCardSortTitle, "Сортировка ЧИПов", "Sorting of VP-cards") \
+    X(kCardSortByCard, "по номеру ЧИПа", "by card number") \
+    X(kCardSortByNumber, "по номеру участника", "by start number") \
+    X(kCardSortByStart, "по времени старта", "by start time") \
+    X(kCardSortByFinish, "по времени финиша", "by finish time") \
+    X(kFilterTitle, "Фильтр", "Filter") \
+    X(kFilterAny, "--Все равно--", "--Any--") \
+    X(kFilterClass, "Группа", "Category") \
+    X(kFilterClub, "Коллектив", "Team/club") \
+    X(kFilterCourse, "Дистанция", "Course") \
+    X(kFilterHeat, "Этап", "Round") \
+    X(kFilterMarked, "Отмеченные", "Marked") \
+    X(kFilterMarkAny, "Все равно", "Any") \
+    X(kFilterMarkYes, "Есть", "Yes") \
+    X(kFilterMarkNo, "Нет", "No") \
+    X(kFilterSortAfter, "Сортировать после поиска", "Sort after search") \
+    X(kFilterSortName, "По алфавиту", "By name") \
+    X(kFilterSortNumber, "По номеру", "By number") \
+    X(kFilterSortStart, "По стартовому времени", "By start time") \
+    X(kFilterSortCard, "По номерам ЧИПов", "By VP-card numbers") \
+    X(kFilterSortBirth, "По годам рождения", "By year of birth") \
+    X(kFilterSortClub, "По коллективу", "By team/club") \
+    X(kFilterSearch, "Искать", "Search") \
+    X(kOk, "OK", "OK") \
+    X(kCancel, "Отмена", "Cancel") \
+    /* Import WDB. */ \
+    X(kImportTitle, "Import WDB", "Import WDB") \
+    X(kImportRunners, "Участники, коллективы, группы", "Runners, teams/clubs, categories") \
+    X(kImportCourses, "Дистанции", "Courses") \
+    X(kImportReplaceInfo, "Заменить данные о соревнованиях", "Replace competition information") \
+    X(kImportFinish, "Импортировать данные о финише", "Import finish data") \
+    X(kImportCards, "Импортировать содержимое ЧИПов", "Import VP-card contents") \
+    X(kImportOnlyMarked, "Только отмеченных", "Only marked") \
+    X(kImportOptimisation, "Оптимизация", "Optimisation") \
+    X(kImportJoinClasses, "Объединить одинаковые группы", "Join equal categories") \
+    X(kImportJoinCourses, "Объединить одинаковые дистанции", "Join equal courses") \
+    X(kImportJoinClubs, "Объединить одинаковые коллективы", "Join equal teams/clubs") \
+    X(kImportDropFinish, "Удалить повторяющиеся строки финиша", "Remove repeated finish lines") \
+    X(kImportDropCards, "Удалить повторяющиеся содержимое ЧИПов", "Remove repeated VP-card contents") \
+    X(kImportButton, "Import", "Import") \
+    X(kCannotReadFile, "Не могу читать указанный файл", "Не могу читать указанный файл") \
+    X(kWrongFileVersion, "Неправильная версия файла!", "Неправильная версия файла!") \
+    X(kWdbFilter, "wdb - база данных (*.wdb) |*.wdb||", "wdb - база данных (*.wdb) |*.wdb||") \
+    X(kDocFilter, "Skarvel files (*.wdb)|*.wdb||", "Skarvel files (*.wdb)|*.wdb||") \
+    /* Texts of the editors and other dialogs. */ \
+    X(kNameSurname, "Фамилия, имя", "Name, surname") \
+    X(kMaxLimitTime, "Контрольное время, мин", "Max limit time, minutes") \
+    X(kFinishCrossings, "Кол-во пересечений финиша", "Number crossing finish line") \
+    X(kTimeAccuracy, "Точность времени (VP-только 1 сек)", "Accuracy of time (VP-only 1 sec)") \
+    X(kPadNumbers, "Дополнять до 4-хзначн", "Convert number to xNNN") \
+    X(kAutoLoad, "При запуске открывать последний рабочий файл", "Open the last file at start-up") \
+    X(kRestoreAllRunners, "Восстановить ВСЕХ спортсменов в базе данных?", "Restore ALL runners?") \
+    X(kNoRunnerWithNumber, "Участника с таким номером в базе данных нет!", "Участника с таким номером в базе данных нет!") \
+    /* The last slot. */ \
+    X(kIncorrectFileFormat, "Неизвестный формат базы данных", "Incorrect file format")
+// clang-format on
+
+enum class Txt : int {
+#define SKARVEL_TEXT_ID(id, ru, en) id,
+    SKARVEL_TEXTS(SKARVEL_TEXT_ID)
+#undef SKARVEL_TEXT_ID
+        kCount
+};
+
+struct TextPair {
+    std::string_view ru;  // Windows-1251
+    std::string_view en;  // Windows-1251 (plain ASCII for most)
+};
+
+// The fixed pair of a slot.
+const TextPair& text_pair(Txt id);
+
+enum class UiLanguage { kRussian = 0, kEnglish = 1 };
+
+class LanguageTable {
+public:
+    static constexpr int kSlotCount = 300;
+    static constexpr int kFilledCount = static_cast<int>(Txt::kCount);
+    static_assert(kFilledCount <= kSlotCount, "the language table has 300 slots");
+
+    LanguageTable() { build(UiLanguage::kRussian); }
+    // Fills every slot from its pair in the given language.
+    void build(UiLanguage language);
+    UiLanguage language() const { return language_; }
+    bool english() const { return language_ == UiLanguage::kEnglish; }
+    // The text of a slot in the current language (Windows-1251).
+    std::string_view text(Txt id) const { return slots_[static_cast<int>(id)]; }
+    std::string_view slot(int i) const {
+        return i >= 0 && i < kSlotCount ? std::string_view(slots_[i]) : std::string_view();
+    }
+    // For a one-off text that has no slot of its own.
+    std::string_view pick(std::string_view ru, std::string_view en) const {
+        return english() ? en : ru;
+    }
+
+private:
+    UiLanguage language_ = UiLanguage::kRussian;
+    std::array<std::string_view, kSlotCount> slots_{};
+};
+
+}  // namespace skarvel

@@ -1,0 +1,66 @@
+#include "platform/qt/qt_prompts.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "platform/qt/qt_text.h"
+
+namespace skarvel {
+
+QString qt_file_filter(std::string_view cp1251_filter) {
+    QStringList parts = qs(cp1251_filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        QString patterns = parts[i + 1].trimmed();
+        if (description.isEmpty() && patterns.isEmpty()) break;
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (description.contains(QLatin1Char('(')))
+            filters << description;  // already names its patterns
+        else
+            filters << QStringLiteral("%1 (%2)").arg(description, patterns);
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+bool QtPrompts::ask_yes_no(std::string_view question) {
+    return ask_yes_no_captioned(question, default_caption_);
+}
+
+void QtPrompts::message(std::string_view text) { message_captioned(text, default_caption_); }
+
+bool QtPrompts::ask_yes_no_captioned(std::string_view question, std::string_view caption) {
+    return QMessageBox::question(parent_, qs(caption), qs(question),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtPrompts::message_captioned(std::string_view text, std::string_view caption) {
+    QMessageBox::information(parent_, qs(caption), qs(text));
+}
+
+std::optional<std::string> QtPrompts::choose_open_file(std::string_view filter) {
+    QString path = QFileDialog::getOpenFileName(parent_, QString(), QString(), qt_file_filter(filter));
+    if (path.isEmpty()) return std::nullopt;
+    return path_of(path);
+}
+
+std::optional<std::string> QtPrompts::choose_save_file(std::string_view filter,
+                                                       std::string_view suggested) {
+    QString path = QFileDialog::getSaveFileName(parent_, QString(), QString::fromUtf8(suggested.data(), static_cast<qsizetype>(suggested.size())),
+                                                qt_file_filter(filter));
+    if (path.isEmpty()) return std::nullopt;
+    return path_of(path);
+}
+
+std::optional<std::string> QtPrompts::ask_text(std::string_view prompt, std::string_view initial) {
+    bool ok = false;
+    QString text = QInputDialog::getText(parent_, qs(default_caption_), qs(prompt),
+                                         QLineEdit::Normal, qs(initial), &ok);
+    if (!ok) return std::nullopt;
+    return cp(text);
+}
+
+}  // namespace skarvel
