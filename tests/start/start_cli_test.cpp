@@ -1,0 +1,121 @@
+// skarvel-cli startlist: the stored settings of a saved competition give the same page as the
+// desktop command, for the individual and the relay protocol.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "core/cp1251.h"
+#include "core/time_text.h"
+#include "core/wdb_file.h"
+#include "start/start_list.h"
+
+using namespace skarvel;
+
+namespace {
+
+std::string read_file(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int run_cli(const std::string& args) {
+    std::string command = std::string(SKARVEL_CLI_PATH) + " startlist " + args + " 2>/dev/null";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void fill(Competition& c) {
+    set_field_text(c.info.title_lines[0], utf8_to_cp1251("Кубок"));
+    set_field_text(c.info.date, "01.06.2026");
+    for (int i = 0; i < 2; ++i) {
+        ClassRecord& k = *c.tables.classes[c.new_record(kClasses)];
+        k.id = i + 1;
+        k.course_id = 1;
+        set_field_text(k.name, i ? "W21" : "M21");
+    }
+    Course& d = *c.tables.courses[c.new_record(kCourses)];
+    d.id = 1;
+    set_field_text(d.name, "D1");
+    for (int i = 0; i < 6; ++i) {
+        Runner& r = *c.tables.runners[c.new_record(kRunners)];
+        r.id = i + 1;
+        set_field_text(r.name, utf8_to_cp1251("Бегун ") + std::to_string(i));
+        r.class_id = static_cast<std::int16_t>(i % 2 + 1);
+        r.start_number = static_cast<std::uint16_t>((i / 2 + 1) * 100 + i % 2 + 1);
+        r.start_time = parse_time_text("10:00:00") + (5 - i) * 6000;
+        r.card_number = 1000 + i;
+        r.marked = i != 3;
+    }
+}
+
+struct Dir {
+    std::filesystem::path path;
+    Dir() {
+        path = std::filesystem::temp_directory_path() /
+               ("skarvel_start_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::create_directories(path);
+    }
+    ~Dir() { std::filesystem::remove_all(path); }
+    std::string operator/(const char* name) const { return (path / name).string(); }
+};
+
+// The page the desktop command writes for the same settings.
+std::string desktop_page(Competition& c, const StartListSettings& s, const std::string& path) {
+    ScriptedPrompts prompts;
+    prompts.files = {path};
+    RecordingPrinterProvider printers;
+    RecordingShellOpener shell;
+    ReportEnv env{prompts, printers, shell};
+    print_start_protocol(c, s, env);
+    return read_file(path);
+}
+
+}  // namespace
+
+TEST(StartListCli, IndividualWithStoredSettings) {
+    Dir dir;
+    Competition c;
+    fill(c);
+    StartListSettings s;
+    s.selection = kAllCourses;
+    s.only_marked = true;
+    s.print_card_numbers = true;
+    s.extended_html = true;
+    s.to_html = false;  // stored for the printer: the command line still writes HTML
+    s.store_individual(c.info);
+    ASSERT_TRUE(save_wdb(c, dir / "comp.wdb"));
+
+    ASSERT_EQ(run_cli(dir / "comp.wdb" + " --html " + dir / "out.htm"), 0);
+    std::string got = read_file(dir / "out.htm");
+    s.to_html = true;
+    std::string expected = desktop_page(c, s, dir / "desktop.htm");
+    EXPECT_EQ(got, expected);
+    EXPECT_NE(got.find("<a name=\"D1\"></a>"), std::string::npos);
+    EXPECT_NE(got.find("   1005 "), std::string::npos);
+    EXPECT_EQ(got.find(utf8_to_cp1251("Бегун 3")), std::string::npos);  // unmarked
+}
+
+TEST(StartListCli, RelayAndFailures) {
+    Dir dir;
+    Competition c;
+    fill(c);
+    c.info.relay = 1;
+    c.info.relay_leg_dot_number = 1;
+    ASSERT_TRUE(save_wdb(c, dir / "relay.wdb"));
+    ASSERT_EQ(run_cli(dir / "relay.wdb" + " --html " + dir / "relay.htm"), 0);
+    std::string got = read_file(dir / "relay.htm");
+    EXPECT_EQ(got, desktop_page(c, StartListSettings::from_info(c.info), dir / "desktop.htm"));
+    EXPECT_NE(got.find(utf8_to_cp1251("ПРОТОКОЛ СТАРТА")), std::string::npos);
+    EXPECT_NE(got.find("101.0"), std::string::npos);
+
+    EXPECT_EQ(run_cli(dir / "relay.wdb" + " --html " + dir / "no/such/dir/x.htm"), 4);
+    EXPECT_EQ(run_cli(dir / "missing.wdb" + " --html " + dir / "x.htm"), 2);
+    EXPECT_EQ(run_cli(dir / "relay.wdb"), 1);
+    EXPECT_EQ(run_cli(dir / "relay.wdb" + " --pdf " + dir / "x.pdf"), 1);
+}
