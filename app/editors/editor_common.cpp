@@ -1,0 +1,115 @@
+#include "app/editors/editor_common.h"
+
+#include <QBoxLayout>
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "core/cp1251.h"
+#include "platform/qt/qt_text.h"
+
+namespace skarvel {
+
+using namespace literals;
+
+QString tx(const LanguageTable& lang, std::string_view ru, std::string_view en) { return qs(lang.pick(ru, en)); }
+
+std::string editor_text_to_cp(const QString& text) {
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QChar('\r'), QChar('\n'));
+    t.replace(QChar('\n'), QStringLiteral("\r\n"));
+    return cp(t);
+}
+
+QString cp_to_editor_text(std::string_view cp1251) {
+    QString t = qs(cp1251);
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return t;
+}
+
+QLineEdit* make_line_edit(QWidget* parent, const char* name, const std::string& cp1251, int max_chars) {
+    auto* e = new QLineEdit(qs(cp1251), parent);
+    e->setObjectName(QString::fromLatin1(name));
+    if (max_chars > 0) e->setMaxLength(max_chars);
+    return e;
+}
+
+QGroupBox* make_sound_group(QWidget* parent, const LanguageTable& lang, int id) {
+    auto* box = new QGroupBox(tx(lang, "Звук"_cp1251, "Sound"), parent);
+    box->setObjectName(QStringLiteral("sound"));
+    auto* row = new QHBoxLayout(box);
+    auto* id_label = new QLabel(QString::number(id), box);
+    id_label->setObjectName(QStringLiteral("id"));
+    id_label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    row->addWidget(id_label);
+    QString tip = tx(lang, "Звук недоступен: эта версия программы не записывает и не воспроизводит звук"_cp1251,
+                     "Sound is not available: this version of the program neither records nor plays sound");
+    auto* listen = new QPushButton(tx(lang, "Слушать звук"_cp1251, "Listen"), box);
+    listen->setObjectName(QStringLiteral("listen"));
+    auto* record = new QPushButton(tx(lang, "Записать звук"_cp1251, "Record"), box);
+    record->setObjectName(QStringLiteral("record"));
+    for (QPushButton* b : {listen, record}) {
+        b->setEnabled(false);
+        b->setToolTip(tip);
+        b->setAutoDefault(false);
+        row->addWidget(b);
+    }
+    box->setToolTip(tip);
+    return box;
+}
+
+namespace {
+
+class CtrlEnterFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            auto* k = static_cast<QKeyEvent*>(event);
+            if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && (k->modifiers() & Qt::ControlModifier)) {
+                static_cast<QPlainTextEdit*>(watched)->insertPlainText(QStringLiteral("\n"));
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+void allow_ctrl_enter_new_line(QPlainTextEdit* edit) { edit->installEventFilter(new CtrlEnterFilter(edit)); }
+
+void EditorDialog::accept() {
+    std::string error = store();
+    if (error.empty()) {
+        QDialog::accept();
+        return;
+    }
+    last_error_ = qs(error);
+    if (report_error)
+        report_error(last_error_);
+    else
+        QMessageBox::warning(this, windowTitle(), last_error_);
+}
+
+void EditorDialog::add_ok_cancel(QBoxLayout* layout, const LanguageTable& lang) {
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(qs(lang.text(Txt::kOk)), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("ok"));
+    ok->setDefault(true);
+    QPushButton* cancel = buttons->addButton(qs(lang.text(Txt::kCancel)), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+}  // namespace skarvel

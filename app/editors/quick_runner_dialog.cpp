@@ -1,0 +1,37 @@
+#include "app/editors/quick_runner_dialog.h"
+
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "core/cp1251.h"
+#include "core/list_edit.h"
+#include "platform/qt/qt_text.h"
+
+namespace skarvel {
+
+using namespace literals;
+
+QuickRunnerDialog::QuickRunnerDialog(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
+    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    setObjectName(QStringLiteral("QuickRunnerDialog"));
+    setWindowTitle(tx(lang, "Редактирование"_cp1251, "Edit"));
+    QuickRunnerForm f = quick_runner_form(c, slot);
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    layout->addLayout(form);
+    number_ = make_line_edit(this, "number", f.start_number);
+    form->addRow(tx(lang, "№"_cp1251, "No."), number_);
+    start_ = make_line_edit(this, "start", f.start_time, edit_limits::kTimeText);
+    form->addRow(tx(lang, "Старт"_cp1251, "Start"), start_);
+    add_ok_cancel(layout, lang);
+    number_->selectAll();
+}
+
+std::string QuickRunnerDialog::store() {
+    EditResult r = store_quick_runner_form(c_, slot_, QuickRunnerForm{cp(number_->text()), cp(start_->text())},
+                                           lang_.english());
+    return r ? std::string() : r.error;
+}
+
+}  // namespace skarvel

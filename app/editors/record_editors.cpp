@@ -1,0 +1,352 @@
+#include "app/editors/record_editors.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+#include "core/cp1251.h"
+#include "core/list_edit.h"
+#include "platform/qt/qt_text.h"
+
+namespace skarvel {
+
+using namespace literals;
+namespace lim = edit_limits;
+
+namespace {
+
+// A list of the records of a table in table order (the item data is the id), headed by a
+// blank entry. The blank entry keeps a reference that names no record (so OK does not lose
+// it) and otherwise stands for "none".
+template <class R>
+QComboBox* make_id_list(QWidget* parent, const char* name, const Table<R>& t, std::int32_t current,
+                        QString (*label)(const R&)) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    int found = -1;
+    for (int i = 0; i < t.capacity() && t[i]; ++i)
+        if (t[i]->id == current && found < 0) found = i;
+    box->addItem(QString(), found < 0 ? current : 0);
+    for (int i = 0; i < t.capacity() && t[i]; ++i) box->addItem(label(*t[i]), t[i]->id);
+    box->setCurrentIndex(found < 0 ? 0 : found + 1);
+    return box;
+}
+
+template <class R>
+QString plain_name(const R& r) {
+    return qs(field_text(r.name));
+}
+
+QString course_name(const Course& r) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%-10.10s", std::string(field_text(r.name)).c_str());
+    return qs(buf);
+}
+
+std::int32_t chosen_id(const QComboBox* box) { return box->currentData().toInt(); }
+
+QCheckBox* make_check(QWidget* parent, const char* name, const QString& text, bool on) {
+    auto* b = new QCheckBox(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setChecked(on);
+    return b;
+}
+
+}  // namespace
+
+// ---- runner ------------------------------------------------------------------------------
+
+RunnerEditor::RunnerEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
+    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    build(runner_form(c, c.tables.runners[slot]));
+}
+
+RunnerEditor::RunnerEditor(const LanguageTable& lang, Competition& c, int slot, const RunnerForm& form,
+                           QWidget* parent)
+    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    build(form);
+}
+
+void RunnerEditor::build(const RunnerForm& f) {
+    setObjectName(QStringLiteral("RunnerEditor"));
+    setWindowTitle(tx(lang_, "Редактирование"_cp1251, "Edit"));
+    id_ = f.id;
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    layout->addLayout(form);
+
+    name_ = make_line_edit(this, "name", f.name, lim::kRunnerName);
+    form->addRow(qs(lang_.text(Txt::kNameSurname)), name_);
+    class_ = make_id_list(this, "class", c_.tables.classes, f.class_id, &plain_name<ClassRecord>);
+    form->addRow(tx(lang_, "Группа"_cp1251, "Category"), class_);
+    qualification_ = new QComboBox(this);
+    qualification_->setObjectName(QStringLiteral("qualification"));
+    for (const std::string& e : qualification_entries()) qualification_->addItem(qs(e));
+    qualification_->setCurrentIndex(f.qualification);
+    form->addRow(tx(lang_, "Разряд"_cp1251, "Rank"), qualification_);
+    birth_ = make_line_edit(this, "birth_year", f.birth_year);
+    form->addRow(tx(lang_, "Год рождения"_cp1251, "Year of birth"), birth_);
+    club_ = make_id_list(this, "club", c_.tables.clubs, f.club_id, &plain_name<Club>);
+    form->addRow(tx(lang_, "Коллектив"_cp1251, "Team/club"), club_);
+    heat_ = make_line_edit(this, "heat", f.heat_or_leg);
+    form->addRow(tx(lang_, "Забег/Этап"_cp1251, "Heat/Leg"), heat_);
+    number_ = make_line_edit(this, "number", f.start_number);
+    form->addRow(tx(lang_, "Номер"_cp1251, "Number"), number_);
+    start_ = make_line_edit(this, "start", f.start_time, lim::kTimeText);
+    form->addRow(tx(lang_, "Старт"_cp1251, "Start"), start_);
+    card_ = make_line_edit(this, "card", f.card_number);
+    form->addRow(tx(lang_, "VP-ЧИП"_cp1251, "VP-card"), card_);
+    comment_ = make_line_edit(this, "comment", f.comment, lim::kRunnerComment);
+    comment_->setToolTip(tx(lang_, "Примечание"_cp1251, "Comment"));
+    form->addRow(QString(), comment_);
+
+    auto* checks = new QHBoxLayout;
+    reduced_ = make_check(this, "reduced_fee", tx(lang_, "Льгота"_cp1251, "Reduced fee"), f.reduced_fee);
+    own_card_ = make_check(this, "own_card", tx(lang_, "Свой ЧИП"_cp1251, "Own card"), f.own_card);
+    out_of_competition_ = make_check(this, "out_of_competition", tx(lang_, "в/к"_cp1251, "o/c"), f.out_of_competition);
+    individual_ = make_check(this, "individual", tx(lang_, "Лично"_cp1251, "Individual"), f.individual);
+    for (QCheckBox* b : {reduced_, own_card_, out_of_competition_, individual_}) checks->addWidget(b);
+    layout->addLayout(checks);
+    layout->addWidget(make_sound_group(this, lang_, f.id));
+    add_ok_cancel(layout, lang_);
+}
+
+std::string RunnerEditor::store() {
+    RunnerForm f;
+    f.id = id_;
+    f.name = cp(name_->text());
+    f.class_id = chosen_id(class_);
+    f.club_id = chosen_id(club_);
+    f.qualification = qualification_->currentIndex();
+    f.birth_year = cp(birth_->text());
+    f.heat_or_leg = cp(heat_->text());
+    f.start_number = cp(number_->text());
+    f.start_time = cp(start_->text());
+    f.card_number = cp(card_->text());
+    f.comment = cp(comment_->text());
+    f.reduced_fee = reduced_->isChecked();
+    f.own_card = own_card_->isChecked();
+    f.out_of_competition = out_of_competition_->isChecked();
+    f.individual = individual_->isChecked();
+    EditResult r = recompute_finish_ ? store_finish_line_runner(c_, slot_, f, lang_.english())
+                                     : store_runner_form(c_, slot_, f, lang_.english());
+    if (!r) return r.error;
+    slot_ = r.slot;
+    return {};
+}
+
+// ---- club --------------------------------------------------------------------------------
+
+ClubEditor::ClubEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
+    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    setObjectName(QStringLiteral("ClubEditor"));
+    setWindowTitle(tx(lang_, "Коллектив"_cp1251, "Team/club"));
+    ClubForm f = club_form(c, c.tables.clubs[slot]);
+    id_ = f.id;
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    layout->addLayout(form);
+    name_ = make_line_edit(this, "name", f.name, lim::kClubText);
+    form->addRow(tx(lang_, "Наименование"_cp1251, "Name"), name_);
+    representative_ = make_line_edit(this, "representative", f.representative, lim::kClubText);
+    form->addRow(tx(lang_, "Представитель"_cp1251, "Representative"), representative_);
+    layout->addWidget(make_sound_group(this, lang_, f.id));
+    add_ok_cancel(layout, lang_);
+}
+
+std::string ClubEditor::store() {
+    EditResult r = store_club_form(c_, slot_, ClubForm{id_, cp(name_->text()), cp(representative_->text())}, lang_.english());
+    if (!r) return r.error;
+    slot_ = r.slot;
+    return {};
+}
+
+// ---- class -------------------------------------------------------------------------------
+
+ClassEditor::ClassEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
+    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    setObjectName(QStringLiteral("ClassEditor"));
+    setWindowTitle(tx(lang_, "Группа"_cp1251, "Category"));
+    ClassForm f = class_form(c, c.tables.classes[slot]);
+    id_ = f.id;
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    layout->addLayout(form);
+    name_ = make_line_edit(this, "name", f.name, lim::kClassName);
+    form->addRow(tx(lang_, "Наименование"_cp1251, "Name"), name_);
+    course_ = make_id_list(this, "course", c.tables.courses, f.course_id, &course_name);
+    form->addRow(tx(lang_, "Дистанция"_cp1251, "Course"), course_);
+
+    auto* ranks = new QGroupBox(tx(lang_, "Присвоение разрядов"_cp1251, "Awarding of ranks"), this);
+    auto* ranks_form = new QFormLayout(ranks);
+    ranks_ = make_check(ranks, "ranks_allowed", tx(lang_, "можно присваивать разряды"_cp1251, "ranks may be awarded"),
+                        f.ranks_allowed);
+    ranks_form->addRow(ranks_);
+    ms_ = make_line_edit(ranks, "ms", f.ms_award);
+    ranks_form->addRow(tx(lang_, "МС"_cp1251, "MS"), ms_);
+    kms_ = make_line_edit(ranks, "kms", f.kms_award);
+    ranks_form->addRow(tx(lang_, "КМС"_cp1251, "CMS"), kms_);
+    layout->addWidget(ranks);
+
+    auto fee_group = [&](const QString& title, QLineEdit*& reduced, const char* reduced_name, const std::string& r,
+                         QLineEdit*& normal, const char* normal_name, const std::string& n) {
+        auto* box = new QGroupBox(title, this);
+        auto* g = new QFormLayout(box);
+        reduced = make_line_edit(box, reduced_name, r);
+        g->addRow(tx(lang_, "Льготный"_cp1251, "Reduced"), reduced);
+        normal = make_line_edit(box, normal_name, n);
+        g->addRow(tx(lang_, "Обычный"_cp1251, "Normal"), normal);
+        layout->addWidget(box);
+    };
+    fee_group(tx(lang_, "Стартовый взнос: аренда ЧИПа"_cp1251, "Entry fee: rented card"), rental_reduced_,
+              "fee_rental_reduced", f.fee_rental_reduced, rental_normal_, "fee_rental_normal", f.fee_rental_normal);
+    fee_group(tx(lang_, "Стартовый взнос: свой ЧИП"_cp1251, "Entry fee: own card"), own_reduced_, "fee_own_reduced",
+              f.fee_own_reduced, own_normal_, "fee_own_normal", f.fee_own_normal);
+    layout->addWidget(make_sound_group(this, lang_, f.id));
+    add_ok_cancel(layout, lang_);
+}
+
+std::string ClassEditor::store() {
+    ClassForm f;
+    f.id = id_;
+    f.name = cp(name_->text());
+    f.course_id = chosen_id(course_);
+    f.ranks_allowed = ranks_->isChecked();
+    f.ms_award = cp(ms_->text());
+    f.kms_award = cp(kms_->text());
+    f.fee_rental_reduced = cp(rental_reduced_->text());
+    f.fee_rental_normal = cp(rental_normal_->text());
+    f.fee_own_reduced = cp(own_reduced_->text());
+    f.fee_own_normal = cp(own_normal_->text());
+    EditResult r = store_class_form(c_, slot_, f, lang_.english());
+    if (!r) return r.error;
+    slot_ = r.slot;
+    return {};
+}
+
+// ---- course ------------------------------------------------------------------------------
+
+CourseEditor::CourseEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
+    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    setObjectName(QStringLiteral("CourseEditor"));
+    setWindowTitle(tx(lang_, "Дистанция"_cp1251, "Course"));
+    CourseForm f = course_form(c, c.tables.courses[slot]);
+    id_ = f.id;
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    layout->addLayout(form);
+    name_ = make_line_edit(this, "name", f.name, lim::kCourseName);
+    form->addRow(tx(lang_, "Краткое название"_cp1251, "Short name"), name_);
+    controls_ = make_line_edit(this, "control_count", f.control_count);
+    form->addRow(tx(lang_, "КП"_cp1251, "Controls"), controls_);
+    length_ = make_line_edit(this, "length", f.length_m);
+    form->addRow(tx(lang_, "Длина, метров"_cp1251, "Length, metres"), length_);
+    climb_ = make_line_edit(this, "climb", f.climb_m);
+    form->addRow(tx(lang_, "Набор высоты"_cp1251, "Climb"), climb_);
+    corridor_ = make_line_edit(this, "start_corridor", f.start_corridor);
+    form->addRow(tx(lang_, "Стартовый коридор"_cp1251, "Start corridor"), corridor_);
+    limit_ = make_line_edit(this, "time_limit", f.time_limit_min);
+    form->addRow(qs(lang_.text(Txt::kMaxLimitTime)), limit_);
+    crossings_ = make_line_edit(this, "finish_crossings", f.finish_crossings);
+    form->addRow(qs(lang_.text(Txt::kFinishCrossings)), crossings_);
+    setter_ = new QComboBox(this);
+    setter_->setObjectName(QStringLiteral("course_setter"));
+    for (int i = 0; i < 4; ++i) {
+        std::string_view name = field_text(c.info.course_setters[i]);
+        setter_->addItem(name.empty() ? QString::number(i + 1) : qs(name));
+    }
+    setter_->setCurrentIndex(f.course_setter);
+    form->addRow(tx(lang_, "Нач. дистанции"_cp1251, "Course setter"), setter_);
+    layout->addWidget(new QLabel(tx(lang_, "Порядок прохождения (переход на новую строку - Ctrl-Enter)"_cp1251,
+                                    "Control order (new line - Ctrl-Enter)"),
+                                 this));
+    order_ = new QPlainTextEdit(cp_to_editor_text(f.control_order), this);
+    order_->setObjectName(QStringLiteral("control_order"));
+    allow_ctrl_enter_new_line(order_);
+    layout->addWidget(order_);
+    add_ok_cancel(layout, lang_);
+}
+
+std::string CourseEditor::store() {
+    CourseForm f;
+    f.id = id_;
+    f.name = cp(name_->text());
+    f.control_count = cp(controls_->text());
+    f.length_m = cp(length_->text());
+    f.climb_m = cp(climb_->text());
+    f.start_corridor = cp(corridor_->text());
+    f.time_limit_min = cp(limit_->text());
+    f.finish_crossings = cp(crossings_->text());
+    f.course_setter = setter_->currentIndex();
+    f.control_order = editor_text_to_cp(order_->toPlainText());
+    EditResult r = store_course_form(c_, slot_, f, lang_.english());
+    if (!r) return r.error;
+    slot_ = r.slot;
+    return {};
+}
+
+// ---- card readout ------------------------------------------------------------------------
+
+CardReadoutEditor::CardReadoutEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
+    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    setObjectName(QStringLiteral("CardReadoutEditor"));
+    setWindowTitle(tx(lang_, "Редактирование информации из чипа"_cp1251, "Editing of the VP-card information"));
+    CardReadoutForm f = card_readout_form(c, c.tables.card_readouts[slot]);
+    auto* layout = new QHBoxLayout;
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(layout);
+
+    auto* service = new QGroupBox(tx(lang_, "Служебная информация"_cp1251, "Service information"), this);
+    auto* form = new QFormLayout(service);
+    card_ = make_line_edit(service, "card_number", f.card_number);
+    form->addRow(tx(lang_, "Номер чипа"_cp1251, "Card number"), card_);
+    number_ = make_line_edit(service, "start_number", f.start_number);
+    form->addRow(tx(lang_, "Номер стартовый"_cp1251, "Start number"), number_);
+    start_ = make_line_edit(service, "start_time", f.start_time, lim::kTimeText);
+    form->addRow(tx(lang_, "Время старта"_cp1251, "Start time"), start_);
+    finish_ = make_line_edit(service, "finish_time", f.finish_time, lim::kTimeText);
+    form->addRow(tx(lang_, "Время финиша"_cp1251, "Finish time"), finish_);
+    count_ = new QLabel(QString::number(f.punch_count), service);
+    count_->setObjectName(QStringLiteral("punch_count"));
+    form->addRow(tx(lang_, "Отметок КП"_cp1251, "Punches"), count_);
+    auto* note = new QLabel(tx(lang_, "Стартовый номер, время старта и финиша могут не записываться станциями"_cp1251,
+                               "Stations may not write the start number, start and finish times"),
+                            service);
+    note->setWordWrap(true);
+    form->addRow(note);
+    layout->addWidget(service);
+
+    auto* punches = new QGroupBox(tx(lang_, "Отметки в чипе."_cp1251, "Punches in card."), this);
+    auto* box = new QVBoxLayout(punches);
+    punches_ = new QPlainTextEdit(cp_to_editor_text(f.punches), punches);
+    punches_->setObjectName(QStringLiteral("punches"));
+    allow_ctrl_enter_new_line(punches_);
+    box->addWidget(punches_);
+    box->addWidget(new QLabel(tx(lang_, "Переход на новую\nстроку при вводе - Ctrl-Enter\nОбразец ввода: 31;12:25:31"_cp1251,
+                                 "New line while typing -\nCtrl-Enter\nExample: 31;12:25:31"),
+                              punches));
+    layout->addWidget(punches);
+    add_ok_cancel(outer, lang_);
+}
+
+std::string CardReadoutEditor::store() {
+    CardReadoutForm f;
+    f.card_number = cp(card_->text());
+    f.start_number = cp(number_->text());
+    f.start_time = cp(start_->text());
+    f.finish_time = cp(finish_->text());
+    f.punches = editor_text_to_cp(punches_->toPlainText());
+    EditResult r = store_card_readout_form(c_, slot_, f, lang_.english());
+    if (!r) return r.error;
+    slot_ = r.slot;
+    return {};
+}
+
+}  // namespace skarvel
