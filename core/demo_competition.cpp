@@ -206,9 +206,7 @@ void make_demo_competition(Competition& c, const DemoOptions& options) {
         Course& k = add_record(t.courses, i);
         k.id = i + 1;
         int base = i % kBaseCourses;
-        char name[16];
-        std::snprintf(name, sizeof name, "%s%d", std::string("Дист "_cp1251).c_str(), i + 1);
-        set_field_text(k.name, name);
+        set_field_text(k.name, numbered("Дист"_cp1251, i + 1, " "));
         int controls = std::clamp(24 - 2 * base + rnd.range(-2, 2), 5, 30);
         std::vector<int> codes(225);
         std::iota(codes.begin(), codes.end(), 31);
