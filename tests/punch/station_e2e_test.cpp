@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "core/cp1251.h"
+#include "core/wdb_file.h"
 #include "platform/qt/qt_serial_port.h"
 #include "punch/frame_log.h"
 #include "punch/readout.h"
@@ -309,6 +310,96 @@ TEST(E2eSimulatorProgram, PrintsItsDeviceAndServesACard) {
     ASSERT_EQ(f.c.tables.card_readouts.live_count(), 1);
     EXPECT_EQ(f.c.tables.card_readouts[0]->card_number, 2000001);
     EXPECT_EQ(pclose(sim), 0);
+}
+
+// The headless readout station: reads into the file and saves after every card.
+struct CliReadout : ::testing::Test {
+    std::filesystem::path dir;
+    std::string file;
+    void SetUp() override {
+        // One folder per test: CTest may run them side by side.
+        dir = std::filesystem::temp_directory_path() /
+              (std::string("skarvel_cli_") +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        file = (dir / "race.wdb").string();
+        PunchFixture f;
+        f.course(1, "A", {31, 32});
+        f.group(1, "M21", 1);
+        f.runner(1, 7, 1234567, 1, "Seven");
+        f.c.info.check_mode = kCheckCourse;
+        f.c.info.finish_source = kSourceStation;
+        f.c.info.start_source = kSourceStation;
+        f.c.info.warnings = 1;
+        f.c.info.ask_owner_number = 1;  // answered "no" without a user
+        ASSERT_TRUE(save_wdb(f.c, file));
+    }
+    std::string run(const std::string& args, int* status) {
+        std::string cmd = std::string(SKARVEL_CLI) + " readout " + file + " " + args + " 2>" +
+                          (dir / "err.txt").string();
+        FILE* p = popen(cmd.c_str(), "r");
+        std::string out;
+        char buf[512];
+        while (p && std::fgets(buf, sizeof buf, p)) out += buf;
+        *status = p ? pclose(p) : -1;
+        return out;
+    }
+    std::string err() {
+        std::ifstream in(dir / "err.txt", std::ios::binary);
+        std::stringstream t;
+        t << in.rdbuf();
+        return t.str();
+    }
+};
+
+TEST_F(CliReadout, ReadsNCardsAndSavesTheFile) {
+    SimRun sim("card type=6 number=1234567 start=10:00:00 finish=10:30:00 punches=31@10:10:00,32@10:20:00\n"
+               "card type=5 number=54321 start=10:00:00 finish=10:31:00 punches=31@10:10:00\n"
+               "card type=6 number=2222222 start=10:00:00 finish=10:32:00 punches=31@10:10:00\n");
+    int status = 0;
+    std::string out = run("--port " + sim.path() + " --cards 2", &status);
+    EXPECT_EQ(status, 0) << err();
+    EXPECT_NE(out.find("card 1234567\towner 7 Seven\tstatus 0"), std::string::npos) << out;
+    EXPECT_NE(out.find("card 54321\towner -"), std::string::npos) << out;
+    EXPECT_NE(err().find(cp1251_to_utf8("Владелец не найден!"_cp1251)), std::string::npos) << err();
+
+    Competition back;
+    ScriptedPrompts p;
+    ASSERT_TRUE(load_wdb(back, file, p).ok());
+    ASSERT_EQ(back.tables.card_readouts.live_count(), 2);  // the third card was left alone
+    EXPECT_EQ(back.tables.card_readouts[1]->card_number, 54321);
+    ASSERT_EQ(back.tables.finish_lines.live_count(), 1);
+    EXPECT_EQ(back.tables.finish_lines[0]->start_number, 7);
+    EXPECT_EQ(back.tables.finish_lines[0]->time(), hms(10, 30, 0));
+    EXPECT_EQ(back.runner_by_number(7)->start_time, hms(10, 0, 0));
+}
+
+TEST_F(CliReadout, CtrlCEndsAfterSavingWhatWasRead) {
+    SimRun sim("card type=10 number=6000001 start=10:00:00 finish=10:30:00 punches=31@10:10:00\n");
+    int status = 0;
+    std::string cmd = std::string(SKARVEL_CLI) + " readout " + file + " --port " + sim.path() +
+                      " --log 2>" + (dir / "err.txt").string() +
+                      " >/dev/null & pid=$!; sleep 1.5; kill -INT $pid; wait $pid";
+    status = std::system(cmd.c_str());
+    EXPECT_EQ(status, 0) << err();
+    EXPECT_NE(err().find("interrupted"), std::string::npos) << err();
+    Competition back;
+    ScriptedPrompts p;
+    ASSERT_TRUE(load_wdb(back, file, p).ok());
+    EXPECT_EQ(back.tables.card_readouts.live_count(), 1);
+    EXPECT_TRUE(std::filesystem::exists(dir / "race.station.log"));
+}
+
+TEST_F(CliReadout, BadArgumentsAndPorts) {
+    int status = 0;
+    run("", &status);
+    EXPECT_NE(status, 0);
+    run("--port /dev/skarvel-no-such-port", &status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(err().find("cannot open"), std::string::npos);
+    run("--port /dev/null --cards 0", &status);
+    EXPECT_NE(status, 0);
 }
 
 TEST(E2eSimulatorScript, RejectsImpossibleCards) {

@@ -14,7 +14,10 @@
     X(dump, "FILE.wdb", "print the competition as one JSON object (UTF-8)")                    \
     X(convert, "IN.wdb OUT.wdb", "load a version-21 or version-11 file, save it as version 21") \
     X(demo, "OUT.wdb [--runners N] [--seed S] [--full]", "write a demo competition")    \
-    X(startlist, "FILE.wdb --html OUT.htm", "write the start protocol as HTML with the stored settings")
+    X(readout, "FILE.wdb --port DEVICE [--cards N] [--log]", "read punching cards into the file, saving after each") \
+    X(startlist, "FILE.wdb --html OUT.htm", "write the start protocol as HTML with the stored settings") \
+    X(finish_export, "FILE.wdb OUT.txt", "write the finish text file of the competition")  \
+    X(finish_import, "FILE.wdb IN.txt [--statuses] [--dedupe]", "append a finish text file to the finish list and save")
 
 #define SKARVEL_CLI_DECLARE(name, usage, help) int cmd_##name(const std::vector<std::string>& args);
 SKARVEL_CLI_COMMANDS(SKARVEL_CLI_DECLARE)
@@ -31,10 +34,19 @@ struct Command {
 #define SKARVEL_CLI_ENTRY(name, usage, help) {#name, usage, help, &cmd_##name},
 const Command kCommands[] = {SKARVEL_CLI_COMMANDS(SKARVEL_CLI_ENTRY)};
 
+// Commands of two words are typed with a dash ("finish-export"); the table names them with an
+// underscore, and both spellings are accepted.
+std::string dashed(std::string_view name) {
+    std::string out(name);
+    for (char& ch : out)
+        if (ch == '_') ch = '-';
+    return out;
+}
+
 void print_usage(std::FILE* out) {
     std::fprintf(out, "usage: skarvel-cli COMMAND [ARGS]\n\ncommands:\n");
     for (const Command& c : kCommands) {
-        std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, c.help);
+        std::fprintf(out, "  %s %s\n      %s\n", dashed(c.name).c_str(), c.usage, c.help);
     }
 }
 
@@ -51,7 +63,7 @@ int main(int argc, char** argv) {
         return skarvel::cli::kExitOk;
     }
     for (const Command& c : kCommands) {
-        if (name != c.name) continue;
+        if (name != c.name && name != dashed(c.name)) continue;
         std::vector<std::string> args(argv + 2, argv + argc);
         try {
             return c.run(args);
