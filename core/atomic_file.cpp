@@ -22,6 +22,11 @@ using namespace literals;
 
 namespace {
 
+// A UTF-8 file name as a path.
+std::filesystem::path utf8_path(const std::string& path) {
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
 void set_error(std::string* error, const std::string& path, int err) {
     if (!error) return;
     *error = std::string("Не могу записать файл "_cp1251) + path + ": " + std::strerror(err);
@@ -106,7 +111,7 @@ bool write_file_atomically(const std::string& path, const std::uint8_t* data, st
 bool write_file_atomically(const std::string& path, const std::uint8_t* data, std::size_t size,
                            std::string* error) {
     namespace fs = std::filesystem;
-    fs::path target = fs::u8path(path);
+    fs::path target = utf8_path(path);
     fs::path tmp = target;
     tmp += ".tmp";
     std::FILE* f = _wfopen(tmp.c_str(), L"wb");
@@ -137,12 +142,16 @@ bool write_file_atomically(const std::string& path, const std::uint8_t* data, st
 bool read_file_bytes(const std::string& path, std::size_t limit, std::string& bytes) {
     bytes.clear();
 #ifdef _WIN32
-    std::FILE* f = _wfopen(std::filesystem::u8path(path).c_str(), L"rb");
+    std::FILE* f = _wfopen(utf8_path(path).c_str(), L"rb");
 #else
     std::FILE* f = std::fopen(path.c_str(), "rb");
 #endif
     if (!f) return false;
-    // A directory opens on some systems but cannot be read.
+    // Reserve the whole file at once when its size is known (a directory opens on some
+    // systems but then fails to read).
+    std::error_code ec;
+    auto known = std::filesystem::file_size(utf8_path(path), ec);
+    if (!ec) bytes.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(known, limit)));
     std::size_t chunk = 1 << 20;
     bool ok = true;
     while (bytes.size() < limit) {
