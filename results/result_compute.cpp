@@ -400,20 +400,72 @@ SplitTables compute_split_tables(const Competition& c, const ResultIndex& index,
     return t;
 }
 
+namespace {
+// Sorts keys (time in the high half, biased to unsigned; row in the low half) by their time
+// with a three-pass radix sort of 11 bits each: linear in the number of rows.
+void radix_sort_by_time(std::vector<std::uint64_t>& keys, std::vector<std::uint64_t>& scratch) {
+    scratch.resize(keys.size());
+    for (int shift = 32; shift < 64; shift += 11) {
+        std::uint32_t count[2049] = {};
+        for (std::uint64_t key : keys) ++count[((key >> shift) & 2047) + 1];
+        for (int b = 0; b < 2048; ++b) count[b + 1] += count[b];
+        for (std::uint64_t key : keys) scratch[count[(key >> shift) & 2047]++] = key;
+        keys.swap(scratch);
+    }
+}
+}  // namespace
+
 SplitPlaces::SplitPlaces(const SplitTables& t, bool cumulative, int m)
-    : t_(t), cumulative_(cumulative), sorted_(kMaxSplitControls) {
-    m = std::min(m, t.rows);
+    : t_(t), cumulative_(cumulative), m_(std::max(0, std::min(m, t.rows))),
+      sorted_(kMaxSplitControls) {
+    const std::vector<std::int32_t>& table = cumulative ? t.cumulative : t.leg;
+    // Two sequential passes gather every control's times with their rows into one buffer:
+    // first the counts, then the keys at each control's offset.
+    std::size_t count[kMaxSplitControls + 1] = {};
+    for (int q = 0; q < m_; ++q) {
+        const std::int32_t* row = &table[std::size_t(q) * kMaxSplitControls];
+        for (int k = 0; k < kMaxSplitControls; ++k) count[k + 1] += row[k] != 0;
+    }
+    for (int k = 0; k < kMaxSplitControls; ++k) count[k + 1] += count[k];
+    std::vector<std::uint64_t> keys(count[kMaxSplitControls]);
+    std::size_t fill[kMaxSplitControls];
+    std::copy(count, count + kMaxSplitControls, fill);
+    for (int q = 0; q < m_; ++q) {
+        const std::int32_t* row = &table[std::size_t(q) * kMaxSplitControls];
+        for (int k = 0; k < kMaxSplitControls; ++k)
+            if (row[k] != 0) {
+                std::uint64_t biased = static_cast<std::uint32_t>(row[k]) ^ 0x80000000u;
+                keys[fill[k]++] = biased << 32 | static_cast<std::uint32_t>(q);
+            }
+    }
+    stride_ = 0;
+    for (int k = 0; k < kMaxSplitControls; ++k)
+        if (count[k + 1] != count[k]) stride_ = k + 1;
+    places_.assign(std::size_t(m_) * stride_, 0);
+    std::vector<std::uint64_t> column, scratch;
     for (int k = 0; k < kMaxSplitControls; ++k) {
-        auto& v = sorted_[k];
-        for (int q = 0; q < m; ++q) {
-            std::int32_t x = cumulative ? t.cum_at(q, k) : t.leg_at(q, k);
-            if (x != 0) v.push_back(x);
+        if (count[k + 1] == count[k]) continue;
+        column.assign(keys.begin() + count[k], keys.begin() + count[k + 1]);
+        radix_sort_by_time(column, scratch);
+        auto& sorted = sorted_[k];
+        sorted.resize(column.size());
+        int place = 1;
+        for (std::size_t j = 0; j < column.size(); ++j) {
+            std::uint32_t biased = static_cast<std::uint32_t>(column[j] >> 32);
+            if (j > 0 && biased != static_cast<std::uint32_t>(column[j - 1] >> 32))
+                place = static_cast<int>(j) + 1;
+            places_[std::size_t(static_cast<std::uint32_t>(column[j])) * stride_ + k] =
+                static_cast<std::uint16_t>(place);
+            sorted[j] = static_cast<std::int32_t>(biased ^ 0x80000000u);
         }
-        std::sort(v.begin(), v.end());
     }
 }
 
 int SplitPlaces::place(int i, int k) const {
+    if (k < 0 || k >= kMaxSplitControls) return 1;
+    if (i >= 0 && i < m_ && k < stride_)
+        if (int p = places_[std::size_t(i) * stride_ + k]; p != 0) return p;
+    // A row outside the first m (or without a time): count the smaller times directly.
     std::int32_t x = cumulative_ ? t_.cum_at(i, k) : t_.leg_at(i, k);
     const auto& v = sorted_[k];
     return 1 + static_cast<int>(std::lower_bound(v.begin(), v.end(), x) - v.begin());

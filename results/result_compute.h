@@ -176,8 +176,8 @@ void walk_course_punches(const Course* course, const CardReadout& card, F&& f) {
 SplitTables compute_split_tables(const Competition& c, const ResultIndex& index,
                                  const ResultList& list, bool include_non_starters);
 
-// Places within the first m rows of a split table, answered in O(log m) after an
-// O(m log m) preparation per control.
+// Places within the first m rows of a split table: per control the rows are sorted once
+// (O(m log m)), after which the place of a row is a lookup.
 class SplitPlaces {
 public:
     SplitPlaces(const SplitTables& t, bool cumulative, int m);
@@ -187,6 +187,11 @@ public:
 private:
     const SplitTables& t_;
     bool cumulative_;
+    int m_;
+    // places_[i * stride_ + k] for rows i < m with a time at k (0 = no time); the stride is
+    // the number of controls in use. Places fit 16 bits (a list holds at most 30000 runners).
+    int stride_ = 0;
+    std::vector<std::uint16_t> places_;
     std::vector<std::vector<std::int32_t>> sorted_;
 };
 // The same count done directly (quadratic when asked for every row); kept as the reference.
