@@ -1,6 +1,7 @@
 #include "core/list_edit.h"
 
 #include <cstdlib>
+#include <unordered_set>
 
 #include "core/cp1251.h"
 #include "core/time_text.h"
@@ -360,13 +361,13 @@ bool join_table(Competition& c, Table<R>& table, std::int16_t Runner::*ref, Prom
         prompts.message(pick(english, none_ru, none_en));
     } else {
         std::int32_t target_id = table[target]->id;
+        std::unordered_set<std::int32_t> marked_ids;
+        for (int i = 0; i < table.capacity() && table[i]; ++i)
+            if (is_marked(*table[i])) marked_ids.insert(table[i]->id);
         const auto& runners = c.tables.runners;
-        for (int i = 0; i < table.capacity() && table[i]; ++i) {
-            if (!is_marked(*table[i])) continue;
-            std::int32_t id = table[i]->id;
-            for (int k = 0; k < runners.capacity(); ++k)
-                if (Runner* r = runners[k]; r && r->*ref == id) r->*ref = static_cast<std::int16_t>(target_id);
-        }
+        for (int k = 0; k < runners.capacity(); ++k)
+            if (Runner* r = runners[k]; r && marked_ids.count(r->*ref))
+                r->*ref = static_cast<std::int16_t>(target_id);
     }
     c.recount_tables();
     // Records without runners are freed for good, then the table is closed up.

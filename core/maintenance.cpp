@@ -93,7 +93,7 @@ bool finish_crossings_to_card_readouts(Competition& c, Prompts& prompts, bool en
             pick(english, "ВНИМАНИЕ"_cp1251, "ATTENTION")))
         return false;
     auto& cards = c.tables.card_readouts;
-    while (cards[0]) cards.erase(0);
+    cards.erase_live();
 
     auto& runners = c.tables.runners;
     for (int i = 0; i < runners.capacity(); ++i)

@@ -157,3 +157,21 @@ TEST(MultiCross, AtMostSixtyFourCrossingsAndDeclineChangesNothing) {
     EXPECT_EQ(a.punches[63].time, 6400);
     EXPECT_EQ(c.tables.card_readouts[1], nullptr);
 }
+
+TEST(MultiCross, EraseLiveKeepsSlotOrderAndSetAsideRecords) {
+    Table<Runner> t(10);
+    for (int i = 0; i < 3; ++i) t[t.new_record()]->id = i + 1;
+    t.slot(8) = std::make_unique<Runner>();  // a runner set aside by a filter
+    t[8]->id = 9;
+    EXPECT_EQ(t.erase_live(), 3);
+    EXPECT_EQ(t.deleted_count(), 3);
+    EXPECT_EQ(t.deleted(0)->id, 1);
+    EXPECT_EQ(t.deleted(2)->id, 3);
+    EXPECT_EQ(t[5]->id, 9);  // moved down with the gap closed
+    EXPECT_EQ(t[8], nullptr);
+    EXPECT_EQ(t.undo_erase(), 0);  // the last one deleted comes back first
+    EXPECT_EQ(t[0]->id, 3);
+    EXPECT_EQ(t.erase_live(), 1);
+    Table<Runner> empty(4);
+    EXPECT_EQ(empty.erase_live(), 0);
+}
