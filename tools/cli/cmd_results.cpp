@@ -1,0 +1,123 @@
+// skarvel-cli results FILE.wdb --html OUT.htm | --pdf OUT.pdf [--points TABLE.txt]
+// The result protocol with the settings stored in the competition.
+#include <string>
+#include <vector>
+
+#include "results/report_output.h"
+#include "results/result_protocol.h"
+#include "tools/cli/cli.h"
+
+#ifdef SKARVEL_CLI_HAS_QT
+#include <QGuiApplication>
+#include <QString>
+
+#include "platform/qt/qt_printer.h"
+#endif
+
+namespace skarvel::cli {
+namespace {
+
+using namespace literals;
+
+constexpr const char* kUsage =
+    "results FILE.wdb --html OUT.htm | --pdf OUT.pdf [--points TABLE.txt]";
+
+// Writes the protocol through `out`; returns the exit code.
+int finish_run(const ProtocolRun& run, ConsolePrompts& prompts) {
+    if (run.stopped) return kExitInput;
+    if (run.sections == 0)
+        prompts.message(
+            "Печать результатов отменена:\nНет ни одного участника, группы или дистанции\nс заданными свойствами!"_cp1251);
+    return kExitOk;
+}
+
+}  // namespace
+}  // namespace skarvel::cli
+
+int cmd_results(const std::vector<std::string>& args) {
+    using namespace skarvel;
+    using namespace skarvel::cli;
+    std::string file, html, pdf, points_path;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= args.size()) return false;
+            into = args[++i];
+            return true;
+        };
+        if (a == "--html") {
+            if (!value(html)) return error(std::string("usage: ") + kUsage), kExitUsage;
+        } else if (a == "--pdf") {
+            if (!value(pdf)) return error(std::string("usage: ") + kUsage), kExitUsage;
+        } else if (a == "--points") {
+            if (!value(points_path)) return error(std::string("usage: ") + kUsage), kExitUsage;
+        } else if (!a.empty() && a[0] == '-') {
+            error("results: unknown option '" + a + "'");
+            return kExitUsage;
+        } else if (file.empty()) {
+            file = a;
+        } else {
+            error(std::string("usage: ") + kUsage);
+            return kExitUsage;
+        }
+    }
+    if (file.empty() || html.empty() == pdf.empty()) {
+        error(std::string("usage: ") + kUsage);
+        return kExitUsage;
+    }
+    Competition c;
+    ConsolePrompts prompts;
+    if (int rc = load_competition(c, file); rc != kExitOk) return rc;
+
+    std::vector<std::int32_t> points;
+    if (c.info.points_mode == 2) {
+        if (points_path.empty()) {
+            error("results: the competition takes points from a table file: give it with --points");
+            return kExitUsage;
+        }
+        if (!load_points_table(points_path, points)) {
+            error("results: cannot read the points table '" + points_path + "'");
+            return kExitInput;
+        }
+    }
+
+    if (!html.empty()) {
+        auto out = ReportFile::create(html);
+        if (!out) {
+            error("results: cannot write '" + html + "'");
+            return kExitOutput;
+        }
+        out->write(result_protocol_head(c.info));
+        ProtocolRun run = write_result_protocol(c, {nullptr, out.get()}, prompts, &points);
+        out->write("\r\n</body>\r\n</html>\r\n");
+        if (!out->close()) {
+            error("results: cannot write '" + html + "'");
+            return kExitOutput;
+        }
+        return finish_run(run, prompts);
+    }
+
+#ifdef SKARVEL_CLI_HAS_QT
+    // Printing needs a GUI application object, not a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "skarvel-cli";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    QtPrinterProvider printers;
+    printers.pdf_path = QString::fromUtf8(pdf);
+    std::string err;
+    auto dev = printers.open_document("Протокол результатов"_cp1251, err);
+    if (!dev) {
+        error("results: cannot write '" + pdf + "' (" + err + ")");
+        return kExitOutput;
+    }
+    ProtocolRun run = write_result_protocol(c, {dev.get(), nullptr}, prompts, &points);
+    dev->end_document();
+    return finish_run(run, prompts);
+#else
+    error("results: --pdf needs the Qt printing support; this skarvel-cli was built without it "
+          "(configure with -DSKARVEL_GUI=ON), use --html instead");
+    return kExitUsage;
+#endif
+}
