@@ -6,11 +6,13 @@
 namespace skarvel {
 
 void bind_start_commands(AppContext& ctx);
+void bind_punch_commands(AppContext& ctx);
 
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
     bind_view_commands(ctx);
     bind_start_commands(ctx);
+    bind_punch_commands(ctx);
 }
 
 }  // namespace skarvel

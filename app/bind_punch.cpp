@@ -1,0 +1,90 @@
+// Handlers of the card-reading commands: "Параметры Vespunt...", "Запустить чтение" (F8),
+// "Чтение промежуточных финишей" and "перепроверить этот чип".
+#include <QSettings>
+#include <memory>
+
+#include "app/app_context.h"
+#include "app/skarvel_view.h"
+#include "platform/qt/qt_serial_port.h"
+#include "punch/punch_settings.h"
+#include "punch/readout.h"
+#include "punch/split_sheet.h"
+#include "punch/ui/punch_settings_dialog.h"
+#include "punch/ui/station_reader_qt.h"
+#include "results/report_output.h"
+
+namespace skarvel {
+
+namespace {
+
+// This machine's station port: a device path in place of the COM number, and the frame log.
+StationPortSettings load_port_settings() {
+    QSettings s("Skarvel", "Skarvel");
+    s.beginGroup("Setup");
+    StationPortSettings p;
+    p.device_override = s.value("StationDevice").toString().toStdString();
+    p.frame_log = s.value("StationFrameLog", 0).toInt() != 0;
+    return p;
+}
+
+void save_port_settings(const StationPortSettings& p) {
+    QSettings s("Skarvel", "Skarvel");
+    s.beginGroup("Setup");
+    s.setValue("StationDevice", QString::fromStdString(p.device_override));
+    s.setValue("StationFrameLog", p.frame_log ? 1 : 0);
+}
+
+}  // namespace
+
+void bind_punch_commands(AppContext& ctx) {
+    using C = CommandId;
+    CommandRegistry& cmd = ctx.commands;
+    Competition& c = ctx.competition;
+    auto env = std::make_shared<ReportEnv>(ReportEnv{ctx.prompts, ctx.state.printer, ctx.state.shell});
+
+    // The calls a processed card makes: the split printout now; the finish client (send the
+    // unsent lines, send this line) is bound here when it exists.
+    auto hooks = [&c, env] {
+        ReadoutHooks h;
+        h.print_split = split_print_hook(c, *env);
+        return h;
+    };
+
+    StationReaderQt::Environment reader_env;
+    reader_env.competition = [&c]() -> Competition& { return c; };
+    reader_env.prompts = [&ctx]() -> Prompts& { return ctx.prompts; };
+    reader_env.hooks = hooks;
+    reader_env.changed = [&ctx] {
+        ctx.mark_modified();
+        ctx.repaint();
+    };
+    reader_env.competition_path = [&ctx] { return ctx.file_path(); };
+    reader_env.port_settings = [] { return load_port_settings(); };
+    // Owned by the main window: destroyed (reader stopped, port closed) when the program ends.
+    auto* reader = new StationReaderQt(std::move(reader_env), ctx.parent());
+
+    cmd.bind(C::kPunchSettings, [&ctx, &c] {
+        StationPortSettings port = load_port_settings();
+        PunchSettingsDialog dialog(punch_settings_from(c.info), list_com_ports(), port,
+                                   c.info.time_precision, ctx.lang().english(), ctx.parent());
+        if (dialog.exec() != QDialog::Accepted) return;
+        store_punch_settings(c.info, dialog.settings());
+        save_port_settings(dialog.port_settings());
+        ctx.mark_modified();
+    });
+
+    cmd.bind(C::kStartReading, [reader] { reader->toggle(StationReaderQt::Mode::kCards); },
+             [reader] { return CommandState{true, reader->reading_active()}; });
+
+    cmd.bind(C::kIntermediateFinish, [reader] { reader->toggle(StationReaderQt::Mode::kMemory); },
+             [reader] { return CommandState{true, reader->mode() == StationReaderQt::Mode::kMemory}; });
+
+    cmd.bind(C::kRecheckCard, [&ctx, &c, hooks] {
+        int row = ctx.view.cursor_row();
+        if (!c.tables.card_readouts[row]) return;
+        recheck_readout(c, row, punch_settings_from(c.info), ctx.prompts, hooks());
+        ctx.mark_modified();
+    }, [&ctx] { return CommandState{ctx.view.shown_table() == kCardReadouts, false}; });
+}
+
+}  // namespace skarvel
