@@ -1,6 +1,7 @@
 // The one place that binds the handlers of every subsystem to the command table. A subsystem
 // adds its bind_<subsystem>_commands function here (declared below); see command_table.h.
 #include "app/app_context.h"
+#include "app/bind_finish.h"
 #include "app/main_frame.h"
 
 namespace skarvel {
@@ -11,6 +12,7 @@ void bind_punch_commands(AppContext& ctx);
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
     bind_view_commands(ctx);
+    bind_finish_commands(ctx);
     bind_start_commands(ctx);
     bind_punch_commands(ctx);
 }
