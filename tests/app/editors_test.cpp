@@ -18,6 +18,7 @@
 #include "app/editors/quick_runner_dialog.h"
 #include "app/editors/record_editors.h"
 #include "app/editors/status_dialog.h"
+#include "app/main_frame.h"
 #include "app/skarvel_view.h"
 #include "core/cp1251.h"
 #include "platform/qt/qt_text.h"
@@ -501,6 +502,55 @@ private slots:
         QVERIFY(c.tables.runners[0]);
         QCOMPARE(c.runner_by_number(21), c.tables.runners[0]);
         QCOMPARE(c.tables.runners[0]->finish_time, 3700000);
+    }
+
+    // The bindings in the real main window: Enter, Del, Ctrl+Enter and the menu commands.
+    void main_window_bindings() {
+        ScriptedPrompts prompts;
+        CMainFrame frame(&prompts);
+        frame.resize(1000, 600);
+        frame.show();
+        Competition& c = frame.competition();
+        CSkarvelView& v = frame.view();
+        add_runner(c, 1, 5);
+        Club& club = *c.tables.clubs[c.new_record(kClubs)];
+        club.id = 1;
+        c.tables.runners[0]->club_id = 1;
+        v.show_table(kRunners);
+        v.setFocus();
+
+        QTimer::singleShot(0, [] {
+            QWidget* d = QApplication::activeModalWidget();
+            QVERIFY(d && d->objectName() == QStringLiteral("RunnerEditor"));
+            retype(field(d, "birth_year"), QStringLiteral("85"));
+            press(d, "ok");
+        });
+        QTest::keyClick(&v, Qt::Key_Return);
+        QCOMPARE(int(c.tables.runners[0]->birth_year), 1985);
+        QVERIFY(c.modified);
+
+        QVERIFY(frame.commands().state(CommandId::kDelete).enabled);
+        QVERIFY(!frame.commands().state(CommandId::kJoin).enabled);
+        v.show_table(kClubs);
+        QVERIFY(frame.commands().state(CommandId::kJoin).enabled);
+        QTest::keyClick(&v, Qt::Key_Delete);
+        QCOMPARE(prompts.messages.back(), std::string("Коллектив используется, в нём есть участники !"_cp1251));
+        QVERIFY(c.tables.clubs[0]);
+
+        // Finish autosave without a file name asks to save first.
+        c.info.finish_autosave = 1;
+        v.show_table(kFinishLines);
+        QTest::keyClick(&v, Qt::Key_5);
+        QVERIFY(!frame.commands().state(CommandId::kDelete).enabled);
+        QTest::keyClick(&v, Qt::Key_Return);
+        QVERIFY(c.tables.finish_lines[0]);
+        QCOMPARE(int(c.tables.finish_lines[0]->start_number), 5);
+        QCOMPARE(prompts.messages.back(), std::string("Сначала сохраните рабочий файл под каким-либо именем!"_cp1251));
+
+        // "Обработать стартовые ворота..." through the command table.
+        c.new_record(kFinishLines);
+        QVERIFY(frame.commands().run(CommandId::kStartGates));
+        QCOMPARE(int(c.tables.finish_lines[1]->start_number), 5);
     }
 };
 
