@@ -6,6 +6,7 @@
 
 namespace skarvel {
 
+void bind_edit_commands(AppContext& ctx);
 void bind_start_commands(AppContext& ctx);
 void bind_punch_commands(AppContext& ctx);
 
@@ -13,6 +14,7 @@ void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
     bind_view_commands(ctx);
     bind_finish_commands(ctx);
+    bind_edit_commands(ctx);
     bind_start_commands(ctx);
     bind_punch_commands(ctx);
 }
