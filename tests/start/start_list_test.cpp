@@ -182,6 +182,7 @@ TEST(StartListHtml, ByCourseWithCardsAndAnchors) {
         "\r\n</body>\r\n</html>\r\n";
     std::string got = read_file(e.path("course.htm"));
     EXPECT_EQ(cp1251_to_utf8(got), cp1251_to_utf8(expected));
+    EXPECT_EQ(got, expected);
 }
 
 TEST(StartListHtml, OnlyMarkedLeavesOutClassesWithoutMarkedRunners) {
@@ -194,6 +195,18 @@ TEST(StartListHtml, OnlyMarkedLeavesOutClassesWithoutMarkedRunners) {
     s.only_marked = true;
     s.extended_html = true;
     ASSERT_TRUE(print_start_list(c, s, e.env));
+    std::string heading = w("№п/п Фамилия, имя") + sp(13) + w("      Коллектив         Квал Номер ГР   СТАРТ   Примечания");
+    std::string expected =
+        w(kHeadUtf8) + "12.05.2026<br>\r\n" + w("Лесной") + "\r\n</h1>\r\n" +
+        w("<a name=\"Ж21\"></a>\r\n\r\n<hr><p><a href=\"#Ж21\">Ж21</a> </p><hr>\r\n") +
+        w("<h2>Ж21       </h2>\r\n<pre>") + "\r\n<b>" + heading + "</b>" +
+        "\r\n   1 " + w("Козлов Олег") + sp(14) + w(" Спартак") + sp(15) + " " + "    " + " " + " 202" + " " + "1985 " +
+        "09:59:00" + sp(4) + w("лично ") +
+        "\r\n   2 " + w("Сидорова Анна") + sp(12) + w(" Спартак") + sp(15) + " " + "I   " + " " + " 201" + " " + "2001 " +
+        "10:01:00" + w("в/к ") + sp(6) + w("запасная") +
+        "\r\n</pre>\r\n" +
+        "\r\n</body>\r\n</html>\r\n";
+    EXPECT_EQ(read_file(e.path("marked.htm")), expected);
     std::string got = cp1251_to_utf8(read_file(e.path("marked.htm")));
     EXPECT_EQ(got.find("М21"), std::string::npos);  // not even in the navigation line
     std::string nav = "<a name=\"Ж21\"></a>\r\n\r\n<hr><p><a href=\"#Ж21\">Ж21</a> </p><hr>\r\n<h2>Ж21       </h2>";
