@@ -2,6 +2,7 @@
 // desktop command, for the individual and the relay protocol.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -118,4 +119,42 @@ TEST(StartListCli, RelayAndFailures) {
     EXPECT_EQ(run_cli(dir / "missing.wdb" + " --html " + dir / "x.htm"), 2);
     EXPECT_EQ(run_cli(dir / "relay.wdb"), 1);
     EXPECT_EQ(run_cli(dir / "relay.wdb" + " --pdf " + dir / "x.pdf"), 1);
+}
+
+TEST(StartListCli, PrintedSheetsAsPdf) {
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is not installed";
+    Dir dir;
+    Competition c;
+    set_field_text(c.info.date, "01.06.2026");
+    ClassRecord& k = *c.tables.classes[c.new_record(kClasses)];
+    k.id = 1;
+    set_field_text(k.name, "M21");
+    for (int i = 0; i < 61; ++i) {
+        Runner& r = *c.tables.runners[c.new_record(kRunners)];
+        r.id = i + 1;
+        set_field_text(r.name, "Runner " + std::to_string(i + 1));
+        r.class_id = 1;
+        r.start_number = static_cast<std::uint16_t>(i + 1);
+        r.start_time = parse_time_text("10:00:00") + i * 6000;
+    }
+    ASSERT_TRUE(save_wdb(c, dir / "comp.wdb"));
+    ASSERT_EQ(run_cli(dir / "comp.wdb" + " --pdf " + dir / "out.pdf"), 0);
+    ASSERT_EQ(std::system(("pdftotext -layout " + dir / "out.pdf" + " " + dir / "out.txt").c_str()), 0);
+    std::string text = read_file(dir / "out.txt");
+    // Two sheets (pdftotext ends every page with a form feed), each with the title.
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 2);
+    std::size_t second = text.find('\f');
+    ASSERT_NE(second, std::string::npos);
+    // The sheet title "M21        01.06.2026" (pdftotext may widen the gap).
+    std::size_t title1 = text.find("01.06.2026");
+    ASSERT_NE(title1, std::string::npos) << text.substr(0, 600);
+    EXPECT_EQ(text.substr(0, 3), "M21");
+    EXPECT_LT(title1, second);
+    std::size_t title2 = text.find("01.06.2026", second);
+    ASSERT_NE(title2, std::string::npos);
+    EXPECT_NE(text.find("M21", second), std::string::npos);
+    EXPECT_EQ(text.find("01.06.2026", title2 + 1), std::string::npos);
+    EXPECT_NE(text.find("60 Runner 60"), std::string::npos);
+    EXPECT_LT(text.find("60 Runner 60"), second);
+    EXPECT_GT(text.find("61 Runner 61"), second);
 }

@@ -1,7 +1,7 @@
-// skarvel-cli startlist FILE.wdb --html OUT.htm
-// The start protocol as an HTML page with the settings stored in the competition: the relay
-// protocol for a relay competition, the individual one (by class or by course, only marked,
-// card numbers, extended HTML as stored) otherwise.
+// skarvel-cli startlist FILE.wdb --html OUT.htm | --pdf OUT.pdf
+// The start protocol with the settings stored in the competition: as an HTML page (the relay
+// protocol for a relay competition, the individual one otherwise: by class or by course, only
+// marked, card numbers, extended HTML as stored), or the printed individual protocol as PDF.
 #include <string>
 #include <vector>
 
@@ -9,10 +9,17 @@
 #include "start/start_list.h"
 #include "tools/cli/cli.h"
 
+#ifdef SKARVEL_CLI_HAS_QT
+#include <QGuiApplication>
+#include <QString>
+
+#include "platform/qt/qt_printer.h"
+#endif
+
 namespace skarvel::cli {
 namespace {
 
-constexpr const char* kUsage = "startlist FILE.wdb --html OUT.htm";
+constexpr const char* kUsage = "startlist FILE.wdb --html OUT.htm | --pdf OUT.pdf";
 
 // Answers the save dialog with the path from the command line and remembers what the report
 // said, so that a write failure becomes the exit code.
@@ -50,12 +57,15 @@ public:
 int cmd_startlist(const std::vector<std::string>& args) {
     using namespace skarvel;
     using namespace skarvel::cli;
-    std::string file, html;
+    std::string file, html, pdf;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--html") {
             if (i + 1 >= args.size()) return error(std::string("usage: ") + kUsage), kExitUsage;
             html = args[++i];
+        } else if (a == "--pdf") {
+            if (i + 1 >= args.size()) return error(std::string("usage: ") + kUsage), kExitUsage;
+            pdf = args[++i];
         } else if (!a.empty() && a[0] == '-') {
             error("startlist: unknown option '" + a + "'");
             return kExitUsage;
@@ -66,7 +76,7 @@ int cmd_startlist(const std::vector<std::string>& args) {
             return kExitUsage;
         }
     }
-    if (file.empty() || html.empty()) {
+    if (file.empty() || html.empty() == pdf.empty()) {
         error(std::string("usage: ") + kUsage);
         return kExitUsage;
     }
@@ -74,6 +84,34 @@ int cmd_startlist(const std::vector<std::string>& args) {
     if (int rc = load_competition(c, file); rc != kExitOk) return rc;
 
     StartListSettings s = StartListSettings::from_info(c.info);
+    if (!pdf.empty()) {
+        if (c.info.relay) {
+            error("startlist: the relay start protocol is written as HTML only; use --html");
+            return kExitUsage;
+        }
+#ifdef SKARVEL_CLI_HAS_QT
+        // Printing needs a GUI application object, not a screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        int argc = 1;
+        char name[] = "skarvel-cli";
+        char* argv[] = {name, nullptr};
+        QGuiApplication app(argc, argv);
+        QtPrinterProvider printers;
+        printers.pdf_path = QString::fromUtf8(pdf);
+        ConsolePrompts prompts;
+        NoShell shell;
+        ReportEnv env{prompts, printers, shell};
+        s.to_html = false;
+        if (print_start_list(c, s, env)) return kExitOk;
+        // Nothing to print leaves no PDF (the message has said so); a printer failure is an
+        // output error.
+        return start_list_groups(c, s).empty() ? kExitOk : kExitOutput;
+#else
+        error("startlist: --pdf needs the Qt printing support; this skarvel-cli was built without it "
+              "(configure with -DSKARVEL_GUI=ON), use --html instead");
+        return kExitUsage;
+#endif
+    }
     s.to_html = true;
     StartListPrompts prompts(html);
     NoPrinter printers;

@@ -15,7 +15,7 @@
     X(convert, "IN.wdb OUT.wdb", "load a version-21 or version-11 file, save it as version 21") \
     X(demo, "OUT.wdb [--runners N] [--seed S] [--full]", "write a demo competition")    \
     X(readout, "FILE.wdb --port DEVICE [--cards N] [--log]", "read punching cards into the file, saving after each") \
-    X(startlist, "FILE.wdb --html OUT.htm", "write the start protocol as HTML with the stored settings") \
+    X(startlist, "FILE.wdb --html OUT.htm | --pdf OUT.pdf", "write the start protocol with the stored settings") \
     X(results, "FILE.wdb --html OUT.htm | --pdf OUT.pdf [--points TABLE.txt]", "write the result protocol with the stored settings") \
     X(finish_export, "FILE.wdb OUT.txt", "write the finish text file of the competition")  \
     X(finish_import, "FILE.wdb IN.txt [--statuses] [--dedupe]", "append a finish text file to the finish list and save")
