@@ -530,3 +530,34 @@ TEST(StationLinkStop, StopMakesEveryReadFail) {
 
 }  // namespace
 }  // namespace skarvel
+
+// --- Hostile lines ------------------------------------------------------------------------------
+
+#include "core/rand15.h"
+#include "tests/punch/station_fuzz_body.h"
+
+namespace skarvel {
+namespace {
+
+// Pseudo-random lines made mostly of frame bytes, so that detection and frames get far.
+TEST(StationHostileInput, RandomLinesNeverCrash) {
+    Rand15 rng;
+    const std::uint8_t alphabet[] = {0x02, 0x03, 0x10, 0x46, 0x49, 0x66, 0x06, 0x81, 0x83, 0xEE, 0x00, 0xFF};
+    for (int run = 0; run < 60; ++run) {
+        std::vector<std::uint8_t> line(1 + rng.next() % 1200);
+        for (auto& b : line)
+            b = rng.next() % 3 ? alphabet[rng.next() % sizeof alphabet] : std::uint8_t(rng.next());
+        // Now and then a whole well-formed detection frame.
+        if (run % 4 == 0 && line.size() > 20) {
+            line[5] = 0x02;
+            line[6] = 0x46;
+            line[7] = 0x49;
+            line[8] = 0x03;
+        }
+        test::fuzz_station_input(line.data(), line.size());
+    }
+    SUCCEED();
+}
+
+}  // namespace
+}  // namespace skarvel
