@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTime>
 #include <QTimer>
@@ -57,6 +58,7 @@ CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
     view_->on_edit_row = [this] { commands_.run(CommandId::kEditRecord); };
     view_->on_delete_row = [this] { commands_.run(CommandId::kDelete); };
     view_->on_edit_finish_runner = [this] { commands_.run(CommandId::kEditFinishRunner); };
+    view_->on_scroll_lock = [this] { commands_.run(CommandId::kLockMouse); };
     view_->now = [this] { return state_.program_clock(); };
     commands_.after_run = [this](CommandId id) { after_command(id); };
 
@@ -112,21 +114,22 @@ void CMainFrame::build_menus() {
         auto* a = new QAction(this);
         a->setObjectName(QStringLiteral("cmd_%1").arg(static_cast<int>(def.id)));
         a->setCheckable(def.checkable);
-        QList<QKeySequence> keys;
-        for (const QString& k : QString::fromLatin1(def.keys.data(), static_cast<qsizetype>(def.keys.size()))
-                                    .split(QLatin1Char(';'), Qt::SkipEmptyParts))
-            keys << QKeySequence(k);
-        if (!keys.isEmpty()) {
-            a->setShortcuts(keys);
-            a->setShortcutContext(Qt::WindowShortcut);
-        }
+        // Accelerators are shortcuts of the window that stay live whatever the menu state:
+        // the command's own state decides when it runs, so a stale menu state never swallows
+        // or blocks a key.
         CommandId id = def.id;
+        for (const QString& k : QString::fromLatin1(def.keys.data(), static_cast<qsizetype>(def.keys.size()))
+                                    .split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            auto* sc = new QShortcut(QKeySequence(k), this);
+            sc->setContext(Qt::WindowShortcut);
+            sc->setAutoRepeat(true);
+            connect(sc, &QShortcut::activated, this, [this, id] { commands_.run(id); });
+        }
         connect(a, &QAction::triggered, this, [this, id, a] {
             // The command's handler owns the tick: restore it until the state says otherwise.
             if (a->isCheckable()) a->setChecked(commands_.state(id).checked);
             commands_.run(id);
         });
-        addAction(a);  // accelerators work without a menu item too
         actions_[static_cast<int>(def.id)] = a;
 
         if (def.menu.empty()) continue;
@@ -284,10 +287,16 @@ void CMainFrame::new_competition() {
 bool CMainFrame::open_file(const QString& path) {
     std::string p = path_of(path);
     LoadResult r = load_wdb(*competition_, p, *prompts_);
+    if (r.status == LoadStatus::kCannotOpen) {
+        // Nothing was read: the open competition stays as it was.
+        settings_.remove_recent_file(path);
+        update_recent_actions();
+        refresh_commands();
+        return false;
+    }
     view_->reset();
-    if (r.status == LoadStatus::kCannotOpen || r.status == LoadStatus::kUnknownVersion) {
-        // The load left an empty competition; it is a new, untitled one.
-        if (r.status == LoadStatus::kCannotOpen) settings_.remove_recent_file(path);
+    if (r.status == LoadStatus::kUnknownVersion) {
+        // The load left an empty competition: a new, untitled one.
         competition_->modified = false;
         path_.clear();
         update_recent_actions();

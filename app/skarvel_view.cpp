@@ -223,6 +223,7 @@ void CSkarvelView::set_finish_entry(bool active, int slot, const std::string& ty
     entry_.slot = active ? slot : -1;
     entry_.typed = active ? typed : std::string();
     row_ctx_.entry = entry_;
+    if (on_input) on_input();
     update();
 }
 
@@ -343,6 +344,10 @@ void CSkarvelView::keyPressEvent(QKeyEvent* e) {
             break;
         case Qt::Key_Delete:
             if (on_delete_row) on_delete_row();
+            break;
+        case Qt::Key_ScrollLock:
+            // Lock keys cannot be window shortcuts; the view passes this one on itself.
+            if (on_scroll_lock) on_scroll_lock();
             break;
         default: QWidget::keyPressEvent(e); return;
     }

@@ -98,6 +98,7 @@ public:
     std::function<void()> on_edit_row;
     std::function<void()> on_delete_row;
     std::function<void()> on_edit_finish_runner;
+    std::function<void()> on_scroll_lock;
     // Called after every key or mouse input the view handled (the window refreshes command
     // states), and the clock the board shows.
     std::function<void()> on_input;

@@ -1,0 +1,601 @@
+// The real main window, driven with key presses, clicks and menu actions (offscreen).
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <fstream>
+#include <memory>
+
+#include "app/dialogs/card_sort_dialog.h"
+#include "app/dialogs/filter_dialog.h"
+#include "app/dialogs/import_wdb_dialog.h"
+#include "app/main_frame.h"
+#include "app/skarvel_view.h"
+#include "core/wdb_file.h"
+#include "platform/qt/qt_text.h"
+#include "tests/app/app_fixture.h"
+
+using namespace skarvel;
+using namespace skarvel::literals;
+using namespace skarvel::testing;
+
+namespace {
+
+QString U(std::string_view cp1251) { return qs(cp1251); }
+
+// Runs `f` on the modal dialog of type D as soon as it is open.
+template <class D, class F>
+void on_dialog(F f) {
+    QTimer::singleShot(0, [f] {
+        auto* d = qobject_cast<D*>(QApplication::activeModalWidget());
+        if (!d) {
+            QTimer::singleShot(10, [f] {
+                auto* d2 = qobject_cast<D*>(QApplication::activeModalWidget());
+                QVERIFY2(d2, "dialog did not open");
+                f(d2);
+            });
+            return;
+        }
+        f(d);
+    });
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedPrompts> prompts;
+    std::unique_ptr<CMainFrame> frame;
+    QTemporaryDir tmp;
+
+    Competition& c() { return frame->competition(); }
+    CSkarvelView& view() { return frame->view(); }
+    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        // A closed modal dialog may leave no active window offscreen; the window's
+        // accelerators need it active.
+        if (QApplication::activeWindow() != frame.get()) QApplication::setActiveWindow(frame.get());
+        QTest::keyClick(&view(), static_cast<Qt::Key>(k), m);
+    }
+    // As a menu click does: the menu's states are refreshed when it opens.
+    void trigger(CommandId id) {
+        frame->refresh_commands();
+        frame->action(id)->trigger();
+    }
+    void five_runners() {
+        add_class(c(), "M21", 1);
+        add_class(c(), "Empty", 2);
+        add_club(c(), "Kedr", 1);
+        add_runner(c(), "Echo", 5, 1, 1, 500);
+        add_runner(c(), "Alpha", 1, 1, 1, 100);
+        add_runner(c(), "Delta", 4, 1, 1, 400);
+        add_runner(c(), "Bravo", 2, 1, 1, 200);
+        add_runner(c(), "Charlie", 3, 1, 1, 300);
+        c().rebuild_number_index();
+        view().update();
+    }
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QApplication::setOrganizationName(QStringLiteral("Skarvel"));
+        QApplication::setApplicationName(QStringLiteral("Skarvel"));
+        QVERIFY(tmp.isValid());
+    }
+
+    void init() {
+        QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel")).clear();
+        prompts = std::make_unique<ScriptedPrompts>();
+        frame = std::make_unique<CMainFrame>(prompts.get());
+        frame->resize(1000, 20 + 17 * 10 + 120);
+        frame->show();
+        QApplication::setActiveWindow(frame.get());
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        view().setFocus();
+    }
+
+    void cleanup() {
+        frame->save_question_answer = [] { return int(QMessageBox::No); };
+        frame.reset();
+        prompts.reset();
+    }
+
+    void menusInBothLanguagesAndSwitchAtRunTime() {
+        auto titles = [this] {
+            QStringList t;
+            for (QMenu* m : frame->top_menus()) t << m->title();
+            return t;
+        };
+        QStringList ru = {U("Файл"_cp1251), U("Редактирование"_cp1251), U("Вид"_cp1251),
+                          U("Сервис"_cp1251), U("Дополнительно"_cp1251)};
+        QCOMPARE(titles().mid(0, 5), ru);
+        QCOMPARE(frame->action(CommandId::kNew)->text(), U("Создать\tCtrl+N"_cp1251));
+        QVERIFY(frame->action(CommandId::kRussian)->isChecked());
+        QVERIFY(!frame->action(CommandId::kEnglish)->isChecked());
+
+        trigger(CommandId::kEnglish);
+        QCOMPARE(titles().mid(0, 5),
+                 (QStringList{"File", "Edit", "View", "Service", "Add-on"}));
+        QCOMPARE(frame->action(CommandId::kNew)->text(), QStringLiteral("New\tCtrl+N"));
+        QCOMPARE(frame->action(CommandId::kUndo)->text(), QStringLiteral("Undo\tCtrl-Z"));
+        QCOMPARE(frame->action(CommandId::kShowClasses)->text(), QStringLiteral("Categories\tF10"));
+        QCOMPARE(frame->action(CommandId::kStartServer)->text(), U("Запустить сервер"_cp1251));
+        QCOMPARE(frame->menu("file/import")->title(), QStringLiteral("import"));
+        QCOMPARE(frame->menu("service/marked")->title(), QStringLiteral("Marked route"));
+        QCOMPARE(frame->menu("service/multiday")->title(), QStringLiteral("MultiDay"));
+        QCOMPARE(frame->menu("lcd")->title(), QStringLiteral("LCD"));
+        QCOMPARE(frame->menu("addon/server")->title(), U("Сервер"_cp1251));
+        QVERIFY(frame->action(CommandId::kEnglish)->isChecked());
+        QCOMPARE(QSettings("Skarvel", "Skarvel").value("Setup/Lang").toInt(), 1);
+
+        // A dialog opened now is in English.
+        five_runners();
+        on_dialog<FilterDialog>([](FilterDialog* d) {
+            QCOMPARE(d->windowTitle(), QStringLiteral("Filter"));
+            QCOMPARE(d->class_box()->itemText(0), QStringLiteral("--Any--"));
+            d->reject();
+        });
+        trigger(CommandId::kFilter);
+
+        trigger(CommandId::kRussian);
+        QCOMPARE(titles().mid(0, 5), ru);
+        QCOMPARE(frame->menu("file/import")->title(), QStringLiteral("import"));
+        QCOMPARE(frame->action(CommandId::kUndo)->text(), U("Отменить\tCtrl+Z"_cp1251));
+        QCOMPARE(QSettings("Skarvel", "Skarvel").value("Setup/Lang").toInt(), 0);
+        on_dialog<FilterDialog>([](FilterDialog* d) {
+            QCOMPARE(d->windowTitle(), U("Фильтр"_cp1251));
+            QCOMPARE(d->class_box()->itemText(0), U("--Все равно--"_cp1251));
+            d->reject();
+        });
+        trigger(CommandId::kFilter);
+    }
+
+    void languageSettingIsReadAtStart() {
+        QSettings("Skarvel", "Skarvel").setValue("Setup/Lang", 1);
+        CMainFrame other(prompts.get());
+        QCOMPARE(other.top_menus()[0]->title(), QStringLiteral("File"));
+        QCOMPARE(other.top_menus()[4]->title(), QStringLiteral("Add-on"));
+    }
+
+    void unboundCommandsAreShownDisabled() {
+        frame->refresh_commands();
+        QVERIFY(!frame->action(CommandId::kPenaltyClearTable)->isEnabled());
+        QVERIFY(!frame->action(CommandId::kNoCommand)->isEnabled());
+        QVERIFY(frame->action(CommandId::kOpen)->isEnabled());
+        QVERIFY(frame->action(CommandId::kShowRunners)->isChecked());
+    }
+
+    void downStopsAtTheFirstEmptyRow() {
+        five_runners();
+        for (int i = 0; i < 4; ++i) key(Qt::Key_Down);
+        QCOMPARE(view().cursor_row(), 4);
+        key(Qt::Key_Down);
+        QCOMPARE(view().cursor_row(), 5);
+        key(Qt::Key_Down);
+        QCOMPARE(view().cursor_row(), 5);
+        key(Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(view().cursor_row(), 0);
+        key(Qt::Key_Up);
+        QCOMPARE(view().cursor_row(), 0);
+        key(Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(view().cursor_row(), 5);
+        // Wheel: a negative delta is Down, a positive one Up.
+        QWheelEvent up(QPointF(10, 50), view().mapToGlobal(QPointF(10, 50)), QPoint(), QPoint(0, 120),
+                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&view(), &up);
+        QCOMPARE(view().cursor_row(), 4);
+    }
+
+    void pageDownOnAShortTable() {
+        five_runners();
+        key(Qt::Key_PageDown);
+        QCOMPARE(view().cursor_row(), 5);
+        QCOMPARE(view().top_row(), 0);
+        key(Qt::Key_PageUp);
+        QCOMPARE(view().cursor_row(), 0);
+    }
+
+    void pageDownOnALongTableScrolls() {
+        for (int i = 0; i < 40; ++i) add_runner(c(), "R", i + 1);
+        int visible = view().visible_row_count();
+        QVERIFY(visible >= 5);
+        key(Qt::Key_PageDown);
+        QCOMPARE(view().cursor_row(), visible);
+        QCOMPARE(view().top_row(), visible);
+        for (int i = 0; i < visible; ++i) key(Qt::Key_Up);
+        QCOMPARE(view().cursor_row(), 0);
+        QCOMPARE(view().top_row(), 0);
+    }
+
+    void clicksMapToRows() {
+        five_runners();
+        QTest::mouseClick(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 20 + 17 * 2 + 5));
+        QCOMPARE(view().cursor_row(), 2);
+        QTest::mouseClick(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 5));  // y 4..19: row 0
+        QCOMPARE(view().cursor_row(), 0);
+        QTest::mouseClick(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 20 + 17 * 8 + 3));
+        QCOMPARE(view().cursor_row(), 5);  // an empty row: the first empty slot
+    }
+
+    void tablesByKeysAndCtrlPage() {
+        key(Qt::Key_F10);
+        QCOMPARE(view().shown_table(), int(kClasses));
+        key(Qt::Key_F11);
+        QCOMPARE(view().shown_table(), int(kClubs));
+        key(Qt::Key_F12);
+        QCOMPARE(view().shown_table(), int(kCourses));
+        key(Qt::Key_F3);
+        QCOMPARE(view().shown_table(), int(kFinishLines));
+        trigger(CommandId::kShowCardReadouts);
+        QCOMPARE(view().shown_table(), int(kCardReadouts));
+        key(Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(view().shown_table(), view::kResultsBoard);
+        key(Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(view().shown_table(), view::kResultsBoard);
+        for (int i = 0; i < 8; ++i) key(Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(view().shown_table(), int(kRunners));
+        key(Qt::Key_F9);
+        QCOMPARE(view().shown_table(), int(kRunners));
+        QVERIFY(frame->action(CommandId::kShowRunners)->isChecked());
+    }
+
+    void filterToAClassWithoutRunnersAndBack() {
+        five_runners();
+        on_dialog<FilterDialog>([](FilterDialog* d) {
+            d->class_box()->setCurrentIndex(d->class_box()->findText("Empty"));
+            d->findChild<QPushButton*>("search")->click();
+        });
+        key(Qt::Key_F2);
+        QTRY_COMPARE(c().info.filter_class_id, std::int16_t(2));
+        QCOMPARE(c().tables.runners.live_count(), 0);
+        QCOMPARE(c().tables.runners.occupied_count(), 5);
+        QCOMPARE(view().cursor_row(), 0);
+        key(Qt::Key_Down);  // nothing to move to
+        QCOMPARE(view().cursor_row(), 0);
+        QVERIFY(frame->isWindowModified());
+
+        on_dialog<FilterDialog>([](FilterDialog* d) {
+            QCOMPARE(d->class_box()->currentText(), QStringLiteral("Empty"));  // opens with the stored choice
+            d->class_box()->setCurrentIndex(0);
+            d->sort_box()->setCurrentIndex(1);  // by number
+            d->findChild<QPushButton*>("search")->click();
+        });
+        key(Qt::Key_F2);
+        QTRY_COMPARE(c().tables.runners.live_count(), 5);
+        for (int i = 0; i < 5; ++i) QCOMPARE(int(c().tables.runners[i]->start_number), i + 1);
+    }
+
+    void filterOnlyOnTheRunnersTable() {
+        key(Qt::Key_F10);
+        frame->refresh_commands();
+        QVERIFY(!frame->action(CommandId::kFilter)->isEnabled());
+    }
+
+    void findByNameNumberAndCard() {
+        five_runners();
+        prompts->texts = {std::string("Bra"), std::string("4"), std::string("500"), std::string("Zulu")};
+        key(Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(view().cursor_row(), 3);
+        QCOMPARE(view().top_row(), 3);
+        key(Qt::Key_Home, Qt::ControlModifier);
+        key(Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(view().cursor_row(), 2);  // number 4: Delta
+        key(Qt::Key_Home, Qt::ControlModifier);
+        key(Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(view().cursor_row(), 0);  // "500" after row 0... Echo is row 0 itself: not found
+        QCOMPARE(prompts->messages.size(), std::size_t(1));
+        key(Qt::Key_F, Qt::ControlModifier);  // Zulu
+        QCOMPARE(prompts->messages.size(), std::size_t(2));
+        QCOMPARE(prompts->messages.back(),
+                 std::string("Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции или измените фильтр"_cp1251));
+        QCOMPARE(view().search_text, std::string("Zulu"));
+        // The dialog was prefilled with the last text and asked the spec's question.
+        QCOMPARE(prompts->questions.back(),
+                 std::string("Введите строку поиска. Это может быть фамилия, номер участника или номер VP-карты"_cp1251));
+    }
+
+    void findByCardFromTheTop() {
+        five_runners();
+        key(Qt::Key_Down);
+        prompts->texts = {std::string("300")};
+        key(Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(view().cursor_row(), 4);  // Charlie's card
+    }
+
+    void undoOfADelete() {
+        five_runners();
+        frame->refresh_commands();
+        QVERIFY(!frame->action(CommandId::kUndo)->isEnabled());
+        QVERIFY(c().delete_record(kRunners, 1));  // Alpha
+        QCOMPARE(c().tables.runners.live_count(), 4);
+        frame->refresh_commands();
+        QVERIFY(frame->action(CommandId::kUndo)->isEnabled());
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(c().tables.runners.live_count(), 5);
+        QCOMPARE(std::string(field_text(c().tables.runners[4]->name)), std::string("Alpha"));
+        QCOMPARE(view().cursor_row(), 4);
+        QVERIFY(!frame->action(CommandId::kUndo)->isEnabled());
+        // Undo is per table: a deleted club is not restored on the runners table.
+        QVERIFY(c().delete_record(kClubs, 0));
+        frame->refresh_commands();
+        QVERIFY(!frame->action(CommandId::kUndo)->isEnabled());
+        key(Qt::Key_F11);
+        QVERIFY(frame->action(CommandId::kUndo)->isEnabled());
+        key(Qt::Key_Backspace, Qt::AltModifier);
+        QCOMPARE(c().tables.clubs.live_count(), 1);
+    }
+
+    void markingQuestionsAnsweredYesAndNo() {
+        five_runners();
+        prompts->yes_no_answers = {false};
+        key(Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(prompts->questions.size(), std::size_t(1));
+        QCOMPARE(prompts->questions[0], std::string("Отметить ВСЕХ текущих участников?"_cp1251));
+        QCOMPARE(prompts->captions.back(), std::string("ВНИМАНИЕ"_cp1251));
+        for (int i = 0; i < 5; ++i) QCOMPARE(int(c().tables.runners[i]->marked), 0);
+        QVERIFY(!c().modified);
+
+        prompts->yes_no_answers = {true};
+        key(Qt::Key_Plus, Qt::KeypadModifier);
+        for (int i = 0; i < 5; ++i) QCOMPARE(int(c().tables.runners[i]->marked), 1);
+        QVERIFY(frame->isWindowModified());
+
+        prompts->yes_no_answers = {true};
+        key(Qt::Key_Minus, Qt::KeypadModifier);
+        QCOMPARE(prompts->questions.back(), std::string("Снять отметку у ВСЕХ текущих участников?"_cp1251));
+        for (int i = 0; i < 5; ++i) QCOMPARE(int(c().tables.runners[i]->marked), 0);
+
+        key(Qt::Key_Insert);  // toggles row 0, moves down
+        QCOMPARE(int(c().tables.runners[0]->marked), 1);
+        QCOMPARE(view().cursor_row(), 1);
+        prompts->yes_no_answers = {true};
+        key(Qt::Key_Asterisk, Qt::KeypadModifier);
+        QCOMPARE(prompts->questions.back(), std::string("Инвертировать отметку у ВСЕХ текущих участников?"_cp1251));
+        QCOMPARE(int(c().tables.runners[0]->marked), 0);
+        QCOMPARE(int(c().tables.runners[1]->marked), 1);
+
+        // The clubs table asks its own question; an empty table asks nothing.
+        key(Qt::Key_F11);
+        prompts->yes_no_answers = {true};
+        key(Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(prompts->questions.back(), std::string("Отметить ВСЕ коллективы?"_cp1251));
+        QCOMPARE(int(c().tables.clubs[0]->marked), 1);
+        std::size_t asked = prompts->questions.size();
+        key(Qt::Key_F12);
+        key(Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(prompts->questions.size(), asked);
+        key(Qt::Key_Insert);  // on an empty row: nothing
+        QCOMPARE(view().cursor_row(), 0);
+    }
+
+    void finishMarkAndFlag() {
+        five_runners();
+        add_line(c(), 1, 100);
+        add_line(c(), 2, 200);
+        key(Qt::Key_F3);
+        prompts->yes_no_answers = {true};
+        key(Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(prompts->questions.back(), std::string("Отметить ВСЕХ участников, как объявленных?"_cp1251));
+        QVERIFY(c().tables.finish_lines[0]->sent());
+        QVERIFY(c().tables.finish_lines[1]->sent());
+        key(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(int(c().tables.finish_lines[0]->flags), int(FinishLine::kFlagSent | FinishLine::kFlagToggle));
+        QCOMPARE(view().cursor_row(), 1);
+        key(Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(int(c().tables.finish_lines[1]->flags), int(FinishLine::kFlagSent | FinishLine::kFlagToggle));
+        QCOMPARE(view().cursor_row(), 2);
+        key(Qt::Key_Insert);  // empty row: nothing
+        QCOMPARE(view().cursor_row(), 2);
+    }
+
+    void finishEntrySuspendsTheViewsCommands() {
+        five_runners();
+        add_line(c(), 1, 100);
+        key(Qt::Key_F3);
+        view().set_finish_entry(true, 0, "1");
+        key(Qt::Key_Down);
+        QCOMPARE(view().cursor_row(), 0);
+        key(Qt::Key_F9);
+        QCOMPARE(view().shown_table(), int(kFinishLines));
+        view().set_finish_entry(false);
+        key(Qt::Key_F9);
+        QCOMPARE(view().shown_table(), int(kRunners));
+    }
+
+    void swapRows() {
+        five_runners();
+        key(Qt::Key_Space);
+        key(Qt::Key_Down);
+        key(Qt::Key_Space);
+        QCOMPARE(std::string(field_text(c().tables.runners[0]->name)), std::string("Alpha"));
+        QCOMPARE(std::string(field_text(c().tables.runners[1]->name)), std::string("Echo"));
+        // One of the two rows empty: nothing, and the first row is forgotten.
+        key(Qt::Key_Space);
+        key(Qt::Key_End, Qt::ControlModifier);
+        key(Qt::Key_Space);
+        QCOMPARE(view().swap_row(), -1);
+        QCOMPARE(std::string(field_text(c().tables.runners[1]->name)), std::string("Echo"));
+    }
+
+    void sortAndNumberedFirst() {
+        five_runners();
+        c().tables.runners[2]->start_number = 0;  // Delta
+        trigger(CommandId::kSortAlphabetically);
+        QCOMPARE(std::string(field_text(c().tables.runners[0]->name)), std::string("Alpha"));
+        QCOMPARE(std::string(field_text(c().tables.runners[4]->name)), std::string("Echo"));
+        key(Qt::Key_F6, Qt::ShiftModifier);
+        QCOMPARE(c().tables.runners.live_count(), 4);
+        QCOMPARE(std::string(field_text(c().tables.runners[kRunnerCapacity - 1]->name)), std::string("Delta"));
+    }
+
+    void cardSortAsksForTheKey() {
+        for (int i = 0; i < 3; ++i) {
+            CardReadout& k = *c().tables.card_readouts[c().new_record(kCardReadouts)];
+            k.card_number = 30 - 10 * i;
+            k.start_number = i + 1;
+        }
+        trigger(CommandId::kShowCardReadouts);
+        on_dialog<CardSortDialog>([](CardSortDialog* d) {
+            QCOMPARE(d->windowTitle(), U("Сортировка ЧИПов"_cp1251));
+            d->set_key(view::CardSortKey::kCardNumber);
+            d->accept();
+        });
+        trigger(CommandId::kSortAlphabetically);
+        QTRY_COMPARE(c().tables.card_readouts[0]->card_number, 10);
+        QCOMPARE(view().card_sort_key, view::CardSortKey::kCardNumber);
+    }
+
+    void lockMouseToggles() {
+        key(Qt::Key_ScrollLock);
+        QVERIFY(view().mouse_locked());
+        frame->refresh_commands();
+        QVERIFY(frame->action(CommandId::kLockMouse)->isChecked());
+        trigger(CommandId::kLockMouse);
+        QVERIFY(!view().mouse_locked());
+        trigger(CommandId::kLockMouse);
+        trigger(CommandId::kNew);  // a new competition releases it
+        QVERIFY(!view().mouse_locked());
+    }
+
+    void titleSaveAndRecentFiles() {
+        QVERIFY(frame->windowTitle().startsWith(U("Безымянный"_cp1251)));
+        QVERIFY(!frame->isWindowModified());
+        five_runners();
+        key(Qt::Key_Insert);
+        QVERIFY(frame->isWindowModified());
+        std::string path = (tmp.path() + "/saved").toStdString();
+        prompts->files = {path};
+        trigger(CommandId::kSaveAs);
+        QVERIFY(!frame->isWindowModified());
+        QCOMPARE(frame->file_path(), path + ".wdb");
+        QVERIFY(frame->windowTitle().startsWith(QStringLiteral("saved.wdb")));
+        QCOMPARE(UserSettings().recent_files().value(0), QString::fromStdString(path + ".wdb"));
+        QVERIFY(frame->action(CommandId::kRecentFile1)->text().contains("saved.wdb"));
+
+        trigger(CommandId::kNew);
+        QCOMPARE(c().tables.runners.live_count(), 0);
+        trigger(CommandId::kRecentFile1);
+        QCOMPARE(c().tables.runners.live_count(), 5);
+        QCOMPARE(int(c().tables.runners[0]->marked), 1);
+    }
+
+    void askToSaveOnCloseAndNew() {
+        five_runners();
+        key(Qt::Key_Insert);
+        int asked = 0;
+        frame->save_question_answer = [&asked] {
+            ++asked;
+            return int(QMessageBox::Cancel);
+        };
+        QVERIFY(!frame->close());
+        QCOMPARE(asked, 1);
+        QVERIFY(frame->isVisible());
+        trigger(CommandId::kNew);
+        QCOMPARE(asked, 2);
+        QCOMPARE(c().tables.runners.live_count(), 5);  // cancelled: kept
+        frame->save_question_answer = [&asked] {
+            ++asked;
+            return int(QMessageBox::No);
+        };
+        trigger(CommandId::kNew);
+        QCOMPARE(c().tables.runners.live_count(), 0);
+        QVERIFY(frame->close());
+    }
+
+    void unknownVersionLeavesANewCompetition() {
+        five_runners();
+        std::string path = (tmp.path() + "/v7.wdb").toStdString();
+        {
+            std::ofstream out(path, std::ios::binary);
+            out.write("\x07\0\0\0\0\0\0\0", 8);
+        }
+        QVERIFY(!frame->open_file(QString::fromStdString(path)));
+        QCOMPARE(c().tables.runners.live_count(), 0);
+        QVERIFY(frame->file_path().empty());
+        QVERIFY(!frame->isWindowModified());
+        QCOMPARE(prompts->messages.back(), std::string("Неизвестный формат или версия!"_cp1251));
+    }
+
+    void damagedFileOpensUntitled() {
+        five_runners();
+        std::string path = (tmp.path() + "/damaged.wdb").toStdString();
+        QVERIFY(save_wdb(c(), path));
+        {
+            std::vector<std::uint8_t> bytes = encode_wdb(c());
+            bytes.resize(4 + 4 + Runner::kSize * 3 + 10);  // ends inside the fourth runner
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        }
+        trigger(CommandId::kNew);
+        QVERIFY(!frame->open_file(QString::fromStdString(path)));
+        QCOMPARE(c().tables.runners.live_count(), 3);
+        QVERIFY(frame->file_path().empty());
+        QVERIFY(frame->isWindowModified());
+        QVERIFY(!prompts->messages.empty());
+        // Save now asks for a name instead of overwriting the damaged file.
+        prompts->files = {std::nullopt};
+        trigger(CommandId::kSave);
+        QVERIFY(prompts->files.empty());
+    }
+
+    void unreadableFileKeepsTheOpenCompetition() {
+        five_runners();
+        QVERIFY(!frame->open_file(tmp.path() + "/missing.wdb"));
+        QCOMPARE(c().tables.runners.live_count(), 5);
+        QVERIFY(frame->file_path().empty());
+        QCOMPARE(prompts->messages.back(), std::string("Не могу читать указанный файл"_cp1251));
+    }
+
+    void importWdbMergesWithTheDialogsOptions() {
+        five_runners();
+        std::string path = (tmp.path() + "/other.wdb").toStdString();
+        QVERIFY(save_wdb(c(), path));
+        prompts->files = {path};
+        on_dialog<ImportWdbDialog>([](ImportWdbDialog* d) {
+            QVERIFY(d->runners_box()->isChecked());
+            QVERIFY(d->courses_box()->isChecked());
+            QVERIFY(!d->replace_info_box()->isChecked());
+            QVERIFY(d->finish_box()->isChecked());
+            QVERIFY(d->cards_box()->isChecked());
+            QVERIFY(!d->only_marked_box()->isChecked());
+            d->findChild<QPushButton*>("import")->click();
+        });
+        trigger(CommandId::kImportWdb);
+        QTRY_COMPARE(c().tables.runners.live_count(), 10);
+        QCOMPARE(c().tables.clubs.live_count(), 2);
+        QVERIFY(frame->isWindowModified());
+
+        // Cancel merges nothing.
+        prompts->files = {path};
+        on_dialog<ImportWdbDialog>([](ImportWdbDialog* d) { d->reject(); });
+        trigger(CommandId::kImportWdb);
+        QCOMPARE(c().tables.runners.live_count(), 10);
+    }
+
+    void toolbarFollowsTheCommandTable() {
+        QList<QAction*> acts = frame->tool_bar()->actions();
+        QCOMPARE(acts.size(), 31 + 9);
+        QCOMPARE(acts[0], frame->action(CommandId::kNew));
+        QVERIFY(acts[3]->isSeparator());
+        QCOMPARE(acts.last(), frame->action(CommandId::kPersonalisationMode));
+        for (QAction* a : acts)
+            if (!a->isSeparator()) QVERIFY(!a->icon().isNull());
+        trigger(CommandId::kToolbar);
+        QVERIFY(frame->tool_bar()->isHidden());
+        trigger(CommandId::kToolbar);
+        QVERIFY(!frame->tool_bar()->isHidden());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
