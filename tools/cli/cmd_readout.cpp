@@ -71,6 +71,8 @@ int cmd_readout(const std::vector<std::string>& args) {
         return kExitUsage;
     }
 #ifndef SKARVEL_CLI_HAS_QT
+    (void)log;
+    (void)max_cards;
     error("readout: this build has no serial port support (built without Qt)");
     return kExitUsage;
 #else
