@@ -51,7 +51,11 @@ void BM_DrawByClub(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 // 30000 runners: clubs evenly spread, one club with 40 %, and one club only.
-BENCHMARK(BM_DrawByClub)->Args({3000, 0})->Args({30000, 0})->Args({30000, 40})->Args({30000, 100})
+BENCHMARK(BM_DrawByClub)
+    ->Args({3000, 0})
+    ->Args({30000, 0})
+    ->Args({30000, 40})
+    ->Args({30000, 100})
     ->Unit(benchmark::kMillisecond);
 
 void BM_StartListHtml(benchmark::State& state) {
@@ -67,7 +71,10 @@ void BM_StartListHtml(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_StartListHtml)->Args({3000, kAllClasses})->Args({30000, kAllClasses})->Args({30000, kAllCourses})
+BENCHMARK(BM_StartListHtml)
+    ->Args({3000, kAllClasses})
+    ->Args({30000, kAllClasses})
+    ->Args({30000, kAllCourses})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

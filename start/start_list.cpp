@@ -30,7 +30,9 @@ __attribute__((format(printf, 1, 2))) std::string strf(const char* format, ...) 
     return std::string(buf, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buf - 1));
 }
 
-std::string text(std::string_view v) { return std::string(v); }
+std::string text(std::string_view v) {
+    return std::string(v);
+}
 
 // Clubs and classes by id, built once per report: the first record in slot order wins, as
 // with Competition::find_*_by_id, without a walk over the whole table for every line.
@@ -66,7 +68,8 @@ std::string anchor(std::string_view name) {
 
 StartListSettings StartListSettings::from_info(const CompetitionInfo& info) {
     StartListSettings s;
-    s.selection = info.selection_copy <= kMarkedCourses ? int(info.selection_copy) : int(kAllClasses);
+    s.selection =
+        info.selection_copy <= kMarkedCourses ? int(info.selection_copy) : int(kAllClasses);
     s.only_marked = info.only_marked != 0;
     s.print_card_numbers = info.print_card_numbers != 0;
     s.page_per_group = info.start_list_page_per_group != 0;
@@ -143,9 +146,9 @@ std::vector<StartGroup> start_list_groups(Competition& c, const StartListSetting
 // --- lines ------------------------------------------------------------------------------
 
 std::string start_list_heading(bool card_numbers, bool course_mode) {
-    std::string h = strf("%4s %-25.25s%s%-4.4s %5s ", "№п/п"_cp1251.c_str(), "Фамилия, имя"_cp1251.c_str(),
-                         "      Коллектив         "_cp1251.c_str(), "Квал"_cp1251.c_str(),
-                         "Номер"_cp1251.c_str());
+    std::string h = strf("%4s %-25.25s%s%-4.4s %5s ", "№п/п"_cp1251.c_str(),
+                         "Фамилия, имя"_cp1251.c_str(), "      Коллектив         "_cp1251.c_str(),
+                         "Квал"_cp1251.c_str(), "Номер"_cp1251.c_str());
     h += "ГР  "_cp1251;
     h += " СТАРТ   "_cp1251;
     if (card_numbers) h += "VP-чип "_cp1251;
@@ -164,12 +167,14 @@ std::string line_of(const Lookup& look, const Competition& c, const Runner& r, i
                     bool card_numbers, bool course_mode, bool html) {
     const Club* club = look.club(r.club_id);
     std::string club_piece = club ? strf(" %-22.22s ", text(field_text(club->name)).c_str()) : " ";
-    std::string line = strf("%4d %-25.25s%s%-4.4s %4d ", running_number, text(field_text(r.name)).c_str(),
-                            club_piece.c_str(), text(qualification_text(r.qualification)).c_str(),
-                            r.start_number);
+    std::string line =
+        strf("%4d %-25.25s%s%-4.4s %4d ", running_number, text(field_text(r.name)).c_str(),
+             club_piece.c_str(), text(qualification_text(r.qualification)).c_str(), r.start_number);
     line += r.birth_year != 0 ? strf("%4d ", r.birth_year) : "     ";
     line += format_time_text(r.start_time, c.info.time_precision);
-    if (card_numbers) line += r.card_number != 0 ? strf(" %7ld ", static_cast<long>(r.card_number)) : std::string(9, ' ');
+    if (card_numbers)
+        line += r.card_number != 0 ? strf(" %7ld ", static_cast<long>(r.card_number))
+                                   : std::string(9, ' ');
     if (course_mode) {
         const ClassRecord* cls = look.klass(r.class_id);
         line += cls ? strf("%-8.8s ", text(field_text(cls->name)).c_str()) : strf("%-8.8s", " ");
@@ -234,14 +239,16 @@ void print_start_list_pages(PageDevice& dev, const Competition& c, const StartLi
             if (i % kRunnersPerSheet == 0) {
                 dev.begin_page();
                 dev.set_font(ReportFont::Title);
-                dev.text_at(kSheetLineX, kSheetTitleY, strf("%-10.10s %s", g.name.c_str(), date.c_str()));
+                dev.text_at(kSheetLineX, kSheetTitleY,
+                            strf("%-10.10s %s", g.name.c_str(), date.c_str()));
                 dev.rule_at(kSheetRuleY);
                 dev.set_font(body);
                 dev.text_at(kSheetLineX, kSheetHeadingY, heading);
                 y = kSheetFirstLineY;
             }
             dev.text_at(kSheetLineX, y,
-                        line_of(look, c, *g.runners[i], i + 1, s.print_card_numbers, s.course_mode(), false));
+                        line_of(look, c, *g.runners[i], i + 1, s.print_card_numbers,
+                                s.course_mode(), false));
             y += kSheetLineStep;
             if (i == count - 1) {
                 // The closing rule goes under the last runner, on the same sheet (a full sheet
@@ -296,8 +303,10 @@ std::string relay_start_list_html(const Competition& c, const StartListSettings&
     if (list.empty()) return {};
     std::stable_sort(list.begin(), list.end(), [](const Runner* a, const Runner* b) {
         if (a->class_id != b->class_id) return a->class_id < b->class_id;
-        if (a->start_number % 100 != b->start_number % 100) return a->start_number % 100 < b->start_number % 100;
-        if (a->start_number / 100 != b->start_number / 100) return a->start_number / 100 < b->start_number / 100;
+        if (a->start_number % 100 != b->start_number % 100)
+            return a->start_number % 100 < b->start_number % 100;
+        if (a->start_number / 100 != b->start_number / 100)
+            return a->start_number / 100 < b->start_number / 100;
         return a->heat_or_leg < b->heat_or_leg;
     });
 
@@ -309,7 +318,8 @@ std::string relay_start_list_html(const Competition& c, const StartListSettings&
     };
     std::vector<std::string> names;
     for (std::size_t i = 0; i < list.size(); ++i)
-        if (i == 0 || list[i]->class_id != list[i - 1]->class_id) names.push_back(group_name(list[i]->class_id));
+        if (i == 0 || list[i]->class_id != list[i - 1]->class_id)
+            names.push_back(group_name(list[i]->class_id));
     const std::string nav = navigation_line(names);
 
     HtmlHead head;
@@ -330,16 +340,18 @@ std::string relay_start_list_html(const Competition& c, const StartListSettings&
                 out += nav;
             }
             if (const ClassRecord* k = look.klass(r.class_id))
-                out += strf("\r\n<h2>%s %s</h2>", "Группа:"_cp1251.c_str(), text(field_text(k->name)).c_str());
+                out += strf("\r\n<h2>%s %s</h2>", "Группа:"_cp1251.c_str(),
+                            text(field_text(k->name)).c_str());
             else
                 out += strf("\r\n<h2>%s %d</h2>", "Группа (ID):"_cp1251.c_str(), r.class_id);
             if (s.print_card_numbers)
                 out += strf("\r\n<b>      %s  %-25.25s %s  %-20.20s %s</b>", "№"_cp1251.c_str(),
-                            "Фамилия, имя"_cp1251.c_str(), "Квал  ГР"_cp1251.c_str(), "Коллектив"_cp1251.c_str(),
-                            "VP-чип "_cp1251.c_str());
+                            "Фамилия, имя"_cp1251.c_str(), "Квал  ГР"_cp1251.c_str(),
+                            "Коллектив"_cp1251.c_str(), "VP-чип "_cp1251.c_str());
             else
                 out += strf("\r\n<b>      %s  %-25.25s %s  %-20.20s</b>", "№"_cp1251.c_str(),
-                            "Фамилия, имя"_cp1251.c_str(), "Квал  ГР"_cp1251.c_str(), "Коллектив"_cp1251.c_str());
+                            "Фамилия, имя"_cp1251.c_str(), "Квал  ГР"_cp1251.c_str(),
+                            "Коллектив"_cp1251.c_str());
             if (s.relay_first_leg_times) out += "  Старт"_cp1251;
             team_counter = 0;
         }
@@ -350,16 +362,20 @@ std::string relay_start_list_html(const Competition& c, const StartListSettings&
         }
         previous_team = team;
 
-        std::string number = s.relay_leg_dot_number ? strf("%3d.%1d", r.start_number % 1000, r.start_number / 1000)
-                                                    : strf(" %4d", r.start_number);
+        std::string number = s.relay_leg_dot_number
+                                 ? strf("%3d.%1d", r.start_number % 1000, r.start_number / 1000)
+                                 : strf(" %4d", r.start_number);
         std::string birth = r.birth_year != 0 ? strf("%d", r.birth_year) : "    ";
         const Club* club = look.club(r.club_id);
         std::string club_name = club ? text(field_text(club->name)) : " ";
-        std::string card = s.print_card_numbers && r.card_number != 0 ? strf("%d", r.card_number) : "    ";
+        std::string card =
+            s.print_card_numbers && r.card_number != 0 ? strf("%d", r.card_number) : "    ";
         out += strf("\r\n   %5s %-25.25s %-4.4s %-4.4s %-20.20s %-7.7s ", number.c_str(),
-                    text(field_text(r.name)).c_str(), text(qualification_text(r.qualification)).c_str(),
-                    birth.c_str(), club_name.c_str(), card.c_str());
-        if (s.relay_first_leg_times && r.start_number / 1000 == 1) out += format_time_text(r.start_time, 0);
+                    text(field_text(r.name)).c_str(),
+                    text(qualification_text(r.qualification)).c_str(), birth.c_str(),
+                    club_name.c_str(), card.c_str());
+        if (s.relay_first_leg_times && r.start_number / 1000 == 1)
+            out += format_time_text(r.start_time, 0);
     }
     out += strf("\r\n\r\n%s%30s%s", "Главный судья    "_cp1251.c_str(), " ",
                 text(field_text(c.info.chief_judge)).c_str());

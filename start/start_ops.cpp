@@ -42,7 +42,9 @@ void reorder_current(Competition& c, const std::vector<Runner*>& order) {
         t.slot(static_cast<int>(i)) = std::move(owned.at(order[i]));
 }
 
-std::int32_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(v); }
+std::int32_t wrap32(std::int64_t v) {
+    return static_cast<std::int32_t>(v);
+}
 
 }  // namespace
 
@@ -91,16 +93,19 @@ NumberingResult assign_numbers(Competition& c, const NumberingOptions& o, Prompt
     auto usable = [](long n) { return n >= kFirstUsableNumber && n <= kLastUsableNumber; };
     if (!clearing && (!usable(first) || !usable(last))) {
         char buf[200];
-        std::snprintf(buf, sizeof buf, "%s%ld%s",
-                      std::string("Номера должны быть в пределах 1..29999:\nномер последнего был бы "_cp1251).c_str(),
-                      usable(first) ? last : static_cast<long>(first),
-                      std::string(".\nНомера не присвоены."_cp1251).c_str());
+        std::snprintf(
+            buf, sizeof buf, "%s%ld%s",
+            std::string("Номера должны быть в пределах 1..29999:\nномер последнего был бы "_cp1251)
+                .c_str(),
+            usable(first) ? last : static_cast<long>(first),
+            std::string(".\nНомера не присвоены."_cp1251).c_str());
         prompts.message(buf);
         return NumberingResult::OutOfRange;
     }
     for (Runner* r : runners) {
         r->start_number = c.info.numbering_first;
-        c.info.numbering_first = static_cast<std::uint16_t>(c.info.numbering_first + c.info.numbering_step);
+        c.info.numbering_first =
+            static_cast<std::uint16_t>(c.info.numbering_first + c.info.numbering_step);
     }
     c.rebuild_number_index();
     c.modified = true;
@@ -188,8 +193,8 @@ bool draw_start_order(Competition& c, const DrawOptions& o, Rand15& rand15, Prom
 
 void shift_start_times(Competition& c, const ShiftOptions& o) {
     for (Runner* r : current_runners(c))
-        r->start_time = wrap32(std::int64_t(r->start_time) + (o.subtract ? -std::int64_t(o.interval)
-                                                                          : std::int64_t(o.interval)));
+        r->start_time = wrap32(std::int64_t(r->start_time) +
+                               (o.subtract ? -std::int64_t(o.interval) : std::int64_t(o.interval)));
     c.modified = true;
 }
 
@@ -206,7 +211,8 @@ bool truncate_start_seconds(Competition& c, Prompts& prompts) {
 // --- whole-table operations -------------------------------------------------------------
 
 bool copy_result_to_start(Competition& c, Prompts& prompts) {
-    if (!prompts.ask_yes_no_captioned("Вы уверены, что копировать результат в старт?"_cp1251, "")) return false;
+    if (!prompts.ask_yes_no_captioned("Вы уверены, что копировать результат в старт?"_cp1251, ""))
+        return false;
     c.rebuild_number_index();
     c.recompute_finish_results();
     for (Runner* r : all_runners(c)) r->start_time = r->result;
@@ -262,9 +268,11 @@ bool check_duplicate_numbers(Competition& c, Prompts& prompts) {
         return false;
     }
     if (!prompts.ask_yes_no_captioned("Есть парные номера, показать их список?"_cp1251,
-                                      "Ошибка"_cp1251)) return false;
-    std::stable_sort(runners.begin(), runners.end(),
-                     [](const Runner* a, const Runner* b) { return a->start_number < b->start_number; });
+                                      "Ошибка"_cp1251))
+        return false;
+    std::stable_sort(runners.begin(), runners.end(), [](const Runner* a, const Runner* b) {
+        return a->start_number < b->start_number;
+    });
     std::vector<Runner*> doubled, others;
     for (Runner* r : runners)
         (r->start_number != 0 && count[r->start_number] > 1 ? doubled : others).push_back(r);
@@ -278,7 +286,8 @@ bool card_number_to_start_number(Competition& c, Prompts& prompts) {
             "ВНИМАНИЕ"_cp1251))
         return false;
     for (Runner* r : current_runners(c))
-        r->start_number = static_cast<std::uint16_t>(r->card_number > 0 ? r->card_number % 10000 : 0);
+        r->start_number =
+            static_cast<std::uint16_t>(r->card_number > 0 ? r->card_number % 10000 : 0);
     // The numbers changed, so the competition must be saved (and the index follow).
     c.modified = true;
     c.rebuild_number_index();

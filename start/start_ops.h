@@ -21,12 +21,12 @@ constexpr int kLastUsableNumber = 29999;
 // Settings of the start commands that live only while the program runs (kept in the
 // application's state object, not in the competition).
 struct StartSession {
-    int group_size = 1;                 // runners per start time (F5)
-    std::int32_t shift_interval = 0;    // start-time shift
-    bool shift_subtract = false;        // "Отнять"
-    int renumber_old = 0;               // renumbering dialog
+    int group_size = 1;               // runners per start time (F5)
+    std::int32_t shift_interval = 0;  // start-time shift
+    bool shift_subtract = false;      // "Отнять"
+    int renumber_old = 0;             // renumbering dialog
     int renumber_new = 0;
-    bool relay_first_leg_times = false; // relay start protocol
+    bool relay_first_leg_times = false;  // relay start protocol
 };
 
 // The runners of slots 0 .. first empty slot, in table order.
@@ -54,7 +54,7 @@ NumberingResult assign_numbers(Competition& c, const NumberingOptions& o, Prompt
 struct StartTimeOptions {
     std::int32_t first = 0;  // centiseconds
     std::int32_t step = 0;
-    int group_size = 1;      // 1..1000 runners per start time
+    int group_size = 1;  // 1..1000 runners per start time
 };
 // Parses the two time texts of the dialog.
 StartTimeOptions start_time_options_from_text(std::string_view first, std::string_view step,
@@ -64,7 +64,7 @@ void assign_start_times(Competition& c, const StartTimeOptions& o);
 // --- the draw --------------------------------------------------------------------------
 
 struct DrawOptions {
-    int subset = 0;      // "Кого жеребить"; only "the current runners" is offered
+    int subset = 0;  // "Кого жеребить"; only "the current runners" is offered
     bool by_heat = false;
     bool by_club = false;
 };
@@ -118,7 +118,7 @@ bool card_number_to_start_number(Competition& c, Prompts& prompts);
 struct BulkOptions {
     std::int16_t class_id = 0;  // 0 = do not change
     std::int16_t club_id = 0;
-    int heat = 0;               // 0..100, 0 = do not change
+    int heat = 0;  // 0..100, 0 = do not change
     bool clear_mark = false;
 };
 // Applies the choices to every marked runner; returns how many were changed.

@@ -24,7 +24,9 @@ QString start_text(bool english, const char* ru, const char* en) {
 
 namespace {
 
-QString from_cp1251(std::string_view s) { return QString::fromUtf8(cp1251_to_utf8(s)); }
+QString from_cp1251(std::string_view s) {
+    return QString::fromUtf8(cp1251_to_utf8(s));
+}
 
 // OK and Cancel at the bottom of a dialog.
 void add_buttons(QDialog* d, QVBoxLayout* layout, bool english) {
@@ -54,7 +56,8 @@ QLineEdit* time_edit(QWidget* parent, std::int32_t value, int precision) {
 
 // --- F4 ---------------------------------------------------------------------------------
 
-NumberingDialog::NumberingDialog(const CompetitionInfo& info, bool english, QWidget* parent) : QDialog(parent) {
+NumberingDialog::NumberingDialog(const CompetitionInfo& info, bool english, QWidget* parent)
+    : QDialog(parent) {
     setWindowTitle(start_text(english, "Присвоение номера", "Setting number"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
@@ -67,11 +70,14 @@ NumberingDialog::NumberingDialog(const CompetitionInfo& info, bool english, QWid
     add_buttons(this, layout, english);
 }
 
-NumberingOptions NumberingDialog::options() const { return {first->value(), step->value()}; }
+NumberingOptions NumberingDialog::options() const {
+    return {first->value(), step->value()};
+}
 
 // --- F5 ---------------------------------------------------------------------------------
 
-StartTimeDialog::StartTimeDialog(const CompetitionInfo& info, int size, bool english, QWidget* parent)
+StartTimeDialog::StartTimeDialog(const CompetitionInfo& info, int size, bool english,
+                                 QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(start_text(english, "Присвоение времени", "Setting starting time"));
     auto* layout = new QVBoxLayout(this);
@@ -93,14 +99,16 @@ StartTimeOptions StartTimeDialog::options() const {
 
 // --- the draw ---------------------------------------------------------------------------
 
-DrawDialog::DrawDialog(const CompetitionInfo& info, bool english, QWidget* parent) : QDialog(parent) {
+DrawDialog::DrawDialog(const CompetitionInfo& info, bool english, QWidget* parent)
+    : QDialog(parent) {
     setWindowTitle(start_text(english, "Жеребьевка...", "Mixing"));
     auto* layout = new QVBoxLayout(this);
     auto* whom = new QGroupBox(start_text(english, "Кого жеребить", "Whom to mixing"), this);
     auto* whom_layout = new QVBoxLayout(whom);
     const char* choices[] = {"Все группы", "Только отмеченные группы", "Все дистанции",
                              "Только отмеченные дистанции"};
-    subset.push_back(new QRadioButton(start_text(english, "Текущих спортсменов", "The current runners"), whom));
+    subset.push_back(
+        new QRadioButton(start_text(english, "Текущих спортсменов", "The current runners"), whom));
     for (const char* c : choices) subset.push_back(new QRadioButton(QString::fromUtf8(c), whom));
     for (std::size_t i = 0; i < subset.size(); ++i) {
         subset[i]->setEnabled(i == 0);
@@ -138,7 +146,8 @@ ShiftDialog::ShiftDialog(const StartSession& session, int precision, bool englis
     : QDialog(parent) {
     setWindowTitle(start_text(english, "Время старта", "Start time"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(start_text(english, "Изменить время старта текущих на", "Change start time"), this));
+    layout->addWidget(new QLabel(
+        start_text(english, "Изменить время старта текущих на", "Change start time"), this));
     add = new QRadioButton(start_text(english, "Добавить", "Increase"), this);
     subtract = new QRadioButton(start_text(english, "Отнять", "Decrease"), this);
     (session.shift_subtract ? subtract : add)->setChecked(true);
@@ -170,12 +179,15 @@ HeatRangeDialog::HeatRangeDialog(const HeatRangeOptions& initial, bool english, 
     add_buttons(this, layout, english);
 }
 
-HeatRangeOptions HeatRangeDialog::options() const { return {from->value(), to->value(), heat->value()}; }
+HeatRangeOptions HeatRangeDialog::options() const {
+    return {from->value(), to->value(), heat->value()};
+}
 
 // --- renumbering ------------------------------------------------------------------------
 
-RenumberDialog::RenumberDialog(const RenumberOptions& initial, std::function<std::string(int)> name_of,
-                               bool english, QWidget* parent)
+RenumberDialog::RenumberDialog(const RenumberOptions& initial,
+                               std::function<std::string(int)> name_of, bool english,
+                               QWidget* parent)
     : QDialog(parent), name_of_(std::move(name_of)), english_(english) {
     setWindowTitle(start_text(english, "Изменить номер", "Change number"));
     auto* layout = new QVBoxLayout(this);
@@ -194,13 +206,17 @@ RenumberDialog::RenumberDialog(const RenumberOptions& initial, std::function<std
 }
 
 void RenumberDialog::show_holder(int number) {
-    std::string name = number >= kFirstUsableNumber && number <= kLastUsableNumber && name_of_ ? name_of_(number)
-                                                                                               : std::string();
-    holder->setText(name.empty() ? start_text(english_, "-- нет в базе данных --", "--not in database--")
-                                 : from_cp1251(name));
+    std::string name = number >= kFirstUsableNumber && number <= kLastUsableNumber && name_of_
+                           ? name_of_(number)
+                           : std::string();
+    holder->setText(name.empty()
+                        ? start_text(english_, "-- нет в базе данных --", "--not in database--")
+                        : from_cp1251(name));
 }
 
-RenumberOptions RenumberDialog::options() const { return {old_number->value(), new_number->value()}; }
+RenumberOptions RenumberDialog::options() const {
+    return {old_number->value(), new_number->value()};
+}
 
 // --- work with marked -------------------------------------------------------------------
 
@@ -234,7 +250,8 @@ BulkDialog::BulkDialog(const Competition& c, bool english, QWidget* parent) : QD
     clear_mark->setChecked(c.info.bulk_clear_mark);
     form->addRow(start_text(english, "Присвоить группу", "Set categories"), klass);
     form->addRow(start_text(english, "Присвоить коллектив", "Set club"), club);
-    form->addRow(start_text(english, "Присвоить забег, 0-не менять", "Set round, 0-not change"), heat);
+    form->addRow(start_text(english, "Присвоить забег, 0-не менять", "Set round, 0-not change"),
+                 heat);
     form->addRow(QString(), clear_mark);
     layout->addLayout(form);
     add_buttons(this, layout, english);
@@ -244,8 +261,8 @@ BulkOptions BulkDialog::options() const {
     auto id_at = [](const std::vector<std::int32_t>& ids, int i) {
         return static_cast<std::int16_t>(i >= 0 && i < static_cast<int>(ids.size()) ? ids[i] : 0);
     };
-    return {id_at(class_ids_, klass->currentIndex()), id_at(club_ids_, club->currentIndex()), heat->value(),
-            clear_mark->isChecked()};
+    return {id_at(class_ids_, klass->currentIndex()), id_at(club_ids_, club->currentIndex()),
+            heat->value(), clear_mark->isChecked()};
 }
 
 // --- start protocol ---------------------------------------------------------------------
@@ -257,7 +274,8 @@ StartListDialog::StartListDialog(const StartListSettings& initial, bool english,
 
     auto* where = new QGroupBox(start_text(english, "Куда печатать", "Where to print"), this);
     auto* where_layout = new QVBoxLayout(where);
-    to_printer = new QRadioButton(start_text(english, "Текущий принтер", "The current printer"), where);
+    to_printer =
+        new QRadioButton(start_text(english, "Текущий принтер", "The current printer"), where);
     to_html = new QRadioButton(start_text(english, "HTML-файл", "HTML-file"), where);
     (initial.to_html ? to_html : to_printer)->setChecked(true);
     where_layout->addWidget(to_printer);
@@ -275,15 +293,17 @@ StartListDialog::StartListDialog(const StartListSettings& initial, bool english,
         whom_layout->addWidget(selection.back());
     }
     selection[std::clamp(initial.selection, 0, 3)]->setChecked(true);
-    only_marked = new QCheckBox(start_text(english, "Только отмеченных участников", "Only the selected runners"), whom);
+    only_marked = new QCheckBox(
+        start_text(english, "Только отмеченных участников", "Only the selected runners"), whom);
     only_marked->setChecked(initial.only_marked);
     whom_layout->addWidget(only_marked);
     layout->addWidget(whom);
 
     auto* more = new QGroupBox(start_text(english, "Дополнительно", "Addition"), this);
     auto* more_layout = new QVBoxLayout(more);
-    page_per_group = new QCheckBox(
-        start_text(english, "Каждую группу/дистанцию - с нового листа", "Each classes - from a new sheet"), more);
+    page_per_group = new QCheckBox(start_text(english, "Каждую группу/дистанцию - с нового листа",
+                                              "Each classes - from a new sheet"),
+                                   more);
     page_per_group->setChecked(initial.page_per_group);
     card_numbers = new QCheckBox(start_text(english, "VP-ЧИП", "VP-card"), more);
     card_numbers->setChecked(initial.print_card_numbers);
@@ -320,7 +340,8 @@ RelayStartListDialog::RelayStartListDialog(const StartListSettings& initial, QWi
     extended_html->setChecked(initial.extended_html);
     first_leg_times->setChecked(initial.relay_first_leg_times);
     card_numbers->setChecked(initial.print_card_numbers);
-    for (QCheckBox* b : {leg_dot_number, extended_html, first_leg_times, card_numbers}) layout->addWidget(b);
+    for (QCheckBox* b : {leg_dot_number, extended_html, first_leg_times, card_numbers})
+        layout->addWidget(b);
     // The relay dialog has fixed texts only; its buttons follow them.
     add_buttons(this, layout, false);
 }

@@ -26,7 +26,7 @@ QString start_text(bool english, const char* ru, const char* en);
 
 class NumberingDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     NumberingDialog(const CompetitionInfo& info, bool english, QWidget* parent = nullptr);
     NumberingOptions options() const;
     QSpinBox* first = nullptr;
@@ -35,8 +35,9 @@ public:
 
 class StartTimeDialog : public QDialog {
     Q_OBJECT
-public:
-    StartTimeDialog(const CompetitionInfo& info, int group_size, bool english, QWidget* parent = nullptr);
+  public:
+    StartTimeDialog(const CompetitionInfo& info, int group_size, bool english,
+                    QWidget* parent = nullptr);
     StartTimeOptions options() const;
     QLineEdit* first = nullptr;
     QLineEdit* step = nullptr;
@@ -45,7 +46,7 @@ public:
 
 class DrawDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     DrawDialog(const CompetitionInfo& info, bool english, QWidget* parent = nullptr);
     DrawOptions options() const;
     std::vector<QRadioButton*> subset;  // only the first is enabled
@@ -56,8 +57,9 @@ public:
 
 class ShiftDialog : public QDialog {
     Q_OBJECT
-public:
-    ShiftDialog(const StartSession& session, int time_precision, bool english, QWidget* parent = nullptr);
+  public:
+    ShiftDialog(const StartSession& session, int time_precision, bool english,
+                QWidget* parent = nullptr);
     ShiftOptions options() const;
     QRadioButton* add = nullptr;
     QRadioButton* subtract = nullptr;
@@ -66,7 +68,7 @@ public:
 
 class HeatRangeDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     HeatRangeDialog(const HeatRangeOptions& initial, bool english, QWidget* parent = nullptr);
     HeatRangeOptions options() const;
     QSpinBox* from = nullptr;
@@ -76,16 +78,16 @@ public:
 
 class RenumberDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // `name_of` gives the Windows-1251 name of the runner holding a number, empty for none.
-    RenumberDialog(const RenumberOptions& initial, std::function<std::string(int)> name_of, bool english,
-                   QWidget* parent = nullptr);
+    RenumberDialog(const RenumberOptions& initial, std::function<std::string(int)> name_of,
+                   bool english, QWidget* parent = nullptr);
     RenumberOptions options() const;
     QSpinBox* old_number = nullptr;
     QSpinBox* new_number = nullptr;
     QLineEdit* holder = nullptr;  // read-only
 
-private:
+  private:
     void show_holder(int number);
     std::function<std::string(int)> name_of_;
     bool english_;
@@ -93,7 +95,7 @@ private:
 
 class BulkDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     BulkDialog(const Competition& c, bool english, QWidget* parent = nullptr);
     BulkOptions options() const;
     QComboBox* klass = nullptr;
@@ -101,14 +103,14 @@ public:
     QSpinBox* heat = nullptr;
     QCheckBox* clear_mark = nullptr;
 
-private:
+  private:
     std::vector<std::int32_t> class_ids_;  // per combo entry, 0 first
     std::vector<std::int32_t> club_ids_;
 };
 
 class StartListDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     StartListDialog(const StartListSettings& initial, bool english, QWidget* parent = nullptr);
     StartListSettings settings() const;
     QRadioButton* to_printer = nullptr;
@@ -119,13 +121,13 @@ public:
     QCheckBox* card_numbers = nullptr;
     QCheckBox* extended_html = nullptr;
 
-private:
+  private:
     StartListSettings initial_;
 };
 
 class RelayStartListDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     RelayStartListDialog(const StartListSettings& initial, QWidget* parent = nullptr);
     StartListSettings settings() const;
     QCheckBox* leg_dot_number = nullptr;
@@ -133,7 +135,7 @@ public:
     QCheckBox* first_leg_times = nullptr;
     QCheckBox* card_numbers = nullptr;
 
-private:
+  private:
     StartListSettings initial_;
 };
 

@@ -1,13 +1,13 @@
 // skarvel-cli startlist: the stored settings of a saved competition give the same page as the
 // desktop command, for the individual and the relay protocol.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "core/cp1251.h"
 #include "core/time_text.h"
@@ -59,7 +59,8 @@ struct Dir {
     std::filesystem::path path;
     Dir() {
         path = std::filesystem::temp_directory_path() /
-               ("skarvel_start_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               ("skarvel_start_cli_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::create_directories(path);
     }
     ~Dir() { std::filesystem::remove_all(path); }
@@ -122,7 +123,8 @@ TEST(StartListCli, RelayAndFailures) {
 }
 
 TEST(StartListCli, PrintedSheetsAsPdf) {
-    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is not installed";
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftotext is not installed";
     Dir dir;
     Competition c;
     set_field_text(c.info.date, "01.06.2026");
@@ -139,7 +141,8 @@ TEST(StartListCli, PrintedSheetsAsPdf) {
     }
     ASSERT_TRUE(save_wdb(c, dir / "comp.wdb"));
     ASSERT_EQ(run_cli(dir / "comp.wdb" + " --pdf " + dir / "out.pdf"), 0);
-    ASSERT_EQ(std::system(("pdftotext -layout " + dir / "out.pdf" + " " + dir / "out.txt").c_str()), 0);
+    ASSERT_EQ(std::system(("pdftotext -layout " + dir / "out.pdf" + " " + dir / "out.txt").c_str()),
+              0);
     std::string text = read_file(dir / "out.txt");
     // Two sheets (pdftotext ends every page with a form feed), each with the title.
     EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 2);

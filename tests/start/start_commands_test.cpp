@@ -68,7 +68,7 @@ class StartCommandsTest : public QObject {
         frame->view().update();
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
         QVERIFY(tmp.isValid());
@@ -129,7 +129,7 @@ private slots:
         frame->view().show_table(kClubs);
         QVERIFY(!enabled(CommandId::kDraw));
         QVERIFY(!enabled(CommandId::kSetStartNumbers));
-        QVERIFY(enabled(CommandId::kChangeNumber));     // always
+        QVERIFY(enabled(CommandId::kChangeNumber));  // always
         QVERIFY(enabled(CommandId::kCopyResultToStart));
     }
 
@@ -144,7 +144,8 @@ private slots:
         // The table started with the clubs in two blocks; the draw mixed them (or said it
         // could not, for an unlucky order).
         bool apart = true;
-        for (int i = 1; i < 8; ++i) apart &= c().tables.runners[i]->club_id != c().tables.runners[i - 1]->club_id;
+        for (int i = 1; i < 8; ++i)
+            apart &= c().tables.runners[i]->club_id != c().tables.runners[i - 1]->club_id;
         QVERIFY(apart != !prompts->messages.empty());
         QCOMPARE(int(c().info.draw_by_club), 1);
         QVERIFY(c().modified);

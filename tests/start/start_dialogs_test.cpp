@@ -1,5 +1,7 @@
 // The start dialogs on their own: initial values from the competition, the options they
 // return, the fixed and translated texts.
+#include "start/ui/start_dialogs.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,13 +13,12 @@
 
 #include "core/cp1251.h"
 #include "core/time_text.h"
-#include "start/ui/start_dialogs.h"
 
 using namespace skarvel;
 
 class StartDialogsTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void numbering();
     void start_times();
     void draw();

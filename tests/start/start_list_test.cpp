@@ -1,3 +1,5 @@
+#include "start/start_list.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,15 +8,18 @@
 
 #include "core/cp1251.h"
 #include "core/time_text.h"
-#include "start/start_list.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
 
 namespace {
 
-std::string w(std::string_view utf8) { return utf8_to_cp1251(utf8); }
-std::string sp(int n) { return std::string(n, ' '); }
+std::string w(std::string_view utf8) {
+    return utf8_to_cp1251(utf8);
+}
+std::string sp(int n) {
+    return std::string(n, ' ');
+}
 
 Runner& runner(Competition& c, std::string_view name, int class_id, int club_id, int number,
                std::string_view start) {
@@ -87,8 +92,10 @@ const char* kHeadUtf8 =
     "<!--\r\n"
     "body {\t\tmargin-left:10;margin-top:10;}\r\n"
     "A:hover {color:#FF0000;}\r\n"
-    "H1  {font-family: Arial, Helvetica, sans-serif;font-size: 12pt;font-weight: bold;color: #333366;text-align: center;}\r\n"
-    "H2  {font-family: Arial, Helvetica, sans-serif;font-size: 12pt;font-weight: bold;color: #FF0000;text-align: left;  }\r\n"
+    "H1  {font-family: Arial, Helvetica, sans-serif;font-size: 12pt;font-weight: bold;color: "
+    "#333366;text-align: center;}\r\n"
+    "H2  {font-family: Arial, Helvetica, sans-serif;font-size: 12pt;font-weight: bold;color: "
+    "#FF0000;text-align: left;  }\r\n"
     "-->\r\n</style>\r\n</head><body link=\"#00A5DE\" vlink=\"#00A5DE\">\r\n"
     "<h1>Первенство области<br>\r\nЛично<br>\r\n";
 
@@ -106,9 +113,10 @@ struct Env {
     ReportEnv env{prompts, printers, shell};
     std::filesystem::path dir;
     Env() {
-        dir = std::filesystem::temp_directory_path() /
-              ("skarvel_start_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir =
+            std::filesystem::temp_directory_path() /
+            ("skarvel_start_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
     }
     ~Env() { std::filesystem::remove_all(dir); }
@@ -131,21 +139,19 @@ TEST(StartListHtml, ByClassExactBytes) {
     ASSERT_EQ(e.shell.opened, (std::vector<std::string>{e.path("start.htm")}));
     EXPECT_TRUE(e.prompts.messages.empty());
 
-    std::string heading = w("№п/п Фамилия, имя") + sp(13) + w("      Коллектив         Квал Номер ГР   СТАРТ   Примечания");
+    std::string heading = w("№п/п Фамилия, имя") + sp(13) +
+                          w("      Коллектив         Квал Номер ГР   СТАРТ   Примечания");
     std::string expected =
         w(kHeadUtf8) + "12.05.2026<br>\r\n" + w("Лесной") + "\r\n</h1>\r\n" +
-        w("<h2>М21       </h2>\r\n<pre>") + "\r\n<b>" + heading + "</b>" +
-        "\r\n   1 " + w("Петров Петр") + sp(14) + " " + "    " + " " + "  99" + " " + sp(5) + "10:00:00" + sp(4) + sp(6) +
-        "\r\n   2 " + w("Иванов Иван") + sp(14) + w(" Спартак") + sp(15) + " " + w("КМС ") + " " + " 101" + " " +
-        "1990 " + "10:00:00" + sp(4) + sp(6) +
-        "\r\n</pre>\r\n" +
-        w("<h2>Ж21       </h2>\r\n<pre>") + "\r\n<b>" + heading + "</b>" +
-        "\r\n   1 " + w("Козлов Олег") + sp(14) + w(" Спартак") + sp(15) + " " + "    " + " " + " 202" + " " + "1985 " +
-        "09:59:00" + sp(4) + w("лично ") +
-        "\r\n   2 " + w("Сидорова Анна") + sp(12) + w(" Спартак") + sp(15) + " " + "I   " + " " + " 201" + " " + "2001 " +
-        "10:01:00" + w("в/к ") + sp(6) + w("запасная") +
-        "\r\n</pre>\r\n" +
-        "\r\n</body>\r\n</html>\r\n";
+        w("<h2>М21       </h2>\r\n<pre>") + "\r\n<b>" + heading + "</b>" + "\r\n   1 " +
+        w("Петров Петр") + sp(14) + " " + "    " + " " + "  99" + " " + sp(5) + "10:00:00" + sp(4) +
+        sp(6) + "\r\n   2 " + w("Иванов Иван") + sp(14) + w(" Спартак") + sp(15) + " " + w("КМС ") +
+        " " + " 101" + " " + "1990 " + "10:00:00" + sp(4) + sp(6) + "\r\n</pre>\r\n" +
+        w("<h2>Ж21       </h2>\r\n<pre>") + "\r\n<b>" + heading + "</b>" + "\r\n   1 " +
+        w("Козлов Олег") + sp(14) + w(" Спартак") + sp(15) + " " + "    " + " " + " 202" + " " +
+        "1985 " + "09:59:00" + sp(4) + w("лично ") + "\r\n   2 " + w("Сидорова Анна") + sp(12) +
+        w(" Спартак") + sp(15) + " " + "I   " + " " + " 201" + " " + "2001 " + "10:01:00" +
+        w("в/к ") + sp(6) + w("запасная") + "\r\n</pre>\r\n" + "\r\n</body>\r\n</html>\r\n";
     std::string got = read_file(e.path("start.htm"));
     EXPECT_EQ(cp1251_to_utf8(got), cp1251_to_utf8(expected));
     EXPECT_EQ(got, expected);
@@ -163,22 +169,22 @@ TEST(StartListHtml, ByCourseWithCardsAndAnchors) {
     s.print_card_numbers = true;
     s.extended_html = true;
     ASSERT_TRUE(print_start_list(c, s, e.env));
-    std::string heading = w("№п/п Фамилия, имя") + sp(13) +
-                          w("      Коллектив         Квал Номер ГР   СТАРТ   VP-чип ГруппаПримечания");
+    std::string heading =
+        w("№п/п Фамилия, имя") + sp(13) +
+        w("      Коллектив         Квал Номер ГР   СТАРТ   VP-чип ГруппаПримечания");
     auto tail = [&](std::string_view klass, std::string_view rest) { return w(klass) + w(rest); };
     std::string expected =
         w(kHeadUtf8) + "12.05.2026<br>\r\n" + w("Лесной") + "\r\n</h1>\r\n" +
         w("<a name=\"Дист1\"></a>\r\n\r\n<hr><p><a href=\"#Дист1\">Дист1</a> </p><hr>\r\n") +
-        w("<h2>Дист1     </h2>\r\n<pre>") + "\r\n<b>" + heading + "</b>" +
-        "\r\n   1 " + w("Козлов Олег") + sp(14) + w(" Спартак") + sp(15) + " " + "    " + " " + " 202" + " " + "1985 " +
-        "09:59:00,0" + sp(9) + tail("Ж21      ", "    лично ") +
-        "\r\n   2 " + w("Петров Петр") + sp(14) + " " + "    " + " " + "  99" + " " + sp(5) + "10:00:00,0" + sp(9) +
-        tail("М21      ", sp(10)) +
-        "\r\n   3 " + w("Иванов Иван") + sp(14) + w(" Спартак") + sp(15) + " " + w("КМС ") + " " + " 101" + " " +
-        "1990 " + "10:00:00,0" + "   12345 " + tail("М21      ", sp(10)) +
-        "\r\n   4 " + w("Сидорова Анна") + sp(12) + w(" Спартак") + sp(15) + " " + "I   " + " " + " 201" + " " + "2001 " +
-        "10:01:00,0" + sp(9) + tail("Ж21      ", "в/к       запасная") +
-        "\r\n</pre>\r\n" +
+        w("<h2>Дист1     </h2>\r\n<pre>") + "\r\n<b>" + heading + "</b>" + "\r\n   1 " +
+        w("Козлов Олег") + sp(14) + w(" Спартак") + sp(15) + " " + "    " + " " + " 202" + " " +
+        "1985 " + "09:59:00,0" + sp(9) + tail("Ж21      ", "    лично ") + "\r\n   2 " +
+        w("Петров Петр") + sp(14) + " " + "    " + " " + "  99" + " " + sp(5) + "10:00:00,0" +
+        sp(9) + tail("М21      ", sp(10)) + "\r\n   3 " + w("Иванов Иван") + sp(14) +
+        w(" Спартак") + sp(15) + " " + w("КМС ") + " " + " 101" + " " + "1990 " + "10:00:00,0" +
+        "   12345 " + tail("М21      ", sp(10)) + "\r\n   4 " + w("Сидорова Анна") + sp(12) +
+        w(" Спартак") + sp(15) + " " + "I   " + " " + " 201" + " " + "2001 " + "10:01:00,0" +
+        sp(9) + tail("Ж21      ", "в/к       запасная") + "\r\n</pre>\r\n" +
         "\r\n</body>\r\n</html>\r\n";
     std::string got = read_file(e.path("course.htm"));
     EXPECT_EQ(cp1251_to_utf8(got), cp1251_to_utf8(expected));
@@ -195,21 +201,22 @@ TEST(StartListHtml, OnlyMarkedLeavesOutClassesWithoutMarkedRunners) {
     s.only_marked = true;
     s.extended_html = true;
     ASSERT_TRUE(print_start_list(c, s, e.env));
-    std::string heading = w("№п/п Фамилия, имя") + sp(13) + w("      Коллектив         Квал Номер ГР   СТАРТ   Примечания");
+    std::string heading = w("№п/п Фамилия, имя") + sp(13) +
+                          w("      Коллектив         Квал Номер ГР   СТАРТ   Примечания");
     std::string expected =
         w(kHeadUtf8) + "12.05.2026<br>\r\n" + w("Лесной") + "\r\n</h1>\r\n" +
         w("<a name=\"Ж21\"></a>\r\n\r\n<hr><p><a href=\"#Ж21\">Ж21</a> </p><hr>\r\n") +
-        w("<h2>Ж21       </h2>\r\n<pre>") + "\r\n<b>" + heading + "</b>" +
-        "\r\n   1 " + w("Козлов Олег") + sp(14) + w(" Спартак") + sp(15) + " " + "    " + " " + " 202" + " " + "1985 " +
-        "09:59:00" + sp(4) + w("лично ") +
-        "\r\n   2 " + w("Сидорова Анна") + sp(12) + w(" Спартак") + sp(15) + " " + "I   " + " " + " 201" + " " + "2001 " +
-        "10:01:00" + w("в/к ") + sp(6) + w("запасная") +
-        "\r\n</pre>\r\n" +
-        "\r\n</body>\r\n</html>\r\n";
+        w("<h2>Ж21       </h2>\r\n<pre>") + "\r\n<b>" + heading + "</b>" + "\r\n   1 " +
+        w("Козлов Олег") + sp(14) + w(" Спартак") + sp(15) + " " + "    " + " " + " 202" + " " +
+        "1985 " + "09:59:00" + sp(4) + w("лично ") + "\r\n   2 " + w("Сидорова Анна") + sp(12) +
+        w(" Спартак") + sp(15) + " " + "I   " + " " + " 201" + " " + "2001 " + "10:01:00" +
+        w("в/к ") + sp(6) + w("запасная") + "\r\n</pre>\r\n" + "\r\n</body>\r\n</html>\r\n";
     EXPECT_EQ(read_file(e.path("marked.htm")), expected);
     std::string got = cp1251_to_utf8(read_file(e.path("marked.htm")));
     EXPECT_EQ(got.find("М21"), std::string::npos);  // not even in the navigation line
-    std::string nav = "<a name=\"Ж21\"></a>\r\n\r\n<hr><p><a href=\"#Ж21\">Ж21</a> </p><hr>\r\n<h2>Ж21       </h2>";
+    std::string nav =
+        "<a name=\"Ж21\"></a>\r\n\r\n<hr><p><a href=\"#Ж21\">Ж21</a> </p><hr>\r\n<h2>Ж21       "
+        "</h2>";
     EXPECT_NE(got.find(nav), std::string::npos);
     EXPECT_NE(got.find("   1 Козлов Олег"), std::string::npos);
     EXPECT_NE(got.find("   2 Сидорова Анна"), std::string::npos);
@@ -252,7 +259,8 @@ TEST(StartListHtml, CancelAndUnwritableFile) {
     EXPECT_TRUE(e.shell.opened.empty());
     e.prompts.files = {e.path("no/such/dir/x.htm")};
     EXPECT_FALSE(print_start_list(c, s, e.env));
-    EXPECT_EQ(e.prompts.messages, (std::vector<std::string>{"Не могу записать в указанный файл"_cp1251}));
+    EXPECT_EQ(e.prompts.messages,
+              (std::vector<std::string>{"Не могу записать в указанный файл"_cp1251}));
 }
 
 TEST(StartListPrinted, SixtyOneRunnersGiveTwoSheets) {
@@ -358,8 +366,8 @@ TEST(StartListSettings, RoundTripThroughTheHeader) {
     EXPECT_EQ(info.start_list_page_per_group, 1);
     StartListSettings back = StartListSettings::from_info(info);
     EXPECT_EQ(back.selection, kMarkedCourses);
-    EXPECT_TRUE(back.only_marked && back.print_card_numbers && back.page_per_group && back.to_html &&
-                back.extended_html);
+    EXPECT_TRUE(back.only_marked && back.print_card_numbers && back.page_per_group &&
+                back.to_html && back.extended_html);
     EXPECT_FALSE(back.relay_leg_dot_number);
     s.relay_leg_dot_number = true;
     s.store_relay(info);
@@ -410,28 +418,34 @@ TEST(RelayStartList, TeamsLegsAndDotNumbersExactBytes) {
     ASSERT_TRUE(print_start_protocol(c, s, e.env));
     ASSERT_EQ(e.shell.opened, (std::vector<std::string>{e.path("relay.htm")}));
 
-    auto line = [&](std::string_view number, std::string_view name, std::string_view qual, std::string_view birth,
-                    std::string_view club, std::string_view card) {
+    auto line = [&](std::string_view number, std::string_view name, std::string_view qual,
+                    std::string_view birth, std::string_view club, std::string_view card) {
         auto pad = [](std::string s, std::size_t n) {
             s.resize(std::max(n, s.size()), ' ');
             return s;
         };
-        return "\r\n   " + std::string(number) + " " + pad(w(name), 25) + " " + pad(w(qual), 4) + " " +
-               pad(std::string(birth), 4) + " " + pad(w(club), 20) + " " + pad(std::string(card), 7) + " ";
+        return "\r\n   " + std::string(number) + " " + pad(w(name), 25) + " " + pad(w(qual), 4) +
+               " " + pad(std::string(birth), 4) + " " + pad(w(club), 20) + " " +
+               pad(std::string(card), 7) + " ";
     };
     std::string expected =
-        w(kHeadUtf8) + "12.05.2026<br>\r\n" + w("Лесной") + "<br>\r\n" + w("ПРОТОКОЛ СТАРТА</h1>\r\n<html><pre>\r\n") +
-        w("<a name=\"М21\"></a>\r\n\r\n<hr><p><a href=\"#М21\">М21</a> <a href=\"#5\">5</a> </p><hr>\r\n") +
-        w("\r\n<h2>Группа: М21</h2>") + w("\r\n<b>      №  Фамилия, имя") + sp(13) + w(" Квал  ГР  Коллектив") + sp(11) +
-        w(" VP-чип </b>  Старт") +
-        "\r\n1" + line("101.0", "Р101", "МС  ", "2000", "Спартак", "5001") + line("201.0", "Р201", "", "", "Спартак", "") +
-        line("301.0", "Р301", "", "2000", " ", "") +
-        "\r\n2" + line("102.0", "Р102", "", "2000", "Спартак", "") + line("202.0", "Р202", "", "2000", "Спартак", "") +
-        w("<a name=\"5\"></a>\r\n\r\n<hr><p><a href=\"#М21\">М21</a> <a href=\"#5\">5</a> </p><hr>\r\n") +
-        w("\r\n<h2>Группа (ID): 5</h2>") + w("\r\n<b>      №  Фамилия, имя") + sp(13) + w(" Квал  ГР  Коллектив") +
-        sp(11) + w(" VP-чип </b>  Старт") + "\r\n1" + line("  3.1", "Р1003", "", "", "Спартак", "") + "11:00:00" +
-        w("\r\n\r\nГлавный судья    ") + sp(30) + w("Судьин") + w("\r\nГлавный секретарь") + sp(30) + w("Секретарёва") +
-        "\r\n</pre></body></html>\r\n";
+        w(kHeadUtf8) + "12.05.2026<br>\r\n" + w("Лесной") + "<br>\r\n" +
+        w("ПРОТОКОЛ СТАРТА</h1>\r\n<html><pre>\r\n") +
+        w("<a name=\"М21\"></a>\r\n\r\n<hr><p><a href=\"#М21\">М21</a> <a href=\"#5\">5</a> "
+          "</p><hr>\r\n") +
+        w("\r\n<h2>Группа: М21</h2>") + w("\r\n<b>      №  Фамилия, имя") + sp(13) +
+        w(" Квал  ГР  Коллектив") + sp(11) + w(" VP-чип </b>  Старт") + "\r\n1" +
+        line("101.0", "Р101", "МС  ", "2000", "Спартак", "5001") +
+        line("201.0", "Р201", "", "", "Спартак", "") + line("301.0", "Р301", "", "2000", " ", "") +
+        "\r\n2" + line("102.0", "Р102", "", "2000", "Спартак", "") +
+        line("202.0", "Р202", "", "2000", "Спартак", "") +
+        w("<a name=\"5\"></a>\r\n\r\n<hr><p><a href=\"#М21\">М21</a> <a href=\"#5\">5</a> "
+          "</p><hr>\r\n") +
+        w("\r\n<h2>Группа (ID): 5</h2>") + w("\r\n<b>      №  Фамилия, имя") + sp(13) +
+        w(" Квал  ГР  Коллектив") + sp(11) + w(" VP-чип </b>  Старт") + "\r\n1" +
+        line("  3.1", "Р1003", "", "", "Спартак", "") + "11:00:00" +
+        w("\r\n\r\nГлавный судья    ") + sp(30) + w("Судьин") + w("\r\nГлавный секретарь") +
+        sp(30) + w("Секретарёва") + "\r\n</pre></body></html>\r\n";
     std::string got = read_file(e.path("relay.htm"));
     EXPECT_EQ(cp1251_to_utf8(got), cp1251_to_utf8(expected));
     EXPECT_EQ(got, expected);
@@ -442,7 +456,8 @@ TEST(RelayStartList, PlainNumbersWithoutCardsAndTimes) {
     relay(c);
     StartListSettings s;
     std::string got = cp1251_to_utf8(relay_start_list_html(c, s));
-    EXPECT_NE(got.find("\r\n<b>      №  Фамилия, имя              Квал  ГР  Коллектив           </b>\r\n1\r\n     101 Р101"),
+    EXPECT_NE(got.find("\r\n<b>      №  Фамилия, имя              Квал  ГР  Коллектив           "
+                       "</b>\r\n1\r\n     101 Р101"),
               std::string::npos);
     EXPECT_EQ(got.find("Старт"), std::string::npos);
     EXPECT_EQ(got.find("5001"), std::string::npos);

@@ -1,8 +1,9 @@
+#include "start/start_ops.h"
+
 #include <gtest/gtest.h>
 
 #include "core/cp1251.h"
 #include "core/time_text.h"
-#include "start/start_ops.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
@@ -136,7 +137,8 @@ TEST(AssignStartTimes, GroupsOfTwo) {
     assign_start_times(c, o);
     std::vector<std::string> got;
     for (const Runner* r : current_runners(c)) got.push_back(format_time_text(r->start_time, 0));
-    EXPECT_EQ(got, (std::vector<std::string>{"10:00:00", "10:00:00", "10:01:00", "10:01:00", "10:02:00"}));
+    EXPECT_EQ(got, (std::vector<std::string>{"10:00:00", "10:00:00", "10:01:00", "10:01:00",
+                                             "10:02:00"}));
     // The walk stopped inside the 10:02 group.
     EXPECT_EQ(c.info.start_time_first, parse_time_text("10:02:00"));
     EXPECT_EQ(c.info.start_time_step, 6000);
@@ -280,7 +282,8 @@ TEST(ShiftAndTruncate, CurrentRunnersOnly) {
     EXPECT_EQ(current_runners(c)[1]->start_time, -24000);
     EXPECT_EQ(parked.start_time, 500);
     EXPECT_EQ(p.questions.back(),
-              std::string("Отбросить секунды и сотые в стартовом времени\nу текущих спортсменов ?"_cp1251));
+              std::string(
+                  "Отбросить секунды и сотые в стартовом времени\nу текущих спортсменов ?"_cp1251));
 }
 
 // --- whole-table operations -----------------------------------------------------------

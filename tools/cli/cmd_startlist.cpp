@@ -24,27 +24,29 @@ constexpr const char* kUsage = "startlist FILE.wdb --html OUT.htm | --pdf OUT.pd
 // Answers the save dialog with the path from the command line and remembers what the report
 // said, so that a write failure becomes the exit code.
 class StartListPrompts : public ConsolePrompts {
-public:
+  public:
     explicit StartListPrompts(std::string path) : path_(std::move(path)) {}
-    std::optional<std::string> choose_save_file(std::string_view, std::string_view) override { return path_; }
+    std::optional<std::string> choose_save_file(std::string_view, std::string_view) override {
+        return path_;
+    }
     void message(std::string_view text) override {
         messages.emplace_back(text);
         ConsolePrompts::message(text);
     }
     std::vector<std::string> messages;
 
-private:
+  private:
     std::string path_;
 };
 
 class NoShell : public ShellOpener {
-public:
+  public:
     void open_path(const std::string&) override {}
 };
 
 // No printer is used: the protocol is always written as HTML here.
 class NoPrinter : public PrinterProvider {
-public:
+  public:
     std::unique_ptr<PageDevice> open_document(std::string_view, std::string& error) override {
         error = "no printer";
         return nullptr;
@@ -107,8 +109,9 @@ int cmd_startlist(const std::vector<std::string>& args) {
         // output error.
         return start_list_groups(c, s).empty() ? kExitOk : kExitOutput;
 #else
-        error("startlist: --pdf needs the Qt printing support; this skarvel-cli was built without it "
-              "(configure with -DSKARVEL_GUI=ON), use --html instead");
+        error(
+            "startlist: --pdf needs the Qt printing support; this skarvel-cli was built without it "
+            "(configure with -DSKARVEL_GUI=ON), use --html instead");
         return kExitUsage;
 #endif
     }
