@@ -141,6 +141,7 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
             });
             return true;
         };
+        hooks.personalise = env_.personalise;
         run_card_reader(link, options, hooks, pauses);
     } else {
         run_memory_reader(

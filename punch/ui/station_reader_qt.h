@@ -43,6 +43,9 @@ public:
         // The competition's file (UTF-8), empty when untitled; the frame log goes beside it.
         std::function<std::string()> competition_path;
         std::function<StationPortSettings()> port_settings;
+        // Card personalisation, when armed: takes a type-6/10 card instead of the reader
+        // (called on the worker thread with the link; returns true when it took the card).
+        std::function<bool(StationLink& link, int type)> personalise;
     };
 
     explicit StationReaderQt(Environment env, QObject* parent = nullptr);

@@ -561,3 +561,41 @@ TEST(StationHostileInput, RandomLinesNeverCrash) {
 
 }  // namespace
 }  // namespace skarvel
+
+// --- The card reader loop -------------------------------------------------------------------------
+
+#include "punch/station_reader.h"
+
+namespace skarvel {
+namespace {
+
+TEST(CardReaderLoop, PersonalisationTakesBlockCardsAndEndsOnClosedPort) {
+    FakeSerialPort port;
+    port.queue(frame66(1234567));
+    port.input.push_back(-1);              // a pause: the purge after the frame stops here
+    port.queue({0x02, 0x46, 0x49, 0x03});  // then a type-5 card whose reading fails
+    // The adapter is pulled out when the type-5 card is asked for: the loop ends by itself.
+    port.responder = [](const Bytes& w, FakeSerialPort& p) {
+        if (w == Bytes{0x02, 0x31, 0x03}) p.open = false;
+    };
+    StationLink link(port);
+    int personalised = 0, delivered = 0;
+    CardReaderHooks hooks;
+    hooks.personalise = [&](StationLink&, int type) {
+        EXPECT_EQ(type, 6);
+        ++personalised;
+        return true;
+    };
+    hooks.card_read = [&](const CardReadout&) {
+        ++delivered;
+        return true;
+    };
+    int cards = run_card_reader(link, ReadOptions{}, hooks, ReaderPauses{0, 0});
+    EXPECT_EQ(personalised, 1);
+    EXPECT_EQ(cards, 0);
+    EXPECT_EQ(delivered, 0);
+    EXPECT_FALSE(port.is_open());
+}
+
+}  // namespace
+}  // namespace skarvel
