@@ -40,7 +40,8 @@ std::int32_t Competition::next_record_id(RecordType type) {
                 if (const R* r = t[i]; r && r->id > max_id) max_id = r->id;
             for (int i = 0; i < t.deleted_count(); ++i)
                 if (t.deleted(i)->id > max_id) max_id = t.deleted(i)->id;
-            return max_id + 1;
+            // Ids come from files too: the one after the highest wraps rather than overflows.
+            return static_cast<std::int32_t>(static_cast<std::uint32_t>(max_id) + 1u);
         } else {
             return 1;
         }
@@ -115,12 +116,16 @@ void Competition::recompute_finish_results() {
         Runner* r = runner_by_number(line.start_number);
         if (!r) continue;
         r->finish_time = f;
+        // Worked out in 64 bits and kept to 32 as stored: values read from a file may be
+        // anything, and a status above 8 would overflow.
+        std::int64_t result;
         if (r->status != 0)
-            r->result = r->status * kDay + r->start_number * 100;
+            result = std::int64_t(r->status) * kDay + std::int64_t(r->start_number) * 100;
         else if (info.competition_kind == kKindMarkedMinutes)
-            r->result = f + r->penalty * kCentisPerMinute - r->start_time;
+            result = std::int64_t(f) + std::int64_t(r->penalty) * kCentisPerMinute - r->start_time;
         else
-            r->result = f - r->start_time;
+            result = std::int64_t(f) - r->start_time;
+        r->result = static_cast<std::int32_t>(result);
     }
 }
 

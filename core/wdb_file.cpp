@@ -496,6 +496,11 @@ private:
     int pos_ = 0;
 };
 
+// Ids in a file may be anything: add without overflowing.
+std::int32_t add32(std::int32_t value, std::int32_t shift) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value) + static_cast<std::uint32_t>(shift));
+}
+
 std::int16_t add16(std::int16_t value, std::int32_t shift) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(value) + static_cast<std::uint16_t>(shift));
 }
@@ -569,7 +574,7 @@ ImportStatus import_wdb(Competition& c, const std::string& path, const ImportWdb
     if (options.runners_clubs_classes) {
         // next_record_id of runners with the copied record already in the table: the highest
         // id so far or the copied one, plus one.
-        std::int32_t max_id = c.next_record_id(kRunners) - 1;
+        std::int32_t max_id = add32(c.next_record_id(kRunners), -1);
         SlotFiller<Runner> fill(t.runners);
         for (int i = 0; i < in.runners.capacity() && in.runners[i]; ++i) {
             const Runner& src = *in.runners[i];
@@ -577,23 +582,23 @@ ImportStatus import_wdb(Competition& c, const std::string& path, const ImportWdb
             Runner* r = fill.add(src);
             r->club_id = add16(r->club_id, club_shift);
             r->class_id = add16(r->class_id, class_shift);
-            max_id = std::max(max_id, r->id) + 1;
+            max_id = add32(std::max(max_id, r->id), 1);
             r->id = max_id;
         }
         SlotFiller<Club> clubs(t.clubs);
         for (int i = 0; i < in.clubs.capacity() && in.clubs[i]; ++i)
-            clubs.add(*in.clubs[i])->id += club_shift;
+            clubs.add(*in.clubs[i])->id = add32(in.clubs[i]->id, club_shift);
         SlotFiller<ClassRecord> classes(t.classes);
         for (int i = 0; i < in.classes.capacity() && in.classes[i]; ++i) {
             ClassRecord* k = classes.add(*in.classes[i]);
-            k->id += class_shift;
+            k->id = add32(k->id, class_shift);
             k->course_id = add16(k->course_id, course_shift);
         }
     }
     if (options.courses) {
         SlotFiller<Course> courses(t.courses);
         for (int i = 0; i < in.courses.capacity() && in.courses[i]; ++i)
-            courses.add(*in.courses[i])->id += course_shift;
+            courses.add(*in.courses[i])->id = add32(in.courses[i]->id, course_shift);
     }
     if (options.replace_info) {
         std::uint8_t display_on = c.info.display_on;

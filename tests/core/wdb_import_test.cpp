@@ -228,3 +228,33 @@ TEST(WdbImport, FillsGapsBeforeSetAsideRunners) {
     EXPECT_EQ(c.tables.runners[3]->id, 4);
     EXPECT_EQ(c.tables.runners[4]->id, 5);
 }
+
+TEST(WdbImport, ExtremeIdsInTheFileDoNotOverflow) {
+    TempDir dir;
+    Competition src;
+    Runner& r = *src.tables.runners[src.new_record(kRunners)];
+    r.id = INT32_MAX;
+    r.status = 255;
+    r.start_number = 7;
+    r.start_time = INT32_MIN;
+    src.tables.clubs[src.new_record(kClubs)]->id = INT32_MAX;
+    src.tables.classes[src.new_record(kClasses)]->id = INT32_MAX;
+    src.tables.courses[src.new_record(kCourses)]->id = INT32_MAX;
+    FinishLine& f = *src.tables.finish_lines[src.new_record(kFinishLines)];
+    f.start_number = 7;
+    f.set_time(4000000);
+    ASSERT_TRUE(save_wdb(src, dir.file("src.wdb")));
+    Competition c;
+    c.tables.clubs[c.new_record(kClubs)]->id = 5;
+    ScriptedPrompts prompts;
+    ASSERT_EQ(import_wdb(c, dir.file("src.wdb"), ImportWdbOptions{}, prompts), ImportStatus::kOk);
+    EXPECT_EQ(c.tables.runners[0]->id, INT32_MIN);  // the id after the highest wraps
+    EXPECT_EQ(c.tables.clubs[1]->id, INT32_MIN + 5);
+    // The id after the highest possible one wraps the same way instead of overflowing.
+    EXPECT_EQ(src.next_record_id(kCourses), INT32_MIN);
+    c.recompute_finish_results();
+    EXPECT_EQ(c.tables.runners[0]->result, static_cast<std::int32_t>(255LL * 8640000 + 700));
+    c.tables.runners[0]->status = 0;
+    c.recompute_finish_results();
+    EXPECT_EQ(c.tables.runners[0]->result, static_cast<std::int32_t>(4000000LL - INT32_MIN));
+}
