@@ -36,7 +36,7 @@ std::int32_t Competition::next_record_id(RecordType type) {
         using R = std::remove_pointer_t<decltype(t[0])>;
         if constexpr (requires(R r) { r.id; }) {
             std::int32_t max_id = t.freed_max_id();
-            for (int i = 0; i < t.capacity(); ++i)
+            for (int i = 0; i < t.used_end(); ++i)
                 if (const R* r = t[i]; r && r->id > max_id) max_id = r->id;
             for (int i = 0; i < t.deleted_count(); ++i)
                 if (t.deleted(i)->id > max_id) max_id = t.deleted(i)->id;
@@ -51,7 +51,7 @@ std::int32_t Competition::next_record_id(RecordType type) {
 namespace {
 template <class R>
 R* first_with_id(const Table<R>& t, std::int32_t id) {
-    for (int i = 0; i < t.capacity(); ++i)
+    for (int i = 0; i < t.used_end(); ++i)
         if (R* r = t[i]; r && r->id == id) return r;
     return nullptr;
 }
@@ -86,7 +86,7 @@ bool Competition::can_undo_delete(RecordType type) {
 void Competition::rebuild_number_index() {
     std::fill(number_index.begin(), number_index.end(), nullptr);
     const auto& t = tables.runners;
-    for (int i = 0; i < t.capacity(); ++i) {
+    for (int i = 0; i < t.used_end(); ++i) {
         Runner* r = t[i];
         if (r && r->start_number != 0 && r->start_number < kNumberIndexSize)
             number_index[r->start_number] = r;
@@ -96,7 +96,7 @@ void Competition::rebuild_number_index() {
 void Competition::count_finish_lines() {
     std::fill(finish_count_by_number.begin(), finish_count_by_number.end(), 0);
     const auto& t = tables.finish_lines;
-    for (int i = 0; i < t.capacity() && t[i]; ++i) {
+    for (int i = 0; i < t.used_end() && t[i]; ++i) {
         int n = t[i]->start_number;
         if (n <= 0) continue;
         Runner* r = runner_by_number(n);
@@ -106,10 +106,10 @@ void Competition::count_finish_lines() {
 
 void Competition::recompute_finish_results() {
     count_finish_lines();
-    for (int i = 0; i < tables.runners.capacity(); ++i)
+    for (int i = 0; i < tables.runners.used_end(); ++i)
         if (Runner* r = tables.runners[i]) r->finish_time = r->result = 0;
     const auto& t = tables.finish_lines;
-    for (int i = 0; i < t.capacity() && t[i]; ++i) {
+    for (int i = 0; i < t.used_end() && t[i]; ++i) {
         const FinishLine& line = *t[i];
         std::int32_t f = line.time();
         if (line.start_number <= 0 || f == 0) continue;
@@ -133,13 +133,13 @@ template <class R>
 void Competition::build_id16_lookup(const Table<R>& table, std::vector<R*>& lookup) {
     lookup.assign(65536, nullptr);
     // Walk backwards so the first record in slot order wins for a duplicated id.
-    for (int i = table.capacity() - 1; i >= 0; --i)
+    for (int i = table.used_end() - 1; i >= 0; --i)
         if (R* r = table[i]; r && fits_id16(r->id)) lookup[id16_slot(r->id)] = r;
 }
 
 void Competition::recount_tables() {
     auto zero = [](auto& t) {
-        for (int i = 0; i < t.capacity(); ++i)
+        for (int i = 0; i < t.used_end(); ++i)
             if (auto* r = t[i]) r->runner_count = r->finish_line_count = r->marked_count = 0;
     };
     zero(tables.clubs);
@@ -150,7 +150,7 @@ void Competition::recount_tables() {
     build_id16_lookup(tables.courses, course_lookup_);
 
     const auto& runners = tables.runners;
-    for (int i = 0; i < runners.capacity(); ++i) {
+    for (int i = 0; i < runners.used_end(); ++i) {
         const Runner* r = runners[i];
         if (!r) continue;
         int m = r->marked ? 1 : 0;
@@ -169,7 +169,7 @@ void Competition::recount_tables() {
     }
     rebuild_number_index();
     const auto& lines = tables.finish_lines;
-    for (int i = 0; i < lines.capacity() && lines[i]; ++i) {
+    for (int i = 0; i < lines.used_end() && lines[i]; ++i) {
         int n = lines[i]->start_number;
         if (n <= 0) continue;
         const Runner* r = runner_by_number(n);

@@ -46,30 +46,38 @@ public:
     // Slots 0 up to the first empty one: the compact part every table walk reads.
     int live_count() const {
         int n = 0;
-        while (n < capacity() && slots_[n]) ++n;
+        while (n < used_ && slots_[n]) ++n;
         return n;
     }
     // Non-empty slots over the whole table (set-aside runners included).
     int occupied_count() const {
         int n = 0;
-        for (const auto& s : slots_) n += s != nullptr;
+        for (int i = 0; i < used_; ++i) n += slots_[i] != nullptr;
         return n;
     }
     int find_free_slot() const {
-        for (int i = 0; i < capacity(); ++i)
+        for (int i = 0; i < used_; ++i)
             if (!slots_[i]) return i;
-        return kNoSlot;
+        return used_ < capacity() ? used_ : kNoSlot;
     }
+    // Every slot from this one on is empty: whole-table walks can stop here.
+    int used_end() const { return used_; }
     // Puts a zero-filled record in the first empty slot; kNoSlot when the table is full.
     int new_record() {
         int i = find_free_slot();
-        if (i != kNoSlot) slots_[i] = std::make_unique<R>();
+        if (i != kNoSlot) {
+            slots_[i] = std::make_unique<R>();
+            touch(i);
+        }
         return i;
     }
     // Stores `r` at the first empty slot; kNoSlot (and `r` dropped) when full.
     int insert(std::unique_ptr<R> r) {
         int i = find_free_slot();
-        if (i != kNoSlot) slots_[i] = std::move(r);
+        if (i != kNoSlot) {
+            slots_[i] = std::move(r);
+            touch(i);
+        }
         return i;
     }
     // Moves the record at slot i to the deleted records and closes the gap.
@@ -87,11 +95,24 @@ public:
     // full; it still counts when new ids are chosen.
     std::int32_t freed_max_id() const { return freed_max_id_; }
 
-    void swap_slots(int a, int b) { std::swap(slots_[a], slots_[b]); }
-    std::unique_ptr<R>& slot(int i) { return slots_[i]; }
+    void swap_slots(int a, int b) {
+        touch(a);
+        touch(b);
+        std::swap(slots_[a], slots_[b]);
+    }
+    // Direct access to a slot (it may be filled through the reference).
+    std::unique_ptr<R>& slot(int i) {
+        touch(i);
+        return slots_[i];
+    }
     void clear();
 
 private:
+    void touch(int i) {
+        if (i + 1 > used_) used_ = i + 1;
+    }
+    // All slots from used_ on are empty, so walks and clearing need not visit them.
+    int used_ = 0;
     std::vector<std::unique_ptr<R>> slots_;
     std::vector<std::unique_ptr<R>> deleted_;
     int deleted_count_ = 0;
@@ -143,8 +164,9 @@ bool Table<R>::erase(int i) {
         --deleted_count_;
     }
     deleted_[deleted_count_++] = std::move(slots_[i]);
-    for (int k = i + 1; k < capacity(); ++k) slots_[k - 1] = std::move(slots_[k]);
-    slots_[capacity() - 1].reset();
+    for (int k = i + 1; k < used_; ++k) slots_[k - 1] = std::move(slots_[k]);
+    slots_[used_ - 1].reset();
+    --used_;
     return true;
 }
 
@@ -161,8 +183,10 @@ int Table<R>::erase_live() {
         }
         deleted_[deleted_count_++] = std::move(slots_[i]);
     }
-    if (n > 0)
-        for (int k = n; k < capacity(); ++k) slots_[k - n] = std::move(slots_[k]);
+    if (n > 0) {
+        for (int k = n; k < used_; ++k) slots_[k - n] = std::move(slots_[k]);
+        used_ -= n;
+    }
     return n;
 }
 
@@ -172,13 +196,15 @@ int Table<R>::undo_erase() {
     int i = find_free_slot();
     if (i == kNoSlot) return kNoSlot;
     slots_[i] = std::move(deleted_[--deleted_count_]);
+    touch(i);
     return i;
 }
 
 template <class R>
 void Table<R>::clear() {
-    for (auto& s : slots_) s.reset();
-    for (auto& s : deleted_) s.reset();
+    for (int i = 0; i < used_; ++i) slots_[i].reset();
+    for (int i = 0; i < deleted_count_; ++i) deleted_[i].reset();
+    used_ = 0;
     deleted_count_ = 0;
     freed_max_id_ = 0;
 }

@@ -355,7 +355,7 @@ template <class R>
 std::size_t put_table(std::uint8_t* out, const Table<R>& table) {
     std::uint8_t* p = out + 4;
     std::int32_t count = 0;
-    for (int i = 0; i < table.capacity(); ++i) {
+    for (int i = 0; i < table.used_end(); ++i) {
         if (const R* r = table[i]) {
             codec::put(p, *r);
             p += R::kSize;
