@@ -1,0 +1,148 @@
+// The card-reading commands in the real main window (offscreen), against the station
+// simulator on a pseudo-terminal: F8 reads cards into the tables, the same command stops,
+// "перепроверить этот чип" checks the readout under the cursor, and the settings dialog stores
+// the punching settings.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+#include <thread>
+
+#include "app/main_frame.h"
+#include "app/skarvel_view.h"
+#include "core/cp1251.h"
+#include "punch/ui/punch_settings_dialog.h"
+#include "tools/station_sim/station_sim.h"
+
+using namespace skarvel;
+using namespace skarvel::literals;
+
+class PunchCommandsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedPrompts> prompts;
+    std::unique_ptr<CMainFrame> frame;
+
+    Competition& c() { return frame->competition(); }
+    void trigger(CommandId id) {
+        frame->refresh_commands();
+        frame->action(id)->trigger();
+    }
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QApplication::setOrganizationName(QStringLiteral("Skarvel"));
+        QApplication::setApplicationName(QStringLiteral("Skarvel"));
+    }
+
+    void init() {
+        QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel")).clear();
+        prompts = std::make_unique<ScriptedPrompts>();
+        frame = std::make_unique<CMainFrame>(prompts.get());
+        frame->resize(900, 400);
+        frame->show();
+    }
+
+    void cleanup() {
+        frame->save_question_answer = [] { return int(QMessageBox::No); };
+        frame.reset();
+        prompts.reset();
+    }
+
+    void f8ReadsCardsAndStops() {
+        sim::SimScript script;
+        QVERIFY(sim::parse_script(
+            "card type=6 number=1234567 start=10:00:00 finish=10:30:00 punches=31@10:10:00,32@10:20:00\n"
+            "card type=5 number=12345 start=10:00:00 finish=10:31:00 punches=31@10:10:00\n",
+            script, nullptr));
+        sim::StationSimulator station(std::move(script), {150, 5, 0});
+        std::string device = station.open_pty();
+        QVERIFY(!device.empty());
+        std::thread sim_thread([&] { station.run(); });
+        QSettings settings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"));
+        settings.setValue("Setup/StationDevice", QString::fromStdString(device));
+        settings.sync();
+
+        Course& k = *c().tables.courses[c().new_record(kCourses)];
+        k.id = 1;
+        k.control_codes[0] = 31;
+        k.control_codes[1] = 32;
+        ClassRecord& g = *c().tables.classes[c().new_record(kClasses)];
+        g.id = 1;
+        g.course_id = 1;
+        Runner& r = *c().tables.runners[c().new_record(kRunners)];
+        r.id = 1;
+        r.start_number = 5;
+        r.card_number = 1234567;
+        r.class_id = 1;
+        c().rebuild_number_index();
+        c().info.check_mode = kCheckCourse;
+        c().info.finish_source = kSourceStation;
+        c().info.start_source = kSourceStation;
+
+        trigger(CommandId::kStartReading);
+        frame->refresh_commands();
+        QVERIFY(frame->action(CommandId::kStartReading)->isChecked());
+        QTRY_COMPARE_WITH_TIMEOUT(c().tables.card_readouts.live_count(), 2, 15000);
+        trigger(CommandId::kStartReading);
+        frame->refresh_commands();
+        QVERIFY(!frame->action(CommandId::kStartReading)->isChecked());
+        station.stop();
+        sim_thread.join();
+
+        QCOMPARE(c().tables.finish_lines.live_count(), 1);
+        QCOMPARE(int(c().tables.finish_lines[0]->start_number), 5);
+        QCOMPARE(r.start_time, 10 * 360000);
+        QVERIFY(c().modified);
+
+        // The re-check works on the readout under the cursor, with the card readouts shown.
+        frame->view().show_table(kCardReadouts);
+        frame->view().set_cursor_row(0);
+        trigger(CommandId::kRecheckCard);
+        QCOMPARE(QString::fromStdString(prompts->messages.back()), QStringLiteral("Check_cp=1"));
+        frame->view().show_table(kRunners);
+        frame->refresh_commands();
+        QVERIFY(!frame->action(CommandId::kRecheckCard)->isEnabled());
+    }
+
+    void settingsDialogStoresOnOk() {
+        c().modified = false;
+        QTimer::singleShot(0, [] {
+            auto* d = qobject_cast<PunchSettingsDialog*>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            QCOMPARE(d->ports->count(), 31);
+            d->check_mode->setCurrentIndex(4);
+            d->ports->setCurrentRow(2);
+            d->device_path->setText("/dev/pts/99");
+            d->accept();
+        });
+        trigger(CommandId::kPunchSettings);
+        QCOMPARE(int(c().info.check_mode), 4);
+        QCOMPARE(int(c().info.port_index), 2);
+        QVERIFY(c().modified);
+        QSettings settings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"));
+        QCOMPARE(settings.value("Setup/StationDevice").toString(), QStringLiteral("/dev/pts/99"));
+
+        // Cancel keeps everything.
+        QTimer::singleShot(0, [] {
+            auto* d = qobject_cast<PunchSettingsDialog*>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            d->check_mode->setCurrentIndex(0);
+            d->reject();
+        });
+        trigger(CommandId::kPunchSettings);
+        QCOMPARE(int(c().info.check_mode), 4);
+    }
+};
+
+QTEST_MAIN(PunchCommandsTest)
+#include "punch_commands_test.moc"
