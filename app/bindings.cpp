@@ -9,6 +9,7 @@ namespace skarvel {
 void bind_edit_commands(AppContext& ctx);
 void bind_start_commands(AppContext& ctx);
 void bind_punch_commands(AppContext& ctx);
+void bind_results_commands(AppContext& ctx);
 
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
@@ -17,6 +18,7 @@ void bind_all_commands(AppContext& ctx) {
     bind_edit_commands(ctx);
     bind_start_commands(ctx);
     bind_punch_commands(ctx);
+    bind_results_commands(ctx);
 }
 
 }  // namespace skarvel
