@@ -240,7 +240,7 @@ RunnerForm finish_line_runner_form(Competition& c, int row, int& slot) {
     c.rebuild_number_index();
     if (const Runner* r = c.runner_by_number(n)) {
         const auto& t = c.tables.runners;
-        for (int i = 0; i < t.capacity(); ++i)
+        for (int i = 0; i < t.used_end(); ++i)
             if (t[i] == r) {
                 slot = i;
                 return runner_form(c, r);
@@ -333,7 +333,7 @@ bool restore_all_statuses(Competition& c, Prompts& prompts, bool english) {
     if (!prompts.ask_yes_no(pick(english, "Восстановить ВСЕХ спортсменов в базе данных?"_cp1251, "Restore ALL runners?")))
         return false;
     const auto& t = c.tables.runners;
-    for (int i = 0; i < t.capacity(); ++i)
+    for (int i = 0; i < t.used_end(); ++i)
         if (Runner* r = t[i]) r->status = 0;
     c.modified = true;
     return true;
@@ -365,14 +365,15 @@ bool join_table(Competition& c, Table<R>& table, std::int16_t Runner::*ref, Prom
         for (int i = 0; i < table.capacity() && table[i]; ++i)
             if (is_marked(*table[i])) marked_ids.insert(table[i]->id);
         const auto& runners = c.tables.runners;
-        for (int k = 0; k < runners.capacity(); ++k)
+        for (int k = 0; k < runners.used_end(); ++k)
             if (Runner* r = runners[k]; r && marked_ids.count(r->*ref))
                 r->*ref = static_cast<std::int16_t>(target_id);
     }
     c.recount_tables();
     // Records without runners are freed for good, then the table is closed up.
     int to = 0;
-    for (int i = 0; i < table.capacity(); ++i) {
+    for (int i = 0, end = table.used_end(); i < end; ++i) {
+        if (!table[i]) continue;
         auto& s = table.slot(i);
         if (!s) continue;
         if (s->runner_count == 0) {

@@ -20,7 +20,7 @@ bool check_duplicate_card_numbers(Competition& c, Prompts& prompts, bool english
     auto& table = c.tables.runners;
     std::vector<Runner*> all;
     int with_card = 0;
-    for (int i = 0; i < table.capacity(); ++i)
+    for (int i = 0, end = table.used_end(); i < end; ++i)
         if (Runner* r = table[i]) {
             all.push_back(r);
             with_card += r->card_number != 0;
@@ -53,8 +53,8 @@ bool check_duplicate_card_numbers(Competition& c, Prompts& prompts, bool english
         return false;
 
     std::unordered_map<const Runner*, std::unique_ptr<Runner>> owned;
-    for (int i = 0; i < table.capacity(); ++i)
-        if (table.slot(i)) {
+    for (int i = 0, end = table.used_end(); i < end; ++i)
+        if (table[i]) {
             Runner* r = table.slot(i).get();
             owned[r] = std::move(table.slot(i));
         }
@@ -96,7 +96,7 @@ bool finish_crossings_to_card_readouts(Competition& c, Prompts& prompts, bool en
     cards.erase_live();
 
     auto& runners = c.tables.runners;
-    for (int i = 0; i < runners.capacity(); ++i)
+    for (int i = 0; i < runners.used_end(); ++i)
         if (Runner* r = runners[i]) r->card_number = r->start_number;
 
     std::unordered_map<int, CardReadout*> by_number;
