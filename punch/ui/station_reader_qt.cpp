@@ -24,7 +24,12 @@ std::string port_open_failed_message(int com_number, int error_code) {
 StationReaderQt::StationReaderQt(Environment env, QObject* parent)
     : QObject(parent), env_(std::move(env)) {}
 
-StationReaderQt::~StationReaderQt() { stop(); }
+StationReaderQt::~StationReaderQt() {
+    // At exit the competition and the prompts may already be gone: a card handed over while
+    // the worker winds down is dropped, not processed.
+    closing_ = true;
+    stop();
+}
 
 bool StationReaderQt::toggle(Mode mode) {
     if (reading_active()) {
@@ -132,6 +137,7 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
         CardReaderHooks hooks;
         hooks.card_read = [this](const CardReadout& card) {
             on_owner_thread([this, &card] {
+                if (closing_) return;
                 Competition& c = env_.competition();
                 PunchSettings s = punch_settings_from(c.info);
                 ReadoutHooks h = env_.hooks ? env_.hooks() : ReadoutHooks{};
@@ -148,6 +154,7 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
             link, options, state_,
             [this](std::int32_t card_number, std::int32_t time) {
                 on_owner_thread([this, card_number, time] {
+                    if (closing_) return;
                     store_memory_record(env_.competition(), card_number, time, env_.prompts());
                     ++records_processed_;
                     if (env_.changed) env_.changed();

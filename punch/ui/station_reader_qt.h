@@ -86,6 +86,7 @@ private:
     std::mutex link_mutex_;
     StationLink* link_ = nullptr;          // the running worker's link (under link_mutex_)
     std::atomic<bool> stop_requested_{false};
+    bool closing_ = false;  // being destroyed (owner thread only)
     int cards_processed_ = 0;
     int records_processed_ = 0;
     // Result of opening the port, handed from the worker to start().

@@ -195,6 +195,30 @@ TEST(StationReaderQt, MemoryReaderStoresRecords) {
     EXPECT_EQ(e.f.c.tables.finish_lines[0]->start_number, 9);
 }
 
+TEST(StationReaderQt, DestroyedWhileReadingStopsAndTouchesNothingMore) {
+    auto e = std::make_unique<ReaderEnv>();
+    std::string script;
+    for (int i = 0; i < 40; ++i)
+        script += "card type=6 number=" + std::to_string(2000000 + i) +
+                  " start=10:00:00 finish=10:30:00 punches=31@10:10:00\n";
+    SimThread sim(script);
+    e->device = sim.path;
+    auto reader = std::make_unique<StationReaderQt>(e->env());
+    reader->timing = {40, 10, 1, 5};
+    reader->pauses = {10, 10};
+    ASSERT_TRUE(reader->toggle(StationReaderQt::Mode::kCards));
+    ASSERT_TRUE(wait_for([&] { return e->f.c.tables.card_readouts.live_count() >= 2; }));
+    QElapsedTimer t;
+    t.start();
+    reader.reset();  // as at program exit
+    EXPECT_LT(t.elapsed(), 2000);
+    int stored = e->f.c.tables.card_readouts.live_count();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(e->f.c.tables.card_readouts.live_count(), stored);
+    e.reset();  // the competition goes; nothing may reach it any more
+    QCoreApplication::processEvents();
+}
+
 TEST(StationReaderQt, PortThatCannotBeOpenedIsReported) {
     ReaderEnv e;
     e.device = "/dev/skarvel-no-such-port";
