@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "core/cp1251.h"
 #include "core/record_edit.h"
 #include "core/time_text.h"
@@ -437,4 +439,42 @@ TEST(EditForms, IntegerFieldParsing) {
     EXPECT_EQ(parse_integer_field(""), std::nullopt);
     EXPECT_EQ(parse_integer_field("4 2"), std::nullopt);
     EXPECT_EQ(parse_integer_field("99999999999999999999999"), std::nullopt);
+}
+
+// Whatever is pasted into the multi-line fields, reading it never overruns the arrays and
+// either stores codes that fit or refuses the text and leaves the record alone.
+TEST(EditForms, ArbitraryTextIntoControlOrderAndPunches) {
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    const char alphabet[] = "0123456789;:, SF\r\n\xC0x-";
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        int len = static_cast<int>(next() % 400);
+        for (int i = 0; i < len; ++i) text += alphabet[next() % (sizeof alphabet - 1)];
+        Course k;
+        k.control_codes[90] = 42;
+        Course before = k;
+        EditResult r = parse_control_order(text, k, false);
+        if (!r) {
+            EXPECT_EQ(std::memcmp(k.control_codes, before.control_codes, sizeof k.control_codes), 0);
+        }
+        EXPECT_EQ(k.control_codes[90], 42);
+        CardReadout card;
+        card.punch_count = 3;
+        card.punches[0].code = 9;
+        EditResult p = parse_punch_text(text, card, false);
+        if (p) {
+            EXPECT_GE(card.punch_count, 0);
+            EXPECT_LE(card.punch_count, 64);
+            // What was taken shows and reads back the same.
+            CardReadout again;
+            ASSERT_TRUE(parse_punch_text(format_punch_text(card), again, false));
+        } else {
+            EXPECT_EQ(card.punch_count, 3);
+            EXPECT_EQ(card.punches[0].code, 9);
+        }
+    }
 }
