@@ -327,6 +327,30 @@ TEST(Points, TableRepeatsItsLastLine) {
     EXPECT_FALSE(load_points_table("/nonexistent/ochki.txt", tmp));
 }
 
+TEST(Points, HostileTableFiles) {
+    // Runaway digits saturate instead of overflowing.
+    auto big = parse_points_table("99999999999999999999\n-99999999999999999999\n");
+    EXPECT_EQ(big[0], 0x7FFFFFFF);
+    EXPECT_EQ(big[1], -0x7FFFFFFF);
+    // Only the first 99 characters of a line are read.
+    auto long_line = parse_points_table(std::string(99, ' ') + "5\n7");
+    EXPECT_EQ(long_line[0], 0);
+    EXPECT_EQ(long_line[1], 7);
+    // Binary junk and NUL bytes.
+    std::string junk("\0\xff\x80 12\r\n\n+3x", 13);
+    auto j = parse_points_table(junk);
+    EXPECT_EQ(j[0], 0);
+    EXPECT_EQ(j[1], 0);
+    EXPECT_EQ(j[2], 3);
+    EXPECT_EQ(j[29999], 3);
+    // More than 30000 lines: the rest is not read.
+    std::string many;
+    for (int i = 0; i < 30005; ++i) many += std::to_string(i) + "\n";
+    auto m = parse_points_table(many);
+    ASSERT_EQ(m.size(), 30000u);
+    EXPECT_EQ(m[29999], 29999);
+}
+
 TEST(SingleRunner, RunnerPlaceAmongSameLaps) {
     Fixture f;
     f.add_class(1, "М21");
