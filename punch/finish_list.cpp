@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "core/cp1251.h"
@@ -58,20 +59,40 @@ std::int64_t read_decimal(std::string_view s, bool* found = nullptr) {
     return negative ? -n : n;
 }
 
-// Appends a line; null when the finish table is full.
-FinishLine* append_line(Competition& c) {
-    int slot = c.new_record(kFinishLines);
-    return slot == kNoSlot ? nullptr : c.tables.finish_lines[slot];
-}
+// Appends lines behind the last one. The finish table is compact, so the free slot is found
+// once and then advanced, instead of searched from slot 0 for every line.
+class LineAppender {
+public:
+    explicit LineAppender(Competition& c) : t_(c.tables.finish_lines), next_(t_.find_free_slot()) {}
+    // A new zero-filled line; null when the finish table is full.
+    FinishLine* append() {
+        if (next_ == kNoSlot || next_ >= t_.capacity() || t_[next_]) next_ = t_.find_free_slot();
+        if (next_ == kNoSlot) return nullptr;
+        t_.slot(next_) = std::make_unique<FinishLine>();
+        return t_[next_++];
+    }
 
-// The first runner in table order holding this card (card 0 is "no card" and matches none).
-Runner* owner_of_card(const Competition& c, std::int32_t card) {
-    if (card == 0) return nullptr;
-    const auto& t = c.tables.runners;
-    for (int i = 0; i < t.capacity(); ++i)
-        if (Runner* r = t[i]; r && r->card_number == card) return r;
-    return nullptr;
-}
+private:
+    Table<FinishLine>& t_;
+    int next_;
+};
+
+// The first runner in table order holding each card (card 0 is "no card" and names nobody).
+class CardOwners {
+public:
+    explicit CardOwners(const Competition& c) {
+        const auto& t = c.tables.runners;
+        for (int i = 0; i < t.capacity(); ++i)
+            if (Runner* r = t[i]; r && r->card_number != 0) owners_.emplace(r->card_number, r);
+    }
+    Runner* find(std::int32_t card) const {
+        auto it = owners_.find(card);
+        return it == owners_.end() ? nullptr : it->second;
+    }
+
+private:
+    std::unordered_map<std::int32_t, Runner*> owners_;
+};
 
 int readout_punches(const CardReadout& r) {
     return std::clamp(r.punch_count, 0, CardReadout::kMaxPunches);
@@ -199,12 +220,13 @@ bool write_finish_file(const Competition& c, const std::string& path, std::strin
 
 FinishImportResult import_finish_text(Competition& c, std::string_view data, bool read_statuses) {
     FinishImportResult result;
+    LineAppender lines(c);
     int lines_seen = 0;
     for_each_line(data, kFinishTextLineMax, [&](std::string_view line) {
         if (lines_seen >= kFinishTextMaxLines) return false;
         ++lines_seen;
         if (is_blank(line)) return true;
-        FinishLine* fl = append_line(c);
+        FinishLine* fl = lines.append();
         if (!fl) {
             result.table_full = true;
             return false;
@@ -331,10 +353,12 @@ RebuildResult rebuild_finish_from_readouts(Competition& c, const RebuildOptions&
     c.info.finish_source = options.finish_source;
     c.modified = true;
     const auto& readouts = c.tables.card_readouts;
+    CardOwners owners(c);
+    LineAppender lines(c);
     int n = readouts.live_count();
     for (int i = 0; i < n; ++i) {
         const CardReadout& rd = *readouts[i];
-        Runner* r = owner_of_card(c, rd.card_number);
+        Runner* r = owners.find(rd.card_number);
         if (!r) continue;
         ++result.readouts_used;
         int punches = readout_punches(rd);
@@ -354,7 +378,7 @@ RebuildResult rebuild_finish_from_readouts(Competition& c, const RebuildOptions&
             finish_known = true;
         }
         if (finish_known && !result.table_full) {
-            if (FinishLine* line = append_line(c)) {
+            if (FinishLine* line = lines.append()) {
                 line->start_number = static_cast<std::int16_t>(r->start_number);
                 line->time_word = static_cast<std::uint32_t>(r->finish_time) & 0xFFFFFF;
                 ++result.lines_added;
@@ -396,13 +420,14 @@ StartersResult read_starters(Competition& c, std::string_view data, Prompts& pro
     auto& runners = c.tables.runners;
     for (int i = 0; i < runners.capacity(); ++i)
         if (Runner* r = runners[i]) r->marked = 1;
+    CardOwners owners(c);
     for_each_line(data, kStartersLineMax, [&](std::string_view line) {
         bool found = false;
         std::int64_t card = read_decimal(line, &found);
         // Blank lines and lines without a card number name no starter.
         if (!found || card <= 0) return true;
         ++result.starters;
-        if (Runner* r = owner_of_card(c, static_cast<std::int32_t>(card))) {
+        if (Runner* r = card <= 0x7FFFFFFF ? owners.find(static_cast<std::int32_t>(card)) : nullptr) {
             r->marked = 0;
         } else {
             ++result.unknown_cards;
@@ -420,12 +445,13 @@ StartersResult read_starters(Competition& c, std::string_view data, Prompts& pro
 
 StartersResult add_non_starters(Competition& c, StartersResult result) {
     auto& runners = c.tables.runners;
+    LineAppender lines(c);
     for (int i = 0; i < runners.capacity(); ++i) {
         Runner* r = runners[i];
         if (!r || !r->marked) continue;
         r->status = kStatusDidNotStart;
         if (result.table_full) continue;
-        FinishLine* line = append_line(c);
+        FinishLine* line = lines.append();
         if (!line) {
             result.table_full = true;
             continue;
@@ -466,17 +492,21 @@ bool enter_starters_file(Competition& c, Prompts& prompts) {
 
 GenerateResult generate_finish_from_readouts(Competition& c) {
     GenerateResult result;
+    LineAppender lines(c);
     const auto& readouts = c.tables.card_readouts;
-    auto& runners = c.tables.runners;
+    // Every holder of each card, in table order.
+    std::unordered_map<std::int32_t, std::vector<Runner*>> holders;
+    const auto& runners = c.tables.runners;
+    for (int k = 0; k < runners.capacity(); ++k)
+        if (Runner* r = runners[k]; r && r->card_number != 0) holders[r->card_number].push_back(r);
     int n = readouts.live_count();
     for (int i = 0; i < n && !result.table_full; ++i) {
         const CardReadout& rd = *readouts[i];
-        if (rd.card_number == 0) continue;
-        for (int k = 0; k < runners.capacity(); ++k) {
-            Runner* r = runners[k];
-            if (!r || r->card_number != rd.card_number) continue;
+        auto it = holders.find(rd.card_number);
+        if (it == holders.end()) continue;
+        for (Runner* r : it->second) {
             r->start_time = rd.start.time;
-            FinishLine* line = append_line(c);
+            FinishLine* line = lines.append();
             if (!line) {
                 result.table_full = true;
                 break;
