@@ -70,7 +70,7 @@ private:
     std::vector<std::string> printer_footer(const ResultList& list, bool v);
     std::string html_footer(const ResultList& list, bool v);
     const Course* course_or_stop(const ResultList& list, const Runner& r, bool& stop);
-    std::vector<const Course*> all_courses() const;
+    const std::vector<const Course*>& all_courses() const { return courses_; }
 
     Competition& c_;
     const CompetitionInfo& info_;
@@ -84,16 +84,13 @@ private:
     // Split tables and their places for the current section.
     std::optional<SplitTables> splits_;
     std::optional<SplitPlaces> leg_places_, cum_places_;
+    // The course table up to its first empty slot (control statistics).
+    std::vector<const Course*> courses_;
 };
 
-std::vector<const Course*> ProtocolWriter::all_courses() const {
-    std::vector<const Course*> v;
-    const auto& t = c_.tables.courses;
-    for (int i = 0; i < t.capacity() && t[i]; ++i) v.push_back(t[i]);
-    return v;
-}
-
 ProtocolRun ProtocolWriter::run() {
+    for (int i = 0; i < c_.tables.courses.capacity() && c_.tables.courses[i]; ++i)
+        courses_.push_back(c_.tables.courses[i]);
     if (out_.html && info_.extended_html) nav_ = result_navigation_line(c_);
     bool by_course = info_.selection >= 2;
     if (!by_course) {
