@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -551,6 +552,37 @@ private slots:
         c.new_record(kFinishLines);
         QVERIFY(frame.commands().run(CommandId::kStartGates));
         QCOMPARE(int(c.tables.finish_lines[1]->start_number), 5);
+    }
+
+    // SKARVEL_EDITOR_PNG_DIR=dir keeps pictures of the editors (for the documentation).
+    void pictures_of_the_editors() {
+        Competition c;
+        LanguageTable ru, en;
+        en.build(UiLanguage::kEnglish);
+        Runner& r = add_runner(c, 1, 12);
+        set_field_text(r.name, std::string("Иванов, Пётр"_cp1251));
+        r.birth_year = 1985;
+        r.card_number = 123456;
+        r.start_time = 10 * 360000;
+        Course& k = *c.tables.courses[c.new_record(kCourses)];
+        k.id = 1;
+        set_field_text(k.name, "Long");
+        k.control_codes[0] = 31;
+        k.control_codes[1] = 45;
+        k.control_values[1] = 5;
+        ScriptedPrompts prompts;
+        RunnerEditor runner(ru, c, 0);
+        CourseEditor course(en, c, 0);
+        StatusDialog status(ru, c, prompts, 1);
+        QString dir = qEnvironmentVariable("SKARVEL_EDITOR_PNG_DIR");
+        const std::pair<QWidget*, const char*> shots[] = {
+            {&runner, "runner_editor_ru.png"}, {&course, "course_editor_en.png"}, {&status, "status_dialog_ru.png"}};
+        for (auto [w, name] : shots) {
+            w->show();
+            QImage image = w->grab().toImage();
+            QVERIFY(!image.isNull());
+            if (!dir.isEmpty()) QVERIFY(image.save(dir + QChar('/') + QString::fromLatin1(name)));
+        }
     }
 };
 
