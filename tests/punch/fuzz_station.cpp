@@ -2,6 +2,7 @@
 #include "tests/punch/station_fuzz_body.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    skarvel::test::fuzz_station_input(data, size);
+    static auto competition = skarvel::test::fuzz_competition();
+    skarvel::test::fuzz_station_input(*competition, data, size);
     return 0;
 }

@@ -14,7 +14,23 @@
 
 namespace skarvel::test {
 
-inline void fuzz_station_input(const std::uint8_t* data, std::size_t size) {
+// A competition with one course and class for the fuzzed cards to be checked against.
+inline std::unique_ptr<Competition> fuzz_competition() {
+    auto comp = std::make_unique<Competition>();
+    Course& k = *comp->tables.courses[comp->new_record(kCourses)];
+    k.id = 1;
+    k.control_codes[0] = 31;
+    k.control_codes[1] = 32;
+    k.control_count = 2;
+    k.time_limit_min = 1;
+    ClassRecord& g = *comp->tables.classes[comp->new_record(kClasses)];
+    g.id = 1;
+    g.course_id = 1;
+    return comp;
+}
+
+// Feeds one input; `comp` may be reused between inputs (it is emptied when it grows).
+inline void fuzz_station_input(Competition& comp, const std::uint8_t* data, std::size_t size) {
     if (size < 2) return;
     // The first byte picks the settings, the rest is the line.
     std::uint8_t knobs = data[0];
@@ -22,21 +38,7 @@ inline void fuzz_station_input(const std::uint8_t* data, std::size_t size) {
     for (std::size_t i = 1; i < size; ++i) port.input.push_back(data[i]);
     StationLink link(port, StationLinkTiming{1, 10, 0, 0});
 
-    // A fresh competition per input keeps every run reproducible from its bytes alone.
-    auto owned = [] {
-        auto comp = std::make_unique<Competition>();
-        Course& k = *comp->tables.courses[comp->new_record(kCourses)];
-        k.id = 1;
-        k.control_codes[0] = 31;
-        k.control_codes[1] = 32;
-        k.control_count = 2;
-        k.time_limit_min = 1;
-        ClassRecord& g = *comp->tables.classes[comp->new_record(kClasses)];
-        g.id = 1;
-        g.course_id = 1;
-        return comp;
-    }();
-    Competition* c = owned.get();
+    Competition* c = &comp;
     PunchSettings s;
     s.check_mode = knobs % 7;
     s.multi_day = (knobs >> 3) & 1;
@@ -75,6 +77,13 @@ inline void fuzz_station_input(const std::uint8_t* data, std::size_t size) {
         if (link.query_memory_count(knobs & 3) > 0 && link.read_memory_record(knobs, number, time) > 0 &&
             time < 8640000)
             store_memory_record(*c, number, time, prompts);
+    }
+    if (c->tables.card_readouts.live_count() > 200 || c->tables.runners.live_count() > 200) {
+        c->tables.card_readouts.clear();
+        c->tables.finish_lines.clear();
+        c->tables.runners.clear();
+        c->rebuild_number_index();
+        c->count_finish_lines();
     }
 }
 

@@ -543,7 +543,8 @@ namespace {
 TEST(StationHostileInput, RandomLinesNeverCrash) {
     Rand15 rng;
     const std::uint8_t alphabet[] = {0x02, 0x03, 0x10, 0x46, 0x49, 0x66, 0x06, 0x81, 0x83, 0xEE, 0x00, 0xFF};
-    for (int run = 0; run < 60; ++run) {
+    auto c = test::fuzz_competition();
+    for (int run = 0; run < 300; ++run) {
         std::vector<std::uint8_t> line(1 + rng.next() % 1200);
         for (auto& b : line)
             b = rng.next() % 3 ? alphabet[rng.next() % sizeof alphabet] : std::uint8_t(rng.next());
@@ -554,7 +555,7 @@ TEST(StationHostileInput, RandomLinesNeverCrash) {
             line[7] = 0x49;
             line[8] = 0x03;
         }
-        test::fuzz_station_input(line.data(), line.size());
+        test::fuzz_station_input(*c, line.data(), line.size());
     }
     SUCCEED();
 }
