@@ -1,5 +1,6 @@
 // The record editors and the editing commands of the list view, driven through their widgets
 // as a user would: type, press OK or Cancel, and check the record.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -583,6 +584,76 @@ private slots:
             QVERIFY(!image.isNull());
             if (!dir.isEmpty()) QVERIFY(image.save(dir + QChar('/') + QString::fromLatin1(name)));
         }
+    }
+
+    // Every label, box, button and title follows the language; the Russian ones are the
+    // program's own texts.
+    void labels_in_both_languages() {
+        Competition c;
+        LanguageTable ru, en;
+        en.build(UiLanguage::kEnglish);
+        ScriptedPrompts prompts;
+        auto texts = [](QWidget* w) {
+            QStringList out{w->windowTitle()};
+            for (auto* l : w->findChildren<QLabel*>())
+                if (l->objectName().isEmpty()) out << l->text();
+            for (auto* b : w->findChildren<QAbstractButton*>()) out << b->text() << b->toolTip();
+            for (auto* g : w->findChildren<QGroupBox*>()) out << g->title();
+            return out.join(QChar('|'));
+        };
+        auto cyrillic = [](const QString& s) {
+            for (QChar ch : s)
+                if (ch.unicode() >= 0x0400 && ch.unicode() <= 0x04FF) return true;
+            return false;
+        };
+        auto check = [&](QWidget* w_ru, QWidget* w_en, const QStringList& expected_ru) {
+            QString all_ru = texts(w_ru), all_en = texts(w_en);
+            for (const QString& t : expected_ru) QVERIFY2(all_ru.contains(t), qPrintable(t));
+            QVERIFY2(!cyrillic(all_en), qPrintable(all_en));
+        };
+        RunnerEditor r1(ru, c, 0), r2(en, c, 0);
+        check(&r1, &r2, {QStringLiteral("Редактирование"), QStringLiteral("Фамилия, имя"), QStringLiteral("Группа"),
+                         QStringLiteral("Разряд"), QStringLiteral("Год рождения"), QStringLiteral("Коллектив"),
+                         QStringLiteral("Забег/Этап"), QStringLiteral("Номер"), QStringLiteral("Старт"),
+                         QStringLiteral("VP-ЧИП"), QStringLiteral("Льгота"), QStringLiteral("Свой ЧИП"),
+                         QStringLiteral("в/к"), QStringLiteral("Лично"), QStringLiteral("Звук"),
+                         QStringLiteral("Слушать звук"), QStringLiteral("Записать звук")});
+        ClubEditor k1(ru, c, 0), k2(en, c, 0);
+        check(&k1, &k2, {QStringLiteral("Коллектив"), QStringLiteral("Наименование"), QStringLiteral("Представитель")});
+        ClassEditor g1(ru, c, 0), g2(en, c, 0);
+        check(&g1, &g2, {QStringLiteral("Группа"), QStringLiteral("Дистанция"), QStringLiteral("Присвоение разрядов"),
+                         QStringLiteral("можно присваивать разряды"), QStringLiteral("МС"), QStringLiteral("КМС"),
+                         QStringLiteral("Стартовый взнос: аренда ЧИПа"), QStringLiteral("Стартовый взнос: свой ЧИП"),
+                         QStringLiteral("Льготный"), QStringLiteral("Обычный")});
+        CourseEditor d1(ru, c, 0), d2(en, c, 0);
+        check(&d1, &d2, {QStringLiteral("Дистанция"), QStringLiteral("Краткое название"), QStringLiteral("КП"),
+                         QStringLiteral("Длина, метров"), QStringLiteral("Набор высоты"), QStringLiteral("Стартовый коридор"),
+                         QStringLiteral("Контрольное время, мин"), QStringLiteral("Кол-во пересечений финиша"),
+                         QStringLiteral("Нач. дистанции"),
+                         QStringLiteral("Порядок прохождения (переход на новую строку - Ctrl-Enter)")});
+        CardReadoutEditor e1(ru, c, 0), e2(en, c, 0);
+        check(&e1, &e2, {QStringLiteral("Редактирование информации из чипа"), QStringLiteral("Служебная информация"),
+                         QStringLiteral("Номер чипа"), QStringLiteral("Номер стартовый"), QStringLiteral("Время старта"),
+                         QStringLiteral("Время финиша"), QStringLiteral("Отметок КП"), QStringLiteral("Отметки в чипе."),
+                         QStringLiteral("Стартовый номер, время старта и финиша могут не записываться станциями"),
+                         QStringLiteral("Переход на новую\nстроку при вводе - Ctrl-Enter\nОбразец ввода: 31;12:25:31")});
+        CompetitionInfoDialog i1(ru, c, false), i2(en, c, false);
+        check(&i1, &i2, {QStringLiteral("Информация о соревнованиях"), QStringLiteral("Дата проведения"),
+                         QStringLiteral("Место проведения"), QStringLiteral("Главный судья"), QStringLiteral("Главный секретарь"),
+                         QStringLiteral("Начальник дистанции1"), QStringLiteral("Начальник дистанции4"),
+                         QStringLiteral("Вид соревнований"), QStringLiteral("Заданное направление"),
+                         QStringLiteral("Маркированная трасса-круги"), QStringLiteral("Маркированная трасса-минуты"),
+                         QStringLiteral("Задержанный старт (гандикап)"), QStringLiteral("Эстафетные"),
+                         QStringLiteral("Дополнять до 4-хзначн"), QStringLiteral("Точность времени (VP-только 1 сек)"),
+                         QStringLiteral("1 сек"), QStringLiteral("0,1 сек"), QStringLiteral("0,01 сек"),
+                         QStringLiteral("При запуске открывать последний рабочий файл")});
+        StatusDialog s1(ru, c, prompts, 0), s2(en, c, prompts, 0);
+        check(&s1, &s2, {QStringLiteral("Снятие/восстановление"), QStringLiteral("Восстановлен"),
+                         QStringLiteral("Снят непр.отметка"), QStringLiteral("Снят контр.время"), QStringLiteral("Сошел"),
+                         QStringLiteral("Не стартовал"), QStringLiteral("OK/Следующий"), QStringLiteral("Восстановить всех"),
+                         QStringLiteral("Завершить/Прервать")});
+        QuickRunnerDialog q1(ru, c, 0), q2(en, c, 0);
+        check(&q1, &q2, {QStringLiteral("Редактирование"), QStringLiteral("№"), QStringLiteral("Старт")});
     }
 };
 
