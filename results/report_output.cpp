@@ -141,6 +141,21 @@ std::string html_page_head(const CompetitionInfo& info, const HtmlHead& head) {
     return s;
 }
 
+std::string html_escape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char ch : text) {
+        switch (ch) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += ch;
+        }
+    }
+    return out;
+}
+
 namespace {
 bool has_extension(const std::string& path) {
     std::size_t slash = path.find_last_of("/\\");

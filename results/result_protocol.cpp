@@ -166,7 +166,7 @@ bool ProtocolWriter::write_section(const ResultList& list) {
                                     places.current());
         line = runner_line(list, r, i, place, rank, v);
         if (out_.html) {
-            std::string s = "\r\n" + line;
+            std::string s = "\r\n" + html_escape(line);
             bool go_on = html_extras(list, r, i, s);
             out_.html->write(s);
             if (!go_on) {
@@ -187,20 +187,20 @@ bool ProtocolWriter::write_section(const ResultList& list) {
 std::string ProtocolWriter::html_heading(const ResultList& list, const std::string& name, bool v) {
     std::string s;
     if (info_.extended_html) {
-        s += "<a name=\"" + name + "\"></a>\r\n";
+        s += "<a name=\"" + html_escape(name) + "\"></a>\r\n";
         s += nav_;
     }
     s += "<h2>";
     const Course* course = list.course;
     if (course) {
-        s += name;
+        s += html_escape(name);
         if (course->control_count != 0) s += fmt(str(", %d КП"_cp1251).c_str(), course->control_count);
         if (course->length_m != 0)
             s += fmt(str(", %d.%03d км"_cp1251).c_str(), course->length_m / 1000,
                      course->length_m % 1000);
         if (course->climb_m != 0) s += fmt(str(", набор высоты %d м"_cp1251).c_str(), course->climb_m);
         if (info_.print_course_setter)
-            s += str(", нач.дист.: "_cp1251) + course_setter_name(info_, *course);
+            s += str(", нач.дист.: "_cp1251) + html_escape(course_setter_name(info_, *course));
         if (info_.print_time_limit)
             s += fmt(str(", контрольное время: %d мин."_cp1251).c_str(), course->time_limit_min);
     }
@@ -229,7 +229,8 @@ std::string ProtocolWriter::html_heading(const ResultList& list, const std::stri
     s += " Прим "_cp1251;
     if (info_.control_statistics)
         for (const Course* k : all_courses())
-            s += fmt(str("| %-5.5s КП  Время  "_cp1251).c_str(), str(field_text(k->name)).c_str());
+            s += html_escape(
+                fmt(str("| %-5.5s КП  Время  "_cp1251).c_str(), str(field_text(k->name)).c_str()));
     if (info_.splits_mode != 0 && course) {
         for (int k = 1; k <= course->control_count && k <= Course::kControlSlots &&
                         course->control_codes[k - 1] != 0;
@@ -461,7 +462,7 @@ std::string printer_column_header(const CompetitionInfo& info, bool ranks, bool 
 std::string result_navigation_line(const Competition& c) {
     std::string s = "\r\n<hr><p>";
     auto entry = [&s](std::string_view name) {
-        std::string n(name);
+        std::string n = html_escape(name);
         s += fmt("<a href=\"#%s\">%s</a> ", n.c_str(), n.c_str());
     };
     if (c.info.selection < 2) {

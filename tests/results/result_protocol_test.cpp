@@ -332,6 +332,21 @@ TEST(ResultProtocolHtml, CourseByNumberMissingStopsTheProtocol) {
     EXPECT_EQ(s.find("Главный судья"), std::string::npos);
 }
 
+TEST(ResultProtocolHtml, NamesFromTheRecordsAreEscaped) {
+    ProtocolFixture f;
+    set_field_text(f.c.tables.runners[0]->name, "<b>Tom & \"Jerry\"");
+    set_field_text(f.c.tables.classes[0]->name, "M<21>");
+    f.c.info.extended_html = 1;
+    std::string s = f.html();
+    // The padding is that of the name as typed (16 characters, 9 blanks to 25).
+    EXPECT_NE(s.find("\r\n   1 &lt;b&gt;Tom &amp; &quot;Jerry&quot;" + sp(9) + " Клуб"), std::string::npos) << s;
+    EXPECT_NE(s.find("<a name=\"M&lt;21&gt;\"></a>"), std::string::npos) << s;
+    EXPECT_NE(s.find("<a href=\"#M&lt;21&gt;\">M&lt;21&gt;</a> "), std::string::npos) << s;
+    EXPECT_NE(s.find("<h2>M&lt;21&gt;, 2 КП"), std::string::npos) << s;
+    EXPECT_EQ(s.find("<b>Tom"), std::string::npos);
+    EXPECT_EQ(html_escape("a&b<c>\"d\""), "a&amp;b&lt;c&gt;&quot;d&quot;");
+}
+
 TEST(ResultProtocolHtml, NothingToPrint) {
     ProtocolFixture f;
     f.c.info.selection = 1;  // no class marked
