@@ -145,12 +145,8 @@ std::vector<std::uint8_t> memory_record_request(int n) {
     std::uint8_t body[6] = {0x81, 0x04, std::uint8_t(a >> 16), std::uint8_t(a >> 8),
                             std::uint8_t(a), 0x08};
     std::uint16_t k = station_crc16(body, 6);
-    std::vector<std::uint8_t> frame = {0xFF, 0x02, 0x02};
-    frame.insert(frame.end(), body, body + 6);
-    frame.push_back(std::uint8_t(k >> 8));
-    frame.push_back(std::uint8_t(k));
-    frame.push_back(0x03);
-    return frame;
+    return {0xFF, 0x02, 0x02, body[0], body[1], body[2], body[3], body[4], body[5],
+            std::uint8_t(k >> 8), std::uint8_t(k), 0x03};
 }
 
 // --- StationLink ---------------------------------------------------------------------------

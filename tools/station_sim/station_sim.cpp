@@ -431,8 +431,11 @@ void StationSimulator::reply_memory_count() {
                                       std::uint8_t(address >> 16), 0x00, 0x00, 0x00,
                                       std::uint8_t(address >> 8), std::uint8_t(address)};
     std::uint16_t k = crc16(body.data(), body.size());
-    std::vector<std::uint8_t> out = {0x02, 0x02};
-    out.insert(out.end(), body.begin(), body.end());
+    std::vector<std::uint8_t> out;
+    out.reserve(body.size() + 6);
+    out.push_back(0x02);
+    out.push_back(0x02);
+    for (std::uint8_t b : body) out.push_back(b);
     out.push_back(std::uint8_t(k >> 8));
     out.push_back(std::uint8_t(k));
     if (options_.station_type != 0) out.push_back(0x00);
@@ -475,8 +478,11 @@ void StationSimulator::reply_memory_record(std::uint32_t address) {
                                       std::uint8_t(address >> 8), std::uint8_t(address), 0x08};
     body.insert(body.end(), r, r + 8);
     std::uint16_t k = crc16(body.data(), body.size());
-    std::vector<std::uint8_t> out = {0x02, 0x02};
-    out.insert(out.end(), body.begin(), body.end());
+    std::vector<std::uint8_t> out;
+    out.reserve(body.size() + 6);
+    out.push_back(0x02);
+    out.push_back(0x02);
+    for (std::uint8_t b : body) out.push_back(b);
     out.push_back(std::uint8_t(k >> 8));
     out.push_back(std::uint8_t(k));
     out.push_back(0x03);
