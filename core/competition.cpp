@@ -94,13 +94,18 @@ void Competition::rebuild_number_index() {
 }
 
 void Competition::count_finish_lines() {
+    // Lines per number first (a walk over the lines alone), then one check per number of the
+    // runner the index gives: the same runner answers for every line with that number.
     std::fill(finish_count_by_number.begin(), finish_count_by_number.end(), 0);
     const auto& t = tables.finish_lines;
     for (int i = 0; i < t.used_end() && t[i]; ++i) {
         int n = t[i]->start_number;
-        if (n <= 0) continue;
-        Runner* r = runner_by_number(n);
-        if (r && r->start_number != 0) ++finish_count_by_number[n];
+        if (n > 0 && n < kNumberIndexSize) ++finish_count_by_number[n];
+    }
+    for (int n = 1; n < kNumberIndexSize; ++n) {
+        if (finish_count_by_number[n] == 0) continue;
+        const Runner* r = number_index[n];
+        if (!r || r->start_number == 0) finish_count_by_number[n] = 0;
     }
 }
 
@@ -108,12 +113,19 @@ void Competition::recompute_finish_results() {
     count_finish_lines();
     for (int i = 0; i < tables.runners.used_end(); ++i)
         if (Runner* r = tables.runners[i]) r->finish_time = r->result = 0;
+    // The last line with a time wins for each number; each runner is then visited once.
+    last_finish_.assign(kNumberIndexSize, 0);
     const auto& t = tables.finish_lines;
     for (int i = 0; i < t.used_end() && t[i]; ++i) {
         const FinishLine& line = *t[i];
         std::int32_t f = line.time();
-        if (line.start_number <= 0 || f == 0) continue;
-        Runner* r = runner_by_number(line.start_number);
+        if (line.start_number > 0 && line.start_number < kNumberIndexSize && f != 0)
+            last_finish_[line.start_number] = f;
+    }
+    for (int n = 1; n < kNumberIndexSize; ++n) {
+        std::int32_t f = last_finish_[n];
+        if (f == 0) continue;
+        Runner* r = number_index[n];
         if (!r) continue;
         r->finish_time = f;
         // Worked out in 64 bits and kept to 32 as stored: values read from a file may be
@@ -130,56 +142,90 @@ void Competition::recompute_finish_results() {
 }
 
 template <class R>
-void Competition::build_id16_lookup(const Table<R>& table, std::vector<R*>& lookup) {
-    lookup.assign(65536, nullptr);
+void Competition::build_id16_lookup(const Table<R>& table, std::vector<std::int16_t>& lookup) {
+    lookup.assign(65536, -1);
     // Walk backwards so the first record in slot order wins for a duplicated id.
     for (int i = table.used_end() - 1; i >= 0; --i)
-        if (R* r = table[i]; r && fits_id16(r->id)) lookup[id16_slot(r->id)] = r;
+        if (R* r = table[i]; r && fits_id16(r->id)) lookup[id16_slot(r->id)] = static_cast<std::int16_t>(i);
 }
 
 void Competition::recount_tables() {
-    auto zero = [](auto& t) {
-        for (int i = 0; i < t.used_end(); ++i)
-            if (auto* r = t[i]) r->runner_count = r->finish_line_count = r->marked_count = 0;
-    };
-    zero(tables.clubs);
-    zero(tables.classes);
-    zero(tables.courses);
+    static_assert(kClubCapacity <= 32767 && kClassCapacity <= 32767 && kCourseCapacity <= 32767);
     build_id16_lookup(tables.clubs, club_lookup_);
     build_id16_lookup(tables.classes, class_lookup_);
     build_id16_lookup(tables.courses, course_lookup_);
+
+    // Counters are gathered in one dense array (three per slot: runners, finish lines,
+    // marked; clubs, then classes, then courses) and written to the records at the end.
+    const int clubs = tables.clubs.used_end(), classes = tables.classes.used_end(),
+              courses = tables.courses.used_end();
+    counts_.assign(std::size_t(3) * (clubs + classes + courses), 0);
+    std::int32_t* club_counts = counts_.data();
+    std::int32_t* class_counts = club_counts + 3 * clubs;
+    std::int32_t* course_counts = class_counts + 3 * classes;
+    // The course slot of each class.
+    class_course_.assign(classes, -1);
+    for (int i = 0; i < classes; ++i)
+        if (const ClassRecord* c = tables.classes[i])
+            class_course_[i] = course_lookup_[id16_slot(c->course_id)];
+
+    // For each start number, the class, course and club slot of the runner the number index
+    // will give (the last in slot order); -2 as the class when no runner has the number.
+    number_class_.assign(kNumberIndexSize, -2);
+    number_course_.assign(kNumberIndexSize, -1);
+    number_club_.assign(kNumberIndexSize, -1);
 
     const auto& runners = tables.runners;
     for (int i = 0; i < runners.used_end(); ++i) {
         const Runner* r = runners[i];
         if (!r) continue;
-        int m = r->marked ? 1 : 0;
-        if (ClassRecord* c = class_lookup_[id16_slot(r->class_id)]) {
-            ++c->runner_count;
-            c->marked_count += m;
-            if (Course* k = course_lookup_[id16_slot(c->course_id)]) {
-                ++k->runner_count;
-                k->marked_count += m;
+        const int m = r->marked ? 1 : 0;
+        const int k = class_lookup_[id16_slot(r->class_id)];
+        int course = -1;
+        if (k >= 0) {
+            class_counts[3 * k] += 1;
+            class_counts[3 * k + 2] += m;
+            course = class_course_[k];
+            if (course >= 0) {
+                course_counts[3 * course] += 1;
+                course_counts[3 * course + 2] += m;
             }
         }
-        if (Club* c = club_lookup_[id16_slot(r->club_id)]) {
-            ++c->runner_count;
-            c->marked_count += m;
+        const int club = club_lookup_[id16_slot(r->club_id)];
+        if (club >= 0) {
+            club_counts[3 * club] += 1;
+            club_counts[3 * club + 2] += m;
+        }
+        if (r->start_number != 0 && r->start_number < kNumberIndexSize) {
+            number_class_[r->start_number] = static_cast<std::int16_t>(k);
+            number_course_[r->start_number] = static_cast<std::int16_t>(course);
+            number_club_[r->start_number] = static_cast<std::int16_t>(club);
         }
     }
     rebuild_number_index();
     const auto& lines = tables.finish_lines;
     for (int i = 0; i < lines.used_end() && lines[i]; ++i) {
         int n = lines[i]->start_number;
-        if (n <= 0) continue;
-        const Runner* r = runner_by_number(n);
-        if (!r) continue;
-        if (ClassRecord* c = class_lookup_[id16_slot(r->class_id)]) {
-            ++c->finish_line_count;
-            if (Course* k = course_lookup_[id16_slot(c->course_id)]) ++k->finish_line_count;
+        if (n <= 0 || n >= kNumberIndexSize || number_class_[n] == -2) continue;
+        if (int k = number_class_[n]; k >= 0) {
+            class_counts[3 * k + 1] += 1;
+            if (int course = number_course_[n]; course >= 0) course_counts[3 * course + 1] += 1;
         }
-        if (Club* c = club_lookup_[id16_slot(r->club_id)]) ++c->finish_line_count;
+        if (int club = number_club_[n]; club >= 0) club_counts[3 * club + 1] += 1;
     }
+
+    auto store = [](auto& table, int used, const std::int32_t* counts) {
+        for (int i = 0; i < used; ++i) {
+            if (auto* r = table[i]) {
+                r->runner_count = static_cast<std::int16_t>(counts[3 * i]);
+                r->finish_line_count = static_cast<std::int16_t>(counts[3 * i + 1]);
+                r->marked_count = static_cast<std::int16_t>(counts[3 * i + 2]);
+            }
+        }
+    };
+    store(tables.clubs, clubs, club_counts);
+    store(tables.classes, classes, class_counts);
+    store(tables.courses, courses, course_counts);
 }
 
 void Competition::fill_new_runner(Runner& r) {

@@ -75,12 +75,18 @@ public:
 
 private:
     // Lookup of keyed records by a 16-bit reference (class_id, club_id, course_id): for each
-    // key value the first record in slot order with that id. Rebuilt on demand.
+    // key value the slot of the first record in slot order with that id, or -1. Rebuilt on
+    // demand.
     template <class R>
-    void build_id16_lookup(const Table<R>& table, std::vector<R*>& lookup);
-    std::vector<Club*> club_lookup_;
-    std::vector<ClassRecord*> class_lookup_;
-    std::vector<Course*> course_lookup_;
+    void build_id16_lookup(const Table<R>& table, std::vector<std::int16_t>& lookup);
+    std::vector<std::int16_t> club_lookup_;
+    std::vector<std::int16_t> class_lookup_;
+    std::vector<std::int16_t> course_lookup_;
+    // Scratch arrays of recount_tables and recompute_finish_results: small and dense, so the
+    // walks stay in the cache however large the tables are.
+    std::vector<std::int32_t> counts_;
+    std::vector<std::int16_t> class_course_, number_class_, number_course_, number_club_;
+    std::vector<std::int32_t> last_finish_;
 };
 
 // The one slot index of a 16-bit key in an id16 lookup.
