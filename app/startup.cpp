@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/main_frame.h"
+#include "app/settings.h"
 #include "app/skarvel_view.h"
 #include "core/cp1251.h"
 
@@ -87,6 +88,13 @@ int screenshot(QApplication& app, const Options& o) {
 
 }  // namespace
 
+QString startup_file(const QString& command_line_file, const UserSettings& settings) {
+    if (!command_line_file.isEmpty()) return command_line_file;
+    if (settings.auto_load() == 0) return {};
+    QStringList recent = settings.recent_files();
+    return recent.isEmpty() ? QString() : recent.first();
+}
+
 int run_application(QApplication& app) {
     QApplication::setOrganizationName(QStringLiteral("Skarvel"));
     QApplication::setApplicationName(QStringLiteral("Skarvel"));
@@ -103,14 +111,9 @@ int run_application(QApplication& app) {
     if (!o.screenshot.isEmpty()) return screenshot(app, o);
 
     CMainFrame frame;
-    UserSettings settings;
-    if (!o.file.isEmpty()) {
-        frame.open_file(o.file);
-    } else if (settings.auto_load() != 0) {
-        QStringList recent = settings.recent_files();
-        // A failed open leaves a new, empty competition.
-        if (!recent.isEmpty() && !recent.first().isEmpty()) frame.open_file(recent.first());
-    }
+    // A failed open leaves the new, empty competition the window starts with.
+    QString file = startup_file(o.file, UserSettings());
+    if (!file.isEmpty()) frame.open_file(file);
     frame.showMaximized();
     frame.build_language_table();
     return app.exec();

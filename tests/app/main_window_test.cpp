@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -19,7 +20,10 @@
 #include "app/dialogs/card_sort_dialog.h"
 #include "app/dialogs/filter_dialog.h"
 #include "app/dialogs/import_wdb_dialog.h"
+#include "app/help_file.h"
 #include "app/main_frame.h"
+#include "app/settings.h"
+#include "app/startup.h"
 #include "app/skarvel_view.h"
 #include "core/wdb_file.h"
 #include "platform/qt/qt_text.h"
@@ -580,6 +584,40 @@ private slots:
         on_dialog<ImportWdbDialog>([](ImportWdbDialog* d) { d->reject(); });
         trigger(CommandId::kImportWdb);
         QCOMPARE(c().tables.runners.live_count(), 10);
+    }
+
+    void recentFileListKeepsFiveNewestFirst() {
+        UserSettings s;
+        for (int i = 1; i <= 7; ++i) s.add_recent_file(QStringLiteral("/data/f%1.wdb").arg(i));
+        QCOMPARE(s.recent_files(), (QStringList{"/data/f7.wdb", "/data/f6.wdb", "/data/f5.wdb",
+                                                "/data/f4.wdb", "/data/f3.wdb"}));
+        s.add_recent_file(QStringLiteral("/data/./f4.wdb"));  // the same file moves to the top
+        QCOMPARE(s.recent_files().value(0), QStringLiteral("/data/./f4.wdb"));
+        QCOMPARE(s.recent_files().size(), 5);
+        QCOMPARE(s.recent_files().count(QStringLiteral("/data/f4.wdb")), 0);
+        QSettings raw("Skarvel", "Skarvel");
+        QCOMPARE(raw.value("Recent File List/File1").toString(), QStringLiteral("/data/./f4.wdb"));
+        s.remove_recent_file(QStringLiteral("/data/f7.wdb"));
+        QCOMPARE(s.recent_files().size(), 4);
+        QVERIFY(!raw.contains("Recent File List/File5"));
+    }
+
+    void startupFileFollowsAutoLoad() {
+        UserSettings s;
+        QCOMPARE(startup_file(QStringLiteral("/x/cmd.wdb"), s), QStringLiteral("/x/cmd.wdb"));
+        s.add_recent_file(QStringLiteral("/x/last.wdb"));
+        QCOMPARE(startup_file(QString(), s), QString());  // AutoLoad 0
+        s.set_auto_load(1);
+        QCOMPARE(startup_file(QString(), s), QStringLiteral("/x/last.wdb"));
+        s.remove_recent_file(QStringLiteral("/x/last.wdb"));
+        QCOMPARE(startup_file(QString(), s), QString());  // AutoLoad 1, File1 empty: new
+        QCOMPARE(QSettings("Skarvel", "Skarvel").value("Setup/AutoLoad").toInt(), 1);
+    }
+
+    void helpFileNamedByDir() {
+        QCOMPARE(help_file_path(QStringLiteral("/opt/guide")), QStringLiteral("/opt/guide/skarvel.mht"));
+        // Unset: a folder that holds the shipped guide.
+        QVERIFY(QFileInfo::exists(help_file_path(QString())));
     }
 
     void toolbarFollowsTheCommandTable() {
