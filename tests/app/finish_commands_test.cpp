@@ -108,11 +108,11 @@ private slots:
         QTRY_VERIFY(frame->state().program_clock() != 0);
         right_click();
         QVERIFY(!c().modified);  // saved at once
-        Competition loaded;
+        auto loaded = std::make_unique<Competition>();
         ScriptedPrompts p;
-        QVERIFY(load_wdb(loaded, path.toStdString(), p).ok());
-        QCOMPARE(loaded.tables.finish_lines.live_count(), 1);
-        QCOMPARE(int(loaded.info.finish_autosave), 1);
+        QVERIFY(load_wdb(*loaded, path.toStdString(), p).ok());
+        QCOMPARE(loaded->tables.finish_lines.live_count(), 1);
+        QCOMPARE(int(loaded->info.finish_autosave), 1);
     }
 
     void resultPlateOnCtrlWPrintsAndMovesDown() {
