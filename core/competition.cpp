@@ -175,9 +175,12 @@ void Competition::recount_tables() {
     number_course_.assign(kNumberIndexSize, -1);
     number_club_.assign(kNumberIndexSize, -1);
 
+    // One walk over the runners does the counting and rebuilds number_index (a later runner
+    // with the same number replaces an earlier one, as rebuild_number_index does).
+    std::fill(number_index.begin(), number_index.end(), nullptr);
     const auto& runners = tables.runners;
     for (int i = 0; i < runners.used_end(); ++i) {
-        const Runner* r = runners[i];
+        Runner* r = runners[i];
         if (!r) continue;
         const int m = r->marked ? 1 : 0;
         const int k = class_lookup_[id16_slot(r->class_id)];
@@ -197,12 +200,12 @@ void Competition::recount_tables() {
             club_counts[3 * club + 2] += m;
         }
         if (r->start_number != 0 && r->start_number < kNumberIndexSize) {
+            number_index[r->start_number] = r;
             number_class_[r->start_number] = static_cast<std::int16_t>(k);
             number_course_[r->start_number] = static_cast<std::int16_t>(course);
             number_club_[r->start_number] = static_cast<std::int16_t>(club);
         }
     }
-    rebuild_number_index();
     const auto& lines = tables.finish_lines;
     for (int i = 0; i < lines.used_end() && lines[i]; ++i) {
         int n = lines[i]->start_number;
