@@ -90,7 +90,8 @@ public:
     int undo_erase();
     bool has_deleted() const { return deleted_count_ > 0; }
     int deleted_count() const { return deleted_count_; }
-    const R* deleted(int i) const { return deleted_[i].get(); }
+    // The i-th deleted record, oldest first.
+    const R* deleted(int i) const { return deleted_[(deleted_head_ + i) % capacity()].get(); }
     // The highest id of a deleted record that had to be freed because the deleted table was
     // full; it still counts when new ids are chosen.
     std::int32_t freed_max_id() const { return freed_max_id_; }
@@ -108,13 +109,17 @@ public:
     void clear();
 
 private:
+    void push_deleted(std::unique_ptr<R> r);
     void touch(int i) {
         if (i + 1 > used_) used_ = i + 1;
     }
     // All slots from used_ on are empty, so walks and clearing need not visit them.
     int used_ = 0;
     std::vector<std::unique_ptr<R>> slots_;
+    // A ring: the oldest deleted record sits at deleted_head_, so freeing it when the ring is
+    // full costs nothing.
     std::vector<std::unique_ptr<R>> deleted_;
+    int deleted_head_ = 0;
     int deleted_count_ = 0;
     std::int32_t freed_max_id_ = 0;
 };
@@ -153,17 +158,25 @@ decltype(auto) with_table(RecordTables& t, RecordType type, F&& f) {
 // --- template implementation ---
 
 template <class R>
-bool Table<R>::erase(int i) {
-    if (i < 0 || i >= capacity() || !slots_[i]) return false;
+void Table<R>::push_deleted(std::unique_ptr<R> r) {
     if (deleted_count_ == capacity()) {
         // The deleted table is full: free the oldest deleted record but remember its id.
-        if constexpr (requires(R r) { r.id; }) {
-            if (deleted_[0]->id > freed_max_id_) freed_max_id_ = deleted_[0]->id;
+        std::unique_ptr<R>& oldest = deleted_[deleted_head_];
+        if constexpr (requires(R x) { x.id; }) {
+            if (oldest->id > freed_max_id_) freed_max_id_ = oldest->id;
         }
-        for (int k = 1; k < capacity(); ++k) deleted_[k - 1] = std::move(deleted_[k]);
+        oldest.reset();
+        deleted_head_ = (deleted_head_ + 1) % capacity();
         --deleted_count_;
     }
-    deleted_[deleted_count_++] = std::move(slots_[i]);
+    deleted_[(deleted_head_ + deleted_count_) % capacity()] = std::move(r);
+    ++deleted_count_;
+}
+
+template <class R>
+bool Table<R>::erase(int i) {
+    if (i < 0 || i >= capacity() || !slots_[i]) return false;
+    push_deleted(std::move(slots_[i]));
     for (int k = i + 1; k < used_; ++k) slots_[k - 1] = std::move(slots_[k]);
     slots_[used_ - 1].reset();
     --used_;
@@ -173,16 +186,7 @@ bool Table<R>::erase(int i) {
 template <class R>
 int Table<R>::erase_live() {
     int n = live_count();
-    for (int i = 0; i < n; ++i) {
-        if (deleted_count_ == capacity()) {
-            if constexpr (requires(R r) { r.id; }) {
-                if (deleted_[0]->id > freed_max_id_) freed_max_id_ = deleted_[0]->id;
-            }
-            for (int k = 1; k < capacity(); ++k) deleted_[k - 1] = std::move(deleted_[k]);
-            --deleted_count_;
-        }
-        deleted_[deleted_count_++] = std::move(slots_[i]);
-    }
+    for (int i = 0; i < n; ++i) push_deleted(std::move(slots_[i]));
     if (n > 0) {
         for (int k = n; k < used_; ++k) slots_[k - n] = std::move(slots_[k]);
         used_ -= n;
@@ -195,7 +199,8 @@ int Table<R>::undo_erase() {
     if (deleted_count_ == 0) return kNoSlot;
     int i = find_free_slot();
     if (i == kNoSlot) return kNoSlot;
-    slots_[i] = std::move(deleted_[--deleted_count_]);
+    --deleted_count_;
+    slots_[i] = std::move(deleted_[(deleted_head_ + deleted_count_) % capacity()]);
     touch(i);
     return i;
 }
@@ -203,8 +208,9 @@ int Table<R>::undo_erase() {
 template <class R>
 void Table<R>::clear() {
     for (int i = 0; i < used_; ++i) slots_[i].reset();
-    for (int i = 0; i < deleted_count_; ++i) deleted_[i].reset();
+    for (auto& d : deleted_) d.reset();
     used_ = 0;
+    deleted_head_ = 0;
     deleted_count_ = 0;
     freed_max_id_ = 0;
 }

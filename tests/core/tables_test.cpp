@@ -62,6 +62,14 @@ TEST(Tables, DeletedTableFullStillReservesIds) {
     c.tables.classes[c.new_record(kClasses)]->id = 20000;
     ASSERT_TRUE(c.delete_record(kClasses, 0));
     EXPECT_EQ(c.next_record_id(kClasses), 20001);
+    // Oldest first: id 1 was freed, 2 is now the oldest kept; undo gives back the newest.
+    EXPECT_EQ(c.tables.classes.deleted_count(), kClassCapacity);
+    EXPECT_EQ(c.tables.classes.deleted(0)->id, 2);
+    EXPECT_EQ(c.tables.classes.deleted(kClassCapacity - 1)->id, 20000);
+    ASSERT_EQ(c.undo_delete(kClasses), 0);
+    EXPECT_EQ(c.tables.classes[0]->id, 20000);
+    ASSERT_EQ(c.undo_delete(kClasses), 1);
+    EXPECT_EQ(c.tables.classes[1]->id, kClassCapacity);
 }
 
 TEST(Tables, NumberIndexTakesTheLaterSlot) {
