@@ -379,8 +379,9 @@ TEST_F(CliReadout, CtrlCEndsAfterSavingWhatWasRead) {
     SimRun sim("card type=10 number=6000001 start=10:00:00 finish=10:30:00 punches=31@10:10:00\n");
     int status = 0;
     std::string cmd = std::string(SKARVEL_CLI) + " readout " + file + " --port " + sim.path() +
-                      " --log 2>" + (dir / "err.txt").string() +
-                      " >/dev/null & pid=$!; sleep 1.5; kill -INT $pid; wait $pid";
+                      " --log 2>" + (dir / "err.txt").string() + " >" + (dir / "out.txt").string() +
+                      " & pid=$!; n=0; while [ ! -s " + (dir / "out.txt").string() +
+                      " ] && [ $n -lt 100 ]; do sleep 0.1; n=$((n+1)); done; kill -INT $pid; wait $pid";
     status = std::system(cmd.c_str());
     EXPECT_EQ(status, 0) << err();
     EXPECT_NE(err().find("interrupted"), std::string::npos) << err();
