@@ -83,6 +83,9 @@ void BM_Load(benchmark::State& state) {
     Fixture& f = fixture();
     auto c = std::make_unique<Competition>();
     NoPrompts prompts;
+    // The first load into a fresh process also faults in the memory of 110000 records; that
+    // happens once per run of the program and is not what the loop measures.
+    load_wdb(*c, f.source, prompts);
     for (auto _ : state) {
         LoadResult res = load_wdb(*c, f.source, prompts);
         if (res.status != LoadStatus::kOk) state.SkipWithError("load");
@@ -102,6 +105,7 @@ void BM_Decode(benchmark::State& state) {
     std::string bytes;
     read_file_bytes(f.source, max_wdb_size(), bytes);
     auto c = std::make_unique<Competition>();
+    decode_wdb(*c, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     for (auto _ : state)
         decode_wdb(*c, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
