@@ -88,7 +88,7 @@ struct RecordedPage {
     // next entry or a report font.
     struct FontUse {
         std::size_t first_item = 0;
-        PageFontSpec spec;
+        PageFontSpec font_spec;
         int height_dots = 0;
     };
     std::vector<FontUse> custom_fonts;

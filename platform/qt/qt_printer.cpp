@@ -72,17 +72,17 @@ public:
         f.setWeight(font == ReportFont::Title ? QFont::Bold : QFont::Normal);
         painter_.setFont(f);
     }
-    void set_custom_font(const PageFontSpec& spec) override {
+    void set_custom_font(const PageFontSpec& font_spec) override {
         if (ended_) return;
         QFont f;
-        f.setFamilies({to_qstring(spec.face), spec.fixed_pitch ? "Courier New" : "Arial",
-                       spec.fixed_pitch ? "Liberation Mono" : "Liberation Sans",
-                       spec.fixed_pitch ? "DejaVu Sans Mono" : "DejaVu Sans"});
-        f.setStyleHint(spec.fixed_pitch ? QFont::TypeWriter : QFont::SansSerif);
-        f.setFixedPitch(spec.fixed_pitch);
-        int dots = static_cast<int>(dpi_y_ * spec.height_inch);
+        f.setFamilies({to_qstring(font_spec.face), font_spec.fixed_pitch ? "Courier New" : "Arial",
+                       font_spec.fixed_pitch ? "Liberation Mono" : "Liberation Sans",
+                       font_spec.fixed_pitch ? "DejaVu Sans Mono" : "DejaVu Sans"});
+        f.setStyleHint(font_spec.fixed_pitch ? QFont::TypeWriter : QFont::SansSerif);
+        f.setFixedPitch(font_spec.fixed_pitch);
+        int dots = static_cast<int>(dpi_y_ * font_spec.height_inch);
         f.setPixelSize(std::max(1, static_cast<int>(dots * scale_)));
-        f.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
+        f.setWeight(font_spec.weight >= 700 ? QFont::Bold : QFont::Normal);
         painter_.setFont(f);
     }
     int dots_per_inch() const override { return dpi_y_; }

@@ -303,7 +303,7 @@ private slots:
         QCOMPARE(prompts->messages.back(),
                  std::string("Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции или измените фильтр"_cp1251));
         QCOMPARE(view().search_text, std::string("Zulu"));
-        // The dialog was prefilled with the last text and asked the spec's question.
+        // The dialog was prefilled with the last text and asked its question.
         QCOMPARE(prompts->questions.back(),
                  std::string("Введите строку поиска. Это может быть фамилия, номер участника или номер VP-карты"_cp1251));
     }
