@@ -55,4 +55,32 @@ bool parse_int(std::string_view text, long long& value) {
     return ec == std::errc() && end == text.data() + text.size();
 }
 
+int parse_report_args(const std::vector<std::string>& args, std::string_view command,
+                      std::string_view usage, ReportArgs& out,
+                      const std::vector<std::pair<std::string_view, std::string*>>& extra) {
+    auto usage_error = [&] {
+        error("usage: " + std::string(usage));
+        return kExitUsage;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::string* into = a == "--html" ? &out.html : a == "--pdf" ? &out.pdf : nullptr;
+        for (const auto& [name, target] : extra)
+            if (a == name) into = target;
+        if (into) {
+            if (i + 1 >= args.size()) return usage_error();
+            *into = args[++i];
+        } else if (!a.empty() && a[0] == '-') {
+            error(std::string(command) + ": unknown option '" + a + "'");
+            return kExitUsage;
+        } else if (out.file.empty()) {
+            out.file = a;
+        } else {
+            return usage_error();
+        }
+    }
+    if (out.file.empty() || out.html.empty() == out.pdf.empty()) return usage_error();
+    return kExitOk;
+}
+
 }  // namespace skarvel::cli

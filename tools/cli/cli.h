@@ -1,8 +1,9 @@
 // Shared pieces of the skarvel-cli subcommands.
 #pragma once
 
-#include <string>
 #include <optional>
+#include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -44,6 +45,16 @@ public:
 // Loads a competition file for a subcommand. Returns kExitOk, or the exit code after printing
 // why not (a damaged file is refused: a tool must not pass partial data on).
 int load_competition(Competition& c, const std::string& path, int* version = nullptr);
+
+// The arguments of a report subcommand: FILE.wdb and exactly one of --html OUT and --pdf OUT,
+// plus options of its own that take a value (`extra`: option name and where its value goes).
+struct ReportArgs {
+    std::string file, html, pdf;
+};
+// Returns kExitOk, or kExitUsage after printing why.
+int parse_report_args(const std::vector<std::string>& args, std::string_view command,
+                      std::string_view usage, ReportArgs& out,
+                      const std::vector<std::pair<std::string_view, std::string*>>& extra = {});
 
 // Parses a whole decimal integer; false on anything else.
 bool parse_int(std::string_view text, long long& value);

@@ -37,34 +37,12 @@ int finish_run(const ProtocolRun& run, ConsolePrompts& prompts) {
 int cmd_results(const std::vector<std::string>& args) {
     using namespace skarvel;
     using namespace skarvel::cli;
-    std::string file, html, pdf, points_path;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= args.size()) return false;
-            into = args[++i];
-            return true;
-        };
-        if (a == "--html") {
-            if (!value(html)) return error(std::string("usage: ") + kUsage), kExitUsage;
-        } else if (a == "--pdf") {
-            if (!value(pdf)) return error(std::string("usage: ") + kUsage), kExitUsage;
-        } else if (a == "--points") {
-            if (!value(points_path)) return error(std::string("usage: ") + kUsage), kExitUsage;
-        } else if (!a.empty() && a[0] == '-') {
-            error("results: unknown option '" + a + "'");
-            return kExitUsage;
-        } else if (file.empty()) {
-            file = a;
-        } else {
-            error(std::string("usage: ") + kUsage);
-            return kExitUsage;
-        }
-    }
-    if (file.empty() || html.empty() == pdf.empty()) {
-        error(std::string("usage: ") + kUsage);
-        return kExitUsage;
-    }
+        std::string points_path;
+    ReportArgs parsed;
+    if (int rc = parse_report_args(args, "results", kUsage, parsed, {{"--points", &points_path}});
+        rc != kExitOk)
+        return rc;
+    const std::string &file = parsed.file, &html = parsed.html, &pdf = parsed.pdf;
     Competition c;
     ConsolePrompts prompts;
     if (int rc = load_competition(c, file); rc != kExitOk) return rc;

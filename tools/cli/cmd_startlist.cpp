@@ -59,29 +59,9 @@ class NoPrinter : public PrinterProvider {
 int cmd_startlist(const std::vector<std::string>& args) {
     using namespace skarvel;
     using namespace skarvel::cli;
-    std::string file, html, pdf;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--html") {
-            if (i + 1 >= args.size()) return error(std::string("usage: ") + kUsage), kExitUsage;
-            html = args[++i];
-        } else if (a == "--pdf") {
-            if (i + 1 >= args.size()) return error(std::string("usage: ") + kUsage), kExitUsage;
-            pdf = args[++i];
-        } else if (!a.empty() && a[0] == '-') {
-            error("startlist: unknown option '" + a + "'");
-            return kExitUsage;
-        } else if (file.empty()) {
-            file = a;
-        } else {
-            error(std::string("usage: ") + kUsage);
-            return kExitUsage;
-        }
-    }
-    if (file.empty() || html.empty() == pdf.empty()) {
-        error(std::string("usage: ") + kUsage);
-        return kExitUsage;
-    }
+        ReportArgs parsed;
+    if (int rc = parse_report_args(args, "startlist", kUsage, parsed); rc != kExitOk) return rc;
+    const std::string &file = parsed.file, &html = parsed.html, &pdf = parsed.pdf;
     Competition c;
     if (int rc = load_competition(c, file); rc != kExitOk) return rc;
 
