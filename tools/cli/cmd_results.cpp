@@ -42,7 +42,9 @@ int cmd_results(const std::vector<std::string>& args) {
     if (int rc = parse_report_args(args, "results", kUsage, parsed, {{"--points", &points_path}});
         rc != kExitOk)
         return rc;
-    const std::string &file = parsed.file, &html = parsed.html, &pdf = parsed.pdf;
+    const std::string& file = parsed.file;
+    const std::string& html = parsed.html;
+    [[maybe_unused]] const std::string& pdf = parsed.pdf;  // printing needs the Qt build
     Competition c;
     ConsolePrompts prompts;
     if (int rc = load_competition(c, file); rc != kExitOk) return rc;

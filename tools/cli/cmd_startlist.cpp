@@ -61,7 +61,9 @@ int cmd_startlist(const std::vector<std::string>& args) {
     using namespace skarvel::cli;
         ReportArgs parsed;
     if (int rc = parse_report_args(args, "startlist", kUsage, parsed); rc != kExitOk) return rc;
-    const std::string &file = parsed.file, &html = parsed.html, &pdf = parsed.pdf;
+    const std::string& file = parsed.file;
+    const std::string& html = parsed.html;
+    [[maybe_unused]] const std::string& pdf = parsed.pdf;  // printing needs the Qt build
     Competition c;
     if (int rc = load_competition(c, file); rc != kExitOk) return rc;
 
