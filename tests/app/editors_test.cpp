@@ -24,6 +24,7 @@
 #include "app/skarvel_view.h"
 #include "core/cp1251.h"
 #include "platform/qt/qt_text.h"
+#include "tests/private_settings.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
@@ -71,7 +72,7 @@ Runner& add_runner(Competition& c, int id, int number) {
 class EditorsTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() { QVERIFY(testing::use_private_settings()); }
 
     void runner_editor_creates_a_new_runner() {
         Competition c;

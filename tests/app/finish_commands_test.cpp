@@ -19,6 +19,7 @@
 #include "core/time_text.h"
 #include "core/wdb_file.h"
 #include "punch/ui/finish_dialogs.h"
+#include "tests/private_settings.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
@@ -48,9 +49,7 @@ class FinishCommandsTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QApplication::setOrganizationName(QStringLiteral("Skarvel"));
-        QApplication::setApplicationName(QStringLiteral("Skarvel"));
+        QVERIFY(testing::use_private_settings());
         QVERIFY(tmp.isValid());
     }
 

@@ -28,6 +28,7 @@
 #include "core/wdb_file.h"
 #include "platform/qt/qt_text.h"
 #include "tests/app/app_fixture.h"
+#include "tests/private_settings.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
@@ -91,9 +92,7 @@ class MainWindowTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QApplication::setOrganizationName(QStringLiteral("Skarvel"));
-        QApplication::setApplicationName(QStringLiteral("Skarvel"));
+        QVERIFY(use_private_settings());
         QVERIFY(tmp.isValid());
     }
 

@@ -21,6 +21,7 @@
 #include "core/cp1251.h"
 #include "punch/ui/punch_settings_dialog.h"
 #include "tools/station_sim/station_sim.h"
+#include "tests/private_settings.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
@@ -39,9 +40,7 @@ class PunchCommandsTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QApplication::setOrganizationName(QStringLiteral("Skarvel"));
-        QApplication::setApplicationName(QStringLiteral("Skarvel"));
+        QVERIFY(testing::use_private_settings());
     }
 
     void init() {

@@ -18,6 +18,7 @@
 #include "app/skarvel_view.h"
 #include "core/cp1251.h"
 #include "results/ui/result_print_dialog.h"
+#include "tests/private_settings.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
@@ -50,9 +51,7 @@ class ResultsCommandsTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QApplication::setOrganizationName(QStringLiteral("Skarvel"));
-        QApplication::setApplicationName(QStringLiteral("Skarvel"));
+        QVERIFY(testing::use_private_settings());
         QVERIFY(tmp.isValid());
     }
 

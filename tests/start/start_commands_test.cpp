@@ -20,6 +20,7 @@
 #include "app/skarvel_view.h"
 #include "start/ui/start_dialogs.h"
 #include "tests/app/app_fixture.h"
+#include "tests/private_settings.h"
 
 using namespace skarvel;
 using namespace skarvel::testing;
@@ -70,7 +71,7 @@ class StartCommandsTest : public QObject {
 
   private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(use_private_settings());
         QVERIFY(tmp.isValid());
     }
     void init() {
