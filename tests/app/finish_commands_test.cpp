@@ -19,24 +19,14 @@
 #include "core/time_text.h"
 #include "core/wdb_file.h"
 #include "punch/ui/finish_dialogs.h"
-#include "tests/private_settings.h"
+#include "tests/main_window_fixture.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
 
-class FinishCommandsTest : public QObject {
+class FinishCommandsTest : public QObject, testing::MainWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedPrompts> prompts;
-    std::unique_ptr<CMainFrame> frame;
-    QTemporaryDir tmp;
-
-    Competition& c() { return frame->competition(); }
-    CSkarvelView& view() { return frame->view(); }
-    void trigger(CommandId id) {
-        frame->refresh_commands();
-        frame->action(id)->trigger();
-    }
     FinishLine& line(int number, std::int32_t time) {
         FinishLine& l = *c().tables.finish_lines[c().new_record(kFinishLines)];
         l.start_number = static_cast<std::int16_t>(number);
@@ -48,27 +38,9 @@ class FinishCommandsTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(testing::use_private_settings());
-        QVERIFY(tmp.isValid());
-    }
-
-    void init() {
-        QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel")).clear();
-        prompts = std::make_unique<ScriptedPrompts>();
-        frame = std::make_unique<CMainFrame>(prompts.get());
-        frame->resize(900, 400);
-        frame->show();
-        QApplication::setActiveWindow(frame.get());
-        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
-        view().setFocus();
-    }
-
-    void cleanup() {
-        frame->save_question_answer = [] { return int(QMessageBox::No); };
-        frame.reset();
-        prompts.reset();
-    }
+    void initTestCase() { QVERIFY(set_up_program()); }
+    void init() { QVERIFY(open(900, 400)); }
+    void cleanup() { close(); }
 
     void rightButtonFillsPreparedLinesThenAppends() {
         line(1, 0);

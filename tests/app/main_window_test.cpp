@@ -28,7 +28,7 @@
 #include "core/wdb_file.h"
 #include "platform/qt/qt_text.h"
 #include "tests/app/app_fixture.h"
-#include "tests/private_settings.h"
+#include "tests/main_window_fixture.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
@@ -38,45 +38,11 @@ namespace {
 
 QString U(std::string_view cp1251) { return qs(cp1251); }
 
-// Runs `f` on the modal dialog of type D as soon as it is open.
-template <class D, class F>
-void on_dialog(F f) {
-    QTimer::singleShot(0, [f] {
-        auto* d = qobject_cast<D*>(QApplication::activeModalWidget());
-        if (!d) {
-            QTimer::singleShot(10, [f] {
-                auto* d2 = qobject_cast<D*>(QApplication::activeModalWidget());
-                QVERIFY2(d2, "dialog did not open");
-                f(d2);
-            });
-            return;
-        }
-        f(d);
-    });
-}
-
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, MainWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedPrompts> prompts;
-    std::unique_ptr<CMainFrame> frame;
-    QTemporaryDir tmp;
-
-    Competition& c() { return frame->competition(); }
-    CSkarvelView& view() { return frame->view(); }
-    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
-        // A closed modal dialog may leave no active window offscreen; the window's
-        // accelerators need it active.
-        if (QApplication::activeWindow() != frame.get()) QApplication::setActiveWindow(frame.get());
-        QTest::keyClick(&view(), static_cast<Qt::Key>(k), m);
-    }
-    // As a menu click does: the menu's states are refreshed when it opens.
-    void trigger(CommandId id) {
-        frame->refresh_commands();
-        frame->action(id)->trigger();
-    }
     void five_runners() {
         add_class(c(), "M21", 1);
         add_class(c(), "Empty", 2);
@@ -91,27 +57,9 @@ class MainWindowTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(use_private_settings());
-        QVERIFY(tmp.isValid());
-    }
-
-    void init() {
-        QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel")).clear();
-        prompts = std::make_unique<ScriptedPrompts>();
-        frame = std::make_unique<CMainFrame>(prompts.get());
-        frame->resize(1000, 20 + 17 * 10 + 120);
-        frame->show();
-        QApplication::setActiveWindow(frame.get());
-        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
-        view().setFocus();
-    }
-
-    void cleanup() {
-        frame->save_question_answer = [] { return int(QMessageBox::No); };
-        frame.reset();
-        prompts.reset();
-    }
+    void initTestCase() { QVERIFY(set_up_program()); }
+    void init() { QVERIFY(open(1000, 20 + 17 * 10 + 120)); }
+    void cleanup() { close(); }
 
     void menusInBothLanguagesAndSwitchAtRunTime() {
         auto titles = [this] {

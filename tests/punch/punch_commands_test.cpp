@@ -21,41 +21,19 @@
 #include "core/cp1251.h"
 #include "punch/ui/punch_settings_dialog.h"
 #include "tools/station_sim/station_sim.h"
-#include "tests/private_settings.h"
+#include "tests/main_window_fixture.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
 
-class PunchCommandsTest : public QObject {
+class PunchCommandsTest : public QObject, testing::MainWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedPrompts> prompts;
-    std::unique_ptr<CMainFrame> frame;
-
-    Competition& c() { return frame->competition(); }
-    void trigger(CommandId id) {
-        frame->refresh_commands();
-        frame->action(id)->trigger();
-    }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(testing::use_private_settings());
-    }
-
-    void init() {
-        QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel")).clear();
-        prompts = std::make_unique<ScriptedPrompts>();
-        frame = std::make_unique<CMainFrame>(prompts.get());
-        frame->resize(900, 400);
-        frame->show();
-    }
-
-    void cleanup() {
-        frame->save_question_answer = [] { return int(QMessageBox::No); };
-        frame.reset();
-        prompts.reset();
-    }
+    void initTestCase() { QVERIFY(set_up_program()); }
+    void init() { QVERIFY(open(900, 400, false)); }
+    void cleanup() { close(); }
 
     void f8ReadsCardsAndStops() {
         sim::SimScript script;

@@ -18,20 +18,13 @@
 #include "app/skarvel_view.h"
 #include "core/cp1251.h"
 #include "results/ui/result_print_dialog.h"
-#include "tests/private_settings.h"
+#include "tests/main_window_fixture.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
 
-class ResultsCommandsTest : public QObject {
+class ResultsCommandsTest : public QObject, testing::MainWindowFixture {
     Q_OBJECT
-
-    std::unique_ptr<ScriptedPrompts> prompts;
-    std::unique_ptr<CMainFrame> frame;
-    QTemporaryDir tmp;
-
-    Competition& c() { return frame->competition(); }
-    CSkarvelView& view() { return frame->view(); }
 
     void add_finisher(int number, std::int32_t start, std::int32_t finish) {
         int slot = c().new_record(kRunners);
@@ -50,20 +43,10 @@ class ResultsCommandsTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(testing::use_private_settings());
-        QVERIFY(tmp.isValid());
-    }
+    void initTestCase() { QVERIFY(set_up_program()); }
 
     void init() {
-        QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel")).clear();
-        prompts = std::make_unique<ScriptedPrompts>();
-        frame = std::make_unique<CMainFrame>(prompts.get());
-        frame->resize(1300, 500);
-        frame->show();
-        QApplication::setActiveWindow(frame.get());
-        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
-        view().setFocus();
+        QVERIFY(open(1300, 500));
         int slot = c().new_record(kClasses);
         QVERIFY(slot != kNoSlot);
         ClassRecord& k = *c().tables.classes[slot];
@@ -75,11 +58,7 @@ private slots:
         c().rebuild_number_index();
     }
 
-    void cleanup() {
-        frame->save_question_answer = [] { return int(QMessageBox::No); };
-        frame.reset();
-        prompts.reset();
-    }
+    void cleanup() { close(); }
 
     void ctrlPOnTheFinishTablePrintsTheProtocol() {
         QString pdf = tmp.filePath("protocol.pdf");

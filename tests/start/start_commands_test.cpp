@@ -20,46 +20,14 @@
 #include "app/skarvel_view.h"
 #include "start/ui/start_dialogs.h"
 #include "tests/app/app_fixture.h"
-#include "tests/private_settings.h"
+#include "tests/main_window_fixture.h"
 
 using namespace skarvel;
 using namespace skarvel::testing;
 
-namespace {
-
-// Runs `f` on the modal dialog of type D once it is open.
-template <class D, class F>
-void on_dialog(F f) {
-    QTimer::singleShot(0, [f] {
-        auto* d = qobject_cast<D*>(QApplication::activeModalWidget());
-        if (d) return f(d);
-        QTimer::singleShot(20, [f] {
-            auto* d2 = qobject_cast<D*>(QApplication::activeModalWidget());
-            QVERIFY2(d2, "dialog did not open");
-            f(d2);
-        });
-    });
-}
-
-}  // namespace
-
-class StartCommandsTest : public QObject {
+class StartCommandsTest : public QObject, MainWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedPrompts> prompts;
-    std::unique_ptr<CMainFrame> frame;
-    QTemporaryDir tmp;
-
-    Competition& c() { return frame->competition(); }
-    // Menu items follow their state handlers when a menu opens; refresh as that would.
-    void trigger(CommandId id) {
-        frame->refresh_commands();
-        frame->action(id)->trigger();
-    }
-    bool enabled(CommandId id) {
-        frame->refresh_commands();
-        return frame->action(id)->isEnabled();
-    }
     void runners(int n) {
         add_class(c(), "M21", 1);
         add_club(c(), "Kedr", 1);
@@ -70,21 +38,9 @@ class StartCommandsTest : public QObject {
     }
 
   private slots:
-    void initTestCase() {
-        QVERIFY(use_private_settings());
-        QVERIFY(tmp.isValid());
-    }
-    void init() {
-        QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel")).clear();
-        prompts = std::make_unique<ScriptedPrompts>();
-        frame = std::make_unique<CMainFrame>(prompts.get());
-        frame->show();
-    }
-    void cleanup() {
-        frame->save_question_answer = [] { return int(QMessageBox::No); };
-        frame.reset();
-        prompts.reset();
-    }
+    void initTestCase() { QVERIFY(set_up_program()); }
+    void init() { QVERIFY(open(640, 480, false)); }
+    void cleanup() { close(); }
 
     void numbersThroughTheDialog() {
         runners(3);
