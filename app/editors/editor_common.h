@@ -18,6 +18,8 @@ class QWidget;
 
 namespace skarvel {
 
+class Competition;
+
 // The Russian or English text of a pair (Windows-1251) as a QString.
 QString tx(const LanguageTable& lang, std::string_view ru, std::string_view en);
 
@@ -56,6 +58,21 @@ protected:
 
 private:
     QString last_error_;
+};
+
+// An editor of one slot of a record table; stored_slot() tells where OK stored the record
+// (a new record lands in the first empty slot).
+class RecordEditor : public EditorDialog {
+    Q_OBJECT
+public:
+    RecordEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
+        : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {}
+    int stored_slot() const { return slot_; }
+
+protected:
+    const LanguageTable& lang_;
+    Competition& c_;
+    int slot_;
 };
 
 }  // namespace skarvel

@@ -13,7 +13,7 @@ namespace skarvel {
 using namespace literals;
 
 QuickRunnerDialog::QuickRunnerDialog(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
-    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    : RecordEditor(lang, c, slot, parent) {
     setObjectName(QStringLiteral("QuickRunnerDialog"));
     setWindowTitle(tx(lang, "Редактирование"_cp1251, "Edit"));
     QuickRunnerForm f = quick_runner_form(c, slot);

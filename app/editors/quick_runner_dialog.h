@@ -8,7 +8,7 @@ class QLineEdit;
 
 namespace skarvel {
 
-class QuickRunnerDialog : public EditorDialog {
+class QuickRunnerDialog : public RecordEditor {
     Q_OBJECT
 public:
     QuickRunnerDialog(const LanguageTable& lang, Competition& c, int slot, QWidget* parent = nullptr);
@@ -17,9 +17,6 @@ protected:
     std::string store() override;
 
 private:
-    const LanguageTable& lang_;
-    Competition& c_;
-    int slot_;
     QLineEdit *number_, *start_;
 };
 

@@ -64,13 +64,13 @@ QCheckBox* make_check(QWidget* parent, const char* name, const QString& text, bo
 // ---- runner ------------------------------------------------------------------------------
 
 RunnerEditor::RunnerEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
-    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    : RecordEditor(lang, c, slot, parent) {
     build(runner_form(c, c.tables.runners[slot]));
 }
 
 RunnerEditor::RunnerEditor(const LanguageTable& lang, Competition& c, int slot, const RunnerForm& form,
                            QWidget* parent)
-    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    : RecordEditor(lang, c, slot, parent) {
     build(form);
 }
 
@@ -145,7 +145,7 @@ std::string RunnerEditor::store() {
 // ---- club --------------------------------------------------------------------------------
 
 ClubEditor::ClubEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
-    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    : RecordEditor(lang, c, slot, parent) {
     setObjectName(QStringLiteral("ClubEditor"));
     setWindowTitle(tx(lang_, "Коллектив"_cp1251, "Team/club"));
     ClubForm f = club_form(c, c.tables.clubs[slot]);
@@ -171,7 +171,7 @@ std::string ClubEditor::store() {
 // ---- class -------------------------------------------------------------------------------
 
 ClassEditor::ClassEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
-    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    : RecordEditor(lang, c, slot, parent) {
     setObjectName(QStringLiteral("ClassEditor"));
     setWindowTitle(tx(lang_, "Группа"_cp1251, "Category"));
     ClassForm f = class_form(c, c.tables.classes[slot]);
@@ -234,7 +234,7 @@ std::string ClassEditor::store() {
 // ---- course ------------------------------------------------------------------------------
 
 CourseEditor::CourseEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
-    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    : RecordEditor(lang, c, slot, parent) {
     setObjectName(QStringLiteral("CourseEditor"));
     setWindowTitle(tx(lang_, "Дистанция"_cp1251, "Course"));
     CourseForm f = course_form(c, c.tables.courses[slot]);
@@ -295,7 +295,7 @@ std::string CourseEditor::store() {
 // ---- card readout ------------------------------------------------------------------------
 
 CardReadoutEditor::CardReadoutEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
-    : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {
+    : RecordEditor(lang, c, slot, parent) {
     setObjectName(QStringLiteral("CardReadoutEditor"));
     setWindowTitle(tx(lang_, "Редактирование информации из чипа"_cp1251, "Editing of the VP-card information"));
     CardReadoutForm f = card_readout_form(c, c.tables.card_readouts[slot]);

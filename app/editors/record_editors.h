@@ -16,7 +16,7 @@ class QPlainTextEdit;
 
 namespace skarvel {
 
-class RunnerEditor : public EditorDialog {
+class RunnerEditor : public RecordEditor {
     Q_OBJECT
 public:
     // The runner at `slot` (a new one on an empty slot).
@@ -26,16 +26,12 @@ public:
                  QWidget* parent = nullptr);
     // After OK, also rebuild the number index and the finish results (Ctrl+Enter).
     void set_recompute_finish(bool on) { recompute_finish_ = on; }
-    int stored_slot() const { return slot_; }
 
 protected:
     std::string store() override;
 
 private:
     void build(const RunnerForm& f);
-    const LanguageTable& lang_;
-    Competition& c_;
-    int slot_;
     std::int32_t id_ = 0;
     bool recompute_finish_ = false;
     QLineEdit *name_, *birth_, *heat_, *number_, *start_, *card_, *comment_;
@@ -43,74 +39,58 @@ private:
     QCheckBox *reduced_, *own_card_, *out_of_competition_, *individual_;
 };
 
-class ClubEditor : public EditorDialog {
+class ClubEditor : public RecordEditor {
     Q_OBJECT
 public:
     ClubEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent = nullptr);
-    int stored_slot() const { return slot_; }
 
 protected:
     std::string store() override;
 
 private:
-    const LanguageTable& lang_;
-    Competition& c_;
-    int slot_;
     std::int32_t id_;
     QLineEdit *name_, *representative_;
 };
 
-class ClassEditor : public EditorDialog {
+class ClassEditor : public RecordEditor {
     Q_OBJECT
 public:
     ClassEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent = nullptr);
-    int stored_slot() const { return slot_; }
 
 protected:
     std::string store() override;
 
 private:
-    const LanguageTable& lang_;
-    Competition& c_;
-    int slot_;
     std::int32_t id_;
     QLineEdit *name_, *ms_, *kms_, *rental_reduced_, *rental_normal_, *own_reduced_, *own_normal_;
     QComboBox* course_;
     QCheckBox* ranks_;
 };
 
-class CourseEditor : public EditorDialog {
+class CourseEditor : public RecordEditor {
     Q_OBJECT
 public:
     CourseEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent = nullptr);
-    int stored_slot() const { return slot_; }
 
 protected:
     std::string store() override;
 
 private:
-    const LanguageTable& lang_;
-    Competition& c_;
-    int slot_;
     std::int32_t id_;
     QLineEdit *name_, *controls_, *length_, *climb_, *corridor_, *limit_, *crossings_;
     QComboBox* setter_;
     QPlainTextEdit* order_;
 };
 
-class CardReadoutEditor : public EditorDialog {
+class CardReadoutEditor : public RecordEditor {
     Q_OBJECT
 public:
     CardReadoutEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent = nullptr);
-    int stored_slot() const { return slot_; }
 
 protected:
     std::string store() override;
 
 private:
-    const LanguageTable& lang_;
-    Competition& c_;
-    int slot_;
     QLineEdit *card_, *number_, *start_, *finish_;
     QLabel* count_;
     QPlainTextEdit* punches_;
