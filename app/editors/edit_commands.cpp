@@ -1,6 +1,7 @@
 #include "app/editors/edit_commands.h"
 
 #include <QKeyEvent>
+#include <memory>
 
 #include "app/editors/competition_info_dialog.h"
 #include "app/editors/quick_runner_dialog.h"
@@ -70,38 +71,19 @@ void EditCommands::edit_record() {
     if (!can_edit_record()) return;
     QWidget* parent = d_.parent ? d_.parent() : nullptr;
     int slot = row();
-    int stored = kNoSlot;
-    auto run = [&](auto& dialog) {
-        if (dialog.exec() == QDialog::Accepted) stored = dialog.stored_slot();
-    };
+    std::unique_ptr<RecordEditor> editor;
     switch (t) {
-        case kRunners: {
-            RunnerEditor e(d_.lang, c, slot, parent);
-            run(e);
+        case kRunners: editor = std::make_unique<RunnerEditor>(d_.lang, c, slot, parent); break;
+        case kClubs: editor = std::make_unique<ClubEditor>(d_.lang, c, slot, parent); break;
+        case kClasses: editor = std::make_unique<ClassEditor>(d_.lang, c, slot, parent); break;
+        case kCourses: editor = std::make_unique<CourseEditor>(d_.lang, c, slot, parent); break;
+        case kCardReadouts:
+            editor = std::make_unique<CardReadoutEditor>(d_.lang, c, slot, parent);
             break;
-        }
-        case kClubs: {
-            ClubEditor e(d_.lang, c, slot, parent);
-            run(e);
-            break;
-        }
-        case kClasses: {
-            ClassEditor e(d_.lang, c, slot, parent);
-            run(e);
-            break;
-        }
-        case kCourses: {
-            CourseEditor e(d_.lang, c, slot, parent);
-            run(e);
-            break;
-        }
-        case kCardReadouts: {
-            CardReadoutEditor e(d_.lang, c, slot, parent);
-            run(e);
-            break;
-        }
         default: return;
     }
+    if (editor->exec() != QDialog::Accepted) return;
+    int stored = editor->stored_slot();
     if (stored == kNoSlot) return;
     d_.mark_modified();
     if (stored != slot) d_.view.set_cursor_row(stored);

@@ -37,7 +37,7 @@ int finish_run(const ProtocolRun& run, ConsolePrompts& prompts) {
 int cmd_results(const std::vector<std::string>& args) {
     using namespace skarvel;
     using namespace skarvel::cli;
-        std::string points_path;
+    std::string points_path;
     ReportArgs parsed;
     if (int rc = parse_report_args(args, "results", kUsage, parsed, {{"--points", &points_path}});
         rc != kExitOk)

@@ -59,7 +59,7 @@ class NoPrinter : public PrinterProvider {
 int cmd_startlist(const std::vector<std::string>& args) {
     using namespace skarvel;
     using namespace skarvel::cli;
-        ReportArgs parsed;
+    ReportArgs parsed;
     if (int rc = parse_report_args(args, "startlist", kUsage, parsed); rc != kExitOk) return rc;
     const std::string& file = parsed.file;
     const std::string& html = parsed.html;
