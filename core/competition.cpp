@@ -149,6 +149,9 @@ void Competition::build_id16_lookup(const Table<R>& table, std::vector<std::int1
         if (R* r = table[i]; r && fits_id16(r->id)) lookup[id16_slot(r->id)] = static_cast<std::int16_t>(i);
 }
 
+// How many records ahead the table walks of recount_tables fetch.
+constexpr int kFetchAhead = 8;
+
 void Competition::recount_tables() {
     static_assert(kClubCapacity <= 32767 && kClassCapacity <= 32767 && kCourseCapacity <= 32767);
     build_id16_lookup(tables.clubs, club_lookup_);
@@ -160,26 +163,31 @@ void Competition::recount_tables() {
     const int clubs = tables.clubs.used_end(), classes = tables.classes.used_end(),
               courses = tables.courses.used_end();
     counts_.assign(std::size_t(3) * (clubs + classes + courses), 0);
-    std::int32_t* club_counts = counts_.data();
-    std::int32_t* class_counts = club_counts + 3 * clubs;
-    std::int32_t* course_counts = class_counts + 3 * classes;
+    std::uint16_t* club_counts = counts_.data();
+    std::uint16_t* class_counts = club_counts + 3 * clubs;
+    std::uint16_t* course_counts = class_counts + 3 * classes;
     // The course slot of each class.
     class_course_.assign(classes, -1);
     for (int i = 0; i < classes; ++i)
         if (const ClassRecord* c = tables.classes[i])
             class_course_[i] = course_lookup_[id16_slot(c->course_id)];
 
-    // For each start number, the class, course and club slot of the runner the number index
-    // will give (the last in slot order); -2 as the class when no runner has the number.
-    number_class_.assign(kNumberIndexSize, -2);
-    number_course_.assign(kNumberIndexSize, -1);
-    number_club_.assign(kNumberIndexSize, -1);
+    number_owner_.assign(kNumberIndexSize, NumberOwner{-2, -1, -1});
 
     // One walk over the runners does the counting and rebuilds number_index (a later runner
-    // with the same number replaces an earlier one, as rebuild_number_index does).
+    // with the same number replaces an earlier one, as rebuild_number_index does). Records
+    // are allocated one by one; fetching a few ahead keeps the walk from waiting on memory
+    // when the table no longer fits in the cache.
     std::fill(number_index.begin(), number_index.end(), nullptr);
     const auto& runners = tables.runners;
-    for (int i = 0; i < runners.used_end(); ++i) {
+    const int runners_end = runners.used_end();
+    for (int i = 0; i < runners_end; ++i) {
+        if (i + kFetchAhead < runners_end) {
+            if (const Runner* next = runners[i + kFetchAhead]) {
+                __builtin_prefetch(&next->class_id);
+                __builtin_prefetch(&next->marked);
+            }
+        }
         Runner* r = runners[i];
         if (!r) continue;
         const int m = r->marked ? 1 : 0;
@@ -201,29 +209,37 @@ void Competition::recount_tables() {
         }
         if (r->start_number != 0 && r->start_number < kNumberIndexSize) {
             number_index[r->start_number] = r;
-            number_class_[r->start_number] = static_cast<std::int16_t>(k);
-            number_course_[r->start_number] = static_cast<std::int16_t>(course);
-            number_club_[r->start_number] = static_cast<std::int16_t>(club);
+            number_owner_[r->start_number] = NumberOwner{static_cast<std::int16_t>(k),
+                                                         static_cast<std::int16_t>(course),
+                                                         static_cast<std::int16_t>(club)};
         }
     }
     const auto& lines = tables.finish_lines;
     for (int i = 0; i < lines.used_end() && lines[i]; ++i) {
         int n = lines[i]->start_number;
-        if (n <= 0 || n >= kNumberIndexSize || number_class_[n] == -2) continue;
-        if (int k = number_class_[n]; k >= 0) {
-            class_counts[3 * k + 1] += 1;
-            if (int course = number_course_[n]; course >= 0) course_counts[3 * course + 1] += 1;
+        if (n <= 0 || n >= kNumberIndexSize) continue;
+        const NumberOwner o = number_owner_[n];
+        if (o.klass == -2) continue;
+        if (o.klass >= 0) {
+            class_counts[3 * o.klass + 1] += 1;
+            if (o.course >= 0) course_counts[3 * o.course + 1] += 1;
         }
-        if (int club = number_club_[n]; club >= 0) club_counts[3 * club + 1] += 1;
+        if (o.club >= 0) club_counts[3 * o.club + 1] += 1;
     }
 
-    auto store = [](auto& table, int used, const std::int32_t* counts) {
+    auto store = [](auto& table, int used, const std::uint16_t* counts) {
         for (int i = 0; i < used; ++i) {
-            if (auto* r = table[i]) {
-                r->runner_count = static_cast<std::int16_t>(counts[3 * i]);
-                r->finish_line_count = static_cast<std::int16_t>(counts[3 * i + 1]);
-                r->marked_count = static_cast<std::int16_t>(counts[3 * i + 2]);
-            }
+            if (i + kFetchAhead < used)
+                if (const auto* next = table[i + kFetchAhead]) __builtin_prefetch(&next->runner_count);
+            auto* r = table[i];
+            if (!r) continue;
+            // Written only when changed: a repaint's recount then leaves the records clean.
+            const auto runners = static_cast<std::int16_t>(counts[3 * i]);
+            const auto finished = static_cast<std::int16_t>(counts[3 * i + 1]);
+            const auto marked = static_cast<std::int16_t>(counts[3 * i + 2]);
+            if (r->runner_count != runners) r->runner_count = runners;
+            if (r->finish_line_count != finished) r->finish_line_count = finished;
+            if (r->marked_count != marked) r->marked_count = marked;
         }
     };
     store(tables.clubs, clubs, club_counts);

@@ -84,8 +84,16 @@ private:
     std::vector<std::int16_t> course_lookup_;
     // Scratch arrays of recount_tables and recompute_finish_results: small and dense, so the
     // walks stay in the cache however large the tables are.
-    std::vector<std::int32_t> counts_;
-    std::vector<std::int16_t> class_course_, number_class_, number_course_, number_club_;
+    // Counters wrap at 16 bits, as the records keep them.
+    std::vector<std::uint16_t> counts_;
+    std::vector<std::int16_t> class_course_;
+    // For each start number, the class, course and club slot of the runner number_index
+    // gives (class -2: no runner has the number). Kept together so that a finish line
+    // costs one cache line.
+    struct NumberOwner {
+        std::int16_t klass, course, club;
+    };
+    std::vector<NumberOwner> number_owner_;
     std::vector<std::int32_t> last_finish_;
 };
 
