@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/qt_text.h"
+#include "platform/qt/dialog_parts.h"
 
 namespace skarvel {
 
@@ -24,10 +25,7 @@ CardSortDialog::CardSortDialog(const LanguageTable& lang, view::CardSortKey init
         layout->addWidget(b);
     }
     set_key(initial);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    add_dialog_buttons(this, layout, lang.english());
 }
 
 view::CardSortKey CardSortDialog::key() const {

@@ -7,6 +7,7 @@
 #include <QSpinBox>
 
 #include "platform/qt/qt_text.h"
+#include "platform/qt/dialog_parts.h"
 
 namespace skarvel {
 
@@ -66,14 +67,7 @@ FilterDialog::FilterDialog(const LanguageTable& lang, const Competition& c,
     sort_->setCurrentIndex(initial.sort_key <= 5 ? initial.sort_key : 0);
     form->addRow(qs(lang.text(Txt::kFilterSortAfter)), sort_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* search = buttons->addButton(qs(lang.text(Txt::kFilterSearch)), QDialogButtonBox::AcceptRole);
-    search->setObjectName(QStringLiteral("search"));
-    search->setDefault(true);
-    buttons->addButton(qs(lang.text(Txt::kCancel)), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    form->addRow(buttons);
+    form->addRow(make_dialog_buttons(this, lang.english(), qs(lang.text(Txt::kFilterSearch)), "search"));
 }
 
 view::FilterSettings FilterDialog::settings() const {

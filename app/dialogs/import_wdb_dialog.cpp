@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/qt_text.h"
+#include "platform/qt/dialog_parts.h"
 
 namespace skarvel {
 
@@ -42,14 +43,8 @@ ImportWdbDialog::ImportWdbDialog(const LanguageTable& lang, const ImportWdbOptio
     group->setEnabled(false);
     layout->addWidget(group);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* import = buttons->addButton(qs(lang.text(Txt::kImportButton)), QDialogButtonBox::AcceptRole);
-    import->setObjectName(QStringLiteral("import"));
-    import->setDefault(true);
-    buttons->addButton(qs(lang.text(Txt::kCancel)), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(
+        make_dialog_buttons(this, lang.english(), qs(lang.text(Txt::kImportButton)), "import"));
 }
 
 ImportWdbOptions ImportWdbDialog::options() const {

@@ -14,6 +14,7 @@
 
 #include "core/cp1251.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/dialog_parts.h"
 
 namespace skarvel {
 
@@ -101,15 +102,7 @@ void EditorDialog::accept() {
 }
 
 void EditorDialog::add_ok_cancel(QBoxLayout* layout, const LanguageTable& lang) {
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(qs(lang.text(Txt::kOk)), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("ok"));
-    ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(qs(lang.text(Txt::kCancel)), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    add_dialog_buttons(this, layout, lang.english());
 }
 
 }  // namespace skarvel

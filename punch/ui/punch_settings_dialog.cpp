@@ -19,6 +19,7 @@
 #include "core/cp1251.h"
 #include "core/time_text.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/dialog_parts.h"
 
 namespace skarvel {
 
@@ -168,12 +169,9 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     columns->addLayout(left);
     columns->addLayout(middle);
     columns->addLayout(right);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* main = new QVBoxLayout(this);
     main->addLayout(columns);
-    main->addWidget(buttons);
+    add_dialog_buttons(this, main, en);
 }
 
 PunchSettings PunchSettingsDialog::settings() const {

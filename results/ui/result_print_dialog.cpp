@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "platform/qt/dialog_parts.h"
+
 namespace skarvel {
 
 QString ResultPrintDialog::t(const char* ru, const char* en) const {
@@ -193,11 +195,7 @@ ResultPrintDialog::ResultPrintDialog(const ResultPrintSettings& s, bool english,
     right->addLayout(exports);
     right->addStretch();
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Cancel)->setText(t("Отмена", "Cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &ResultPrintDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    root->addWidget(buttons);
+    add_dialog_buttons(this, root, english_);
 }
 
 void ResultPrintDialog::set_export_actions(std::function<void()> osv,

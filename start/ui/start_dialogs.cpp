@@ -15,27 +15,18 @@
 
 #include "core/cp1251.h"
 #include "core/time_text.h"
+#include "platform/qt/dialog_parts.h"
 
 namespace skarvel {
 
 QString start_text(bool english, const char* ru, const char* en) {
-    return QString::fromUtf8(english ? en : ru);
+    return ui_text(english, ru, en);
 }
 
 namespace {
 
 QString from_cp1251(std::string_view s) {
     return QString::fromUtf8(cp1251_to_utf8(s));
-}
-
-// OK and Cancel at the bottom of a dialog.
-void add_buttons(QDialog* d, QVBoxLayout* layout, bool english) {
-    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, d);
-    box->button(QDialogButtonBox::Ok)->setText("OK");
-    box->button(QDialogButtonBox::Cancel)->setText(start_text(english, "Отмена", "Cancel"));
-    QObject::connect(box, &QDialogButtonBox::accepted, d, &QDialog::accept);
-    QObject::connect(box, &QDialogButtonBox::rejected, d, &QDialog::reject);
-    layout->addWidget(box);
 }
 
 QSpinBox* spin(QWidget* parent, int lo, int hi, int value) {
@@ -67,7 +58,7 @@ NumberingDialog::NumberingDialog(const CompetitionInfo& info, bool english, QWid
     form->addRow(start_text(english, "Начать с", "From number"), first);
     form->addRow(start_text(english, "Шаг номеров", "Number step"), step);
     layout->addLayout(form);
-    add_buttons(this, layout, english);
+    add_dialog_buttons(this, layout, english);
 }
 
 NumberingOptions NumberingDialog::options() const {
@@ -89,7 +80,7 @@ StartTimeDialog::StartTimeDialog(const CompetitionInfo& info, int size, bool eng
     form->addRow(start_text(english, "Шаг времён", "Time step"), step);
     form->addRow(QString::fromUtf8("по сколько чел"), group_size);
     layout->addLayout(form);
-    add_buttons(this, layout, english);
+    add_dialog_buttons(this, layout, english);
 }
 
 StartTimeOptions StartTimeDialog::options() const {
@@ -130,7 +121,7 @@ DrawDialog::DrawDialog(const CompetitionInfo& info, bool english, QWidget* paren
     how_layout->addWidget(by_club);
     how_layout->addWidget(by_heat);
     layout->addWidget(how);
-    add_buttons(this, layout, english);
+    add_dialog_buttons(this, layout, english);
 }
 
 DrawOptions DrawDialog::options() const {
@@ -155,7 +146,7 @@ ShiftDialog::ShiftDialog(const StartSession& session, int precision, bool englis
     layout->addWidget(subtract);
     interval = time_edit(this, session.shift_interval, precision);
     layout->addWidget(interval);
-    add_buttons(this, layout, english);
+    add_dialog_buttons(this, layout, english);
 }
 
 ShiftOptions ShiftDialog::options() const {
@@ -176,7 +167,7 @@ HeatRangeDialog::HeatRangeDialog(const HeatRangeOptions& initial, bool english, 
     form->addRow(start_text(english, "По какой номер", "To number"), to);
     form->addRow(start_text(english, "Какой этап", "Round"), heat);
     layout->addLayout(form);
-    add_buttons(this, layout, english);
+    add_dialog_buttons(this, layout, english);
 }
 
 HeatRangeOptions HeatRangeDialog::options() const {
@@ -200,7 +191,7 @@ RenumberDialog::RenumberDialog(const RenumberOptions& initial,
     form->addRow(QString(), holder);
     form->addRow(start_text(english, "Какой будет", "Will be"), new_number);
     layout->addLayout(form);
-    add_buttons(this, layout, english);
+    add_dialog_buttons(this, layout, english);
     connect(old_number, &QSpinBox::valueChanged, this, [this](int n) { show_holder(n); });
     show_holder(old_number->value());
 }
@@ -254,7 +245,7 @@ BulkDialog::BulkDialog(const Competition& c, bool english, QWidget* parent) : QD
                  heat);
     form->addRow(QString(), clear_mark);
     layout->addLayout(form);
-    add_buttons(this, layout, english);
+    add_dialog_buttons(this, layout, english);
 }
 
 BulkOptions BulkDialog::options() const {
@@ -313,7 +304,7 @@ StartListDialog::StartListDialog(const StartListSettings& initial, bool english,
     more_layout->addWidget(card_numbers);
     more_layout->addWidget(extended_html);
     layout->addWidget(more);
-    add_buttons(this, layout, english);
+    add_dialog_buttons(this, layout, english);
 }
 
 StartListSettings StartListDialog::settings() const {
@@ -343,7 +334,7 @@ RelayStartListDialog::RelayStartListDialog(const StartListSettings& initial, QWi
     for (QCheckBox* b : {leg_dot_number, extended_html, first_leg_times, card_numbers})
         layout->addWidget(b);
     // The relay dialog has fixed texts only; its buttons follow them.
-    add_buttons(this, layout, false);
+    add_dialog_buttons(this, layout, false);
 }
 
 StartListSettings RelayStartListDialog::settings() const {

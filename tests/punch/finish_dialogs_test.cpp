@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
@@ -34,6 +35,15 @@ void FinishDialogsTest::preparation() {
 
     FinishPreparationDialog en(true);
     QCOMPARE(en.clear_finish->text(), QString("Clear finish"));
+
+    // The buttons follow the interface language too, and Enter means OK.
+    auto* cancel = d.findChild<QPushButton*>("cancel");
+    QVERIFY(cancel);
+    QCOMPARE(cancel->text(), QString::fromUtf8("Отмена"));
+    QCOMPARE(en.findChild<QPushButton*>("cancel")->text(), QString("Cancel"));
+    QVERIFY(d.findChild<QPushButton*>("ok")->isDefault());
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QCOMPARE(d.result(), int(QDialog::Rejected));
 }
 
 void FinishDialogsTest::rebuild() {

@@ -1,0 +1,26 @@
+// Pieces that every dialog of the program shares.
+#pragma once
+
+#include <QString>
+
+class QBoxLayout;
+class QDialog;
+class QDialogButtonBox;
+
+namespace skarvel {
+
+// The text of a Russian / English pair (UTF-8 source literals) in the interface language.
+inline QString ui_text(bool english, const char* ru, const char* en) {
+    return QString::fromUtf8(english ? en : ru);
+}
+
+// An accept button (default "OK", the default button) and "Отмена"/"Cancel", wired to the
+// dialog's accept and reject. The buttons are named `accept_name` and "cancel" for the tests.
+QDialogButtonBox* make_dialog_buttons(QDialog* dialog, bool english,
+                                      const QString& accept_text = QStringLiteral("OK"),
+                                      const char* accept_name = "ok");
+
+// The same, added at the bottom of `layout`.
+QDialogButtonBox* add_dialog_buttons(QDialog* dialog, QBoxLayout* layout, bool english);
+
+}  // namespace skarvel
