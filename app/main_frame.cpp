@@ -23,6 +23,7 @@
 #include "core/cp1251.h"
 #include "core/wdb_file.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/qt_translations.h"
 
 namespace skarvel {
 
@@ -196,6 +197,7 @@ void CMainFrame::build_language_table() {
 
 void CMainFrame::apply_language(UiLanguage language) {
     state_.lang.build(language);
+    use_qt_translation(language == UiLanguage::kEnglish);
     for (auto& [menu, m] : menu_defs_)
         menu->setTitle(m->translated ? qs(state_.lang.text(m->text)) : qs(m->fixed));
     for (const CommandDef& def : command_table()) {

@@ -8,7 +8,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 
 packages=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-serialport-dev libgl-dev fonts-dejavu-core socat poppler-utils)
+          qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev fonts-dejavu-core socat
+          poppler-utils)
 
 install_packages() {
     local missing=()

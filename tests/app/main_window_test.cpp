@@ -111,6 +111,21 @@ private slots:
         trigger(CommandId::kFilter);
     }
 
+    // Message boxes and file dialogs are Qt's own; their buttons follow the language too.
+    void qtOwnButtonsFollowTheLanguage() {
+        auto yes_text = [] {
+            QMessageBox box;
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            return box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&'));
+        };
+        trigger(CommandId::kEnglish);
+        QCOMPARE(yes_text(), QStringLiteral("Yes"));
+        trigger(CommandId::kRussian);
+        QCOMPARE(yes_text(), U("Да"_cp1251));
+        trigger(CommandId::kEnglish);
+        QCOMPARE(yes_text(), QStringLiteral("Yes"));
+    }
+
     void languageSettingIsReadAtStart() {
         QSettings("Skarvel", "Skarvel").setValue("Setup/Lang", 1);
         CMainFrame other(prompts.get());
