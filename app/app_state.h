@@ -13,12 +13,12 @@ namespace skarvel {
 // The 100 ms clock: `program_clock` is the time of day in centiseconds, with tenths (and
 // random hundredths) added according to the competition's time precision.
 class ProgramClock {
-public:
+  public:
     // One tick with the local time of day; returns the new clock value.
     std::int32_t tick(int hour, int minute, int second, int precision, Rand15& rand15);
     std::int32_t value() const { return value_; }
 
-private:
+  private:
     std::int32_t value_ = 0;
     int subsecond_ = 0;
     int last_second_ = -1;

@@ -39,18 +39,30 @@ void bind_edit_commands(AppContext& ctx) {
     CommandRegistry& cmd = ctx.commands;
     using C = CommandId;
     auto no_entry = [&v] { return CommandState{!v.finish_entry_active()}; };
-    cmd.bind(C::kEditRecord, [e] { e->edit_record(); }, [e] { return CommandState{e->can_edit_record()}; });
-    cmd.bind(C::kEditFinishRunner, [e] { e->edit_finish_runner(); },
-             [e] { return CommandState{e->can_edit_finish_runner()}; });
-    cmd.bind(C::kDelete, [e] { e->delete_record(); }, [e] { return CommandState{e->can_delete_record()}; });
-    cmd.bind(C::kCompetitionInfo, [e] { e->competition_info(); }, no_entry);
-    cmd.bind(C::kDisqualification, [e] { e->status(); }, [&v, &c] {
-        return CommandState{!v.finish_entry_active() && c.tables.runners.occupied_count() > 0};
-    });
-    cmd.bind(C::kJoin, [e] { e->join(); }, [e] { return CommandState{e->can_join()}; });
-    cmd.bind(C::kCheckDoubleCards, [e] { e->check_double_cards(); }, no_entry);
-    cmd.bind(C::kStartGates, [e] { e->start_gates(); }, no_entry);
-    cmd.bind(C::kMulticrossToSplit, [e] { e->multicross_to_split(); }, no_entry);
+    cmd.bind(
+        C::kEditRecord, [e] { e->edit_record(); },
+        [e] { return CommandState{e->can_edit_record()}; });
+    cmd.bind(
+        C::kEditFinishRunner, [e] { e->edit_finish_runner(); },
+        [e] { return CommandState{e->can_edit_finish_runner()}; });
+    cmd.bind(
+        C::kDelete, [e] { e->delete_record(); },
+        [e] { return CommandState{e->can_delete_record()}; });
+    cmd.bind(
+        C::kCompetitionInfo, [e] { e->competition_info(); }, no_entry);
+    cmd.bind(
+        C::kDisqualification, [e] { e->status(); },
+        [&v, &c] {
+            return CommandState{!v.finish_entry_active() && c.tables.runners.occupied_count() > 0};
+        });
+    cmd.bind(
+        C::kJoin, [e] { e->join(); }, [e] { return CommandState{e->can_join()}; });
+    cmd.bind(
+        C::kCheckDoubleCards, [e] { e->check_double_cards(); }, no_entry);
+    cmd.bind(
+        C::kStartGates, [e] { e->start_gates(); }, no_entry);
+    cmd.bind(
+        C::kMulticrossToSplit, [e] { e->multicross_to_split(); }, no_entry);
 }
 
 }  // namespace skarvel

@@ -1,8 +1,9 @@
 // Handlers of the finish-list and split-printout commands, and the right mouse button of the
 // list view (the finish judge's clock registration).
+#include "app/bind_finish.h"
+
 #include <memory>
 
-#include "app/bind_finish.h"
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
 #include "core/wdb_file.h"
@@ -24,14 +25,14 @@ struct FinishSession {
 }  // namespace
 
 CompetitionSaver competition_saver(AppContext& ctx) {
-    return CompetitionSaver{
-        [&ctx] { return !ctx.file_path().empty(); },
-        [&ctx](std::string& error) {
-            if (!save_wdb(ctx.competition, ctx.file_path(), &error)) return false;
-            ctx.competition.modified = false;
-            ctx.frame.update_title();
-            return true;
-        }};
+    return CompetitionSaver{[&ctx] { return !ctx.file_path().empty(); },
+                            [&ctx](std::string& error) {
+                                if (!save_wdb(ctx.competition, ctx.file_path(), &error))
+                                    return false;
+                                ctx.competition.modified = false;
+                                ctx.frame.update_title();
+                                return true;
+                            }};
 }
 
 void bind_finish_commands(AppContext& ctx) {
@@ -40,7 +41,8 @@ void bind_finish_commands(AppContext& ctx) {
     Competition& c = ctx.competition;
     using C = CommandId;
     auto session = std::make_shared<FinishSession>();
-    auto env = std::make_shared<ReportEnv>(ReportEnv{ctx.prompts, ctx.state.printer, ctx.state.shell});
+    auto env =
+        std::make_shared<ReportEnv>(ReportEnv{ctx.prompts, ctx.state.printer, ctx.state.shell});
     CompetitionSaver saver = competition_saver(ctx);
     auto english = [&ctx] { return ctx.lang().english(); };
     auto report_full = [&ctx](bool full) {
@@ -57,11 +59,16 @@ void bind_finish_commands(AppContext& ctx) {
         autosave_finish(c, saver, ctx.prompts);
     });
 
-    cmd.bind(C::kFinishAutosave, [&ctx, &c, saver] {
-        std::uint8_t before = c.info.finish_autosave;
-        toggle_finish_autosave(c, saver, ctx.prompts);
-        if (c.info.finish_autosave != before) ctx.mark_modified();
-    }, [&c] { return CommandState{true, c.info.finish_autosave != 0}; });
+    cmd.bind(
+        C::kFinishAutosave,
+        [&ctx, &c, saver] {
+            std::uint8_t before = c.info.finish_autosave;
+            toggle_finish_autosave(c, saver, ctx.prompts);
+            if (c.info.finish_autosave != before) ctx.mark_modified();
+        },
+        [&c] {
+            return CommandState{true, c.info.finish_autosave != 0};
+        });
 
     cmd.bind(C::kExportFinish, [&ctx, &c] { export_finish_file(c, ctx.prompts); });
 
@@ -81,7 +88,8 @@ void bind_finish_commands(AppContext& ctx) {
     });
 
     cmd.bind(C::kRebuildFinish, [&ctx, &c, session, english, report_full] {
-        RebuildOptions initial{c.info.start_source, c.info.finish_source, session->recheck_on_rebuild};
+        RebuildOptions initial{c.info.start_source, c.info.finish_source,
+                               session->recheck_on_rebuild};
         RebuildFinishDialog dialog(initial, english(), ctx.parent());
         if (dialog.exec() != QDialog::Accepted) return;
         RebuildOptions o = dialog.options();
@@ -101,23 +109,29 @@ void bind_finish_commands(AppContext& ctx) {
         report_full(r.table_full);
     });
 
-    cmd.bind(C::kResultPlate, [&c, &v, env] {
-        if (print_result_plate(c, *env)) v.set_cursor_row(c.view.cursor[kFinishLines]);
-    }, [&c, &v] {
-        return CommandState{v.shown_table() == kFinishLines && !v.finish_entry_active() &&
-                            c.tables.finish_lines[v.cursor_row()] != nullptr};
-    });
+    cmd.bind(
+        C::kResultPlate,
+        [&c, &v, env] {
+            if (print_result_plate(c, *env)) v.set_cursor_row(c.view.cursor[kFinishLines]);
+        },
+        [&c, &v] {
+            return CommandState{v.shown_table() == kFinishLines && !v.finish_entry_active() &&
+                                c.tables.finish_lines[v.cursor_row()] != nullptr};
+        });
 
-    cmd.bind(C::kPrintSplits, [&ctx, &c, &v, session, env, english] {
-        SplitRangeDialog dialog(session->split_range, english(), ctx.parent());
-        if (dialog.exec() != QDialog::Accepted) return;
-        SplitRangeState state = dialog.state();
-        int current = v.shown_table() == kCardReadouts ? v.cursor_row() : 0;
-        bool was_modified = c.modified;
-        print_split_range(c, state, current, *env);
-        session->split_range = state;
-        if (c.modified && !was_modified) ctx.mark_modified();
-    }, [&c] { return CommandState{c.tables.card_readouts[0] != nullptr}; });
+    cmd.bind(
+        C::kPrintSplits,
+        [&ctx, &c, &v, session, env, english] {
+            SplitRangeDialog dialog(session->split_range, english(), ctx.parent());
+            if (dialog.exec() != QDialog::Accepted) return;
+            SplitRangeState state = dialog.state();
+            int current = v.shown_table() == kCardReadouts ? v.cursor_row() : 0;
+            bool was_modified = c.modified;
+            print_split_range(c, state, current, *env);
+            session->split_range = state;
+            if (c.modified && !was_modified) ctx.mark_modified();
+        },
+        [&c] { return CommandState{c.tables.card_readouts[0] != nullptr}; });
 
     cmd.bind(C::kPrintExtractsSorted, [&ctx, &c, env] {
         bool was_modified = c.modified;

@@ -40,7 +40,8 @@ void bind_punch_commands(AppContext& ctx) {
     using C = CommandId;
     CommandRegistry& cmd = ctx.commands;
     Competition& c = ctx.competition;
-    auto env = std::make_shared<ReportEnv>(ReportEnv{ctx.prompts, ctx.state.printer, ctx.state.shell});
+    auto env =
+        std::make_shared<ReportEnv>(ReportEnv{ctx.prompts, ctx.state.printer, ctx.state.shell});
 
     // The calls a processed card makes: the split printout now; the finish client (send the
     // unsent lines, send this line) is bound here when it exists.
@@ -73,18 +74,29 @@ void bind_punch_commands(AppContext& ctx) {
         ctx.mark_modified();
     });
 
-    cmd.bind(C::kStartReading, [reader] { reader->toggle(StationReaderQt::Mode::kCards); },
-             [reader] { return CommandState{true, reader->reading_active()}; });
+    cmd.bind(
+        C::kStartReading, [reader] { reader->toggle(StationReaderQt::Mode::kCards); },
+        [reader] {
+            return CommandState{true, reader->reading_active()};
+        });
 
-    cmd.bind(C::kIntermediateFinish, [reader] { reader->toggle(StationReaderQt::Mode::kMemory); },
-             [reader] { return CommandState{true, reader->mode() == StationReaderQt::Mode::kMemory}; });
+    cmd.bind(
+        C::kIntermediateFinish, [reader] { reader->toggle(StationReaderQt::Mode::kMemory); },
+        [reader] {
+            return CommandState{true, reader->mode() == StationReaderQt::Mode::kMemory};
+        });
 
-    cmd.bind(C::kRecheckCard, [&ctx, &c, hooks] {
-        int row = ctx.view.cursor_row();
-        if (!c.tables.card_readouts[row]) return;
-        recheck_readout(c, row, punch_settings_from(c.info), ctx.prompts, hooks());
-        ctx.mark_modified();
-    }, [&ctx] { return CommandState{ctx.view.shown_table() == kCardReadouts, false}; });
+    cmd.bind(
+        C::kRecheckCard,
+        [&ctx, &c, hooks] {
+            int row = ctx.view.cursor_row();
+            if (!c.tables.card_readouts[row]) return;
+            recheck_readout(c, row, punch_settings_from(c.info), ctx.prompts, hooks());
+            ctx.mark_modified();
+        },
+        [&ctx] {
+            return CommandState{ctx.view.shown_table() == kCardReadouts, false};
+        });
 }
 
 }  // namespace skarvel

@@ -23,7 +23,7 @@ using namespace literals;
 // Paints view 6: the marked classes one below the other in columns 450 pixels wide, the rows
 // 17 pixels high as in the tables.
 class LiveBoardRenderer : public QObject, public ResultsBoardRenderer {
-public:
+  public:
     explicit LiveBoardRenderer(QObject* parent) : QObject(parent) {}
 
     void paint(QPainter& p, const QRect& client, Competition& c, std::int32_t now) override {
@@ -45,7 +45,9 @@ public:
             int row = static_cast<int>(i) % per_column;
             int x = 4 + column * kBoardColumnWidth;
             int y = kFirstRowY + row * kRowHeight;
-            if (rows[i].heading) p.fillRect(QRect(x - 2, y, kBoardColumnWidth - 8, kRowHeight), QColor(200, 200, 255));
+            if (rows[i].heading)
+                p.fillRect(QRect(x - 2, y, kBoardColumnWidth - 8, kRowHeight),
+                           QColor(200, 200, 255));
             p.setFont(rows[i].heading ? bold : plain);
             p.drawText(x, y + 1 + ascent, qs(rows[i].text));
         }
@@ -61,45 +63,69 @@ void bind_results_commands(AppContext& ctx) {
     CSkarvelView& v = ctx.view;
     Competition& c = ctx.competition;
 
-    cmd.bind(C::kPrintResultList, [&ctx, &c] {
-        ResultPrintDialog dialog(ResultPrintSettings::from(c.info), ctx.lang().english(), ctx.parent());
-        if (dialog.exec() != QDialog::Accepted) return;
-        dialog.settings().store(c.info);
-        ctx.mark_modified();
-        ReportEnv env{ctx.prompts, ctx.state.printer, ctx.state.shell};
-        run_result_protocol(c, env);
-    }, [&v, &c] {
-        return CommandState{!v.finish_entry_active() && c.tables.finish_lines.live_count() > 0};
-    });
+    cmd.bind(
+        C::kPrintResultList,
+        [&ctx, &c] {
+            ResultPrintDialog dialog(ResultPrintSettings::from(c.info), ctx.lang().english(),
+                                     ctx.parent());
+            if (dialog.exec() != QDialog::Accepted) return;
+            dialog.settings().store(c.info);
+            ctx.mark_modified();
+            ReportEnv env{ctx.prompts, ctx.state.printer, ctx.state.shell};
+            run_result_protocol(c, env);
+        },
+        [&v, &c] {
+            return CommandState{!v.finish_entry_active() && c.tables.finish_lines.live_count() > 0};
+        });
 
     // Ctrl+P prints what belongs to the table on show.
     auto print_command = [&v]() -> C {
         switch (v.shown_table()) {
-            case kRunners: return C::kPrintStartList;
-            case kClubs: return C::kPrintClubs;
-            case kClasses: return C::kPrintClasses;
-            case kCourses: return C::kPrintCourses;
-            case kFinishLines: return C::kPrintResultList;
-            case kCardReadouts: return C::kPrintSplits;
-            default: return C::kCount;
+            case kRunners:
+                return C::kPrintStartList;
+            case kClubs:
+                return C::kPrintClubs;
+            case kClasses:
+                return C::kPrintClasses;
+            case kCourses:
+                return C::kPrintCourses;
+            case kFinishLines:
+                return C::kPrintResultList;
+            case kCardReadouts:
+                return C::kPrintSplits;
+            default:
+                return C::kCount;
         }
     };
-    cmd.bind(C::kPrintTable, [&ctx, print_command] {
-        C id = print_command();
-        if (id != C::kCount) ctx.commands.run(id);
-    }, [&ctx, print_command] {
-        C id = print_command();
-        return CommandState{id != C::kCount && ctx.commands.state(id).enabled};
-    });
+    cmd.bind(
+        C::kPrintTable,
+        [&ctx, print_command] {
+            C id = print_command();
+            if (id != C::kCount) ctx.commands.run(id);
+        },
+        [&ctx, print_command] {
+            C id = print_command();
+            return CommandState{id != C::kCount && ctx.commands.state(id).enabled};
+        });
 
-    cmd.bind(C::kBoardWithoutFinish, [&ctx, &c] {
-        c.info.board_without_finish = c.info.board_without_finish ? 0 : 1;
-        ctx.mark_modified();
-    }, [&c] { return CommandState{true, c.info.board_without_finish != 0}; });
-    cmd.bind(C::kBoardNegativeTimes, [&ctx, &c] {
-        c.info.board_negative_times = c.info.board_negative_times ? 0 : 1;
-        ctx.mark_modified();
-    }, [&c] { return CommandState{true, c.info.board_negative_times != 0}; });
+    cmd.bind(
+        C::kBoardWithoutFinish,
+        [&ctx, &c] {
+            c.info.board_without_finish = c.info.board_without_finish ? 0 : 1;
+            ctx.mark_modified();
+        },
+        [&c] {
+            return CommandState{true, c.info.board_without_finish != 0};
+        });
+    cmd.bind(
+        C::kBoardNegativeTimes,
+        [&ctx, &c] {
+            c.info.board_negative_times = c.info.board_negative_times ? 0 : 1;
+            ctx.mark_modified();
+        },
+        [&c] {
+            return CommandState{true, c.info.board_negative_times != 0};
+        });
 
     v.set_results_board(new LiveBoardRenderer(&v));
 }

@@ -36,31 +36,51 @@ void bind_shell_commands(AppContext& ctx) {
     cmd.bind(C::kSaveAs, [&frame] { frame.save_as(); });
     for (int i = 0; i < UserSettings::kRecentCount; ++i) {
         auto id = static_cast<CommandId>(static_cast<int>(C::kRecentFile1) + i);
-        cmd.bind(id, [&frame, i] { frame.open_recent(i); },
-                 [&ctx, i] { return CommandState{ctx.settings.recent_files().size() > i}; });
+        cmd.bind(
+            id, [&frame, i] { frame.open_recent(i); },
+            [&ctx, i] { return CommandState{ctx.settings.recent_files().size() > i}; });
     }
     cmd.bind(C::kExit, [&frame] { frame.close(); });
     cmd.bind(C::kSelectPrinter, [&ctx] { ctx.state.printer.choose_printer(ctx.parent()); });
     cmd.bind(C::kImportWdb, [&ctx] { run_import_wdb(ctx); });
 
-    cmd.bind(C::kToolbar, [&frame] { frame.tool_bar()->setVisible(!frame.tool_bar()->isVisible()); },
-             [&frame] { return CommandState{true, !frame.tool_bar()->isHidden()}; });
-    cmd.bind(C::kStatusBar, [&frame] { frame.statusBar()->setVisible(!frame.statusBar()->isVisible()); },
-             [&frame] { return CommandState{true, !frame.statusBar()->isHidden()}; });
+    cmd.bind(
+        C::kToolbar, [&frame] { frame.tool_bar()->setVisible(!frame.tool_bar()->isVisible()); },
+        [&frame] {
+            return CommandState{true, !frame.tool_bar()->isHidden()};
+        });
+    cmd.bind(
+        C::kStatusBar, [&frame] { frame.statusBar()->setVisible(!frame.statusBar()->isVisible()); },
+        [&frame] {
+            return CommandState{true, !frame.statusBar()->isHidden()};
+        });
 
-    cmd.bind(C::kEnglish, [&ctx, &frame] {
-        ctx.settings.set_lang(1);
-        frame.build_language_table();
-    }, [&ctx] { return CommandState{true, ctx.lang().english()}; });
-    cmd.bind(C::kRussian, [&ctx, &frame] {
-        ctx.settings.set_lang(0);
-        frame.build_language_table();
-    }, [&ctx] { return CommandState{true, !ctx.lang().english()}; });
+    cmd.bind(
+        C::kEnglish,
+        [&ctx, &frame] {
+            ctx.settings.set_lang(1);
+            frame.build_language_table();
+        },
+        [&ctx] {
+            return CommandState{true, ctx.lang().english()};
+        });
+    cmd.bind(
+        C::kRussian,
+        [&ctx, &frame] {
+            ctx.settings.set_lang(0);
+            frame.build_language_table();
+        },
+        [&ctx] {
+            return CommandState{true, !ctx.lang().english()};
+        });
 
     cmd.bind(C::kAbout, [&ctx] {
-        QMessageBox::about(ctx.parent(), ctx.text(Txt::kCmdAbout).section(QLatin1Char('\t'), 0, 0).remove(QStringLiteral("...")),
-                           QStringLiteral("<b>Skarvel %1</b><p>%2</p>")
-                               .arg(QCoreApplication::applicationVersion(), ctx.text(Txt::kAboutText).toHtmlEscaped()));
+        QMessageBox::about(
+            ctx.parent(),
+            ctx.text(Txt::kCmdAbout).section(QLatin1Char('\t'), 0, 0).remove(QStringLiteral("...")),
+            QStringLiteral("<b>Skarvel %1</b><p>%2</p>")
+                .arg(QCoreApplication::applicationVersion(),
+                     ctx.text(Txt::kAboutText).toHtmlEscaped()));
     });
     cmd.bind(C::kHelp, [&ctx] {
         // The desktop reports a missing file itself; nothing else happens.

@@ -10,7 +10,9 @@ namespace skarvel {
 
 namespace {
 
-bool is_table(int t) { return t >= 0 && t < kRecordTypeCount; }
+bool is_table(int t) {
+    return t >= 0 && t < kRecordTypeCount;
+}
 
 }  // namespace
 
@@ -20,89 +22,119 @@ void bind_view_commands(AppContext& ctx) {
     Competition& c = ctx.competition;
     using C = CommandId;
 
-    const std::pair<C, int> shows[] = {{C::kShowRunners, kRunners},   {C::kShowClubs, kClubs},
-                                       {C::kShowClasses, kClasses},   {C::kShowCourses, kCourses},
-                                       {C::kShowFinish, kFinishLines}, {C::kShowCardReadouts, kCardReadouts}};
+    const std::pair<C, int> shows[] = {
+        {C::kShowRunners, kRunners},    {C::kShowClubs, kClubs},
+        {C::kShowClasses, kClasses},    {C::kShowCourses, kCourses},
+        {C::kShowFinish, kFinishLines}, {C::kShowCardReadouts, kCardReadouts}};
     for (auto [id, table] : shows) {
-        cmd.bind(id, [&v, table] {
-            if (!v.finish_entry_active()) v.show_table(table);
-        }, [&v, table] { return CommandState{!v.finish_entry_active(), v.shown_table() == table}; });
+        cmd.bind(
+            id,
+            [&v, table] {
+                if (!v.finish_entry_active()) v.show_table(table);
+            },
+            [&v, table] {
+                return CommandState{!v.finish_entry_active(), v.shown_table() == table};
+            });
     }
 
-    cmd.bind(C::kUndo, [&v, &c] {
-        int t = v.shown_table();
-        if (!is_table(t)) return;
-        v.last_row();
-        int slot = c.undo_delete(static_cast<RecordType>(t));
-        if (slot != kNoSlot) v.set_cursor_row(slot);
-        if (t == kRunners || t == kFinishLines) c.rebuild_number_index();
-    }, [&v, &c] {
-        int t = v.shown_table();
-        return CommandState{is_table(t) && !v.finish_entry_active() &&
-                            c.can_undo_delete(static_cast<RecordType>(t))};
-    });
+    cmd.bind(
+        C::kUndo,
+        [&v, &c] {
+            int t = v.shown_table();
+            if (!is_table(t)) return;
+            v.last_row();
+            int slot = c.undo_delete(static_cast<RecordType>(t));
+            if (slot != kNoSlot) v.set_cursor_row(slot);
+            if (t == kRunners || t == kFinishLines) c.rebuild_number_index();
+        },
+        [&v, &c] {
+            int t = v.shown_table();
+            return CommandState{is_table(t) && !v.finish_entry_active() &&
+                                c.can_undo_delete(static_cast<RecordType>(t))};
+        });
 
-    cmd.bind(C::kFind, [&ctx, &v] {
-        auto text = ctx.prompts.ask_text(ctx.lang().text(Txt::kFindPrompt), v.search_text);
-        if (!text || text->empty()) return;
-        v.find(*text);
-    }, [&v] {
-        int t = v.shown_table();
-        return CommandState{(t == kRunners || t == kFinishLines || t == kCardReadouts) &&
-                            !v.finish_entry_active()};
-    });
+    cmd.bind(
+        C::kFind,
+        [&ctx, &v] {
+            auto text = ctx.prompts.ask_text(ctx.lang().text(Txt::kFindPrompt), v.search_text);
+            if (!text || text->empty()) return;
+            v.find(*text);
+        },
+        [&v] {
+            int t = v.shown_table();
+            return CommandState{(t == kRunners || t == kFinishLines || t == kCardReadouts) &&
+                                !v.finish_entry_active()};
+        });
 
-    cmd.bind(C::kSortAlphabetically, [&ctx, &v, &c] {
-        int t = v.shown_table();
-        if (!is_table(t)) return;
-        if (t == kCardReadouts) {
-            CardSortDialog dialog(ctx.lang(), v.card_sort_key, ctx.parent());
+    cmd.bind(
+        C::kSortAlphabetically,
+        [&ctx, &v, &c] {
+            int t = v.shown_table();
+            if (!is_table(t)) return;
+            if (t == kCardReadouts) {
+                CardSortDialog dialog(ctx.lang(), v.card_sort_key, ctx.parent());
+                if (dialog.exec() != QDialog::Accepted) return;
+                v.card_sort_key = dialog.key();
+            }
+            view::sort_table(c, t, v.card_sort_key);
+            if (t == kRunners) c.rebuild_number_index();
+            ctx.mark_modified();
+        },
+        [&v, &c] {
+            int t = v.shown_table();
+            return CommandState{is_table(t) && !v.finish_entry_active() &&
+                                view::live_count(c, t) > 0};
+        });
+
+    cmd.bind(
+        C::kFilter,
+        [&ctx, &v, &c] {
+            FilterDialog dialog(ctx.lang(), c, view::stored_filter(c.info), ctx.parent());
             if (dialog.exec() != QDialog::Accepted) return;
-            v.card_sort_key = dialog.key();
-        }
-        view::sort_table(c, t, v.card_sort_key);
-        if (t == kRunners) c.rebuild_number_index();
-        ctx.mark_modified();
-    }, [&v, &c] {
-        int t = v.shown_table();
-        return CommandState{is_table(t) && !v.finish_entry_active() && view::live_count(c, t) > 0};
-    });
+            v.reset_swap();
+            view::apply_filter(c, dialog.settings());
+            c.rebuild_number_index();
+            v.show_table(kRunners);
+            v.set_cursor_row(0);
+            ctx.mark_modified();
+        },
+        [&v] { return CommandState{v.shown_table() == kRunners}; });
 
-    cmd.bind(C::kFilter, [&ctx, &v, &c] {
-        FilterDialog dialog(ctx.lang(), c, view::stored_filter(c.info), ctx.parent());
-        if (dialog.exec() != QDialog::Accepted) return;
-        v.reset_swap();
-        view::apply_filter(c, dialog.settings());
-        c.rebuild_number_index();
-        v.show_table(kRunners);
-        v.set_cursor_row(0);
-        ctx.mark_modified();
-    }, [&v] { return CommandState{v.shown_table() == kRunners}; });
+    cmd.bind(
+        C::kNumberedFirst,
+        [&ctx, &v, &c] {
+            v.reset_swap();
+            view::numbered_first(c);
+            c.rebuild_number_index();
+            v.show_table(kRunners);
+            v.set_cursor_row(0);
+            ctx.mark_modified();
+        },
+        [&v] { return CommandState{!v.finish_entry_active()}; });
 
-    cmd.bind(C::kNumberedFirst, [&ctx, &v, &c] {
-        v.reset_swap();
-        view::numbered_first(c);
-        c.rebuild_number_index();
-        v.show_table(kRunners);
-        v.set_cursor_row(0);
-        ctx.mark_modified();
-    }, [&v] { return CommandState{!v.finish_entry_active()}; });
+    cmd.bind(
+        C::kNotFinishedFirst,
+        [&ctx, &v, &c] {
+            v.reset_swap();
+            view::not_finished_first(c);
+            v.show_table(kRunners);
+            v.set_cursor_row(0);
+            ctx.mark_modified();
+        },
+        [&v] { return CommandState{!v.finish_entry_active()}; });
 
-    cmd.bind(C::kNotFinishedFirst, [&ctx, &v, &c] {
-        v.reset_swap();
-        view::not_finished_first(c);
-        v.show_table(kRunners);
-        v.set_cursor_row(0);
-        ctx.mark_modified();
-    }, [&v] { return CommandState{!v.finish_entry_active()}; });
+    cmd.bind(
+        C::kLockMouse, [&v] { v.set_mouse_locked(!v.mouse_locked()); },
+        [&v] {
+            return CommandState{true, v.mouse_locked()};
+        });
 
-    cmd.bind(C::kLockMouse, [&v] { v.set_mouse_locked(!v.mouse_locked()); },
-             [&v] { return CommandState{true, v.mouse_locked()}; });
-
-    cmd.bind(C::kFinishFlag, [&v] { v.toggle_finish_flag_and_down(); }, [&v, &c] {
-        return CommandState{v.shown_table() == kFinishLines && !v.finish_entry_active() &&
-                            view::slot_occupied(c, kFinishLines, v.cursor_row())};
-    });
+    cmd.bind(
+        C::kFinishFlag, [&v] { v.toggle_finish_flag_and_down(); },
+        [&v, &c] {
+            return CommandState{v.shown_table() == kFinishLines && !v.finish_entry_active() &&
+                                view::slot_occupied(c, kFinishLines, v.cursor_row())};
+        });
 }
 
 }  // namespace skarvel

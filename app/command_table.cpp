@@ -189,26 +189,62 @@ constexpr MenuDef kMenus[] = {
 };
 
 constexpr CommandId kToolbar[] = {
-    C::kNew, C::kOpen, C::kSave, C::kCount,
-    C::kPrintTable, C::kCount,
-    C::kDelete, C::kUndo, C::kCount,
-    C::kCompetitionInfo, C::kCount,
-    C::kShowRunners, C::kShowClasses, C::kShowClubs, C::kShowCourses, C::kShowFinish,
-    C::kShowCardReadouts, C::kCount,
-    C::kSortAlphabetically, C::kFilter, C::kFind, C::kCount,
-    C::kStartReading, C::kCount,
-    C::kSetStartNumbers, C::kSetStartTimes, C::kDraw, C::kFinishAutosave, C::kCount,
-    C::kLockMouse, C::kStartClient, C::kStartServer, C::kLcdShow, C::kNoCommand, C::kAmbRead,
-    C::kDisplayBoard, C::kCount,
-    C::kBoardWithoutFinish, C::kBoardNegativeTimes, C::kPersonalisationMode,
+    C::kNew,
+    C::kOpen,
+    C::kSave,
+    C::kCount,
+    C::kPrintTable,
+    C::kCount,
+    C::kDelete,
+    C::kUndo,
+    C::kCount,
+    C::kCompetitionInfo,
+    C::kCount,
+    C::kShowRunners,
+    C::kShowClasses,
+    C::kShowClubs,
+    C::kShowCourses,
+    C::kShowFinish,
+    C::kShowCardReadouts,
+    C::kCount,
+    C::kSortAlphabetically,
+    C::kFilter,
+    C::kFind,
+    C::kCount,
+    C::kStartReading,
+    C::kCount,
+    C::kSetStartNumbers,
+    C::kSetStartTimes,
+    C::kDraw,
+    C::kFinishAutosave,
+    C::kCount,
+    C::kLockMouse,
+    C::kStartClient,
+    C::kStartServer,
+    C::kLcdShow,
+    C::kNoCommand,
+    C::kAmbRead,
+    C::kDisplayBoard,
+    C::kCount,
+    C::kBoardWithoutFinish,
+    C::kBoardNegativeTimes,
+    C::kPersonalisationMode,
 };
 
 }  // namespace
 
-std::span<const CommandDef> command_table() { return kCommands; }
-const CommandDef& command_def(CommandId id) { return kCommands[static_cast<int>(id)]; }
-std::span<const MenuDef> menu_table() { return kMenus; }
-std::span<const CommandId> toolbar_commands() { return kToolbar; }
+std::span<const CommandDef> command_table() {
+    return kCommands;
+}
+const CommandDef& command_def(CommandId id) {
+    return kCommands[static_cast<int>(id)];
+}
+std::span<const MenuDef> menu_table() {
+    return kMenus;
+}
+std::span<const CommandId> toolbar_commands() {
+    return kToolbar;
+}
 
 void CommandRegistry::bind(CommandId id, Run run, StateFn state) {
     Entry& e = entries_[static_cast<int>(id)];

@@ -32,53 +32,149 @@ namespace skarvel {
 
 enum class CommandId : int {
     // File
-    kNew, kOpen, kSave, kSaveAs, kSelectPrinter, kImportWdb, kImportCsv,
-    kRecentFile1, kRecentFile2, kRecentFile3, kRecentFile4, kRecentFile5, kExit,
+    kNew,
+    kOpen,
+    kSave,
+    kSaveAs,
+    kSelectPrinter,
+    kImportWdb,
+    kImportCsv,
+    kRecentFile1,
+    kRecentFile2,
+    kRecentFile3,
+    kRecentFile4,
+    kRecentFile5,
+    kExit,
     // Edit
-    kUndo, kDelete, kFind,
+    kUndo,
+    kDelete,
+    kFind,
     // View
-    kToolbar, kStatusBar, kCompetitionInfo, kShowRunners, kShowClasses, kShowClubs,
-    kShowCourses, kShowFinish, kShowCardReadouts, kFilter, kNumberedFirst, kNotFinishedFirst,
+    kToolbar,
+    kStatusBar,
+    kCompetitionInfo,
+    kShowRunners,
+    kShowClasses,
+    kShowClubs,
+    kShowCourses,
+    kShowFinish,
+    kShowCardReadouts,
+    kFilter,
+    kNumberedFirst,
+    kNotFinishedFirst,
     kLockMouse,
     // Service
-    kWorkWithMarked, kSetStartNumbers, kSetStartTimes, kCheckDoubleNumbers, kSortAlphabetically,
-    kDraw, kShiftStartTimes, kClearSeconds, kCopyResultToStart, kMandateReport, kPrintExtracts,
-    kPrintRunnerCards, kChessList, kPrintStartList, kPrintResultList, kDisqualification,
-    kFinishAutosave, kPenalty0, kPenalty60, kPenaltySet, kPenaltyClearTable, kPenaltyEnterTable,
-    kPenaltyFromFile, kPenaltyFromReadouts, kMultiDaySave, kMultiDayRead, kMultiDayCalc,
-    kMultiDayCalc2, kExportStartList, kImportStartList, kSetRound, kExportFinish, kImportFinish,
-    kPrepareFinish, kRecordSounds, kSoundOptions,
+    kWorkWithMarked,
+    kSetStartNumbers,
+    kSetStartTimes,
+    kCheckDoubleNumbers,
+    kSortAlphabetically,
+    kDraw,
+    kShiftStartTimes,
+    kClearSeconds,
+    kCopyResultToStart,
+    kMandateReport,
+    kPrintExtracts,
+    kPrintRunnerCards,
+    kChessList,
+    kPrintStartList,
+    kPrintResultList,
+    kDisqualification,
+    kFinishAutosave,
+    kPenalty0,
+    kPenalty60,
+    kPenaltySet,
+    kPenaltyClearTable,
+    kPenaltyEnterTable,
+    kPenaltyFromFile,
+    kPenaltyFromReadouts,
+    kMultiDaySave,
+    kMultiDayRead,
+    kMultiDayCalc,
+    kMultiDayCalc2,
+    kExportStartList,
+    kImportStartList,
+    kSetRound,
+    kExportFinish,
+    kImportFinish,
+    kPrepareFinish,
+    kRecordSounds,
+    kSoundOptions,
     // Add-on
-    kStartServer, kStartClient, kPrintClubs, kPrintClasses, kPrintCourses, kChangeNumber, kJoin,
-    kImportPalm, kMultiDaySummary, kPrintBibs2007, kImportPalm2, kImportVpConfig, kPrintBibsWoc,
+    kStartServer,
+    kStartClient,
+    kPrintClubs,
+    kPrintClasses,
+    kPrintCourses,
+    kChangeNumber,
+    kJoin,
+    kImportPalm,
+    kMultiDaySummary,
+    kPrintBibs2007,
+    kImportPalm2,
+    kImportVpConfig,
+    kPrintBibsWoc,
     kServerSettings,
     // Vespunt
-    kPunchSettings, kClearCardNumbers, kCardNumbersFromFile, kImportOcad8, kCardToStartNumber,
-    kPrintSplits, kStartReading, kCheckDoubleCards, kSplitsHtml, kRebuildFinish, kStartersByCard,
-    kRecheckCard, kExportNumberCard, kImportNumberCard, kReadStationMemory,
+    kPunchSettings,
+    kClearCardNumbers,
+    kCardNumbersFromFile,
+    kImportOcad8,
+    kCardToStartNumber,
+    kPrintSplits,
+    kStartReading,
+    kCheckDoubleCards,
+    kSplitsHtml,
+    kRebuildFinish,
+    kStartersByCard,
+    kRecheckCard,
+    kExportNumberCard,
+    kImportNumberCard,
+    kReadStationMemory,
     // LCD
-    kLcdStart, kLcdFinish, kLcdShow,
+    kLcdStart,
+    kLcdFinish,
+    kLcdShow,
     // The further popup (AMB, on-line and the others)
-    kAmbRead, kAmbImportNumbers, kAmbTimeShift, kAmbGenerateFinish, kAmbGenerateStart,
-    kAmbClearNumbers, kOnlineExportCsv, kOnlineExportCsvRelay, kOnlineSetup, kOnlineSend,
-    kPrintExtractsMk, kPersonalisation, kMultipage, kMultipage2, kRadioControls,
-    kIntermediateFinish, kPrintExtractsSorted, kFinishFromReadouts, kCorrectReadoutTimes,
-    kRemoveControlFromReadout, kStartGates, kMulticrossToSplit,
+    kAmbRead,
+    kAmbImportNumbers,
+    kAmbTimeShift,
+    kAmbGenerateFinish,
+    kAmbGenerateStart,
+    kAmbClearNumbers,
+    kOnlineExportCsv,
+    kOnlineExportCsvRelay,
+    kOnlineSetup,
+    kOnlineSend,
+    kPrintExtractsMk,
+    kPersonalisation,
+    kMultipage,
+    kMultipage2,
+    kRadioControls,
+    kIntermediateFinish,
+    kPrintExtractsSorted,
+    kFinishFromReadouts,
+    kCorrectReadoutTimes,
+    kRemoveControlFromReadout,
+    kStartGates,
+    kMulticrossToSplit,
     // Language
-    kEnglish, kRussian,
+    kEnglish,
+    kRussian,
     // ?
-    kAbout, kHelp,
+    kAbout,
+    kHelp,
     // Without a menu item: keys and toolbar buttons
-    kPrintTable,          // Ctrl+P: the print command of the table on show
-    kEditRecord,          // Enter and double click: edit or create the current record
-    kEditFinishRunner,    // Ctrl+Enter: edit the runner of the current finish line
-    kResultPlate,         // Ctrl+W: finish table, print the result plate
-    kFinishFlag,          // Ctrl+V, Shift+Insert: finish table, toggle bit 6 and move down
-    kNoCommand,           // the toolbar button without a command (always disabled)
-    kDisplayBoard,        // toolbar: serial output to the display board
-    kBoardWithoutFinish,  // toolbar: live board includes runners without a finish time
-    kBoardNegativeTimes,  // toolbar: live board includes negative running times
-    kPersonalisationMode, // toolbar: card personalisation mode
+    kPrintTable,           // Ctrl+P: the print command of the table on show
+    kEditRecord,           // Enter and double click: edit or create the current record
+    kEditFinishRunner,     // Ctrl+Enter: edit the runner of the current finish line
+    kResultPlate,          // Ctrl+W: finish table, print the result plate
+    kFinishFlag,           // Ctrl+V, Shift+Insert: finish table, toggle bit 6 and move down
+    kNoCommand,            // the toolbar button without a command (always disabled)
+    kDisplayBoard,         // toolbar: serial output to the display board
+    kBoardWithoutFinish,   // toolbar: live board includes runners without a finish time
+    kBoardNegativeTimes,   // toolbar: live board includes negative running times
+    kPersonalisationMode,  // toolbar: card personalisation mode
     kCount
 };
 constexpr int kCommandCount = static_cast<int>(CommandId::kCount);
@@ -89,9 +185,9 @@ struct CommandDef {
     // "service/multiday", "addon", "addon/server", "vespunt", "lcd", "more", "more/amb",
     // "more/online", "language", "help"; empty for commands without a menu item.
     std::string_view menu;
-    Txt text;               // menu text (with its key hint after a tab) or tooltip
-    std::string_view keys;  // accelerators separated by ';' (Qt key names), may be empty
-    bool checkable = false; // the state handler may tick it
+    Txt text;                // menu text (with its key hint after a tab) or tooltip
+    std::string_view keys;   // accelerators separated by ';' (Qt key names), may be empty
+    bool checkable = false;  // the state handler may tick it
     bool separator_before = false;
 };
 
@@ -103,8 +199,8 @@ struct MenuDef {
     std::string_view path;  // as in CommandDef::menu
     // The title: a language-table slot for the first five menus, a fixed text otherwise.
     bool translated;
-    Txt text;                    // when translated
-    std::string_view fixed;      // Windows-1251, when not translated
+    Txt text;                // when translated
+    std::string_view fixed;  // Windows-1251, when not translated
 };
 std::span<const MenuDef> menu_table();
 
@@ -117,7 +213,7 @@ struct CommandState {
 };
 
 class CommandRegistry {
-public:
+  public:
     using Run = std::function<void()>;
     using StateFn = std::function<CommandState()>;
 
@@ -131,7 +227,7 @@ public:
     // Called after every command that ran (the main window repaints and refreshes).
     std::function<void(CommandId)> after_run;
 
-private:
+  private:
     struct Entry {
         Run run;
         StateFn state;

@@ -9,8 +9,8 @@ namespace skarvel {
 QString help_dir(const QString& configured_dir) {
     if (!configured_dir.isEmpty()) return configured_dir;
     const QString exe_dir = QCoreApplication::applicationDirPath();
-    for (const QString& candidate :
-         {exe_dir, exe_dir + QStringLiteral("/../share/skarvel"), exe_dir + QStringLiteral("/../doc")}) {
+    for (const QString& candidate : {exe_dir, exe_dir + QStringLiteral("/../share/skarvel"),
+                                     exe_dir + QStringLiteral("/../doc")}) {
         if (QFileInfo::exists(candidate + QStringLiteral("/skarvel.mht")))
             return QDir::cleanPath(candidate);
     }

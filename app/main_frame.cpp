@@ -31,15 +31,25 @@ using namespace literals;
 
 // ---- AppContext ----
 
-QWidget* AppContext::parent() const { return &frame; }
-QString AppContext::text(Txt id) const { return qs(state.lang.text(id)); }
+QWidget* AppContext::parent() const {
+    return &frame;
+}
+QString AppContext::text(Txt id) const {
+    return qs(state.lang.text(id));
+}
 void AppContext::mark_modified() {
     competition.modified = true;
     frame.update_title();
 }
-void AppContext::repaint() { view.update(); }
-std::string AppContext::file_path() const { return frame.file_path(); }
-void AppContext::set_timer_pane(const QString& text) { frame.set_timer_pane(text); }
+void AppContext::repaint() {
+    view.update();
+}
+std::string AppContext::file_path() const {
+    return frame.file_path();
+}
+void AppContext::set_timer_pane(const QString& text) {
+    frame.set_timer_pane(text);
+}
 
 // ---- CMainFrame ----
 
@@ -119,8 +129,9 @@ void CMainFrame::build_menus() {
         // the command's own state decides when it runs, so a stale menu state never swallows
         // or blocks a key.
         CommandId id = def.id;
-        for (const QString& k : QString::fromLatin1(def.keys.data(), static_cast<qsizetype>(def.keys.size()))
-                                    .split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        for (const QString& k :
+             QString::fromLatin1(def.keys.data(), static_cast<qsizetype>(def.keys.size()))
+                 .split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
             auto* sc = new QShortcut(QKeySequence(k), this);
             sc->setContext(Qt::WindowShortcut);
             sc->setAutoRepeat(true);
@@ -250,14 +261,16 @@ void CMainFrame::open_recent(int index) {
 }
 
 void CMainFrame::update_title() {
-    QString name = path_.empty() ? qs(state_.lang.text(Txt::kUntitled))
-                                 : QFileInfo(qpath(path_)).fileName();
+    QString name =
+        path_.empty() ? qs(state_.lang.text(Txt::kUntitled)) : QFileInfo(qpath(path_)).fileName();
     QString title = name + QStringLiteral("[*] - Skarvel");
     if (windowTitle() != title) setWindowTitle(title);
     setWindowModified(competition_->modified);
 }
 
-void CMainFrame::set_timer_pane(const QString& text) { timer_pane_->setText(text); }
+void CMainFrame::set_timer_pane(const QString& text) {
+    timer_pane_->setText(text);
+}
 
 void CMainFrame::after_command(CommandId) {
     update_title();
@@ -357,8 +370,8 @@ bool CMainFrame::save_as() {
 
 bool CMainFrame::maybe_save() {
     if (!competition_->modified) return true;
-    QString name = path_.empty() ? qs(state_.lang.text(Txt::kUntitled))
-                                 : QFileInfo(qpath(path_)).fileName();
+    QString name =
+        path_.empty() ? qs(state_.lang.text(Txt::kUntitled)) : QFileInfo(qpath(path_)).fileName();
     QString question = qs(state_.lang.text(Txt::kSaveChanges)).replace(QStringLiteral("%s"), name);
     int answer;
     if (save_question_answer) {
@@ -385,7 +398,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
     if (!event->mimeData()->hasUrls()) return;
     for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile() && url.toLocalFile().endsWith(QStringLiteral(".wdb"), Qt::CaseInsensitive)) {
+        if (url.isLocalFile() &&
+            url.toLocalFile().endsWith(QStringLiteral(".wdb"), Qt::CaseInsensitive)) {
             event->acceptProposedAction();
             return;
         }

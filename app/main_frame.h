@@ -30,7 +30,7 @@ class CSkarvelView;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // `prompts`: answers questions instead of message boxes (tests); null for the real ones.
     explicit CMainFrame(Prompts* prompts = nullptr, QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -68,12 +68,12 @@ public:
     // Answer of the ask-to-save question in tests (Yes, No or Cancel); unset: a message box.
     std::function<int()> save_question_answer;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     void build_menus();
     void build_toolbar();
     void build_status_bar();
@@ -81,11 +81,11 @@ private:
     void tick_second();
     void after_command(CommandId id);
     void update_recent_actions();
-public:
+
+  public:
     void open_recent(int index);
 
-private:
-
+  private:
     std::unique_ptr<Competition> competition_;
     AppState state_;
     CommandRegistry commands_;

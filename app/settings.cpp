@@ -6,20 +6,36 @@
 namespace skarvel {
 
 namespace {
-QSettings store() { return QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel")); }
-QString file_key(int i) { return QStringLiteral("Recent File List/File%1").arg(i + 1); }
+QSettings store() {
+    return QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"));
+}
+QString file_key(int i) {
+    return QStringLiteral("Recent File List/File%1").arg(i + 1);
+}
 bool same_file(const QString& a, const QString& b) {
     return QDir::cleanPath(a) == QDir::cleanPath(b);
 }
 }  // namespace
 
-int UserSettings::lang() const { return setup_int(QStringLiteral("Lang"), 0); }
-void UserSettings::set_lang(int value) { set_setup_int(QStringLiteral("Lang"), value); }
-int UserSettings::auto_load() const { return setup_int(QStringLiteral("AutoLoad"), 0); }
-void UserSettings::set_auto_load(int value) { set_setup_int(QStringLiteral("AutoLoad"), value); }
+int UserSettings::lang() const {
+    return setup_int(QStringLiteral("Lang"), 0);
+}
+void UserSettings::set_lang(int value) {
+    set_setup_int(QStringLiteral("Lang"), value);
+}
+int UserSettings::auto_load() const {
+    return setup_int(QStringLiteral("AutoLoad"), 0);
+}
+void UserSettings::set_auto_load(int value) {
+    set_setup_int(QStringLiteral("AutoLoad"), value);
+}
 
-QString UserSettings::dir() const { return store().value(QStringLiteral("Setup/dir")).toString(); }
-void UserSettings::set_dir(const QString& dir) { store().setValue(QStringLiteral("Setup/dir"), dir); }
+QString UserSettings::dir() const {
+    return store().value(QStringLiteral("Setup/dir")).toString();
+}
+void UserSettings::set_dir(const QString& dir) {
+    store().setValue(QStringLiteral("Setup/dir"), dir);
+}
 
 int UserSettings::setup_int(const QString& key, int fallback) const {
     bool ok = false;

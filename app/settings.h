@@ -8,7 +8,7 @@
 namespace skarvel {
 
 class UserSettings {
-public:
+  public:
     static constexpr int kRecentCount = 5;
 
     int lang() const;

@@ -45,7 +45,9 @@ CSkarvelView::CSkarvelView(Competition& competition, Prompts& prompts, QWidget* 
     setMinimumSize(200, 100);
 }
 
-int CSkarvelView::shown_table() const { return board_shown_ ? view::kResultsBoard : c_.view.table; }
+int CSkarvelView::shown_table() const {
+    return board_shown_ ? view::kResultsBoard : c_.view.table;
+}
 
 void CSkarvelView::show_table(int table) {
     if (table < 0 || table > view::kResultsBoard) return;
@@ -61,7 +63,9 @@ void CSkarvelView::show_table(int table) {
 int CSkarvelView::cursor_row() const {
     return board_shown_ ? 0 : c_.view.cursor[c_.view.table];
 }
-int CSkarvelView::top_row() const { return board_shown_ ? 0 : c_.view.top[c_.view.table]; }
+int CSkarvelView::top_row() const {
+    return board_shown_ ? 0 : c_.view.top[c_.view.table];
+}
 
 void CSkarvelView::set_cursor_row(int slot) {
     if (board_shown_ || slot < 0 || slot >= capacity()) return;
@@ -70,7 +74,9 @@ void CSkarvelView::set_cursor_row(int slot) {
     set_position(view::keep_visible(p, visible_row_count()));
 }
 
-int CSkarvelView::visible_row_count() const { return view::visible_rows(height()); }
+int CSkarvelView::visible_row_count() const {
+    return view::visible_rows(height());
+}
 
 void CSkarvelView::reset() {
     board_shown_ = false;
@@ -97,8 +103,12 @@ void CSkarvelView::set_position(view::Position p) {
     update();
 }
 
-bool CSkarvelView::occupied(int slot) const { return view::slot_occupied(c_, c_.view.table, slot); }
-int CSkarvelView::capacity() const { return view::table_capacity(c_, c_.view.table); }
+bool CSkarvelView::occupied(int slot) const {
+    return view::slot_occupied(c_, c_.view.table, slot);
+}
+int CSkarvelView::capacity() const {
+    return view::table_capacity(c_, c_.view.table);
+}
 
 bool CSkarvelView::entry_blocks() const {
     return entry_.active && !board_shown_ && c_.view.table == kFinishLines;
@@ -128,9 +138,9 @@ void CSkarvelView::page_up() {
 
 void CSkarvelView::page_down() {
     if (board_shown_ || entry_blocks()) return;
-    set_position(view::page_down(position(), capacity(), visible_row_count(),
-                                 [this](int s) { return occupied(s); },
-                                 view::first_free_slot(c_, c_.view.table)));
+    set_position(view::page_down(
+        position(), capacity(), visible_row_count(), [this](int s) { return occupied(s); },
+        view::first_free_slot(c_, c_.view.table)));
 }
 
 void CSkarvelView::first_row() {
@@ -140,8 +150,8 @@ void CSkarvelView::first_row() {
 
 void CSkarvelView::last_row() {
     if (board_shown_ || entry_blocks()) return;
-    set_position(view::last_row(position(), visible_row_count(),
-                                view::first_free_slot(c_, c_.view.table)));
+    set_position(
+        view::last_row(position(), visible_row_count(), view::first_free_slot(c_, c_.view.table)));
 }
 
 void CSkarvelView::previous_table() {
@@ -160,9 +170,9 @@ void CSkarvelView::click_at(int y) {
     if (board_shown_ || entry_blocks()) return;
     int row = view::row_at(y, visible_row_count());
     if (row < 0 || top_row() + row >= capacity()) return;
-    set_position(view::click_row(position(), row, visible_row_count(),
-                                 [this](int s) { return occupied(s); },
-                                 view::first_free_slot(c_, c_.view.table)));
+    set_position(view::click_row(
+        position(), row, visible_row_count(), [this](int s) { return occupied(s); },
+        view::first_free_slot(c_, c_.view.table)));
 }
 
 void CSkarvelView::mark(view::MarkOp op) {
@@ -286,10 +296,11 @@ void CSkarvelView::render_to(QPainter& p, const QRect& client) {
             const view::Cell& cell = cells[i];
             if (cell.background != view::CellBackground::kRow) {
                 int w = (i + 1 < cols.size() ? xs[i + 1] : xs.back()) - xs[i] - cw / 2;
-                if (cell.background == view::CellBackground::kRed) w = std::max(w, fm.horizontalAdvance(qs(cell.text)) + 2);
-                p.fillRect(QRect(xs[i] - 2, y, w, kRowHeight),
-                           cell.background == view::CellBackground::kOwnCard ? kOwnCardColor
-                                                                             : kRedColor);
+                if (cell.background == view::CellBackground::kRed)
+                    w = std::max(w, fm.horizontalAdvance(qs(cell.text)) + 2);
+                p.fillRect(
+                    QRect(xs[i] - 2, y, w, kRowHeight),
+                    cell.background == view::CellBackground::kOwnCard ? kOwnCardColor : kRedColor);
             }
             if (!cell.text.empty()) p.drawText(xs[i], y + 1 + ascent, qs(cell.text));
         }
@@ -306,34 +317,63 @@ void CSkarvelView::keyPressEvent(QKeyEvent* e) {
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
     const bool keypad = e->modifiers() & Qt::KeypadModifier;
     switch (e->key()) {
-        case Qt::Key_Up: move_up(); break;
-        case Qt::Key_Down: move_down(); break;
+        case Qt::Key_Up:
+            move_up();
+            break;
+        case Qt::Key_Down:
+            move_down();
+            break;
         case Qt::Key_PageUp:
-            if (ctrl) previous_table(); else page_up();
+            if (ctrl)
+                previous_table();
+            else
+                page_up();
             break;
         case Qt::Key_PageDown:
-            if (ctrl) next_table(); else page_down();
+            if (ctrl)
+                next_table();
+            else
+                page_down();
             break;
         case Qt::Key_Home:
-            if (ctrl) first_row(); else QWidget::keyPressEvent(e);
+            if (ctrl)
+                first_row();
+            else
+                QWidget::keyPressEvent(e);
             break;
         case Qt::Key_End:
-            if (ctrl) last_row(); else QWidget::keyPressEvent(e);
+            if (ctrl)
+                last_row();
+            else
+                QWidget::keyPressEvent(e);
             break;
         case Qt::Key_Insert:
-            if (e->modifiers() & Qt::ShiftModifier) toggle_finish_flag_and_down();
-            else toggle_mark_and_down();
+            if (e->modifiers() & Qt::ShiftModifier)
+                toggle_finish_flag_and_down();
+            else
+                toggle_mark_and_down();
             break;
         case Qt::Key_Plus:
-            if (keypad) mark(view::MarkOp::kMarkAll); else QWidget::keyPressEvent(e);
+            if (keypad)
+                mark(view::MarkOp::kMarkAll);
+            else
+                QWidget::keyPressEvent(e);
             break;
         case Qt::Key_Minus:
-            if (keypad) mark(view::MarkOp::kUnmarkAll); else QWidget::keyPressEvent(e);
+            if (keypad)
+                mark(view::MarkOp::kUnmarkAll);
+            else
+                QWidget::keyPressEvent(e);
             break;
         case Qt::Key_Asterisk:
-            if (keypad) mark(view::MarkOp::kInvertAll); else QWidget::keyPressEvent(e);
+            if (keypad)
+                mark(view::MarkOp::kInvertAll);
+            else
+                QWidget::keyPressEvent(e);
             break;
-        case Qt::Key_Space: swap_press(); break;
+        case Qt::Key_Space:
+            swap_press();
+            break;
         case Qt::Key_Return:
         case Qt::Key_Enter:
             if (ctrl) {
@@ -349,7 +389,9 @@ void CSkarvelView::keyPressEvent(QKeyEvent* e) {
             // Lock keys cannot be window shortcuts; the view passes this one on itself.
             if (on_scroll_lock) on_scroll_lock();
             break;
-        default: QWidget::keyPressEvent(e); return;
+        default:
+            QWidget::keyPressEvent(e);
+            return;
     }
     if (on_input) on_input();
 }

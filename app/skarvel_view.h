@@ -34,7 +34,7 @@ namespace skarvel {
 
 // Draws the live results board (view 6). `now` is program_clock.
 class ResultsBoardRenderer {
-public:
+  public:
     virtual ~ResultsBoardRenderer() = default;
     virtual void paint(QPainter& painter, const QRect& client, Competition& competition,
                        std::int32_t now) = 0;
@@ -42,7 +42,7 @@ public:
 
 class CSkarvelView : public QWidget {
     Q_OBJECT
-public:
+  public:
     CSkarvelView(Competition& competition, Prompts& prompts, QWidget* parent = nullptr);
 
     // 0..5 as RecordType, or view::kResultsBoard.
@@ -107,7 +107,7 @@ public:
     // Draws the view into any painter (the benchmark and screenshots use an image).
     void render_to(QPainter& painter, const QRect& client);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -116,7 +116,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     view::Position position() const;
     void set_position(view::Position p);
     bool occupied(int slot) const;

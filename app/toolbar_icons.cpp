@@ -73,38 +73,70 @@ QIcon command_icon(CommandId id) {
     QStyle* s = QApplication::style();
     using C = CommandId;
     switch (id) {
-        case C::kNew: return s->standardIcon(QStyle::SP_FileIcon);
-        case C::kOpen: return s->standardIcon(QStyle::SP_DialogOpenButton);
-        case C::kSave: return s->standardIcon(QStyle::SP_DialogSaveButton);
-        case C::kPrintTable: return tile(QStringLiteral("P"), QColor(80, 80, 80));
-        case C::kDelete: return s->standardIcon(QStyle::SP_TrashIcon);
-        case C::kUndo: return s->standardIcon(QStyle::SP_ArrowBack);
-        case C::kCompetitionInfo: return tile(QStringLiteral("i"), QColor(40, 110, 200));
-        case C::kShowRunners: return tile(qs("Уч"_cp1251), QColor(40, 140, 60));
-        case C::kShowClasses: return tile(qs("Гр"_cp1251), QColor(40, 140, 60));
-        case C::kShowClubs: return tile(qs("Кл"_cp1251), QColor(40, 140, 60));
-        case C::kShowCourses: return tile(qs("Д"_cp1251), QColor(40, 140, 60));
-        case C::kShowFinish: return tile(qs("Ф"_cp1251), QColor(190, 50, 50));
-        case C::kShowCardReadouts: return tile(QStringLiteral("VP"), QColor(190, 110, 30));
-        case C::kSortAlphabetically: return tile(qs("АЯ"_cp1251), QColor(110, 70, 170));
-        case C::kFilter: return funnel();
-        case C::kFind: return s->standardIcon(QStyle::SP_FileDialogContentsView);
-        case C::kStartReading: return tile(QStringLiteral("F8"), QColor(190, 110, 30));
-        case C::kSetStartNumbers: return tile(qs("№"_cp1251), QColor(0, 120, 140));
-        case C::kSetStartTimes: return tile(QStringLiteral("T"), QColor(0, 120, 140));
-        case C::kDraw: return tile(QStringLiteral("?"), QColor(0, 120, 140));
-        case C::kFinishAutosave: return tile(QStringLiteral("AS"), QColor(190, 50, 50));
-        case C::kLockMouse: return lock();
-        case C::kStartClient: return tile(qs("К>"_cp1251), QColor(60, 60, 150));
-        case C::kStartServer: return tile(qs(">С"_cp1251), QColor(60, 60, 150));
-        case C::kLcdShow: return tile(QStringLiteral("LCD"), QColor(20, 20, 20), QColor(120, 255, 120));
-        case C::kNoCommand: return tile(QString(), QColor(200, 200, 200));
-        case C::kAmbRead: return tile(QStringLiteral("AMB"), QColor(150, 60, 120));
-        case C::kDisplayBoard: return tile(QStringLiteral("COM"), QColor(20, 20, 20), QColor(255, 200, 60));
-        case C::kBoardWithoutFinish: return tile(qs("—"_cp1251), QColor(220, 180, 0), Qt::black);
-        case C::kBoardNegativeTimes: return tile(QStringLiteral("-t"), QColor(220, 180, 0), Qt::black);
-        case C::kPersonalisationMode: return tile(QStringLiteral("P+"), QColor(150, 60, 120));
-        default: return tile(qs("·"_cp1251), QColor(150, 150, 150));
+        case C::kNew:
+            return s->standardIcon(QStyle::SP_FileIcon);
+        case C::kOpen:
+            return s->standardIcon(QStyle::SP_DialogOpenButton);
+        case C::kSave:
+            return s->standardIcon(QStyle::SP_DialogSaveButton);
+        case C::kPrintTable:
+            return tile(QStringLiteral("P"), QColor(80, 80, 80));
+        case C::kDelete:
+            return s->standardIcon(QStyle::SP_TrashIcon);
+        case C::kUndo:
+            return s->standardIcon(QStyle::SP_ArrowBack);
+        case C::kCompetitionInfo:
+            return tile(QStringLiteral("i"), QColor(40, 110, 200));
+        case C::kShowRunners:
+            return tile(qs("Уч"_cp1251), QColor(40, 140, 60));
+        case C::kShowClasses:
+            return tile(qs("Гр"_cp1251), QColor(40, 140, 60));
+        case C::kShowClubs:
+            return tile(qs("Кл"_cp1251), QColor(40, 140, 60));
+        case C::kShowCourses:
+            return tile(qs("Д"_cp1251), QColor(40, 140, 60));
+        case C::kShowFinish:
+            return tile(qs("Ф"_cp1251), QColor(190, 50, 50));
+        case C::kShowCardReadouts:
+            return tile(QStringLiteral("VP"), QColor(190, 110, 30));
+        case C::kSortAlphabetically:
+            return tile(qs("АЯ"_cp1251), QColor(110, 70, 170));
+        case C::kFilter:
+            return funnel();
+        case C::kFind:
+            return s->standardIcon(QStyle::SP_FileDialogContentsView);
+        case C::kStartReading:
+            return tile(QStringLiteral("F8"), QColor(190, 110, 30));
+        case C::kSetStartNumbers:
+            return tile(qs("№"_cp1251), QColor(0, 120, 140));
+        case C::kSetStartTimes:
+            return tile(QStringLiteral("T"), QColor(0, 120, 140));
+        case C::kDraw:
+            return tile(QStringLiteral("?"), QColor(0, 120, 140));
+        case C::kFinishAutosave:
+            return tile(QStringLiteral("AS"), QColor(190, 50, 50));
+        case C::kLockMouse:
+            return lock();
+        case C::kStartClient:
+            return tile(qs("К>"_cp1251), QColor(60, 60, 150));
+        case C::kStartServer:
+            return tile(qs(">С"_cp1251), QColor(60, 60, 150));
+        case C::kLcdShow:
+            return tile(QStringLiteral("LCD"), QColor(20, 20, 20), QColor(120, 255, 120));
+        case C::kNoCommand:
+            return tile(QString(), QColor(200, 200, 200));
+        case C::kAmbRead:
+            return tile(QStringLiteral("AMB"), QColor(150, 60, 120));
+        case C::kDisplayBoard:
+            return tile(QStringLiteral("COM"), QColor(20, 20, 20), QColor(255, 200, 60));
+        case C::kBoardWithoutFinish:
+            return tile(qs("—"_cp1251), QColor(220, 180, 0), Qt::black);
+        case C::kBoardNegativeTimes:
+            return tile(QStringLiteral("-t"), QColor(220, 180, 0), Qt::black);
+        case C::kPersonalisationMode:
+            return tile(QStringLiteral("P+"), QColor(150, 60, 120));
+        default:
+            return tile(qs("·"_cp1251), QColor(150, 150, 150));
     }
 }
 

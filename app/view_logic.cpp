@@ -67,27 +67,14 @@ constexpr Column kCourseColumns[] = {
     {"", 40},
 };
 constexpr Column kFinishColumns[] = {
-    {"Объявл"_cp1251, 8},
-    {"№п/п"_cp1251, 5},
-    {"Финиш"_cp1251, 11},
-    {"№"_cp1251, 7},
-    {"Фамилия, имя"_cp1251, 25},
-    {"Квал"_cp1251, 4},
-    {"Коллектив"_cp1251, 20},
-    {"Результат"_cp1251, 11},
-    {"Место/из"_cp1251, 12},
-    {"Отставан"_cp1251, 8},
-    {"Группа"_cp1251, 10},
-    {"", 10},
+    {"Объявл"_cp1251, 8},     {"№п/п"_cp1251, 5},          {"Финиш"_cp1251, 11},
+    {"№"_cp1251, 7},          {"Фамилия, имя"_cp1251, 25}, {"Квал"_cp1251, 4},
+    {"Коллектив"_cp1251, 20}, {"Результат"_cp1251, 11},    {"Место/из"_cp1251, 12},
+    {"Отставан"_cp1251, 8},   {"Группа"_cp1251, 10},       {"", 10},
 };
 constexpr Column kCardColumns[] = {
-    {"№п/п"_cp1251, 5},
-    {"№чипа"_cp1251, 8},
-    {"Ст.№"_cp1251, 5},
-    {"Старт"_cp1251, 8},
-    {"Финиш"_cp1251, 8},
-    {"Отметок"_cp1251, 7},
-    {"", 25},
+    {"№п/п"_cp1251, 5},  {"№чипа"_cp1251, 8},   {"Ст.№"_cp1251, 5}, {"Старт"_cp1251, 8},
+    {"Финиш"_cp1251, 8}, {"Отметок"_cp1251, 7}, {"", 25},
 };
 
 std::string fmt(const char* format, auto... args) {
@@ -100,9 +87,13 @@ std::string fmt_s(const char* format, std::string_view text) {
     std::string t(text);
     return fmt(format, t.c_str());
 }
-std::string blank0(long v) { return v == 0 ? std::string() : fmt("%ld", v); }
+std::string blank0(long v) {
+    return v == 0 ? std::string() : fmt("%ld", v);
+}
 
-std::string mark_text(bool marked) { return marked ? std::string("»"_cp1251) : std::string(" "); }
+std::string mark_text(bool marked) {
+    return marked ? std::string("»"_cp1251) : std::string(" ");
+}
 
 std::string class_name(const Competition& c, int id) {
     const ClassRecord* k = c.find_class_by_id(id);
@@ -158,9 +149,9 @@ std::vector<Cell> runner_cells(const Competition& c, int slot, const Runner& r) 
     if (r.individual) add("лично"_cp1251);
     if (r.fee_flags & Runner::kFeeReduced) add("льгота"_cp1251);
     cells.push_back({notes});
-    cells.push_back({blank0(r.card_number),
-                     (r.fee_flags & Runner::kFeeOwnCard) ? CellBackground::kOwnCard
-                                                         : CellBackground::kRow});
+    cells.push_back({blank0(r.card_number), (r.fee_flags & Runner::kFeeOwnCard)
+                                                ? CellBackground::kOwnCard
+                                                : CellBackground::kRow});
     cells.push_back({std::string(field_text(r.comment))});
     return cells;
 }
@@ -176,12 +167,9 @@ std::vector<Cell> club_cells(int slot, const Club& k) {
 }
 
 std::vector<Cell> class_cells(const Competition& c, int slot, const ClassRecord& k) {
-    std::vector<Cell> cells = {{mark_text(k.marked())},
-                               {fmt("%d", slot + 1)},
-                               {std::string(field_text(k.name))},
-                               {fmt("%d", k.fee_rental_reduced)},
-                               {fmt("%d", k.fee_rental_normal)},
-                               {fmt("%d", k.fee_own_reduced)},
+    std::vector<Cell> cells = {{mark_text(k.marked())},           {fmt("%d", slot + 1)},
+                               {std::string(field_text(k.name))}, {fmt("%d", k.fee_rental_reduced)},
+                               {fmt("%d", k.fee_rental_normal)},  {fmt("%d", k.fee_own_reduced)},
                                {fmt("%d", k.fee_own_normal)}};
     if (const Course* d = c.find_course_by_id(k.course_id)) {
         cells.push_back({fmt_s("%-10.10s", field_text(d->name))});
@@ -325,13 +313,20 @@ std::vector<Cell> card_cells(const Competition& c, int slot, const CardReadout& 
 
 std::span<const Column> columns(int table) {
     switch (table) {
-        case kRunners: return kRunnerColumns;
-        case kClubs: return kClubColumns;
-        case kClasses: return kClassColumns;
-        case kCourses: return kCourseColumns;
-        case kFinishLines: return kFinishColumns;
-        case kCardReadouts: return kCardColumns;
-        default: return {};
+        case kRunners:
+            return kRunnerColumns;
+        case kClubs:
+            return kClubColumns;
+        case kClasses:
+            return kClassColumns;
+        case kCourses:
+            return kCourseColumns;
+        case kFinishLines:
+            return kFinishColumns;
+        case kCardReadouts:
+            return kCardColumns;
+        default:
+            return {};
     }
 }
 
@@ -386,7 +381,8 @@ std::vector<Cell> row_cells(Competition& c, int table, int slot, RowContext& ctx
         case kCardReadouts:
             if (const CardReadout* k = t.card_readouts[slot]) return card_cells(c, slot, *k);
             break;
-        default: break;
+        default:
+            break;
     }
     return {};
 }
@@ -452,7 +448,9 @@ Position page_down(Position p, int capacity, int visible, const Occupied& occupi
     return p;
 }
 
-Position first_row() { return {}; }
+Position first_row() {
+    return {};
+}
 
 Position click_row(Position p, int row, int visible, const Occupied& occupied, int first_free) {
     if (row < 0) return p;
@@ -505,9 +503,9 @@ std::string_view mark_question(int table, MarkOp op) {
     static constexpr std::string_view kClubsQ[] = {
         "Отметить ВСЕ коллективы?"_cp1251, "Снять отметку у ВСЕХ коллективов?"_cp1251,
         "Инвертировать отметку у ВСЕХ коллективов?"_cp1251};
-    static constexpr std::string_view kClassesQ[] = {
-        "Отметить ВСЕ группы?"_cp1251, "Снять отметку у ВСЕХ групп?"_cp1251,
-        "Инвертировать отметку у ВСЕХ групп?"_cp1251};
+    static constexpr std::string_view kClassesQ[] = {"Отметить ВСЕ группы?"_cp1251,
+                                                     "Снять отметку у ВСЕХ групп?"_cp1251,
+                                                     "Инвертировать отметку у ВСЕХ групп?"_cp1251};
     static constexpr std::string_view kCoursesQ[] = {
         "Отметить ВСЕ дистанции?"_cp1251, "Снять отметку у ВСЕХ дистанций?"_cp1251,
         "Инвертировать отметку у ВСЕХ дистанций?"_cp1251};
@@ -515,12 +513,18 @@ std::string_view mark_question(int table, MarkOp op) {
         "Отметить ВСЕХ участников, как объявленных?"_cp1251,
         "Снять отметку об объявлении у ВСЕХ участников?"_cp1251, ""};
     switch (table) {
-        case kRunners: return kRunnersQ[o];
-        case kClubs: return kClubsQ[o];
-        case kClasses: return kClassesQ[o];
-        case kCourses: return kCoursesQ[o];
-        case kFinishLines: return kFinishQ[o];
-        default: return {};
+        case kRunners:
+            return kRunnersQ[o];
+        case kClubs:
+            return kClubsQ[o];
+        case kClasses:
+            return kClassesQ[o];
+        case kCourses:
+            return kCoursesQ[o];
+        case kFinishLines:
+            return kFinishQ[o];
+        default:
+            return {};
     }
 }
 
@@ -542,9 +546,15 @@ bool apply_mark(Competition& c, int table, MarkOp op) {
     auto& t = c.tables;
     bool changed = false;
     switch (table) {
-        case kRunners: changed = mark_table(t.runners, op); break;
-        case kClubs: changed = mark_table(t.clubs, op); break;
-        case kCourses: changed = mark_table(t.courses, op); break;
+        case kRunners:
+            changed = mark_table(t.runners, op);
+            break;
+        case kClubs:
+            changed = mark_table(t.clubs, op);
+            break;
+        case kCourses:
+            changed = mark_table(t.courses, op);
+            break;
         case kClasses:
             for (int i = 0; i < t.classes.capacity() && t.classes[i]; ++i) {
                 ClassRecord& k = *t.classes[i];
@@ -567,7 +577,8 @@ bool apply_mark(Competition& c, int table, MarkOp op) {
                 changed |= f.flags != before;
             }
             break;
-        default: return false;
+        default:
+            return false;
     }
     if (changed) c.modified = true;
     return changed;
@@ -578,22 +589,37 @@ bool toggle_mark(Competition& c, int table, int slot) {
     bool done = true;
     switch (table) {
         case kRunners:
-            if (Runner* r = t.runners[slot]) r->marked = !r->marked; else done = false;
+            if (Runner* r = t.runners[slot])
+                r->marked = !r->marked;
+            else
+                done = false;
             break;
         case kClubs:
-            if (Club* k = t.clubs[slot]) k->marked = !k->marked; else done = false;
+            if (Club* k = t.clubs[slot])
+                k->marked = !k->marked;
+            else
+                done = false;
             break;
         case kClasses:
-            if (ClassRecord* k = t.classes[slot]) k->set_marked(!k->marked()); else done = false;
+            if (ClassRecord* k = t.classes[slot])
+                k->set_marked(!k->marked());
+            else
+                done = false;
             break;
         case kCourses:
-            if (Course* k = t.courses[slot]) k->marked = !k->marked; else done = false;
+            if (Course* k = t.courses[slot])
+                k->marked = !k->marked;
+            else
+                done = false;
             break;
         case kFinishLines:
-            if (FinishLine* f = t.finish_lines[slot]) f->flags ^= FinishLine::kFlagSent;
-            else done = false;
+            if (FinishLine* f = t.finish_lines[slot])
+                f->flags ^= FinishLine::kFlagSent;
+            else
+                done = false;
             break;
-        default: done = false;
+        default:
+            done = false;
     }
     if (done) c.modified = true;
     return done;
@@ -657,26 +683,40 @@ void sort_by_name(Table<R>& t) {
 void sort_table(Competition& c, int table, CardSortKey card_key) {
     auto& t = c.tables;
     switch (table) {
-        case kRunners: sort_by_name(t.runners); break;
-        case kClubs: sort_by_name(t.clubs); break;
-        case kClasses: sort_by_name(t.classes); break;
-        case kCourses: sort_by_name(t.courses); break;
+        case kRunners:
+            sort_by_name(t.runners);
+            break;
+        case kClubs:
+            sort_by_name(t.clubs);
+            break;
+        case kClasses:
+            sort_by_name(t.classes);
+            break;
+        case kCourses:
+            sort_by_name(t.courses);
+            break;
         case kFinishLines:
-            sort_slots(t.finish_lines, 0, t.finish_lines.live_count(),
-                       [](const FinishLine& a, const FinishLine& b) { return a.time() < b.time(); });
+            sort_slots(
+                t.finish_lines, 0, t.finish_lines.live_count(),
+                [](const FinishLine& a, const FinishLine& b) { return a.time() < b.time(); });
             break;
         case kCardReadouts:
             sort_slots(t.card_readouts, 0, t.card_readouts.live_count(),
                        [card_key](const CardReadout& a, const CardReadout& b) {
                            switch (card_key) {
-                               case CardSortKey::kStartNumber: return a.start_number < b.start_number;
-                               case CardSortKey::kStartTime: return a.start.time < b.start.time;
-                               case CardSortKey::kFinishTime: return a.finish.time < b.finish.time;
-                               default: return a.card_number < b.card_number;
+                               case CardSortKey::kStartNumber:
+                                   return a.start_number < b.start_number;
+                               case CardSortKey::kStartTime:
+                                   return a.start.time < b.start.time;
+                               case CardSortKey::kFinishTime:
+                                   return a.finish.time < b.finish.time;
+                               default:
+                                   return a.card_number < b.card_number;
                            }
                        });
             break;
-        default: return;
+        default:
+            return;
     }
     c.modified = true;
 }
@@ -741,7 +781,8 @@ int apply_filter(Competition& c, const FilterSettings& f) {
     int k = static_cast<int>(pass.size());
     for (int i = 0; i < k; ++i) t.slot(i) = std::move(pass[i]);
     // The first failing runner goes to the last slot, the next before it, and so on.
-    for (std::size_t i = 0; i < fail.size(); ++i) t.slot(capacity - 1 - static_cast<int>(i)) = std::move(fail[i]);
+    for (std::size_t i = 0; i < fail.size(); ++i)
+        t.slot(capacity - 1 - static_cast<int>(i)) = std::move(fail[i]);
 
     // The club's slot position in the clubs table, for sort key 5.
     std::unordered_map<std::int32_t, int> club_pos;
@@ -756,14 +797,19 @@ int apply_filter(Competition& c, const FilterSettings& f) {
     };
     sort_slots(t, 0, k, [&f, &club_index](const Runner& a, const Runner& b) {
         switch (f.sort_key) {
-            case 1: return a.start_number < b.start_number;
+            case 1:
+                return a.start_number < b.start_number;
             case 2:
                 if (a.start_time != b.start_time) return a.start_time < b.start_time;
                 return a.start_number < b.start_number;
-            case 3: return a.card_number < b.card_number;
-            case 4: return a.birth_year < b.birth_year;
-            case 5: return club_index(a) < club_index(b);
-            default: return compare_names(field_text(a.name), field_text(b.name)) < 0;
+            case 3:
+                return a.card_number < b.card_number;
+            case 4:
+                return a.birth_year < b.birth_year;
+            case 5:
+                return club_index(a) < club_index(b);
+            default:
+                return compare_names(field_text(a.name), field_text(b.name)) < 0;
         }
     });
     c.view.table = kRunners;
@@ -853,7 +899,8 @@ int find_next(const Competition& c, int table, int cursor, std::string_view text
                 if (n != 0 && (k->card_number == n || k->start_number == n)) return i;
                 break;
             }
-            default: return -1;
+            default:
+                return -1;
         }
     }
     return -1;

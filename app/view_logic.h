@@ -37,7 +37,7 @@ struct Cell {
 // Per-paint figures of the finish table: for each (class id, finish-line count) the number of
 // runners and their results, so place, "of" and time behind cost no walk per row.
 class FinishStats {
-public:
+  public:
     void build(const Competition& c);
     struct Group {
         int runners = 0;
@@ -45,7 +45,7 @@ public:
     };
     const Group* group(int class_id, int count) const;
 
-private:
+  private:
     std::unordered_map<std::int64_t, Group> groups_;
 };
 
@@ -56,8 +56,8 @@ using PlaceFunction = std::function<void(Competition&, Runner&)>;
 
 struct FinishEntryDisplay {
     bool active = false;
-    int slot = -1;          // the row whose number is being typed
-    std::string typed;      // the digits typed so far
+    int slot = -1;      // the row whose number is being typed
+    std::string typed;  // the digits typed so far
 };
 
 struct RowContext {
@@ -89,8 +89,7 @@ int row_at(int y, int visible);
 Position move_up(Position p);
 Position move_down(Position p, int capacity, int visible, const Occupied& occupied);
 Position page_up(Position p, int visible);
-Position page_down(Position p, int capacity, int visible, const Occupied& occupied,
-                   int first_free);
+Position page_down(Position p, int capacity, int visible, const Occupied& occupied, int first_free);
 Position first_row();
 Position last_row(Position p, int visible, int first_free);
 Position click_row(Position p, int row, int visible, const Occupied& occupied, int first_free);

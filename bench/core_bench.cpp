@@ -7,12 +7,12 @@
 // recompute_finish_results linear in the table sizes (full capacity at most 12 times a tenth)
 // and under 10 ms each.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "core/atomic_file.h"
 #include "core/demo_competition.h"
@@ -29,7 +29,8 @@ struct Fixture {
     std::unique_ptr<Competition> tenth = std::make_unique<Competition>();
 
     Fixture() {
-        dir = std::filesystem::temp_directory_path() / ("skarvel_bench_" + std::to_string(::getpid()));
+        dir = std::filesystem::temp_directory_path() /
+              ("skarvel_bench_" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
         source = (dir / "full.wdb").string();
         make_demo_competition(*full, DemoOptions::full_capacity());
@@ -63,7 +64,8 @@ void BM_CopyFileBytes(benchmark::State& state) {
     std::string bytes;
     for (auto _ : state) {
         if (!read_file_bytes(f.source, max_wdb_size(), bytes)) state.SkipWithError("read");
-        if (!write_file_atomically(out, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()))
+        if (!write_file_atomically(out, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                   bytes.size()))
             state.SkipWithError("write");
     }
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(bytes.size()));
@@ -143,9 +145,17 @@ BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Decode)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Encode)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The table walks are short and this shared machine is noisy: compare the medians.
-BENCHMARK(BM_RecountTables)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond)
-    ->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_RecomputeFinishResults)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond)
-    ->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RecountTables)
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_RecomputeFinishResults)
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

@@ -35,7 +35,8 @@ void BM_MulticrossToSplit(benchmark::State& state) {
         state.PauseTiming();
         Competition c;
         fill_runners(c, 3000);
-        for (int i = 0; i < readouts; ++i) c.tables.card_readouts[c.new_record(kCardReadouts)]->card_number = i + 1;
+        for (int i = 0; i < readouts; ++i)
+            c.tables.card_readouts[c.new_record(kCardReadouts)]->card_number = i + 1;
         for (int i = 0; i < 20000; ++i) {
             FinishLine& l = *c.tables.finish_lines[c.new_record(kFinishLines)];
             l.start_number = static_cast<std::int16_t>(i % 3000 + 1);
@@ -47,7 +48,12 @@ void BM_MulticrossToSplit(benchmark::State& state) {
         benchmark::DoNotOptimize(finish_crossings_to_card_readouts(c, p, false));
     }
 }
-BENCHMARK(BM_MulticrossToSplit)->Arg(0)->Arg(1000)->Arg(30000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_MulticrossToSplit)
+    ->Arg(0)
+    ->Arg(1000)
+    ->Arg(30000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 void BM_JoinClubs(benchmark::State& state) {
     for (auto _ : state) {

@@ -2,7 +2,6 @@
 // a competition as the desktop program does. The station must set the pace: the program's own
 // time per card is compared with the time the card's bytes take on a 38400-baud line.
 #include <benchmark/benchmark.h>
-
 #include <time.h>
 
 #include <QCoreApplication>

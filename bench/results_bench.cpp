@@ -28,7 +28,8 @@ std::unique_ptr<Competition> make_competition(int runners, int classes) {
         Course& course = *c->tables.courses[c->new_record(kCourses)];
         course.id = k + 1;
         set_field_text(course.name, "D" + std::to_string(k + 1));
-        for (int j = 0; j < kControls; ++j) course.control_codes[j] = static_cast<std::uint8_t>(31 + (k + j * 7) % 150);
+        for (int j = 0; j < kControls; ++j)
+            course.control_codes[j] = static_cast<std::uint8_t>(31 + (k + j * 7) % 150);
         course.control_count = kControls;
         course.length_m = 4000 + 100 * k;
     }
@@ -95,7 +96,7 @@ std::unique_ptr<Competition> make_competition(int runners, int classes) {
 
 // Holds the protocol's bytes without keeping them (the size is reported).
 class CountingSink : public ByteSink {
-public:
+  public:
     void write(std::string_view bytes) override { size += bytes.size(); }
     std::size_t size = 0;
 };
@@ -162,7 +163,8 @@ void BM_SplitPlacesDirect(benchmark::State& state) {
         long sum = 0;
         for (int i = 0; i < s.n; ++i)
             for (int k = 0; k < 30; ++k)
-                sum += split_place(s.tables, false, i, k, s.n) + split_place(s.tables, true, i, k, s.n);
+                sum += split_place(s.tables, false, i, k, s.n) +
+                       split_place(s.tables, true, i, k, s.n);
         benchmark::DoNotOptimize(sum);
     }
     state.counters["runners"] = static_cast<double>(state.range(0));

@@ -69,7 +69,8 @@ void repaint(benchmark::State& state, int table, bool at_end) {
     CSkarvelView view(*c, prompts);
     view.resize(1400, 800);
     view.show_table(table);
-    if (at_end) view.set_cursor_row(table == kRunners ? kRunnerCapacity - 1 : kFinishLineCapacity - 1);
+    if (at_end)
+        view.set_cursor_row(table == kRunners ? kRunnerCapacity - 1 : kFinishLineCapacity - 1);
     QImage image(1400, 800, QImage::Format_RGB32);
     for (auto _ : state) {
         QPainter p(&image);
@@ -80,9 +81,15 @@ void repaint(benchmark::State& state, int table, bool at_end) {
     state.counters["rows"] = view.visible_row_count();
 }
 
-void BM_RepaintRunnersTop(benchmark::State& s) { repaint(s, kRunners, false); }
-void BM_RepaintRunnersEnd(benchmark::State& s) { repaint(s, kRunners, true); }
-void BM_RepaintFinishEnd(benchmark::State& s) { repaint(s, kFinishLines, true); }
+void BM_RepaintRunnersTop(benchmark::State& s) {
+    repaint(s, kRunners, false);
+}
+void BM_RepaintRunnersEnd(benchmark::State& s) {
+    repaint(s, kRunners, true);
+}
+void BM_RepaintFinishEnd(benchmark::State& s) {
+    repaint(s, kFinishLines, true);
+}
 BENCHMARK(BM_RepaintRunnersTop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintRunnersEnd)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintFinishEnd)->Unit(benchmark::kMillisecond);

@@ -119,7 +119,8 @@ bool write_file_atomically(const std::string& path, const std::uint8_t* data, st
         set_error(error, path, errno);
         return false;
     }
-    bool ok = std::fwrite(data, 1, size, f) == size && std::fflush(f) == 0 && _commit(_fileno(f)) == 0;
+    bool ok =
+        std::fwrite(data, 1, size, f) == size && std::fflush(f) == 0 && _commit(_fileno(f)) == 0;
     int err = errno;
     ok = std::fclose(f) == 0 && ok;
     if (!ok) {

@@ -57,10 +57,18 @@ R* first_with_id(const Table<R>& t, std::int32_t id) {
 }
 }  // namespace
 
-Runner* Competition::find_runner_by_id(std::int32_t id) const { return first_with_id(tables.runners, id); }
-Club* Competition::find_club_by_id(std::int32_t id) const { return first_with_id(tables.clubs, id); }
-ClassRecord* Competition::find_class_by_id(std::int32_t id) const { return first_with_id(tables.classes, id); }
-Course* Competition::find_course_by_id(std::int32_t id) const { return first_with_id(tables.courses, id); }
+Runner* Competition::find_runner_by_id(std::int32_t id) const {
+    return first_with_id(tables.runners, id);
+}
+Club* Competition::find_club_by_id(std::int32_t id) const {
+    return first_with_id(tables.clubs, id);
+}
+ClassRecord* Competition::find_class_by_id(std::int32_t id) const {
+    return first_with_id(tables.classes, id);
+}
+Course* Competition::find_course_by_id(std::int32_t id) const {
+    return first_with_id(tables.courses, id);
+}
 
 Runner* Competition::runner_by_number(int start_number) const {
     if (start_number <= 0 || start_number >= kNumberIndexSize) return nullptr;
@@ -146,7 +154,8 @@ void Competition::build_id16_lookup(const Table<R>& table, std::vector<std::int1
     lookup.assign(65536, -1);
     // Walk backwards so the first record in slot order wins for a duplicated id.
     for (int i = table.used_end() - 1; i >= 0; --i)
-        if (R* r = table[i]; r && fits_id16(r->id)) lookup[id16_slot(r->id)] = static_cast<std::int16_t>(i);
+        if (R* r = table[i]; r && fits_id16(r->id))
+            lookup[id16_slot(r->id)] = static_cast<std::int16_t>(i);
 }
 
 // How many records ahead the table walks of recount_tables fetch.
@@ -209,9 +218,9 @@ void Competition::recount_tables() {
         }
         if (r->start_number != 0 && r->start_number < kNumberIndexSize) {
             number_index[r->start_number] = r;
-            number_owner_[r->start_number] = NumberOwner{static_cast<std::int16_t>(k),
-                                                         static_cast<std::int16_t>(course),
-                                                         static_cast<std::int16_t>(club)};
+            number_owner_[r->start_number] =
+                NumberOwner{static_cast<std::int16_t>(k), static_cast<std::int16_t>(course),
+                            static_cast<std::int16_t>(club)};
         }
     }
     const auto& lines = tables.finish_lines;
@@ -230,7 +239,8 @@ void Competition::recount_tables() {
     auto store = [](auto& table, int used, const std::uint16_t* counts) {
         for (int i = 0; i < used; ++i) {
             if (i + kFetchAhead < used)
-                if (const auto* next = table[i + kFetchAhead]) __builtin_prefetch(&next->runner_count);
+                if (const auto* next = table[i + kFetchAhead])
+                    __builtin_prefetch(&next->runner_count);
             auto* r = table[i];
             if (!r) continue;
             // Written only when changed: a repaint's recount then leaves the records clean.

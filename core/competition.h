@@ -22,7 +22,7 @@ struct ViewState {
 };
 
 class Competition {
-public:
+  public:
     Competition();
     Competition(const Competition&) = delete;
     Competition& operator=(const Competition&) = delete;
@@ -73,7 +73,7 @@ public:
     void fill_new_course(Course& c);
     void fill_new_card_readout(CardReadout& c);
 
-private:
+  private:
     // Lookup of keyed records by a 16-bit reference (class_id, club_id, course_id): for each
     // key value the slot of the first record in slot order with that id, or -1. Rebuilt on
     // demand.
@@ -98,8 +98,12 @@ private:
 };
 
 // The one slot index of a 16-bit key in an id16 lookup.
-constexpr int id16_slot(std::int32_t id) { return id + 32768; }
-constexpr bool fits_id16(std::int32_t id) { return id >= -32768 && id <= 32767; }
+constexpr int id16_slot(std::int32_t id) {
+    return id + 32768;
+}
+constexpr bool fits_id16(std::int32_t id) {
+    return id >= -32768 && id <= 32767;
+}
 
 // Birth year as typed: 1..99 means 19xx; other values are kept.
 int normalize_birth_year(int typed);

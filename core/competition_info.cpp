@@ -6,7 +6,8 @@ namespace skarvel {
 
 void CompetitionInfo::encode(std::uint8_t* out) const {
     std::copy(raw.begin(), raw.end(), out);
-    visit_fields(*this, [out](std::size_t offset, const auto& field) { codec::put(out + offset, field); });
+    visit_fields(*this,
+                 [out](std::size_t offset, const auto& field) { codec::put(out + offset, field); });
 }
 
 void CompetitionInfo::decode(const std::uint8_t* in) {

@@ -10,10 +10,10 @@
 namespace skarvel {
 
 enum CompetitionKind : std::uint8_t {
-    kKindCourseOrder = 0,     // "Заданное направление"
-    kKindMarkedLaps = 1,      // "Маркированная трасса-круги"
-    kKindMarkedMinutes = 2,   // "Маркированная трасса-минуты"
-    kKindHandicap = 3,        // "Задержанный старт (гандикап)"
+    kKindCourseOrder = 0,    // "Заданное направление"
+    kKindMarkedLaps = 1,     // "Маркированная трасса-круги"
+    kKindMarkedMinutes = 2,  // "Маркированная трасса-минуты"
+    kKindHandicap = 3,       // "Задержанный старт (гандикап)"
 };
 
 struct CompetitionInfo {

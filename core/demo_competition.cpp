@@ -18,7 +18,7 @@ namespace {
 
 // The demo's own generator (splitmix64), so making a demo never disturbs rand15.
 class DemoRandom {
-public:
+  public:
     explicit DemoRandom(std::uint64_t seed) : state_(seed) {}
     std::uint64_t next() {
         std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
@@ -36,21 +36,24 @@ public:
         return items[next() % N];
     }
 
-private:
+  private:
     std::uint64_t state_;
 };
 
 const std::string_view kMaleSurnames[] = {
-    "Иванов"_cp1251,   "Смирнов"_cp1251,  "Кузнецов"_cp1251, "Попов"_cp1251,    "Васильев"_cp1251,
-    "Петров"_cp1251,   "Соколов"_cp1251,  "Михайлов"_cp1251, "Новиков"_cp1251,  "Фёдоров"_cp1251,
-    "Морозов"_cp1251,  "Волков"_cp1251,   "Алексеев"_cp1251, "Лебедев"_cp1251,  "Семёнов"_cp1251,
-    "Егоров"_cp1251,   "Павлов"_cp1251,   "Козлов"_cp1251,   "Степанов"_cp1251, "Николаев"_cp1251,
-    "Орлов"_cp1251,    "Андреев"_cp1251,  "Макаров"_cp1251,  "Никитин"_cp1251,  "Захаров"_cp1251,
-    "Зайцев"_cp1251,   "Соловьёв"_cp1251, "Борисов"_cp1251,  "Яковлев"_cp1251,  "Григорьев"_cp1251,
-    "Романов"_cp1251,  "Воробьёв"_cp1251, "Сергеев"_cp1251,  "Кузьмин"_cp1251,  "Фролов"_cp1251,
-    "Александров"_cp1251, "Дмитриев"_cp1251, "Королёв"_cp1251, "Гусев"_cp1251,  "Киселёв"_cp1251,
-    "Ильин"_cp1251,    "Максимов"_cp1251, "Поляков"_cp1251,  "Сорокин"_cp1251,  "Виноградов"_cp1251,
-    "Ковалёв"_cp1251,  "Белов"_cp1251,    "Медведев"_cp1251, "Антонов"_cp1251,  "Тарасов"_cp1251,
+    "Иванов"_cp1251,     "Смирнов"_cp1251,   "Кузнецов"_cp1251, "Попов"_cp1251,
+    "Васильев"_cp1251,   "Петров"_cp1251,    "Соколов"_cp1251,  "Михайлов"_cp1251,
+    "Новиков"_cp1251,    "Фёдоров"_cp1251,   "Морозов"_cp1251,  "Волков"_cp1251,
+    "Алексеев"_cp1251,   "Лебедев"_cp1251,   "Семёнов"_cp1251,  "Егоров"_cp1251,
+    "Павлов"_cp1251,     "Козлов"_cp1251,    "Степанов"_cp1251, "Николаев"_cp1251,
+    "Орлов"_cp1251,      "Андреев"_cp1251,   "Макаров"_cp1251,  "Никитин"_cp1251,
+    "Захаров"_cp1251,    "Зайцев"_cp1251,    "Соловьёв"_cp1251, "Борисов"_cp1251,
+    "Яковлев"_cp1251,    "Григорьев"_cp1251, "Романов"_cp1251,  "Воробьёв"_cp1251,
+    "Сергеев"_cp1251,    "Кузьмин"_cp1251,   "Фролов"_cp1251,   "Александров"_cp1251,
+    "Дмитриев"_cp1251,   "Королёв"_cp1251,   "Гусев"_cp1251,    "Киселёв"_cp1251,
+    "Ильин"_cp1251,      "Максимов"_cp1251,  "Поляков"_cp1251,  "Сорокин"_cp1251,
+    "Виноградов"_cp1251, "Ковалёв"_cp1251,   "Белов"_cp1251,    "Медведев"_cp1251,
+    "Антонов"_cp1251,    "Тарасов"_cp1251,
 };
 const std::string_view kMaleNames[] = {
     "Александр"_cp1251, "Алексей"_cp1251, "Андрей"_cp1251, "Антон"_cp1251,    "Артём"_cp1251,
@@ -60,26 +63,25 @@ const std::string_view kMaleNames[] = {
     "Олег"_cp1251,      "Павел"_cp1251,   "Роман"_cp1251,  "Сергей"_cp1251,   "Юрий"_cp1251,
 };
 const std::string_view kFemaleNames[] = {
-    "Анна"_cp1251,     "Алина"_cp1251,  "Валентина"_cp1251, "Вера"_cp1251,    "Дарья"_cp1251,
-    "Евгения"_cp1251,  "Екатерина"_cp1251, "Елена"_cp1251,  "Ирина"_cp1251,   "Ксения"_cp1251,
-    "Людмила"_cp1251,  "Мария"_cp1251,  "Марина"_cp1251,    "Наталья"_cp1251, "Нина"_cp1251,
-    "Ольга"_cp1251,    "Полина"_cp1251, "Светлана"_cp1251,  "София"_cp1251,   "Татьяна"_cp1251,
-    "Юлия"_cp1251,     "Яна"_cp1251,    "Виктория"_cp1251,  "Алёна"_cp1251,   "Галина"_cp1251,
+    "Анна"_cp1251,    "Алина"_cp1251,     "Валентина"_cp1251, "Вера"_cp1251,    "Дарья"_cp1251,
+    "Евгения"_cp1251, "Екатерина"_cp1251, "Елена"_cp1251,     "Ирина"_cp1251,   "Ксения"_cp1251,
+    "Людмила"_cp1251, "Мария"_cp1251,     "Марина"_cp1251,    "Наталья"_cp1251, "Нина"_cp1251,
+    "Ольга"_cp1251,   "Полина"_cp1251,    "Светлана"_cp1251,  "София"_cp1251,   "Татьяна"_cp1251,
+    "Юлия"_cp1251,    "Яна"_cp1251,       "Виктория"_cp1251,  "Алёна"_cp1251,   "Галина"_cp1251,
 };
 const std::string_view kInitials[] = {"А."_cp1251, "В."_cp1251, "Г."_cp1251, "Д."_cp1251,
                                       "Е."_cp1251, "И."_cp1251, "Л."_cp1251, "М."_cp1251,
                                       "Н."_cp1251, "О."_cp1251, "П."_cp1251, "С."_cp1251};
 const std::string_view kClubWords[] = {
-    "Азимут"_cp1251,  "Бодрость"_cp1251, "Вертикаль"_cp1251, "Горизонт"_cp1251, "Дельта"_cp1251,
-    "Ермак"_cp1251,   "Заря"_cp1251,     "Искра"_cp1251,     "Кедр"_cp1251,     "Лидер"_cp1251,
-    "Маяк"_cp1251,    "Надежда"_cp1251,  "Олимп"_cp1251,     "Полюс"_cp1251,    "Радуга"_cp1251,
-    "Сибирь"_cp1251,  "Тайга"_cp1251,    "Урал"_cp1251,      "Факел"_cp1251,    "Чайка"_cp1251,
-    "Штурм"_cp1251,   "Юность"_cp1251,   "Компас"_cp1251,    "Меридиан"_cp1251,
+    "Азимут"_cp1251, "Бодрость"_cp1251, "Вертикаль"_cp1251, "Горизонт"_cp1251, "Дельта"_cp1251,
+    "Ермак"_cp1251,  "Заря"_cp1251,     "Искра"_cp1251,     "Кедр"_cp1251,     "Лидер"_cp1251,
+    "Маяк"_cp1251,   "Надежда"_cp1251,  "Олимп"_cp1251,     "Полюс"_cp1251,    "Радуга"_cp1251,
+    "Сибирь"_cp1251, "Тайга"_cp1251,    "Урал"_cp1251,      "Факел"_cp1251,    "Чайка"_cp1251,
+    "Штурм"_cp1251,  "Юность"_cp1251,   "Компас"_cp1251,    "Меридиан"_cp1251,
 };
 const std::string_view kTowns[] = {
-    "Пермь"_cp1251,   "Кунгур"_cp1251,   "Соликамск"_cp1251, "Березники"_cp1251,
-    "Лысьва"_cp1251,  "Кудымкар"_cp1251, "Оса"_cp1251,       "Чусовой"_cp1251,
-    "Оханск"_cp1251, "Губаха"_cp1251,
+    "Пермь"_cp1251,    "Кунгур"_cp1251, "Соликамск"_cp1251, "Березники"_cp1251, "Лысьва"_cp1251,
+    "Кудымкар"_cp1251, "Оса"_cp1251,    "Чусовой"_cp1251,   "Оханск"_cp1251,    "Губаха"_cp1251,
 };
 
 struct ClassTemplate {
@@ -161,9 +163,9 @@ void fill_info(CompetitionInfo& info, DemoRandom& rnd) {
         ""_cp1251,     "снят"_cp1251, "снят"_cp1251,  "снят"_cp1251,    "снят"_cp1251,
         "снят"_cp1251, "снят"_cp1251, "сошел"_cp1251, "не старт"_cp1251};
     const std::string_view names[kStatusCount] = {
-        "норма"_cp1251,     "непр.отм."_cp1251, "контр.вр."_cp1251, "причина 3"_cp1251,
-        "причина 4"_cp1251, "причина 5"_cp1251, "причина 6"_cp1251, "сошел"_cp1251,
-        "не стартов"_cp1251};
+        "норма"_cp1251,     "непр.отм."_cp1251, "контр.вр."_cp1251,
+        "причина 3"_cp1251, "причина 4"_cp1251, "причина 5"_cp1251,
+        "причина 6"_cp1251, "сошел"_cp1251,     "не стартов"_cp1251};
     for (int s = 0; s < kStatusCount; ++s) {
         set_field_text(info.status_short_texts[s], shorts[s]);
         set_field_text(info.status_names[s], names[s]);
@@ -197,8 +199,8 @@ void make_demo_competition(Competition& c, const DemoOptions& options) {
     const int courses = std::clamp(
         options.courses > 0 ? options.courses : std::min(kBaseCourses, (classes + 1) / 2), 1,
         kCourseCapacity);
-    const int clubs = std::clamp(options.clubs > 0 ? options.clubs : std::clamp(runners / 12, 3, 200), 1,
-                                 kClubCapacity);
+    const int clubs = std::clamp(
+        options.clubs > 0 ? options.clubs : std::clamp(runners / 12, 3, 200), 1, kClubCapacity);
     RecordTables& t = c.tables;
 
     // Courses: the base courses get longer with a lower index.
@@ -285,9 +287,11 @@ void make_demo_competition(Competition& c, const DemoOptions& options) {
         name += ' ';
         name += tpl.female ? rnd.pick(kFemaleNames) : rnd.pick(kMaleNames);
         set_field_text(r.name, name);
-        r.birth_year = static_cast<std::uint16_t>(kCompetitionYear - rnd.range(tpl.age_min, tpl.age_max));
+        r.birth_year =
+            static_cast<std::uint16_t>(kCompetitionYear - rnd.range(tpl.age_min, tpl.age_max));
         if (tpl.age_min >= 19)
-            r.qualification = static_cast<std::uint8_t>(rnd.chance(15) ? rnd.range(7, 8) : rnd.range(0, 6));
+            r.qualification =
+                static_cast<std::uint8_t>(rnd.chance(15) ? rnd.range(7, 8) : rnd.range(0, 6));
         else if (tpl.age_min >= 13)
             r.qualification = static_cast<std::uint8_t>(rnd.range(0, 6));
         else
@@ -309,17 +313,18 @@ void make_demo_competition(Competition& c, const DemoOptions& options) {
         const Course& course = *t.courses[k.course_id - 1];
         Outcome& out = outcomes[i];
         int roll = rnd.range(0, 99);
-        out.kind = roll < 3 ? Outcome::kDidNotStart
-                 : roll < 5 ? Outcome::kDidNotFinish
-                 : roll < 9 ? Outcome::kMispunch
-                            : Outcome::kOk;
+        out.kind = roll < 3   ? Outcome::kDidNotStart
+                   : roll < 5 ? Outcome::kDidNotFinish
+                   : roll < 9 ? Outcome::kMispunch
+                              : Outcome::kOk;
         if (out.kind == Outcome::kDidNotStart) {
             r.status = kStatusDidNotStart;
             continue;
         }
         const int n = course.control_count;
         double factor = 0.85 + 0.75 * rnd.unit() * rnd.unit();
-        std::int32_t running = static_cast<std::int32_t>(course.length_m * tpl.pace_cs_per_m * factor);
+        std::int32_t running =
+            static_cast<std::int32_t>(course.length_m * tpl.pace_cs_per_m * factor);
         std::vector<double> legs(n + 1);
         double sum = 0;
         for (double& w : legs) sum += (w = 0.5 + rnd.unit());
@@ -329,13 +334,16 @@ void make_demo_competition(Competition& c, const DemoOptions& options) {
             cum += legs[j];
             Punch p;
             p.code = course.control_codes[j];
-            p.time = t0 + std::max<std::int32_t>(static_cast<std::int32_t>(running * cum / sum), 100 * (j + 1));
+            p.time = t0 + std::max<std::int32_t>(static_cast<std::int32_t>(running * cum / sum),
+                                                 100 * (j + 1));
             p.time -= p.time % 100;  // stations record whole seconds
-            if (!out.punches.empty() && p.time <= out.punches.back().time) p.time = out.punches.back().time + 100;
+            if (!out.punches.empty() && p.time <= out.punches.back().time)
+                p.time = out.punches.back().time + 100;
             out.punches.push_back(p);
         }
         out.finish = t0 + running - running % 100;
-        if (!out.punches.empty() && out.finish <= out.punches.back().time) out.finish = out.punches.back().time + 100;
+        if (!out.punches.empty() && out.finish <= out.punches.back().time)
+            out.finish = out.punches.back().time + 100;
         if (out.kind == Outcome::kMispunch && n > 1) {
             int j = rnd.range(0, n - 1);
             if (rnd.chance(50)) {
@@ -366,10 +374,10 @@ void make_demo_competition(Competition& c, const DemoOptions& options) {
         const Outcome& o = outcomes[i];
         if (o.kind == Outcome::kDidNotStart) continue;
         if (o.finish != 0 && t.runners[i]->start_number != 0) finishes.push_back({o.finish, i});
-        std::int32_t read = o.finish != 0 ? o.finish + rnd.range(30, 180) * 100
-                                          : (o.punches.empty() ? t.runners[i]->start_time
-                                                               : o.punches.back().time) +
-                                                rnd.range(600, 3600) * 100;
+        std::int32_t read =
+            o.finish != 0 ? o.finish + rnd.range(30, 180) * 100
+                          : (o.punches.empty() ? t.runners[i]->start_time : o.punches.back().time) +
+                                rnd.range(600, 3600) * 100;
         readouts.push_back({read, i});
     }
     auto by_time = [](const Event& a, const Event& b) {
@@ -378,8 +386,9 @@ void make_demo_competition(Competition& c, const DemoOptions& options) {
     std::sort(finishes.begin(), finishes.end(), by_time);
     std::sort(readouts.begin(), readouts.end(), by_time);
 
-    const int lines_wanted = std::min(options.finish_lines < 0 ? int(finishes.size()) : options.finish_lines,
-                                      kFinishLineCapacity);
+    const int lines_wanted =
+        std::min(options.finish_lines < 0 ? int(finishes.size()) : options.finish_lines,
+                 kFinishLineCapacity);
     for (int i = 0; i < lines_wanted && !finishes.empty(); ++i) {
         // Past the natural lines: later crossings of the line by runners who came back.
         const std::size_t natural = finishes.size();
@@ -389,8 +398,9 @@ void make_demo_competition(Competition& c, const DemoOptions& options) {
         f.start_number = static_cast<std::int16_t>(t.runners[e.runner]->start_number);
         f.set_time(e.time + round * 100 * 60);
     }
-    const int cards_wanted = std::min(
-        options.card_readouts < 0 ? int(readouts.size()) : options.card_readouts, kCardReadoutCapacity);
+    const int cards_wanted =
+        std::min(options.card_readouts < 0 ? int(readouts.size()) : options.card_readouts,
+                 kCardReadoutCapacity);
     for (int i = 0; i < cards_wanted && !readouts.empty(); ++i) {
         const Event& e = readouts[std::size_t(i) % readouts.size()];
         const Runner& r = *t.runners[e.runner];

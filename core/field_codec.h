@@ -27,9 +27,11 @@ void put(std::uint8_t* out, const T& value) {
     } else if constexpr (std::is_integral_v<T>) {
         using U = std::make_unsigned_t<T>;
         U u = static_cast<U>(value);
-        for (std::size_t i = 0; i < sizeof(T); ++i) out[i] = static_cast<std::uint8_t>(u >> (8 * i));
+        for (std::size_t i = 0; i < sizeof(T); ++i)
+            out[i] = static_cast<std::uint8_t>(u >> (8 * i));
     } else {
-        T::visit_fields(value, [out](std::size_t offset, const auto& field) { put(out + offset, field); });
+        T::visit_fields(value,
+                        [out](std::size_t offset, const auto& field) { put(out + offset, field); });
     }
 }
 
@@ -37,8 +39,7 @@ template <class T>
 void get(const std::uint8_t* in, T& value) {
     if constexpr (std::is_array_v<T>) {
         using E = std::remove_extent_t<T>;
-        for (std::size_t i = 0; i < std::extent_v<T>; ++i)
-            get(in + i * stored_size<E>(), value[i]);
+        for (std::size_t i = 0; i < std::extent_v<T>; ++i) get(in + i * stored_size<E>(), value[i]);
     } else if constexpr (std::is_integral_v<T>) {
         using U = std::make_unsigned_t<T>;
         U u = 0;

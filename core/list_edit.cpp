@@ -10,8 +10,12 @@ namespace skarvel {
 
 using namespace literals;
 
-std::string caption_attention(bool english) { return pick(english, "ВНИМАНИЕ"_cp1251, "ATTENTION"); }
-std::string caption_error(bool english) { return pick(english, "ОШИБКА"_cp1251, "ERROR"); }
+std::string caption_attention(bool english) {
+    return pick(english, "ВНИМАНИЕ"_cp1251, "ATTENTION");
+}
+std::string caption_error(bool english) {
+    return pick(english, "ОШИБКА"_cp1251, "ERROR");
+}
 
 // ---- deletion ----------------------------------------------------------------------------
 
@@ -44,8 +48,9 @@ DeleteOutcome delete_with_rules(Competition& c, RecordType type, int slot, Promp
                               "The course is in use: categories use it.");
             break;
         case kFinishLines:
-            if (!prompts.ask_yes_no_captioned(pick(english, "Удалить строку финиша?"_cp1251, "Delete the finish line?"),
-                                              caption_attention(english)))
+            if (!prompts.ask_yes_no_captioned(
+                    pick(english, "Удалить строку финиша?"_cp1251, "Delete the finish line?"),
+                    caption_attention(english)))
                 return DeleteOutcome::Declined;
             break;
         default:
@@ -141,7 +146,8 @@ bool FinishEntry::enter(Competition& c, int row, Prompts& prompts, const EditHoo
     bool capped = false;
     int n = stored_number(c, row_, typed_, capped);
     if (capped)
-        prompts.message(pick(hooks.english, "Введенный номер превышает максимально допустимый!"_cp1251,
+        prompts.message(pick(hooks.english,
+                             "Введенный номер превышает максимально допустимый!"_cp1251,
                              "The number entered exceeds the maximum allowed!"));
     lines[row_]->start_number = static_cast<std::int16_t>(n);
     active_ = false;
@@ -161,9 +167,10 @@ void FinishEntry::escape(Competition& c) {
 void finish_autosave(Competition& c, Prompts& prompts, const EditHooks& hooks) {
     if (!c.info.finish_autosave || !hooks.save_under_file_name) return;
     if (!hooks.save_under_file_name())
-        prompts.message_captioned(pick(hooks.english, "Сначала сохраните рабочий файл под каким-либо именем!"_cp1251,
-                                       "Save the competition under a file name first!"),
-                                  pick(hooks.english, "Нет имени файла"_cp1251, "No file name"));
+        prompts.message_captioned(
+            pick(hooks.english, "Сначала сохраните рабочий файл под каким-либо именем!"_cp1251,
+                 "Save the competition under a file name first!"),
+            pick(hooks.english, "Нет имени файла"_cp1251, "No file name"));
 }
 
 // ---- quick edit --------------------------------------------------------------------------
@@ -179,7 +186,8 @@ bool quick_edit_finish_time(Competition& c, int row, Prompts& prompts, const Edi
     };
     Part parts[4] = {
         {pick(en, "Время финиша: часы"_cp1251, "Finish time: hours"), t / kCentisPerHour, 45},
-        {pick(en, "Время финиша: минуты"_cp1251, "Finish time: minutes"), t / kCentisPerMinute % 60, 59},
+        {pick(en, "Время финиша: минуты"_cp1251, "Finish time: minutes"), t / kCentisPerMinute % 60,
+         59},
         {pick(en, "Время финиша: секунды"_cp1251, "Finish time: seconds"), t / 100 % 60, 59},
         {pick(en, "Время финиша: сотые"_cp1251, "Finish time: hundredths"), t % 100, 99},
     };
@@ -197,8 +205,8 @@ bool quick_edit_finish_time(Competition& c, int row, Prompts& prompts, const Edi
         }
     }
     std::int32_t hundredths = steps == 4 ? parts[3].value : 0;
-    line->set_time(parts[0].value * kCentisPerHour + parts[1].value * kCentisPerMinute + parts[2].value * 100 +
-                   hundredths);
+    line->set_time(parts[0].value * kCentisPerHour + parts[1].value * kCentisPerMinute +
+                   parts[2].value * 100 + hundredths);
     c.modified = true;
     finish_autosave(c, prompts, hooks);
     return true;
@@ -210,7 +218,8 @@ QuickRunnerForm quick_runner_form(const Competition& c, int slot) {
     return {integer_text(r->start_number), format_time_text(r->start_time, c.info.time_precision)};
 }
 
-EditResult store_quick_runner_form(Competition& c, int slot, const QuickRunnerForm& f, bool english) {
+EditResult store_quick_runner_form(Competition& c, int slot, const QuickRunnerForm& f,
+                                   bool english) {
     Runner* r = c.tables.runners[slot];
     if (!r) return EditResult{false, {}, kNoSlot};
     std::string label = pick(english, "№"_cp1251, "No.");
@@ -218,12 +227,15 @@ EditResult store_quick_runner_form(Competition& c, int slot, const QuickRunnerFo
     if (f.start_number.find_first_not_of(' ') != std::string::npos) {
         auto v = parse_integer_field(f.start_number);
         if (!v || *v < 0 || *v > edit_limits::kStartNumberMax)
-            return EditResult{false, range_message(label, 0, edit_limits::kStartNumberMax, english), kNoSlot};
+            return EditResult{false, range_message(label, 0, edit_limits::kStartNumberMax, english),
+                              kNoSlot};
         number = *v;
     }
     if (static_cast<int>(f.start_time.size()) > edit_limits::kTimeText)
-        return EditResult{false, length_message(pick(english, "Старт"_cp1251, "Start"), edit_limits::kTimeText, english),
-                          kNoSlot};
+        return EditResult{
+            false,
+            length_message(pick(english, "Старт"_cp1251, "Start"), edit_limits::kTimeText, english),
+            kNoSlot};
     r->start_number = static_cast<std::uint16_t>(number);
     r->start_time = parse_time_text(f.start_time);
     c.rebuild_number_index();
@@ -272,9 +284,11 @@ StatusTexts status_texts(const CompetitionInfo& info) {
 }
 
 void store_status_texts(Competition& c, const StatusTexts& t) {
-    auto cut = [](const std::string& s) { return std::string_view(s).substr(0, edit_limits::kStatusText); };
+    auto cut = [](const std::string& s) {
+        return std::string_view(s).substr(0, edit_limits::kStatusText);
+    };
     bool changed = false;
-    auto put = [&](char (&field)[12], const std::string& text) {
+    auto put = [&](char(&field)[12], const std::string& text) {
         std::string_view v = cut(text);
         if (field_text(field) == v) return;
         set_field_text(field, v);
@@ -294,7 +308,8 @@ std::optional<int> status_number(std::string_view text, Prompts& prompts, bool e
     if (text.find_first_not_of(' ') == std::string_view::npos) return 0;
     auto v = parse_integer_field(text);
     if (v && *v >= 0 && *v <= edit_limits::kStartNumberMax) return static_cast<int>(*v);
-    prompts.message(range_message(pick(english, "Номер"_cp1251, "Number"), 0, edit_limits::kStartNumberMax, english));
+    prompts.message(range_message(pick(english, "Номер"_cp1251, "Number"), 0,
+                                  edit_limits::kStartNumberMax, english));
     return std::nullopt;
 }
 
@@ -330,7 +345,8 @@ bool apply_status(Competition& c, int number, int status, Prompts& prompts, bool
 }
 
 bool restore_all_statuses(Competition& c, Prompts& prompts, bool english) {
-    if (!prompts.ask_yes_no(pick(english, "Восстановить ВСЕХ спортсменов в базе данных?"_cp1251, "Restore ALL runners?")))
+    if (!prompts.ask_yes_no(pick(english, "Восстановить ВСЕХ спортсменов в базе данных?"_cp1251,
+                                 "Restore ALL runners?")))
         return false;
     const auto& t = c.tables.runners;
     for (int i = 0; i < t.used_end(); ++i)
@@ -343,14 +359,22 @@ bool restore_all_statuses(Competition& c, Prompts& prompts, bool english) {
 
 namespace {
 
-bool is_marked(const Club& r) { return r.marked != 0; }
-bool is_marked(const ClassRecord& r) { return r.marked(); }
-void unmark(Club& r) { r.marked = 0; }
-void unmark(ClassRecord& r) { r.set_marked(false); }
+bool is_marked(const Club& r) {
+    return r.marked != 0;
+}
+bool is_marked(const ClassRecord& r) {
+    return r.marked();
+}
+void unmark(Club& r) {
+    r.marked = 0;
+}
+void unmark(ClassRecord& r) {
+    r.set_marked(false);
+}
 
 template <class R>
-bool join_table(Competition& c, Table<R>& table, std::int16_t Runner::*ref, Prompts& prompts, bool english,
-                std::string_view none_ru, std::string_view none_en) {
+bool join_table(Competition& c, Table<R>& table, std::int16_t Runner::*ref, Prompts& prompts,
+                bool english, std::string_view none_ru, std::string_view none_en) {
     int target = kNoSlot;
     for (int i = 0; i < table.capacity() && table[i]; ++i)
         if (is_marked(*table[i])) {
@@ -394,15 +418,17 @@ bool join_table(Competition& c, Table<R>& table, std::int16_t Runner::*ref, Prom
 
 bool join_marked(Competition& c, RecordType type, Prompts& prompts, bool english) {
     if (type == kClubs) {
-        if (!prompts.ask_yes_no(pick(english, "Объединить отмеченные коллективы и удалить не используемые?"_cp1251,
-                                     "Join the marked clubs and delete the unused ones?")))
+        if (!prompts.ask_yes_no(
+                pick(english, "Объединить отмеченные коллективы и удалить не используемые?"_cp1251,
+                     "Join the marked clubs and delete the unused ones?")))
             return false;
         return join_table(c, c.tables.clubs, &Runner::club_id, prompts, english,
                           "Нет ни одного отметенного коллектива!"_cp1251, "No club is marked!");
     }
     if (type == kClasses) {
-        if (!prompts.ask_yes_no(pick(english, "Объединить отмеченные группы и удалить не используемые?"_cp1251,
-                                     "Join the marked categories and delete the unused ones?")))
+        if (!prompts.ask_yes_no(
+                pick(english, "Объединить отмеченные группы и удалить не используемые?"_cp1251,
+                     "Join the marked categories and delete the unused ones?")))
             return false;
         return join_table(c, c.tables.classes, &Runner::class_id, prompts, english,
                           "Нет ни одной отметенной группы!"_cp1251, "No category is marked!");

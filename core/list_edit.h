@@ -44,7 +44,7 @@ bool set_heat_digit(Competition& c, int slot, int digit);
 
 // The start number the finish judge types into a line of the finish table.
 class FinishEntry {
-public:
+  public:
     bool active() const { return active_; }
     int typed() const { return typed_; }
     // The finish-table row being typed into.
@@ -66,7 +66,7 @@ public:
     // k005) and the 29999 cap (reported through `capped`).
     static int stored_number(const Competition& c, int row, int typed, bool& capped);
 
-private:
+  private:
     bool active_ = false;
     int typed_ = 0;
     int row_ = 0;
@@ -89,7 +89,8 @@ struct QuickRunnerForm {
     std::string start_time;
 };
 QuickRunnerForm quick_runner_form(const Competition& c, int slot);
-EditResult store_quick_runner_form(Competition& c, int slot, const QuickRunnerForm& f, bool english);
+EditResult store_quick_runner_form(Competition& c, int slot, const QuickRunnerForm& f,
+                                   bool english);
 
 // ---- runner of a finish line (Ctrl+Enter) ------------------------------------------------
 

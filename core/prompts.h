@@ -12,7 +12,7 @@
 namespace skarvel {
 
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
     virtual bool ask_yes_no(std::string_view question) = 0;
     virtual void message(std::string_view text) = 0;
@@ -38,8 +38,8 @@ public:
 
 // Answers from a script and records everything asked and told; for tests and headless runs.
 class ScriptedPrompts : public Prompts {
-public:
-    std::deque<bool> yes_no_answers;      // used in order; when empty, `default_answer`
+  public:
+    std::deque<bool> yes_no_answers;  // used in order; when empty, `default_answer`
     bool default_answer = false;
     std::deque<std::optional<std::string>> files;  // answers for both file choosers
     std::deque<std::optional<std::string>> texts;
@@ -72,7 +72,7 @@ public:
         return next(texts);
     }
 
-private:
+  private:
     static std::optional<std::string> next(std::deque<std::optional<std::string>>& q) {
         if (q.empty()) return std::nullopt;
         auto v = q.front();

@@ -7,7 +7,7 @@
 namespace skarvel {
 
 class Rand15 {
-public:
+  public:
     int next() {
         state_ = state_ * 214013u + 2531011u;
         return static_cast<int>((state_ >> 16) & 0x7FFF);
@@ -15,7 +15,7 @@ public:
     std::uint32_t state() const { return state_; }
     void set_state(std::uint32_t s) { state_ = s; }
 
-private:
+  private:
     std::uint32_t state_ = 1;
 };
 

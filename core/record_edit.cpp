@@ -55,11 +55,12 @@ const Label kPunches{"Отметки в чипе."_cp1251, "Punches in card."};
 
 // Collects the first rejected field of a form.
 class Checker {
-public:
+  public:
     explicit Checker(bool english) : english_(english) {}
 
     // A number field: blank counts as 0; anything else must be an integer in [min, max].
-    std::int64_t number(const std::string& text, const Label& label, std::int64_t min, std::int64_t max) {
+    std::int64_t number(const std::string& text, const Label& label, std::int64_t min,
+                        std::int64_t max) {
         if (failed()) return 0;
         std::int64_t v = 0;
         bool blank = text.find_first_not_of(' ') == std::string::npos;
@@ -88,7 +89,7 @@ public:
     bool failed() const { return !error_.empty(); }
     EditResult result() const { return EditResult{false, error_, kNoSlot}; }
 
-private:
+  private:
     bool english_;
     std::string error_;
 };
@@ -135,9 +136,12 @@ std::optional<std::int64_t> parse_integer_field(std::string_view text) {
     return negative ? -v : v;
 }
 
-std::string integer_text(std::int64_t value) { return std::to_string(value); }
+std::string integer_text(std::int64_t value) {
+    return std::to_string(value);
+}
 
-std::string range_message(std::string_view label, std::int64_t min, std::int64_t max, bool english) {
+std::string range_message(std::string_view label, std::int64_t min, std::int64_t max,
+                          bool english) {
     std::string s(label);
     s += english ? ": enter an integer between " : std::string(": введите целое число от "_cp1251);
     s += std::to_string(min);
@@ -191,7 +195,8 @@ RunnerForm runner_form(Competition& c, const Runner* r) {
     f.birth_year = integer_text(r->birth_year);
     f.heat_or_leg = integer_text(r->heat_or_leg);
     f.start_number = integer_text(r->start_number);
-    f.start_time = r == &fresh ? std::string("00:00:00") : format_time_text(r->start_time, c.info.time_precision);
+    f.start_time = r == &fresh ? std::string("00:00:00")
+                               : format_time_text(r->start_time, c.info.time_precision);
     f.card_number = integer_text(r->card_number);
     f.comment = std::string(field_text(r->comment));
     f.reduced_fee = r->fee_flags & Runner::kFeeReduced;
@@ -256,7 +261,8 @@ ClubForm club_form(Competition& c, const Club* r) {
         c.fill_new_club(fresh);
         r = &fresh;
     }
-    return ClubForm{r->id, std::string(field_text(r->name)), std::string(field_text(r->representative))};
+    return ClubForm{r->id, std::string(field_text(r->name)),
+                    std::string(field_text(r->representative))};
 }
 
 EditResult store_club_form(Competition& c, int slot, const ClubForm& f, bool english) {
@@ -322,7 +328,8 @@ EditResult store_class_form(Competition& c, int slot, const ClassForm& f, bool e
 std::vector<std::string> course_list_entries(const Competition& c) {
     std::vector<std::string> out;
     const auto& t = c.tables.courses;
-    for (int i = 0; i < t.capacity() && t[i]; ++i) out.push_back(format_text("%-10.10s", field_text(t[i]->name)));
+    for (int i = 0; i < t.capacity() && t[i]; ++i)
+        out.push_back(format_text("%-10.10s", field_text(t[i]->name)));
     return out;
 }
 
@@ -387,7 +394,8 @@ std::string format_control_order(const Course& course) {
     char buf[32];
     for (int i = 0; i < Course::kEditableControls; ++i) {
         if (course.control_codes[i] == 0) continue;
-        std::snprintf(buf, sizeof buf, "%d;%d\r\n", course.control_codes[i], course.control_values[i]);
+        std::snprintf(buf, sizeof buf, "%d;%d\r\n", course.control_codes[i],
+                      course.control_values[i]);
         out += buf;
     }
     return out;
@@ -400,7 +408,8 @@ EditResult parse_control_order(std::string_view text, Course& course, bool engli
     std::size_t pos = 0;
     while (pos < text.size() && entry < Course::kEditableControls) {
         std::size_t end = text.find('\n', pos);
-        std::string_view line = text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+        std::string_view line =
+            text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
         pos = end == std::string_view::npos ? text.size() : end + 1;
 
         std::size_t semi = line.find(';');
@@ -430,8 +439,11 @@ EditResult parse_control_order(std::string_view text, Course& course, bool engli
             std::string msg = kControlOrder.text(english);
             msg += english ? ", line " : std::string(", строка "_cp1251);
             msg += std::to_string(entry + 1);
-            msg += english ? ": the control code must be 0..255 and the value 0..65535."
-                           : std::string(": код КП должен быть от 0 до 255, число после ; от 0 до 65535."_cp1251);
+            msg +=
+                english
+                    ? ": the control code must be 0..255 and the value 0..65535."
+                    : std::string(
+                          ": код КП должен быть от 0 до 255, число после ; от 0 до 65535."_cp1251);
             return EditResult{false, msg, kNoSlot};
         }
         codes[entry] = static_cast<std::uint8_t>(code);
@@ -466,7 +478,8 @@ CardReadoutForm card_readout_form(Competition& c, const CardReadout* r) {
     return f;
 }
 
-EditResult store_card_readout_form(Competition& c, int slot, const CardReadoutForm& f, bool english) {
+EditResult store_card_readout_form(Competition& c, int slot, const CardReadoutForm& f,
+                                   bool english) {
     Checker k(english);
     auto card = k.number(f.card_number, kChipNumber, 0, lim::kCardNumberMax);
     auto number = k.number(f.start_number, kReadoutNumber, 0, lim::kReadoutStartNumberMax);
@@ -493,7 +506,9 @@ EditResult store_card_readout_form(Competition& c, int slot, const CardReadoutFo
 
 std::string format_punch_text(const CardReadout& r) {
     std::string out;
-    int n = r.punch_count < 0 ? 0 : r.punch_count > CardReadout::kMaxPunches ? CardReadout::kMaxPunches : r.punch_count;
+    int n = r.punch_count < 0                          ? 0
+            : r.punch_count > CardReadout::kMaxPunches ? CardReadout::kMaxPunches
+                                                       : r.punch_count;
     for (int i = 0; i < n; ++i) {
         const Punch& p = r.punches[i];
         if (p.code == 0) continue;
@@ -511,7 +526,8 @@ EditResult parse_punch_text(std::string_view text, CardReadout& r, bool english)
     std::size_t pos = 0;
     while (taken < CardReadout::kMaxPunches && pos <= text.size()) {
         std::size_t end = text.find('\r', pos);
-        std::string_view line = text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+        std::string_view line =
+            text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
         pos = end == std::string_view::npos ? text.size() + 1 : end + 1;
         std::size_t semi = line.find(';');
         if (semi == std::string_view::npos) break;
@@ -527,14 +543,16 @@ EditResult parse_punch_text(std::string_view text, CardReadout& r, bool english)
             std::string msg = kPunches.text(english);
             msg += english ? ", line " : std::string(", строка "_cp1251);
             msg += std::to_string(taken + 1);
-            msg += english ? ": the control code must be 0..255." : std::string(": код КП должен быть от 0 до 255."_cp1251);
+            msg += english ? ": the control code must be 0..255."
+                           : std::string(": код КП должен быть от 0 до 255."_cp1251);
             return EditResult{false, msg, kNoSlot};
         }
         punches[taken].code = static_cast<std::uint8_t>(code);
         punches[taken].time = parse_time_text(line.substr(semi + 1));
         ++taken;
     }
-    for (int i = 0; i < CardReadout::kMaxPunches; ++i) r.punches[i] = i < taken ? punches[i] : Punch{};
+    for (int i = 0; i < CardReadout::kMaxPunches; ++i)
+        r.punches[i] = i < taken ? punches[i] : Punch{};
     r.punch_count = taken;
     return EditResult{true, {}, kNoSlot};
 }
@@ -558,7 +576,8 @@ void split_title_lines(std::string_view text, CompetitionInfo& info) {
     std::size_t pos = 0;
     while (pos < text.size() && n < CompetitionInfo::kTitleLines) {
         std::size_t end = text.find_first_of("\r\n", pos);
-        std::string_view line = text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+        std::string_view line =
+            text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
         set_field_text(info.title_lines[n++], line.substr(0, lim::kTitleLineChars));
         if (end == std::string_view::npos) break;
         pos = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
@@ -572,7 +591,8 @@ CompetitionInfoForm competition_info_form(const CompetitionInfo& info) {
     f.place = std::string(field_text(info.place));
     f.chief_judge = std::string(field_text(info.chief_judge));
     f.chief_secretary = std::string(field_text(info.chief_secretary));
-    for (int i = 0; i < 4; ++i) f.course_setters[i] = std::string(field_text(info.course_setters[i]));
+    for (int i = 0; i < 4; ++i)
+        f.course_setters[i] = std::string(field_text(info.course_setters[i]));
     f.competition_kind = info.competition_kind <= 3 ? info.competition_kind : 0;
     f.relay = info.relay;
     f.pad_numbers_to_4 = info.pad_numbers_to_4;
@@ -588,11 +608,14 @@ void store_competition_info_form(Competition& c, const CompetitionInfoForm& f) {
     set_field_text(info.place, cut(f.place, lim::kOfficialChars));
     set_field_text(info.chief_judge, cut(f.chief_judge, lim::kOfficialChars));
     set_field_text(info.chief_secretary, cut(f.chief_secretary, lim::kOfficialChars));
-    for (int i = 0; i < 4; ++i) set_field_text(info.course_setters[i], cut(f.course_setters[i], lim::kOfficialChars));
-    info.competition_kind = static_cast<std::uint8_t>(f.competition_kind >= 0 && f.competition_kind <= 3 ? f.competition_kind : 0);
+    for (int i = 0; i < 4; ++i)
+        set_field_text(info.course_setters[i], cut(f.course_setters[i], lim::kOfficialChars));
+    info.competition_kind = static_cast<std::uint8_t>(
+        f.competition_kind >= 0 && f.competition_kind <= 3 ? f.competition_kind : 0);
     info.relay = f.relay ? 1 : 0;
     info.pad_numbers_to_4 = f.pad_numbers_to_4 ? 1 : 0;
-    info.time_precision = static_cast<std::uint8_t>(f.time_precision >= 0 && f.time_precision <= 2 ? f.time_precision : 0);
+    info.time_precision = static_cast<std::uint8_t>(
+        f.time_precision >= 0 && f.time_precision <= 2 ? f.time_precision : 0);
     c.modified = true;
 }
 

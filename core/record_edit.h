@@ -120,7 +120,7 @@ struct CourseForm {
     std::int32_t id = 0;
     std::string name;
     std::string control_count, length_m, climb_m, start_corridor, time_limit_min, finish_crossings;
-    int course_setter = 0;  // 0..3
+    int course_setter = 0;      // 0..3
     std::string control_order;  // lines "code;value" ending in CR LF
 };
 CourseForm course_form(Competition& c, const Course* r);
@@ -145,7 +145,8 @@ struct CardReadoutForm {
     std::string punches;  // lines "code;time" ending in CR LF
 };
 CardReadoutForm card_readout_form(Competition& c, const CardReadout* r);
-EditResult store_card_readout_form(Competition& c, int slot, const CardReadoutForm& f, bool english);
+EditResult store_card_readout_form(Competition& c, int slot, const CardReadoutForm& f,
+                                   bool english);
 
 // One "%d;%s\r\n" line (time at precision 0) per punch with a non-zero code among the first
 // `punch_count` (at most 64).

@@ -35,14 +35,12 @@ constexpr int kNoSlot = -1;
 
 template <class R>
 class Table {
-public:
+  public:
     explicit Table(int capacity) : slots_(capacity), deleted_(capacity) {}
 
     int capacity() const { return static_cast<int>(slots_.size()); }
     // The record in slot i, or null for an empty slot or an index out of range.
-    R* operator[](int i) const {
-        return i >= 0 && i < capacity() ? slots_[i].get() : nullptr;
-    }
+    R* operator[](int i) const { return i >= 0 && i < capacity() ? slots_[i].get() : nullptr; }
     // Slots 0 up to the first empty one: the compact part every table walk reads.
     int live_count() const {
         int n = 0;
@@ -108,7 +106,7 @@ public:
     }
     void clear();
 
-private:
+  private:
     void push_deleted(std::unique_ptr<R> r);
     void touch(int i) {
         if (i + 1 > used_) used_ = i + 1;
@@ -146,12 +144,18 @@ struct RecordTables {
 template <class F>
 decltype(auto) with_table(RecordTables& t, RecordType type, F&& f) {
     switch (type) {
-        case kRunners: return f(t.runners);
-        case kClubs: return f(t.clubs);
-        case kClasses: return f(t.classes);
-        case kCourses: return f(t.courses);
-        case kFinishLines: return f(t.finish_lines);
-        default: return f(t.card_readouts);
+        case kRunners:
+            return f(t.runners);
+        case kClubs:
+            return f(t.clubs);
+        case kClasses:
+            return f(t.classes);
+        case kCourses:
+            return f(t.courses);
+        case kFinishLines:
+            return f(t.finish_lines);
+        default:
+            return f(t.card_readouts);
     }
 }
 

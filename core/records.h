@@ -237,9 +237,13 @@ struct FinishLine {
     std::uint8_t reserved9[3] = {};
 
     std::int32_t time() const { return static_cast<std::int32_t>(time_word & 0xFFFFFF); }
-    void set_time(std::int32_t t) { time_word = (time_word & 0xFF000000u) | (std::uint32_t(t) & 0xFFFFFF); }
+    void set_time(std::int32_t t) {
+        time_word = (time_word & 0xFF000000u) | (std::uint32_t(t) & 0xFFFFFF);
+    }
     int counter() const { return static_cast<int>(time_word >> 24); }
-    void set_counter(int c) { time_word = (time_word & 0xFFFFFF) | (std::uint32_t(c & 0xFF) << 24); }
+    void set_counter(int c) {
+        time_word = (time_word & 0xFFFFFF) | (std::uint32_t(c & 0xFF) << 24);
+    }
     bool sent() const { return flags & kFlagSent; }
     bool posted() const { return flags & kFlagPosted; }
 

@@ -35,7 +35,8 @@ std::int32_t parse_time_text(std::string_view text) {
         std::size_t c2 = text.find(':', c1 + 1);
         std::int64_t first = read_number(text.substr(0, c1));
         if (c2 == std::string_view::npos) {
-            result = first * kCentisPerHour + std::int64_t(read_number(text.substr(c1 + 1))) * kCentisPerMinute;
+            result = first * kCentisPerHour +
+                     std::int64_t(read_number(text.substr(c1 + 1))) * kCentisPerMinute;
         } else {
             std::int64_t m = read_number(text.substr(c1 + 1, c2 - c1 - 1));
             std::int64_t s = read_number(text.substr(c2 + 1));

@@ -45,7 +45,7 @@ enum class Damage { kEndedEarly, kNegativeCount, kOverCapacity };
 
 // Bounds-checked reading of the file's bytes.
 class Reader {
-public:
+  public:
     Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     bool has(std::size_t n) const { return size_ - pos_ >= n; }
     std::size_t remaining() const { return size_ - pos_; }
@@ -60,7 +60,7 @@ public:
         return true;
     }
 
-private:
+  private:
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t pos_ = 0;
@@ -74,8 +74,12 @@ void mark_damaged(LoadResult& res, const PartName& part, Damage damage, int read
     res.records_expected = expected;
     std::string reason;
     switch (damage) {
-        case Damage::kEndedEarly: reason = "файл кончается раньше времени"_cp1251; break;
-        case Damage::kNegativeCount: reason = "отрицательное число записей"_cp1251; break;
+        case Damage::kEndedEarly:
+            reason = "файл кончается раньше времени"_cp1251;
+            break;
+        case Damage::kNegativeCount:
+            reason = "отрицательное число записей"_cp1251;
+            break;
         case Damage::kOverCapacity: {
             char buf[96];
             std::snprintf(buf, sizeof buf, "%s%d)",
@@ -244,23 +248,21 @@ struct HeaderMove {
     std::uint16_t from, to, width;
 };
 constexpr HeaderMove kOldHeaderMoves[] = {
-    {4, 0, 80},      {84, 80, 80},     {164, 160, 80},   {244, 800, 25},   {269, 825, 25},
-    {294, 850, 25},  {319, 875, 21},   {340, 896, 1},    {344, 897, 1},    {348, 898, 25},
-    {373, 923, 25},  {398, 948, 25},   {423, 973, 25},   {448, 998, 2},    {452, 1000, 2},
-    {456, 1002, 2},  {460, 1004, 2},   {464, 1006, 2},   {468, 1018, 2},   {476, 1024, 4},
-    {480, 1020, 2},  {484, 1032, 1},   {485, 1033, 1},   {486, 1034, 1},   {487, 1035, 1},
-    {496, 1036, 1},  {500, 1037, 1},   {504, 1038, 1},   {508, 1039, 1},   {516, 1040, 1},
-    {517, 1041, 1},  {518, 1042, 1},   {519, 1043, 1},   {520, 1044, 1},   {521, 1045, 1},
-    {522, 1046, 1},  {523, 1047, 1},   {524, 1048, 4},   {528, 1052, 4},   {532, 1056, 4},
-    {540, 1060, 1},  {544, 1061, 1},   {552, 1008, 2},   {556, 1010, 2},   {560, 1012, 2},
-    {564, 1066, 1},  {568, 1067, 1},   {572, 1068, 1},   {576, 1069, 1},   {580, 1072, 4},
-    {585, 1077, 1},  {586, 1078, 1},   {587, 1079, 1},   {588, 1080, 1},   {589, 1081, 1},
-    {590, 1082, 1},  {591, 1083, 1},   {592, 1084, 1},   {593, 1085, 1},   {595, 1087, 1},
-    {596, 1088, 1},  {597, 1089, 1},   {598, 1090, 1},   {599, 1091, 1},   {600, 1092, 1},
-    {601, 1093, 1},  {602, 1094, 1},   {603, 1124, 1},   {604, 1125, 1},   {605, 1126, 1},
-    {606, 1127, 1},  {607, 1128, 1},   {608, 1095, 1},   {609, 1096, 1},   {610, 1097, 1},
-    {611, 1098, 1},  {612, 1099, 1},   {613, 1100, 1},   {614, 1101, 1},   {617, 1104, 1},
-    {618, 1105, 1},  {619, 1106, 1},   {620, 1108, 2},   {624, 1110, 2},   {628, 1112, 2},
+    {4, 0, 80},     {84, 80, 80},   {164, 160, 80}, {244, 800, 25}, {269, 825, 25}, {294, 850, 25},
+    {319, 875, 21}, {340, 896, 1},  {344, 897, 1},  {348, 898, 25}, {373, 923, 25}, {398, 948, 25},
+    {423, 973, 25}, {448, 998, 2},  {452, 1000, 2}, {456, 1002, 2}, {460, 1004, 2}, {464, 1006, 2},
+    {468, 1018, 2}, {476, 1024, 4}, {480, 1020, 2}, {484, 1032, 1}, {485, 1033, 1}, {486, 1034, 1},
+    {487, 1035, 1}, {496, 1036, 1}, {500, 1037, 1}, {504, 1038, 1}, {508, 1039, 1}, {516, 1040, 1},
+    {517, 1041, 1}, {518, 1042, 1}, {519, 1043, 1}, {520, 1044, 1}, {521, 1045, 1}, {522, 1046, 1},
+    {523, 1047, 1}, {524, 1048, 4}, {528, 1052, 4}, {532, 1056, 4}, {540, 1060, 1}, {544, 1061, 1},
+    {552, 1008, 2}, {556, 1010, 2}, {560, 1012, 2}, {564, 1066, 1}, {568, 1067, 1}, {572, 1068, 1},
+    {576, 1069, 1}, {580, 1072, 4}, {585, 1077, 1}, {586, 1078, 1}, {587, 1079, 1}, {588, 1080, 1},
+    {589, 1081, 1}, {590, 1082, 1}, {591, 1083, 1}, {592, 1084, 1}, {593, 1085, 1}, {595, 1087, 1},
+    {596, 1088, 1}, {597, 1089, 1}, {598, 1090, 1}, {599, 1091, 1}, {600, 1092, 1}, {601, 1093, 1},
+    {602, 1094, 1}, {603, 1124, 1}, {604, 1125, 1}, {605, 1126, 1}, {606, 1127, 1}, {607, 1128, 1},
+    {608, 1095, 1}, {609, 1096, 1}, {610, 1097, 1}, {611, 1098, 1}, {612, 1099, 1}, {613, 1100, 1},
+    {614, 1101, 1}, {617, 1104, 1}, {618, 1105, 1}, {619, 1106, 1}, {620, 1108, 2}, {624, 1110, 2},
+    {628, 1112, 2},
 };
 
 void convert_old_header(const std::uint8_t* p, CompetitionInfo& info) {
@@ -382,13 +384,16 @@ void put_view_state(const ViewState& view, CompetitionInfo& info) {
 
 std::size_t max_wdb_size() {
     return 4 + 4 * 6 + std::size_t(kRunnerCapacity) * Runner::kSize +
-           std::size_t(kClubCapacity) * Club::kSize + std::size_t(kClassCapacity) * ClassRecord::kSize +
+           std::size_t(kClubCapacity) * Club::kSize +
+           std::size_t(kClassCapacity) * ClassRecord::kSize +
            std::size_t(kCourseCapacity) * Course::kSize + CompetitionInfo::kSize +
            std::size_t(kFinishLineCapacity) * FinishLine::kSize +
            std::size_t(kCardReadoutCapacity) * CardReadout::kSize + kTrailerSize;
 }
 
-void store_view_state(Competition& c) { put_view_state(c.view, c.info); }
+void store_view_state(Competition& c) {
+    put_view_state(c.view, c.info);
+}
 
 std::vector<std::uint8_t> encode_wdb(const Competition& c) {
     const RecordTables& t = c.tables;
@@ -468,9 +473,10 @@ ImportStatus read_import_bytes(const std::string& path, std::size_t limit, std::
         prompts.message("Не могу читать указанный файл"_cp1251);
         return ImportStatus::kCannotOpen;
     }
-    std::int32_t version = bytes.size() >= 4
-        ? codec::read_at<std::int32_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), 0)
-        : 0;
+    std::int32_t version =
+        bytes.size() >= 4
+            ? codec::read_at<std::int32_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), 0)
+            : 0;
     if (version != kWdbVersion) {
         prompts.message("Неправильная версия файла!"_cp1251);
         return ImportStatus::kWrongVersion;
@@ -482,7 +488,7 @@ ImportStatus read_import_bytes(const std::string& path, std::size_t limit, std::
 // stay filled, so the first empty slot only moves forward.
 template <class R>
 class SlotFiller {
-public:
+  public:
     explicit SlotFiller(Table<R>& t) : t_(t) {}
     R* add(const R& record) {
         while (pos_ < t_.capacity() && t_[pos_]) ++pos_;
@@ -491,18 +497,20 @@ public:
         return t_[pos_++];
     }
 
-private:
+  private:
     Table<R>& t_;
     int pos_ = 0;
 };
 
 // Ids in a file may be anything: add without overflowing.
 std::int32_t add32(std::int32_t value, std::int32_t shift) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value) + static_cast<std::uint32_t>(shift));
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value) +
+                                     static_cast<std::uint32_t>(shift));
 }
 
 std::int16_t add16(std::int16_t value, std::int32_t shift) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(value) + static_cast<std::uint16_t>(shift));
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(value) +
+                                     static_cast<std::uint16_t>(shift));
 }
 
 template <class R>
@@ -544,7 +552,8 @@ ImportStatus import_wdb(Competition& c, const std::string& path, const ImportWdb
     };
     const Need needs[] = {
         {runners, free_slots(t.runners), kRunnersPart.user},
-        {options.runners_clubs_classes ? in.clubs.live_count() : 0, free_slots(t.clubs), kClubsPart.user},
+        {options.runners_clubs_classes ? in.clubs.live_count() : 0, free_slots(t.clubs),
+         kClubsPart.user},
         {options.runners_clubs_classes ? in.classes.live_count() : 0, free_slots(t.classes),
          kClassesPart.user},
         {options.courses ? in.courses.live_count() : 0, free_slots(t.courses), kCoursesPart.user},

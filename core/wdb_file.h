@@ -63,10 +63,10 @@ bool save_wdb(const Competition& c, const std::string& path, std::string* error 
 struct ImportWdbOptions {
     bool runners_clubs_classes = true;  // "Участники, коллективы, группы"
     bool courses = true;                // "Дистанции"
-    bool replace_info = false;          // "Заменить данные о соревнованиях"
-    bool finish_lines = true;           // "Импортировать данные о финише"
-    bool card_readouts = true;          // "Импортировать содержимое ЧИПов"
-    bool only_marked = false;           // "Только отмеченных"
+    bool replace_info = false;  // "Заменить данные о соревнованиях"
+    bool finish_lines = true;   // "Импортировать данные о финише"
+    bool card_readouts = true;  // "Импортировать содержимое ЧИПов"
+    bool only_marked = false;   // "Только отмеченных"
 };
 
 // kDamaged: the file is damaged; kTableFull: its records do not fit into the free slots. In

@@ -15,7 +15,9 @@ constexpr TextPair kPairs[] = {SKARVEL_TEXTS(SKARVEL_TEXT_PAIR)};
 static_assert(std::size(kPairs) == static_cast<std::size_t>(Txt::kCount));
 }  // namespace
 
-const TextPair& text_pair(Txt id) { return kPairs[static_cast<int>(id)]; }
+const TextPair& text_pair(Txt id) {
+    return kPairs[static_cast<int>(id)];
+}
 
 void LanguageTable::build(UiLanguage language) {
     language_ = language;

@@ -239,7 +239,7 @@ const TextPair& text_pair(Txt id);
 enum class UiLanguage { kRussian = 0, kEnglish = 1 };
 
 class LanguageTable {
-public:
+  public:
     static constexpr int kSlotCount = 300;
     static constexpr int kFilledCount = static_cast<int>(Txt::kCount);
     static_assert(kFilledCount <= kSlotCount, "the language table has 300 slots");
@@ -259,7 +259,7 @@ public:
         return english() ? en : ru;
     }
 
-private:
+  private:
     UiLanguage language_ = UiLanguage::kRussian;
     std::array<std::string_view, kSlotCount> slots_{};
 };

@@ -77,7 +77,7 @@ void RecordingPageDevice::rule_at(double y_mm) {
 namespace {
 // A recording device that hands its document back to the provider when the report is done.
 class ProvidedRecordingDevice : public RecordingPageDevice {
-public:
+  public:
     ProvidedRecordingDevice(RecordingPrinterProvider& owner, std::string name)
         : RecordingPageDevice(std::move(name)), owner_(owner) {}
     ~ProvidedRecordingDevice() override {
@@ -85,7 +85,7 @@ public:
         owner_.faults.push_back(faults);
     }
 
-private:
+  private:
     RecordingPrinterProvider& owner_;
 };
 }  // namespace

@@ -30,7 +30,7 @@ struct PageFontSpec {
 };
 
 class PageDevice {
-public:
+  public:
     virtual ~PageDevice() = default;
     virtual void begin_page() = 0;
     virtual void end_page() = 0;
@@ -54,7 +54,7 @@ public:
 
 // Opens a printed document (the default printer, or the PDF file the user chose).
 class PrinterProvider {
-public:
+  public:
     virtual ~PrinterProvider() = default;
     // A device in a started document named `document_name`, or null with `error` set to the
     // message the user should see.
@@ -64,7 +64,7 @@ public:
 
 // Shows a finished file with the system's "open" action (the browser for HTML).
 class ShellOpener {
-public:
+  public:
     virtual ~ShellOpener() = default;
     virtual void open_path(const std::string& path) = 0;
 };
@@ -103,7 +103,7 @@ struct RecordedDocument {
 // Keeps everything drawn; drawing outside a page is recorded as a fault (`faults`), so
 // tests catch report code that forgets a page start.
 class RecordingPageDevice : public PageDevice {
-public:
+  public:
     explicit RecordingPageDevice(std::string document_name = {});
     void begin_page() override;
     void end_page() override;
@@ -119,7 +119,7 @@ public:
     // The resolution the device claims (custom font heights are whole dots of it).
     int dpi = 600;
 
-private:
+  private:
     bool in_page_ = false;
     ReportFont font_ = ReportFont::Body;
     bool custom_active_ = false;
@@ -129,7 +129,7 @@ private:
 
 // Hands out recording devices; the documents stay readable after the report ends.
 class RecordingPrinterProvider : public PrinterProvider {
-public:
+  public:
     std::unique_ptr<PageDevice> open_document(std::string_view document_name,
                                               std::string& error) override;
     // When set, opening fails with this message (as with no printer installed).
@@ -141,7 +141,7 @@ public:
 };
 
 class RecordingShellOpener : public ShellOpener {
-public:
+  public:
     void open_path(const std::string& path) override { opened.push_back(path); }
     std::vector<std::string> opened;
 };

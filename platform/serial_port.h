@@ -10,7 +10,7 @@
 namespace skarvel {
 
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
     // The next received byte (0..255), waiting at most `timeout_ms` for it; -1 when the line
     // stayed silent, the port is closed or the reader was told to stop.

@@ -109,8 +109,8 @@ int carousel(Competition& c, Runner& runner, const CardReadout& card,
         std::string course_name(field_text(found->name));
         if (settings.labyrinth_mode) {
             set_field_text(runner.name,
-                           format_name(std::string("%-15.15s Дист%4.4s"_cp1251).c_str(),
-                                       old_name, course_name));
+                           format_name(std::string("%-15.15s Дист%4.4s"_cp1251).c_str(), old_name,
+                                       course_name));
             const auto& classes = c.tables.classes;
             for (int i = 0; i < classes.capacity() && classes[i]; ++i) {
                 if (classes[i]->course_id == found->id) {

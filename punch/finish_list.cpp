@@ -19,7 +19,9 @@ namespace {
 
 constexpr int kFinishTextMaxLines = 20000;
 
-std::string_view finish_filter() { return "текстовый файл финиша(*.txt) |*.txt||"_cp1251; }
+std::string_view finish_filter() {
+    return "текстовый файл финиша(*.txt) |*.txt||"_cp1251;
+}
 
 // Splits data into lines as a bounded line reader sees them: each line keeps its line end;
 // a line longer than `max` characters is cut there and its rest skipped.
@@ -62,7 +64,7 @@ std::int64_t read_decimal(std::string_view s, bool* found = nullptr) {
 // Appends lines behind the last one. The finish table is compact, so the free slot is found
 // once and then advanced, instead of searched from slot 0 for every line.
 class LineAppender {
-public:
+  public:
     explicit LineAppender(Competition& c) : t_(c.tables.finish_lines), next_(t_.find_free_slot()) {}
     // A new zero-filled line; null when the finish table is full.
     FinishLine* append() {
@@ -72,14 +74,14 @@ public:
         return t_[next_++];
     }
 
-private:
+  private:
     Table<FinishLine>& t_;
     int next_;
 };
 
 // The first runner in table order holding each card (card 0 is "no card" and names nobody).
 class CardOwners {
-public:
+  public:
     explicit CardOwners(const Competition& c) {
         const auto& t = c.tables.runners;
         for (int i = 0; i < t.capacity(); ++i)
@@ -90,7 +92,7 @@ public:
         return it == owners_.end() ? nullptr : it->second;
     }
 
-private:
+  private:
     std::unordered_map<std::int32_t, Runner*> owners_;
 };
 
@@ -133,8 +135,12 @@ bool write_file(const std::string& path, std::string_view bytes) {
 
 }  // namespace finish
 
-std::string_view message_cannot_write() { return "Не могу записать в указанный файл"_cp1251; }
-std::string_view message_cannot_read() { return "Не могу читать указанный файл"_cp1251; }
+std::string_view message_cannot_write() {
+    return "Не могу записать в указанный файл"_cp1251;
+}
+std::string_view message_cannot_read() {
+    return "Не могу читать указанный файл"_cp1251;
+}
 std::string_view message_finish_full() {
     return "Протокол финиша заполнен, новые строки не записаны!"_cp1251;
 }
@@ -262,7 +268,8 @@ std::vector<std::unique_ptr<FinishLine>> take_finish_lines(Competition& c) {
 }
 void put_finish_lines(Competition& c, std::vector<std::unique_ptr<FinishLine>>& lines) {
     auto& t = c.tables.finish_lines;
-    for (std::size_t i = 0; i < lines.size(); ++i) t.slot(static_cast<int>(i)) = std::move(lines[i]);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        t.slot(static_cast<int>(i)) = std::move(lines[i]);
 }
 }  // namespace
 
@@ -270,7 +277,8 @@ void sort_finish_lines(Competition& c) {
     auto lines = take_finish_lines(c);
     std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) {
         if (a->time_word != b->time_word) return a->time_word < b->time_word;
-        return static_cast<std::uint16_t>(a->start_number) < static_cast<std::uint16_t>(b->start_number);
+        return static_cast<std::uint16_t>(a->start_number) <
+               static_cast<std::uint16_t>(b->start_number);
     });
     put_finish_lines(c, lines);
 }
@@ -427,7 +435,8 @@ StartersResult read_starters(Competition& c, std::string_view data, Prompts& pro
         // Blank lines and lines without a card number name no starter.
         if (!found || card <= 0) return true;
         ++result.starters;
-        if (Runner* r = card <= 0x7FFFFFFF ? owners.find(static_cast<std::int32_t>(card)) : nullptr) {
+        if (Runner* r =
+                card <= 0x7FFFFFFF ? owners.find(static_cast<std::int32_t>(card)) : nullptr) {
             r->marked = 0;
         } else {
             ++result.unknown_cards;
@@ -525,7 +534,8 @@ GenerateResult generate_finish_from_readouts(Competition& c) {
 
 std::string result_plate_text(const Competition& c, const Runner& r) {
     if (r.status != 0) {
-        if (r.status < kStatusCount) return std::string(field_text(c.info.status_short_texts[r.status]));
+        if (r.status < kStatusCount)
+            return std::string(field_text(c.info.status_short_texts[r.status]));
         return std::to_string(r.status);
     }
     std::string text = format_time_text(r.result, c.info.time_precision);
@@ -536,7 +546,8 @@ std::string result_plate_text(const Competition& c, const Runner& r) {
 
 std::string result_plate_name_line(const Runner& r) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%d %-25.25s", r.start_number, std::string(field_text(r.name)).c_str());
+    std::snprintf(buf, sizeof buf, "%d %-25.25s", r.start_number,
+                  std::string(field_text(r.name)).c_str());
     return buf;
 }
 

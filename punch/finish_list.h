@@ -54,9 +54,9 @@ std::string finish_text(const Competition& c);
 bool write_finish_file(const Competition& c, const std::string& path, std::string* error = nullptr);
 
 struct FinishImportResult {
-    int lines_read = 0;      // lines appended
-    int statuses_set = 0;    // runners whose status was taken from the file
-    bool table_full = false; // reading stopped because the finish table is full
+    int lines_read = 0;       // lines appended
+    int statuses_set = 0;     // runners whose status was taken from the file
+    bool table_full = false;  // reading stopped because the finish table is full
 };
 
 // Appends the lines of a finish text file (at most 20,000 lines of at most 99 characters),
@@ -76,9 +76,9 @@ bool import_finish_file(Competition& c, Prompts& prompts);
 // --- Preparation, rebuild, starters, generation --------------------------------------------
 
 struct FinishPreparation {
-    bool clear_finish = true;      // "Очистить финиш"
-    bool clear_readouts = true;    // "Очистить содержимое ЧИПов"
-    bool restore_runners = true;   // "Восстановить спортсменам"
+    bool clear_finish = true;     // "Очистить финиш"
+    bool clear_readouts = true;   // "Очистить содержимое ЧИПов"
+    bool restore_runners = true;  // "Восстановить спортсменам"
 };
 void prepare_finish(Competition& c, const FinishPreparation& options);
 
@@ -105,10 +105,10 @@ RebuildResult rebuild_finish_from_readouts(Competition& c, const RebuildOptions&
                                            Prompts& prompts);
 
 struct StartersResult {
-    int starters = 0;         // lines with a card number
-    int unknown_cards = 0;    // of them, cards no runner has
-    int non_starters = 0;     // runners left marked
-    int lines_added = 0;      // finish lines written for non-starters
+    int starters = 0;       // lines with a card number
+    int unknown_cards = 0;  // of them, cards no runner has
+    int non_starters = 0;   // runners left marked
+    int lines_added = 0;    // finish lines written for non-starters
     bool table_full = false;
 };
 // Marks every runner, then unmarks the owner of each card number in `data`; unknown cards

@@ -9,8 +9,7 @@ std::string frame_log_path(const std::string& competition_path) {
     std::string base = competition_path;
     auto slash = base.find_last_of("/\\");
     auto dot = base.find_last_of('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-        base.erase(dot);
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) base.erase(dot);
     return base + ".station.log";
 }
 

@@ -19,7 +19,7 @@ std::string frame_log_path(const std::string& competition_path);
 // like "2026-05-17 10:31:02.415 > 02 31 03" (sent) and "... < 02 ..." (received); received
 // bytes are gathered until the line falls silent or the direction changes.
 class LoggingSerialPort : public SerialPort {
-public:
+  public:
     // The log is opened for appending; when it cannot be, the port works without a log.
     LoggingSerialPort(SerialPort& inner, const std::string& log_path);
     ~LoggingSerialPort() override;
@@ -32,7 +32,7 @@ public:
     bool is_open() const override { return inner_.is_open(); }
     void close() override;
 
-private:
+  private:
     void flush_received();
     void write_line(char direction, const std::uint8_t* data, std::size_t size,
                     const std::string& stamp);

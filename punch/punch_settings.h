@@ -11,20 +11,20 @@ namespace skarvel {
 
 // Values of `check_mode`.
 enum CheckMode : std::uint8_t {
-    kCheckNone = 0,         // "не проверять"
-    kCheckCourse = 1,       // "Из параметров дистанции"
-    kCheckNumberCourse = 2, // "дистанция=№ участника"
-    kCheckUniqueCount = 3,  // "Выбор: кол-во уник.КП из параметров"
-    kCheckThread = 4,       // "Ориентатлон, нитка"
-    kCheckCarousel = 5,     // "Карусель"
-    kCheckNumberThread = 6, // accepted from a stored competition only
+    kCheckNone = 0,          // "не проверять"
+    kCheckCourse = 1,        // "Из параметров дистанции"
+    kCheckNumberCourse = 2,  // "дистанция=№ участника"
+    kCheckUniqueCount = 3,   // "Выбор: кол-во уник.КП из параметров"
+    kCheckThread = 4,        // "Ориентатлон, нитка"
+    kCheckCarousel = 5,      // "Карусель"
+    kCheckNumberThread = 6,  // accepted from a stored competition only
 };
 
 // Values of `start_source` and `finish_source`.
 enum TimeSource : std::uint8_t {
     kSourceDatabase = 0,  // start: "Из базы данных"; finish: "Из протокола финиша"
-    kSourceStation = 1,   // "Из стартовой станции" / "Из финишной станции"
-    kSourcePunch = 2,     // "Первая отметка" / "Последняя отметка"
+    kSourceStation = 1,  // "Из стартовой станции" / "Из финишной станции"
+    kSourcePunch = 2,  // "Первая отметка" / "Последняя отметка"
 };
 
 struct PunchSettings {
@@ -33,11 +33,11 @@ struct PunchSettings {
     std::uint8_t fast_station = 0;       // "BSM7": 38400 baud, else 4800
     std::uint8_t multi_day = 0;          // 24-hour roll-over of punches
     std::uint8_t append_on_reread = 0;
-    std::uint8_t station_type = 0;       // 0 "BS7-8", 1 "BS7-S", 2 "BS-7-2"
+    std::uint8_t station_type = 0;  // 0 "BS7-8", 1 "BS7-S", 2 "BS-7-2"
     std::uint8_t warnings = 0;
     std::uint8_t limit_disqualify = 0;
     std::uint8_t check_mode = 0;
-    std::int32_t penalty_per_miss = 0;   // minutes per missing control
+    std::int32_t penalty_per_miss = 0;  // minutes per missing control
     std::uint8_t start_source = 0;
     std::uint8_t finish_source = 0;
     std::uint8_t print_on_read = 0;
@@ -45,7 +45,7 @@ struct PunchSettings {
     std::uint8_t print_speed = 0;
     std::uint8_t new_split_layout = 0;
     std::uint8_t split_left_offset_cm = 0;
-    std::int32_t split_scale = 0;        // 0 "100%", 1 "85%", 2 "70%"
+    std::int32_t split_scale = 0;  // 0 "100%", 1 "85%", 2 "70%"
     std::uint8_t ask_owner_number = 0;
     std::uint8_t labyrinth_mode = 0;
 

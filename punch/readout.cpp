@@ -42,11 +42,21 @@ int finish_line_after_last(Competition& c) {
 
 void compose_check_message(std::string& text, int mode) {
     switch (mode) {
-        case 0: text = "отметка не проверялась\r\n"_cp1251; break;
-        case 1: text = "Проверила отметку (по дистанции)!\r\n"_cp1251; break;
-        case 2: text = "Проверила отметку (по номеру)!\r\n"_cp1251; break;
-        case 3: text = "Проверила количество отметок!\r\n"_cp1251; break;
-        default: text.clear(); break;
+        case 0:
+            text = "отметка не проверялась\r\n"_cp1251;
+            break;
+        case 1:
+            text = "Проверила отметку (по дистанции)!\r\n"_cp1251;
+            break;
+        case 2:
+            text = "Проверила отметку (по номеру)!\r\n"_cp1251;
+            break;
+        case 3:
+            text = "Проверила количество отметок!\r\n"_cp1251;
+            break;
+        default:
+            text.clear();
+            break;
     }
 }
 
@@ -122,8 +132,10 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
     out.owner = owner;
 
     // 3. Start time.
-    if (s.start_source == kSourceStation) owner->start_time = card.start.time;
-    else if (s.start_source == kSourcePunch) owner->start_time = card.punches[0].time;
+    if (s.start_source == kSourceStation)
+        owner->start_time = card.start.time;
+    else if (s.start_source == kSourcePunch)
+        owner->start_time = card.punches[0].time;
 
     // 4. Punch check.
     compose_check_message(out.message, s.check_mode);
@@ -198,7 +210,8 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
     }
 
     // 7. The finish client.
-    if (out.finish_slot != kNoSlot && hooks.send_finish_line) hooks.send_finish_line(out.finish_slot);
+    if (out.finish_slot != kNoSlot && hooks.send_finish_line)
+        hooks.send_finish_line(out.finish_slot);
     return out;
 }
 
@@ -219,8 +232,8 @@ int recheck_readout(Competition& c, int readout_slot, const PunchSettings& s, Pr
     return r;
 }
 
-MemoryRecordOutcome store_memory_record(Competition& c, std::int32_t card_number,
-                                        std::int32_t time, Prompts& prompts) {
+MemoryRecordOutcome store_memory_record(Competition& c, std::int32_t card_number, std::int32_t time,
+                                        Prompts& prompts) {
     MemoryRecordOutcome out;
     c.modified = true;
     int slot = c.new_record(kCardReadouts);

@@ -35,13 +35,13 @@ struct ReadoutHooks {
 };
 
 struct ReadoutOutcome {
-    int readout_slot = kNoSlot;   // where the card was stored (kNoSlot: table full)
-    bool reread = false;          // the card had been read before
+    int readout_slot = kNoSlot;  // where the card was stored (kNoSlot: table full)
+    bool reread = false;         // the card had been read before
     Runner* owner = nullptr;
-    bool checked = false;         // check_punches was called
+    bool checked = false;  // check_punches was called
     int check_result = 0;
-    int finish_slot = kNoSlot;    // the finish line written, if any
-    std::string message;          // the composed message text of the check
+    int finish_slot = kNoSlot;  // the finish line written, if any
+    std::string message;        // the composed message text of the check
 };
 
 // Everything the reader does with one card read (`card` is the reader's working readout).
@@ -59,8 +59,8 @@ struct MemoryRecordOutcome {
     int readout_slot = kNoSlot;
     int finish_slot = kNoSlot;
 };
-MemoryRecordOutcome store_memory_record(Competition& c, std::int32_t card_number,
-                                        std::int32_t time, Prompts& prompts);
+MemoryRecordOutcome store_memory_record(Competition& c, std::int32_t card_number, std::int32_t time,
+                                        Prompts& prompts);
 
 // The first runner in table order with this card number (none for card number 0).
 Runner* runner_by_card(const Competition& c, std::int32_t card_number);

@@ -7,8 +7,12 @@ namespace skarvel {
 
 using namespace literals;
 
-PageFontSpec plate_result_font() { return PageFontSpec{"Arial Cyr", 2.5, 400, false}; }
-PageFontSpec plate_name_font() { return PageFontSpec{"Arial Cyr", 0.33333334, 400, false}; }
+PageFontSpec plate_result_font() {
+    return PageFontSpec{"Arial Cyr", 2.5, 400, false};
+}
+PageFontSpec plate_name_font() {
+    return PageFontSpec{"Arial Cyr", 0.33333334, 400, false};
+}
 
 void draw_result_plate(PageDevice& dev, const Competition& c, const Runner& r) {
     dev.begin_page();

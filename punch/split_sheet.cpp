@@ -21,13 +21,17 @@ std::string fmt(std::string_view format, A... args) {
     return buf;
 }
 
-std::string time_text(std::int32_t t, int precision) { return format_time_text(t, precision); }
+std::string time_text(std::int32_t t, int precision) {
+    return format_time_text(t, precision);
+}
 
 int punches_of(const CardReadout& card) {
     return std::clamp(card.punch_count, 0, CardReadout::kMaxPunches);
 }
 
-std::string title_of(const Competition& c) { return std::string(field_text(c.info.title_lines[0])); }
+std::string title_of(const Competition& c) {
+    return std::string(field_text(c.info.title_lines[0]));
+}
 
 // Pace in seconds per kilometre from centiseconds over metres, as minutes and seconds.
 std::string pace_text(std::string_view format, std::int32_t centis, std::int32_t metres) {
@@ -74,7 +78,8 @@ StartRef start_reference(const Competition& c, const Runner& r) {
         for (int i = 0; i < t.capacity() && t[i]; ++i)
             if (t[i]->start_number == previous) {
                 ref.time = t[i]->time();
-                ref.line = fmt("Финиш пред.этапа: %s"_cp1251, time_text(ref.time, precision).c_str());
+                ref.line =
+                    fmt("Финиш пред.этапа: %s"_cp1251, time_text(ref.time, precision).c_str());
                 break;
             }
     }
@@ -105,9 +110,11 @@ CourseWalk walk_course(const Competition& c, const Runner& r, const CardReadout&
             std::string split = time_text(p.time - w.leg_ref, 0);
             ++j;
             if (p.code == control) {
-                std::string line = fmt("%3d (%3d) %-8s %-8s", k + 1, control, tt.c_str(), split.c_str());
+                std::string line =
+                    fmt("%3d (%3d) %-8s %-8s", k + 1, control, tt.c_str(), split.c_str());
                 if (c.info.print_speed && course.control_values[k] != 0)
-                    line += pace_text(" %3d:%02d/км"_cp1251, p.time - w.leg_ref, course.control_values[k]);
+                    line += pace_text(" %3d:%02d/км"_cp1251, p.time - w.leg_ref,
+                                      course.control_values[k]);
                 w.lines.push_back(std::move(line));
                 w.leg_ref = p.time;
                 w.found = true;
@@ -134,7 +141,8 @@ std::vector<std::string> finish_lines(const Competition& c, const Runner& r, con
         std::int32_t result = c.info.relay ? r.finish_time - start_ref : r.result;
         out.push_back(fmt("Результат:%-8s"_cp1251, time_text(result, precision).c_str()));
         if (c.info.print_speed && course.length_m != 0)
-            out.push_back(pace_text("Средняя скорость %3d:%02d/км"_cp1251, result, course.length_m));
+            out.push_back(
+                pace_text("Средняя скорость %3d:%02d/км"_cp1251, result, course.length_m));
     }
     return out;
 }
@@ -146,7 +154,9 @@ bool over_time_limit(const Competition& c, const Runner& r) {
     return course && static_cast<std::int64_t>(course->time_limit_min) * 6000 < r.result;
 }
 
-std::string_view over_time_text() { return "ПРЕВЫШЕНИЕ КОНТРОЛЬНОГО ВРЕМЕНИ!"_cp1251; }
+std::string_view over_time_text() {
+    return "ПРЕВЫШЕНИЕ КОНТРОЛЬНОГО ВРЕМЕНИ!"_cp1251;
+}
 
 // The course of the course-order layouts: mode 2 (and 6) by the runner's number, else the
 // class's course.
@@ -159,7 +169,9 @@ Course* sheet_course(const Competition& c, const Runner& r, int mode, Prompts& p
     return class_course_of(c, r, prompts);
 }
 
-int scale_index(int split_scale) { return split_scale >= 0 && split_scale <= 2 ? split_scale : 0; }
+int scale_index(int split_scale) {
+    return split_scale >= 0 && split_scale <= 2 ? split_scale : 0;
+}
 
 }  // namespace
 
@@ -176,13 +188,15 @@ double split_body_font_inch(int split_scale) {
 PageFontSpec split_font(bool heading, bool bold, int split_scale) {
     PageFontSpec f;
     f.face = "Courier New Cyr";
-    f.height_inch = heading ? split_heading_font_inch(split_scale) : split_body_font_inch(split_scale);
+    f.height_inch =
+        heading ? split_heading_font_inch(split_scale) : split_body_font_inch(split_scale);
     f.weight = bold ? 700 : 400;
     f.fixed_pitch = true;
     return f;
 }
 
-SplitSheet compose_split_sheet(Competition& c, Runner& r, const CardReadout& card, Prompts& prompts) {
+SplitSheet compose_split_sheet(Competition& c, Runner& r, const CardReadout& card,
+                               Prompts& prompts) {
     int mode = c.info.check_mode;
     if (mode != 1 && mode != 2) return compose_plain_sheet(c, &r, card, prompts);
 
@@ -215,7 +229,8 @@ SplitSheet compose_split_sheet(Competition& c, Runner& r, const CardReadout& car
 
     CourseWalk w = walk_course(c, r, card, *course, ref.time, precision);
     for (auto& line : w.lines) body(std::move(line));
-    for (auto& line : finish_lines(c, r, *course, ref.time, w.leg_ref, w.found)) body(std::move(line));
+    for (auto& line : finish_lines(c, r, *course, ref.time, w.leg_ref, w.found))
+        body(std::move(line));
     s.found = w.found;
     if (w.found) {
         body(std::string("Отметка - ОК"_cp1251));
@@ -233,11 +248,13 @@ SplitSheet compose_split_sheet(Competition& c, Runner& r, const CardReadout& car
         }
         if (!codes.empty()) body(std::move(codes));
     }
-    if (c.find_class_by_id(r.class_id) && over_time_limit(c, r)) body(std::string(over_time_text()));
+    if (c.find_class_by_id(r.class_id) && over_time_limit(c, r))
+        body(std::string(over_time_text()));
     return s;
 }
 
-SplitSheet compose_plain_sheet(Competition& c, Runner* r, const CardReadout& card, Prompts& prompts) {
+SplitSheet compose_plain_sheet(Competition& c, Runner* r, const CardReadout& card,
+                               Prompts& prompts) {
     SplitSheet s;
     s.x_mm = c.info.split_left_offset_cm * 10.0;
     int precision = c.info.time_precision;
@@ -251,11 +268,16 @@ SplitSheet compose_plain_sheet(Competition& c, Runner* r, const CardReadout& car
         s.document_name = fmt("Информашка № %d"_cp1251, r->start_number);
         const ClassRecord* cls = c.find_class_by_id(r->class_id);
         s.lines.push_back({20, true, title_of(c)});
-        s.lines.push_back({26, true, fmt("№ %d, %s"_cp1251, r->start_number, std::string(field_text(r->name)).c_str())});
-        s.lines.push_back({32, true, fmt("Группа: %s"_cp1251, std::string(field_text(cls->name)).c_str())});
+        s.lines.push_back(
+            {26, true,
+             fmt("№ %d, %s"_cp1251, r->start_number, std::string(field_text(r->name)).c_str())});
+        s.lines.push_back(
+            {32, true, fmt("Группа: %s"_cp1251, std::string(field_text(cls->name)).c_str())});
         y = 38;
         if (const Club* club = c.find_club_by_id(r->club_id)) {
-            s.lines.push_back({38, true, fmt("Коллектив: %s"_cp1251, std::string(field_text(club->name)).c_str())});
+            s.lines.push_back(
+                {38, true,
+                 fmt("Коллектив: %s"_cp1251, std::string(field_text(club->name)).c_str())});
             y = 42;
         }
         line(fmt("Старт: %s"_cp1251, time_text(r->start_time, precision).c_str()));
@@ -265,9 +287,11 @@ SplitSheet compose_plain_sheet(Competition& c, Runner* r, const CardReadout& car
         s.lines.push_back({26, true, std::string("Неизвестный участник"_cp1251)});
         y = 32;
         if (card.start.time != 0)
-            line(fmt("Стартовая станция: %s"_cp1251, time_text(card.start.time, precision).c_str()));
+            line(
+                fmt("Стартовая станция: %s"_cp1251, time_text(card.start.time, precision).c_str()));
         if (card.finish.time != 0)
-            line(fmt("Финишная  станция: %s"_cp1251, time_text(card.finish.time, precision).c_str()));
+            line(fmt("Финишная  станция: %s"_cp1251,
+                     time_text(card.finish.time, precision).c_str()));
     }
     s.ok = true;
     line(fmt("VP-чип № %d"_cp1251, card.card_number));
@@ -275,12 +299,14 @@ SplitSheet compose_plain_sheet(Competition& c, Runner* r, const CardReadout& car
     std::int32_t previous = 0;
     for (int i = 0; i < n; ++i) {
         const Punch& p = card.punches[i];
-        line(fmt("%3d (%3d) %-8s %-8s", i + 1, static_cast<int>(p.code), time_text(p.time, precision).c_str(),
+        line(fmt("%3d (%3d) %-8s %-8s", i + 1, static_cast<int>(p.code),
+                 time_text(p.time, precision).c_str(),
                  time_text(p.time - previous, precision).c_str()));
         previous = p.time;
     }
     if (r && c.info.check_mode != 0)
-        line(r->status != 0 ? std::string("Отметка ПЛОХАЯ!"_cp1251) : std::string("Отметка OK!"_cp1251));
+        line(r->status != 0 ? std::string("Отметка ПЛОХАЯ!"_cp1251)
+                            : std::string("Отметка OK!"_cp1251));
     else
         line(std::string("Отметка не проверялась !"_cp1251));
     if (r && r->finish_time != 0) {
@@ -288,7 +314,8 @@ SplitSheet compose_plain_sheet(Competition& c, Runner* r, const CardReadout& car
         line(fmt("Финиш:    %-8s %-8s"_cp1251, time_text(r->finish_time, precision).c_str(),
                  time_text(r->finish_time - last, precision).c_str()));
         if (r->result != 0)
-            line(fmt("Результат (без проверки):%-8s"_cp1251, time_text(r->result, precision).c_str()));
+            line(fmt("Результат (без проверки):%-8s"_cp1251,
+                     time_text(r->result, precision).c_str()));
     }
     if (r && over_time_limit(c, *r)) {
         r->status = kStatusOverTime;
@@ -358,10 +385,12 @@ bool write_split_text(ByteSink& out, Competition& c, const Runner& r, const Card
         int n = punches_of(card);
         for (int i = 0; i < n; ++i) {
             const Punch& p = card.punches[i];
-            std::string text = fmt("%3d (%3d) %-8s %-8s", i + 1, static_cast<int>(p.code),
-                                   time_text(p.time, 0).c_str(), time_text(p.time - leg_ref, 0).c_str());
+            std::string text =
+                fmt("%3d (%3d) %-8s %-8s", i + 1, static_cast<int>(p.code),
+                    time_text(p.time, 0).c_str(), time_text(p.time - leg_ref, 0).c_str());
             if (c.info.print_speed && i < Course::kControlSlots && course->control_values[i] != 0)
-                text += pace_text(" %3d:%02d/км"_cp1251, p.time - leg_ref, course->control_values[i]);
+                text +=
+                    pace_text(" %3d:%02d/км"_cp1251, p.time - leg_ref, course->control_values[i]);
             line(text);
             leg_ref = p.time;
         }
@@ -374,11 +403,13 @@ bool write_split_text(ByteSink& out, Competition& c, const Runner& r, const Card
         found = w.found;
     }
     for (const auto& text : finish_lines(c, r, *course, ref.time, leg_ref, found)) line(text);
-    line(found ? std::string_view("Отметка - ОК"_cp1251) : std::string_view("Отметка - ПЛОХАЯ"_cp1251));
+    line(found ? std::string_view("Отметка - ОК"_cp1251)
+               : std::string_view("Отметка - ПЛОХАЯ"_cp1251));
     return found;
 }
 
-std::function<void(const Runner*, const CardReadout&)> split_print_hook(Competition& c, ReportEnv& env) {
+std::function<void(const Runner*, const CardReadout&)> split_print_hook(Competition& c,
+                                                                        ReportEnv& env) {
     return [&c, &env](const Runner* owner, const CardReadout& card) {
         if (!owner) {
             print_plain_sheet(c, nullptr, card, env);
@@ -418,7 +449,8 @@ int print_split_range(Competition& c, SplitRangeState& state, int current_row, R
 }
 
 int print_splits_by_runner_order(Competition& c, ReportEnv& env) {
-    if (!env.prompts.ask_yes_no_captioned("Печатать сплиты текущим (из базы)?"_cp1251, "ВНИМАНИЕ"_cp1251))
+    if (!env.prompts.ask_yes_no_captioned("Печатать сплиты текущим (из базы)?"_cp1251,
+                                          "ВНИМАНИЕ"_cp1251))
         return 0;
     const auto& runners = c.tables.runners;
     const auto& cards = c.tables.card_readouts;

@@ -31,12 +31,12 @@ struct SheetLine {
 };
 
 struct SplitSheet {
-    bool ok = false;          // false: a class or course is missing (message shown), no sheet
+    bool ok = false;  // false: a class or course is missing (message shown), no sheet
     bool course_order = false;
     std::string document_name;
     double x_mm = 0;
     std::vector<SheetLine> lines;
-    bool found = false;       // the course walk ended with the last control found
+    bool found = false;  // the course walk ended with the last control found
 };
 
 // Composes the sheet the printer would get: the course-order layout for check modes 1 and
@@ -58,8 +58,8 @@ void print_plain_sheet(Competition& c, Runner* runner, const CardReadout& card, 
 // The text variant: the same content as lines ending in CR LF. Returns the found flag (for
 // check modes 0 and 3, which list all punches, the runner's status 0 counts as found).
 // Nothing is written when the class or course is missing.
-bool write_split_text(ByteSink& out, Competition& c, const Runner& runner,
-                      const CardReadout& card, Prompts& prompts);
+bool write_split_text(ByteSink& out, Competition& c, const Runner& runner, const CardReadout& card,
+                      Prompts& prompts);
 
 // The call point of the card reader: a runner (null: no owner) and the card just read.
 std::function<void(const Runner*, const CardReadout&)> split_print_hook(Competition& c,

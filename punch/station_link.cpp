@@ -34,7 +34,9 @@ std::uint16_t station_crc16(const std::uint8_t* b, std::size_t n) {
 
 namespace {
 
-std::int32_t be16(const std::uint8_t* p) { return (p[0] << 8) | p[1]; }
+std::int32_t be16(const std::uint8_t* p) {
+    return (p[0] << 8) | p[1];
+}
 std::int32_t be32(const std::uint8_t* p) {
     return static_cast<std::int32_t>((std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) |
                                      (std::uint32_t(p[2]) << 8) | p[3]);
@@ -54,8 +56,10 @@ void decode_card_type5(const std::uint8_t* p, std::int32_t competition_start, Ca
     out.start_number = be16(p + 18);
 
     std::int32_t start = be16(p + 20) * 100;
-    if (start > kTwelveHours) start = 0;
-    else if (start < competition_start) start += kTwelveHours;
+    if (start > kTwelveHours)
+        start = 0;
+    else if (start < competition_start)
+        start += kTwelveHours;
     out.start.time = start;
 
     std::int32_t finish = be16(p + 22) * 100;
@@ -135,18 +139,30 @@ void decode_card_blocks(const std::uint8_t* d, int type, bool multi_day, CardRea
 }
 
 void decode_memory_record(const std::uint8_t* r, std::int32_t& card_number, std::int32_t& time) {
-    if (r[0] > 4) card_number = r[0] * 65536 + r[1] * 256 + r[2];
-    else card_number = r[0] * 100000 + r[1] * 256 + r[2];
+    if (r[0] > 4)
+        card_number = r[0] * 65536 + r[1] * 256 + r[2];
+    else
+        card_number = r[0] * 100000 + r[1] * 256 + r[2];
     time = (r[5] * 256 + r[6]) * 100 + (r[4] & 1) * kTwelveHours + (r[7] * 100) / 256;
 }
 
 std::vector<std::uint8_t> memory_record_request(int n) {
     std::uint32_t a = 256 + 8u * static_cast<std::uint32_t>(n);
-    std::uint8_t body[6] = {0x81, 0x04, std::uint8_t(a >> 16), std::uint8_t(a >> 8),
-                            std::uint8_t(a), 0x08};
+    std::uint8_t body[6] = {
+        0x81, 0x04, std::uint8_t(a >> 16), std::uint8_t(a >> 8), std::uint8_t(a), 0x08};
     std::uint16_t k = station_crc16(body, 6);
-    return {0xFF, 0x02, 0x02, body[0], body[1], body[2], body[3], body[4], body[5],
-            std::uint8_t(k >> 8), std::uint8_t(k), 0x03};
+    return {0xFF,
+            0x02,
+            0x02,
+            body[0],
+            body[1],
+            body[2],
+            body[3],
+            body[4],
+            body[5],
+            std::uint8_t(k >> 8),
+            std::uint8_t(k),
+            0x03};
 }
 
 // --- StationLink ---------------------------------------------------------------------------
@@ -163,8 +179,12 @@ int StationLink::read_one(bool stuffed) {
     return b;
 }
 
-int StationLink::read_stuffed_byte() { return read_one(true); }
-int StationLink::read_raw_byte() { return read_one(false); }
+int StationLink::read_stuffed_byte() {
+    return read_one(true);
+}
+int StationLink::read_raw_byte() {
+    return read_one(false);
+}
 
 void StationLink::drain() {
     read_failed = false;

@@ -44,14 +44,14 @@ inline const std::vector<std::uint8_t>& memory_count_request() {
 }
 
 struct StationLinkTiming {
-    int byte_timeout_ms = 200;         // a one-byte read gives up after this much silence
-    int first_reply_reads = 10;        // reads spent waiting for the first byte of a reply
-    int memory_count_wait_ms = 10;     // pause after the count request
-    int memory_record_wait_ms = 100;   // pause after a record request
+    int byte_timeout_ms = 200;        // a one-byte read gives up after this much silence
+    int first_reply_reads = 10;       // reads spent waiting for the first byte of a reply
+    int memory_count_wait_ms = 10;    // pause after the count request
+    int memory_record_wait_ms = 100;  // pause after a record request
 };
 
 class StationLink {
-public:
+  public:
     explicit StationLink(SerialPort& port, StationLinkTiming timing = {})
         : port_(port), timing_(timing) {}
 
@@ -93,7 +93,7 @@ public:
     // Sleeps, cut short by request_stop().
     void pause_ms(int ms) const;
 
-private:
+  private:
     int read_one(bool stuffed);
     bool wait_first_reply_byte();
 

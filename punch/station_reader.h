@@ -15,8 +15,8 @@
 namespace skarvel {
 
 struct ReaderPauses {
-    int after_no_card_ms = 100;    // after an empty detection or a bad card
-    int memory_poll_ms = 200;      // between memory count queries
+    int after_no_card_ms = 100;  // after an empty detection or a bad card
+    int memory_poll_ms = 200;    // between memory count queries
 };
 
 // The reading side of the punching settings, copied when a reader starts.
@@ -43,8 +43,9 @@ int run_card_reader(StationLink& link, const ReadOptions& options, const CardRea
 // to stop or the port closes. `record_read` gets each record worth storing and returns false to
 // stop. A record read that fails is asked for again; two records with the same time are two
 // records (both are taken), so the reader never stalls on them.
-int run_memory_reader(StationLink& link, const ReadOptions& options, ReadoutState& state,
-                      const std::function<bool(std::int32_t card_number, std::int32_t time)>& record_read,
-                      const ReaderPauses& pauses = {});
+int run_memory_reader(
+    StationLink& link, const ReadOptions& options, ReadoutState& state,
+    const std::function<bool(std::int32_t card_number, std::int32_t time)>& record_read,
+    const ReaderPauses& pauses = {});
 
 }  // namespace skarvel

@@ -9,8 +9,12 @@ namespace skarvel {
 
 using namespace literals;
 
-std::string_view cannot_write_message() { return "Не могу записать в указанный файл"_cp1251; }
-std::string_view cannot_read_message() { return "Не могу читать указанный файл"_cp1251; }
+std::string_view cannot_write_message() {
+    return "Не могу записать в указанный файл"_cp1251;
+}
+std::string_view cannot_read_message() {
+    return "Не могу читать указанный файл"_cp1251;
+}
 
 std::unique_ptr<PageDevice> open_printer_report(ReportEnv& env, std::string_view document_name) {
     std::string error;
@@ -146,11 +150,20 @@ std::string html_escape(std::string_view text) {
     out.reserve(text.size());
     for (char ch : text) {
         switch (ch) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += ch;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += ch;
         }
     }
     return out;

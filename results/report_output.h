@@ -28,11 +28,15 @@ struct ReportEnv {
 // A device in a started document named `document_name`; on failure the message
 // ("GetPrinterDeviceDefaults = 0", "CreatePrinterDC = 0") has been shown and null returned.
 std::unique_ptr<PageDevice> open_printer_report(ReportEnv& env, std::string_view document_name);
-inline void report_font(PageDevice& dev, ReportFont font) { dev.set_font(font); }
+inline void report_font(PageDevice& dev, ReportFont font) {
+    dev.set_font(font);
+}
 inline void print_text_at(PageDevice& dev, double x_mm, double y_mm, std::string_view text) {
     dev.text_at(x_mm, y_mm, text);
 }
-inline void print_rule_at(PageDevice& dev, double y_mm) { dev.rule_at(y_mm); }
+inline void print_rule_at(PageDevice& dev, double y_mm) {
+    dev.rule_at(y_mm);
+}
 
 // Page geometry of every sectioned report.
 constexpr int kLinesPerPage = 60;
@@ -46,7 +50,7 @@ constexpr double kFirstLineY = 24, kLineStep = 4;
 // the section ends with a rule and its footer lines. A section whose line count is a multiple
 // of 60 puts its rule and footer on one more page (with the same page frame).
 class SectionedPrinter {
-public:
+  public:
     explicit SectionedPrinter(PageDevice& dev) : dev_(dev) {}
     // `line_count` positions follow (printed or skipped); it fixes the page total.
     void begin_section(std::string title, std::string header, int line_count);
@@ -57,7 +61,7 @@ public:
     void end_section(const std::vector<std::string>& footer);
     int pages_started() const { return pages_; }
 
-private:
+  private:
     void start_page();
     PageDevice& dev_;
     std::string title_, header_;
@@ -71,13 +75,13 @@ private:
 // --- files ---
 
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
     virtual void write(std::string_view bytes) = 0;
 };
 
 class StringSink : public ByteSink {
-public:
+  public:
     void write(std::string_view bytes) override { text.append(bytes); }
     std::string text;
 };
@@ -85,7 +89,7 @@ public:
 // A file written in binary (no newline translation). Write errors are remembered so that a
 // full disk is reported instead of showing a cut file as done.
 class ReportFile : public ByteSink {
-public:
+  public:
     // Creates (truncates) the file; null when it cannot be created.
     static std::unique_ptr<ReportFile> create(const std::string& path);
     ~ReportFile() override;
@@ -95,7 +99,7 @@ public:
     bool failed() const { return failed_; }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     ReportFile(std::FILE* f, std::string path) : f_(f), path_(std::move(path)) {}
     std::FILE* f_;
     std::string path_;
@@ -104,8 +108,8 @@ private:
 
 // The parts of the HTML page head that differ between reports. Texts are Windows-1251.
 struct HtmlHead {
-    std::string_view title_line;   // the whole "<title>...</title>\r\n" line
-    std::string_view heading;      // e.g. "<br>ПРОТОКОЛ РЕЗУЛЬТАТОВ\r\n"; may be empty
+    std::string_view title_line;  // the whole "<title>...</title>\r\n" line
+    std::string_view heading;  // e.g. "<br>ПРОТОКОЛ РЕЗУЛЬТАТОВ\r\n"; may be empty
     bool paragraph_style = false;  // the "p, .text" style of the individual result protocol
     std::string_view after_date = "<br>\r\n";
     std::string_view after_place = "<br>\r\n";
@@ -134,7 +138,7 @@ std::unique_ptr<ReportFile> open_report_file(ReportEnv& env, std::string_view fi
 
 // A plain text report: lines end in CR LF.
 class ReportText {
-public:
+  public:
     // Save dialog as open_report_file; check `ok()` afterwards.
     ReportText(ReportEnv& env, std::string_view filter_cp1251, std::string_view default_name_cp1251,
                std::string_view extension = "txt");
@@ -145,13 +149,13 @@ public:
     bool finish(bool open_with_shell);
     ReportFile* file() { return file_.get(); }
 
-private:
+  private:
     ReportEnv& env_;
     std::unique_ptr<ReportFile> file_;
 };
 
 // Message texts of the channels (Windows-1251).
 std::string_view cannot_write_message();  // "Не могу записать в указанный файл"
-std::string_view cannot_read_message();   // "Не могу читать указанный файл"
+std::string_view cannot_read_message();  // "Не могу читать указанный файл"
 
 }  // namespace skarvel

@@ -10,42 +10,28 @@
 namespace skarvel {
 
 int qualification_points(int code) {
-    static constexpr int kPoints[11] = {0, 300, 200, 100, 2500, 1200, 600, 5000, 10000, 10000, 10000};
+    static constexpr int kPoints[11] = {0,   300,  200,   100,   2500, 1200,
+                                        600, 5000, 10000, 10000, 10000};
     return code >= 0 && code < 11 ? kPoints[code] : 0;
 }
 
 const std::array<RankNormRow, 31>& rank_norm_table() {
     static const std::array<RankNormRow, 31> kTable = {{
-        {100000, 100001, {148, 148, 148}, {4, 4, 4}},
-        {85000, 99999, {144, 144, 144}, {4, 4, 4}},
-        {75000, 84999, {140, 140, 140}, {4, 4, 4}},
-        {65000, 74999, {136, 136, 136}, {4, 4, 4}},
-        {50000, 64999, {132, 150, 150}, {4, 5, 5}},
-        {42500, 49999, {128, 146, 146}, {4, 5, 5}},
-        {37500, 42499, {124, 142, 142}, {4, 5, 5}},
-        {32500, 37499, {120, 138, 138}, {4, 5, 5}},
-        {25000, 32499, {116, 134, 152}, {4, 5, 6}},
-        {21100, 24999, {112, 130, 148}, {4, 5, 6}},
-        {18500, 21099, {108, 126, 144}, {4, 5, 6}},
-        {15900, 18499, {104, 122, 140}, {4, 5, 6}},
-        {12000, 15899, {100, 118, 136}, {4, 5, 6}},
-        {10200, 11999, {114, 132, 156}, {5, 6, 1}},
-        {9000, 10199, {110, 128, 152}, {5, 6, 1}},
-        {7800, 8999, {106, 124, 148}, {5, 6, 1}},
-        {6000, 7799, {102, 120, 144}, {5, 6, 1}},
-        {5100, 5999, {100, 115, 140}, {5, 6, 1}},
-        {4500, 5099, {110, 135, 160}, {6, 1, 2}},
-        {3900, 4499, {105, 130, 155}, {6, 1, 2}},
-        {3000, 3899, {102, 125, 150}, {6, 1, 2}},
-        {2700, 2999, {100, 120, 145}, {6, 1, 2}},
-        {2500, 2699, {115, 140, 140}, {1, 2, 2}},
-        {2300, 2499, {110, 135, 135}, {1, 2, 2}},
-        {2000, 2299, {105, 130, 130}, {1, 2, 2}},
-        {1700, 1999, {100, 125, 125}, {1, 2, 2}},
-        {1500, 1699, {120, 120, 120}, {2, 2, 2}},
-        {1300, 1499, {115, 115, 115}, {2, 2, 2}},
-        {1100, 1299, {110, 110, 110}, {2, 2, 2}},
-        {1000, 1099, {105, 105, 105}, {2, 2, 2}},
+        {100000, 100001, {148, 148, 148}, {4, 4, 4}}, {85000, 99999, {144, 144, 144}, {4, 4, 4}},
+        {75000, 84999, {140, 140, 140}, {4, 4, 4}},   {65000, 74999, {136, 136, 136}, {4, 4, 4}},
+        {50000, 64999, {132, 150, 150}, {4, 5, 5}},   {42500, 49999, {128, 146, 146}, {4, 5, 5}},
+        {37500, 42499, {124, 142, 142}, {4, 5, 5}},   {32500, 37499, {120, 138, 138}, {4, 5, 5}},
+        {25000, 32499, {116, 134, 152}, {4, 5, 6}},   {21100, 24999, {112, 130, 148}, {4, 5, 6}},
+        {18500, 21099, {108, 126, 144}, {4, 5, 6}},   {15900, 18499, {104, 122, 140}, {4, 5, 6}},
+        {12000, 15899, {100, 118, 136}, {4, 5, 6}},   {10200, 11999, {114, 132, 156}, {5, 6, 1}},
+        {9000, 10199, {110, 128, 152}, {5, 6, 1}},    {7800, 8999, {106, 124, 148}, {5, 6, 1}},
+        {6000, 7799, {102, 120, 144}, {5, 6, 1}},     {5100, 5999, {100, 115, 140}, {5, 6, 1}},
+        {4500, 5099, {110, 135, 160}, {6, 1, 2}},     {3900, 4499, {105, 130, 155}, {6, 1, 2}},
+        {3000, 3899, {102, 125, 150}, {6, 1, 2}},     {2700, 2999, {100, 120, 145}, {6, 1, 2}},
+        {2500, 2699, {115, 140, 140}, {1, 2, 2}},     {2300, 2499, {110, 135, 135}, {1, 2, 2}},
+        {2000, 2299, {105, 130, 130}, {1, 2, 2}},     {1700, 1999, {100, 125, 125}, {1, 2, 2}},
+        {1500, 1699, {120, 120, 120}, {2, 2, 2}},     {1300, 1499, {115, 115, 115}, {2, 2, 2}},
+        {1100, 1299, {110, 110, 110}, {2, 2, 2}},     {1000, 1099, {105, 105, 105}, {2, 2, 2}},
         {700, 999, {100, 100, 100}, {2, 2, 2}},
     }};
     return kTable;
@@ -63,7 +49,9 @@ std::int32_t cut_to_precision(std::int32_t v, int precision) {
     if (precision == 1) return v / 10;
     return v;
 }
-int sign(std::int64_t v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
+int sign(std::int64_t v) {
+    return v < 0 ? -1 : v > 0 ? 1 : 0;
+}
 }  // namespace
 
 int compare_results(const Competition& c, const Runner& a, const Runner& b) {
@@ -119,7 +107,8 @@ ResultIndex::ResultIndex(const Competition& c) {
         Runner* r = t.runners[i];
         if (!r || r->result == 0) continue;
         by_class[r->class_id].push_back(r);
-        if (const ClassRecord* cls = class_by_id(r->class_id)) by_course[cls->course_id].push_back(r);
+        if (const ClassRecord* cls = class_by_id(r->class_id))
+            by_course[cls->course_id].push_back(r);
     }
 }
 
@@ -213,7 +202,8 @@ void finish_list(const Competition& c, ResultList& list) {
 }
 }  // namespace
 
-ResultList build_result_list(const Competition& c, const ResultIndex& index, const ClassRecord& cls) {
+ResultList build_result_list(const Competition& c, const ResultIndex& index,
+                             const ClassRecord& cls) {
     ResultList list;
     list.class_record = &cls;
     list.course = index.course_by_id(cls.course_id);
@@ -334,7 +324,8 @@ std::vector<std::int32_t> parse_points_table(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size() && table.size() < static_cast<std::size_t>(kPointsTableSize)) {
         std::size_t end = text.find('\n', pos);
-        std::string_view line = text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+        std::string_view line =
+            text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
         if (line.size() > 99) line = line.substr(0, 99);  // lines are read up to 99 characters
         table.push_back(leading_integer(line));
         if (end == std::string_view::npos) break;
@@ -416,7 +407,9 @@ void radix_sort_by_time(std::vector<std::uint64_t>& keys, std::vector<std::uint6
 }  // namespace
 
 SplitPlaces::SplitPlaces(const SplitTables& t, bool cumulative, int m)
-    : t_(t), cumulative_(cumulative), m_(std::max(0, std::min(m, t.rows))),
+    : t_(t),
+      cumulative_(cumulative),
+      m_(std::max(0, std::min(m, t.rows))),
       sorted_(kMaxSplitControls) {
     const std::vector<std::int32_t>& table = cumulative ? t.cumulative : t.leg;
     // Two sequential passes gather every control's times with their rows into one buffer:
@@ -482,7 +475,9 @@ int split_place(const SplitTables& t, bool cumulative, int i, int k, int m) {
 
 // --- single runner ---
 
-int leg_of_number(int n) { return n / 1000 != 0 ? n / 1000 : n / 100; }
+int leg_of_number(int n) {
+    return n / 1000 != 0 ? n / 1000 : n / 100;
+}
 
 int runner_place(Competition& c, int start_number) {
     Runner* runner = c.runner_by_number(start_number);
@@ -499,7 +494,8 @@ int runner_place(Competition& c, int start_number) {
             s->finish_time == 0)
             continue;
         if (relay) {
-            if (leg_of_number(s->start_number) == leg && s->finish_time < runner->finish_time) ++place;
+            if (leg_of_number(s->start_number) == leg && s->finish_time < runner->finish_time)
+                ++place;
         } else if (s->result != 0 && lap_count(c, *s) == laps && s->result < runner->result) {
             ++place;
         }

@@ -83,7 +83,8 @@ struct ResultIndex {
 // count_finish_lines. Sorted, with winner_time and norms.
 ResultList build_result_list(const Competition& c, const ClassRecord& cls);
 ResultList build_result_list(const Competition& c, const Course& course);
-ResultList build_result_list(const Competition& c, const ResultIndex& index, const ClassRecord& cls);
+ResultList build_result_list(const Competition& c, const ResultIndex& index,
+                             const ClassRecord& cls);
 ResultList build_result_list(const Competition& c, const ResultIndex& index, const Course& course);
 
 std::int32_t winner_time(const CompetitionInfo& info, const std::vector<Runner*>& sorted);
@@ -98,14 +99,14 @@ struct PlaceCell {
 };
 
 class PlaceCounter {
-public:
+  public:
     PlaceCounter(const CompetitionInfo& info, const ResultList& list);
     // For each printed runner in list order.
     PlaceCell next(const Runner& r);
     // The current place value p (that of the last ranked runner, 1 before any).
     int current() const { return p_; }
 
-private:
+  private:
     bool no_points_individual_;
     int n_ = 0;
     int p_ = 1;
@@ -156,9 +157,9 @@ struct SplitTables {
 template <class F>
 void walk_course_punches(const Course* course, const CardReadout& card, F&& f) {
     if (!course) return;
-    int count = card.punch_count < 0 ? 0 : card.punch_count > CardReadout::kMaxPunches
-                                                ? CardReadout::kMaxPunches
-                                                : card.punch_count;
+    int count = card.punch_count < 0                          ? 0
+                : card.punch_count > CardReadout::kMaxPunches ? CardReadout::kMaxPunches
+                                                              : card.punch_count;
     int j = 0;
     for (int k = 0; k < kMaxSplitControls && course->control_codes[k] != 0 && j < count; ++k) {
         int found = -1;
@@ -179,12 +180,12 @@ SplitTables compute_split_tables(const Competition& c, const ResultIndex& index,
 // Places within the first m rows of a split table: per control the rows are sorted once
 // (O(m log m)), after which the place of a row is a lookup.
 class SplitPlaces {
-public:
+  public:
     SplitPlaces(const SplitTables& t, bool cumulative, int m);
     // 1 + the number of rows q < m whose entry at k is not 0 and smaller than row i's.
     int place(int i, int k) const;
 
-private:
+  private:
     const SplitTables& t_;
     bool cumulative_;
     int m_;

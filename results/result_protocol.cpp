@@ -31,7 +31,9 @@ namespace {
     return big;
 }
 
-std::string str(std::string_view v) { return std::string(v); }
+std::string str(std::string_view v) {
+    return std::string(v);
+}
 
 // "%02d:%02d:%02d" of a duration in whole seconds.
 std::string hms(std::int32_t centis) {
@@ -51,16 +53,21 @@ struct Section {
 };
 
 class ProtocolWriter {
-public:
+  public:
     ProtocolWriter(Competition& c, const ProtocolOutput& out, Prompts& prompts,
                    const std::vector<std::int32_t>* points_table)
-        : c_(c), info_(c.info), out_(out), prompts_(prompts), points_(points_table),
-          index_(c), printer_(out.printer ? std::make_optional<SectionedPrinter>(*out.printer)
-                                          : std::nullopt) {}
+        : c_(c),
+          info_(c.info),
+          out_(out),
+          prompts_(prompts),
+          points_(points_table),
+          index_(c),
+          printer_(out.printer ? std::make_optional<SectionedPrinter>(*out.printer)
+                               : std::nullopt) {}
 
     ProtocolRun run();
 
-private:
+  private:
     bool write_section(const ResultList& list);
     std::string html_heading(const ResultList& list, const std::string& name, bool v);
     std::string runner_line(const ResultList& list, const Runner& r, int i, const PlaceCell& place,
@@ -148,8 +155,9 @@ bool ProtocolWriter::write_section(const ResultList& list) {
     if (out_.html) {
         out_.html->write(html_heading(list, name, v));
     } else {
-        printer_->begin_section(fmt("%-10.10s %s", name.c_str(), str(field_text(info_.date)).c_str()),
-                                printer_column_header(info_, v, list.by_course), m);
+        printer_->begin_section(
+            fmt("%-10.10s %s", name.c_str(), str(field_text(info_.date)).c_str()),
+            printer_column_header(info_, v, list.by_course), m);
     }
     ++result_.sections;
 
@@ -194,11 +202,13 @@ std::string ProtocolWriter::html_heading(const ResultList& list, const std::stri
     const Course* course = list.course;
     if (course) {
         s += html_escape(name);
-        if (course->control_count != 0) s += fmt(str(", %d КП"_cp1251).c_str(), course->control_count);
+        if (course->control_count != 0)
+            s += fmt(str(", %d КП"_cp1251).c_str(), course->control_count);
         if (course->length_m != 0)
             s += fmt(str(", %d.%03d км"_cp1251).c_str(), course->length_m / 1000,
                      course->length_m % 1000);
-        if (course->climb_m != 0) s += fmt(str(", набор высоты %d м"_cp1251).c_str(), course->climb_m);
+        if (course->climb_m != 0)
+            s += fmt(str(", набор высоты %d м"_cp1251).c_str(), course->climb_m);
         if (info_.print_course_setter)
             s += str(", нач.дист.: "_cp1251) + html_escape(course_setter_name(info_, *course));
         if (info_.print_time_limit)
@@ -267,20 +277,36 @@ std::string ProtocolWriter::runner_line(const ResultList& list, const Runner& r,
         if (info_.time_behind) s += fmt("%-9.9s", " ");
     } else {
         s += fmt("%-11.11s", format_time_text(r.result, info_.time_precision).c_str());
-        if (kind == 3) s += fmt(" %-11.11s", format_time_text(r.finish_time, info_.time_precision).c_str());
+        if (kind == 3)
+            s += fmt(" %-11.11s", format_time_text(r.finish_time, info_.time_precision).c_str());
         if (info_.time_behind)
-            s += fmt("%-9.9s", time_behind_text(r.result, list.winner_time, info_.time_precision).c_str());
+            s += fmt("%-9.9s",
+                     time_behind_text(r.result, list.winner_time, info_.time_precision).c_str());
         switch (place.kind) {
-            case PlaceCell::OutOfCompetition: s += " в/к"_cp1251; break;
-            case PlaceCell::NoPoints: s += " ---"; break;
-            default: s += fmt(" %3d", place.place); break;
+            case PlaceCell::OutOfCompetition:
+                s += " в/к"_cp1251;
+                break;
+            case PlaceCell::NoPoints:
+                s += " ---";
+                break;
+            default:
+                s += fmt(" %3d", place.place);
+                break;
         }
         if (v) {
             switch (rank.kind) {
-                case RankCell::None: s += "     "; break;
-                case RankCell::Norm: s += fmt(" %-4.4s", str(qualification_text(rank.code)).c_str()); break;
-                case RankCell::AwardKms: s += " K" + str("МС "_cp1251); break;  // Latin K
-                case RankCell::AwardMs: s += " МС  "_cp1251; break;
+                case RankCell::None:
+                    s += "     ";
+                    break;
+                case RankCell::Norm:
+                    s += fmt(" %-4.4s", str(qualification_text(rank.code)).c_str());
+                    break;
+                case RankCell::AwardKms:
+                    s += " K" + str("МС "_cp1251);
+                    break;  // Latin K
+                case RankCell::AwardMs:
+                    s += " МС  "_cp1251;
+                    break;
             }
         }
     }
@@ -318,7 +344,8 @@ bool ProtocolWriter::html_extras(const ResultList& list, const Runner& r, int i,
                     if (count == 0 || t > latest) latest = t;
                     ++count;
                 }
-            s += fmt("|       %2d %s", count, count < 2 ? "        " : hms(latest - earliest).c_str());
+            s += fmt("|       %2d %s", count,
+                     count < 2 ? "        " : hms(latest - earliest).c_str());
         }
     }
     bool stop = false;
@@ -361,7 +388,8 @@ bool ProtocolWriter::html_extras(const ResultList& list, const Runner& r, int i,
         for (const CardReadout* rd : *cards) {
             if (info_.splits_mode == 2) {
                 int punches = std::clamp(rd->punch_count, 0, CardReadout::kMaxPunches);
-                for (int j = 0; j < punches; ++j) s += hms(rd->punches[j].time - r.start_time) + "      ";
+                for (int j = 0; j < punches; ++j)
+                    s += hms(rd->punches[j].time - r.start_time) + "      ";
             } else {
                 const Course* course = course_or_stop(list, r, stop);
                 if (stop) return false;
@@ -395,7 +423,8 @@ std::vector<std::string> ProtocolWriter::printer_footer(const ResultList& list, 
                 std::int32_t t = n.limit_s[k];
                 lines.push_back(fmt("%-4.4s   - %3u%%  -   %d:%02d:%02d",
                                     str(qualification_text(n.rank[k])).c_str(),
-                                    static_cast<unsigned>(n.percent[k]), t / 3600, t / 60 % 60, t % 60));
+                                    static_cast<unsigned>(n.percent[k]), t / 3600, t / 60 % 60,
+                                    t % 60));
             }
         } else {
             lines.push_back(str("Ранг не определялся"_cp1251));
@@ -421,8 +450,8 @@ std::string ProtocolWriter::html_footer(const ResultList& list, bool v) {
             else
                 s += fmt(str("\r\nКласс дистанции   - %-4.4s"_cp1251).c_str(),
                          str(qualification_text(n.rank[0])).c_str());
-            s += fmt(str("\r\nКвалификационный уровень - %d.%d баллов"_cp1251).c_str(), n.level / 100,
-                     n.level % 100);
+            s += fmt(str("\r\nКвалификационный уровень - %d.%d баллов"_cp1251).c_str(),
+                     n.level / 100, n.level % 100);
             if (cls && cls->ms_award == 1) s += "\r\nМС     - 1 место"_cp1251;
             if (cls && cls->ms_award >= 2)
                 s += fmt(str("\r\nМС     - 1 - %d место"_cp1251).c_str(), cls->ms_award);
@@ -447,10 +476,10 @@ std::string ProtocolWriter::html_footer(const ResultList& list, bool v) {
 }  // namespace
 
 std::string printer_column_header(const CompetitionInfo& info, bool ranks, bool by_course) {
-    std::string s = fmt(str("%4s %-25.25s %-20.20s %-4.4s %5s ГР  "_cp1251).c_str(),
-                        str("№п/п"_cp1251).c_str(), str("Фамилия, имя"_cp1251).c_str(),
-                        str("Коллектив"_cp1251).c_str(), str("Квал"_cp1251).c_str(),
-                        str("Номер"_cp1251).c_str());
+    std::string s =
+        fmt(str("%4s %-25.25s %-20.20s %-4.4s %5s ГР  "_cp1251).c_str(), str("№п/п"_cp1251).c_str(),
+            str("Фамилия, имя"_cp1251).c_str(), str("Коллектив"_cp1251).c_str(),
+            str("Квал"_cp1251).c_str(), str("Номер"_cp1251).c_str());
     s += "Результат"_cp1251;
     if (info.time_precision != 0) s += "  ";
     s += " Место"_cp1251;

@@ -20,8 +20,8 @@ struct ProtocolOutput {
 };
 
 struct ProtocolRun {
-    int sections = 0;       // sections written
-    bool stopped = false;   // ended early ("Нет такой дистанции !")
+    int sections = 0;      // sections written
+    bool stopped = false;  // ended early ("Нет такой дистанции !")
 };
 
 // Recounts and recomputes the results, then writes every section (and, for HTML, the closing

@@ -9,10 +9,10 @@
 namespace skarvel {
 
 struct ResultPrintSettings {
-    int to_html = 0;     // 0 printer, 1 HTML
-    int selection = 0;   // 0 all classes, 1 marked classes, 2 all courses, 3 marked courses
-    int first_n = 0;     // 0 = all
-    int splits_mode = 0; // 0 none, 1 correct punches, 2 all punches
+    int to_html = 0;      // 0 printer, 1 HTML
+    int selection = 0;    // 0 all classes, 1 marked classes, 2 all courses, 3 marked courses
+    int first_n = 0;      // 0 = all
+    int splits_mode = 0;  // 0 none, 1 correct punches, 2 all punches
     bool print_control_codes = false;
     bool split_places = false;
     bool print_ranks = false;

@@ -6,12 +6,13 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "platform/qt/qt_text.h"
 #include "platform/qt/dialog_parts.h"
+#include "platform/qt/qt_text.h"
 
 namespace skarvel {
 
-CardSortDialog::CardSortDialog(const LanguageTable& lang, view::CardSortKey initial, QWidget* parent)
+CardSortDialog::CardSortDialog(const LanguageTable& lang, view::CardSortKey initial,
+                               QWidget* parent)
     : QDialog(parent), group_(new QButtonGroup(this)) {
     setObjectName(QStringLiteral("CardSortDialog"));
     setWindowTitle(qs(lang.text(Txt::kCardSortTitle)));

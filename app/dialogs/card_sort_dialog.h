@@ -12,12 +12,12 @@ namespace skarvel {
 
 class CardSortDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     CardSortDialog(const LanguageTable& lang, view::CardSortKey initial, QWidget* parent = nullptr);
     view::CardSortKey key() const;
     void set_key(view::CardSortKey key);
 
-private:
+  private:
     QButtonGroup* group_;
 };
 

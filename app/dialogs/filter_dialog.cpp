@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "platform/qt/qt_text.h"
 #include "platform/qt/dialog_parts.h"
+#include "platform/qt/qt_text.h"
 
 namespace skarvel {
 
@@ -17,7 +17,8 @@ namespace {
 template <class R>
 void fill(QComboBox* box, const Table<R>& t, const QString& any, int selected_id) {
     box->addItem(any, 0);
-    for (int i = 0; i < t.capacity() && t[i]; ++i) box->addItem(qs(field_text(t[i]->name)), t[i]->id);
+    for (int i = 0; i < t.capacity() && t[i]; ++i)
+        box->addItem(qs(field_text(t[i]->name)), t[i]->id);
     int index = box->findData(selected_id);
     box->setCurrentIndex(index < 0 ? 0 : index);
 }
@@ -55,7 +56,8 @@ FilterDialog::FilterDialog(const LanguageTable& lang, const Competition& c,
 
     mark_ = new QComboBox(this);
     mark_->setObjectName(QStringLiteral("mark"));
-    for (Txt t : {Txt::kFilterMarkAny, Txt::kFilterMarkYes, Txt::kFilterMarkNo}) mark_->addItem(qs(lang.text(t)));
+    for (Txt t : {Txt::kFilterMarkAny, Txt::kFilterMarkYes, Txt::kFilterMarkNo})
+        mark_->addItem(qs(lang.text(t)));
     mark_->setCurrentIndex(initial.mark >= 0 && initial.mark <= 2 ? initial.mark : 0);
     form->addRow(qs(lang.text(Txt::kFilterMarked)), mark_);
 
@@ -67,7 +69,8 @@ FilterDialog::FilterDialog(const LanguageTable& lang, const Competition& c,
     sort_->setCurrentIndex(initial.sort_key <= 5 ? initial.sort_key : 0);
     form->addRow(qs(lang.text(Txt::kFilterSortAfter)), sort_);
 
-    form->addRow(make_dialog_buttons(this, lang.english(), qs(lang.text(Txt::kFilterSearch)), "search"));
+    form->addRow(
+        make_dialog_buttons(this, lang.english(), qs(lang.text(Txt::kFilterSearch)), "search"));
 }
 
 view::FilterSettings FilterDialog::settings() const {

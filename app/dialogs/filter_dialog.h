@@ -14,9 +14,9 @@ namespace skarvel {
 
 class FilterDialog : public QDialog {
     Q_OBJECT
-public:
-    FilterDialog(const LanguageTable& lang, const Competition& c, const view::FilterSettings& initial,
-                 QWidget* parent = nullptr);
+  public:
+    FilterDialog(const LanguageTable& lang, const Competition& c,
+                 const view::FilterSettings& initial, QWidget* parent = nullptr);
     view::FilterSettings settings() const;
 
     QComboBox* class_box() const { return class_; }
@@ -26,7 +26,7 @@ public:
     QComboBox* mark_box() const { return mark_; }
     QComboBox* sort_box() const { return sort_; }
 
-private:
+  private:
     QComboBox* class_;
     QComboBox* club_;
     QComboBox* course_;

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/qt/qt_text.h"
 #include "platform/qt/dialog_parts.h"
+#include "platform/qt/qt_text.h"
 
 namespace skarvel {
 

@@ -12,7 +12,7 @@ namespace skarvel {
 
 class ImportWdbDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     ImportWdbDialog(const LanguageTable& lang, const ImportWdbOptions& initial,
                     QWidget* parent = nullptr);
     ImportWdbOptions options() const;
@@ -24,7 +24,7 @@ public:
     QCheckBox* cards_box() const { return cards_; }
     QCheckBox* only_marked_box() const { return only_marked_; }
 
-private:
+  private:
     QCheckBox* runners_;
     QCheckBox* courses_;
     QCheckBox* replace_info_;

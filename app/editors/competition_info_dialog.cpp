@@ -20,8 +20,8 @@ namespace skarvel {
 using namespace literals;
 namespace lim = edit_limits;
 
-CompetitionInfoDialog::CompetitionInfoDialog(const LanguageTable& lang, Competition& c, bool auto_load,
-                                             QWidget* parent)
+CompetitionInfoDialog::CompetitionInfoDialog(const LanguageTable& lang, Competition& c,
+                                             bool auto_load, QWidget* parent)
     : EditorDialog(parent), c_(c) {
     setObjectName(QStringLiteral("CompetitionInfoDialog"));
     setWindowTitle(tx(lang, "Информация о соревнованиях"_cp1251, "About competitions"));
@@ -51,7 +51,8 @@ CompetitionInfoDialog::CompetitionInfoDialog(const LanguageTable& lang, Competit
         form->addRow(tx(lang, ru, en), setters_[i]);
     }
 
-    auto* kind_box = new QGroupBox(tx(lang, "Вид соревнований"_cp1251, "Kind of competition"), this);
+    auto* kind_box =
+        new QGroupBox(tx(lang, "Вид соревнований"_cp1251, "Kind of competition"), this);
     auto* kind_layout = new QVBoxLayout(kind_box);
     kind_ = new QButtonGroup(this);
     const std::pair<std::string, const char*> kinds[] = {
@@ -89,7 +90,8 @@ CompetitionInfoDialog::CompetitionInfoDialog(const LanguageTable& lang, Competit
         {std::string("0,01 сек"_cp1251), "0.01 sec"},
     };
     for (int i = 0; i < 3; ++i) {
-        auto* b = new QRadioButton(tx(lang, precisions[i].first, precisions[i].second), precision_box);
+        auto* b =
+            new QRadioButton(tx(lang, precisions[i].first, precisions[i].second), precision_box);
         b->setObjectName(QStringLiteral("precision%1").arg(i));
         precision_->addButton(b, i);
         precision_layout->addWidget(b);
@@ -104,7 +106,9 @@ CompetitionInfoDialog::CompetitionInfoDialog(const LanguageTable& lang, Competit
     add_ok_cancel(layout, lang);
 }
 
-bool CompetitionInfoDialog::auto_load() const { return auto_load_->isChecked(); }
+bool CompetitionInfoDialog::auto_load() const {
+    return auto_load_->isChecked();
+}
 
 std::string CompetitionInfoDialog::store() {
     CompetitionInfoForm f;

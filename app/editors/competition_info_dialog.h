@@ -16,15 +16,16 @@ namespace skarvel {
 
 class CompetitionInfoDialog : public EditorDialog {
     Q_OBJECT
-public:
-    CompetitionInfoDialog(const LanguageTable& lang, Competition& c, bool auto_load, QWidget* parent = nullptr);
+  public:
+    CompetitionInfoDialog(const LanguageTable& lang, Competition& c, bool auto_load,
+                          QWidget* parent = nullptr);
     // The "При запуске открывать последний рабочий файл" box after OK.
     bool auto_load() const;
 
-protected:
+  protected:
     std::string store() override;
 
-private:
+  private:
     Competition& c_;
     QPlainTextEdit* title_;
     QLineEdit *date_, *place_, *judge_, *secretary_;

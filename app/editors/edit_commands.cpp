@@ -28,8 +28,12 @@ bool is_quick_edit_key(const QKeyEvent* e) {
 
 }  // namespace
 
-int EditCommands::row() const { return d_.view.cursor_row(); }
-int EditCommands::table() const { return d_.view.shown_table(); }
+int EditCommands::row() const {
+    return d_.view.cursor_row();
+}
+int EditCommands::table() const {
+    return d_.view.shown_table();
+}
 
 EditHooks EditCommands::hooks() const {
     EditHooks h;
@@ -55,7 +59,8 @@ bool EditCommands::can_edit_record() const {
 
 void EditCommands::finish_enter() {
     bool was_modified = d_.competition.modified;
-    bool stored = entry_.enter(d_.competition, entry_.active() ? entry_.row() : row(), d_.prompts, hooks());
+    bool stored =
+        entry_.enter(d_.competition, entry_.active() ? entry_.row() : row(), d_.prompts, hooks());
     show_entry();
     if (d_.competition.modified != was_modified || stored) d_.mark_modified();
     if (stored) d_.view.move_down();
@@ -73,14 +78,23 @@ void EditCommands::edit_record() {
     int slot = row();
     std::unique_ptr<RecordEditor> editor;
     switch (t) {
-        case kRunners: editor = std::make_unique<RunnerEditor>(d_.lang, c, slot, parent); break;
-        case kClubs: editor = std::make_unique<ClubEditor>(d_.lang, c, slot, parent); break;
-        case kClasses: editor = std::make_unique<ClassEditor>(d_.lang, c, slot, parent); break;
-        case kCourses: editor = std::make_unique<CourseEditor>(d_.lang, c, slot, parent); break;
+        case kRunners:
+            editor = std::make_unique<RunnerEditor>(d_.lang, c, slot, parent);
+            break;
+        case kClubs:
+            editor = std::make_unique<ClubEditor>(d_.lang, c, slot, parent);
+            break;
+        case kClasses:
+            editor = std::make_unique<ClassEditor>(d_.lang, c, slot, parent);
+            break;
+        case kCourses:
+            editor = std::make_unique<CourseEditor>(d_.lang, c, slot, parent);
+            break;
         case kCardReadouts:
             editor = std::make_unique<CardReadoutEditor>(d_.lang, c, slot, parent);
             break;
-        default: return;
+        default:
+            return;
     }
     if (editor->exec() != QDialog::Accepted) return;
     int stored = editor->stored_slot();
@@ -111,13 +125,14 @@ bool EditCommands::can_delete_record() const {
     if (t < 0 || t >= kRecordTypeCount || d_.view.finish_entry_active()) return false;
     Competition& c = d_.competition;
     int r = row();
-    return with_table(c.tables, static_cast<RecordType>(t), [r](auto& tab) { return tab[r] != nullptr; });
+    return with_table(c.tables, static_cast<RecordType>(t),
+                      [r](auto& tab) { return tab[r] != nullptr; });
 }
 
 void EditCommands::delete_record() {
     if (!can_delete_record()) return;
-    if (delete_with_rules(d_.competition, static_cast<RecordType>(table()), row(), d_.prompts, english()) ==
-        DeleteOutcome::Deleted)
+    if (delete_with_rules(d_.competition, static_cast<RecordType>(table()), row(), d_.prompts,
+                          english()) == DeleteOutcome::Deleted)
         d_.mark_modified();
     d_.view.update();
 }
@@ -183,7 +198,8 @@ void EditCommands::quick_edit() {
 
 void EditCommands::competition_info() {
     bool auto_load = d_.auto_load ? d_.auto_load() : false;
-    CompetitionInfoDialog dialog(d_.lang, d_.competition, auto_load, d_.parent ? d_.parent() : nullptr);
+    CompetitionInfoDialog dialog(d_.lang, d_.competition, auto_load,
+                                 d_.parent ? d_.parent() : nullptr);
     if (dialog.exec() != QDialog::Accepted) return;
     if (d_.set_auto_load) d_.set_auto_load(dialog.auto_load());
     d_.mark_modified();
@@ -192,7 +208,8 @@ void EditCommands::competition_info() {
 
 void EditCommands::status() {
     bool was_modified = d_.competition.modified;
-    StatusDialog dialog(d_.lang, d_.competition, d_.prompts, last_status_, d_.parent ? d_.parent() : nullptr);
+    StatusDialog dialog(d_.lang, d_.competition, d_.prompts, last_status_,
+                        d_.parent ? d_.parent() : nullptr);
     dialog.exec();
     last_status_ = dialog.chosen_status();
     if (dialog.changes() > 0 || d_.competition.modified != was_modified) d_.mark_modified();
@@ -205,7 +222,8 @@ bool EditCommands::can_join() const {
 
 void EditCommands::join() {
     if (!can_join()) return;
-    if (!join_marked(d_.competition, static_cast<RecordType>(table()), d_.prompts, english())) return;
+    if (!join_marked(d_.competition, static_cast<RecordType>(table()), d_.prompts, english()))
+        return;
     d_.mark_modified();
     d_.view.set_cursor_row(0);
     d_.view.update();

@@ -19,7 +19,7 @@ namespace skarvel {
 class CSkarvelView;
 
 class EditCommands {
-public:
+  public:
     struct Deps {
         Competition& competition;
         Prompts& prompts;
@@ -61,7 +61,7 @@ public:
     const FinishEntry& finish_entry() const { return entry_; }
     int last_status() const { return last_status_; }
 
-private:
+  private:
     EditHooks hooks() const;
     bool english() const { return d_.lang.english(); }
     void show_entry();

@@ -13,14 +13,16 @@
 #include <QPushButton>
 
 #include "core/cp1251.h"
-#include "platform/qt/qt_text.h"
 #include "platform/qt/dialog_parts.h"
+#include "platform/qt/qt_text.h"
 
 namespace skarvel {
 
 using namespace literals;
 
-QString tx(const LanguageTable& lang, std::string_view ru, std::string_view en) { return qs(lang.pick(ru, en)); }
+QString tx(const LanguageTable& lang, std::string_view ru, std::string_view en) {
+    return qs(lang.pick(ru, en));
+}
 
 std::string editor_text_to_cp(const QString& text) {
     QString t = text;
@@ -36,7 +38,8 @@ QString cp_to_editor_text(std::string_view cp1251) {
     return t;
 }
 
-QLineEdit* make_line_edit(QWidget* parent, const char* name, const std::string& cp1251, int max_chars) {
+QLineEdit* make_line_edit(QWidget* parent, const char* name, const std::string& cp1251,
+                          int max_chars) {
     auto* e = new QLineEdit(qs(cp1251), parent);
     e->setObjectName(QString::fromLatin1(name));
     if (max_chars > 0) e->setMaxLength(max_chars);
@@ -51,8 +54,9 @@ QGroupBox* make_sound_group(QWidget* parent, const LanguageTable& lang, int id) 
     id_label->setObjectName(QStringLiteral("id"));
     id_label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     row->addWidget(id_label);
-    QString tip = tx(lang, "Звук недоступен: эта версия программы не записывает и не воспроизводит звук"_cp1251,
-                     "Sound is not available: this version of the program neither records nor plays sound");
+    QString tip = tx(
+        lang, "Звук недоступен: эта версия программы не записывает и не воспроизводит звук"_cp1251,
+        "Sound is not available: this version of the program neither records nor plays sound");
     auto* listen = new QPushButton(tx(lang, "Слушать звук"_cp1251, "Listen"), box);
     listen->setObjectName(QStringLiteral("listen"));
     auto* record = new QPushButton(tx(lang, "Записать звук"_cp1251, "Record"), box);
@@ -70,12 +74,13 @@ QGroupBox* make_sound_group(QWidget* parent, const LanguageTable& lang, int id) 
 namespace {
 
 class CtrlEnterFilter : public QObject {
-public:
+  public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(event);
-            if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && (k->modifiers() & Qt::ControlModifier)) {
+            if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) &&
+                (k->modifiers() & Qt::ControlModifier)) {
                 static_cast<QPlainTextEdit*>(watched)->insertPlainText(QStringLiteral("\n"));
                 return true;
             }
@@ -86,7 +91,9 @@ public:
 
 }  // namespace
 
-void allow_ctrl_enter_new_line(QPlainTextEdit* edit) { edit->installEventFilter(new CtrlEnterFilter(edit)); }
+void allow_ctrl_enter_new_line(QPlainTextEdit* edit) {
+    edit->installEventFilter(new CtrlEnterFilter(edit));
+}
 
 void EditorDialog::accept() {
     std::string error = store();

@@ -28,7 +28,8 @@ std::string editor_text_to_cp(const QString& text);
 QString cp_to_editor_text(std::string_view cp1251);
 
 // A line edit with an object name, a text and (when max_chars > 0) a length limit.
-QLineEdit* make_line_edit(QWidget* parent, const char* name, const std::string& cp1251, int max_chars = 0);
+QLineEdit* make_line_edit(QWidget* parent, const char* name, const std::string& cp1251,
+                          int max_chars = 0);
 
 // The "Звук" group: the record's id (read-only) and the two sound buttons. This build has no
 // sound service, so the buttons are disabled and their tooltip says so.
@@ -41,7 +42,7 @@ void allow_ctrl_enter_new_line(QPlainTextEdit* edit);
 // shows it and stays open (nothing has been stored); otherwise it closes.
 class EditorDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit EditorDialog(QWidget* parent) : QDialog(parent) {}
     // Shows a rejected value's message; a warning box unless a test replaces it.
     std::function<void(const QString&)> report_error;
@@ -50,13 +51,13 @@ public:
 
     void accept() override;
 
-protected:
+  protected:
     // Stores the fields; returns the error message (Windows-1251) or an empty string.
     virtual std::string store() = 0;
     // OK and Cancel buttons under the given layout's last row.
     void add_ok_cancel(QBoxLayout* layout, const LanguageTable& lang);
 
-private:
+  private:
     QString last_error_;
 };
 
@@ -64,12 +65,12 @@ private:
 // (a new record lands in the first empty slot).
 class RecordEditor : public EditorDialog {
     Q_OBJECT
-public:
+  public:
     RecordEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
         : EditorDialog(parent), lang_(lang), c_(c), slot_(slot) {}
     int stored_slot() const { return slot_; }
 
-protected:
+  protected:
     const LanguageTable& lang_;
     Competition& c_;
     int slot_;

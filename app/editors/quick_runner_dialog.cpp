@@ -12,7 +12,8 @@ namespace skarvel {
 
 using namespace literals;
 
-QuickRunnerDialog::QuickRunnerDialog(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
+QuickRunnerDialog::QuickRunnerDialog(const LanguageTable& lang, Competition& c, int slot,
+                                     QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
     setObjectName(QStringLiteral("QuickRunnerDialog"));
     setWindowTitle(tx(lang, "Редактирование"_cp1251, "Edit"));
@@ -29,8 +30,8 @@ QuickRunnerDialog::QuickRunnerDialog(const LanguageTable& lang, Competition& c, 
 }
 
 std::string QuickRunnerDialog::store() {
-    EditResult r = store_quick_runner_form(c_, slot_, QuickRunnerForm{cp(number_->text()), cp(start_->text())},
-                                           lang_.english());
+    EditResult r = store_quick_runner_form(
+        c_, slot_, QuickRunnerForm{cp(number_->text()), cp(start_->text())}, lang_.english());
     return r ? std::string() : r.error;
 }
 

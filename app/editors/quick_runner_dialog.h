@@ -10,13 +10,14 @@ namespace skarvel {
 
 class QuickRunnerDialog : public RecordEditor {
     Q_OBJECT
-public:
-    QuickRunnerDialog(const LanguageTable& lang, Competition& c, int slot, QWidget* parent = nullptr);
+  public:
+    QuickRunnerDialog(const LanguageTable& lang, Competition& c, int slot,
+                      QWidget* parent = nullptr);
 
-protected:
+  protected:
     std::string store() override;
 
-private:
+  private:
     QLineEdit *number_, *start_;
 };
 

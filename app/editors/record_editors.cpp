@@ -50,7 +50,9 @@ QString course_name(const Course& r) {
     return qs(buf);
 }
 
-std::int32_t chosen_id(const QComboBox* box) { return box->currentData().toInt(); }
+std::int32_t chosen_id(const QComboBox* box) {
+    return box->currentData().toInt();
+}
 
 QCheckBox* make_check(QWidget* parent, const char* name, const QString& text, bool on) {
     auto* b = new QCheckBox(text, parent);
@@ -68,8 +70,8 @@ RunnerEditor::RunnerEditor(const LanguageTable& lang, Competition& c, int slot, 
     build(runner_form(c, c.tables.runners[slot]));
 }
 
-RunnerEditor::RunnerEditor(const LanguageTable& lang, Competition& c, int slot, const RunnerForm& form,
-                           QWidget* parent)
+RunnerEditor::RunnerEditor(const LanguageTable& lang, Competition& c, int slot,
+                           const RunnerForm& form, QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
     build(form);
 }
@@ -108,11 +110,15 @@ void RunnerEditor::build(const RunnerForm& f) {
     form->addRow(QString(), comment_);
 
     auto* checks = new QHBoxLayout;
-    reduced_ = make_check(this, "reduced_fee", tx(lang_, "Льгота"_cp1251, "Reduced fee"), f.reduced_fee);
+    reduced_ =
+        make_check(this, "reduced_fee", tx(lang_, "Льгота"_cp1251, "Reduced fee"), f.reduced_fee);
     own_card_ = make_check(this, "own_card", tx(lang_, "Свой ЧИП"_cp1251, "Own card"), f.own_card);
-    out_of_competition_ = make_check(this, "out_of_competition", tx(lang_, "в/к"_cp1251, "o/c"), f.out_of_competition);
-    individual_ = make_check(this, "individual", tx(lang_, "Лично"_cp1251, "Individual"), f.individual);
-    for (QCheckBox* b : {reduced_, own_card_, out_of_competition_, individual_}) checks->addWidget(b);
+    out_of_competition_ = make_check(this, "out_of_competition", tx(lang_, "в/к"_cp1251, "o/c"),
+                                     f.out_of_competition);
+    individual_ =
+        make_check(this, "individual", tx(lang_, "Лично"_cp1251, "Individual"), f.individual);
+    for (QCheckBox* b : {reduced_, own_card_, out_of_competition_, individual_})
+        checks->addWidget(b);
     layout->addLayout(checks);
     layout->addWidget(make_sound_group(this, lang_, f.id));
     add_ok_cancel(layout, lang_);
@@ -162,7 +168,8 @@ ClubEditor::ClubEditor(const LanguageTable& lang, Competition& c, int slot, QWid
 }
 
 std::string ClubEditor::store() {
-    EditResult r = store_club_form(c_, slot_, ClubForm{id_, cp(name_->text()), cp(representative_->text())}, lang_.english());
+    EditResult r = store_club_form(
+        c_, slot_, ClubForm{id_, cp(name_->text()), cp(representative_->text())}, lang_.english());
     if (!r) return r.error;
     slot_ = r.slot;
     return {};
@@ -186,7 +193,8 @@ ClassEditor::ClassEditor(const LanguageTable& lang, Competition& c, int slot, QW
 
     auto* ranks = new QGroupBox(tx(lang_, "Присвоение разрядов"_cp1251, "Awarding of ranks"), this);
     auto* ranks_form = new QFormLayout(ranks);
-    ranks_ = make_check(ranks, "ranks_allowed", tx(lang_, "можно присваивать разряды"_cp1251, "ranks may be awarded"),
+    ranks_ = make_check(ranks, "ranks_allowed",
+                        tx(lang_, "можно присваивать разряды"_cp1251, "ranks may be awarded"),
                         f.ranks_allowed);
     ranks_form->addRow(ranks_);
     ms_ = make_line_edit(ranks, "ms", f.ms_award);
@@ -195,8 +203,9 @@ ClassEditor::ClassEditor(const LanguageTable& lang, Competition& c, int slot, QW
     ranks_form->addRow(tx(lang_, "КМС"_cp1251, "CMS"), kms_);
     layout->addWidget(ranks);
 
-    auto fee_group = [&](const QString& title, QLineEdit*& reduced, const char* reduced_name, const std::string& r,
-                         QLineEdit*& normal, const char* normal_name, const std::string& n) {
+    auto fee_group = [&](const QString& title, QLineEdit*& reduced, const char* reduced_name,
+                         const std::string& r, QLineEdit*& normal, const char* normal_name,
+                         const std::string& n) {
         auto* box = new QGroupBox(title, this);
         auto* g = new QFormLayout(box);
         reduced = make_line_edit(box, reduced_name, r);
@@ -205,10 +214,12 @@ ClassEditor::ClassEditor(const LanguageTable& lang, Competition& c, int slot, QW
         g->addRow(tx(lang_, "Обычный"_cp1251, "Normal"), normal);
         layout->addWidget(box);
     };
-    fee_group(tx(lang_, "Стартовый взнос: аренда ЧИПа"_cp1251, "Entry fee: rented card"), rental_reduced_,
-              "fee_rental_reduced", f.fee_rental_reduced, rental_normal_, "fee_rental_normal", f.fee_rental_normal);
-    fee_group(tx(lang_, "Стартовый взнос: свой ЧИП"_cp1251, "Entry fee: own card"), own_reduced_, "fee_own_reduced",
-              f.fee_own_reduced, own_normal_, "fee_own_normal", f.fee_own_normal);
+    fee_group(tx(lang_, "Стартовый взнос: аренда ЧИПа"_cp1251, "Entry fee: rented card"),
+              rental_reduced_, "fee_rental_reduced", f.fee_rental_reduced, rental_normal_,
+              "fee_rental_normal", f.fee_rental_normal);
+    fee_group(tx(lang_, "Стартовый взнос: свой ЧИП"_cp1251, "Entry fee: own card"), own_reduced_,
+              "fee_own_reduced", f.fee_own_reduced, own_normal_, "fee_own_normal",
+              f.fee_own_normal);
     layout->addWidget(make_sound_group(this, lang_, f.id));
     add_ok_cancel(layout, lang_);
 }
@@ -264,9 +275,10 @@ CourseEditor::CourseEditor(const LanguageTable& lang, Competition& c, int slot, 
     }
     setter_->setCurrentIndex(f.course_setter);
     form->addRow(tx(lang_, "Нач. дистанции"_cp1251, "Course setter"), setter_);
-    layout->addWidget(new QLabel(tx(lang_, "Порядок прохождения (переход на новую строку - Ctrl-Enter)"_cp1251,
-                                    "Control order (new line - Ctrl-Enter)"),
-                                 this));
+    layout->addWidget(
+        new QLabel(tx(lang_, "Порядок прохождения (переход на новую строку - Ctrl-Enter)"_cp1251,
+                      "Control order (new line - Ctrl-Enter)"),
+                   this));
     order_ = new QPlainTextEdit(cp_to_editor_text(f.control_order), this);
     order_->setObjectName(QStringLiteral("control_order"));
     allow_ctrl_enter_new_line(order_);
@@ -294,16 +306,19 @@ std::string CourseEditor::store() {
 
 // ---- card readout ------------------------------------------------------------------------
 
-CardReadoutEditor::CardReadoutEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
+CardReadoutEditor::CardReadoutEditor(const LanguageTable& lang, Competition& c, int slot,
+                                     QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
     setObjectName(QStringLiteral("CardReadoutEditor"));
-    setWindowTitle(tx(lang_, "Редактирование информации из чипа"_cp1251, "Editing of the VP-card information"));
+    setWindowTitle(tx(lang_, "Редактирование информации из чипа"_cp1251,
+                      "Editing of the VP-card information"));
     CardReadoutForm f = card_readout_form(c, c.tables.card_readouts[slot]);
     auto* layout = new QHBoxLayout;
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(layout);
 
-    auto* service = new QGroupBox(tx(lang_, "Служебная информация"_cp1251, "Service information"), this);
+    auto* service =
+        new QGroupBox(tx(lang_, "Служебная информация"_cp1251, "Service information"), this);
     auto* form = new QFormLayout(service);
     card_ = make_line_edit(service, "card_number", f.card_number);
     form->addRow(tx(lang_, "Номер чипа"_cp1251, "Card number"), card_);
@@ -316,9 +331,10 @@ CardReadoutEditor::CardReadoutEditor(const LanguageTable& lang, Competition& c, 
     count_ = new QLabel(QString::number(f.punch_count), service);
     count_->setObjectName(QStringLiteral("punch_count"));
     form->addRow(tx(lang_, "Отметок КП"_cp1251, "Punches"), count_);
-    auto* note = new QLabel(tx(lang_, "Стартовый номер, время старта и финиша могут не записываться станциями"_cp1251,
-                               "Stations may not write the start number, start and finish times"),
-                            service);
+    auto* note = new QLabel(
+        tx(lang_, "Стартовый номер, время старта и финиша могут не записываться станциями"_cp1251,
+           "Stations may not write the start number, start and finish times"),
+        service);
     note->setWordWrap(true);
     form->addRow(note);
     layout->addWidget(service);
@@ -329,9 +345,11 @@ CardReadoutEditor::CardReadoutEditor(const LanguageTable& lang, Competition& c, 
     punches_->setObjectName(QStringLiteral("punches"));
     allow_ctrl_enter_new_line(punches_);
     box->addWidget(punches_);
-    box->addWidget(new QLabel(tx(lang_, "Переход на новую\nстроку при вводе - Ctrl-Enter\nОбразец ввода: 31;12:25:31"_cp1251,
-                                 "New line while typing -\nCtrl-Enter\nExample: 31;12:25:31"),
-                              punches));
+    box->addWidget(new QLabel(
+        tx(lang_,
+           "Переход на новую\nстроку при вводе - Ctrl-Enter\nОбразец ввода: 31;12:25:31"_cp1251,
+           "New line while typing -\nCtrl-Enter\nExample: 31;12:25:31"),
+        punches));
     layout->addWidget(punches);
     add_ok_cancel(outer, lang_);
 }

@@ -18,7 +18,7 @@ namespace skarvel {
 
 class RunnerEditor : public RecordEditor {
     Q_OBJECT
-public:
+  public:
     // The runner at `slot` (a new one on an empty slot).
     RunnerEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent = nullptr);
     // A prepared form (the runner of a finish line); `slot` kNoSlot makes a new runner.
@@ -27,10 +27,10 @@ public:
     // After OK, also rebuild the number index and the finish results (Ctrl+Enter).
     void set_recompute_finish(bool on) { recompute_finish_ = on; }
 
-protected:
+  protected:
     std::string store() override;
 
-private:
+  private:
     void build(const RunnerForm& f);
     std::int32_t id_ = 0;
     bool recompute_finish_ = false;
@@ -41,26 +41,26 @@ private:
 
 class ClubEditor : public RecordEditor {
     Q_OBJECT
-public:
+  public:
     ClubEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent = nullptr);
 
-protected:
+  protected:
     std::string store() override;
 
-private:
+  private:
     std::int32_t id_;
     QLineEdit *name_, *representative_;
 };
 
 class ClassEditor : public RecordEditor {
     Q_OBJECT
-public:
+  public:
     ClassEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent = nullptr);
 
-protected:
+  protected:
     std::string store() override;
 
-private:
+  private:
     std::int32_t id_;
     QLineEdit *name_, *ms_, *kms_, *rental_reduced_, *rental_normal_, *own_reduced_, *own_normal_;
     QComboBox* course_;
@@ -69,13 +69,13 @@ private:
 
 class CourseEditor : public RecordEditor {
     Q_OBJECT
-public:
+  public:
     CourseEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent = nullptr);
 
-protected:
+  protected:
     std::string store() override;
 
-private:
+  private:
     std::int32_t id_;
     QLineEdit *name_, *controls_, *length_, *climb_, *corridor_, *limit_, *crossings_;
     QComboBox* setter_;
@@ -84,13 +84,14 @@ private:
 
 class CardReadoutEditor : public RecordEditor {
     Q_OBJECT
-public:
-    CardReadoutEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent = nullptr);
+  public:
+    CardReadoutEditor(const LanguageTable& lang, Competition& c, int slot,
+                      QWidget* parent = nullptr);
 
-protected:
+  protected:
     std::string store() override;
 
-private:
+  private:
     QLineEdit *card_, *number_, *start_, *finish_;
     QLabel* count_;
     QPlainTextEdit* punches_;

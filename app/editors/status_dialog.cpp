@@ -17,7 +17,8 @@ namespace skarvel {
 
 using namespace literals;
 
-StatusDialog::StatusDialog(const LanguageTable& lang, Competition& c, Prompts& prompts, int status, QWidget* parent)
+StatusDialog::StatusDialog(const LanguageTable& lang, Competition& c, Prompts& prompts, int status,
+                           QWidget* parent)
     : QDialog(parent), lang_(lang), c_(c), prompts_(prompts) {
     setObjectName(QStringLiteral("StatusDialog"));
     setWindowTitle(tx(lang, "Снятие/восстановление"_cp1251, "Disqualification/Normal"));
@@ -43,14 +44,19 @@ StatusDialog::StatusDialog(const LanguageTable& lang, Competition& c, Prompts& p
         {std::string("Восстановлен"_cp1251), "Restored"},
         {std::string("Снят непр.отметка"_cp1251), "Disq. wrong punch"},
         {std::string("Снят контр.время"_cp1251), "Disq. over time"},
-        {}, {}, {}, {},
+        {},
+        {},
+        {},
+        {},
         {std::string("Сошел"_cp1251), "Did not finish"},
         {std::string("Не стартовал"_cp1251), "Did not start"},
     };
-    grid->addWidget(new QLabel(tx(lang, "Текст в протоколе"_cp1251, "Text in the protocol"), this), 0, 2);
+    grid->addWidget(new QLabel(tx(lang, "Текст в протоколе"_cp1251, "Text in the protocol"), this),
+                    0, 2);
     for (int s = 0; s < kStatusCount; ++s) {
         int row = s + 1;
-        auto* b = new QRadioButton(s >= 3 && s <= 6 ? QString() : tx(lang, fixed[s].first, fixed[s].second), this);
+        auto* b = new QRadioButton(
+            s >= 3 && s <= 6 ? QString() : tx(lang, fixed[s].first, fixed[s].second), this);
         b->setObjectName(QStringLiteral("status%1").arg(s));
         status_->addButton(b, s);
         grid->addWidget(b, row, 0);
@@ -60,12 +66,13 @@ StatusDialog::StatusDialog(const LanguageTable& lang, Competition& c, Prompts& p
             grid->addWidget(names_[s], row, 1);
         }
         if (s >= 1) {
-            short_texts_[s] = make_line_edit(this, ("short" + std::to_string(s)).c_str(), texts.short_texts[s],
-                                             edit_limits::kStatusText);
+            short_texts_[s] = make_line_edit(this, ("short" + std::to_string(s)).c_str(),
+                                             texts.short_texts[s], edit_limits::kStatusText);
             grid->addWidget(short_texts_[s], row, 2);
         }
     }
-    if (QAbstractButton* b = status_->button(status >= 0 && status < kStatusCount ? status : 0)) b->setChecked(true);
+    if (QAbstractButton* b = status_->button(status >= 0 && status < kStatusCount ? status : 0))
+        b->setChecked(true);
 
     auto* buttons = new QHBoxLayout;
     auto* next = new QPushButton(tx(lang, "OK/Следующий"_cp1251, "OK/Next"), this);
@@ -87,7 +94,9 @@ StatusDialog::StatusDialog(const LanguageTable& lang, Competition& c, Prompts& p
     update_name();
 }
 
-int StatusDialog::chosen_status() const { return status_->checkedId() < 0 ? 0 : status_->checkedId(); }
+int StatusDialog::chosen_status() const {
+    return status_->checkedId() < 0 ? 0 : status_->checkedId();
+}
 
 void StatusDialog::update_name() {
     auto v = parse_integer_field(cp(number_->text()));

@@ -18,9 +18,10 @@ namespace skarvel {
 
 class StatusDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // `status` is the status chosen last time.
-    StatusDialog(const LanguageTable& lang, Competition& c, Prompts& prompts, int status, QWidget* parent = nullptr);
+    StatusDialog(const LanguageTable& lang, Competition& c, Prompts& prompts, int status,
+                 QWidget* parent = nullptr);
     int chosen_status() const;
     // How many runners were changed so far.
     int changes() const { return changes_; }
@@ -29,7 +30,7 @@ public:
     void restore_all();  // "Восстановить всех"
     void done(int r) override;
 
-private:
+  private:
     void update_name();
 
     const LanguageTable& lang_;

@@ -27,7 +27,7 @@ QString to_qstring(std::string_view cp1251) {
 }
 
 class QtPrinterDevice : public PageDevice {
-public:
+  public:
     explicit QtPrinterDevice(std::unique_ptr<QPrinter> printer) : printer_(std::move(printer)) {}
     ~QtPrinterDevice() override { end_document(); }
 
@@ -103,7 +103,7 @@ public:
         painter_.setPen(old);
     }
 
-private:
+  private:
     double px_x(double mm) const { return static_cast<int>(mm * dpi_x_ * kInchPerMm) * scale_; }
     double px_y(double mm) const { return static_cast<int>(mm * dpi_y_ * kInchPerMm) * scale_; }
 

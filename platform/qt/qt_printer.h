@@ -12,7 +12,7 @@ class QWidget;
 namespace skarvel {
 
 class QtPrinterProvider : public PrinterProvider {
-public:
+  public:
     std::unique_ptr<PageDevice> open_document(std::string_view document_name,
                                               std::string& error) override;
 
@@ -28,7 +28,7 @@ public:
 
 // Opens a finished file with the desktop's default application (the browser for HTML).
 class QtShellOpener : public ShellOpener {
-public:
+  public:
     void open_path(const std::string& path) override;
 };
 

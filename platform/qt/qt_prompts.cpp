@@ -29,7 +29,9 @@ bool QtPrompts::ask_yes_no(std::string_view question) {
     return ask_yes_no_captioned(question, default_caption_);
 }
 
-void QtPrompts::message(std::string_view text) { message_captioned(text, default_caption_); }
+void QtPrompts::message(std::string_view text) {
+    message_captioned(text, default_caption_);
+}
 
 bool QtPrompts::ask_yes_no_captioned(std::string_view question, std::string_view caption) {
     return QMessageBox::question(parent_, qs(caption), qs(question),
@@ -42,15 +44,18 @@ void QtPrompts::message_captioned(std::string_view text, std::string_view captio
 }
 
 std::optional<std::string> QtPrompts::choose_open_file(std::string_view filter) {
-    QString path = QFileDialog::getOpenFileName(parent_, QString(), QString(), qt_file_filter(filter));
+    QString path =
+        QFileDialog::getOpenFileName(parent_, QString(), QString(), qt_file_filter(filter));
     if (path.isEmpty()) return std::nullopt;
     return path_of(path);
 }
 
 std::optional<std::string> QtPrompts::choose_save_file(std::string_view filter,
                                                        std::string_view suggested) {
-    QString path = QFileDialog::getSaveFileName(parent_, QString(), QString::fromUtf8(suggested.data(), static_cast<qsizetype>(suggested.size())),
-                                                qt_file_filter(filter));
+    QString path = QFileDialog::getSaveFileName(
+        parent_, QString(),
+        QString::fromUtf8(suggested.data(), static_cast<qsizetype>(suggested.size())),
+        qt_file_filter(filter));
     if (path.isEmpty()) return std::nullopt;
     return path_of(path);
 }

@@ -9,7 +9,7 @@
 namespace skarvel {
 
 class QtPrompts : public Prompts {
-public:
+  public:
     explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
     void set_parent(QWidget* parent) { parent_ = parent; }
     // The caption of messages and questions that name none.
@@ -24,7 +24,7 @@ public:
     bool ask_yes_no_captioned(std::string_view question, std::string_view caption) override;
     void message_captioned(std::string_view text, std::string_view caption) override;
 
-private:
+  private:
     QPointer<QWidget> parent_;
     std::string default_caption_ = "Skarvel";
 };

@@ -16,7 +16,7 @@ using namespace skarvel::literals;
 namespace {
 
 class QtSerialPort : public SerialPort {
-public:
+  public:
     QtSerialPort() = default;
     ~QtSerialPort() override { close(); }
 
@@ -72,7 +72,7 @@ public:
         if (port.isOpen()) port.close();
     }
 
-private:
+  private:
     QByteArray buffer_;
     qsizetype pos_ = 0;
 };
@@ -152,8 +152,10 @@ std::vector<std::string> list_com_ports() {
         std::string device = com_port_device(n);
         SerialOpenError e;
         std::unique_ptr<SerialPort> port;
-        if (!device.empty()) port = open_serial_port(device, 4800, &e);
-        else e.not_found = true;
+        if (!device.empty())
+            port = open_serial_port(device, 4800, &e);
+        else
+            e.not_found = true;
         if (port) {
             port->close();
             std::snprintf(buf, sizeof buf, "COM%d:%s", n, std::string("cвободен"_cp1251).c_str());

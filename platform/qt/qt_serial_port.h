@@ -12,10 +12,10 @@
 namespace skarvel {
 
 struct SerialOpenError {
-    int code = 0;            // the QSerialPort error code
+    int code = 0;  // the QSerialPort error code
     bool not_found = false;
-    bool busy = false;       // in use or not permitted
-    std::string text;        // the system's explanation (UTF-8)
+    bool busy = false;  // in use or not permitted
+    std::string text;   // the system's explanation (UTF-8)
 };
 
 // Serial devices of this machine in the stable order COM numbers map onto.

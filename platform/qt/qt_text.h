@@ -32,8 +32,12 @@ inline std::string cp(const QString& text) {
 }
 
 // File paths stay UTF-8 inside the program.
-inline QString qpath(const std::string& utf8) { return QString::fromUtf8(utf8); }
-inline std::string path_of(const QString& path) { return path.toUtf8().toStdString(); }
+inline QString qpath(const std::string& utf8) {
+    return QString::fromUtf8(utf8);
+}
+inline std::string path_of(const QString& path) {
+    return path.toUtf8().toStdString();
+}
 
 // "description|*.ext|description2|*.x||" to a Qt filter "description (*.ext);;...".
 QString qt_file_filter(std::string_view cp1251_filter);

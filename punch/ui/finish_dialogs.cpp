@@ -39,8 +39,10 @@ FinishPreparationDialog::FinishPreparationDialog(bool english, QWidget* parent) 
     setWindowTitle(ui_text(english, "Подготовка финиша", "Preparation of finish"));
     auto* layout = new QVBoxLayout(this);
     clear_finish = new QCheckBox(ui_text(english, "Очистить финиш", "Clear finish"), this);
-    clear_readouts = new QCheckBox(ui_text(english, "Очистить содержимое ЧИПов", "Clear VP-cards"), this);
-    restore_runners = new QCheckBox(ui_text(english, "Восстановить спортсменам", "Restore runners"), this);
+    clear_readouts =
+        new QCheckBox(ui_text(english, "Очистить содержимое ЧИПов", "Clear VP-cards"), this);
+    restore_runners =
+        new QCheckBox(ui_text(english, "Восстановить спортсменам", "Restore runners"), this);
     for (QCheckBox* box : {clear_finish, clear_readouts, restore_runners}) {
         box->setChecked(true);
         layout->addWidget(box);
@@ -52,7 +54,8 @@ FinishPreparation FinishPreparationDialog::options() const {
     return {clear_finish->isChecked(), clear_readouts->isChecked(), restore_runners->isChecked()};
 }
 
-RebuildFinishDialog::RebuildFinishDialog(const RebuildOptions& initial, bool english, QWidget* parent)
+RebuildFinishDialog::RebuildFinishDialog(const RebuildOptions& initial, bool english,
+                                         QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(ui_text(english, "Перестроить протокол финиша", "Rebuild finish list"));
     auto* layout = new QVBoxLayout(this);
@@ -88,12 +91,16 @@ SplitRangeDialog::SplitRangeDialog(const SplitRangeState& initial, bool english,
     for (QSpinBox* box : {start_from, count}) box->setRange(0, 29999);
     start_from->setValue(initial.start_from);
     count->setValue(initial.count);
-    form->addRow(ui_text(english, "Начать с (0-с текущей)", "Start from (0 - current)"), start_from);
-    form->addRow(ui_text(english, "Всего печатать (0-до конца)", "How many (0 - to the end)"), count);
+    form->addRow(ui_text(english, "Начать с (0-с текущей)", "Start from (0 - current)"),
+                 start_from);
+    form->addRow(ui_text(english, "Всего печатать (0-до конца)", "How many (0 - to the end)"),
+                 count);
     layout->addLayout(form);
     add_dialog_buttons(this, layout, english);
 }
 
-SplitRangeState SplitRangeDialog::state() const { return {start_from->value(), count->value()}; }
+SplitRangeState SplitRangeDialog::state() const {
+    return {start_from->value(), count->value()};
+}
 
 }  // namespace skarvel

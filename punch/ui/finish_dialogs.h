@@ -18,7 +18,7 @@ namespace skarvel {
 // "Подготовка финиша": three check boxes, all ticked when the dialog opens.
 class FinishPreparationDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit FinishPreparationDialog(bool english, QWidget* parent = nullptr);
     FinishPreparation options() const;
     QCheckBox* clear_finish = nullptr;
@@ -30,7 +30,7 @@ public:
 // and "Перепроверить отметку".
 class RebuildFinishDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     RebuildFinishDialog(const RebuildOptions& initial, bool english, QWidget* parent = nullptr);
     RebuildOptions options() const;
     std::array<QRadioButton*, 3> start{};
@@ -41,7 +41,7 @@ public:
 // "Печать информашек": where to start and how many readouts to print.
 class SplitRangeDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     SplitRangeDialog(const SplitRangeState& initial, bool english, QWidget* parent = nullptr);
     SplitRangeState state() const;
     QSpinBox* start_from = nullptr;

@@ -18,8 +18,8 @@
 
 #include "core/cp1251.h"
 #include "core/time_text.h"
-#include "platform/qt/qt_text.h"
 #include "platform/qt/dialog_parts.h"
+#include "platform/qt/qt_text.h"
 
 namespace skarvel {
 
@@ -72,12 +72,15 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     // Left column: start time, port, station.
     auto* left = new QVBoxLayout;
     auto* start_row = new QFormLayout;
-    competition_start = new QLineEdit(qs(format_time_text(s.competition_start, time_precision)), this);
+    competition_start =
+        new QLineEdit(qs(format_time_text(s.competition_start, time_precision)), this);
     competition_start->setMaxLength(14);
-    start_row->addRow(tr2(en, "Начало соревнований:"_cp1251, "Start of competition:"), competition_start);
+    start_row->addRow(tr2(en, "Начало соревнований:"_cp1251, "Start of competition:"),
+                      competition_start);
     left->addLayout(start_row);
 
-    auto* port_box = new QGroupBox(tr2(en, "Коммуникационный порт"_cp1251, "Communication port"), this);
+    auto* port_box =
+        new QGroupBox(tr2(en, "Коммуникационный порт"_cp1251, "Communication port"), this);
     auto* port_layout = new QVBoxLayout(port_box);
     ports = new QListWidget(port_box);
     for (const auto& row : port_rows) ports->addItem(qs(row));
@@ -88,7 +91,8 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     device_path->setPlaceholderText(tr2(en, "по номеру COM"_cp1251, "by COM number"));
     device_row->addRow(tr2(en, "Устройство:"_cp1251, "Device:"), device_path);
     port_layout->addLayout(device_row);
-    frame_log = check(tr2(en, "журнал обмена со станцией"_cp1251, "log station traffic"), port.frame_log);
+    frame_log =
+        check(tr2(en, "журнал обмена со станцией"_cp1251, "log station traffic"), port.frame_log);
     port_layout->addWidget(frame_log);
     left->addWidget(port_box);
 
@@ -100,7 +104,8 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     left->addWidget(multi_day);
     left->addWidget(append_on_reread);
     left->addWidget(radio_group<3>(tr2(en, "Тип станции на смотровом"_cp1251, "Station type"),
-                                   station_type, {"BS7-8", "BS7-S", "BS-7-2"}, s.station_type, this));
+                                   station_type, {"BS7-8", "BS7-S", "BS-7-2"}, s.station_type,
+                                   this));
 
     // Middle column: checking.
     auto* middle = new QVBoxLayout;
@@ -115,7 +120,8 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     check_mode->addItem(tr2(en, "не проверять"_cp1251, "do not check"));
     check_mode->addItem(tr2(en, "Из параметров дистанции"_cp1251, "from course"));
     check_mode->addItem(tr2(en, "дистанция=№ участника"_cp1251, "course = runner number"));
-    check_mode->addItem(tr2(en, "Выбор: кол-во уник.КП из параметров"_cp1251, "count of unique controls"));
+    check_mode->addItem(
+        tr2(en, "Выбор: кол-во уник.КП из параметров"_cp1251, "count of unique controls"));
     check_mode->addItem(tr2(en, "Ориентатлон, нитка"_cp1251, "thread of controls"));
     check_mode->addItem(tr2(en, "Карусель"_cp1251, "Carousel"));
     // Mode 6 comes only from a stored competition; it stays unless another mode is chosen.
@@ -125,22 +131,21 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     penalty->setValidator(new QIntValidator(0, 1000000, penalty));
     check_layout->addRow(tr2(en, "Штраф"_cp1251, "Penalty"), penalty);
     middle->addWidget(check_box);
-    middle->addWidget(radio_group<3>(
-        tr2(en, "Стартовое время"_cp1251, "Start time"), start_source,
-        {tr2(en, "Из базы данных"_cp1251, "from database"),
-         tr2(en, "Из стартовой станции"_cp1251, "from start station"),
-         tr2(en, "Первая отметка"_cp1251, "first punch")},
-        s.start_source, this));
-    middle->addWidget(radio_group<3>(
-        tr2(en, "Финишное время"_cp1251, "Finish time"), finish_source,
-        {tr2(en, "Из протокола финиша"_cp1251, "from finish list"),
-         tr2(en, "Из финишной станции"_cp1251, "from finish station"),
-         tr2(en, "Последняя отметка"_cp1251, "last punch")},
-        s.finish_source, this));
+    middle->addWidget(radio_group<3>(tr2(en, "Стартовое время"_cp1251, "Start time"), start_source,
+                                     {tr2(en, "Из базы данных"_cp1251, "from database"),
+                                      tr2(en, "Из стартовой станции"_cp1251, "from start station"),
+                                      tr2(en, "Первая отметка"_cp1251, "first punch")},
+                                     s.start_source, this));
+    middle->addWidget(radio_group<3>(tr2(en, "Финишное время"_cp1251, "Finish time"), finish_source,
+                                     {tr2(en, "Из протокола финиша"_cp1251, "from finish list"),
+                                      tr2(en, "Из финишной станции"_cp1251, "from finish station"),
+                                      tr2(en, "Последняя отметка"_cp1251, "last punch")},
+                                     s.finish_source, this));
 
     // Right column: printing and runners.
     auto* right = new QVBoxLayout;
-    print_on_read = check(tr2(en, "Печатать при чтении"_cp1251, "Print when reading"), s.print_on_read);
+    print_on_read =
+        check(tr2(en, "Печатать при чтении"_cp1251, "Print when reading"), s.print_on_read);
     second_copy_on_bad = check(tr2(en, "2 экз. при плохой отметке"_cp1251, "2 copies on bad punch"),
                                s.second_copy_on_bad);
     print_speed = check(tr2(en, "печатать скорость"_cp1251, "print speed"), s.print_speed);
@@ -155,12 +160,14 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     split_left_offset->setValue(s.split_left_offset_cm);
     offset_row->addRow(tr2(en, "Отступ слева, см"_cp1251, "Left margin, cm"), split_left_offset);
     right->addLayout(offset_row);
-    right->addWidget(radio_group<3>(QString(), split_scale, {"100%", "85%", "70%"},
-                                    s.split_scale, this));
-    ask_owner_number = check(tr2(en, "неизвестный ЧИП-спрашивать номер"_cp1251, "unknown card: ask number"),
-                             s.ask_owner_number);
-    labyrinth_mode = check(tr2(en, "Режим лабиринта-создавать участников"_cp1251, "Labyrinth: create runners"),
-                           s.labyrinth_mode);
+    right->addWidget(
+        radio_group<3>(QString(), split_scale, {"100%", "85%", "70%"}, s.split_scale, this));
+    ask_owner_number =
+        check(tr2(en, "неизвестный ЧИП-спрашивать номер"_cp1251, "unknown card: ask number"),
+              s.ask_owner_number);
+    labyrinth_mode =
+        check(tr2(en, "Режим лабиринта-создавать участников"_cp1251, "Labyrinth: create runners"),
+              s.labyrinth_mode);
     right->addWidget(ask_owner_number);
     right->addWidget(labyrinth_mode);
     right->addStretch();
@@ -177,8 +184,10 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
 PunchSettings PunchSettingsDialog::settings() const {
     PunchSettings s = initial_;
     std::string start = cp(competition_start->text());
-    if (!start.empty()) s.competition_start = parse_time_text(start);
-    else s.competition_start = 0;
+    if (!start.empty())
+        s.competition_start = parse_time_text(start);
+    else
+        s.competition_start = 0;
     if (ports->currentRow() >= 0) s.port_index = static_cast<std::uint8_t>(ports->currentRow());
     s.fast_station = fast_station->isChecked();
     s.multi_day = multi_day->isChecked();
@@ -186,7 +195,8 @@ PunchSettings PunchSettingsDialog::settings() const {
     s.station_type = checked_index(station_type, s.station_type);
     s.warnings = warnings->isChecked();
     s.limit_disqualify = limit_disqualify->isChecked();
-    if (check_mode->currentIndex() >= 0) s.check_mode = static_cast<std::uint8_t>(check_mode->currentIndex());
+    if (check_mode->currentIndex() >= 0)
+        s.check_mode = static_cast<std::uint8_t>(check_mode->currentIndex());
     s.penalty_per_miss = penalty->text().toInt();
     s.start_source = checked_index(start_source, s.start_source);
     s.finish_source = checked_index(finish_source, s.finish_source);

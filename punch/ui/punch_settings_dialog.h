@@ -21,7 +21,7 @@ namespace skarvel {
 
 class PunchSettingsDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // `port_rows`: the 31 rows of list_com_ports (Windows-1251).
     PunchSettingsDialog(const PunchSettings& initial, const std::vector<std::string>& port_rows,
                         const StationPortSettings& port, int time_precision, bool english,
@@ -55,7 +55,7 @@ public:
     QCheckBox* ask_owner_number = nullptr;
     QCheckBox* labyrinth_mode = nullptr;
 
-private:
+  private:
     PunchSettings initial_;
 };
 

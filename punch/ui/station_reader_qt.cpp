@@ -16,7 +16,8 @@ using namespace skarvel::literals;
 
 std::string port_open_failed_message(int com_number, int error_code) {
     char buf[96];
-    std::snprintf(buf, sizeof buf, std::string("Не могу инициализировать порт COM%d, err=%d"_cp1251).c_str(),
+    std::snprintf(buf, sizeof buf,
+                  std::string("Не могу инициализировать порт COM%d, err=%d"_cp1251).c_str(),
                   com_number, error_code);
     return buf;
 }
@@ -65,8 +66,9 @@ bool StationReaderQt::start(Mode mode) {
     stop_requested_ = false;
     ReadOptions options = read_options_from(s);
     int baud = s.baud_rate();
-    thread_.reset(QThread::create(
-        [this, mode, device, baud, options, log_path] { worker(mode, device, baud, options, log_path); }));
+    thread_.reset(QThread::create([this, mode, device, baud, options, log_path] {
+        worker(mode, device, baud, options, log_path);
+    }));
     thread_->start();
     OpenResult result;
     {

@@ -24,13 +24,13 @@ namespace skarvel {
 
 // Per-machine settings of the station port (user settings, not saved with the competition).
 struct StationPortSettings {
-    std::string device_override;   // a device path that takes the place of the COM number
-    bool frame_log = false;        // append every byte to "<competition>.station.log"
+    std::string device_override;  // a device path that takes the place of the COM number
+    bool frame_log = false;       // append every byte to "<competition>.station.log"
 };
 
 class StationReaderQt : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class Mode { kNone, kCards, kMemory };
 
     struct Environment {
@@ -69,11 +69,11 @@ public:
     int cards_processed() const { return cards_processed_; }
     int records_processed() const { return records_processed_; }
 
-signals:
+  signals:
     // The reader ended by itself (port gone) or was stopped.
     void reading_stopped();
 
-private:
+  private:
     bool start(Mode mode);
     void worker(Mode mode, std::string device, int baud, ReadOptions options, std::string log_path);
     // Runs `f` on this object's thread and waits for it.
@@ -84,7 +84,7 @@ private:
     ReadoutState state_;
     std::unique_ptr<QThread> thread_;
     std::mutex link_mutex_;
-    StationLink* link_ = nullptr;          // the running worker's link (under link_mutex_)
+    StationLink* link_ = nullptr;  // the running worker's link (under link_mutex_)
     std::atomic<bool> stop_requested_{false};
     bool closing_ = false;  // being destroyed (owner thread only)
     int cards_processed_ = 0;

@@ -81,13 +81,14 @@ ResultPrintDialog::ResultPrintDialog(const ResultPrintSettings& s, bool english,
     left->addLayout(first_row);
 
     auto* card_box = new QGroupBox(t("содержимое ЧИПа", "Card contents"), this);
-    splits_ = radio_group(this, card_box,
-                          {t("не печатать", "do not print"),
-                           t("только правильные отметки", "correct punches only"),
-                           t("все отметки", "all punches")},
-                          s.splits_mode, "splits");
+    splits_ = radio_group(
+        this, card_box,
+        {t("не печатать", "do not print"), t("только правильные отметки", "correct punches only"),
+         t("все отметки", "all punches")},
+        s.splits_mode, "splits");
     control_codes_ = new QCheckBox(t("печатать номера КП", "print control codes"), card_box);
-    split_places_ = new QCheckBox(t("печатать места в сплитах", "print places in splits"), card_box);
+    split_places_ =
+        new QCheckBox(t("печатать места в сплитах", "print places in splits"), card_box);
     card_box->layout()->addWidget(control_codes_);
     card_box->layout()->addWidget(split_places_);
     left->addWidget(card_box);
@@ -107,18 +108,20 @@ ResultPrintDialog::ResultPrintDialog(const ResultPrintSettings& s, bool english,
 
     non_starters_ = check(left, this, "Печатать н/стартовавших", "Print non-starters",
                           s.print_non_starters, "print_non_starters");
-    all_passes_ = check(left, this, "Печатать все прохождения через финиш", "Print all finish passes",
-                        s.all_finish_passes, "all_finish_passes");
-    laps_ = check(left, this, "С учетом количества кругов", "Count laps", s.count_laps, "count_laps");
+    all_passes_ = check(left, this, "Печатать все прохождения через финиш",
+                        "Print all finish passes", s.all_finish_passes, "all_finish_passes");
+    laps_ =
+        check(left, this, "С учетом количества кругов", "Count laps", s.count_laps, "count_laps");
     time_limit_ = check(left, this, "Печатать контр. время", "Print time limit", s.print_time_limit,
                         "print_time_limit");
-    comment_ = check(left, this, "Печатать коментарий", "Print comment", s.print_comment,
-                     "print_comment");
+    comment_ =
+        check(left, this, "Печатать коментарий", "Print comment", s.print_comment, "print_comment");
     course_setter_ = check(left, this, "Печатать нач. дистанции", "Print course setter",
                            s.print_course_setter, "print_course_setter");
     left->addStretch();
 
-    auto* extra_box = new QGroupBox(t("Дополнительно (только HTML)", "Additional (HTML only)"), this);
+    auto* extra_box =
+        new QGroupBox(t("Дополнительно (только HTML)", "Additional (HTML only)"), this);
     auto* extra = new QVBoxLayout(extra_box);
     ranks_ = check(extra, extra_box, "Печатать выполнение разрядов", "Print rank fulfilment",
                    s.print_ranks, "print_ranks");
@@ -168,8 +171,9 @@ ResultPrintDialog::ResultPrintDialog(const ResultPrintSettings& s, bool english,
     pl->addLayout(frac, 1, 3, 2, 1);
     pl->addWidget(points_->button(2), 3, 0, 1, 3);
     auto* pv = new QVBoxLayout;
-    no_points_individual_ = check(pv, points_box, "Лично-очки не давать", "No points for individuals",
-                                  s.no_points_individual, "no_points_individual");
+    no_points_individual_ =
+        check(pv, points_box, "Лично-очки не давать", "No points for individuals",
+              s.no_points_individual, "no_points_individual");
     winner_from_six_ = check(pv, points_box, "Тпоб=Тср 6ти мест", "Twin = mean of 6 places",
                              s.winner_from_six, "winner_from_six");
     pl->addLayout(pv, 4, 0, 1, 4);
@@ -210,10 +214,11 @@ bool ResultPrintDialog::read_number(QLineEdit* edit, int low, int high, int& out
     bool ok = false;
     qlonglong v = edit->text().trimmed().toLongLong(&ok);
     if (!ok || v < low || v > high) {
-        QMessageBox::warning(this, windowTitle(),
-                             t("Введите целое число от %1 до %2.", "Please enter an integer between %1 and %2.")
-                                 .arg(low)
-                                 .arg(high));
+        QMessageBox::warning(
+            this, windowTitle(),
+            t("Введите целое число от %1 до %2.", "Please enter an integer between %1 and %2.")
+                .arg(low)
+                .arg(high));
         edit->setFocus();
         edit->selectAll();
         return false;

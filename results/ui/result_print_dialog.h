@@ -16,7 +16,7 @@ namespace skarvel {
 
 class ResultPrintDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     ResultPrintDialog(const ResultPrintSettings& settings, bool english, QWidget* parent = nullptr);
 
     // The edited settings (meaningful after OK).
@@ -28,7 +28,7 @@ public:
 
     void accept() override;
 
-private:
+  private:
     QString t(const char* ru, const char* en) const;
     bool read_number(QLineEdit* edit, int low, int high, int& out);
 

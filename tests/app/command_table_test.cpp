@@ -42,7 +42,8 @@ TEST(LanguageTable, TellingPairsAndTheLastSlot) {
     EXPECT_EQ(en.text(Txt::kTimeAccuracy), "Accuracy of time (VP-only 1 sec)");
     EXPECT_EQ(en.text(Txt::kPadNumbers), "Convert number to xNNN");
     EXPECT_EQ(en.text(Txt::kRestoreAllRunners), "Restore ALL runners?");
-    EXPECT_EQ(ru.text(Txt::kRestoreAllRunners), "Восстановить ВСЕХ спортсменов в базе данных?"_cp1251);
+    EXPECT_EQ(ru.text(Txt::kRestoreAllRunners),
+              "Восстановить ВСЕХ спортсменов в базе данных?"_cp1251);
     // A text that is a literal keeps it in both languages.
     EXPECT_EQ(en.text(Txt::kCmdStartServer), "Запустить сервер"_cp1251);
     EXPECT_EQ(ru.text(Txt::kCmdStartServer), "Запустить сервер"_cp1251);
@@ -161,7 +162,11 @@ TEST(CommandRegistry, UnboundIsDisabledBoundRunsOnlyWhenEnabled) {
     int runs = 0, after = 0;
     bool enabled = false;
     r.after_run = [&after](CommandId) { ++after; };
-    r.bind(CommandId::kDraw, [&runs] { ++runs; }, [&enabled] { return CommandState{enabled, true}; });
+    r.bind(
+        CommandId::kDraw, [&runs] { ++runs; },
+        [&enabled] {
+            return CommandState{enabled, true};
+        });
     EXPECT_FALSE(r.run(CommandId::kDraw));
     enabled = true;
     EXPECT_TRUE(r.run(CommandId::kDraw));

@@ -57,7 +57,9 @@ void retype(QLineEdit* e, const QString& text) {
     type(e, text);
 }
 
-void press(QWidget* dialog, const char* button) { QTest::mouseClick(field<QPushButton>(dialog, button), Qt::LeftButton); }
+void press(QWidget* dialog, const char* button) {
+    QTest::mouseClick(field<QPushButton>(dialog, button), Qt::LeftButton);
+}
 
 Runner& add_runner(Competition& c, int id, int number) {
     Runner& r = *c.tables.runners[c.new_record(kRunners)];
@@ -71,7 +73,7 @@ Runner& add_runner(Competition& c, int id, int number) {
 
 class EditorsTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QVERIFY(testing::use_private_settings()); }
 
     void runner_editor_creates_a_new_runner() {
@@ -240,7 +242,8 @@ private slots:
         QCOMPARE(k->length_m, 5200);
         QCOMPARE(k->course_setter, 1);
         CourseEditor again(lang, c, 0);
-        QCOMPARE(field<QPlainTextEdit>(&again, "control_order")->toPlainText(), QStringLiteral("11;0\n31;5\n20;0\n"));
+        QCOMPARE(field<QPlainTextEdit>(&again, "control_order")->toPlainText(),
+                 QStringLiteral("11;0\n31;5\n20;0\n"));
     }
 
     void card_readout_editor() {
@@ -253,7 +256,8 @@ private slots:
         QCOMPARE(field(&e, "start_time")->text(), QStringLiteral("0:00:00"));
         retype(field(&e, "card_number"), QStringLiteral("123456"));
         retype(field(&e, "start_number"), QStringLiteral("100001"));
-        type(field<QPlainTextEdit>(&e, "punches"), QStringLiteral("31;12:25:31\n32;12:30:00\n45\n46;12:40:00"));
+        type(field<QPlainTextEdit>(&e, "punches"),
+             QStringLiteral("31;12:25:31\n32;12:30:00\n45\n46;12:40:00"));
         press(&e, "ok");
         QCOMPARE(shown, QStringLiteral("Номер стартовый: введите целое число от 0 до 100000."));
         QVERIFY(!c.tables.card_readouts[0]);
@@ -269,7 +273,8 @@ private slots:
         QCOMPARE(int(r->punches[1].code), 32);
         CardReadoutEditor again(lang, c, 0);
         QCOMPARE(field<QLabel>(&again, "punch_count")->text(), QStringLiteral("2"));
-        QCOMPARE(field<QPlainTextEdit>(&again, "punches")->toPlainText(), QStringLiteral("31;12:25:31\n32;12:30:00\n"));
+        QCOMPARE(field<QPlainTextEdit>(&again, "punches")->toPlainText(),
+                 QStringLiteral("31;12:25:31\n32;12:30:00\n"));
     }
 
     void competition_info_dialog() {
@@ -330,7 +335,8 @@ private slots:
         QVERIFY(d.isVisible());
         retype(field(&d, "number"), QStringLiteral("99"));
         press(&d, "next");
-        QCOMPARE(prompts.messages.back(), std::string("Участника с таким номером в базе данных нет!"_cp1251));
+        QCOMPARE(prompts.messages.back(),
+                 std::string("Участника с таким номером в базе данных нет!"_cp1251));
         retype(field(&d, "number"), QStringLiteral("30000"));
         press(&d, "next");
         QVERIFY(qs(prompts.messages.back()).contains(QStringLiteral("29999")));
@@ -377,8 +383,19 @@ private slots:
         CSkarvelView v(c, prompts);
         v.resize(800, 400);
         int modified = 0, saves = 0;
-        EditCommands cmds({c, prompts, lang, v, [] { return nullptr; }, [&] { ++modified; },
-                           [&] { ++saves; return true; }, {}, {}, {}});
+        EditCommands cmds({c,
+                           prompts,
+                           lang,
+                           v,
+                           [] { return nullptr; },
+                           [&] { ++modified; },
+                           [&] {
+                               ++saves;
+                               return true;
+                           },
+                           {},
+                           {},
+                           {}});
         v.set_key_handler([&](QKeyEvent* e) { return cmds.handle_key(e); });
         v.on_edit_row = [&] { cmds.edit_record(); };
         v.show_table(kFinishLines);
@@ -419,7 +436,8 @@ private slots:
         CSkarvelView v(c, prompts);
         v.resize(800, 400);
         int modified = 0;
-        EditCommands cmds({c, prompts, lang, v, [] { return nullptr; }, [&] { ++modified; }, {}, {}, {}, {}});
+        EditCommands cmds(
+            {c, prompts, lang, v, [] { return nullptr; }, [&] { ++modified; }, {}, {}, {}, {}});
         v.set_key_handler([&](QKeyEvent* e) { return cmds.handle_key(e); });
         v.on_delete_row = [&] { cmds.delete_record(); };
         add_runner(c, 1, 5);
@@ -444,7 +462,8 @@ private slots:
 
         v.show_table(kClubs);
         QTest::keyClick(&v, Qt::Key_Delete);
-        QCOMPARE(prompts.messages.back(), std::string("Коллектив используется, в нём есть участники !"_cp1251));
+        QCOMPARE(prompts.messages.back(),
+                 std::string("Коллектив используется, в нём есть участники !"_cp1251));
         QVERIFY(c.tables.clubs[0]);
         v.show_table(kRunners);
         v.set_cursor_row(1);
@@ -537,7 +556,8 @@ private slots:
         v.show_table(kClubs);
         QVERIFY(frame.commands().state(CommandId::kJoin).enabled);
         QTest::keyClick(&v, Qt::Key_Delete);
-        QCOMPARE(prompts.messages.back(), std::string("Коллектив используется, в нём есть участники !"_cp1251));
+        QCOMPARE(prompts.messages.back(),
+                 std::string("Коллектив используется, в нём есть участники !"_cp1251));
         QVERIFY(c.tables.clubs[0]);
 
         // Finish autosave without a file name asks to save first.
@@ -548,7 +568,8 @@ private slots:
         QTest::keyClick(&v, Qt::Key_Return);
         QVERIFY(c.tables.finish_lines[0]);
         QCOMPARE(int(c.tables.finish_lines[0]->start_number), 5);
-        QCOMPARE(prompts.messages.back(), std::string("Сначала сохраните рабочий файл под каким-либо именем!"_cp1251));
+        QCOMPARE(prompts.messages.back(),
+                 std::string("Сначала сохраните рабочий файл под каким-либо именем!"_cp1251));
 
         // "Обработать стартовые ворота..." through the command table.
         c.new_record(kFinishLines);
@@ -577,8 +598,9 @@ private slots:
         CourseEditor course(en, c, 0);
         StatusDialog status(ru, c, prompts, 1);
         QString dir = qEnvironmentVariable("SKARVEL_EDITOR_PNG_DIR");
-        const std::pair<QWidget*, const char*> shots[] = {
-            {&runner, "runner_editor_ru.png"}, {&course, "course_editor_en.png"}, {&status, "status_dialog_ru.png"}};
+        const std::pair<QWidget*, const char*> shots[] = {{&runner, "runner_editor_ru.png"},
+                                                          {&course, "course_editor_en.png"},
+                                                          {&status, "status_dialog_ru.png"}};
         for (auto [w, name] : shots) {
             w->show();
             QImage image = w->grab().toImage();
@@ -613,48 +635,68 @@ private slots:
             QVERIFY2(!cyrillic(all_en), qPrintable(all_en));
         };
         RunnerEditor r1(ru, c, 0), r2(en, c, 0);
-        check(&r1, &r2, {QStringLiteral("Редактирование"), QStringLiteral("Фамилия, имя"), QStringLiteral("Группа"),
-                         QStringLiteral("Разряд"), QStringLiteral("Год рождения"), QStringLiteral("Коллектив"),
-                         QStringLiteral("Забег/Этап"), QStringLiteral("Номер"), QStringLiteral("Старт"),
-                         QStringLiteral("VP-ЧИП"), QStringLiteral("Льгота"), QStringLiteral("Свой ЧИП"),
-                         QStringLiteral("в/к"), QStringLiteral("Лично"), QStringLiteral("Звук"),
-                         QStringLiteral("Слушать звук"), QStringLiteral("Записать звук")});
+        check(&r1, &r2,
+              {QStringLiteral("Редактирование"), QStringLiteral("Фамилия, имя"),
+               QStringLiteral("Группа"), QStringLiteral("Разряд"), QStringLiteral("Год рождения"),
+               QStringLiteral("Коллектив"), QStringLiteral("Забег/Этап"), QStringLiteral("Номер"),
+               QStringLiteral("Старт"), QStringLiteral("VP-ЧИП"), QStringLiteral("Льгота"),
+               QStringLiteral("Свой ЧИП"), QStringLiteral("в/к"), QStringLiteral("Лично"),
+               QStringLiteral("Звук"), QStringLiteral("Слушать звук"),
+               QStringLiteral("Записать звук")});
         ClubEditor k1(ru, c, 0), k2(en, c, 0);
-        check(&k1, &k2, {QStringLiteral("Коллектив"), QStringLiteral("Наименование"), QStringLiteral("Представитель")});
+        check(&k1, &k2,
+              {QStringLiteral("Коллектив"), QStringLiteral("Наименование"),
+               QStringLiteral("Представитель")});
         ClassEditor g1(ru, c, 0), g2(en, c, 0);
-        check(&g1, &g2, {QStringLiteral("Группа"), QStringLiteral("Дистанция"), QStringLiteral("Присвоение разрядов"),
-                         QStringLiteral("можно присваивать разряды"), QStringLiteral("МС"), QStringLiteral("КМС"),
-                         QStringLiteral("Стартовый взнос: аренда ЧИПа"), QStringLiteral("Стартовый взнос: свой ЧИП"),
-                         QStringLiteral("Льготный"), QStringLiteral("Обычный")});
+        check(&g1, &g2,
+              {QStringLiteral("Группа"), QStringLiteral("Дистанция"),
+               QStringLiteral("Присвоение разрядов"), QStringLiteral("можно присваивать разряды"),
+               QStringLiteral("МС"), QStringLiteral("КМС"),
+               QStringLiteral("Стартовый взнос: аренда ЧИПа"),
+               QStringLiteral("Стартовый взнос: свой ЧИП"), QStringLiteral("Льготный"),
+               QStringLiteral("Обычный")});
         CourseEditor d1(ru, c, 0), d2(en, c, 0);
-        check(&d1, &d2, {QStringLiteral("Дистанция"), QStringLiteral("Краткое название"), QStringLiteral("КП"),
-                         QStringLiteral("Длина, метров"), QStringLiteral("Набор высоты"), QStringLiteral("Стартовый коридор"),
-                         QStringLiteral("Контрольное время, мин"), QStringLiteral("Кол-во пересечений финиша"),
-                         QStringLiteral("Нач. дистанции"),
-                         QStringLiteral("Порядок прохождения (переход на новую строку - Ctrl-Enter)")});
+        check(
+            &d1, &d2,
+            {QStringLiteral("Дистанция"), QStringLiteral("Краткое название"), QStringLiteral("КП"),
+             QStringLiteral("Длина, метров"), QStringLiteral("Набор высоты"),
+             QStringLiteral("Стартовый коридор"), QStringLiteral("Контрольное время, мин"),
+             QStringLiteral("Кол-во пересечений финиша"), QStringLiteral("Нач. дистанции"),
+             QStringLiteral("Порядок прохождения (переход на новую строку - Ctrl-Enter)")});
         CardReadoutEditor e1(ru, c, 0), e2(en, c, 0);
-        check(&e1, &e2, {QStringLiteral("Редактирование информации из чипа"), QStringLiteral("Служебная информация"),
-                         QStringLiteral("Номер чипа"), QStringLiteral("Номер стартовый"), QStringLiteral("Время старта"),
-                         QStringLiteral("Время финиша"), QStringLiteral("Отметок КП"), QStringLiteral("Отметки в чипе."),
-                         QStringLiteral("Стартовый номер, время старта и финиша могут не записываться станциями"),
-                         QStringLiteral("Переход на новую\nстроку при вводе - Ctrl-Enter\nОбразец ввода: 31;12:25:31")});
+        check(&e1, &e2,
+              {QStringLiteral("Редактирование информации из чипа"),
+               QStringLiteral("Служебная информация"), QStringLiteral("Номер чипа"),
+               QStringLiteral("Номер стартовый"), QStringLiteral("Время старта"),
+               QStringLiteral("Время финиша"), QStringLiteral("Отметок КП"),
+               QStringLiteral("Отметки в чипе."),
+               QStringLiteral(
+                   "Стартовый номер, время старта и финиша могут не записываться станциями"),
+               QStringLiteral(
+                   "Переход на новую\nстроку при вводе - Ctrl-Enter\nОбразец ввода: 31;12:25:31")});
         CompetitionInfoDialog i1(ru, c, false), i2(en, c, false);
-        check(&i1, &i2, {QStringLiteral("Информация о соревнованиях"), QStringLiteral("Дата проведения"),
-                         QStringLiteral("Место проведения"), QStringLiteral("Главный судья"), QStringLiteral("Главный секретарь"),
-                         QStringLiteral("Начальник дистанции1"), QStringLiteral("Начальник дистанции4"),
-                         QStringLiteral("Вид соревнований"), QStringLiteral("Заданное направление"),
-                         QStringLiteral("Маркированная трасса-круги"), QStringLiteral("Маркированная трасса-минуты"),
-                         QStringLiteral("Задержанный старт (гандикап)"), QStringLiteral("Эстафетные"),
-                         QStringLiteral("Дополнять до 4-хзначн"), QStringLiteral("Точность времени (VP-только 1 сек)"),
-                         QStringLiteral("1 сек"), QStringLiteral("0,1 сек"), QStringLiteral("0,01 сек"),
-                         QStringLiteral("При запуске открывать последний рабочий файл")});
+        check(&i1, &i2,
+              {QStringLiteral("Информация о соревнованиях"), QStringLiteral("Дата проведения"),
+               QStringLiteral("Место проведения"), QStringLiteral("Главный судья"),
+               QStringLiteral("Главный секретарь"), QStringLiteral("Начальник дистанции1"),
+               QStringLiteral("Начальник дистанции4"), QStringLiteral("Вид соревнований"),
+               QStringLiteral("Заданное направление"), QStringLiteral("Маркированная трасса-круги"),
+               QStringLiteral("Маркированная трасса-минуты"),
+               QStringLiteral("Задержанный старт (гандикап)"), QStringLiteral("Эстафетные"),
+               QStringLiteral("Дополнять до 4-хзначн"),
+               QStringLiteral("Точность времени (VP-только 1 сек)"), QStringLiteral("1 сек"),
+               QStringLiteral("0,1 сек"), QStringLiteral("0,01 сек"),
+               QStringLiteral("При запуске открывать последний рабочий файл")});
         StatusDialog s1(ru, c, prompts, 0), s2(en, c, prompts, 0);
-        check(&s1, &s2, {QStringLiteral("Снятие/восстановление"), QStringLiteral("Восстановлен"),
-                         QStringLiteral("Снят непр.отметка"), QStringLiteral("Снят контр.время"), QStringLiteral("Сошел"),
-                         QStringLiteral("Не стартовал"), QStringLiteral("OK/Следующий"), QStringLiteral("Восстановить всех"),
-                         QStringLiteral("Завершить/Прервать")});
+        check(&s1, &s2,
+              {QStringLiteral("Снятие/восстановление"), QStringLiteral("Восстановлен"),
+               QStringLiteral("Снят непр.отметка"), QStringLiteral("Снят контр.время"),
+               QStringLiteral("Сошел"), QStringLiteral("Не стартовал"),
+               QStringLiteral("OK/Следующий"), QStringLiteral("Восстановить всех"),
+               QStringLiteral("Завершить/Прервать")});
         QuickRunnerDialog q1(ru, c, 0), q2(en, c, 0);
-        check(&q1, &q2, {QStringLiteral("Редактирование"), QStringLiteral("№"), QStringLiteral("Старт")});
+        check(&q1, &q2,
+              {QStringLiteral("Редактирование"), QStringLiteral("№"), QStringLiteral("Старт")});
     }
 };
 

@@ -37,7 +37,7 @@ class FinishCommandsTest : public QObject, testing::MainWindowFixture {
         QTest::mouseClick(&view(), Qt::RightButton, Qt::NoModifier, QPoint(50, 40));
     }
 
-private slots:
+  private slots:
     void initTestCase() { QVERIFY(set_up_program()); }
     void init() { QVERIFY(open(900, 400)); }
     void cleanup() { close(); }
@@ -64,8 +64,10 @@ private slots:
     void autosaveNeedsANameThenSavesEveryClick() {
         trigger(CommandId::kFinishAutosave);
         QCOMPARE(int(c().info.finish_autosave), 0);
-        QCOMPARE(prompts->messages.back(),
-                 std::string("Для автосохранения финиша\nсначала сохраните рабочий\nфайл под каким-либо именем!"_cp1251));
+        QCOMPARE(
+            prompts->messages.back(),
+            std::string(
+                "Для автосохранения финиша\nсначала сохраните рабочий\nфайл под каким-либо именем!"_cp1251));
         QCOMPARE(prompts->captions.back(), std::string("Нет имени файла"_cp1251));
 
         QString path = tmp.filePath("race.wdb");

@@ -23,8 +23,8 @@
 #include "app/help_file.h"
 #include "app/main_frame.h"
 #include "app/settings.h"
-#include "app/startup.h"
 #include "app/skarvel_view.h"
+#include "app/startup.h"
 #include "core/wdb_file.h"
 #include "platform/qt/qt_text.h"
 #include "tests/app/app_fixture.h"
@@ -36,7 +36,9 @@ using namespace skarvel::testing;
 
 namespace {
 
-QString U(std::string_view cp1251) { return qs(cp1251); }
+QString U(std::string_view cp1251) {
+    return qs(cp1251);
+}
 
 }  // namespace
 
@@ -56,7 +58,7 @@ class MainWindowTest : public QObject, MainWindowFixture {
         view().update();
     }
 
-private slots:
+  private slots:
     void initTestCase() { QVERIFY(set_up_program()); }
     void init() { QVERIFY(open(1000, 20 + 17 * 10 + 120)); }
     void cleanup() { close(); }
@@ -75,8 +77,7 @@ private slots:
         QVERIFY(!frame->action(CommandId::kEnglish)->isChecked());
 
         trigger(CommandId::kEnglish);
-        QCOMPARE(titles().mid(0, 5),
-                 (QStringList{"File", "Edit", "View", "Service", "Add-on"}));
+        QCOMPARE(titles().mid(0, 5), (QStringList{"File", "Edit", "View", "Service", "Add-on"}));
         QCOMPARE(frame->action(CommandId::kNew)->text(), QStringLiteral("New\tCtrl+N"));
         QCOMPARE(frame->action(CommandId::kUndo)->text(), QStringLiteral("Undo\tCtrl-Z"));
         QCOMPARE(frame->action(CommandId::kShowClasses)->text(), QStringLiteral("Categories\tF10"));
@@ -156,8 +157,8 @@ private slots:
         key(Qt::Key_End, Qt::ControlModifier);
         QCOMPARE(view().cursor_row(), 5);
         // Wheel: a negative delta is Down, a positive one Up.
-        QWheelEvent up(QPointF(10, 50), view().mapToGlobal(QPointF(10, 50)), QPoint(), QPoint(0, 120),
-                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent up(QPointF(10, 50), view().mapToGlobal(QPointF(10, 50)), QPoint(),
+                       QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(&view(), &up);
         QCOMPARE(view().cursor_row(), 4);
     }
@@ -187,7 +188,8 @@ private slots:
         five_runners();
         QTest::mouseClick(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 20 + 17 * 2 + 5));
         QCOMPARE(view().cursor_row(), 2);
-        QTest::mouseClick(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 5));  // y 4..19: row 0
+        QTest::mouseClick(&view(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(50, 5));  // y 4..19: row 0
         QCOMPARE(view().cursor_row(), 0);
         QTest::mouseClick(&view(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 20 + 17 * 8 + 3));
         QCOMPARE(view().cursor_row(), 5);  // an empty row: the first empty slot
@@ -231,7 +233,8 @@ private slots:
         QVERIFY(frame->isWindowModified());
 
         on_dialog<FilterDialog>([](FilterDialog* d) {
-            QCOMPARE(d->class_box()->currentText(), QStringLiteral("Empty"));  // opens with the stored choice
+            QCOMPARE(d->class_box()->currentText(),
+                     QStringLiteral("Empty"));  // opens with the stored choice
             d->class_box()->setCurrentIndex(0);
             d->sort_box()->setCurrentIndex(1);  // by number
             d->findChild<QPushButton*>("search")->click();
@@ -249,7 +252,8 @@ private slots:
 
     void findByNameNumberAndCard() {
         five_runners();
-        prompts->texts = {std::string("Bra"), std::string("4"), std::string("500"), std::string("Zulu")};
+        prompts->texts = {std::string("Bra"), std::string("4"), std::string("500"),
+                          std::string("Zulu")};
         key(Qt::Key_F, Qt::ControlModifier);
         QCOMPARE(view().cursor_row(), 3);
         QCOMPARE(view().top_row(), 3);
@@ -262,12 +266,16 @@ private slots:
         QCOMPARE(prompts->messages.size(), std::size_t(1));
         key(Qt::Key_F, Qt::ControlModifier);  // Zulu
         QCOMPARE(prompts->messages.size(), std::size_t(2));
-        QCOMPARE(prompts->messages.back(),
-                 std::string("Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции или измените фильтр"_cp1251));
+        QCOMPARE(
+            prompts->messages.back(),
+            std::string(
+                "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции или измените фильтр"_cp1251));
         QCOMPARE(view().search_text, std::string("Zulu"));
         // The dialog was prefilled with the last text and asked its question.
-        QCOMPARE(prompts->questions.back(),
-                 std::string("Введите строку поиска. Это может быть фамилия, номер участника или номер VP-карты"_cp1251));
+        QCOMPARE(
+            prompts->questions.back(),
+            std::string(
+                "Введите строку поиска. Это может быть фамилия, номер участника или номер VP-карты"_cp1251));
     }
 
     void findByCardFromTheTop() {
@@ -318,7 +326,8 @@ private slots:
 
         prompts->yes_no_answers = {true};
         key(Qt::Key_Minus, Qt::KeypadModifier);
-        QCOMPARE(prompts->questions.back(), std::string("Снять отметку у ВСЕХ текущих участников?"_cp1251));
+        QCOMPARE(prompts->questions.back(),
+                 std::string("Снять отметку у ВСЕХ текущих участников?"_cp1251));
         for (int i = 0; i < 5; ++i) QCOMPARE(int(c().tables.runners[i]->marked), 0);
 
         key(Qt::Key_Insert);  // toggles row 0, moves down
@@ -326,7 +335,8 @@ private slots:
         QCOMPARE(view().cursor_row(), 1);
         prompts->yes_no_answers = {true};
         key(Qt::Key_Asterisk, Qt::KeypadModifier);
-        QCOMPARE(prompts->questions.back(), std::string("Инвертировать отметку у ВСЕХ текущих участников?"_cp1251));
+        QCOMPARE(prompts->questions.back(),
+                 std::string("Инвертировать отметку у ВСЕХ текущих участников?"_cp1251));
         QCOMPARE(int(c().tables.runners[0]->marked), 0);
         QCOMPARE(int(c().tables.runners[1]->marked), 1);
 
@@ -351,14 +361,17 @@ private slots:
         key(Qt::Key_F3);
         prompts->yes_no_answers = {true};
         key(Qt::Key_Plus, Qt::KeypadModifier);
-        QCOMPARE(prompts->questions.back(), std::string("Отметить ВСЕХ участников, как объявленных?"_cp1251));
+        QCOMPARE(prompts->questions.back(),
+                 std::string("Отметить ВСЕХ участников, как объявленных?"_cp1251));
         QVERIFY(c().tables.finish_lines[0]->sent());
         QVERIFY(c().tables.finish_lines[1]->sent());
         key(Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(int(c().tables.finish_lines[0]->flags), int(FinishLine::kFlagSent | FinishLine::kFlagToggle));
+        QCOMPARE(int(c().tables.finish_lines[0]->flags),
+                 int(FinishLine::kFlagSent | FinishLine::kFlagToggle));
         QCOMPARE(view().cursor_row(), 1);
         key(Qt::Key_Insert, Qt::ShiftModifier);
-        QCOMPARE(int(c().tables.finish_lines[1]->flags), int(FinishLine::kFlagSent | FinishLine::kFlagToggle));
+        QCOMPARE(int(c().tables.finish_lines[1]->flags),
+                 int(FinishLine::kFlagSent | FinishLine::kFlagToggle));
         QCOMPARE(view().cursor_row(), 2);
         key(Qt::Key_Insert);  // empty row: nothing
         QCOMPARE(view().cursor_row(), 2);
@@ -401,7 +414,8 @@ private slots:
         QCOMPARE(std::string(field_text(c().tables.runners[4]->name)), std::string("Echo"));
         key(Qt::Key_F6, Qt::ShiftModifier);
         QCOMPARE(c().tables.runners.live_count(), 4);
-        QCOMPARE(std::string(field_text(c().tables.runners[kRunnerCapacity - 1]->name)), std::string("Delta"));
+        QCOMPARE(std::string(field_text(c().tables.runners[kRunnerCapacity - 1]->name)),
+                 std::string("Delta"));
     }
 
     void cardSortAsksForTheKey() {
@@ -500,7 +514,8 @@ private slots:
             std::vector<std::uint8_t> bytes = encode_wdb(c());
             bytes.resize(4 + 4 + Runner::kSize * 3 + 10);  // ends inside the fourth runner
             std::ofstream out(path, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            out.write(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<std::streamsize>(bytes.size()));
         }
         trigger(CommandId::kNew);
         QVERIFY(!frame->open_file(QString::fromStdString(path)));
@@ -577,7 +592,8 @@ private slots:
     }
 
     void helpFileNamedByDir() {
-        QCOMPARE(help_file_path(QStringLiteral("/opt/guide")), QStringLiteral("/opt/guide/skarvel.mht"));
+        QCOMPARE(help_file_path(QStringLiteral("/opt/guide")),
+                 QStringLiteral("/opt/guide/skarvel.mht"));
         // Unset: a folder that holds the shipped guide.
         QVERIFY(QFileInfo::exists(help_file_path(QString())));
     }

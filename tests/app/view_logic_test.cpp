@@ -14,7 +14,9 @@ using namespace literals;
 using namespace skarvel::testing;
 namespace v = skarvel::view;
 
-std::string S(std::string_view s) { return std::string(s); }
+std::string S(std::string_view s) {
+    return std::string(s);
+}
 
 struct ViewLogic : ::testing::Test {
     std::unique_ptr<Competition> owner = std::make_unique<Competition>();
@@ -150,8 +152,8 @@ TEST_F(ViewLogic, FinishRowPlacesStatusesAndTimeBehind) {
     add_line(c, 2, 10 * kCentisPerHour + 33050);  // 5:30.5
     add_line(c, 3, 10 * kCentisPerHour + 20000);
     add_line(c, 4, 10 * kCentisPerHour + 40000);
-    add_line(c, -2, 10 * kCentisPerHour);          // start station punch of runner 2
-    add_line(c, 77, 10 * kCentisPerHour);          // nobody has 77
+    add_line(c, -2, 10 * kCentisPerHour);  // start station punch of runner 2
+    add_line(c, 77, 10 * kCentisPerHour);  // nobody has 77
     FinishLine& empty_time = add_line(c, 1, 0);
     (void)empty_time;
     o.out_of_competition = 1;
@@ -287,8 +289,8 @@ TEST_F(ViewLogic, DownScrollsAtTheBottomAndUpAtTheTop) {
 
 TEST_F(ViewLogic, PageDownOnAShortTableLandsOnTheFirstEmptyRow) {
     for (int i = 0; i < 3; ++i) add_runner(c, "R", i + 1);
-    v::Position p = v::page_down({0, 0}, kRunnerCapacity, 10, occ(kRunners),
-                                 v::first_free_slot(c, kRunners));
+    v::Position p =
+        v::page_down({0, 0}, kRunnerCapacity, 10, occ(kRunners), v::first_free_slot(c, kRunners));
     EXPECT_EQ(p.cursor, 3);
     EXPECT_EQ(p.top, 0);
 }
@@ -333,9 +335,12 @@ TEST_F(ViewLogic, LastRowAndClick) {
 // ---- marking ----
 
 TEST_F(ViewLogic, MarkQuestionsPerTable) {
-    EXPECT_EQ(v::mark_question(kRunners, v::MarkOp::kMarkAll), "Отметить ВСЕХ текущих участников?"_cp1251);
-    EXPECT_EQ(v::mark_question(kClubs, v::MarkOp::kInvertAll), "Инвертировать отметку у ВСЕХ коллективов?"_cp1251);
-    EXPECT_EQ(v::mark_question(kClasses, v::MarkOp::kUnmarkAll), "Снять отметку у ВСЕХ групп?"_cp1251);
+    EXPECT_EQ(v::mark_question(kRunners, v::MarkOp::kMarkAll),
+              "Отметить ВСЕХ текущих участников?"_cp1251);
+    EXPECT_EQ(v::mark_question(kClubs, v::MarkOp::kInvertAll),
+              "Инвертировать отметку у ВСЕХ коллективов?"_cp1251);
+    EXPECT_EQ(v::mark_question(kClasses, v::MarkOp::kUnmarkAll),
+              "Снять отметку у ВСЕХ групп?"_cp1251);
     EXPECT_EQ(v::mark_question(kCourses, v::MarkOp::kMarkAll), "Отметить ВСЕ дистанции?"_cp1251);
     EXPECT_EQ(v::mark_question(kFinishLines, v::MarkOp::kMarkAll),
               "Отметить ВСЕХ участников, как объявленных?"_cp1251);
@@ -559,7 +564,7 @@ TEST(FilterFullTable, LosesNoRunner) {
 
 TEST_F(Filter, NumberedFirstAndNotFinishedFirst) {
     c.tables.runners[0]->start_number = 0;  // Delta has no number
-    add_line(c, 2, 100);                     // Alpha finished
+    add_line(c, 2, 100);                    // Alpha finished
     EXPECT_EQ(v::numbered_first(c), 3);
     EXPECT_EQ(name(0), "Charlie");
     EXPECT_EQ(name(1), "Alpha");
@@ -608,8 +613,9 @@ TEST_F(ViewLogic, FindInFinishAndCardTables) {
     k.card_number = 900;
     EXPECT_EQ(v::find_next(c, kCardReadouts, -1, "900"), 0);
     EXPECT_EQ(v::find_next(c, kCardReadouts, -1, "Ann"), -1);  // names are not searched
-    EXPECT_EQ(v::find_failed_message(kRunners),
-              "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции или измените фильтр"_cp1251);
+    EXPECT_EQ(
+        v::find_failed_message(kRunners),
+        "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции или измените фильтр"_cp1251);
     EXPECT_EQ(v::find_failed_message(kFinishLines),
               "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции"_cp1251);
 }

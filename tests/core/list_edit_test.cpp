@@ -1,14 +1,17 @@
+#include "core/list_edit.h"
+
 #include <gtest/gtest.h>
 
 #include "core/cp1251.h"
-#include "core/list_edit.h"
 #include "core/time_text.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
 
 namespace {
-std::string cp(std::string_view s) { return std::string(s); }
+std::string cp(std::string_view s) {
+    return std::string(s);
+}
 
 Runner& add_runner(Competition& c, int id, int number = 0, int class_id = 0, int club_id = 0) {
     Runner& r = *c.tables.runners[c.new_record(kRunners)];
@@ -43,8 +46,8 @@ Course& add_course(Competition& c, int id) {
     return k;
 }
 // Types a number into the finish table at `row` as the judge does.
-bool type_number(Competition& c, FinishEntry& e, int row, std::string_view digits, ScriptedPrompts& p,
-                 const EditHooks& h = {}) {
+bool type_number(Competition& c, FinishEntry& e, int row, std::string_view digits,
+                 ScriptedPrompts& p, const EditHooks& h = {}) {
     for (char d : digits) e.digit(c, row, d - '0', p, h.english);
     return e.enter(c, row, p, h);
 }
@@ -278,7 +281,8 @@ TEST(FinishEntry, PaddedNumberAboveTheMaximumIsCapped) {
     Competition c;
     c.info.relay = 1;
     c.info.pad_numbers_to_4 = 1;
-    for (int i = 0; i < 29; ++i) add_line(c, (i + 1) * 1000 + 999 > 29999 ? 999 : (i + 1) * 1000 + 999);
+    for (int i = 0; i < 29; ++i)
+        add_line(c, (i + 1) * 1000 + 999 > 29999 ? 999 : (i + 1) * 1000 + 999);
     add_line(c, 0);
     FinishEntry e;
     ScriptedPrompts p;
@@ -358,7 +362,8 @@ TEST(QuickEdit, RunnerNumberAndStart) {
     EXPECT_EQ(f.start_number, "3");
     EXPECT_EQ(f.start_time, "00:00:01");
     f.start_number = "30000";
-    EXPECT_EQ(store_quick_runner_form(c, 0, f, true).error, "No.: enter an integer between 0 and 29999.");
+    EXPECT_EQ(store_quick_runner_form(c, 0, f, true).error,
+              "No.: enter an integer between 0 and 29999.");
     EXPECT_EQ(c.tables.runners[0]->start_number, 3);
     f.start_number = "17";
     f.start_time = "10:00";
@@ -472,7 +477,8 @@ TEST(Join, ThreeMarkedClubsBecomeTheFirst) {
     ScriptedPrompts p;
     p.yes_no_answers = {true, true};
     EXPECT_TRUE(join_marked(c, kClubs, p, false));
-    EXPECT_EQ(p.questions[0], cp("Объединить отмеченные коллективы и удалить не используемые?"_cp1251));
+    EXPECT_EQ(p.questions[0],
+              cp("Объединить отмеченные коллективы и удалить не используемые?"_cp1251));
     EXPECT_EQ(p.questions[1], cp("Снять отметку?"_cp1251));
     for (int i = 0; i < 3; ++i) EXPECT_EQ(c.tables.runners[i]->club_id, 2);
     EXPECT_EQ(c.tables.runners[3]->club_id, 6);

@@ -1,14 +1,17 @@
+#include "core/maintenance.h"
+
 #include <gtest/gtest.h>
 
 #include "core/cp1251.h"
-#include "core/maintenance.h"
 #include "core/time_text.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
 
 namespace {
-std::string cp(std::string_view s) { return std::string(s); }
+std::string cp(std::string_view s) {
+    return std::string(s);
+}
 
 Runner& add_runner(Competition& c, int id, int number, int card) {
     Runner& r = *c.tables.runners[c.new_record(kRunners)];
@@ -120,7 +123,8 @@ TEST(MultiCross, CrossingsBecomePunchesOfOneReadout) {
     ScriptedPrompts p;
     p.default_answer = true;
     EXPECT_TRUE(finish_crossings_to_card_readouts(c, p, false));
-    EXPECT_EQ(p.questions[0], cp("Будет удалено содержимое ЧИПов, номера ЧИПов в базе и т.п., продолжать?"_cp1251));
+    EXPECT_EQ(p.questions[0],
+              cp("Будет удалено содержимое ЧИПов, номера ЧИПов в базе и т.п., продолжать?"_cp1251));
     EXPECT_EQ(p.captions[0], cp("ВНИМАНИЕ"_cp1251));
     EXPECT_EQ(c.tables.runners[0]->card_number, 12);
     EXPECT_EQ(c.tables.runners[1]->card_number, 14);
@@ -137,8 +141,9 @@ TEST(MultiCross, CrossingsBecomePunchesOfOneReadout) {
     EXPECT_EQ(a.punches[2].time, 3840000);
     const CardReadout& b = *c.tables.card_readouts[1];
     EXPECT_EQ(b.card_number, 14);
-    EXPECT_EQ(b.punches[0].time, static_cast<std::int32_t>(0x05000000u | 3700000));  // whole time word
-    EXPECT_EQ(c.tables.card_readouts[2], nullptr);  // the unnumbered line made none
+    EXPECT_EQ(b.punches[0].time,
+              static_cast<std::int32_t>(0x05000000u | 3700000));  // whole time word
+    EXPECT_EQ(c.tables.card_readouts[2], nullptr);                // the unnumbered line made none
 }
 
 TEST(MultiCross, AtMostSixtyFourCrossingsAndDeclineChangesNothing) {

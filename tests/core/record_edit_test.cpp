@@ -1,16 +1,19 @@
+#include "core/record_edit.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "core/cp1251.h"
-#include "core/record_edit.h"
 #include "core/time_text.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
 
 namespace {
-std::string cp(std::string_view s) { return std::string(s); }
+std::string cp(std::string_view s) {
+    return std::string(s);
+}
 }  // namespace
 
 // ---- control order ----
@@ -61,7 +64,8 @@ TEST(ControlOrder, SemicolonFirstGivesCodeZeroAndOtherCharactersAreIgnored) {
 
 TEST(ControlOrder, AtMostEightyLinesAreTaken) {
     std::string text;
-    for (int i = 1; i <= 90; ++i) text += std::to_string(i + 100) + ";" + std::to_string(i) + "\r\n";
+    for (int i = 1; i <= 90; ++i)
+        text += std::to_string(i + 100) + ";" + std::to_string(i) + "\r\n";
     Course k;
     ASSERT_TRUE(parse_control_order(text, k, false));
     EXPECT_EQ(k.control_codes[79], 180);
@@ -109,7 +113,9 @@ TEST(PunchText, LineWithoutSemicolonEndsTheReading) {
 
 TEST(PunchText, RoundTripAndAtMostSixtyFourLines) {
     std::string text;
-    for (int i = 0; i < 70; ++i) text += std::to_string(31 + i) + ";10:00:" + (i % 60 < 10 ? "0" : "") + std::to_string(i % 60) + "\r\n";
+    for (int i = 0; i < 70; ++i)
+        text += std::to_string(31 + i) + ";10:00:" + (i % 60 < 10 ? "0" : "") +
+                std::to_string(i % 60) + "\r\n";
     CardReadout r;
     ASSERT_TRUE(parse_punch_text(text, r, false));
     EXPECT_EQ(r.punch_count, 64);
@@ -208,7 +214,13 @@ TEST(RunnerForm, NewRunnerDefaults) {
 TEST(RunnerForm, BirthYearsAsTyped) {
     Competition c;
     RunnerForm f = runner_form(c, nullptr);
-    for (auto [typed, stored] : {std::pair{"85", 1985}, {"0", 0}, {"100", 100}, {"99", 1999}, {"1", 1901}, {"2100", 2100}, {"", 0}}) {
+    for (auto [typed, stored] : {std::pair{"85", 1985},
+                                 {"0", 0},
+                                 {"100", 100},
+                                 {"99", 1999},
+                                 {"1", 1901},
+                                 {"2100", 2100},
+                                 {"", 0}}) {
         f.birth_year = typed;
         EditResult r = store_runner_form(c, 0, f, false);
         ASSERT_TRUE(r) << typed;
@@ -266,14 +278,22 @@ TEST(RunnerForm, OutOfRangeValuesAreRefusedAndNothingIsStored) {
         const char* field;
     };
     const Case cases[] = {
-        {[](RunnerForm& f) { f.birth_year = "2101"; }, "Year of birth: enter an integer between 0 and 2100."},
-        {[](RunnerForm& f) { f.birth_year = "-1"; }, "Year of birth: enter an integer between 0 and 2100."},
-        {[](RunnerForm& f) { f.birth_year = "19x5"; }, "Year of birth: enter an integer between 0 and 2100."},
-        {[](RunnerForm& f) { f.start_number = "30000"; }, "Number: enter an integer between 0 and 29999."},
-        {[](RunnerForm& f) { f.card_number = "10000000"; }, "VP-card: enter an integer between 0 and 9999999."},
-        {[](RunnerForm& f) { f.name = std::string(26, 'a'); }, "Name, surname: enter no more than 25 characters."},
-        {[](RunnerForm& f) { f.start_time = "10:00:00,0000"; }, "Start: enter no more than 12 characters."},
-        {[](RunnerForm& f) { f.comment = std::string(22, 'c'); }, "Comment: enter no more than 21 characters."},
+        {[](RunnerForm& f) { f.birth_year = "2101"; },
+         "Year of birth: enter an integer between 0 and 2100."},
+        {[](RunnerForm& f) { f.birth_year = "-1"; },
+         "Year of birth: enter an integer between 0 and 2100."},
+        {[](RunnerForm& f) { f.birth_year = "19x5"; },
+         "Year of birth: enter an integer between 0 and 2100."},
+        {[](RunnerForm& f) { f.start_number = "30000"; },
+         "Number: enter an integer between 0 and 29999."},
+        {[](RunnerForm& f) { f.card_number = "10000000"; },
+         "VP-card: enter an integer between 0 and 9999999."},
+        {[](RunnerForm& f) { f.name = std::string(26, 'a'); },
+         "Name, surname: enter no more than 25 characters."},
+        {[](RunnerForm& f) { f.start_time = "10:00:00,0000"; },
+         "Start: enter no more than 12 characters."},
+        {[](RunnerForm& f) { f.comment = std::string(22, 'c'); },
+         "Comment: enter no more than 21 characters."},
     };
     for (const Case& k : cases) {
         RunnerForm f = good;
@@ -286,7 +306,8 @@ TEST(RunnerForm, OutOfRangeValuesAreRefusedAndNothingIsStored) {
     }
     RunnerForm f = good;
     f.birth_year = "2101";
-    EXPECT_EQ(store_runner_form(c, 0, f, false).error, cp("Год рождения: введите целое число от 0 до 2100."_cp1251));
+    EXPECT_EQ(store_runner_form(c, 0, f, false).error,
+              cp("Год рождения: введите целое число от 0 до 2100."_cp1251));
 }
 
 TEST(RunnerForm, EditingKeepsTheOtherFields) {
@@ -324,7 +345,8 @@ TEST(ClubForm, DefaultsLimitsAndStore) {
     EXPECT_EQ(f.id, 1);
     EXPECT_EQ(f.name, cp("Команда № 1"_cp1251));
     f.representative = std::string(21, 'r');
-    EXPECT_EQ(store_club_form(c, 0, f, true).error, "Representative: enter no more than 20 characters.");
+    EXPECT_EQ(store_club_form(c, 0, f, true).error,
+              "Representative: enter no more than 20 characters.");
     EXPECT_EQ(c.tables.clubs[0], nullptr);
     f.representative = std::string(20, 'r');
     ASSERT_TRUE(store_club_form(c, 0, f, true));
@@ -391,7 +413,8 @@ TEST(CourseForm, DefaultsListAndControlOrder) {
     EXPECT_EQ(list[0], "Long      ");
 
     f.control_order = std::string(1201, '1');
-    EXPECT_EQ(store_course_form(c, 0, f, true).error, "Control order: enter no more than 1200 characters.");
+    EXPECT_EQ(store_course_form(c, 0, f, true).error,
+              "Control order: enter no more than 1200 characters.");
     f.control_order = "31;5\r\n999;1";
     f.length_m = "1";
     EXPECT_FALSE(store_course_form(c, 0, f, true));
@@ -422,7 +445,8 @@ TEST(CardReadoutForm, NewShowsZeroTimesAndStoresPunches) {
     EXPECT_EQ(back.finish_time, "10:40:00");
 
     f.start_number = "100001";
-    EXPECT_EQ(store_card_readout_form(c, 0, f, true).error, "Start number: enter an integer between 0 and 100000.");
+    EXPECT_EQ(store_card_readout_form(c, 0, f, true).error,
+              "Start number: enter an integer between 0 and 100000.");
     f.start_number = "1";
     f.card_number = "10000000";
     EXPECT_FALSE(store_card_readout_form(c, 0, f, true));
@@ -459,7 +483,8 @@ TEST(EditForms, ArbitraryTextIntoControlOrderAndPunches) {
         Course before = k;
         EditResult r = parse_control_order(text, k, false);
         if (!r) {
-            EXPECT_EQ(std::memcmp(k.control_codes, before.control_codes, sizeof k.control_codes), 0);
+            EXPECT_EQ(std::memcmp(k.control_codes, before.control_codes, sizeof k.control_codes),
+                      0);
         }
         EXPECT_EQ(k.control_codes[90], 42);
         CardReadout card;

@@ -75,14 +75,29 @@ void roughen(Competition& c, std::uint32_t seed) {
     for (int i = 0; i < runners; ++i) {
         Runner& r = *t.runners[i];
         switch (rng() % 12) {
-            case 0: r.class_id = static_cast<std::int16_t>(rng() % 40 - 5); break;  // maybe none
-            case 1: r.club_id = static_cast<std::int16_t>(rng() % 40 - 5); break;
-            case 2: r.start_number = static_cast<std::uint16_t>(1 + rng() % runners); break;  // duplicates
-            case 3: r.marked = 1; break;
-            case 4: r.status = static_cast<std::uint8_t>(rng() % 9); break;
-            case 5: r.penalty = static_cast<std::uint16_t>(rng() % 20); break;
-            case 6: r.start_number = 0; break;
-            default: break;
+            case 0:
+                r.class_id = static_cast<std::int16_t>(rng() % 40 - 5);
+                break;  // maybe none
+            case 1:
+                r.club_id = static_cast<std::int16_t>(rng() % 40 - 5);
+                break;
+            case 2:
+                r.start_number = static_cast<std::uint16_t>(1 + rng() % runners);
+                break;  // duplicates
+            case 3:
+                r.marked = 1;
+                break;
+            case 4:
+                r.status = static_cast<std::uint8_t>(rng() % 9);
+                break;
+            case 5:
+                r.penalty = static_cast<std::uint16_t>(rng() % 20);
+                break;
+            case 6:
+                r.start_number = 0;
+                break;
+            default:
+                break;
         }
     }
     // Duplicated ids: the first in slot order counts.
@@ -132,7 +147,8 @@ TEST(Recount, MatchesTheRulesOnAwkwardData) {
             auto check = [&](auto& table) {
                 for (int i = 0; i < table.capacity(); ++i)
                     if (table[i] == p) {
-                        got = {table[i]->runner_count, table[i]->finish_line_count, table[i]->marked_count};
+                        got = {table[i]->runner_count, table[i]->finish_line_count,
+                               table[i]->marked_count};
                         found = true;
                     }
             };
@@ -166,10 +182,11 @@ TEST(Recount, FinishResultsMatchTheRulesOnAwkwardData) {
             const Runner* r = c.runner_by_number(f.start_number);
             if (r && r->start_number != 0) ++counts[f.start_number];
             if (f.time() == 0 || !r) continue;
-            std::int64_t res = r->status != 0 ? std::int64_t(r->status) * kDay + r->start_number * 100
-                             : c.info.competition_kind == kKindMarkedMinutes
-                                 ? std::int64_t(f.time()) + r->penalty * 6000 - r->start_time
-                                 : std::int64_t(f.time()) - r->start_time;
+            std::int64_t res = r->status != 0
+                                   ? std::int64_t(r->status) * kDay + r->start_number * 100
+                               : c.info.competition_kind == kKindMarkedMinutes
+                                   ? std::int64_t(f.time()) + r->penalty * 6000 - r->start_time
+                                   : std::int64_t(f.time()) - r->start_time;
             want[r] = {f.time(), static_cast<std::int32_t>(res)};
         }
         c.recompute_finish_results();
@@ -177,6 +194,7 @@ TEST(Recount, FinishResultsMatchTheRulesOnAwkwardData) {
             EXPECT_EQ(r->finish_time, v.first) << "seed " << seed;
             EXPECT_EQ(r->result, v.second) << "seed " << seed;
         }
-        for (int n = 0; n < kNumberIndexSize; ++n) ASSERT_EQ(c.finish_count_by_number[n], counts[n]) << n;
+        for (int n = 0; n < kNumberIndexSize; ++n)
+            ASSERT_EQ(c.finish_count_by_number[n], counts[n]) << n;
     }
 }

@@ -69,8 +69,9 @@ void mutate(Bytes& b, std::mt19937& rng) {
         }
         case 1: {  // a 32-bit value that looks like a count
             if (b.size() < 4) break;
-            static const std::uint32_t values[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF,
-                                                   10000, 10001, 30000, 30001, 20001, 21, 11};
+            static const std::uint32_t values[] = {0,          1,     0x7FFFFFFF, 0x80000000,
+                                                   0xFFFFFFFF, 10000, 10001,      30000,
+                                                   30001,      20001, 21,         11};
             put_le(b, rng() % (b.size() - 3), values[rng() % std::size(values)], 4);
             break;
         }
@@ -101,13 +102,14 @@ void mutate(Bytes& b, std::mt19937& rng) {
 }  // namespace
 
 TEST(WdbCorpus, CutAtEveryLengthAndMutatedFilesNeverBreakTheLoader) {
-    const std::vector<Bytes> seeds = {demo_file(4, 1), demo_file(12, 2), old_file(), Bytes{21, 0, 0, 0},
-                                      Bytes{11, 0, 0, 0}};
+    const std::vector<Bytes> seeds = {demo_file(4, 1), demo_file(12, 2), old_file(),
+                                      Bytes{21, 0, 0, 0}, Bytes{11, 0, 0, 0}};
     Competition c;
     int clean = 0, damaged = 0;
     for (const Bytes& s : seeds)
         for (std::size_t len = 0; len <= s.size(); len += 1 + len / 256)
-            ASSERT_NO_FATAL_FAILURE(check_one(c, Bytes(s.begin(), s.begin() + len), clean, damaged));
+            ASSERT_NO_FATAL_FAILURE(
+                check_one(c, Bytes(s.begin(), s.begin() + len), clean, damaged));
     std::mt19937 rng(20240518);
     for (int i = 0; i < kMutations; ++i) {
         Bytes b = seeds[rng() % seeds.size()];

@@ -19,9 +19,13 @@ namespace {
 constexpr std::size_t kEmptySize = 1604;
 constexpr std::size_t kInfoAtWhenEmpty = 4 + 4 * 4;
 
-Bytes encode(const Competition& c) { return encode_wdb(c); }
+Bytes encode(const Competition& c) {
+    return encode_wdb(c);
+}
 
-LoadResult decode(Competition& c, const Bytes& b) { return decode_wdb(c, b.data(), b.size()); }
+LoadResult decode(Competition& c, const Bytes& b) {
+    return decode_wdb(c, b.data(), b.size());
+}
 
 // A well-formed version-21 file whose records are random bytes throughout (reserved bytes,
 // bytes after the NUL of texts, the unused controls 81..100, the counter of finish lines).
@@ -30,8 +34,8 @@ Bytes random_v21_file(std::uint32_t seed, const int counts[6]) {
     auto random_block = [&rng](Bytes& b, std::size_t n) {
         for (std::size_t i = 0; i < n; ++i) b.push_back(static_cast<std::uint8_t>(rng()));
     };
-    const int sizes[6] = {Runner::kSize,     Club::kSize,       ClassRecord::kSize,
-                          Course::kSize,     FinishLine::kSize, CardReadout::kSize};
+    const int sizes[6] = {Runner::kSize, Club::kSize,       ClassRecord::kSize,
+                          Course::kSize, FinishLine::kSize, CardReadout::kSize};
     Bytes b;
     append_le(b, 21, 4);
     for (int t = 0; t < 6; ++t) {
@@ -67,8 +71,8 @@ TEST(WdbFile, EmptyCompetitionIs1604Bytes) {
 
 TEST(WdbFile, RandomRecordBytesSurviveLoadAndSaveExactly) {
     for (std::uint32_t seed = 1; seed <= 5; ++seed) {
-        const int counts[6] = {int(seed * 7), int(seed * 3), int(seed), int(seed * 2), int(seed * 11),
-                               int(seed * 4)};
+        const int counts[6] = {int(seed * 7), int(seed * 3),  int(seed),
+                               int(seed * 2), int(seed * 11), int(seed * 4)};
         Bytes file = random_v21_file(seed, counts);
         Competition c;
         LoadResult res = decode(c, file);
@@ -85,7 +89,8 @@ TEST(WdbFile, RandomRecordBytesSurviveLoadAndSaveExactly) {
 TEST(WdbFile, TrailingZerosAreNotRequiredAndTheRunTimeFlagIsCleared) {
     const int counts[6] = {2, 1, 1, 1, 1, 1};
     Bytes file = random_v21_file(42, counts);
-    std::size_t info_at = 4 + 4 * 4 + 2 * Runner::kSize + Club::kSize + ClassRecord::kSize + Course::kSize;
+    std::size_t info_at =
+        4 + 4 * 4 + 2 * Runner::kSize + Club::kSize + ClassRecord::kSize + Course::kSize;
     file[info_at + 1456] = 1;
     file.resize(file.size() - 20);
     Competition c;
@@ -229,10 +234,10 @@ struct Expected {
 
 // What a load of the first `len` bytes of `file` must report, worked out from the layout.
 Expected expected_for_truncation(const Bytes& file, std::size_t len) {
-    static const char* names[6] = {"runners", "clubs", "classes", "courses", "finish_lines",
-                                   "card_readouts"};
-    const int sizes[6] = {Runner::kSize,     Club::kSize,       ClassRecord::kSize,
-                          Course::kSize,     FinishLine::kSize, CardReadout::kSize};
+    static const char* names[6] = {"runners", "clubs",        "classes",
+                                   "courses", "finish_lines", "card_readouts"};
+    const int sizes[6] = {Runner::kSize, Club::kSize,       ClassRecord::kSize,
+                          Course::kSize, FinishLine::kSize, CardReadout::kSize};
     if (len < 4) return {LoadStatus::kUnknownVersion, "", 0};
     std::size_t at = 4;
     for (int t = 0; t < 6; ++t) {
@@ -319,14 +324,15 @@ TEST(WdbDamage, NegativeCountsAreDamage) {
     // Offsets of each table's count.
     std::vector<std::size_t> count_at;
     std::size_t at = 4;
-    const int sizes[6] = {Runner::kSize,     Club::kSize,       ClassRecord::kSize,
-                          Course::kSize,     FinishLine::kSize, CardReadout::kSize};
+    const int sizes[6] = {Runner::kSize, Club::kSize,       ClassRecord::kSize,
+                          Course::kSize, FinishLine::kSize, CardReadout::kSize};
     for (int t = 0; t < 6; ++t) {
         if (t == 4) at += CompetitionInfo::kSize;
         count_at.push_back(at);
         at += 4 + std::size_t(get_le(good, at, 4)) * sizes[t];
     }
-    const char* names[6] = {"runners", "clubs", "classes", "courses", "finish_lines", "card_readouts"};
+    const char* names[6] = {"runners", "clubs",        "classes",
+                            "courses", "finish_lines", "card_readouts"};
     for (int t = 0; t < 6; ++t) {
         for (std::int32_t bad : {-1, -30000, INT32_MIN}) {
             Bytes b = good;

@@ -74,11 +74,13 @@ TEST(WdbImport, IntoItselfWithAllOptionsDuplicatesWithFreshIds) {
         EXPECT_EQ(klass, c.tables.classes[classes + orig.class_id - 1]);
         const Course* course = c.find_course_by_id(klass->course_id);
         ASSERT_NE(course, nullptr);
-        EXPECT_EQ(course, c.tables.courses[courses + c.find_class_by_id(orig.class_id)->course_id - 1]);
+        EXPECT_EQ(course,
+                  c.tables.courses[courses + c.find_class_by_id(orig.class_id)->course_id - 1]);
         EXPECT_EQ(klass->course_id, c.find_class_by_id(orig.class_id)->course_id + course_shift);
     }
     for (int i = 0; i < lines; ++i) {
-        EXPECT_EQ(c.tables.finish_lines[lines + i]->start_number, c.tables.finish_lines[i]->start_number);
+        EXPECT_EQ(c.tables.finish_lines[lines + i]->start_number,
+                  c.tables.finish_lines[i]->start_number);
         EXPECT_EQ(c.tables.finish_lines[lines + i]->time_word, c.tables.finish_lines[i]->time_word);
     }
     // The number index now points at the later duplicate of each number.

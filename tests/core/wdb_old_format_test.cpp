@@ -170,7 +170,8 @@ OldFile sample_old_file() {
     f.cards = {old_card()};
     f.header = old_header();
     int i = 0;
-    for (const Move& m : kMoves) put_le(f.header, m.from, std::uint64_t(move_value(m, i++)), m.width);
+    for (const Move& m : kMoves)
+        put_le(f.header, m.from, std::uint64_t(move_value(m, i++)), m.width);
     for (int s = 0; s < 9; ++s) {
         put_text(f.status, 4 + 12 * s, "short" + std::to_string(s));
         put_text(f.status, 112 + 12 * s, "name" + std::to_string(s));
@@ -360,8 +361,10 @@ TEST(WdbOldFormat, LoadTellsAboutTheConversionAndSavesVersion21) {
     LoadResult res = load_wdb(c, dir.file("old.wdb"), prompts);
     ASSERT_EQ(res.status, LoadStatus::kConverted);
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0],
-              std::string("Произведено преобразование в формат Skarvel2 !\nВНИМАНИЕ: после преобразования Вы не сможете открывать этот файл старой программой!\nПроследите, что бы на всех компьютерах была установлена новая версия!"_cp1251));
+    EXPECT_EQ(
+        prompts.messages[0],
+        std::string(
+            "Произведено преобразование в формат Skarvel2 !\nВНИМАНИЕ: после преобразования Вы не сможете открывать этот файл старой программой!\nПроследите, что бы на всех компьютерах была установлена новая версия!"_cp1251));
     Bytes saved = encode_wdb(c);
     EXPECT_EQ(get_le(saved, 0, 4), 21);
     Competition d;

@@ -1,6 +1,8 @@
 // Helpers for the competition file tests: byte building, temporary folders, old-format files.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -8,8 +10,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "core/competition.h"
 
@@ -33,7 +33,7 @@ inline std::int64_t get_le(const Bytes& b, std::size_t at, int width) {
 
 // A fresh folder under the system's temporary folder, removed at the end of the test.
 class TempDir {
-public:
+  public:
     TempDir() {
         static int counter = 0;
         path_ = std::filesystem::temp_directory_path() /
@@ -48,7 +48,7 @@ public:
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

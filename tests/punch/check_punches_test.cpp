@@ -1,8 +1,9 @@
 // The punch check in every mode.
+#include "punch/check_punches.h"
+
 #include <gtest/gtest.h>
 
 #include "core/cp1251.h"
-#include "punch/check_punches.h"
 #include "tests/punch/punch_fixture.h"
 
 namespace skarvel {
@@ -174,7 +175,8 @@ TEST(CheckCarousel, NoCourseMatches) {
     Runner& r = f.runner(1, 1, 100, 4, "Petrov");
     ScriptedPrompts p;
     EXPECT_EQ(check(f, r, card_with(100, {40}), 5, p), 0);
-    EXPECT_EQ(std::string(field_text(r.name)), std::string("Petrov") + std::string(15, ' ') + "---");
+    EXPECT_EQ(std::string(field_text(r.name)),
+              std::string("Petrov") + std::string(15, ' ') + "---");
     EXPECT_EQ(r.status, kStatusWrongPunch);
     EXPECT_EQ(r.class_id, 4);
 }

@@ -12,7 +12,7 @@
 namespace skarvel::test {
 
 class FakeSerialPort : public SerialPort {
-public:
+  public:
     std::deque<int> input;  // byte values; -1 is a moment of silence (one time-out)
     std::vector<std::vector<std::uint8_t>> writes;
     std::function<void(const std::vector<std::uint8_t>&, FakeSerialPort&)> responder;
@@ -21,7 +21,9 @@ public:
     int discards = 0;
     bool open = true;
 
-    void queue(const std::vector<std::uint8_t>& bytes) { input.insert(input.end(), bytes.begin(), bytes.end()); }
+    void queue(const std::vector<std::uint8_t>& bytes) {
+        input.insert(input.end(), bytes.begin(), bytes.end());
+    }
 
     int read_byte(int) override {
         ++reads;

@@ -1,5 +1,7 @@
 // The finish-list and split-printout dialogs on their own: initial states, the options they
 // return, Russian and English texts.
+#include "punch/ui/finish_dialogs.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -8,13 +10,11 @@
 #include <QSpinBox>
 #include <QTest>
 
-#include "punch/ui/finish_dialogs.h"
-
 using namespace skarvel;
 
 class FinishDialogsTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void preparation();
     void rebuild();
     void split_range();

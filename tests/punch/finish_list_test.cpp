@@ -237,9 +237,9 @@ TEST(FinishTextImport, HostileInput) {
     Competition c;
     std::string data;
     data += "99999999999999999999 99:99:99 9999999999\r\n";  // saturated, stored as read
-    data += std::string(500, 'x') + "\r\n";                   // over-long line is cut, not split
-    data += "\r\n   \r\n";                                     // blank lines add nothing
-    data += "   3";                                            // short, no line end
+    data += std::string(500, 'x') + "\r\n";                  // over-long line is cut, not split
+    data += "\r\n   \r\n";                                   // blank lines add nothing
+    data += "   3";                                          // short, no line end
     auto res = import_finish_text(c, data, true);
     EXPECT_EQ(res.lines_read, 3);
     EXPECT_EQ(c.tables.finish_lines.live_count(), 3);
@@ -312,15 +312,18 @@ TEST(FinishAutosave, ToggleNeedsFileNameAndSavesEveryRegistration) {
     ScriptedPrompts p;
     bool named = false;
     int saves = 0;
-    CompetitionSaver saver{[&] { return named; }, [&](std::string&) {
+    CompetitionSaver saver{[&] { return named; },
+                           [&](std::string&) {
                                ++saves;
                                return true;
                            }};
     EXPECT_FALSE(toggle_finish_autosave(c, saver, p));
     EXPECT_EQ(c.info.finish_autosave, 0);
     ASSERT_EQ(p.messages.size(), 1u);
-    EXPECT_EQ(p.messages[0],
-              std::string("Для автосохранения финиша\nсначала сохраните рабочий\nфайл под каким-либо именем!"_cp1251));
+    EXPECT_EQ(
+        p.messages[0],
+        std::string(
+            "Для автосохранения финиша\nсначала сохраните рабочий\nфайл под каким-либо именем!"_cp1251));
     EXPECT_FALSE(autosave_finish(c, saver, p));
     EXPECT_EQ(saves, 0);
 
@@ -332,7 +335,8 @@ TEST(FinishAutosave, ToggleNeedsFileNameAndSavesEveryRegistration) {
 
     named = false;  // the name was lost (a new competition)
     EXPECT_FALSE(autosave_finish(c, saver, p));
-    EXPECT_EQ(p.messages.back(), std::string("Сначала сохраните рабочий файл под каким-либо именем!"_cp1251));
+    EXPECT_EQ(p.messages.back(),
+              std::string("Сначала сохраните рабочий файл под каким-либо именем!"_cp1251));
 
     EXPECT_FALSE(toggle_finish_autosave(c, saver, p));  // switches off without a question
     EXPECT_EQ(c.info.finish_autosave, 0);
@@ -342,7 +346,8 @@ TEST(FinishAutosave, FailedSaveIsReported) {
     Competition c;
     c.info.finish_autosave = 1;
     ScriptedPrompts p;
-    CompetitionSaver saver{[] { return true; }, [](std::string& e) {
+    CompetitionSaver saver{[] { return true; },
+                           [](std::string& e) {
                                e = "disk full";
                                return false;
                            }};
@@ -533,10 +538,12 @@ TEST(Starters, CommandMessagesInOrder) {
     EXPECT_TRUE(enter_starters_file(c, p));
     ASSERT_EQ(p.messages.size(), 2u);
     EXPECT_EQ(p.messages[0], "VP-card: 202 - no runner");
-    EXPECT_EQ(p.messages[1],
-              std::string("Всего стартовало: 2 спортсменов\nВсе нестартовавшие теперь отмечены!"_cp1251));
+    EXPECT_EQ(
+        p.messages[1],
+        std::string("Всего стартовало: 2 спортсменов\nВсе нестартовавшие теперь отмечены!"_cp1251));
     ASSERT_EQ(p.questions.size(), 2u);
-    EXPECT_EQ(p.questions[1], std::string("Добавить всех не стартовавших в протокол финиша?"_cp1251));
+    EXPECT_EQ(p.questions[1],
+              std::string("Добавить всех не стартовавших в протокол финиша?"_cp1251));
     EXPECT_EQ(c.tables.finish_lines.live_count(), 0);
     std::filesystem::remove(path);
 }
@@ -563,7 +570,8 @@ TEST(GenerateFinish, EveryOwnerOfEveryReadout) {
     EXPECT_EQ(t[2]->start_number, 2);
 }
 
-// --- Result plate ---------------------------------------------------------------------------------
+// --- Result plate
+// ---------------------------------------------------------------------------------
 
 TEST(ResultPlate, TextByPrecisionAndStatus) {
     Competition c;

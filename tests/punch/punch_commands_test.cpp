@@ -20,8 +20,8 @@
 #include "app/skarvel_view.h"
 #include "core/cp1251.h"
 #include "punch/ui/punch_settings_dialog.h"
-#include "tools/station_sim/station_sim.h"
 #include "tests/main_window_fixture.h"
+#include "tools/station_sim/station_sim.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
@@ -29,8 +29,7 @@ using namespace skarvel::literals;
 class PunchCommandsTest : public QObject, testing::MainWindowFixture {
     Q_OBJECT
 
-
-private slots:
+  private slots:
     void initTestCase() { QVERIFY(set_up_program()); }
     void init() { QVERIFY(open(900, 400, false)); }
     void cleanup() { close(); }
@@ -38,7 +37,8 @@ private slots:
     void f8ReadsCardsAndStops() {
         sim::SimScript script;
         QVERIFY(sim::parse_script(
-            "card type=6 number=1234567 start=10:00:00 finish=10:30:00 punches=31@10:10:00,32@10:20:00\n"
+            "card type=6 number=1234567 start=10:00:00 finish=10:30:00 "
+            "punches=31@10:10:00,32@10:20:00\n"
             "card type=5 number=12345 start=10:00:00 finish=10:31:00 punches=31@10:10:00\n",
             script, nullptr));
         sim::StationSimulator station(std::move(script), {150, 5, 0});

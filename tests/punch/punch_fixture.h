@@ -10,7 +10,9 @@
 
 namespace skarvel::test {
 
-constexpr std::int32_t hms(int h, int m, int s) { return ((h * 60 + m) * 60 + s) * 100; }
+constexpr std::int32_t hms(int h, int m, int s) {
+    return ((h * 60 + m) * 60 + s) * 100;
+}
 
 struct PunchFixture {
     std::unique_ptr<Competition> owned = std::make_unique<Competition>();

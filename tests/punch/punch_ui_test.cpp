@@ -27,7 +27,8 @@ using test::PunchFixture;
 
 std::vector<std::string> rows31() {
     std::vector<std::string> rows;
-    for (int i = 1; i <= 31; ++i) rows.push_back("COM" + std::to_string(i) + ":" + std::string("нет"_cp1251));
+    for (int i = 1; i <= 31; ++i)
+        rows.push_back("COM" + std::to_string(i) + ":" + std::string("нет"_cp1251));
     return rows;
 }
 
@@ -107,11 +108,12 @@ TEST(PunchSettings, RoundTripThroughTheHeader) {
 }
 
 class SimThread {
-public:
+  public:
     explicit SimThread(const std::string& text) {
         sim::SimScript script;
         EXPECT_TRUE(sim::parse_script(text, script, nullptr));
-        sim_ = std::make_unique<sim::StationSimulator>(std::move(script), sim::SimOptions{100, 5, 0});
+        sim_ =
+            std::make_unique<sim::StationSimulator>(std::move(script), sim::SimOptions{100, 5, 0});
         path = sim_->open_pty();
         thread_ = std::thread([this] { sim_->run(); });
     }
@@ -121,7 +123,7 @@ public:
     }
     std::string path;
 
-private:
+  private:
     std::unique_ptr<sim::StationSimulator> sim_;
     std::thread thread_;
 };
@@ -156,8 +158,10 @@ TEST(StationReaderQt, ReadsCardsOnTheOwnerThreadAndStops) {
     e.f.runner(1, 5, 1234567, 1);
     e.f.c.info.finish_source = kSourceStation;
     e.f.c.info.check_mode = kCheckCourse;
-    SimThread sim("card type=6 number=1234567 start=10:00:00 finish=10:30:00 punches=31@10:10:00,32@10:20:00\n"
-                  "card type=5 number=12345 start=10:00:00 finish=10:31:00 punches=31@10:10:00\n");
+    SimThread sim(
+        "card type=6 number=1234567 start=10:00:00 finish=10:30:00 "
+        "punches=31@10:10:00,32@10:20:00\n"
+        "card type=5 number=12345 start=10:00:00 finish=10:31:00 punches=31@10:10:00\n");
     e.device = sim.path;
     StationReaderQt reader(e.env());
     reader.timing = {40, 10, 1, 5};
@@ -227,7 +231,9 @@ TEST(StationReaderQt, PortThatCannotBeOpenedIsReported) {
     EXPECT_FALSE(reader.toggle(StationReaderQt::Mode::kCards));
     EXPECT_FALSE(reader.reading_active());
     ASSERT_EQ(e.prompts.messages.size(), 1u);
-    EXPECT_EQ(e.prompts.messages[0].rfind(std::string("Не могу инициализировать порт COM3, err="_cp1251), 0), 0u);
+    EXPECT_EQ(e.prompts.messages[0].rfind(
+                  std::string("Не могу инициализировать порт COM3, err="_cp1251), 0),
+              0u);
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 // What a read card does to the competition: readouts, owners, start times, checks, penalties,
 // statuses, finish lines and the call points for printing and the finish client.
+#include "punch/readout.h"
+
 #include <gtest/gtest.h>
 
 #include "core/cp1251.h"
-#include "punch/readout.h"
 #include "tests/punch/punch_fixture.h"
 
 namespace skarvel {

@@ -18,15 +18,18 @@
 namespace skarvel {
 namespace {
 
-std::string cp(const char* utf8) { return utf8_to_cp1251(utf8); }
+std::string cp(const char* utf8) {
+    return utf8_to_cp1251(utf8);
+}
 
 class Simulator {
-public:
+  public:
     explicit Simulator(const std::string& script_text) {
         sim::SimScript script;
         std::string error;
         EXPECT_TRUE(sim::parse_script(script_text, script, &error)) << error;
-        sim_ = std::make_unique<sim::StationSimulator>(std::move(script), sim::SimOptions{150, 5, 0});
+        sim_ =
+            std::make_unique<sim::StationSimulator>(std::move(script), sim::SimOptions{150, 5, 0});
         path_ = sim_->open_pty();
         EXPECT_FALSE(path_.empty());
         thread_ = std::thread([this] { sim_->run(); });
@@ -37,7 +40,7 @@ public:
     }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::unique_ptr<sim::StationSimulator> sim_;
     std::string path_;
     std::thread thread_;

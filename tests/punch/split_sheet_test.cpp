@@ -11,8 +11,12 @@
 namespace skarvel {
 namespace {
 
-std::string cp(const char* utf8) { return utf8_to_cp1251(utf8); }
-std::int32_t at(const char* text) { return parse_time_text(text); }
+std::string cp(const char* utf8) {
+    return utf8_to_cp1251(utf8);
+}
+std::int32_t at(const char* text) {
+    return parse_time_text(text);
+}
 
 // A competition with one runner on a course 31, 32, 33 and a card with an extra punch 45.
 struct SplitFixture : ::testing::Test {
@@ -55,7 +59,8 @@ struct SplitFixture : ::testing::Test {
     }
     void set_controls(std::vector<int> codes) {
         std::fill(std::begin(course->control_codes), std::end(course->control_codes), 0);
-        for (std::size_t i = 0; i < codes.size(); ++i) course->control_codes[i] = static_cast<std::uint8_t>(codes[i]);
+        for (std::size_t i = 0; i < codes.size(); ++i)
+            course->control_codes[i] = static_cast<std::uint8_t>(codes[i]);
     }
     void set_punches(std::vector<std::pair<int, const char*>> punches) {
         card.punch_count = 0;
@@ -112,8 +117,8 @@ TEST_F(SplitFixture, MissingControlEndsWalkAndListsCourse) {
     EXPECT_FALSE(s.found);
     auto t = texts(s);
     std::vector<std::string> tail(t.begin() + 6, t.end());
-    EXPECT_EQ(tail, cps({"  1 ( 31) 10:05:00 00:05:00", "Финиш:    10:25:00 00:20:00", "Отметка - ПЛОХАЯ",
-                         "Должно быть:", " 31  32 "}));
+    EXPECT_EQ(tail, cps({"  1 ( 31) 10:05:00 00:05:00", "Финиш:    10:25:00 00:20:00",
+                         "Отметка - ПЛОХАЯ", "Должно быть:", " 31  32 "}));
 }
 
 TEST_F(SplitFixture, ExpectedCodesFiveToALineAtMostFifty) {
@@ -279,10 +284,11 @@ TEST_F(SplitFixture, PlainWithOwner) {
     SplitSheet s = compose_split_sheet(c, *r, card, prompts);
     EXPECT_FALSE(s.course_order);
     EXPECT_EQ(s.document_name, cp("Информашка № 12"));
-    EXPECT_EQ(texts(s), cps({"Кубок", "№ 12, Иванов", "Группа: М21", "Коллектив: СКА", "Старт: 10:00:00",
-                             "VP-чип № 5012", "  1 ( 31) 10:05:00 10:05:00", "  2 ( 45) 10:07:00 00:02:00",
-                             "  3 ( 32) 10:10:30 00:03:30", "  4 ( 33) 10:20:00 00:09:30", "Отметка ПЛОХАЯ!",
-                             "Финиш:    10:25:00 00:05:00", "Результат (без проверки):00:25:00"}));
+    EXPECT_EQ(texts(s),
+              cps({"Кубок", "№ 12, Иванов", "Группа: М21", "Коллектив: СКА", "Старт: 10:00:00",
+                   "VP-чип № 5012", "  1 ( 31) 10:05:00 10:05:00", "  2 ( 45) 10:07:00 00:02:00",
+                   "  3 ( 32) 10:10:30 00:03:30", "  4 ( 33) 10:20:00 00:09:30", "Отметка ПЛОХАЯ!",
+                   "Финиш:    10:25:00 00:05:00", "Результат (без проверки):00:25:00"}));
     std::vector<double> ys;
     for (const auto& l : s.lines) ys.push_back(l.y_mm);
     EXPECT_EQ(ys[3], 38);
@@ -318,7 +324,8 @@ TEST_F(SplitFixture, PlainTimeLimitDisqualifies) {
     print_split_sheet(c, *r, card, env);
     EXPECT_EQ(r->status, kStatusOverTime);
     ASSERT_EQ(printers.documents.size(), 1u);
-    EXPECT_EQ(printers.documents[0].pages[0].texts().back(), cp("ПРЕВЫШЕНИЕ КОНТРОЛЬНОГО ВРЕМЕНИ!"));
+    EXPECT_EQ(printers.documents[0].pages[0].texts().back(),
+              cp("ПРЕВЫШЕНИЕ КОНТРОЛЬНОГО ВРЕМЕНИ!"));
     // A regular weight on the plain sheet, the heading size throughout.
     const auto& fonts = printers.documents[0].pages[0].custom_fonts;
     ASSERT_EQ(fonts.size(), 1u);
@@ -332,10 +339,11 @@ TEST_F(SplitFixture, TextVariantCourseOrderByteForByte) {
     c.info.time_precision = 2;
     StringSink out;
     EXPECT_TRUE(write_split_text(out, c, *r, card, prompts));
-    EXPECT_EQ(out.text, cp("Кубок\r\nИванов\r\nСКА\r\n№   12, VP-чип № 5012\r\nСтарт: 10:00:00,00\r\n"
-                           "Группа: М21\r\n  1 ( 31) 10:05:00 00:05:00\r\n    - 45- 10:07:00\r\n"
-                           "  2 ( 32) 10:10:30 00:05:30\r\n  3 ( 33) 10:20:00 00:09:30\r\n"
-                           "Финиш:    10:25:00,00 00:05:00,00\r\nРезультат:00:25:00,00\r\nОтметка - ОК\r\n"));
+    EXPECT_EQ(out.text,
+              cp("Кубок\r\nИванов\r\nСКА\r\n№   12, VP-чип № 5012\r\nСтарт: 10:00:00,00\r\n"
+                 "Группа: М21\r\n  1 ( 31) 10:05:00 00:05:00\r\n    - 45- 10:07:00\r\n"
+                 "  2 ( 32) 10:10:30 00:05:30\r\n  3 ( 33) 10:20:00 00:09:30\r\n"
+                 "Финиш:    10:25:00,00 00:05:00,00\r\nРезультат:00:25:00,00\r\nОтметка - ОК\r\n"));
 }
 
 TEST_F(SplitFixture, TextVariantAllPunchesWithPace) {
@@ -345,10 +353,11 @@ TEST_F(SplitFixture, TextVariantAllPunchesWithPace) {
     r->club_id = 0;
     StringSink out;
     EXPECT_TRUE(write_split_text(out, c, *r, card, prompts));
-    EXPECT_EQ(out.text, cp("Кубок\r\nИванов\r\n№   12, VP-чип № 5012\r\nСтарт: 10:00:00\r\nГруппа: М21\r\n"
-                           "  1 ( 31) 10:05:00 00:05:00   5:00/км\r\n  2 ( 45) 10:07:00 00:02:00\r\n"
-                           "  3 ( 32) 10:10:30 00:03:30\r\n  4 ( 33) 10:20:00 00:09:30\r\n"
-                           "Финиш:    10:25:00 00:05:00\r\nРезультат:00:25:00\r\nОтметка - ОК\r\n"));
+    EXPECT_EQ(out.text,
+              cp("Кубок\r\nИванов\r\n№   12, VP-чип № 5012\r\nСтарт: 10:00:00\r\nГруппа: М21\r\n"
+                 "  1 ( 31) 10:05:00 00:05:00   5:00/км\r\n  2 ( 45) 10:07:00 00:02:00\r\n"
+                 "  3 ( 32) 10:10:30 00:03:30\r\n  4 ( 33) 10:20:00 00:09:30\r\n"
+                 "Финиш:    10:25:00 00:05:00\r\nРезультат:00:25:00\r\nОтметка - ОК\r\n"));
     r->status = 1;
     StringSink bad;
     EXPECT_FALSE(write_split_text(bad, c, *r, card, prompts));

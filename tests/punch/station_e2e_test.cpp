@@ -32,7 +32,7 @@ constexpr StationLinkTiming kTestTiming{40, 10, 1, 5};
 constexpr ReaderPauses kTestPauses{10, 10};
 
 class SimRun {
-public:
+  public:
     SimRun(const std::string& script_text, sim::SimOptions options = {150, 5, 0}) {
         sim::SimScript script;
         std::string error;
@@ -49,7 +49,7 @@ public:
     const std::string& path() const { return path_; }
     sim::StationSimulator& sim() { return *sim_; }
 
-private:
+  private:
     std::unique_ptr<sim::StationSimulator> sim_;
     std::string path_;
     std::thread thread_;
@@ -57,7 +57,7 @@ private:
 
 // Stops a link after a while so a broken reader fails the test instead of hanging it.
 class Watchdog {
-public:
+  public:
     Watchdog(StationLink& link, int seconds) {
         thread_ = std::thread([this, &link, seconds] {
             auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
@@ -71,7 +71,7 @@ public:
         thread_.join();
     }
 
-private:
+  private:
     std::atomic<bool> done_{false};
     std::thread thread_;
 };
@@ -191,10 +191,14 @@ TEST_F(E2e, PenaltiesFromTheThreadCheck) {
 TEST_F(E2e, FaultyFramesAreReadAgainAndStoredOnce) {
     SimRun run(
         "card type=5 number=12345 start=10:00:00 finish=10:40:00 punches=31@10:10:00 fault=badsum\n"
-        "card type=6 number=1234567 start=10:00:00 finish=10:41:00 punches=31@10:10:00 fault=silence\n"
-        "card type=10 number=6000123 start=10:00:00 finish=10:42:00 punches=31@10:10:00 fault=garbage\n"
-        "card type=6 number=7654321 start=10:00:00 finish=10:43:00 punches=31@10:10:00 fault=badsum\n"
-        "card type=5 number=54321 start=10:00:00 finish=10:44:00 punches=31@10:10:00 fault=silence\n");
+        "card type=6 number=1234567 start=10:00:00 finish=10:41:00 punches=31@10:10:00 "
+        "fault=silence\n"
+        "card type=10 number=6000123 start=10:00:00 finish=10:42:00 punches=31@10:10:00 "
+        "fault=garbage\n"
+        "card type=6 number=7654321 start=10:00:00 finish=10:43:00 punches=31@10:10:00 "
+        "fault=badsum\n"
+        "card type=5 number=54321 start=10:00:00 finish=10:44:00 punches=31@10:10:00 "
+        "fault=silence\n");
     s.warnings = 1;
     auto r = read_cards(run.path(), 5, f.c, s, prompts);
     ASSERT_EQ(r.cards, 5);
@@ -205,8 +209,7 @@ TEST_F(E2e, FaultyFramesAreReadAgainAndStoredOnce) {
     EXPECT_EQ(numbers, (std::vector<int>{12345, 1234567, 6000123, 7654321, 54321}));
     EXPECT_EQ(readouts[3]->finish.time, hms(10, 43, 0));
     // No card was stored twice: the bad readings were never acknowledged nor stored.
-    for (const auto& m : prompts.messages)
-        EXPECT_NE(m, std::string("Такой ЧИП уже был!"_cp1251));
+    for (const auto& m : prompts.messages) EXPECT_NE(m, std::string("Такой ЧИП уже был!"_cp1251));
     // Each faulty card needed a second reading: 1 + 1 type-5 replies, 3 + 2 + 3 + 3 block
     // replies at least.
     EXPECT_GE(run.sim().reads_answered(), 2 + 6 + 3 + 6 + 2);
@@ -237,9 +240,9 @@ TEST(E2eMemory, ReadsTheStationMemoryWithoutStalling) {
     f.runner(2, 22, 332340, 0);
     SimRun run(
         "memory card=4001 time=10:00:00.50\n"
-        "memory card=332340 time=10:00:00.50\n"  // the same time: a real second record
+        "memory card=332340 time=10:00:00.50\n"        // the same time: a real second record
         "memory card=4003 time=10:01:00 fault=fail\n"  // first request unanswered
-        "memory card=4004 time=25:00:00\n"  // not a time of day: skipped
+        "memory card=4004 time=25:00:00\n"             // not a time of day: skipped
         "memory card=4005 time=13:15:30.99\n",
         {150, 5, 1});
     auto port = open_serial_port(run.path(), 38400);
@@ -251,12 +254,13 @@ TEST(E2eMemory, ReadsTheStationMemoryWithoutStalling) {
     ReadOptions options;
     options.station_type = 1;
     int stored = 0;
-    run_memory_reader(link, options, state,
-                      [&](std::int32_t card, std::int32_t time) {
-                          store_memory_record(f.c, card, time, prompts);
-                          return ++stored < 4;
-                      },
-                      kTestPauses);
+    run_memory_reader(
+        link, options, state,
+        [&](std::int32_t card, std::int32_t time) {
+            store_memory_record(f.c, card, time, prompts);
+            return ++stored < 4;
+        },
+        kTestPauses);
     EXPECT_EQ(stored, 4);
     EXPECT_EQ(state.memory_records_read, 5);
     auto& lines = f.c.tables.finish_lines;
@@ -273,12 +277,13 @@ TEST(E2eMemory, ReadsTheStationMemoryWithoutStalling) {
     run.sim().add_memory_record({4006, hms(14, 0, 0), false});
     StationLink again(*port, kTestTiming);
     Watchdog dog2(again, 20);
-    run_memory_reader(again, options, state,
-                      [&](std::int32_t card, std::int32_t time) {
-                          store_memory_record(f.c, card, time, prompts);
-                          return false;
-                      },
-                      kTestPauses);
+    run_memory_reader(
+        again, options, state,
+        [&](std::int32_t card, std::int32_t time) {
+            store_memory_record(f.c, card, time, prompts);
+            return false;
+        },
+        kTestPauses);
     EXPECT_EQ(state.memory_records_read, 6);
     EXPECT_EQ(lines.live_count(), 5);
     EXPECT_EQ(lines[4]->time(), hms(14, 0, 0));
@@ -354,9 +359,11 @@ struct CliReadout : ::testing::Test {
 };
 
 TEST_F(CliReadout, ReadsNCardsAndSavesTheFile) {
-    SimRun sim("card type=6 number=1234567 start=10:00:00 finish=10:30:00 punches=31@10:10:00,32@10:20:00\n"
-               "card type=5 number=54321 start=10:00:00 finish=10:31:00 punches=31@10:10:00\n"
-               "card type=6 number=2222222 start=10:00:00 finish=10:32:00 punches=31@10:10:00\n");
+    SimRun sim(
+        "card type=6 number=1234567 start=10:00:00 finish=10:30:00 "
+        "punches=31@10:10:00,32@10:20:00\n"
+        "card type=5 number=54321 start=10:00:00 finish=10:31:00 punches=31@10:10:00\n"
+        "card type=6 number=2222222 start=10:00:00 finish=10:32:00 punches=31@10:10:00\n");
     int status = 0;
     std::string out = run("--port " + sim.path() + " --cards 2", &status);
     EXPECT_EQ(status, 0) << err();
@@ -378,10 +385,11 @@ TEST_F(CliReadout, ReadsNCardsAndSavesTheFile) {
 TEST_F(CliReadout, CtrlCEndsAfterSavingWhatWasRead) {
     SimRun sim("card type=10 number=6000001 start=10:00:00 finish=10:30:00 punches=31@10:10:00\n");
     int status = 0;
-    std::string cmd = std::string(SKARVEL_CLI) + " readout " + file + " --port " + sim.path() +
-                      " --log 2>" + (dir / "err.txt").string() + " >" + (dir / "out.txt").string() +
-                      " & pid=$!; n=0; while [ ! -s " + (dir / "out.txt").string() +
-                      " ] && [ $n -lt 100 ]; do sleep 0.1; n=$((n+1)); done; kill -INT $pid; wait $pid";
+    std::string cmd =
+        std::string(SKARVEL_CLI) + " readout " + file + " --port " + sim.path() + " --log 2>" +
+        (dir / "err.txt").string() + " >" + (dir / "out.txt").string() +
+        " & pid=$!; n=0; while [ ! -s " + (dir / "out.txt").string() +
+        " ] && [ $n -lt 100 ]; do sleep 0.1; n=$((n+1)); done; kill -INT $pid; wait $pid";
     status = std::system(cmd.c_str());
     EXPECT_EQ(status, 0) << err();
     EXPECT_NE(err().find("interrupted"), std::string::npos) << err();

@@ -56,10 +56,13 @@ inline void fuzz_station_input(Competition& comp, const std::uint8_t* data, std:
     for (int round = 0; round < 4 && !port.input.empty(); ++round) {
         int type = link.detect_card();
         bool ok = false;
-        if (type == 5) ok = link.read_card_type5(card, s.competition_start);
-        else if (type == 6 || type == 10) ok = link.read_card_blocks(card, type, s.multi_day);
-        else ok = link.read_card_type5(card, s.competition_start) ||
-                  link.read_card_blocks(card, 6 + 4 * (knobs & 1), s.multi_day);
+        if (type == 5)
+            ok = link.read_card_type5(card, s.competition_start);
+        else if (type == 6 || type == 10)
+            ok = link.read_card_blocks(card, type, s.multi_day);
+        else
+            ok = link.read_card_type5(card, s.competition_start) ||
+                 link.read_card_blocks(card, 6 + 4 * (knobs & 1), s.multi_day);
         if (ok) {
             if (card.card_number % 3 == 0 && !runner_by_card(*c, card.card_number)) {
                 int slot = c->new_record(kRunners);
@@ -74,8 +77,8 @@ inline void fuzz_station_input(Competition& comp, const std::uint8_t* data, std:
             process_card(*c, card, s, state, prompts, {});
         }
         std::int32_t number = 0, time = 0;
-        if (link.query_memory_count(knobs & 3) > 0 && link.read_memory_record(knobs, number, time) > 0 &&
-            time < 8640000)
+        if (link.query_memory_count(knobs & 3) > 0 &&
+            link.read_memory_record(knobs, number, time) > 0 && time < 8640000)
             store_memory_record(*c, number, time, prompts);
     }
     if (c->tables.card_readouts.live_count() > 200 || c->tables.runners.live_count() > 200) {

@@ -1,11 +1,12 @@
 // The station link byte by byte: the escape rule and frame sum, detection, the three card
 // layouts, the memory exchange and its 16-bit check.
+#include "punch/station_link.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "core/time_text.h"
-#include "punch/station_link.h"
 #include "tests/punch/fake_serial_port.h"
 
 namespace skarvel {
@@ -17,9 +18,13 @@ using Bytes = std::vector<std::uint8_t>;
 // The memory exchange's pauses shortened: the fake line answers at once.
 constexpr StationLinkTiming kQuick{200, 10, 1, 1};
 
-constexpr std::int32_t hms(int h, int m, int s) { return ((h * 60 + m) * 60 + s) * 100; }
+constexpr std::int32_t hms(int h, int m, int s) {
+    return ((h * 60 + m) * 60 + s) * 100;
+}
 
-std::uint16_t crc(const Bytes& b) { return station_crc16(b.data(), b.size()); }
+std::uint16_t crc(const Bytes& b) {
+    return station_crc16(b.data(), b.size());
+}
 
 TEST(StationCrc16, CheckValues) {
     EXPECT_EQ(crc({0x83, 0x02, 0x1C, 0x07}), 0x7406);
@@ -93,8 +98,18 @@ TEST(StationDetect, Type5Frame) {
 }
 
 Bytes frame66(std::uint32_t number) {
-    return {0x02, 0x66, 0x83, 0x08, 0x00, std::uint8_t(number >> 24), std::uint8_t(number >> 16),
-            std::uint8_t(number >> 8), std::uint8_t(number), 0x00, 0x77, 0x03};
+    return {0x02,
+            0x66,
+            0x83,
+            0x08,
+            0x00,
+            std::uint8_t(number >> 24),
+            std::uint8_t(number >> 16),
+            std::uint8_t(number >> 8),
+            std::uint8_t(number),
+            0x00,
+            0x77,
+            0x03};
 }
 
 TEST(StationDetect, Type6AndType10ByCardNumber) {
@@ -302,8 +317,8 @@ void put_time(Bytes& d, std::size_t pm_at, std::size_t at, std::int32_t t) {
     d[at + 1] = std::uint8_t(s);
 }
 
-Bytes blocks_card(std::uint32_t number, int type, const std::vector<std::pair<int, std::int32_t>>& punches,
-                  std::int32_t finish) {
+Bytes blocks_card(std::uint32_t number, int type,
+                  const std::vector<std::pair<int, std::int32_t>>& punches, std::int32_t finish) {
     Bytes d(384, 0xEE);
     d[10] = std::uint8_t(number >> 24);
     d[11] = std::uint8_t(number >> 16);
@@ -353,7 +368,8 @@ TEST(StationBlocks, Type10KeepsTheFirst25Punches) {
 }
 
 TEST(StationBlocks, SkipsEmptyRecordsAndPacks) {
-    Bytes d = blocks_card(1234567, 6, {{31, hms(10, 5, 0)}, {32, hms(10, 6, 0)}, {33, hms(10, 7, 0)}}, 0);
+    Bytes d =
+        blocks_card(1234567, 6, {{31, hms(10, 5, 0)}, {32, hms(10, 6, 0)}, {33, hms(10, 7, 0)}}, 0);
     d[128 + 4 + 2] = d[128 + 4 + 3] = 0xEE;  // the second record has no time
     CardReadout c;
     decode_card_blocks(d.data(), 6, false, c);
@@ -466,8 +482,22 @@ TEST(StationMemory, RecordDecoding) {
 
 Bytes count_reply(std::uint32_t records, bool extra) {
     std::uint32_t a = 256 + 8 * records;
-    Bytes r = {0x02, 0x02, 0x83, 1, 2, 3, 4, std::uint8_t(a >> 24), std::uint8_t(a >> 16), 9, 9, 9,
-               std::uint8_t(a >> 8), std::uint8_t(a), 7, 7};
+    Bytes r = {0x02,
+               0x02,
+               0x83,
+               1,
+               2,
+               3,
+               4,
+               std::uint8_t(a >> 24),
+               std::uint8_t(a >> 16),
+               9,
+               9,
+               9,
+               std::uint8_t(a >> 8),
+               std::uint8_t(a),
+               7,
+               7};
     if (extra) r.push_back(7);
     r.push_back(0x03);
     return r;
@@ -507,7 +537,8 @@ TEST(StationMemory, RecordRead) {
     FakeSerialPort port;
     port.responder = [&](const Bytes& w, FakeSerialPort& p) {
         if (w == memory_record_request(3))
-            p.queue({0x02, 0x02, 0x81, 0, 0, 0, 0, 0, 0, 5, 0x12, 0x34, 0, 0, 0x8C, 0xA0, 0, 1, 2, 3});
+            p.queue(
+                {0x02, 0x02, 0x81, 0, 0, 0, 0, 0, 0, 5, 0x12, 0x34, 0, 0, 0x8C, 0xA0, 0, 1, 2, 3});
     };
     StationLink link(port, kQuick);
     std::int32_t card = 0, time = 0;
@@ -542,7 +573,8 @@ namespace {
 // Pseudo-random lines made mostly of frame bytes, so that detection and frames get far.
 TEST(StationHostileInput, RandomLinesNeverCrash) {
     Rand15 rng;
-    const std::uint8_t alphabet[] = {0x02, 0x03, 0x10, 0x46, 0x49, 0x66, 0x06, 0x81, 0x83, 0xEE, 0x00, 0xFF};
+    const std::uint8_t alphabet[] = {0x02, 0x03, 0x10, 0x46, 0x49, 0x66,
+                                     0x06, 0x81, 0x83, 0xEE, 0x00, 0xFF};
     auto c = test::fuzz_competition();
     for (int run = 0; run < 300; ++run) {
         std::vector<std::uint8_t> line(1 + rng.next() % 1200);
@@ -563,7 +595,8 @@ TEST(StationHostileInput, RandomLinesNeverCrash) {
 }  // namespace
 }  // namespace skarvel
 
-// --- The card reader loop -------------------------------------------------------------------------
+// --- The card reader loop
+// -------------------------------------------------------------------------
 
 #include "punch/station_reader.h"
 

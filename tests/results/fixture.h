@@ -11,8 +11,12 @@
 
 namespace skarvel::test {
 
-inline std::string cp(std::string_view utf8) { return utf8_to_cp1251(utf8); }
-inline std::string u8(std::string_view cp1251) { return cp1251_to_utf8(cp1251); }
+inline std::string cp(std::string_view utf8) {
+    return utf8_to_cp1251(utf8);
+}
+inline std::string u8(std::string_view cp1251) {
+    return cp1251_to_utf8(cp1251);
+}
 
 // h:m:s as centiseconds.
 constexpr std::int32_t T(int h, int m, int s, int cs = 0) {
@@ -74,7 +78,8 @@ struct Fixture {
         f.start_number = static_cast<std::int16_t>(number);
         f.set_time(time);
     }
-    CardReadout& add_card(int card_number, std::initializer_list<std::pair<int, std::int32_t>> punches) {
+    CardReadout& add_card(int card_number,
+                          std::initializer_list<std::pair<int, std::int32_t>> punches) {
         int slot = c.new_record(kCardReadouts);
         CardReadout& k = *c.tables.card_readouts[slot];
         k.card_number = card_number;

@@ -1,8 +1,9 @@
+#include "results/live_board.h"
+
 #include <gtest/gtest.h>
 
 #include "core/time_text.h"
 #include "fixture.h"
-#include "results/live_board.h"
 
 namespace skarvel {
 namespace {

@@ -8,9 +8,9 @@
 #include <QtTest/QtTest>
 
 #include "core/cp1251.h"
+#include "fixture.h"
 #include "platform/qt/qt_printer.h"
 #include "results/result_protocol.h"
-#include "fixture.h"
 
 using namespace skarvel;
 using test::cp;
@@ -18,7 +18,7 @@ using test::T;
 
 class PdfPrintTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void protocol_prints_to_a_pdf_with_readable_cyrillic();
     void a_document_without_pages_leaves_no_file();
     void no_printer_gives_the_message();

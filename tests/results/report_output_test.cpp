@@ -1,3 +1,5 @@
+#include "results/report_output.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,7 +7,6 @@
 #include <sstream>
 
 #include "fixture.h"
-#include "results/report_output.h"
 
 namespace skarvel {
 namespace {
@@ -28,11 +29,15 @@ const char kStyleHead[] =
     "<!--\r\n"
     "body {\t\tmargin-left:10;margin-top:10;}\r\n"
     "A:hover {color:#FF0000;}\r\n"
-    "H1  {font-family: Arial, Helvetica, sans-serif;font-size: 12pt;font-weight: bold;color: #333366;text-align: center;}\r\n"
-    "H2  {font-family: Arial, Helvetica, sans-serif;font-size: 12pt;font-weight: bold;color: #FF0000;text-align: left;  }\r\n";
+    "H1  {font-family: Arial, Helvetica, sans-serif;font-size: 12pt;font-weight: bold;color: "
+    "#333366;text-align: center;}\r\n"
+    "H2  {font-family: Arial, Helvetica, sans-serif;font-size: 12pt;font-weight: bold;color: "
+    "#FF0000;text-align: left;  }\r\n";
 const char kParagraph[] =
-    "p, .text  {font-family: Arial, Helvetica, sans-serif;font-size: 9pt;font-weight: regular;color: #000000;text-align: justify;}\r\n";
-const char kHeadEnd[] = "-->\r\n</style>\r\n</head><body link=\"#00A5DE\" vlink=\"#00A5DE\">\r\n<h1>";
+    "p, .text  {font-family: Arial, Helvetica, sans-serif;font-size: 9pt;font-weight: "
+    "regular;color: #000000;text-align: justify;}\r\n";
+const char kHeadEnd[] =
+    "-->\r\n</style>\r\n</head><body link=\"#00A5DE\" vlink=\"#00A5DE\">\r\n<h1>";
 
 TEST(HtmlPageHead, TitlesDatePlaceAndHeadingInOrder) {
     CompetitionInfo info;
@@ -51,7 +56,8 @@ TEST(HtmlPageHead, TitlesDatePlaceAndHeadingInOrder) {
     // Without the paragraph style, with other separators and the report's own block end.
     HtmlHead plain{title, "", false, "<br>\r\n", "\r\n", "</h1>\r\n<pre>"};
     expected = std::string(kStyleHead) + kHeadEnd +
-               "Первенство области<br>\r\nпо ориентированию<br>\r\n12.05.2026<br>\r\nг. Озёрск\r\n</h1>\r\n<pre>";
+               "Первенство области<br>\r\nпо ориентированию<br>\r\n12.05.2026<br>\r\nг. "
+               "Озёрск\r\n</h1>\r\n<pre>";
     EXPECT_EQ(u8(html_page_head(info, plain)), expected);
 }
 
@@ -86,7 +92,8 @@ RecordedDocument layout(int lines, int skipped_at_end = 0) {
 
 std::string counter_of(const RecordedPage& page) {
     for (const auto& it : page.items)
-        if (it.kind == PageItem::Text && it.x_mm == kCounterX && it.y_mm == kCounterY) return u8(it.text);
+        if (it.kind == PageItem::Text && it.x_mm == kCounterX && it.y_mm == kCounterY)
+            return u8(it.text);
     return "?";
 }
 
@@ -129,7 +136,8 @@ TEST(SectionedPages, SixtyLinesPutTheFooterOnASecondPage) {
     EXPECT_EQ(doc.pages[0].items.back().y_mm, 24 + 59 * 4);  // the last line at 260 mm
     auto second = doc.pages[1].texts();
     // The footer page repeats the page frame, then holds only the footer.
-    EXPECT_EQ(second, (std::vector<std::string>{"TITLE", cp("Лист 2/2"), "HEADER", "foot 1", "foot 2"}));
+    EXPECT_EQ(second,
+              (std::vector<std::string>{"TITLE", cp("Лист 2/2"), "HEADER", "foot 1", "foot 2"}));
 }
 
 TEST(SectionedPages, SixtyOneLines) {
@@ -139,7 +147,8 @@ TEST(SectionedPages, SixtyOneLines) {
     EXPECT_EQ(counter_of(doc.pages[1]), "Лист 2/2");
     EXPECT_EQ(doc.pages[0].texts().size(), 3u + 60u);
     auto second = doc.pages[1].texts();
-    EXPECT_EQ(second, (std::vector<std::string>{"TITLE", cp("Лист 2/2"), "HEADER", "line 61", "foot 1", "foot 2"}));
+    EXPECT_EQ(second, (std::vector<std::string>{"TITLE", cp("Лист 2/2"), "HEADER", "line 61",
+                                                "foot 1", "foot 2"}));
 }
 
 TEST(SectionedPages, HundredTwentyLinesCountThreePages) {
@@ -173,11 +182,12 @@ TEST(SectionedPages, SectionsStartOnNewPages) {
 }
 
 class TempDir : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("skarvel_report_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir =
+            std::filesystem::temp_directory_path() /
+            ("skarvel_report_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }

@@ -1,10 +1,11 @@
+#include "results/result_compute.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "core/qualification.h"
 #include "fixture.h"
-#include "results/result_compute.h"
 
 namespace skarvel {
 namespace {
@@ -284,7 +285,8 @@ TEST(Points, Formula) {
     info.formula_c = 1;
     auto list = build_result_list(f.c, cls);
     PlaceCell p{PlaceCell::Place, 1};
-    EXPECT_EQ(result_points(info, list, *list.runners[0], p, nullptr), "   1.0");  // 0 -> lower bound
+    EXPECT_EQ(result_points(info, list, *list.runners[0], p, nullptr),
+              "   1.0");  // 0 -> lower bound
     info.formula_a = 2000;
     EXPECT_EQ(result_points(info, list, *list.runners[0], p, nullptr), " 100.0");
     EXPECT_EQ(result_points(info, list, *list.runners[1], p, nullptr), "   1.0");
@@ -393,7 +395,8 @@ TEST(Splits, TablesFollowTheCourseThroughThePunches) {
     f.add_runner(3, "C", 1, 0, T(10, 0, 0), T(10, 50, 0)).card_number = 503;
     f.add_card(501, {{31, T(10, 5, 0)}, {99, T(10, 6, 0)}, {32, T(10, 15, 0)}, {33, T(10, 25, 0)}});
     f.add_card(502, {{31, T(10, 4, 0)}, {33, T(10, 30, 0)}});  // misses 32: the walk stops
-    f.add_card(503, {{32, T(10, 10, 0)}, {31, T(10, 20, 0)}, {32, T(10, 30, 0)}, {33, T(10, 40, 0)}});
+    f.add_card(503,
+               {{32, T(10, 10, 0)}, {31, T(10, 20, 0)}, {32, T(10, 30, 0)}, {33, T(10, 40, 0)}});
     f.refresh();
     auto list = build_result_list(f.c, cls);
     ResultIndex index(f.c);

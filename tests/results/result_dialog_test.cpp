@@ -16,7 +16,7 @@ using skarvel::ResultPrintSettings;
 
 class ResultDialogTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void shows_the_stored_settings();
     void ok_returns_the_edits();
     void out_of_range_numbers_are_refused();
@@ -84,7 +84,8 @@ void ResultDialogTest::out_of_range_numbers_are_refused() {
     d.findChild<QLineEdit*>("formula_c")->setText("1");
     d.findChild<QLineEdit*>("first_n")->setText("300");
     QTimer::singleShot(0, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->accept();
     });
     d.accept();
     QVERIFY(d.result() != int(QDialog::Accepted));

@@ -1,3 +1,5 @@
+#include "results/result_protocol.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,7 +7,6 @@
 #include <sstream>
 
 #include "fixture.h"
-#include "results/result_protocol.h"
 
 namespace skarvel {
 namespace {
@@ -15,7 +16,9 @@ using test::Fixture;
 using test::T;
 using test::u8;
 
-std::string sp(int n) { return std::string(n, ' '); }
+std::string sp(int n) {
+    return std::string(n, ' ');
+}
 
 // The standard small competition of these tests: one course with two controls, one class on
 // it, a club, two finishers, one disqualified runner and one non-starter.
@@ -50,7 +53,8 @@ struct ProtocolFixture : Fixture {
     std::string html() {
         StringSink sink;
         ScriptedPrompts prompts;
-        run = write_result_protocol(c, {nullptr, &sink}, prompts, points.empty() ? nullptr : &points);
+        run =
+            write_result_protocol(c, {nullptr, &sink}, prompts, points.empty() ? nullptr : &points);
         messages = prompts.messages;
         return u8(sink.text);
     }
@@ -74,10 +78,9 @@ TEST(ResultProtocolHtml, PlainProtocol) {
     std::string expected =
         "<h2>М21, 2 КП, 3.500 км, набор высоты 40 м</h2>\r\n<pre>\r\n" + kHeader +
         "Результат Место Прим </b>"
-        "\r\n" + kLine1 + "00:30:00   " + "   1" + sp(6) +
-        "\r\n" + kLine2 + "00:35:30   " + "   2" + sp(6) +
-        "\r\n" + kLine3 + "снят       " + sp(4) + sp(6) +
-        "\r\n</pre>\r\n" + kOfficials;
+        "\r\n" +
+        kLine1 + "00:30:00   " + "   1" + sp(6) + "\r\n" + kLine2 + "00:35:30   " + "   2" + sp(6) +
+        "\r\n" + kLine3 + "снят       " + sp(4) + sp(6) + "\r\n</pre>\r\n" + kOfficials;
     EXPECT_EQ(f.html(), expected);
     EXPECT_EQ(f.run.sections, 1);
 }
@@ -87,7 +90,8 @@ TEST(ResultProtocolHtml, HeadOfTheProtocol) {
     std::string head = u8(result_protocol_head(f.c.info));
     EXPECT_NE(head.find("<title>Skarvel - Протокол результатов</title>\r\n"), std::string::npos);
     EXPECT_NE(head.find("p, .text  {"), std::string::npos);
-    std::string tail = "<h1>Чемпионат<br>\r\n01.06.2026, Парк<br>\r\n<br>ПРОТОКОЛ РЕЗУЛЬТАТОВ\r\n</h1>\r\n";
+    std::string tail =
+        "<h1>Чемпионат<br>\r\n01.06.2026, Парк<br>\r\n<br>ПРОТОКОЛ РЕЗУЛЬТАТОВ\r\n</h1>\r\n";
     ASSERT_GE(head.size(), tail.size());
     EXPECT_EQ(head.substr(head.size() - tail.size()), tail);
 }
@@ -101,13 +105,15 @@ TEST(ResultProtocolHtml, NonStartersCourseSetterTimeLimitAndComment) {
     set_field_text(f.c.tables.runners[0]->comment, cp("ветеран"));
     f.c.tables.runners[1]->individual = 1;
     std::string expected =
-        "<h2>М21, 2 КП, 3.500 км, набор высоты 40 м, нач.дист.: Картов, контрольное время: 120 мин.</h2>"
-        "\r\n<pre>\r\n" + kHeader + "Результат Место Прим </b>"
-        "\r\n" + kLine1 + "00:30:00   " + "   1" + sp(6) + "ветеран" +
-        "\r\n" + kLine2 + "00:35:30   " + "   2" + " лично" +
-        "\r\n" + kLine3 + "снят       " + sp(4) + sp(6) +
-        "\r\n" + kLine4 + "н/старт    " + sp(4) + sp(6) +
-        "\r\n</pre>\r\n" + kOfficials;
+        "<h2>М21, 2 КП, 3.500 км, набор высоты 40 м, нач.дист.: Картов, контрольное время: 120 "
+        "мин.</h2>"
+        "\r\n<pre>\r\n" +
+        kHeader +
+        "Результат Место Прим </b>"
+        "\r\n" +
+        kLine1 + "00:30:00   " + "   1" + sp(6) + "ветеран" + "\r\n" + kLine2 + "00:35:30   " +
+        "   2" + " лично" + "\r\n" + kLine3 + "снят       " + sp(4) + sp(6) + "\r\n" + kLine4 +
+        "н/старт    " + sp(4) + sp(6) + "\r\n</pre>\r\n" + kOfficials;
     EXPECT_EQ(f.html(), expected);
 }
 
@@ -118,8 +124,8 @@ TEST(ResultProtocolHtml, FirstNKeepsTheRest) {
     std::string expected =
         "<h2>М21, 2 КП, 3.500 км, набор высоты 40 м</h2>\r\n<pre>\r\n" + kHeader +
         "РезультатОтставание Место Прим </b>"
-        "\r\n" + kLine1 + "00:30:00   " + "+00:00   " + "   1" + sp(6) +
-        "\r\n</pre>\r\n" + kOfficials;
+        "\r\n" +
+        kLine1 + "00:30:00   " + "+00:00   " + "   1" + sp(6) + "\r\n</pre>\r\n" + kOfficials;
     EXPECT_EQ(f.html(), expected);
 }
 
@@ -140,7 +146,8 @@ TEST(ResultProtocolHtml, SplitsCorrectPunchesWithCodesAndPlaces) {
     f.c.info.split_places = 1;
     std::string s = f.html();
     EXPECT_NE(s.find("Результат Место Прим " + std::string("    1( 31)       2( 32)   </b>")),
-              std::string::npos) << s;
+              std::string::npos)
+        << s;
     // Runner 1: legs 10:00 (place 2), 10:30 (place 1, bold), finish 9:30.
     std::string l1 = kLine1 + "00:30:00   " + "   1" + sp(6) + "  10:00( 31)(  2) " +
                      "<b>  10:30( 32)(  1) </b>" + "   9:30";
@@ -150,7 +157,8 @@ TEST(ResultProtocolHtml, SplitsCorrectPunchesWithCodesAndPlaces) {
                      "  21:00( 32)(  2) " + "   6:30";
     EXPECT_NE(s.find("\r\n" + l2 + "\r\n"), std::string::npos) << s;
     // The disqualified runner has no card: no splits.
-    EXPECT_NE(s.find("\r\n" + kLine3 + "снят       " + sp(4) + sp(6) + "\r\n</pre>"), std::string::npos);
+    EXPECT_NE(s.find("\r\n" + kLine3 + "снят       " + sp(4) + sp(6) + "\r\n</pre>"),
+              std::string::npos);
 }
 
 TEST(ResultProtocolHtml, SplitsAllPunchesAndTheSecondLine) {
@@ -159,12 +167,13 @@ TEST(ResultProtocolHtml, SplitsAllPunchesAndTheSecondLine) {
     f.c.info.split_second_line = 1;
     std::string s = f.html();
     std::string l2 = kLine2 + "00:35:30   " + "   2" + sp(6) +
-                     "00:08:00( 31) 00:06:00( 77) 00:15:00( 32) " +
-                     "\r\n<u>" + sp(88) + "00:08:00      00:14:00      00:29:00      </u>";
+                     "00:08:00( 31) 00:06:00( 77) 00:15:00( 32) " + "\r\n<u>" + sp(88) +
+                     "00:08:00      00:14:00      00:29:00      </u>";
     EXPECT_NE(s.find("\r\n" + l2 + "\r\n"), std::string::npos) << s;
     // No card: the underline is closed at once.
     EXPECT_NE(s.find(kLine3 + "снят       " + sp(4) + sp(6) + "\r\n<u>" + sp(88) + "</u>"),
-              std::string::npos) << s;
+              std::string::npos)
+        << s;
 }
 
 TEST(ResultProtocolHtml, SecondLineOfCorrectPunchesWithCumulativePlaces) {
@@ -185,7 +194,8 @@ TEST(ResultProtocolHtml, ClassWithoutControlsPrintsAnEmptySplitsHeader) {
     f.c.info.splits_mode = 1;
     std::string s = f.html();
     EXPECT_NE(s.find("Результат Место Прим </b>"), std::string::npos) << s;
-    EXPECT_NE(s.find(kLine1 + "00:30:00   " + "   1" + sp(6) + "  30:00\r\n"), std::string::npos) << s;
+    EXPECT_NE(s.find(kLine1 + "00:30:00   " + "   1" + sp(6) + "  30:00\r\n"), std::string::npos)
+        << s;
 }
 
 // Twelve runners of the МС level for the rank tests: results 60, 61, ... minutes.
@@ -210,15 +220,19 @@ TEST(ResultProtocolHtml, RanksFooterAndAwards) {
     std::string s = f.html();
     EXPECT_NE(s.find("Результат Место Вып  Прим </b>"), std::string::npos) << s;
     std::string who = "Мастер" + sp(19) + sp(22) + "МС  ";
-    EXPECT_NE(s.find("   1 " + who + "   10      01:00:00      1 МС  " + sp(6)), std::string::npos) << s;
-    EXPECT_NE(s.find("   2 " + who + "   11      01:01:00      2 KМС " + sp(6)), std::string::npos) << s;
-    EXPECT_NE(s.find("   3 " + who + "   12      01:02:00      3 I   " + sp(6)), std::string::npos) << s;
-    std::string footer = "\r\nКласс дистанции   - МС"
-                         "\r\nКвалификационный уровень - 1000.0 баллов"
-                         "\r\nМС     - 1 место"
-                         "\r\nКМС    - 2 - 2 место"
-                         "\r\nI      - 148%  -   1:28:48"
-                         "\r\n</pre>\r\n";
+    EXPECT_NE(s.find("   1 " + who + "   10      01:00:00      1 МС  " + sp(6)), std::string::npos)
+        << s;
+    EXPECT_NE(s.find("   2 " + who + "   11      01:01:00      2 KМС " + sp(6)), std::string::npos)
+        << s;
+    EXPECT_NE(s.find("   3 " + who + "   12      01:02:00      3 I   " + sp(6)), std::string::npos)
+        << s;
+    std::string footer =
+        "\r\nКласс дистанции   - МС"
+        "\r\nКвалификационный уровень - 1000.0 баллов"
+        "\r\nМС     - 1 место"
+        "\r\nКМС    - 2 - 2 место"
+        "\r\nI      - 148%  -   1:28:48"
+        "\r\n</pre>\r\n";
     EXPECT_NE(s.find(footer), std::string::npos) << s;
 }
 
@@ -235,12 +249,13 @@ TEST(ResultProtocolHtml, NormRowsWithDifferentPercentages) {
     // Two КМС, eight I: level 2*5000 + 8*2500 = 30000, row 9 (116, 134, 152 % : I, II, III).
     for (int i = 0; i < 12; ++i) f.c.tables.runners[4 + i]->qualification = i < 2 ? 7 : 4;
     std::string s = f.html();
-    std::string footer = "\r\nКласс дистанции   - I   "
-                         "\r\nКвалификационный уровень - 300.0 баллов"
-                         "\r\nI      - 116%  -   1:09:36"
-                         "\r\nII     - 134%  -   1:20:24"
-                         "\r\nIII    - 152%  -   1:31:12"
-                         "\r\n</pre>\r\n";
+    std::string footer =
+        "\r\nКласс дистанции   - I   "
+        "\r\nКвалификационный уровень - 300.0 баллов"
+        "\r\nI      - 116%  -   1:09:36"
+        "\r\nII     - 134%  -   1:20:24"
+        "\r\nIII    - 152%  -   1:31:12"
+        "\r\n</pre>\r\n";
     EXPECT_NE(s.find(footer), std::string::npos) << s;
 }
 
@@ -286,7 +301,8 @@ TEST(ResultProtocolHtml, CourseSectionsShowTheClass) {
     std::string s = f.html();
     EXPECT_NE(s.find("<h2>Д1, 2 КП"), std::string::npos) << s;
     EXPECT_NE(s.find("Результат МестоГруппа Прим </b>"), std::string::npos) << s;
-    EXPECT_NE(s.find(kLine1 + "00:30:00   " + "   1" + " М21      " + sp(6)), std::string::npos) << s;
+    EXPECT_NE(s.find(kLine1 + "00:30:00   " + "   1" + " М21      " + sp(6)), std::string::npos)
+        << s;
 }
 
 TEST(ResultProtocolHtml, ExtendedHtmlAnchorsAndNavigation) {
@@ -294,8 +310,9 @@ TEST(ResultProtocolHtml, ExtendedHtmlAnchorsAndNavigation) {
     f.add_class(5, "Ж21", 1);  // no finishers: in the navigation line, but no section
     f.c.info.extended_html = 1;
     std::string s = f.html();
-    std::string start = "<a name=\"М21\"></a>\r\n\r\n<hr><p><a href=\"#М21\">М21</a> "
-                        "<a href=\"#Ж21\">Ж21</a> </p><hr>\r\n<h2>М21,";
+    std::string start =
+        "<a name=\"М21\"></a>\r\n\r\n<hr><p><a href=\"#М21\">М21</a> "
+        "<a href=\"#Ж21\">Ж21</a> </p><hr>\r\n<h2>М21,";
     EXPECT_EQ(s.substr(0, start.size()), start);
     EXPECT_EQ(f.run.sections, 1);
 }
@@ -305,10 +322,14 @@ TEST(ResultProtocolHtml, ControlStatistics) {
     f.c.info.control_statistics = 1;
     std::string s = f.html();
     EXPECT_NE(s.find(" Прим | Д1    КП  Время  </b>"), std::string::npos) << s;
-    EXPECT_NE(s.find(kLine1 + "00:30:00   " + "   1" + sp(6) + "|        2 00:10:30"), std::string::npos) << s;
+    EXPECT_NE(s.find(kLine1 + "00:30:00   " + "   1" + sp(6) + "|        2 00:10:30"),
+              std::string::npos)
+        << s;
     f.c.tables.courses[0]->control_codes[1] = 0;
     s = f.html();
-    EXPECT_NE(s.find(kLine1 + "00:30:00   " + "   1" + sp(6) + "|        1 " + sp(8)), std::string::npos) << s;
+    EXPECT_NE(s.find(kLine1 + "00:30:00   " + "   1" + sp(6) + "|        1 " + sp(8)),
+              std::string::npos)
+        << s;
 }
 
 TEST(ResultProtocolHtml, AllFinishPasses) {
@@ -317,8 +338,10 @@ TEST(ResultProtocolHtml, AllFinishPasses) {
     f.c.info.all_finish_passes = 1;
     std::string s = f.html();
     // The runner's result is now the last pass; the earlier one is listed before it.
-    EXPECT_NE(s.find("\r\n   2 Иванов Иван" + sp(14) + " Клуб" + sp(16) + " I       1 1990 00:30:00 00:45:00      2" + sp(6) + "\r\n"),
-              std::string::npos) << s;
+    EXPECT_NE(s.find("\r\n   2 Иванов Иван" + sp(14) + " Клуб" + sp(16) +
+                     " I       1 1990 00:30:00 00:45:00      2" + sp(6) + "\r\n"),
+              std::string::npos)
+        << s;
 }
 
 TEST(ResultProtocolHtml, CourseByNumberMissingStopsTheProtocol) {
@@ -339,7 +362,9 @@ TEST(ResultProtocolHtml, NamesFromTheRecordsAreEscaped) {
     f.c.info.extended_html = 1;
     std::string s = f.html();
     // The padding is that of the name as typed (16 characters, 9 blanks to 25).
-    EXPECT_NE(s.find("\r\n   1 &lt;b&gt;Tom &amp; &quot;Jerry&quot;" + sp(9) + " Клуб"), std::string::npos) << s;
+    EXPECT_NE(s.find("\r\n   1 &lt;b&gt;Tom &amp; &quot;Jerry&quot;" + sp(9) + " Клуб"),
+              std::string::npos)
+        << s;
     EXPECT_NE(s.find("<a name=\"M&lt;21&gt;\"></a>"), std::string::npos) << s;
     EXPECT_NE(s.find("<a href=\"#M&lt;21&gt;\">M&lt;21&gt;</a> "), std::string::npos) << s;
     EXPECT_NE(s.find("<h2>M&lt;21&gt;, 2 КП"), std::string::npos) << s;
@@ -416,10 +441,11 @@ TEST(ResultProtocolPrinter, SixtyOneRunnersMakeTwoPages) {
 }
 
 class ProtocolRunTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
-              ("skarvel_protocol_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("skarvel_protocol_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::create_directories(dir);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
@@ -440,7 +466,8 @@ TEST_F(ProtocolRunTest, HtmlFileWholeAndOpened) {
     std::stringstream ss;
     ss << in.rdbuf();
     std::string text = ss.str();
-    EXPECT_EQ(text.substr(0, result_protocol_head(f.c.info).size()), result_protocol_head(f.c.info));
+    EXPECT_EQ(text.substr(0, result_protocol_head(f.c.info).size()),
+              result_protocol_head(f.c.info));
     EXPECT_EQ(text.substr(text.size() - 26), "</pre>\r\n</body>\r\n</html>\r\n");
     EXPECT_EQ(shell.opened, std::vector<std::string>{path});
 }
@@ -466,7 +493,8 @@ TEST_F(ProtocolRunTest, PrinterUnavailableAndNothingToPrint) {
     f.c.info.selection = 1;
     EXPECT_EQ(run_result_protocol(f.c, env), ProtocolStatus::Empty);
     EXPECT_EQ(u8(prompts.messages.at(1)),
-              "Печать результатов отменена:\nНет ни одного участника, группы или дистанции\nс заданными свойствами!");
+              "Печать результатов отменена:\nНет ни одного участника, группы или дистанции\nс "
+              "заданными свойствами!");
     ASSERT_EQ(printers.documents.size(), 1u);
     EXPECT_TRUE(printers.documents[0].ended);
     EXPECT_TRUE(printers.documents[0].pages.empty());

@@ -42,7 +42,7 @@ class ResultsCommandsTest : public QObject, testing::MainWindowFixture {
         f.set_time(finish);
     }
 
-private slots:
+  private slots:
     void initTestCase() { QVERIFY(set_up_program()); }
 
     void init() {
@@ -87,7 +87,8 @@ private slots:
         view().show_table(kFinishLines);
         frame->refresh_commands();
         QTimer::singleShot(0, [] {
-            if (auto* d = qobject_cast<ResultPrintDialog*>(QApplication::activeModalWidget())) d->reject();
+            if (auto* d = qobject_cast<ResultPrintDialog*>(QApplication::activeModalWidget()))
+                d->reject();
         });
         frame->action(CommandId::kPrintResultList)->trigger();
         QVERIFY(!QFile::exists(pdf));

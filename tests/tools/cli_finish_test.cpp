@@ -79,7 +79,8 @@ TEST_F(CliFinish, ExportWritesTheExactLine) {
 
 TEST_F(CliFinish, ImportAppendsSortsAndDedupes) {
     write_all(dir / "in.txt", "   9    10:30:00 -1\r\n   7    10:23:45 0\r\n");
-    CliResult r = cli("finish-import " + wdb.string() + " " + (dir / "in.txt").string() + " --dedupe");
+    CliResult r =
+        cli("finish-import " + wdb.string() + " " + (dir / "in.txt").string() + " --dedupe");
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.out.find("2 lines read"), std::string::npos);
     auto c = load();
@@ -97,7 +98,9 @@ TEST_F(CliFinish, StatusesOnlyWhenAsked) {
     write_all(dir / "in.txt", "   7    10:23:46 3\r\n");
     EXPECT_EQ(cli("finish-import " + wdb.string() + " " + (dir / "in.txt").string()).code, 0);
     EXPECT_EQ(load()->tables.runners[0]->status, 0);
-    EXPECT_EQ(cli("finish-import " + wdb.string() + " " + (dir / "in.txt").string() + " --statuses").code, 0);
+    EXPECT_EQ(
+        cli("finish-import " + wdb.string() + " " + (dir / "in.txt").string() + " --statuses").code,
+        0);
     EXPECT_EQ(load()->tables.runners[0]->status, 3);
 }
 
@@ -106,7 +109,8 @@ TEST_F(CliFinish, BadArgumentsAndFiles) {
     EXPECT_EQ(cli("finish-import " + wdb.string() + " x.txt --bogus").code, 1);
     EXPECT_EQ(cli("finish-import " + wdb.string() + " " + (dir / "missing.txt").string()).code, 2);
     EXPECT_EQ(cli("finish-export " + (dir / "missing.wdb").string() + " out.txt").code, 2);
-    EXPECT_EQ(cli("finish-export " + wdb.string() + " " + (dir / "no" / "out.txt").string()).code, 4);
+    EXPECT_EQ(cli("finish-export " + wdb.string() + " " + (dir / "no" / "out.txt").string()).code,
+              4);
     // A failed import leaves the competition file as it was.
     EXPECT_EQ(load()->tables.finish_lines.live_count(), 1);
 }

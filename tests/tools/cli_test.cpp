@@ -28,9 +28,10 @@ struct CliRun {
 
 CliRun run_cli(const std::string& args) {
     static int n = 0;
-    std::string err_path = (std::filesystem::temp_directory_path() /
-                            ("skarvel_cli_err_" + std::to_string(::getpid()) + "_" + std::to_string(++n)))
-                               .string();
+    std::string err_path =
+        (std::filesystem::temp_directory_path() /
+         ("skarvel_cli_err_" + std::to_string(::getpid()) + "_" + std::to_string(++n)))
+            .string();
     std::string cmd = std::string(SKARVEL_CLI_PATH) + " " + args + " 2>" + err_path;
     CliRun r;
     std::FILE* p = ::popen(cmd.c_str(), "r");
@@ -61,7 +62,7 @@ struct Value {
 };
 
 class Parser {
-public:
+  public:
     explicit Parser(const std::string& s) : s_(s) {}
     bool parse(Value& v) {
         bool ok = value(v);
@@ -69,11 +70,13 @@ public:
         return ok && i_ == s_.size();
     }
 
-private:
+  private:
     const std::string& s_;
     std::size_t i_ = 0;
     void space() {
-        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\r' || s_[i_] == '\t')) ++i_;
+        while (i_ < s_.size() &&
+               (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\r' || s_[i_] == '\t'))
+            ++i_;
     }
     bool lit(const char* w) {
         std::size_t n = std::strlen(w);
@@ -127,7 +130,10 @@ private:
                 if (!value(m)) return false;
                 v.members.emplace_back(k, std::move(m));
                 space();
-                if (i_ < s_.size() && s_[i_] == ',') { ++i_; continue; }
+                if (i_ < s_.size() && s_[i_] == ',') {
+                    ++i_;
+                    continue;
+                }
                 if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
                 return false;
             }
@@ -142,7 +148,10 @@ private:
                 if (!value(m)) return false;
                 v.items.push_back(std::move(m));
                 space();
-                if (i_ < s_.size() && s_[i_] == ',') { ++i_; continue; }
+                if (i_ < s_.size() && s_[i_] == ',') {
+                    ++i_;
+                    continue;
+                }
                 if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
                 return false;
             }
@@ -164,7 +173,7 @@ private:
 };
 
 class CliTest : public ::testing::Test {
-protected:
+  protected:
     std::filesystem::path dir;
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
@@ -203,7 +212,8 @@ TEST_F(CliTest, DemoThenDumpGivesOneJsonObjectWithEveryTable) {
 
     const Value& info = *root.get("info");
     ASSERT_EQ(info.get("title_lines")->items.size(), 10u);
-    EXPECT_EQ(info.get("title_lines")->items[0].text, cp1251_to_utf8(field_text(c.info.title_lines[0])));
+    EXPECT_EQ(info.get("title_lines")->items[0].text,
+              cp1251_to_utf8(field_text(c.info.title_lines[0])));
     EXPECT_EQ(info.get("status_short_texts")->items.size(), 9u);
     EXPECT_EQ(info.get("status_names")->items.size(), 9u);
     EXPECT_EQ(info.get("course_setters")->items.size(), 4u);

@@ -12,7 +12,9 @@ void error(std::string_view text) {
     std::fprintf(stderr, "skarvel-cli: %.*s\n", int(text.size()), text.data());
 }
 
-void error_cp1251(std::string_view text) { error(cp1251_to_utf8(text)); }
+void error_cp1251(std::string_view text) {
+    error(cp1251_to_utf8(text));
+}
 
 bool ConsolePrompts::ask_yes_no(std::string_view question) {
     error_cp1251(question);

@@ -3,8 +3,8 @@
 
 #include <optional>
 #include <string>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/competition.h"
@@ -15,10 +15,10 @@ namespace skarvel::cli {
 
 // Exit codes of every subcommand.
 constexpr int kExitOk = 0;
-constexpr int kExitUsage = 1;     // wrong arguments
-constexpr int kExitInput = 2;     // a file cannot be read, or is not a competition file
-constexpr int kExitDamaged = 3;   // a competition file is damaged
-constexpr int kExitOutput = 4;    // a file cannot be written
+constexpr int kExitUsage = 1;    // wrong arguments
+constexpr int kExitInput = 2;    // a file cannot be read, or is not a competition file
+constexpr int kExitDamaged = 3;  // a competition file is damaged
+constexpr int kExitOutput = 4;   // a file cannot be written
 
 // Prints "skarvel-cli: <text>" on stderr; `text` is UTF-8.
 void error(std::string_view text);
@@ -28,7 +28,7 @@ void error_cp1251(std::string_view text);
 // Prompts for a run without a user: messages go to stderr, questions get "no", file choices
 // are cancelled.
 class ConsolePrompts : public Prompts {
-public:
+  public:
     bool ask_yes_no(std::string_view question) override;
     void message(std::string_view text) override;
     std::optional<std::string> choose_open_file(std::string_view) override { return std::nullopt; }

@@ -26,32 +26,59 @@ constexpr FieldName kInfoNames[] = {
 };
 
 constexpr FieldName kRunnerNames[] = {
-    {0, "name"},           {26, "comment"},         {48, "birth_year"},
-    {50, "qualification"}, {52, "class_id"},        {54, "club_id"},
-    {58, "start_number"},  {60, "start_time"},      {64, "finish_time"},
-    {68, "result"},        {80, "penalty"},         {82, "place"},
-    {88, "card_number"},   {92, "id"},              {96, "marked"},
-    {97, "out_of_competition"}, {98, "individual"}, {100, "fee_flags"},
-    {104, "draw_key"},     {108, "status"},         {112, "day_results"},
-    {152, "multiday_total"}, {156, "heat_or_leg"},
+    {0, "name"},          {26, "comment"},
+    {48, "birth_year"},   {50, "qualification"},
+    {52, "class_id"},     {54, "club_id"},
+    {58, "start_number"}, {60, "start_time"},
+    {64, "finish_time"},  {68, "result"},
+    {80, "penalty"},      {82, "place"},
+    {88, "card_number"},  {92, "id"},
+    {96, "marked"},       {97, "out_of_competition"},
+    {98, "individual"},   {100, "fee_flags"},
+    {104, "draw_key"},    {108, "status"},
+    {112, "day_results"}, {152, "multiday_total"},
+    {156, "heat_or_leg"},
 };
 constexpr FieldName kClubNames[] = {
-    {0, "id"}, {4, "name"}, {25, "representative"}, {46, "runner_count"},
-    {48, "finish_line_count"}, {50, "marked_count"}, {52, "marked"},
+    {0, "id"},
+    {4, "name"},
+    {25, "representative"},
+    {46, "runner_count"},
+    {48, "finish_line_count"},
+    {50, "marked_count"},
+    {52, "marked"},
 };
 constexpr FieldName kClassNames[] = {
-    {0, "id"},                {4, "name"},               {13, "ms_award"},
-    {14, "kms_award"},        {16, "course_id"},         {18, "runner_count"},
-    {20, "finish_line_count"}, {22, "marked_count"},     {24, "flags"},
-    {26, "fee_rental_normal"}, {28, "fee_rental_reduced"}, {30, "fee_own_normal"},
+    {0, "id"},
+    {4, "name"},
+    {13, "ms_award"},
+    {14, "kms_award"},
+    {16, "course_id"},
+    {18, "runner_count"},
+    {20, "finish_line_count"},
+    {22, "marked_count"},
+    {24, "flags"},
+    {26, "fee_rental_normal"},
+    {28, "fee_rental_reduced"},
+    {30, "fee_own_normal"},
     {32, "fee_own_reduced"},
 };
 constexpr FieldName kCourseNames[] = {
-    {0, "id"},               {4, "name"},               {16, "control_codes"},
-    {116, "control_values"}, {316, "length_m"},         {320, "start_corridor"},
-    {324, "control_count"},  {328, "climb_m"},          {332, "time_limit_min"},
-    {336, "finish_crossings"}, {340, "course_setter"},  {344, "runner_count"},
-    {346, "finish_line_count"}, {348, "marked_count"},  {350, "marked"},
+    {0, "id"},
+    {4, "name"},
+    {16, "control_codes"},
+    {116, "control_values"},
+    {316, "length_m"},
+    {320, "start_corridor"},
+    {324, "control_count"},
+    {328, "climb_m"},
+    {332, "time_limit_min"},
+    {336, "finish_crossings"},
+    {340, "course_setter"},
+    {344, "runner_count"},
+    {346, "finish_line_count"},
+    {348, "marked_count"},
+    {350, "marked"},
 };
 
 template <std::size_t N>
@@ -63,7 +90,7 @@ const char* name_at(const FieldName (&names)[N], std::size_t offset) {
 
 // Writes JSON to a buffer, which goes to stdout in one piece at the end.
 class Json {
-public:
+  public:
     std::string out;
 
     void key(std::string_view k) {
@@ -92,7 +119,7 @@ public:
     }
     void newline() { out += '\n'; }
 
-private:
+  private:
     bool fresh_ = true;
     void comma() {
         if (!fresh_) out += ',';
@@ -192,7 +219,8 @@ int cmd_dump(const std::vector<std::string>& args) {
     j.newline();
     table(j, "runners", c->tables.runners, [&](const Runner& r) { record(j, r, kRunnerNames); });
     table(j, "clubs", c->tables.clubs, [&](const Club& r) { record(j, r, kClubNames); });
-    table(j, "classes", c->tables.classes, [&](const ClassRecord& r) { record(j, r, kClassNames); });
+    table(j, "classes", c->tables.classes,
+          [&](const ClassRecord& r) { record(j, r, kClassNames); });
     table(j, "courses", c->tables.courses, [&](const Course& r) { record(j, r, kCourseNames); });
     table(j, "finish_lines", c->tables.finish_lines, [&](const FinishLine& f) {
         j.begin('{');
@@ -231,7 +259,8 @@ int cmd_dump(const std::vector<std::string>& args) {
     });
     j.end('}');
     j.newline();
-    if (std::fwrite(j.out.data(), 1, j.out.size(), stdout) != j.out.size() || std::fflush(stdout) != 0) {
+    if (std::fwrite(j.out.data(), 1, j.out.size(), stdout) != j.out.size() ||
+        std::fflush(stdout) != 0) {
         cli::error("cannot write the output");
         return cli::kExitOutput;
     }

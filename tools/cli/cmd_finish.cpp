@@ -63,7 +63,8 @@ int cmd_finish_import(const std::vector<std::string>& args) {
         cli::error_cp1251(why);
         return cli::kExitOutput;
     }
-    std::printf("%d lines read, %d statuses set, %d duplicates removed, %d lines in the finish list\n",
-                r.lines_read, r.statuses_set, dropped, c->tables.finish_lines.live_count());
+    std::printf(
+        "%d lines read, %d statuses set, %d duplicates removed, %d lines in the finish list\n",
+        r.lines_read, r.statuses_set, dropped, c->tables.finish_lines.live_count());
     return cli::kExitOk;
 }

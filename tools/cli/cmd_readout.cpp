@@ -96,7 +96,8 @@ int cmd_readout(const std::vector<std::string>& args) {
     SerialPort* used = port.get();
     if (log) {
         logging = std::make_unique<LoggingSerialPort>(*port, frame_log_path(file));
-        if (!logging->log_open()) error("readout: cannot write the frame log " + frame_log_path(file));
+        if (!logging->log_open())
+            error("readout: cannot write the frame log " + frame_log_path(file));
         used = logging.get();
     }
 

@@ -96,8 +96,9 @@ int cmd_results(const std::vector<std::string>& args) {
     dev->end_document();
     return finish_run(run, prompts);
 #else
-    error("results: --pdf needs the Qt printing support; this skarvel-cli was built without it "
-          "(configure with -DSKARVEL_GUI=ON), use --html instead");
+    error(
+        "results: --pdf needs the Qt printing support; this skarvel-cli was built without it "
+        "(configure with -DSKARVEL_GUI=ON), use --html instead");
     return kExitUsage;
 #endif
 }

@@ -10,15 +10,19 @@
 // One line per subcommand: its name, its arguments, what it does. The code is
 // `int cmd_<name>(const std::vector<std::string>& args)` in cli/cmd_<name>.cpp, which returns
 // the exit code (see cli.h) and prints its errors on stderr.
-#define SKARVEL_CLI_COMMANDS(X)                                                                \
-    X(dump, "FILE.wdb", "print the competition as one JSON object (UTF-8)")                    \
+#define SKARVEL_CLI_COMMANDS(X)                                                                 \
+    X(dump, "FILE.wdb", "print the competition as one JSON object (UTF-8)")                     \
     X(convert, "IN.wdb OUT.wdb", "load a version-21 or version-11 file, save it as version 21") \
-    X(demo, "OUT.wdb [--runners N] [--seed S] [--full]", "write a demo competition")    \
-    X(readout, "FILE.wdb --port DEVICE [--cards N] [--log]", "read punching cards into the file, saving after each") \
-    X(startlist, "FILE.wdb --html OUT.htm | --pdf OUT.pdf", "write the start protocol with the stored settings") \
-    X(results, "FILE.wdb --html OUT.htm | --pdf OUT.pdf [--points TABLE.txt]", "write the result protocol with the stored settings") \
-    X(finish_export, "FILE.wdb OUT.txt", "write the finish text file of the competition")  \
-    X(finish_import, "FILE.wdb IN.txt [--statuses] [--dedupe]", "append a finish text file to the finish list and save")
+    X(demo, "OUT.wdb [--runners N] [--seed S] [--full]", "write a demo competition")            \
+    X(readout, "FILE.wdb --port DEVICE [--cards N] [--log]",                                    \
+      "read punching cards into the file, saving after each")                                   \
+    X(startlist, "FILE.wdb --html OUT.htm | --pdf OUT.pdf",                                     \
+      "write the start protocol with the stored settings")                                      \
+    X(results, "FILE.wdb --html OUT.htm | --pdf OUT.pdf [--points TABLE.txt]",                  \
+      "write the result protocol with the stored settings")                                     \
+    X(finish_export, "FILE.wdb OUT.txt", "write the finish text file of the competition")       \
+    X(finish_import, "FILE.wdb IN.txt [--statuses] [--dedupe]",                                 \
+      "append a finish text file to the finish list and save")
 
 #define SKARVEL_CLI_DECLARE(name, usage, help) int cmd_##name(const std::vector<std::string>& args);
 SKARVEL_CLI_COMMANDS(SKARVEL_CLI_DECLARE)

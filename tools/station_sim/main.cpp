@@ -54,9 +54,12 @@ int main(int argc, char** argv) {
             const char* v = value();
             if (!v) return usage();
             int n = std::atoi(v);
-            if (a == "--resend") options.resend_ms = n;
-            else if (a == "--gap") options.gap_ms = n;
-            else options.station_type = n;
+            if (a == "--resend")
+                options.resend_ms = n;
+            else if (a == "--gap")
+                options.gap_ms = n;
+            else
+                options.station_type = n;
         } else if (a == "--exit-when-done") {
             exit_when_done = true;
         } else if (a == "--help" || a == "-h") {

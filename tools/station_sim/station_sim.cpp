@@ -109,7 +109,8 @@ bool parse_script(const std::string& text, SimScript& out, std::string* error) {
             for (auto& [k, v] : fields) {
                 std::int32_t n;
                 if (k == "type") {
-                    if (!parse_int(v, n) || (n != 5 && n != 6 && n != 10)) return fail("type is 5, 6 or 10");
+                    if (!parse_int(v, n) || (n != 5 && n != 6 && n != 10))
+                        return fail("type is 5, 6 or 10");
                     card.type = n;
                 } else if (k == "number") {
                     if (!parse_int(v, card.number)) return fail("bad card number");
@@ -126,17 +127,22 @@ bool parse_script(const std::string& text, SimScript& out, std::string* error) {
                         auto at = p.find('@');
                         SimPunch punch;
                         std::int32_t code;
-                        if (at == std::string::npos || !parse_int(p.substr(0, at), code) || code > 255 ||
-                            !parse_sim_time(p.substr(at + 1), punch.time) || punch.time < 0)
+                        if (at == std::string::npos || !parse_int(p.substr(0, at), code) ||
+                            code > 255 || !parse_sim_time(p.substr(at + 1), punch.time) ||
+                            punch.time < 0)
                             return fail("punch is CODE@HH:MM:SS");
                         punch.code = code;
                         card.punches.push_back(punch);
                     }
                 } else if (k == "fault") {
-                    if (v == "badsum") card.fault = Fault::kBadSum;
-                    else if (v == "silence") card.fault = Fault::kSilence;
-                    else if (v == "garbage") card.fault = Fault::kGarbage;
-                    else if (v != "none") return fail("fault is badsum, silence or garbage");
+                    if (v == "badsum")
+                        card.fault = Fault::kBadSum;
+                    else if (v == "silence")
+                        card.fault = Fault::kSilence;
+                    else if (v == "garbage")
+                        card.fault = Fault::kGarbage;
+                    else if (v != "none")
+                        return fail("fault is badsum, silence or garbage");
                 } else {
                     return fail("unknown card field " + k);
                 }
@@ -150,7 +156,8 @@ bool parse_script(const std::string& text, SimScript& out, std::string* error) {
             } else {
                 bool six_million = card.number / 1000000 == 6;
                 if ((card.type == 10) != six_million)
-                    return fail("type-10 cards are numbered 6000000..6999999, type-6 cards are not");
+                    return fail(
+                        "type-10 cards are numbered 6000000..6999999, type-6 cards are not");
                 std::size_t cap = card.type == 10 ? 32 : 64;
                 if (card.punches.size() > cap) return fail("too many punches for the card");
             }
@@ -159,7 +166,8 @@ bool parse_script(const std::string& text, SimScript& out, std::string* error) {
             SimMemoryRecord r;
             for (auto& [k, v] : fields) {
                 if (k == "card") {
-                    if (!parse_int(v, r.card_number) || r.card_number > 0xFFFFFF) return fail("bad card");
+                    if (!parse_int(v, r.card_number) || r.card_number > 0xFFFFFF)
+                        return fail("bad card");
                 } else if (k == "time") {
                     if (!parse_sim_time(v, r.time) || r.time < 0) return fail("bad time");
                 } else if (k == "fault") {
@@ -191,7 +199,8 @@ std::uint16_t crc16(const std::uint8_t* b, std::size_t n) {
     std::uint16_t reg = std::uint16_t((b[0] << 8) | b[1]);
     if (n == 2) return reg;
     std::vector<std::uint16_t> words;
-    for (std::size_t i = 2; i + 1 < n; i += 2) words.push_back(std::uint16_t((b[i] << 8) | b[i + 1]));
+    for (std::size_t i = 2; i + 1 < n; i += 2)
+        words.push_back(std::uint16_t((b[i] << 8) | b[i + 1]));
     words.push_back(n % 2 ? std::uint16_t(b[n - 1] << 8) : std::uint16_t(0));
     for (std::uint16_t w : words) {
         for (int bit = 15; bit >= 0; --bit) {
@@ -405,7 +414,8 @@ void StationSimulator::reply_block(std::uint8_t block) {
     // through its middle block.
     bool first_reading = replies_sent_ < 3;
     ++replies_sent_;
-    if (first_reading && card->fault == Fault::kBadSum && index == 2) sum = std::uint8_t(sum ^ 0x5A);
+    if (first_reading && card->fault == Fault::kBadSum && index == 2)
+        sum = std::uint8_t(sum ^ 0x5A);
     std::vector<std::uint8_t> out = {0x02, 0x61};
     put_escaped(out, head[0]);
     put_escaped(out, head[1]);
@@ -427,9 +437,18 @@ void StationSimulator::reply_memory_count() {
         count = static_cast<std::uint32_t>(script_.memory.size());
     }
     std::uint32_t address = 256 + 8 * count;
-    std::vector<std::uint8_t> body = {0x83, 0x0B, 0x1C, 0x07, 0x00, std::uint8_t(address >> 24),
-                                      std::uint8_t(address >> 16), 0x00, 0x00, 0x00,
-                                      std::uint8_t(address >> 8), std::uint8_t(address)};
+    std::vector<std::uint8_t> body = {0x83,
+                                      0x0B,
+                                      0x1C,
+                                      0x07,
+                                      0x00,
+                                      std::uint8_t(address >> 24),
+                                      std::uint8_t(address >> 16),
+                                      0x00,
+                                      0x00,
+                                      0x00,
+                                      std::uint8_t(address >> 8),
+                                      std::uint8_t(address)};
     std::uint16_t k = crc16(body.data(), body.size());
     std::vector<std::uint8_t> out;
     out.reserve(body.size() + 6);
@@ -474,8 +493,13 @@ void StationSimulator::reply_memory_record(std::uint32_t address) {
             }
         }
     }
-    std::vector<std::uint8_t> body = {0x81, 0x0B, 0x00, std::uint8_t(address >> 16),
-                                      std::uint8_t(address >> 8), std::uint8_t(address), 0x08};
+    std::vector<std::uint8_t> body = {0x81,
+                                      0x0B,
+                                      0x00,
+                                      std::uint8_t(address >> 16),
+                                      std::uint8_t(address >> 8),
+                                      std::uint8_t(address),
+                                      0x08};
     body.insert(body.end(), r, r + 8);
     std::uint16_t k = crc16(body.data(), body.size());
     std::vector<std::uint8_t> out;
@@ -556,16 +580,17 @@ void StationSimulator::run(bool exit_when_done) {
             replies_sent_ = 0;
             replied_ = false;
             announce();
-        } else if (inserted_ &&
-                   now - last_send_ >= std::chrono::milliseconds(options_.resend_ms)) {
+        } else if (inserted_ && now - last_send_ >= std::chrono::milliseconds(options_.resend_ms)) {
             // No acknowledgement: the card is still in the station; announce it again.
             announce();
         }
         if (exit_when_done && next_card_ >= script_.cards.size()) break;
 
         int wait_ms = 20;
-        if (inserted_) wait_ms = std::max(1, std::min(wait_ms, options_.resend_ms));
-        else if (next_card_ < script_.cards.size()) wait_ms = std::max(0, std::min(wait_ms, options_.gap_ms));
+        if (inserted_)
+            wait_ms = std::max(1, std::min(wait_ms, options_.resend_ms));
+        else if (next_card_ < script_.cards.size())
+            wait_ms = std::max(0, std::min(wait_ms, options_.gap_ms));
         pollfd p{fd_, POLLIN, 0};
         int ready = ::poll(&p, 1, wait_ms);
         if (ready > 0 && (p.revents & POLLIN)) {

@@ -16,9 +16,9 @@ namespace skarvel::sim {
 
 enum class Fault {
     kNone,
-    kBadSum,    // the first reply of the card carries a wrong sum
-    kSilence,   // the first reply stops halfway and the station falls silent
-    kGarbage,   // bytes of noise come before the first detection frame
+    kBadSum,   // the first reply of the card carries a wrong sum
+    kSilence,  // the first reply stops halfway and the station falls silent
+    kGarbage,  // bytes of noise come before the first detection frame
 };
 
 struct SimPunch {
@@ -27,11 +27,11 @@ struct SimPunch {
 };
 
 struct SimCard {
-    int type = 6;                  // 5, 6 or 10
+    int type = 6;  // 5, 6 or 10
     std::int32_t number = 0;
     std::int32_t start_number = 0;
-    std::int32_t start = -1;       // -1: no start punch
-    std::int32_t finish = -1;      // -1: no finish punch
+    std::int32_t start = -1;   // -1: no start punch
+    std::int32_t finish = -1;  // -1: no finish punch
     std::vector<SimPunch> punches;
     Fault fault = Fault::kNone;
 };
@@ -39,7 +39,7 @@ struct SimCard {
 struct SimMemoryRecord {
     std::int32_t card_number = 0;
     std::int32_t time = 0;
-    bool fail_first = false;       // the first request for this record gets no answer
+    bool fail_first = false;  // the first request for this record gets no answer
 };
 
 struct SimScript {
@@ -53,9 +53,9 @@ bool parse_script(const std::string& text, SimScript& out, std::string* error);
 bool parse_sim_time(const std::string& text, std::int32_t& out);
 
 struct SimOptions {
-    int resend_ms = 300;       // an unacknowledged card is announced again after this silence
-    int gap_ms = 50;           // pause between a card taken and the next one inserted
-    int station_type = 0;      // 0 "BS7-8": memory count reply without the extra byte
+    int resend_ms = 300;   // an unacknowledged card is announced again after this silence
+    int gap_ms = 50;       // pause between a card taken and the next one inserted
+    int station_type = 0;  // 0 "BS7-8": memory count reply without the extra byte
 };
 
 // Encoders, usable on their own by tests.
@@ -67,7 +67,7 @@ void put_escaped(std::vector<std::uint8_t>& out, std::uint8_t b);
 std::uint16_t crc16(const std::uint8_t* data, std::size_t n);
 
 class StationSimulator {
-public:
+  public:
     StationSimulator(SimScript script, SimOptions options);
     ~StationSimulator();
 
@@ -88,7 +88,7 @@ public:
     // Appends memory records while running (the station punched again).
     void add_memory_record(const SimMemoryRecord& r);
 
-private:
+  private:
     void send(const std::vector<std::uint8_t>& bytes);
     void announce();
     void handle_input();
@@ -113,8 +113,8 @@ private:
     // Card state.
     std::size_t next_card_ = 0;
     bool inserted_ = false;
-    bool replied_ = false;         // a card reply went out since the last announcement
-    int replies_sent_ = 0;         // replies sent for the current card (faults hit the first)
+    bool replied_ = false;  // a card reply went out since the last announcement
+    int replies_sent_ = 0;  // replies sent for the current card (faults hit the first)
     std::vector<int> memory_failed_;
     std::chrono::steady_clock::time_point last_send_;
     std::chrono::steady_clock::time_point removed_at_;
