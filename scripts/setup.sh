@@ -9,7 +9,7 @@ cd "$here"
 
 packages=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev fonts-dejavu-core socat
-          poppler-utils)
+          poppler-utils clang-format)
 
 install_packages() {
     local missing=()
