@@ -586,40 +586,35 @@ bool apply_mark(Competition& c, int table, MarkOp op) {
 
 bool toggle_mark(Competition& c, int table, int slot) {
     auto& t = c.tables;
-    bool done = true;
+    auto flip = [](std::uint8_t& mark) {
+        mark = !mark;
+        return true;
+    };
+    bool done = false;
     switch (table) {
         case kRunners:
-            if (Runner* r = t.runners[slot])
-                r->marked = !r->marked;
-            else
-                done = false;
+            if (Runner* r = t.runners[slot]) done = flip(r->marked);
             break;
         case kClubs:
-            if (Club* k = t.clubs[slot])
-                k->marked = !k->marked;
-            else
-                done = false;
+            if (Club* k = t.clubs[slot]) done = flip(k->marked);
             break;
         case kClasses:
-            if (ClassRecord* k = t.classes[slot])
+            if (ClassRecord* k = t.classes[slot]) {
                 k->set_marked(!k->marked());
-            else
-                done = false;
+                done = true;
+            }
             break;
         case kCourses:
-            if (Course* k = t.courses[slot])
-                k->marked = !k->marked;
-            else
-                done = false;
+            if (Course* k = t.courses[slot]) done = flip(k->marked);
             break;
         case kFinishLines:
-            if (FinishLine* f = t.finish_lines[slot])
+            if (FinishLine* f = t.finish_lines[slot]) {
                 f->flags ^= FinishLine::kFlagSent;
-            else
-                done = false;
+                done = true;
+            }
             break;
         default:
-            done = false;
+            break;
     }
     if (done) c.modified = true;
     return done;
