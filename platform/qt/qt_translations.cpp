@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QPointer>
 #include <QTranslator>
 
 namespace skarvel {
@@ -9,25 +10,23 @@ namespace skarvel {
 bool use_qt_translation(bool english) {
     auto* app = QCoreApplication::instance();
     if (!app) return false;
-    static QTranslator* russian = nullptr;
-    static bool installed = false;
+    // Owned by the application object, so it goes with it (a test may make a new one).
+    static QPointer<QTranslator> russian;
     if (english) {
-        if (installed) QCoreApplication::removeTranslator(russian);
-        installed = false;
+        if (russian) QCoreApplication::removeTranslator(russian);
         return true;
     }
-    if (installed) return true;
     if (!russian) {
-        russian = new QTranslator(app);
-        if (!russian->load(QStringLiteral("qtbase_ru"),
-                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-            delete russian;
-            russian = nullptr;
+        auto* t = new QTranslator(app);
+        if (!t->load(QStringLiteral("qtbase_ru"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            delete t;
             return false;
         }
+        russian = t;
     }
-    installed = QCoreApplication::installTranslator(russian);
-    return installed;
+    QCoreApplication::removeTranslator(russian);  // never installed twice
+    return QCoreApplication::installTranslator(russian);
 }
 
 }  // namespace skarvel
