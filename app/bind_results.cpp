@@ -108,24 +108,20 @@ void bind_results_commands(AppContext& ctx) {
             return CommandState{id != C::kCount && ctx.commands.state(id).enabled};
         });
 
-    cmd.bind(
-        C::kBoardWithoutFinish,
-        [&ctx, &c] {
-            c.info.board_without_finish = c.info.board_without_finish ? 0 : 1;
-            ctx.mark_modified();
-        },
-        [&c] {
-            return CommandState{true, c.info.board_without_finish != 0};
-        });
-    cmd.bind(
-        C::kBoardNegativeTimes,
-        [&ctx, &c] {
-            c.info.board_negative_times = c.info.board_negative_times ? 0 : 1;
-            ctx.mark_modified();
-        },
-        [&c] {
-            return CommandState{true, c.info.board_negative_times != 0};
-        });
+    // The board's two toolbar toggles: a ticked flag of the competition each.
+    auto bind_toggle = [&ctx, &cmd](C id, std::uint8_t& flag) {
+        cmd.bind(
+            id,
+            [&ctx, &flag] {
+                flag = flag ? 0 : 1;
+                ctx.mark_modified();
+            },
+            [&flag] {
+                return CommandState{true, flag != 0};
+            });
+    };
+    bind_toggle(C::kBoardWithoutFinish, c.info.board_without_finish);
+    bind_toggle(C::kBoardNegativeTimes, c.info.board_negative_times);
 
     v.set_results_board(new LiveBoardRenderer(&v));
 }
