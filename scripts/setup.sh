@@ -35,8 +35,10 @@ case "${1:-}" in
         ;;
     test)
         install_packages
-        # Core and logic under AddressSanitizer and UBSan (no GUI), then everything.
+        # Everything under AddressSanitizer and UBSan; the build without Qt (logic and
+        # command-line tool, as on a headless finish computer); then everything in Release.
         cmake --workflow --preset asan
+        cmake --workflow --preset nogui
         cmake --workflow --preset release
         ;;
     *)
