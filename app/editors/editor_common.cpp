@@ -3,6 +3,7 @@
 #include <QBoxLayout>
 #include <QDialogButtonBox>
 #include <QEvent>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -110,6 +111,16 @@ void EditorDialog::accept() {
 
 void EditorDialog::add_ok_cancel(QBoxLayout* layout, const LanguageTable& lang) {
     add_dialog_buttons(this, layout, lang.english());
+}
+
+std::pair<QVBoxLayout*, QFormLayout*> RecordEditor::begin_form_layout(const char* object_name,
+                                                                      const QString& title) {
+    setObjectName(QString::fromLatin1(object_name));
+    setWindowTitle(title);
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    layout->addLayout(form);
+    return {layout, form};
 }
 
 }  // namespace skarvel

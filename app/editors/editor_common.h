@@ -7,13 +7,16 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/language.h"
 
 class QBoxLayout;
+class QFormLayout;
 class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
+class QVBoxLayout;
 class QWidget;
 
 namespace skarvel {
@@ -71,6 +74,10 @@ class RecordEditor : public EditorDialog {
     int stored_slot() const { return slot_; }
 
   protected:
+    // Names and titles the dialog and lays it out as a column that starts with a form.
+    std::pair<QVBoxLayout*, QFormLayout*> begin_form_layout(const char* object_name,
+                                                            const QString& title);
+
     const LanguageTable& lang_;
     Competition& c_;
     int slot_;

@@ -15,12 +15,9 @@ using namespace literals;
 QuickRunnerDialog::QuickRunnerDialog(const LanguageTable& lang, Competition& c, int slot,
                                      QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
-    setObjectName(QStringLiteral("QuickRunnerDialog"));
-    setWindowTitle(tx(lang, "Редактирование"_cp1251, "Edit"));
     QuickRunnerForm f = quick_runner_form(c, slot);
-    auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout;
-    layout->addLayout(form);
+    auto [layout, form] =
+        begin_form_layout("QuickRunnerDialog", tx(lang, "Редактирование"_cp1251, "Edit"));
     number_ = make_line_edit(this, "number", f.start_number);
     form->addRow(tx(lang, "№"_cp1251, "No."), number_);
     start_ = make_line_edit(this, "start", f.start_time, edit_limits::kTimeText);

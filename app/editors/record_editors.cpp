@@ -77,12 +77,9 @@ RunnerEditor::RunnerEditor(const LanguageTable& lang, Competition& c, int slot,
 }
 
 void RunnerEditor::build(const RunnerForm& f) {
-    setObjectName(QStringLiteral("RunnerEditor"));
-    setWindowTitle(tx(lang_, "Редактирование"_cp1251, "Edit"));
     id_ = f.id;
-    auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout;
-    layout->addLayout(form);
+    auto [layout, form] =
+        begin_form_layout("RunnerEditor", tx(lang_, "Редактирование"_cp1251, "Edit"));
 
     name_ = make_line_edit(this, "name", f.name, lim::kRunnerName);
     form->addRow(qs(lang_.text(Txt::kNameSurname)), name_);
@@ -152,13 +149,10 @@ std::string RunnerEditor::store() {
 
 ClubEditor::ClubEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
-    setObjectName(QStringLiteral("ClubEditor"));
-    setWindowTitle(tx(lang_, "Коллектив"_cp1251, "Team/club"));
     ClubForm f = club_form(c, c.tables.clubs[slot]);
     id_ = f.id;
-    auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout;
-    layout->addLayout(form);
+    auto [layout, form] =
+        begin_form_layout("ClubEditor", tx(lang_, "Коллектив"_cp1251, "Team/club"));
     name_ = make_line_edit(this, "name", f.name, lim::kClubText);
     form->addRow(tx(lang_, "Наименование"_cp1251, "Name"), name_);
     representative_ = make_line_edit(this, "representative", f.representative, lim::kClubText);
@@ -179,13 +173,9 @@ std::string ClubEditor::store() {
 
 ClassEditor::ClassEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
-    setObjectName(QStringLiteral("ClassEditor"));
-    setWindowTitle(tx(lang_, "Группа"_cp1251, "Category"));
     ClassForm f = class_form(c, c.tables.classes[slot]);
     id_ = f.id;
-    auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout;
-    layout->addLayout(form);
+    auto [layout, form] = begin_form_layout("ClassEditor", tx(lang_, "Группа"_cp1251, "Category"));
     name_ = make_line_edit(this, "name", f.name, lim::kClassName);
     form->addRow(tx(lang_, "Наименование"_cp1251, "Name"), name_);
     course_ = make_id_list(this, "course", c.tables.courses, f.course_id, &course_name);
@@ -246,13 +236,10 @@ std::string ClassEditor::store() {
 
 CourseEditor::CourseEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
-    setObjectName(QStringLiteral("CourseEditor"));
-    setWindowTitle(tx(lang_, "Дистанция"_cp1251, "Course"));
     CourseForm f = course_form(c, c.tables.courses[slot]);
     id_ = f.id;
-    auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout;
-    layout->addLayout(form);
+    auto [layout, form] =
+        begin_form_layout("CourseEditor", tx(lang_, "Дистанция"_cp1251, "Course"));
     name_ = make_line_edit(this, "name", f.name, lim::kCourseName);
     form->addRow(tx(lang_, "Краткое название"_cp1251, "Short name"), name_);
     controls_ = make_line_edit(this, "control_count", f.control_count);
