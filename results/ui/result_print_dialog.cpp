@@ -20,7 +20,7 @@
 namespace skarvel {
 
 QString ResultPrintDialog::t(const char* ru, const char* en) const {
-    return QString::fromUtf8(english_ ? en : ru);
+    return ui_text(english_, ru, en);
 }
 
 namespace {

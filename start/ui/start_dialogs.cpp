@@ -19,10 +19,6 @@
 
 namespace skarvel {
 
-QString start_text(bool english, const char* ru, const char* en) {
-    return ui_text(english, ru, en);
-}
-
 namespace {
 
 QString from_cp1251(std::string_view s) {
@@ -49,14 +45,14 @@ QLineEdit* time_edit(QWidget* parent, std::int32_t value, int precision) {
 
 NumberingDialog::NumberingDialog(const CompetitionInfo& info, bool english, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(start_text(english, "Присвоение номера", "Setting number"));
+    setWindowTitle(ui_text(english, "Присвоение номера", "Setting number"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     first = spin(this, 0, kLastUsableNumber, info.numbering_first);
     // The step is kept in 16 bits; shown signed so that a step counting down reads as -1.
     step = spin(this, -32768, 32767, static_cast<std::int16_t>(info.numbering_step));
-    form->addRow(start_text(english, "Начать с", "From number"), first);
-    form->addRow(start_text(english, "Шаг номеров", "Number step"), step);
+    form->addRow(ui_text(english, "Начать с", "From number"), first);
+    form->addRow(ui_text(english, "Шаг номеров", "Number step"), step);
     layout->addLayout(form);
     add_dialog_buttons(this, layout, english);
 }
@@ -70,14 +66,14 @@ NumberingOptions NumberingDialog::options() const {
 StartTimeDialog::StartTimeDialog(const CompetitionInfo& info, int size, bool english,
                                  QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(start_text(english, "Присвоение времени", "Setting starting time"));
+    setWindowTitle(ui_text(english, "Присвоение времени", "Setting starting time"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     first = time_edit(this, info.start_time_first, info.time_precision);
     step = time_edit(this, info.start_time_step, info.time_precision);
     group_size = spin(this, 1, 1000, size);
-    form->addRow(start_text(english, "Начать с", "From time"), first);
-    form->addRow(start_text(english, "Шаг времён", "Time step"), step);
+    form->addRow(ui_text(english, "Начать с", "From time"), first);
+    form->addRow(ui_text(english, "Шаг времён", "Time step"), step);
     form->addRow(QString::fromUtf8("по сколько чел"), group_size);
     layout->addLayout(form);
     add_dialog_buttons(this, layout, english);
@@ -92,14 +88,14 @@ StartTimeOptions StartTimeDialog::options() const {
 
 DrawDialog::DrawDialog(const CompetitionInfo& info, bool english, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(start_text(english, "Жеребьевка...", "Mixing"));
+    setWindowTitle(ui_text(english, "Жеребьевка...", "Mixing"));
     auto* layout = new QVBoxLayout(this);
-    auto* whom = new QGroupBox(start_text(english, "Кого жеребить", "Whom to mixing"), this);
+    auto* whom = new QGroupBox(ui_text(english, "Кого жеребить", "Whom to mixing"), this);
     auto* whom_layout = new QVBoxLayout(whom);
     const char* choices[] = {"Все группы", "Только отмеченные группы", "Все дистанции",
                              "Только отмеченные дистанции"};
     subset.push_back(
-        new QRadioButton(start_text(english, "Текущих спортсменов", "The current runners"), whom));
+        new QRadioButton(ui_text(english, "Текущих спортсменов", "The current runners"), whom));
     for (const char* c : choices) subset.push_back(new QRadioButton(QString::fromUtf8(c), whom));
     for (std::size_t i = 0; i < subset.size(); ++i) {
         subset[i]->setEnabled(i == 0);
@@ -112,10 +108,10 @@ DrawDialog::DrawDialog(const CompetitionInfo& info, bool english, QWidget* paren
     whom_layout->addWidget(only_marked);
     layout->addWidget(whom);
 
-    auto* how = new QGroupBox(start_text(english, "Как жеребить", "How to mixing"), this);
+    auto* how = new QGroupBox(ui_text(english, "Как жеребить", "How to mixing"), this);
     auto* how_layout = new QVBoxLayout(how);
-    by_club = new QCheckBox(start_text(english, "С учетом коллективов", "With club"), how);
-    by_heat = new QCheckBox(start_text(english, "С учетом забега/этапа", "With round"), how);
+    by_club = new QCheckBox(ui_text(english, "С учетом коллективов", "With club"), how);
+    by_heat = new QCheckBox(ui_text(english, "С учетом забега/этапа", "With round"), how);
     by_club->setChecked(info.draw_by_club);
     by_heat->setChecked(info.draw_by_heat);
     how_layout->addWidget(by_club);
@@ -135,12 +131,12 @@ DrawOptions DrawDialog::options() const {
 
 ShiftDialog::ShiftDialog(const StartSession& session, int precision, bool english, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(start_text(english, "Время старта", "Start time"));
+    setWindowTitle(ui_text(english, "Время старта", "Start time"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(
-        start_text(english, "Изменить время старта текущих на", "Change start time"), this));
-    add = new QRadioButton(start_text(english, "Добавить", "Increase"), this);
-    subtract = new QRadioButton(start_text(english, "Отнять", "Decrease"), this);
+        ui_text(english, "Изменить время старта текущих на", "Change start time"), this));
+    add = new QRadioButton(ui_text(english, "Добавить", "Increase"), this);
+    subtract = new QRadioButton(ui_text(english, "Отнять", "Decrease"), this);
     (session.shift_subtract ? subtract : add)->setChecked(true);
     layout->addWidget(add);
     layout->addWidget(subtract);
@@ -157,15 +153,15 @@ ShiftOptions ShiftDialog::options() const {
 
 HeatRangeDialog::HeatRangeDialog(const HeatRangeOptions& initial, bool english, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(start_text(english, "Присвоение этапа...", "Seting round..."));
+    setWindowTitle(ui_text(english, "Присвоение этапа...", "Seting round..."));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     from = spin(this, 0, kLastUsableNumber, initial.from);
     to = spin(this, 0, kLastUsableNumber, initial.to);
     heat = spin(this, 0, 100, initial.heat);
-    form->addRow(start_text(english, "С какого номера", "From number"), from);
-    form->addRow(start_text(english, "По какой номер", "To number"), to);
-    form->addRow(start_text(english, "Какой этап", "Round"), heat);
+    form->addRow(ui_text(english, "С какого номера", "From number"), from);
+    form->addRow(ui_text(english, "По какой номер", "To number"), to);
+    form->addRow(ui_text(english, "Какой этап", "Round"), heat);
     layout->addLayout(form);
     add_dialog_buttons(this, layout, english);
 }
@@ -180,16 +176,16 @@ RenumberDialog::RenumberDialog(const RenumberOptions& initial,
                                std::function<std::string(int)> name_of, bool english,
                                QWidget* parent)
     : QDialog(parent), name_of_(std::move(name_of)), english_(english) {
-    setWindowTitle(start_text(english, "Изменить номер", "Change number"));
+    setWindowTitle(ui_text(english, "Изменить номер", "Change number"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     old_number = spin(this, 0, kLastUsableNumber, initial.old_number);
     new_number = spin(this, 0, kLastUsableNumber, initial.new_number);
     holder = new QLineEdit(this);
     holder->setReadOnly(true);
-    form->addRow(start_text(english, "Какой был", "Now is"), old_number);
+    form->addRow(ui_text(english, "Какой был", "Now is"), old_number);
     form->addRow(QString(), holder);
-    form->addRow(start_text(english, "Какой будет", "Will be"), new_number);
+    form->addRow(ui_text(english, "Какой будет", "Will be"), new_number);
     layout->addLayout(form);
     add_dialog_buttons(this, layout, english);
     connect(old_number, &QSpinBox::valueChanged, this, [this](int n) { show_holder(n); });
@@ -201,7 +197,7 @@ void RenumberDialog::show_holder(int number) {
                            ? name_of_(number)
                            : std::string();
     holder->setText(name.empty()
-                        ? start_text(english_, "-- нет в базе данных --", "--not in database--")
+                        ? ui_text(english_, "-- нет в базе данных --", "--not in database--")
                         : from_cp1251(name));
 }
 
@@ -212,10 +208,10 @@ RenumberOptions RenumberDialog::options() const {
 // --- work with marked -------------------------------------------------------------------
 
 BulkDialog::BulkDialog(const Competition& c, bool english, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(start_text(english, "Работа с отмеченными...", "Work with select..."));
+    setWindowTitle(ui_text(english, "Работа с отмеченными...", "Work with select..."));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    const QString keep = start_text(english, "--не менять--", "--not change--");
+    const QString keep = ui_text(english, "--не менять--", "--not change--");
     klass = new QComboBox(this);
     klass->addItem(keep);
     class_ids_.push_back(0);
@@ -237,12 +233,11 @@ BulkDialog::BulkDialog(const Competition& c, bool english, QWidget* parent) : QD
     preselect(klass, class_ids_, c.info.bulk_class_id);
     preselect(club, club_ids_, c.info.bulk_club_id);
     heat = spin(this, 0, 100, c.info.bulk_heat);
-    clear_mark = new QCheckBox(start_text(english, "Сбросить отметку", "Clear select"), this);
+    clear_mark = new QCheckBox(ui_text(english, "Сбросить отметку", "Clear select"), this);
     clear_mark->setChecked(c.info.bulk_clear_mark);
-    form->addRow(start_text(english, "Присвоить группу", "Set categories"), klass);
-    form->addRow(start_text(english, "Присвоить коллектив", "Set club"), club);
-    form->addRow(start_text(english, "Присвоить забег, 0-не менять", "Set round, 0-not change"),
-                 heat);
+    form->addRow(ui_text(english, "Присвоить группу", "Set categories"), klass);
+    form->addRow(ui_text(english, "Присвоить коллектив", "Set club"), club);
+    form->addRow(ui_text(english, "Присвоить забег, 0-не менять", "Set round, 0-not change"), heat);
     form->addRow(QString(), clear_mark);
     layout->addLayout(form);
     add_dialog_buttons(this, layout, english);
@@ -260,43 +255,43 @@ BulkOptions BulkDialog::options() const {
 
 StartListDialog::StartListDialog(const StartListSettings& initial, bool english, QWidget* parent)
     : QDialog(parent), initial_(initial) {
-    setWindowTitle(start_text(english, "Печать протоколов старта", "Print start list"));
+    setWindowTitle(ui_text(english, "Печать протоколов старта", "Print start list"));
     auto* layout = new QVBoxLayout(this);
 
-    auto* where = new QGroupBox(start_text(english, "Куда печатать", "Where to print"), this);
+    auto* where = new QGroupBox(ui_text(english, "Куда печатать", "Where to print"), this);
     auto* where_layout = new QVBoxLayout(where);
     to_printer =
-        new QRadioButton(start_text(english, "Текущий принтер", "The current printer"), where);
-    to_html = new QRadioButton(start_text(english, "HTML-файл", "HTML-file"), where);
+        new QRadioButton(ui_text(english, "Текущий принтер", "The current printer"), where);
+    to_html = new QRadioButton(ui_text(english, "HTML-файл", "HTML-file"), where);
     (initial.to_html ? to_html : to_printer)->setChecked(true);
     where_layout->addWidget(to_printer);
     where_layout->addWidget(to_html);
     layout->addWidget(where);
 
-    auto* whom = new QGroupBox(start_text(english, "Кого печатать", "Whom to print"), this);
+    auto* whom = new QGroupBox(ui_text(english, "Кого печатать", "Whom to print"), this);
     auto* whom_layout = new QVBoxLayout(whom);
     const char* ru[] = {"Для всех групп", "Только для отмеченных групп", "Для всех дистанций",
                         "Только для отмеченных дистанций"};
     const char* en[] = {"For all classes", "Only for the selected classes", "For all courses",
                         "Only for the selected courses"};
     for (int i = 0; i < 4; ++i) {
-        selection.push_back(new QRadioButton(start_text(english, ru[i], en[i]), whom));
+        selection.push_back(new QRadioButton(ui_text(english, ru[i], en[i]), whom));
         whom_layout->addWidget(selection.back());
     }
     selection[std::clamp(initial.selection, 0, 3)]->setChecked(true);
     only_marked = new QCheckBox(
-        start_text(english, "Только отмеченных участников", "Only the selected runners"), whom);
+        ui_text(english, "Только отмеченных участников", "Only the selected runners"), whom);
     only_marked->setChecked(initial.only_marked);
     whom_layout->addWidget(only_marked);
     layout->addWidget(whom);
 
-    auto* more = new QGroupBox(start_text(english, "Дополнительно", "Addition"), this);
+    auto* more = new QGroupBox(ui_text(english, "Дополнительно", "Addition"), this);
     auto* more_layout = new QVBoxLayout(more);
-    page_per_group = new QCheckBox(start_text(english, "Каждую группу/дистанцию - с нового листа",
-                                              "Each classes - from a new sheet"),
+    page_per_group = new QCheckBox(ui_text(english, "Каждую группу/дистанцию - с нового листа",
+                                           "Each classes - from a new sheet"),
                                    more);
     page_per_group->setChecked(initial.page_per_group);
-    card_numbers = new QCheckBox(start_text(english, "VP-ЧИП", "VP-card"), more);
+    card_numbers = new QCheckBox(ui_text(english, "VP-ЧИП", "VP-card"), more);
     card_numbers->setChecked(initial.print_card_numbers);
     extended_html = new QCheckBox(QString::fromUtf8("Расширенный HTML"), more);
     extended_html->setChecked(initial.extended_html);

@@ -21,9 +21,6 @@ class QSpinBox;
 
 namespace skarvel {
 
-// A Russian / English text pair of the start dialogs (UTF-8 source literals).
-QString start_text(bool english, const char* ru, const char* en);
-
 class NumberingDialog : public QDialog {
     Q_OBJECT
   public:
