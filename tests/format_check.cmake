@@ -1,5 +1,6 @@
-# Fails when a source file differs from what clang-format makes of it with the project's
-# .clang-format. Run by CTest as `format_check`; fix with scripts/format.sh.
+# The project's C++ sources against its .clang-format. Run by CTest as `format_check`: fails on
+# a file that differs from what clang-format makes of it. With -DFIX=ON (scripts/format.sh) it
+# formats the files in place instead.
 file(GLOB_RECURSE sources
     ${SOURCE}/core/*.cpp ${SOURCE}/core/*.h
     ${SOURCE}/platform/*.cpp ${SOURCE}/platform/*.h
@@ -12,6 +13,13 @@ file(GLOB_RECURSE sources
     ${SOURCE}/tools/*.cpp ${SOURCE}/tools/*.h
     ${SOURCE}/tests/*.cpp ${SOURCE}/tests/*.h
     ${SOURCE}/bench/*.cpp ${SOURCE}/bench/*.h)
+if(FIX)
+    execute_process(COMMAND ${CLANG_FORMAT} -i ${sources} RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+        message(FATAL_ERROR "clang-format failed")
+    endif()
+    return()
+endif()
 execute_process(COMMAND ${CLANG_FORMAT} --dry-run -Werror ${sources}
     WORKING_DIRECTORY ${SOURCE} RESULT_VARIABLE rc ERROR_VARIABLE out)
 if(NOT rc EQUAL 0)
