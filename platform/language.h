@@ -2,8 +2,9 @@
 // `LanguageTable::build` fills the slots of the chosen language; menus, dialogs and messages
 // then read their texts from the table, so the whole interface follows one setting.
 //
-// Adding texts: append X(kName, "Русский", "English") lines to SKARVEL_TEXTS (before the
-// last entry, kIncorrectFileFormat, which stays last) and read them with `lang.text(Txt::kName)`.
+// Adding texts: append X(kName, "Русский", "English") lines to the list of your subsystem
+// (platform/texts/<subsystem>_texts.h; the shell's own texts are in SKARVEL_TEXTS_SHELL below)
+// and read them with `lang.text(Txt::kName)`. kIncorrectFileFormat stays the last slot.
 // Texts are Windows-1251 bytes; convert at the Qt boundary (see platform/qt/qt_text.h).
 #pragma once
 
@@ -11,10 +12,16 @@
 #include <string>
 #include <string_view>
 
+#include "platform/texts/exchange_texts.h"
+#include "platform/texts/periph_texts.h"
+#include "platform/texts/punch_texts.h"
+#include "platform/texts/results_texts.h"
+#include "platform/texts/start_texts.h"
+
 namespace skarvel {
 
 // clang-format off
-#define SKARVEL_TEXTS(X) \
+#define SKARVEL_TEXTS_SHELL(X) \
     /* Titles of the first five top-level menus, slots 0..4. */ \
     X(kMenuFile, "Файл", "File") \
     X(kMenuEdit, "Редактирование", "Edit") \
@@ -217,6 +224,15 @@ namespace skarvel {
     X(kAutoLoad, "При запуске открывать последний рабочий файл", "Open the last file at start-up") \
     X(kRestoreAllRunners, "Восстановить ВСЕХ спортсменов в базе данных?", "Restore ALL runners?") \
     X(kNoRunnerWithNumber, "Участника с таким номером в базе данных нет!", "Участника с таким номером в базе данных нет!") \
+    /* end of the shell texts */
+
+#define SKARVEL_TEXTS(X) \
+    SKARVEL_TEXTS_SHELL(X) \
+    SKARVEL_TEXTS_START(X) \
+    SKARVEL_TEXTS_PUNCH(X) \
+    SKARVEL_TEXTS_RESULTS(X) \
+    SKARVEL_TEXTS_EXCHANGE(X) \
+    SKARVEL_TEXTS_PERIPH(X) \
     /* The last slot. */ \
     X(kIncorrectFileFormat, "Неизвестный формат базы данных", "Incorrect file format")
 // clang-format on
@@ -240,9 +256,9 @@ enum class UiLanguage { kRussian = 0, kEnglish = 1 };
 
 class LanguageTable {
   public:
-    static constexpr int kSlotCount = 300;
     static constexpr int kFilledCount = static_cast<int>(Txt::kCount);
-    static_assert(kFilledCount <= kSlotCount, "the language table has 300 slots");
+    // 300 slots as the table always had; it grows with the texts beyond that.
+    static constexpr int kSlotCount = kFilledCount < 300 ? 300 : kFilledCount + 12;
 
     LanguageTable() { build(UiLanguage::kRussian); }
     // Fills every slot from its pair in the given language.

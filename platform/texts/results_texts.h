@@ -1,0 +1,8 @@
+// Texts of the results subsystem for the language table: X(kName, "Русский", "English") per line,
+// each line ending in a backslash. Read them with `lang.text(Txt::kName)`.
+#pragma once
+
+// clang-format off
+#define SKARVEL_TEXTS_RESULTS(X) \
+    /* end of the results texts */
+// clang-format on
