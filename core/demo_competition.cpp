@@ -159,6 +159,10 @@ void fill_info(CompetitionInfo& info, DemoRandom& rnd) {
     info.competition_start = kFirstStart;
     info.time_precision = 0;
     info.penalty_per_miss = 0;
+    // Race day: the finish time from the station, the punches checked against the course.
+    info.start_source = 0;   // from the database
+    info.finish_source = 1;  // from the finish station
+    info.check_mode = 1;     // against the course
     const std::string_view shorts[kStatusCount] = {
         ""_cp1251,     "снят"_cp1251, "снят"_cp1251,  "снят"_cp1251,    "снят"_cp1251,
         "снят"_cp1251, "снят"_cp1251, "сошел"_cp1251, "не старт"_cp1251};
@@ -187,7 +191,8 @@ DemoOptions DemoOptions::full_capacity(std::uint64_t seed) {
     return o;
 }
 
-void make_demo_competition(Competition& c, const DemoOptions& options) {
+void make_demo_competition(Competition& c, const DemoOptions& options,
+                           std::vector<CardReadout>* cards_to_read) {
     c.clear();
     DemoRandom rnd(options.seed * 0x2545F4914F6CDD1Dull + 0x1234567ull);
     fill_info(c.info, rnd);
@@ -363,6 +368,43 @@ void make_demo_competition(Competition& c, const DemoOptions& options) {
         }
     }
 
+    // The runners still out: the last starters of the first two classes who will come back
+    // (one with a missed control first, then clean runs), in the order they will finish.
+    std::vector<int> still_out;
+    if (options.still_out > 0 && classes >= 2) {
+        std::vector<int> candidates;
+        for (int i = 0; i < runners; ++i)
+            if (class_of[i] < 2 && t.runners[i]->start_number != 0 &&
+                (outcomes[i].kind == Outcome::kOk || outcomes[i].kind == Outcome::kMispunch))
+                candidates.push_back(i);
+        std::sort(candidates.begin(), candidates.end(), [&](int a, int b) {
+            return t.runners[a]->start_time != t.runners[b]->start_time
+                       ? t.runners[a]->start_time > t.runners[b]->start_time
+                       : a > b;
+        });
+        bool mispunch_taken = false;
+        for (int i : candidates) {
+            if (int(still_out.size()) >= options.still_out) break;
+            bool mispunch = outcomes[i].kind == Outcome::kMispunch;
+            if (mispunch && mispunch_taken) continue;
+            mispunch_taken = mispunch_taken || mispunch;
+            still_out.push_back(i);
+        }
+        std::sort(still_out.begin(), still_out.end(), [&](int a, int b) {
+            bool ma = outcomes[a].kind == Outcome::kMispunch;
+            bool mb = outcomes[b].kind == Outcome::kMispunch;
+            if (ma != mb) return ma;
+            return outcomes[a].finish != outcomes[b].finish
+                       ? outcomes[a].finish < outcomes[b].finish
+                       : a < b;
+        });
+        for (int i : still_out) t.runners[i]->status = kStatusOk;  // not read yet
+    }
+    auto is_still_out = [&](int i) {
+        return std::find(still_out.begin(), still_out.end(), i) != still_out.end();
+    };
+    for (int i = 0; i < classes && i < 2; ++i) t.classes[i]->set_marked(true);
+
     // The finish list in the order of crossing the line, then the card readouts in the order
     // of reading (a minute or two after the finish).
     struct Event {
@@ -372,7 +414,7 @@ void make_demo_competition(Competition& c, const DemoOptions& options) {
     std::vector<Event> finishes, readouts;
     for (int i = 0; i < runners; ++i) {
         const Outcome& o = outcomes[i];
-        if (o.kind == Outcome::kDidNotStart) continue;
+        if (o.kind == Outcome::kDidNotStart || is_still_out(i)) continue;
         if (o.finish != 0 && t.runners[i]->start_number != 0) finishes.push_back({o.finish, i});
         std::int32_t read =
             o.finish != 0 ? o.finish + rnd.range(30, 180) * 100
@@ -413,6 +455,22 @@ void make_demo_competition(Competition& c, const DemoOptions& options) {
         int count = std::min<int>(int(o.punches.size()), CardReadout::kMaxPunches);
         card.punch_count = count;
         for (int j = 0; j < count; ++j) card.punches[j] = o.punches[j];
+    }
+
+    if (cards_to_read) {
+        cards_to_read->clear();
+        for (int i : still_out) {
+            const Runner& r = *t.runners[i];
+            const Outcome& o = outcomes[i];
+            CardReadout card;
+            card.card_number = r.card_number;
+            card.start.time = r.start_time;
+            card.finish.time = o.finish;
+            int count = std::min<int>(int(o.punches.size()), CardReadout::kMaxPunches);
+            card.punch_count = count;
+            for (int j = 0; j < count; ++j) card.punches[j] = o.punches[j];
+            cards_to_read->push_back(card);
+        }
     }
 
     c.rebuild_number_index();

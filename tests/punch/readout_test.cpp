@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/cp1251.h"
+#include "core/demo_competition.h"
 #include "tests/punch/punch_fixture.h"
 
 namespace skarvel {
@@ -319,6 +320,39 @@ TEST(MemoryRecord, FillsBlankLineOrAppendsWithTheOwnersNumber) {
     ASSERT_EQ(f.c.tables.card_readouts.live_count(), 3);
     EXPECT_EQ(f.c.tables.card_readouts[2]->card_number, 123);
     EXPECT_EQ(f.c.tables.card_readouts[2]->finish.time, hms(10, 0, 6));
+}
+
+// The demo on race day: the cards of the runners still out, read with the demo's own
+// settings, become finish lines with the station's finish time; the first misses a control.
+TEST(DemoRaceDay, StillOutCardsBecomeFinishLinesInMarkedClasses) {
+    auto c = std::make_unique<Competition>();
+    DemoOptions o;
+    o.still_out = 4;
+    std::vector<CardReadout> cards;
+    make_demo_competition(*c, o, &cards);
+    ASSERT_EQ(cards.size(), 4u);
+    EXPECT_TRUE(c->tables.classes[0]->marked() && c->tables.classes[1]->marked());
+    EXPECT_FALSE(c->tables.classes[2]->marked());
+    const PunchSettings s = punch_settings_from(c->info);
+    EXPECT_EQ(s.finish_source, kSourceStation);
+    EXPECT_EQ(s.check_mode, kCheckCourse);
+
+    ScriptedPrompts prompts;
+    ReadoutState state;
+    const int lines_before = c->tables.finish_lines.live_count();
+    for (std::size_t i = 0; i < cards.size(); ++i) {
+        Runner* owner = runner_by_card(*c, cards[i].card_number);
+        ASSERT_NE(owner, nullptr);
+        EXPECT_LT(owner->class_id, 3);
+        EXPECT_EQ(owner->status, kStatusOk);
+        for (int k = 0; k < c->tables.finish_lines.capacity() && c->tables.finish_lines[k]; ++k)
+            EXPECT_NE(c->tables.finish_lines[k]->start_number, owner->start_number);
+        auto out = process_card(*c, cards[i], s, state, prompts, {});
+        ASSERT_NE(out.finish_slot, kNoSlot);
+        EXPECT_EQ(c->tables.finish_lines[out.finish_slot]->time(), cards[i].finish.time);
+        EXPECT_EQ(owner->status, i == 0 ? kStatusWrongPunch : kStatusOk) << i;
+    }
+    EXPECT_EQ(c->tables.finish_lines.live_count(), lines_before + 4);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "core/competition.h"
 #include "core/cp1251.h"
 #include "core/demo_competition.h"
+#include "core/time_text.h"
 #include "core/wdb_file.h"
 
 using namespace skarvel;
@@ -189,7 +190,8 @@ class CliTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(CliTest, DemoThenDumpGivesOneJsonObjectWithEveryTable) {
-    CliRun demo = run_cli("demo " + file("d.wdb") + " --runners 50 --seed 7");
+    CliRun demo =
+        run_cli("demo " + file("d.wdb") + " --runners 50 --seed 7 --cards " + file("cards.txt"));
     ASSERT_EQ(demo.code, 0) << demo.err;
     CliRun dump = run_cli("dump " + file("d.wdb"));
     ASSERT_EQ(dump.code, 0) << dump.err;
@@ -208,6 +210,7 @@ TEST_F(CliTest, DemoThenDumpGivesOneJsonObjectWithEveryTable) {
     DemoOptions o;
     o.runners = 50;
     o.seed = 7;
+    o.still_out = 6;  // the command's demo is a race in progress
     make_demo_competition(c, o);
 
     const Value& info = *root.get("info");
@@ -265,6 +268,30 @@ TEST_F(CliTest, DemoThenDumpGivesOneJsonObjectWithEveryTable) {
             EXPECT_EQ(v.get("punches")->items[0].get("time")->number, r.punches[0].time);
         }
     }
+
+    // The simulator's script: the cards of the runners still out, then a stranger's card.
+    std::vector<CardReadout> out;
+    make_demo_competition(c, o, &out);
+    ASSERT_EQ(out.size(), 6u);
+    std::ifstream in(file("cards.txt"), std::ios::binary);
+    std::vector<std::string> card_lines;
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("card ", 0) == 0) card_lines.push_back(line);
+    ASSERT_EQ(card_lines.size(), 7u);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const CardReadout& r = out[i];
+        std::string expect = "card type=6 number=" + std::to_string(r.card_number) +
+                             " start=" + format_time_text(r.start.time, 0) +
+                             " finish=" + format_time_text(r.finish.time, 0) +
+                             " punches=" + std::to_string(r.punches[0].code) + "@" +
+                             format_time_text(r.punches[0].time, 0) + ",";
+        EXPECT_EQ(card_lines[i].substr(0, expect.size()), expect);
+        bool owned = false;
+        for (int k = 0; k < c.tables.runners.capacity() && c.tables.runners[k]; ++k)
+            owned = owned || c.tables.runners[k]->card_number == r.card_number;
+        EXPECT_TRUE(owned) << r.card_number;
+    }
+    EXPECT_NE(card_lines[6].find("number=2999999 "), std::string::npos);
 }
 
 TEST_F(CliTest, TextsWithQuotesAndControlCharactersAreEscaped) {

@@ -1,18 +1,63 @@
-// skarvel-cli demo OUT.wdb [--runners N] [--seed S] [--full]: writes a demo competition.
+// skarvel-cli demo OUT.wdb [--runners N] [--seed S] [--full] [--cards SCRIPT]: writes a demo
+// competition on race day, and the station simulator's script of the runners still out.
+#include <cstdio>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/demo_competition.h"
+#include "core/time_text.h"
 #include "core/wdb_file.h"
+#include "punch/check_punches.h"
 #include "tools/cli/cli.h"
 
 using namespace skarvel;
 
+namespace {
+
+// Runners still out on the course when the demo is written.
+constexpr int kStillOut = 6;
+// A card that belongs to nobody in the demo, read last.
+constexpr std::int32_t kStrangerCard = 2999999;
+
+std::string sim_time(std::int32_t t) {
+    return format_time_text(t, 0);
+}
+
+}  // namespace
+
+// The station simulator's script for `cards` (see skarvel-station-sim), then a stranger's card.
+std::string demo_station_script(const std::vector<CardReadout>& cards) {
+    std::string out = "# The demo's runners still out, in the order they come to the finish.\n";
+    auto line = [&out](const CardReadout& card) {
+        out += "card type=6 number=" + std::to_string(card.card_number) +
+               " start=" + sim_time(card.start.time) + " finish=" + sim_time(card.finish.time) +
+               " punches=";
+        int n = readout_punch_count(card);
+        if (n == 0) out += "-";
+        for (int i = 0; i < n; ++i) {
+            if (i) out += ',';
+            out += std::to_string(card.punches[i].code) + "@" + sim_time(card.punches[i].time);
+        }
+        out += '\n';
+    };
+    for (const CardReadout& card : cards) line(card);
+    if (!cards.empty()) {
+        out += "# A card nobody in the competition owns.\n";
+        CardReadout stranger = cards.back();
+        stranger.card_number = kStrangerCard;
+        line(stranger);
+    }
+    return out;
+}
+
 int cmd_demo(const std::vector<std::string>& args) {
-    const char* usage = "usage: skarvel-cli demo OUT.wdb [--runners N] [--seed S] [--full]";
+    const char* usage =
+        "usage: skarvel-cli demo OUT.wdb [--runners N] [--seed S] [--full] [--cards SCRIPT]";
     DemoOptions options;
-    std::string out;
+    options.still_out = kStillOut;
+    std::string out, script;
     bool full = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -36,6 +81,12 @@ int cmd_demo(const std::vector<std::string>& args) {
                 }
                 options.seed = static_cast<std::uint64_t>(v);
             }
+        } else if (a == "--cards") {
+            if (i + 1 >= args.size()) {
+                cli::error("--cards needs a file name");
+                return cli::kExitUsage;
+            }
+            script = args[++i];
         } else if (a == "--full") {
             full = true;
         } else if (!a.empty() && a[0] == '-') {
@@ -54,11 +105,21 @@ int cmd_demo(const std::vector<std::string>& args) {
     }
     if (full) options = DemoOptions::full_capacity(options.seed);
     auto c = std::make_unique<Competition>();
-    make_demo_competition(*c, options);
+    std::vector<CardReadout> cards;
+    make_demo_competition(*c, options, &cards);
     std::string why;
     if (!save_wdb(*c, out, &why)) {
         cli::error_cp1251(why);
         return cli::kExitOutput;
+    }
+    if (!script.empty()) {
+        std::ofstream f(script, std::ios::binary);
+        f << demo_station_script(cards);
+        f.flush();
+        if (!f) {
+            cli::error("cannot write " + script);
+            return cli::kExitOutput;
+        }
     }
     return cli::kExitOk;
 }

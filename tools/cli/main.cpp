@@ -13,7 +13,8 @@
 #define SKARVEL_CLI_COMMANDS(X)                                                                 \
     X(dump, "FILE.wdb", "print the competition as one JSON object (UTF-8)")                     \
     X(convert, "IN.wdb OUT.wdb", "load a version-21 or version-11 file, save it as version 21") \
-    X(demo, "OUT.wdb [--runners N] [--seed S] [--full]", "write a demo competition")            \
+    X(demo, "OUT.wdb [--runners N] [--seed S] [--full] [--cards SCRIPT]",                       \
+      "write a demo competition on race day (SCRIPT: the station simulator's cards)")           \
     X(readout, "FILE.wdb --port DEVICE [--cards N] [--log]",                                    \
       "read punching cards into the file, saving after each")                                   \
     X(startlist, "FILE.wdb --html OUT.htm | --pdf OUT.pdf",                                     \
