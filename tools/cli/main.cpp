@@ -23,7 +23,11 @@
       "write the result protocol with the stored settings")                                     \
     X(finish_export, "FILE.wdb OUT.txt", "write the finish text file of the competition")       \
     X(finish_import, "FILE.wdb IN.txt [--statuses] [--dedupe]",                                 \
-      "append a finish text file to the finish list and save")
+      "append a finish text file to the finish list and save")                                  \
+    X(iof,                                                                                      \
+      "export results|start|entries|courses FILE.wdb OUT.xml | import "                         \
+      "entries|courses|classes|start|results FILE.wdb IN.xml",                                  \
+      "write or read an IOF XML 3.0 message (the import saves FILE.wdb)")
 
 #define SKARVEL_CLI_DECLARE(name, usage, help) int cmd_##name(const std::vector<std::string>& args);
 SKARVEL_CLI_COMMANDS(SKARVEL_CLI_DECLARE)
