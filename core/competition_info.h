@@ -85,6 +85,9 @@ struct CompetitionInfo {
     std::uint8_t finish_autosave = 0;
     std::uint8_t view_table = 0;
     std::uint8_t print_ranks = 0;
+    // Post the number of finish crossings with each on-line result ("слать количество
+    // пересечений финиша").
+    std::uint8_t online_send_crossings = 0;
     std::uint8_t port_index = 0;
     std::uint8_t sound_options[2] = {};
     std::uint8_t all_finish_passes = 0;
@@ -111,6 +114,8 @@ struct CompetitionInfo {
     std::uint8_t ask_owner_number = 0;
     char online_url_prefix[60] = {};
     char finish_server_name[15] = {};
+    // The finish client's sending: 0 continuously, 1 on each card read, 2 once.
+    std::uint8_t client_send_mode = 0;
     std::uint8_t split_second_line = 0;
     // Split printout scale: 0 "100%", 1 "85%", 2 "70%".
     std::int32_t split_scale = 0;
@@ -180,6 +185,7 @@ struct CompetitionInfo {
         v(1083, r.finish_autosave);
         v(1084, r.view_table);
         v(1085, r.print_ranks);
+        v(1086, r.online_send_crossings);
         v(1087, r.port_index);
         v(1088, r.sound_options);
         v(1090, r.all_finish_passes);
@@ -205,6 +211,7 @@ struct CompetitionInfo {
         v(1459, r.ask_owner_number);
         v(1466, r.online_url_prefix);
         v(1526, r.finish_server_name);
+        v(1541, r.client_send_mode);
         v(1542, r.split_second_line);
         v(1544, r.split_scale);
         v(1548, r.control_statistics);

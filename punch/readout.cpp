@@ -190,9 +190,10 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
                 int n = readout_punch_count(card);
                 time = n > 0 ? card.punches[n - 1].time : 0;
             }
+            // A reused prepared line keeps its marks (sent, posted, the operator's flag):
+            // only the number and the time are this card's.
             line.start_number = static_cast<std::int16_t>(owner->start_number);
             line.set_time(time);
-            line.flags = 0;
             out.finish_slot = slot;
             c.count_finish_lines();
         }

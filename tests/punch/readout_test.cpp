@@ -244,6 +244,19 @@ TEST_F(ReadoutTest, FinishLineGoesAfterTheLastUsedLine) {
     EXPECT_EQ(lines.live_count(), 4);
 }
 
+TEST_F(ReadoutTest, ReusedPreparedLineKeepsItsMarks) {
+    f.runner(1, 11, 5001, 1);
+    auto& lines = f.c.tables.finish_lines;
+    for (int i = 0; i < 2; ++i) f.c.new_record(kFinishLines);
+    lines[0]->start_number = 3;
+    lines[0]->set_time(hms(10, 0, 0));
+    lines[1]->flags = FinishLine::kFlagToggle | FinishLine::kFlagPosted;
+    auto out = read(card_with(5001, {31, 32, 33}));
+    ASSERT_EQ(out.finish_slot, 1);
+    EXPECT_EQ(lines[1]->start_number, 11);
+    EXPECT_EQ(lines[1]->flags, FinishLine::kFlagToggle | FinishLine::kFlagPosted);
+}
+
 TEST_F(ReadoutTest, FinishFromTheLastPunch) {
     f.runner(1, 11, 5001, 1);
     s.finish_source = kSourcePunch;
