@@ -208,8 +208,8 @@ class Writer {
     void result_list(pugi::xml_node rootn);
     void entry_list(pugi::xml_node rootn);
     void course_data(pugi::xml_node rootn);
-    void person_result(pugi::xml_node parent, const ResultList& list, const Runner& r,
-                       const PlaceCell& place);
+    void person_result(pugi::xml_node parent, const Runner& r, const PlaceCell& place,
+                       std::int32_t leader);
     void race_result(pugi::xml_node res, const ResultList& list, const Runner& r);
     void splits(pugi::xml_node res, const Course* course, const Runner& r);
     void team_results(pugi::xml_node cr, const ClassRecord& cls,
@@ -222,6 +222,7 @@ class Writer {
     int persons_ = 0;
     std::unordered_map<std::int32_t, std::vector<Runner*>> by_class_;
     ResultIndex index_{c_};
+    ResultList list_;  // the class list being written
 };
 
 std::string Writer::run(IofExportKind kind, int* persons) {
@@ -396,16 +397,24 @@ void Writer::result_list(pugi::xml_node rootn) {
         }
         // The ranked list first, with the places the result protocol gives; then the runners
         // of the class without a result, in table order.
-        ResultList list = build_result_list(c_, index_, *cls);
+        list_ = build_result_list(c_, index_, *cls);
+        const ResultList& list = list_;
+        // Time behind is measured from the first placed runner (the list's winner time may
+        // be that of a runner out of competition).
         PlaceCounter places(c_.info, list);
-        for (const Runner* r : list.runners) person_result(cr, list, *r, places.next(*r));
+        std::int32_t leader = -1;
+        for (const Runner* r : list.runners) {
+            PlaceCell place = places.next(*r);
+            if (place.kind == PlaceCell::Place && leader < 0) leader = r->result;
+            person_result(cr, *r, place, leader);
+        }
         for (const Runner* r : runners)
-            if (r->result == 0) person_result(cr, list, *r, PlaceCell{});
+            if (r->result == 0) person_result(cr, *r, PlaceCell{}, leader);
     }
 }
 
-void Writer::person_result(pugi::xml_node parent, const ResultList& list, const Runner& r,
-                           const PlaceCell& place) {
+void Writer::person_result(pugi::xml_node parent, const Runner& r, const PlaceCell& place,
+                           std::int32_t leader) {
     auto pr = parent.append_child("PersonResult");
     person(pr, r);
     organisation(pr, r);
@@ -419,14 +428,14 @@ void Writer::person_result(pugi::xml_node parent, const ResultList& list, const 
         text(res, "Time", seconds_text(time, precision_));
     }
     if (place.kind == PlaceCell::Place) {
-        if (r.result >= list.winner_time)
-            text(res, "TimeBehind", seconds_text(r.result - list.winner_time, precision_));
+        if (leader >= 0 && r.result >= leader)
+            text(res, "TimeBehind", seconds_text(r.result - leader, precision_));
         number(res, "Position", place.place);
     }
     std::string_view status = iof_result_status(r.status, r.out_of_competition != 0);
     if (r.status == 0 && !finished && !r.out_of_competition) status = "Inactive";
     text(res, "Status", status);
-    race_result(res, list, r);
+    race_result(res, list_, r);
     ++persons_;
 }
 

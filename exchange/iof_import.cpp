@@ -709,6 +709,17 @@ IofImportReport Reader::run(IofImportKind kind, std::string_view xml) {
             break;
     }
     if (!read || !apply(kind)) return report_;
+    // The event's name and date, when the competition has none yet.
+    if (pugi::xml_node event = child(root, "Event")) {
+        if (field_text(c_.info.title_lines[0]).empty())
+            set_field_text(c_.info.title_lines[0], text(value(child(event, "Name"))));
+        std::string_view date = value(child(child(event, "StartTime"), "Date"));
+        if (field_text(c_.info.date).empty() && date.size() == 10 && date[4] == '-' &&
+            date[7] == '-')
+            set_field_text(c_.info.date, std::string(date.substr(8, 2)) + "." +
+                                             std::string(date.substr(5, 2)) + "." +
+                                             std::string(date.substr(0, 4)));
+    }
     report_.ok = true;
     report_.message = summary();
     return report_;
