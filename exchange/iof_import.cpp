@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <pugixml.hpp>
 #include <unordered_map>
 #include <vector>
@@ -88,6 +89,25 @@ std::int32_t time_of_day(std::string_view s) {
     }
     return centis;
 }
+
+// Adds records in the first empty slots, as Table::new_record does, but walks each table once
+// for a whole import instead of once per record.
+template <class R>
+class Appender {
+  public:
+    explicit Appender(Table<R>& table) : table_(table) {}
+    // The new zero-filled record and its slot (the caller has checked that it fits).
+    R* add(int* slot = nullptr) {
+        while (next_ < table_.capacity() && table_[next_]) ++next_;
+        table_.slot(next_) = std::make_unique<R>();
+        if (slot) *slot = next_;
+        return table_[next_++];
+    }
+
+  private:
+    Table<R>& table_;
+    int next_ = 0;
+};
 
 struct PersonIn {
     std::string name, club, class_name, team_name;
@@ -184,6 +204,12 @@ class Reader {
     std::unordered_map<std::string, std::int32_t> classes_, clubs_, courses_by_name_;
     std::int32_t next_class_id_ = 0, next_club_id_ = 0;
     std::unordered_map<std::int32_t, Runner*> by_card_;
+    Appender<Runner> runners_{c_.tables.runners};
+    Appender<Club> clubs_table_{c_.tables.clubs};
+    Appender<ClassRecord> classes_table_{c_.tables.classes};
+    Appender<Course> courses_table_{c_.tables.courses};
+    Appender<FinishLine> finish_table_{c_.tables.finish_lines};
+    Appender<CardReadout> cards_table_{c_.tables.card_readouts};
     std::unordered_map<std::string, std::vector<Runner*>> by_name_;
 };
 
@@ -423,8 +449,7 @@ std::int32_t Reader::class_id(const std::string& name) {
     if (name.empty()) return 0;
     auto it = classes_.find(name);
     if (it != classes_.end()) return it->second;
-    int slot = c_.new_record(kClasses);
-    ClassRecord* k = c_.tables.classes[slot];
+    ClassRecord* k = classes_table_.add();
     k->id = next_class_id_++;
     set_field_text(k->name, name);
     ++report_.classes_added;
@@ -436,8 +461,7 @@ std::int32_t Reader::club_id(const std::string& name) {
     if (name.empty()) return 0;
     auto it = clubs_.find(name);
     if (it != clubs_.end()) return it->second;
-    int slot = c_.new_record(kClubs);
-    Club* k = c_.tables.clubs[slot];
+    Club* k = clubs_table_.add();
     k->id = next_club_id_++;
     set_field_text(k->name, name);
     ++report_.clubs_added;
@@ -535,8 +559,8 @@ bool Reader::apply(IofImportKind kind) {
         if (auto it = courses_by_name_.find(k.name); it != courses_by_name_.end()) {
             course = c_.tables.courses[it->second];
         } else {
-            int slot = c_.new_record(kCourses);
-            course = c_.tables.courses[slot];
+            int slot = 0;
+            course = courses_table_.add(&slot);
             course->id = next_course_id++;
             set_field_text(course->name, k.name);
             courses_by_name_.emplace(k.name, slot);
@@ -578,8 +602,7 @@ bool Reader::apply(IofImportKind kind) {
             continue;
         }
         if (!r) {
-            int slot = c_.new_record(kRunners);
-            r = c_.tables.runners[slot];
+            r = runners_.add();
             r->id = next_runner_id++;
             set_field_text(r->name, p.name);
             r->class_id = static_cast<std::int16_t>(class_id(p.class_name));
@@ -611,14 +634,12 @@ bool Reader::apply(IofImportKind kind) {
                               : p.start >= 0 && p.time >= 0 ? p.start + p.time
                                                             : -1;
         if (finish >= 0 && r->start_number > 0) {
-            int slot = c_.new_record(kFinishLines);
-            FinishLine* line = c_.tables.finish_lines[slot];
+            FinishLine* line = finish_table_.add();
             line->start_number = static_cast<std::int16_t>(r->start_number);
             line->set_time(finish);
         }
         if (!p.punches.empty() && p.card != 0) {
-            int slot = c_.new_record(kCardReadouts);
-            CardReadout* card = c_.tables.card_readouts[slot];
+            CardReadout* card = cards_table_.add();
             card->card_number = p.card;
             card->start_number = r->start_number;
             card->punch_count = static_cast<std::int32_t>(p.punches.size());
