@@ -111,6 +111,10 @@ struct CompetitionInfo {
     char status_names[9][12] = {};
     char extra_text[101] = {};
     std::uint8_t display_on = 0;
+    // The display page: 1 the start page, 0 the finish page.
+    std::uint8_t display_mode = 0;
+    // The display board runs (the board thread sets and clears it).
+    std::uint8_t board_on = 0;
     std::uint8_t ask_owner_number = 0;
     char online_url_prefix[60] = {};
     char finish_server_name[15] = {};
@@ -208,6 +212,8 @@ struct CompetitionInfo {
         v(1245, r.status_names);
         v(1353, r.extra_text);
         v(1456, r.display_on);
+        v(1457, r.display_mode);
+        v(1458, r.board_on);
         v(1459, r.ask_owner_number);
         v(1466, r.online_url_prefix);
         v(1526, r.finish_server_name);

@@ -27,7 +27,11 @@
     X(iof,                                                                                      \
       "export results|start|entries|courses FILE.wdb OUT.xml | import "                         \
       "entries|courses|classes|start|results FILE.wdb IN.xml",                                  \
-      "write or read an IOF XML 3.0 message (the import saves FILE.wdb)")
+      "write or read an IOF XML 3.0 message (the import saves FILE.wdb)")                       \
+    X(display, "start|finish FILE.wdb --out DIR [--at HH:MM:SS]",                               \
+      "write the start or finish page of the large screen once")                                \
+    X(multipage, "FILE.wdb --out DIR [--tables]",                                               \
+      "write the result pages that cycle through the classes")
 
 #define SKARVEL_CLI_DECLARE(name, usage, help) int cmd_##name(const std::vector<std::string>& args);
 SKARVEL_CLI_COMMANDS(SKARVEL_CLI_DECLARE)

@@ -1,0 +1,91 @@
+#include "periph/display_board.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/time_text.h"
+#include "periph/page_text.h"
+#include "results/result_compute.h"
+
+namespace skarvel {
+
+namespace {
+
+// Fixed bytes before each line, and the end of the frame.
+constexpr std::uint8_t kLead[kBoardLineCount][5] = {
+    {0x01, 0x81, 0x9C},
+    {0x8C, 0x07, 0x02, 0x81, 0x9C},
+    {0x8C, 0x08, 0x03, 0x81, 0x9C},
+    {0x8C, 0x09, 0x04, 0x81, 0x9C},
+};
+constexpr int kLeadSize[kBoardLineCount] = {3, 5, 5, 5};
+constexpr std::uint8_t kTail[3] = {0x8C, 0x0A, 0x0E};
+
+// "%-26.26s", then every blank a full stop.
+std::string board_field(const std::string& text) {
+    std::string s = text.substr(0, kBoardLineWidth);
+    s.resize(kBoardLineWidth, ' ');
+    std::replace(s.begin(), s.end(), ' ', '.');
+    return s;
+}
+
+}  // namespace
+
+int board_first_line(const Competition& c) {
+    return c.tables.finish_lines.live_count();
+}
+
+std::string board_line(Competition& c, int index) {
+    const FinishLine* line = c.tables.finish_lines[index];
+    const Runner* r = line ? c.runner_by_number(line->start_number) : nullptr;
+    if (!r) return board_field(".");
+    runner_place(c, line->start_number);
+    if (line->time() == 0) return board_field(".");
+    std::string text;
+    append_format(text, "%-16.16s", std::string(field_text(r->name)).c_str());
+    text += '.';
+    if (r->status != 0)
+        text += finish_status_text(r->status);
+    else
+        text += format_time_text(r->result, 0).substr(1);
+    return board_field(text);
+}
+
+BoardLines board_lines(Competition& c, int first_line) {
+    BoardLines lines;
+    for (int k = 1; k <= kBoardLineCount; ++k) lines[k - 1] = board_line(c, first_line - 5 + k);
+    return lines;
+}
+
+BoardFrame board_frame(const BoardLines& lines) {
+    BoardFrame f{};
+    for (int k = 0; k < kBoardLineCount; ++k) {
+        int at = kBoardLineOffsets[k];
+        std::memcpy(f.data() + at - kLeadSize[k], kLead[k], kLeadSize[k]);
+        std::string s = lines[k];
+        s.resize(kBoardLineWidth, '.');
+        std::memcpy(f.data() + at, s.data(), kBoardLineWidth);
+    }
+    std::memcpy(f.data() + kBoardFrameSize - 3, kTail, 3);
+    return f;
+}
+
+bool parse_board_frame(const std::uint8_t* frame, BoardLines& lines) {
+    bool ok = true;
+    for (int k = 0; k < kBoardLineCount; ++k) {
+        int at = kBoardLineOffsets[k];
+        ok = ok && std::memcmp(frame + at - kLeadSize[k], kLead[k], kLeadSize[k]) == 0;
+        lines[k].assign(reinterpret_cast<const char*>(frame + at), kBoardLineWidth);
+    }
+    return ok && std::memcmp(frame + kBoardFrameSize - 3, kTail, 3) == 0;
+}
+
+bool send_board_frame(StationLink& link, const BoardFrame& frame) {
+    for (std::uint8_t byte : frame) {
+        if (!link.send(&byte, 1)) return false;
+        link.read_stuffed_byte();
+    }
+    return !link.stop_requested();
+}
+
+}  // namespace skarvel

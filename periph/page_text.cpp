@@ -1,0 +1,55 @@
+#include "periph/page_text.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "core/cp1251.h"
+#include "results/report_output.h"
+
+namespace skarvel {
+
+using namespace literals;
+
+void append_format(std::string& out, const char* format, ...) {
+    char small[256];
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int n = std::vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+    if (n < 0) {
+        va_end(copy);
+        return;
+    }
+    if (static_cast<std::size_t>(n) < sizeof small) {
+        out.append(small, std::size_t(n));
+    } else {
+        std::vector<char> big(std::size_t(n) + 1);
+        std::vsnprintf(big.data(), big.size(), format, copy);
+        out.append(big.data(), std::size_t(n));
+    }
+    va_end(copy);
+}
+
+std::string html_field(std::string_view text, int width, bool cut) {
+    std::string field(cut && text.size() > std::size_t(width) ? text.substr(0, width) : text);
+    if (field.size() < std::size_t(width)) field.append(std::size_t(width) - field.size(), ' ');
+    return html_escape(field);
+}
+
+std::string_view finish_status_text(int status) {
+    if (status == kStatusDidNotFinish) return "СОШЕЛ"_cp1251;
+    if (status == kStatusDidNotStart) return "НЕ СТАРТ"_cp1251;
+    return "СНЯТ"_cp1251;
+}
+
+const ClassRecord* class_of(const Competition& c, const Runner& r) {
+    return c.find_class_by_id(r.class_id);
+}
+
+const Club* club_of(const Competition& c, const Runner& r) {
+    return c.find_club_by_id(r.club_id);
+}
+
+}  // namespace skarvel
