@@ -66,7 +66,7 @@ void bind_punch_commands(AppContext& ctx) {
 
     cmd.bind(C::kPunchSettings, [&ctx, &c] {
         StationPortSettings port = load_port_settings();
-        PunchSettingsDialog dialog(punch_settings_from(c.info), list_com_ports(), port,
+        PunchSettingsDialog dialog(punch_settings_from(c.info), list_serial_ports(), port,
                                    c.info.time_precision, ctx.lang().english(), ctx.parent());
         if (dialog.exec() != QDialog::Accepted) return;
         store_punch_settings(c.info, dialog.settings());

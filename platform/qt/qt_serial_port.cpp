@@ -4,14 +4,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 #include <algorithm>
 #include <cstdio>
 
-#include "core/cp1251.h"
-
 namespace skarvel {
-
-using namespace skarvel::literals;
 
 namespace {
 
@@ -39,8 +36,11 @@ class QtSerialPort : public SerialPort {
             if (!port.waitForReadyRead(static_cast<int>(left))) {
                 if (port.bytesAvailable() > 0) continue;
                 auto e = port.error();
-                if (e == QSerialPort::ResourceError || e == QSerialPort::DeviceNotFoundError) {
-                    // The adapter was pulled out: the readers end at their next check.
+                if (e == QSerialPort::ResourceError || e == QSerialPort::DeviceNotFoundError ||
+                    e == QSerialPort::ReadError) {
+                    // The adapter was pulled out (or the pseudo-terminal's other end closed: a
+                    // read that fails with nothing to read): the readers end at their next
+                    // check instead of spinning on the error.
                     port.close();
                     return -1;
                 }
@@ -145,30 +145,26 @@ std::unique_ptr<SerialPort> open_serial_port(const std::string& device, int baud
     return p;
 }
 
-std::vector<std::string> list_com_ports() {
-    std::vector<std::string> rows;
-    for (int n = 1; n <= 31; ++n) {
-        char buf[64];
-        std::string device = com_port_device(n);
-        SerialOpenError e;
-        std::unique_ptr<SerialPort> port;
-        if (!device.empty())
-            port = open_serial_port(device, 4800, &e);
-        else
-            e.not_found = true;
-        if (port) {
-            port->close();
-            std::snprintf(buf, sizeof buf, "COM%d:%s", n, std::string("cвободен"_cp1251).c_str());
-        } else if (e.not_found) {
-            std::snprintf(buf, sizeof buf, "COM%d:%s", n, std::string("нет"_cp1251).c_str());
-        } else if (e.busy) {
-            std::snprintf(buf, sizeof buf, "COM%d:%s", n, std::string("занят"_cp1251).c_str());
-        } else {
-            std::snprintf(buf, sizeof buf, "COM%d:(err%d)", n, e.code);
-        }
-        rows.emplace_back(buf);
+std::vector<SerialPortEntry> list_serial_ports() {
+    std::vector<SerialPortEntry> out;
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo& p : ports) {
+        SerialPortEntry e;
+#ifdef Q_OS_WIN
+        e.device = p.portName().toStdString();
+#else
+        e.device = p.systemLocation().toStdString();
+#endif
+        QString text = p.description();
+        if (!p.manufacturer().isEmpty() && !text.contains(p.manufacturer()))
+            text += (text.isEmpty() ? QString() : QStringLiteral(", ")) + p.manufacturer();
+        e.description = text.toStdString();
+        out.push_back(std::move(e));
     }
-    return rows;
+    std::sort(out.begin(), out.end(), [](const SerialPortEntry& a, const SerialPortEntry& b) {
+        return natural_less(QString::fromStdString(a.device), QString::fromStdString(b.device));
+    });
+    return out;
 }
 
 }  // namespace skarvel

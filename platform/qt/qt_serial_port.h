@@ -29,8 +29,14 @@ std::string com_port_device(int number, const std::string& device_override = {})
 std::unique_ptr<SerialPort> open_serial_port(const std::string& device, int baud,
                                              SerialOpenError* error = nullptr);
 
-// The 31 rows of the port list of the punching settings ("COM1:cвободен", "COM2:нет", ...),
-// Windows-1251.
-std::vector<std::string> list_com_ports();
+// A serial device of this machine as the system describes it, found without opening it.
+struct SerialPortEntry {
+    std::string device;       // what open_serial_port takes: "/dev/ttyUSB0", or "COM3" on Windows
+    std::string description;  // the adapter's description and maker (UTF-8), may be empty
+};
+
+// The machine's serial devices in natural order of their names. Nothing is opened (no pin
+// changes on a device that belongs to someone else) and nothing waits on a device.
+std::vector<SerialPortEntry> list_serial_ports();
 
 }  // namespace skarvel

@@ -4,5 +4,6 @@
 
 // clang-format off
 #define SKARVEL_TEXTS_PUNCH(X) \
+    X(kStationPortHint, "COM-порт или путь к устройству", "COM port or device path") \
     /* end of the punch texts */
 // clang-format on

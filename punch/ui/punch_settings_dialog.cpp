@@ -13,11 +13,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "core/cp1251.h"
 #include "core/time_text.h"
+#include "platform/language.h"
 #include "platform/qt/dialog_parts.h"
 #include "platform/qt/qt_text.h"
 
@@ -26,6 +28,20 @@ namespace skarvel {
 using namespace skarvel::literals;
 
 namespace {
+
+std::string_view lang_text(bool english, Txt id) {
+    static const LanguageTable ru = [] {
+        LanguageTable t;
+        t.build(UiLanguage::kRussian);
+        return t;
+    }();
+    static const LanguageTable en = [] {
+        LanguageTable t;
+        t.build(UiLanguage::kEnglish);
+        return t;
+    }();
+    return (english ? en : ru).text(id);
+}
 
 // A text in the chosen language: Russian (Windows-1251) or English.
 QString tr2(bool english, std::string_view ru, const char* en) {
@@ -57,8 +73,8 @@ std::uint8_t checked_index(const std::array<QRadioButton*, N>& buttons, std::uin
 }  // namespace
 
 PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
-                                         const std::vector<std::string>& port_rows,
-                                         const StationPortSettings& port, int time_precision,
+                                         const std::vector<SerialPortEntry>& port_list,
+                                         const StationPortSettings& station, int time_precision,
                                          bool english, QWidget* parent)
     : QDialog(parent), initial_(s) {
     const bool en = english;
@@ -82,17 +98,28 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     auto* port_box =
         new QGroupBox(tr2(en, "Коммуникационный порт"_cp1251, "Communication port"), this);
     auto* port_layout = new QVBoxLayout(port_box);
-    ports = new QListWidget(port_box);
-    for (const auto& row : port_rows) ports->addItem(qs(row));
-    if (s.port_index < ports->count()) ports->setCurrentRow(s.port_index);
-    port_layout->addWidget(ports);
-    auto* device_row = new QFormLayout;
-    device_path = new QLineEdit(QString::fromStdString(port.device_override), port_box);
-    device_path->setPlaceholderText(tr2(en, "по номеру COM"_cp1251, "by COM number"));
-    device_row->addRow(tr2(en, "Устройство:"_cp1251, "Device:"), device_path);
-    port_layout->addLayout(device_row);
-    frame_log =
-        check(tr2(en, "журнал обмена со станцией"_cp1251, "log station traffic"), port.frame_log);
+    // One field: the machine's devices to choose from, or a typed device path (a simulator's
+    // pseudo-terminal) or COM number.
+    port = new QComboBox(port_box);
+    port->setObjectName(QStringLiteral("port"));
+    port->setEditable(true);
+    port->setInsertPolicy(QComboBox::NoInsert);
+    for (const SerialPortEntry& e : port_list)
+        port->addItem(QString::fromStdString(port_entry_label(e)),
+                      QString::fromStdString(e.device));
+    QString current = station.device_override.empty()
+                          ? QStringLiteral("COM%1").arg(s.port_index + 1)
+                          : QString::fromStdString(station.device_override);
+    int found = port->findData(current);
+    if (found >= 0)
+        port->setCurrentIndex(found);
+    else
+        port->setEditText(current);
+    port->lineEdit()->setPlaceholderText(qs(lang_text(en, Txt::kStationPortHint)));
+    port->setToolTip(qs(lang_text(en, Txt::kStationPortHint)));
+    port_layout->addWidget(port);
+    frame_log = check(tr2(en, "журнал обмена со станцией"_cp1251, "log station traffic"),
+                      station.frame_log);
     port_layout->addWidget(frame_log);
     left->addWidget(port_box);
 
@@ -181,6 +208,33 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     add_dialog_buttons(this, main, en);
 }
 
+std::string port_entry_label(const SerialPortEntry& e) {
+    return e.description.empty() ? e.device : e.device + "  (" + e.description + ")";
+}
+
+PortChoice port_choice(const std::string& text) {
+    PortChoice out;
+    QString t = QString::fromStdString(text).trimmed();
+    if (t.isEmpty()) return out;
+    static const QRegularExpression com(QStringLiteral("^COM([0-9]{1,3})$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    auto m = com.match(t);
+    int n = m.hasMatch() ? m.captured(1).toInt() : 0;
+    if (n >= 1 && n <= 256) {
+        out.port_index = n - 1;
+        return out;
+    }
+    out.device_override = t.toStdString();
+    return out;
+}
+
+std::string PunchSettingsDialog::chosen_port_text() const {
+    // A chosen entry stands for its device; anything else is what was typed.
+    int i = port->findText(port->currentText());
+    QString device = i >= 0 ? port->itemData(i).toString() : port->currentText();
+    return device.trimmed().toStdString();
+}
+
 PunchSettings PunchSettingsDialog::settings() const {
     PunchSettings s = initial_;
     std::string start = cp(competition_start->text());
@@ -188,7 +242,8 @@ PunchSettings PunchSettingsDialog::settings() const {
         s.competition_start = parse_time_text(start);
     else
         s.competition_start = 0;
-    if (ports->currentRow() >= 0) s.port_index = static_cast<std::uint8_t>(ports->currentRow());
+    if (auto index = port_choice(chosen_port_text()).port_index)
+        s.port_index = static_cast<std::uint8_t>(*index);
     s.fast_station = fast_station->isChecked();
     s.multi_day = multi_day->isChecked();
     s.append_on_reread = append_on_reread->isChecked();
@@ -213,7 +268,7 @@ PunchSettings PunchSettingsDialog::settings() const {
 
 StationPortSettings PunchSettingsDialog::port_settings() const {
     StationPortSettings p;
-    p.device_override = device_path->text().trimmed().toStdString();
+    p.device_override = port_choice(chosen_port_text()).device_override;
     p.frame_log = frame_log->isChecked();
     return p;
 }

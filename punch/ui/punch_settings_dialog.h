@@ -4,9 +4,11 @@
 
 #include <QDialog>
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/qt/qt_serial_port.h"
 #include "punch/punch_settings.h"
 #include "punch/ui/station_reader_qt.h"
 
@@ -19,11 +21,22 @@ class QSpinBox;
 
 namespace skarvel {
 
+// What the text of the port field means: "COMn" (any case, n 1..256) is COM port n of the
+// competition's settings and clears this machine's device path; any other text is a device
+// path of this machine; an empty text keeps the COM port and clears the path.
+struct PortChoice {
+    std::optional<int> port_index;
+    std::string device_override;
+};
+PortChoice port_choice(const std::string& text);
+// An entry of the port list: "/dev/ttyUSB0  (FT232R USB UART, FTDI)".
+std::string port_entry_label(const SerialPortEntry& e);
+
 class PunchSettingsDialog : public QDialog {
     Q_OBJECT
   public:
-    // `port_rows`: the 31 rows of list_com_ports (Windows-1251).
-    PunchSettingsDialog(const PunchSettings& initial, const std::vector<std::string>& port_rows,
+    // `port_list`: the machine's serial devices (list_serial_ports).
+    PunchSettingsDialog(const PunchSettings& initial, const std::vector<SerialPortEntry>& port_list,
                         const StationPortSettings& port, int time_precision, bool english,
                         QWidget* parent = nullptr);
 
@@ -33,8 +46,8 @@ class PunchSettingsDialog : public QDialog {
     StationPortSettings port_settings() const;
 
     QLineEdit* competition_start = nullptr;
-    QListWidget* ports = nullptr;
-    QLineEdit* device_path = nullptr;
+    // The station's port: a listed device, a typed device path or "COMn".
+    QComboBox* port = nullptr;
     QCheckBox* frame_log = nullptr;
     QCheckBox* fast_station = nullptr;
     QCheckBox* multi_day = nullptr;
@@ -56,6 +69,7 @@ class PunchSettingsDialog : public QDialog {
     QCheckBox* labyrinth_mode = nullptr;
 
   private:
+    std::string chosen_port_text() const;
     PunchSettings initial_;
 };
 

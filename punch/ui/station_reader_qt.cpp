@@ -88,14 +88,17 @@ bool StationReaderQt::start(Mode mode) {
 
 void StationReaderQt::stop() {
     if (!thread_) return;
+    // This call owns the thread from here on: the tidy-up a worker posts when its port went
+    // away finds no thread and does nothing, whenever it runs.
+    std::unique_ptr<QThread> thread = std::move(thread_);
     stop_requested_ = true;
     {
         std::lock_guard<std::mutex> lock(link_mutex_);
         if (link_) link_->request_stop();
     }
     // A card being handed over waits for this thread: let it through while waiting.
-    while (!thread_->wait(10)) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    thread_.reset();
+    while (!thread->wait(10)) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    thread.reset();
     bool was_active = mode_ != Mode::kNone;
     mode_ = Mode::kNone;
     if (was_active) emit reading_stopped();
@@ -176,9 +179,11 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
     if (!stop_requested_) {
         // Ended by itself (the port went away): tidy up on the owner's thread.
         QThread* self = QThread::currentThread();
+        if (test_hooks.before_self_tidy) test_hooks.before_self_tidy();
         QMetaObject::invokeMethod(
             this,
             [this, self] {
+                ++self_tidy_calls_;
                 if (!thread_ || thread_.get() != self) return;
                 thread_->wait();
                 thread_.reset();
@@ -186,6 +191,7 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
                 emit reading_stopped();
             },
             Qt::QueuedConnection);
+        if (test_hooks.after_self_tidy_posted) test_hooks.after_self_tidy_posted();
     }
 }
 

@@ -64,6 +64,15 @@ class StationReaderQt : public QObject {
     // Test hooks: link timing and pauses of the readers.
     StationLinkTiming timing;
     ReaderPauses pauses;
+    // Test hooks on the worker when it ends by itself (port gone): before and after it asks
+    // this thread to tidy up.
+    struct TestHooks {
+        std::function<void()> before_self_tidy;
+        std::function<void()> after_self_tidy_posted;
+    } test_hooks;
+    // Tidy-up requests of workers that ended by themselves, run so far.
+    int self_tidy_calls() const { return self_tidy_calls_; }
+    bool stop_requested() const { return stop_requested_; }
 
     // Cards and records processed since the program started (for the status line and tests).
     int cards_processed() const { return cards_processed_; }
@@ -89,6 +98,7 @@ class StationReaderQt : public QObject {
     bool closing_ = false;  // being destroyed (owner thread only)
     int cards_processed_ = 0;
     int records_processed_ = 0;
+    std::atomic<int> self_tidy_calls_{0};
     // Result of opening the port, handed from the worker to start().
     struct OpenResult {
         bool done = false;

@@ -25,11 +25,8 @@ using namespace skarvel::literals;
 using test::hms;
 using test::PunchFixture;
 
-std::vector<std::string> rows31() {
-    std::vector<std::string> rows;
-    for (int i = 1; i <= 31; ++i)
-        rows.push_back("COM" + std::to_string(i) + ":" + std::string("нет"_cp1251));
-    return rows;
+std::vector<SerialPortEntry> two_ports() {
+    return {{"/dev/ttyUSB0", "FT232R USB UART, FTDI"}, {"COM3", ""}};
 }
 
 TEST(PunchSettingsDialog, ShowsAndReturnsEverySetting) {
@@ -42,26 +39,25 @@ TEST(PunchSettingsDialog, ShowsAndReturnsEverySetting) {
     s.finish_source = 1;
     s.split_scale = 1;
     s.labyrinth_mode = 1;
-    PunchSettingsDialog d(s, rows31(), {"/dev/pts/7", true}, 0, false);
+    PunchSettingsDialog d(s, two_ports(), {"/dev/pts/7", true}, 0, false);
     EXPECT_EQ(d.competition_start->text(), "09:30:00");
-    EXPECT_EQ(d.ports->count(), 31);
-    EXPECT_EQ(d.ports->currentRow(), 4);
+    EXPECT_EQ(d.port->count(), 2);
+    EXPECT_EQ(d.port->itemText(0), "/dev/ttyUSB0  (FT232R USB UART, FTDI)");
     EXPECT_TRUE(d.station_type[2]->isChecked());
     EXPECT_EQ(d.check_mode->currentIndex(), 3);
     EXPECT_TRUE(d.finish_source[1]->isChecked());
     EXPECT_TRUE(d.split_scale[1]->isChecked());
-    EXPECT_EQ(d.device_path->text(), "/dev/pts/7");
+    EXPECT_EQ(d.port->currentText(), "/dev/pts/7");
     EXPECT_TRUE(d.frame_log->isChecked());
     EXPECT_EQ(d.settings(), s);  // nothing touched, nothing changed
 
     d.competition_start->setText("10:00:00");
-    d.ports->setCurrentRow(0);
+    d.port->setEditText("com1");
     d.fast_station->setChecked(true);
     d.check_mode->setCurrentIndex(5);
     d.penalty->setText("12");
     d.start_source[2]->setChecked(true);
     d.split_left_offset->setValue(3);
-    d.device_path->setText("  ");
     d.frame_log->setChecked(false);
     PunchSettings out = d.settings();
     EXPECT_EQ(out.competition_start, hms(10, 0, 0));
@@ -75,10 +71,35 @@ TEST(PunchSettingsDialog, ShowsAndReturnsEverySetting) {
     EXPECT_FALSE(d.port_settings().frame_log);
 }
 
+// The port field: a listed device, a typed path or a COM number, each meaning one thing.
+TEST(PunchSettingsDialog, PortFieldMapsToComNumberOrDevicePath) {
+    PunchSettings s;
+    s.port_index = 2;
+    PunchSettingsDialog d(s, two_ports(), {}, 0, false);
+    EXPECT_EQ(d.port->currentIndex(), 1);  // COM3 is listed
+    d.port->setCurrentIndex(0);
+    EXPECT_EQ(d.port_settings().device_override, "/dev/ttyUSB0");
+    EXPECT_EQ(d.settings().port_index, 2);
+    struct Row {
+        const char* text;
+        int index;
+        const char* device;
+    } rows[] = {{"/dev/pts/9", 2, "/dev/pts/9"},
+                {" COM12 ", 11, ""},
+                {"", 2, ""},
+                {"COM0", 2, "COM0"},
+                {"COM3", 2, ""}};
+    for (const Row& r : rows) {
+        d.port->setEditText(QString::fromLatin1(r.text));
+        EXPECT_EQ(d.settings().port_index, r.index) << r.text;
+        EXPECT_EQ(d.port_settings().device_override, r.device) << r.text;
+    }
+}
+
 TEST(PunchSettingsDialog, StoredModeSixSurvivesUntouched) {
     PunchSettings s;
     s.check_mode = 6;
-    PunchSettingsDialog d(s, rows31(), {}, 0, true);
+    PunchSettingsDialog d(s, two_ports(), {}, 0, true);
     EXPECT_EQ(d.settings().check_mode, 6);
     d.check_mode->setCurrentIndex(1);
     EXPECT_EQ(d.settings().check_mode, 1);
@@ -221,6 +242,43 @@ TEST(StationReaderQt, DestroyedWhileReadingStopsAndTouchesNothingMore) {
     EXPECT_EQ(e->f.c.tables.card_readouts.live_count(), stored);
     e.reset();  // the competition goes; nothing may reach it any more
     QCoreApplication::processEvents();
+}
+
+// Waits on a worker thread (no event loop there) for a condition set by the owner's thread.
+bool wait_on_worker(const std::function<bool()>& done, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) std::this_thread::yield();
+    return done();
+}
+
+// The port goes away while the user stops the reader: the worker's own tidy-up arrives while
+// stop() waits for the worker. Exactly one of them owns the thread.
+TEST(StationReaderQt, StopWhileThePortVanishesKeepsOneOwnerOfTheThread) {
+    ReaderEnv e;
+    auto sim = std::make_unique<SimThread>(
+        "card type=6 number=2000001 start=10:00:00 finish=10:30:00 punches=31@10:10:00\n");
+    e.device = sim->path;
+    StationReaderQt reader(e.env());
+    reader.timing = {40, 10, 1, 5};
+    reader.pauses = {10, 10};
+    int stopped = 0;
+    QObject::connect(&reader, &StationReaderQt::reading_stopped, [&] { ++stopped; });
+    reader.test_hooks.before_self_tidy = [&] {
+        QMetaObject::invokeMethod(
+            &reader, [&] { reader.stop(); }, Qt::QueuedConnection);
+        wait_on_worker([&] { return reader.stop_requested(); }, 10000);
+    };
+    reader.test_hooks.after_self_tidy_posted = [&] {
+        wait_on_worker([&] { return reader.self_tidy_calls() > 0; }, 3000);
+    };
+    ASSERT_TRUE(reader.toggle(StationReaderQt::Mode::kCards));
+    ASSERT_TRUE(wait_for([&] { return reader.cards_processed() == 1; }));
+    sim.reset();  // the adapter is pulled out
+    ASSERT_TRUE(wait_for([&] { return !reader.reading_active() && reader.stop_requested(); }));
+    wait_for([&] { return reader.self_tidy_calls() > 0; }, 5000);
+    EXPECT_EQ(stopped, 1);
+    EXPECT_FALSE(reader.toggle(StationReaderQt::Mode::kNone));
 }
 
 TEST(StationReaderQt, PortThatCannotBeOpenedIsReported) {

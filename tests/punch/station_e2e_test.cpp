@@ -430,11 +430,10 @@ TEST(E2eSimulatorScript, CheckMatchesTheLinkSide) {
     EXPECT_EQ(sim::crc16(b, 3), 0xA449);
 }
 
-TEST(E2ePortList, ThirtyOneRowsComOneFirst) {
-    auto rows = list_com_ports();
-    ASSERT_EQ(rows.size(), 31u);
-    EXPECT_EQ(rows[0].rfind("COM1:", 0), 0u);
-    EXPECT_EQ(rows[30].rfind("COM31:", 0), 0u);
+TEST(E2ePortList, ListsDevicesInNaturalOrderWithoutOpeningThem) {
+    auto rows = list_serial_ports();
+    for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_NE(rows[i - 1].device, rows[i].device);
+    for (const auto& r : rows) EXPECT_FALSE(r.device.empty());
 }
 
 }  // namespace
