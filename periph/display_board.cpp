@@ -88,4 +88,15 @@ bool send_board_frame(StationLink& link, const BoardFrame& frame) {
     return !link.stop_requested();
 }
 
+int run_display_board(StationLink& link, const std::function<BoardFrame()>& next_frame,
+                      int max_frames) {
+    int sent = 0;
+    while (!link.stop_requested() && (max_frames == 0 || sent < max_frames)) {
+        if (!send_board_frame(link, next_frame())) break;
+        ++sent;
+        if (max_frames == 0 || sent < max_frames) link.pause_ms(kBoardPauseMs);
+    }
+    return sent;
+}
+
 }  // namespace skarvel

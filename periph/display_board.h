@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/competition.h"
@@ -50,5 +51,11 @@ bool parse_board_frame(const std::uint8_t* frame, BoardLines& lines);
 // costs one read time-out: the link stops reading once a read has failed. False when the port
 // refused a byte or the link was told to stop.
 bool send_board_frame(StationLink& link, const BoardFrame& frame);
+
+// The board loop: while the link is not told to stop (and fewer than `max_frames` were sent,
+// 0 = no limit), takes the next frame from `next_frame`, sends it and pauses 200 ms. Returns
+// the number of frames sent.
+int run_display_board(StationLink& link, const std::function<BoardFrame()>& next_frame,
+                      int max_frames = 0);
 
 }  // namespace skarvel

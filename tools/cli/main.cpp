@@ -31,7 +31,9 @@
     X(display, "start|finish FILE.wdb --out DIR [--at HH:MM:SS]",                               \
       "write the start or finish page of the large screen once")                                \
     X(multipage, "FILE.wdb --out DIR [--tables]",                                               \
-      "write the result pages that cycle through the classes")
+      "write the result pages that cycle through the classes")                                  \
+    X(board, "FILE.wdb --port DEVICE [--frames N]",                                             \
+      "drive the display board with the last four finish lines (N frames, or until Ctrl+C)")
 
 #define SKARVEL_CLI_DECLARE(name, usage, help) int cmd_##name(const std::vector<std::string>& args);
 SKARVEL_CLI_COMMANDS(SKARVEL_CLI_DECLARE)

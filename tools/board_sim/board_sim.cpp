@@ -1,0 +1,141 @@
+#include "tools/board_sim/board_sim.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/cp1251.h"
+
+namespace skarvel::sim {
+
+namespace {
+
+// What the board expects around its four lines: offset and bytes.
+struct Fixed {
+    int at;
+    std::vector<std::uint8_t> bytes;
+};
+const Fixed kFixed[] = {
+    {0, {0x01, 0x81, 0x9C}},
+    {29, {0x8C, 0x07, 0x02, 0x81, 0x9C}},
+    {60, {0x8C, 0x08, 0x03, 0x81, 0x9C}},
+    {91, {0x8C, 0x09, 0x04, 0x81, 0x9C}},
+    {122, {0x8C, 0x0A, 0x0E}},
+};
+constexpr int kLineAt[4] = {3, 34, 65, 96};
+
+}  // namespace
+
+bool BoardFrameReader::feed(std::uint8_t byte, BoardSimLines& lines) {
+    if (buf_.empty() && byte != 0x01) {
+        ++bad_;  // noise between frames
+        return false;
+    }
+    buf_.push_back(byte);
+    if (buf_.size() < std::size_t(kBoardSimFrameSize)) return false;
+    bool ok = true;
+    for (const Fixed& f : kFixed)
+        ok = ok && std::memcmp(buf_.data() + f.at, f.bytes.data(), f.bytes.size()) == 0;
+    if (!ok) {
+        ++bad_;
+        // Start again at the next possible frame start inside what was taken.
+        std::vector<std::uint8_t> rest(buf_.begin() + 1, buf_.end());
+        buf_.clear();
+        for (std::uint8_t b : rest)
+            if (feed(b, lines)) return true;
+        return false;
+    }
+    for (int k = 0; k < 4; ++k)
+        lines[k].assign(reinterpret_cast<const char*>(buf_.data() + kLineAt[k]), 26);
+    buf_.clear();
+    ++good_;
+    return true;
+}
+
+BoardSimulator::~BoardSimulator() {
+    if (own_fd_ && fd_ >= 0) ::close(fd_);
+    if (slave_fd_ >= 0) ::close(slave_fd_);
+}
+
+std::string BoardSimulator::open_pty() {
+    int fd = posix_openpt(O_RDWR | O_NOCTTY);
+    if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0) {
+        if (fd >= 0) ::close(fd);
+        return {};
+    }
+    const char* name = ptsname(fd);
+    if (!name) {
+        ::close(fd);
+        return {};
+    }
+    std::string path = name;
+    // The slave stays open in raw mode: nothing is echoed before the program configures the
+    // line, and the master sees no hang-up when the program closes and reopens the port.
+    slave_fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (slave_fd_ >= 0) {
+        termios tio{};
+        if (tcgetattr(slave_fd_, &tio) == 0) {
+            cfmakeraw(&tio);
+            tcsetattr(slave_fd_, TCSANOW, &tio);
+        }
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    fd_ = fd;
+    own_fd_ = true;
+    return path;
+}
+
+void BoardSimulator::use_fd(int fd) {
+    fd_ = fd;
+    own_fd_ = false;
+}
+
+void BoardSimulator::run(const std::function<void(const BoardSimLines&)>& on_frame) {
+    BoardFrameReader reader;
+    BoardSimLines lines;
+    while (!stop_) {
+        pollfd p{fd_, POLLIN, 0};
+        int r = ::poll(&p, 1, 50);
+        if (r <= 0 || !(p.revents & POLLIN)) continue;
+        std::uint8_t buf[256];
+        ssize_t n = ::read(fd_, buf, sizeof buf);
+        if (n <= 0) continue;
+        bytes_ += n;
+        for (ssize_t i = 0; i < n; ++i) {
+            // The byte is taken in before it is answered: once the sender has its answer, the
+            // frame it completed is counted.
+            if (reader.feed(buf[i], lines)) {
+                {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    last_ = lines;
+                }
+                good_ = reader.good_frames();
+                if (on_frame) on_frame(lines);
+            }
+            bad_ = reader.bad_frames();
+            if (!silent_) {
+                // One answer per byte received.
+                std::uint8_t answer = kBoardSimAnswer;
+                while (::write(fd_, &answer, 1) < 0 && errno == EAGAIN && !stop_) ::usleep(1000);
+            }
+        }
+    }
+}
+
+BoardSimLines BoardSimulator::last_lines() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return last_;
+}
+
+std::string board_sim_text(const BoardSimLines& lines) {
+    std::string out = "+--------------------------+\n";
+    for (const std::string& line : lines) out += "|" + cp1251_to_utf8(line) + "|\n";
+    return out + "+--------------------------+\n";
+}
+
+}  // namespace skarvel::sim
