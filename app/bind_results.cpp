@@ -7,6 +7,7 @@
 #include <QRect>
 
 #include "app/app_context.h"
+#include "app/bind_exchange.h"
 #include "app/skarvel_view.h"
 #include "core/time_text.h"
 #include "platform/qt/qt_text.h"
@@ -68,6 +69,7 @@ void bind_results_commands(AppContext& ctx) {
         [&ctx, &c] {
             ResultPrintDialog dialog(ResultPrintSettings::from(c.info), ctx.lang().english(),
                                      ctx.parent());
+            add_iof_export(dialog, ctx, IofExportKind::kResults);
             if (dialog.exec() != QDialog::Accepted) return;
             dialog.settings().store(c.info);
             ctx.mark_modified();

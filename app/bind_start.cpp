@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/app_context.h"
+#include "app/bind_exchange.h"
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
 #include "results/report_output.h"
@@ -152,6 +153,7 @@ void bind_start_commands(AppContext& ctx) {
             ReportEnv env{ctx.prompts, ctx.state.printer, ctx.state.shell};
             if (c.info.relay) {
                 RelayStartListDialog dialog(s, ctx.parent());
+                add_iof_export(dialog, ctx, IofExportKind::kStart);
                 if (dialog.exec() != QDialog::Accepted) return;
                 s = dialog.settings();
                 s.store_relay(c.info);
@@ -159,6 +161,7 @@ void bind_start_commands(AppContext& ctx) {
                 print_relay_start_list(c, s, env);
             } else {
                 StartListDialog dialog(s, en(), ctx.parent());
+                add_iof_export(dialog, ctx, IofExportKind::kStart);
                 if (dialog.exec() != QDialog::Accepted) return;
                 s = dialog.settings();
                 s.store_individual(c.info);

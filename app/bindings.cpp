@@ -10,6 +10,7 @@ void bind_edit_commands(AppContext& ctx);
 void bind_start_commands(AppContext& ctx);
 void bind_punch_commands(AppContext& ctx);
 void bind_results_commands(AppContext& ctx);
+void bind_exchange_commands(AppContext& ctx);
 
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
@@ -19,6 +20,7 @@ void bind_all_commands(AppContext& ctx) {
     bind_start_commands(ctx);
     bind_punch_commands(ctx);
     bind_results_commands(ctx);
+    bind_exchange_commands(ctx);
 }
 
 }  // namespace skarvel
