@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "core/rand15.h"
 #include "platform/language.h"
@@ -33,6 +34,9 @@ struct AppState {
     QtPrinterProvider printer;
     QtShellOpener shell;
     std::int32_t program_clock() const { return clock.value(); }
+    // The finish client's calls for the card readout (empty until the client is bound).
+    std::function<void(int finish_slot)> send_finish_line;
+    std::function<void()> send_unsent_finish_lines;
 };
 
 }  // namespace skarvel

@@ -43,11 +43,13 @@ void bind_punch_commands(AppContext& ctx) {
     auto env =
         std::make_shared<ReportEnv>(ReportEnv{ctx.prompts, ctx.state.printer, ctx.state.shell});
 
-    // The calls a processed card makes: the split printout now; the finish client (send the
-    // unsent lines, send this line) is bound here when it exists.
-    auto hooks = [&c, env] {
+    // The calls a processed card makes: the split printout and the finish client (send the
+    // unsent lines, send this line; bound in bind_network.cpp).
+    auto hooks = [&c, env, &state = ctx.state] {
         ReadoutHooks h;
         h.print_split = split_print_hook(c, *env);
+        h.send_unsent_finish_lines = state.send_unsent_finish_lines;
+        h.send_finish_line = state.send_finish_line;
         return h;
     };
 

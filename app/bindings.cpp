@@ -11,6 +11,7 @@ void bind_start_commands(AppContext& ctx);
 void bind_punch_commands(AppContext& ctx);
 void bind_results_commands(AppContext& ctx);
 void bind_exchange_commands(AppContext& ctx);
+void bind_network_commands(AppContext& ctx);
 
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
@@ -21,6 +22,7 @@ void bind_all_commands(AppContext& ctx) {
     bind_punch_commands(ctx);
     bind_results_commands(ctx);
     bind_exchange_commands(ctx);
+    bind_network_commands(ctx);
 }
 
 }  // namespace skarvel

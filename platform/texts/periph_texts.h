@@ -4,5 +4,32 @@
 
 // clang-format off
 #define SKARVEL_TEXTS_PERIPH(X) \
+    /* Finish client and server. */ \
+    X(kNetBadServerName, "Неправильное имя сервера", "Invalid server name") \
+    X(kNetCannotResolve, "Client: Cannot resolve server", "Client: Cannot resolve server") \
+    X(kNetConnectFailed, "connect() failed", "connect() failed") \
+    X(kNetSendFailed, "send() failed", "send() failed") \
+    X(kNetBindFailed, "bind() failed: порт %d: %s", "bind() failed: port %d: %s") \
+    X(kNetPermissionDenied, "нет прав", "permission denied") \
+    X(kNetAddressInUse, "порт занят", "address in use") \
+    X(kNetRecvFailed, "recv() failed: %s", "recv() failed: %s") \
+    X(kNetClientStatus, "Клиент: отослано строк финиша: %d", "Client: %d finish line(s) sent") \
+    X(kNetServerStatus, "Сервер: принято %lld, записано %lld, повторов %lld, отброшено %lld, нет места %lld", \
+      "Server: %lld received, %lld stored, %lld repeated, %lld dropped, %lld without room") \
+    X(kNetServerDialogTitle, "Mode: client", "Mode: client") \
+    X(kNetServerNameLabel, "Server name ( <14 letters)", "Server name ( <14 letters)") \
+    X(kNetSendModeGroup, "Способ посылки", "Sending") \
+    X(kNetModeContinuous, "Фоновый процесс, непрерывно", "Background, continuously") \
+    X(kNetModeOnCardRead, "VP - при чтении ЧИПа", "VP - on card reading") \
+    X(kNetModeOnce, "однократно", "once") \
+    X(kNetPortLabel, "Порт UDP (у обеих станций)", "UDP port (the same on both stations)") \
+    /* On-line posting. */ \
+    X(kNetOnlineTitle, "On-line property", "On-line property") \
+    X(kNetOnlineAsk, "Адрес скрипта on-line результатов, например:", "Address of the on-line result script, for example:") \
+    X(kNetOnlineExample, "http://www.example.org/online/result.php?dubl=1&&", "http://www.example.org/online/result.php?dubl=1&&") \
+    X(kNetOnlineLimit, "Не более 59 букв", "At most 59 characters") \
+    X(kNetOnlineCrossings, "слать количество пересечений финиша", "send the number of finish crossings") \
+    X(kNetPostFailed, "On-line: номер %d не отослан: %s", "On-line: number %d not posted: %s") \
+    X(kNetPostTimeout, "нет ответа за 10 с", "no answer within 10 s") \
     /* end of the periph texts */
 // clang-format on

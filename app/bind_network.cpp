@@ -1,0 +1,176 @@
+// Handlers of the finish exchange and on-line posting: "Параметры сервера", "Запустить
+// клиента", "Запустить сервер", "Настройка on-line" and "Send" (Ctrl+Shift+Z on the finish
+// table). The client, the server and the poster live as long as the main window; what they
+// receive or learn changes the tables only when no modal dialog is open.
+#include <QApplication>
+#include <QHostAddress>
+#include <QStatusBar>
+#include <cstdio>
+
+#include "app/app_context.h"
+#include "app/main_frame.h"
+#include "app/skarvel_view.h"
+#include "periph/finish_exchange.h"
+#include "periph/online_post.h"
+#include "periph/ui/finish_client_qt.h"
+#include "periph/ui/finish_server_qt.h"
+#include "periph/ui/network_dialogs.h"
+#include "periph/ui/online_poster_qt.h"
+#include "platform/qt/qt_text.h"
+
+namespace skarvel {
+
+namespace {
+
+// User settings of this machine: the UDP port of both stations, and the client's wait after
+// each line (tests set it to 0).
+const QString kPortKey = QStringLiteral("FinishPort");
+const QString kPacingKey = QStringLiteral("FinishClientPacingMs");
+
+bool no_modal_dialog() {
+    return QApplication::activeModalWidget() == nullptr;
+}
+
+void show_status(AppContext& ctx, const std::string& cp1251) {
+    ctx.frame.statusBar()->showMessage(qs(cp1251), 15000);
+}
+
+std::string server_status(const LanguageTable& lang, const FinishServerCounts& n) {
+    char text[256];
+    std::snprintf(text, sizeof text, std::string(lang.text(Txt::kNetServerStatus)).c_str(),
+                  static_cast<long long>(n.received), static_cast<long long>(n.stored),
+                  static_cast<long long>(n.duplicates), static_cast<long long>(n.dropped),
+                  static_cast<long long>(n.table_full));
+    return text;
+}
+
+// After an answer of the script: the line is marked, and the finish list's position moves
+// one line down from it when it still stands there.
+void posted(AppContext& ctx, const OnlinePost& post) {
+    Competition& c = ctx.competition;
+    int slot = mark_posted(c, post);
+    if (slot == kNoSlot) return;
+    if (ctx.view.shown_table() == kFinishLines) {
+        if (ctx.view.cursor_row() == post.slot) ctx.view.set_cursor_row(slot + 1);
+    } else if (c.view.cursor[kFinishLines] == post.slot) {
+        c.view.cursor[kFinishLines] = slot + 1;
+    }
+    ctx.mark_modified();
+    ctx.repaint();
+}
+
+}  // namespace
+
+void bind_network_commands(AppContext& ctx) {
+    using C = CommandId;
+    CommandRegistry& cmd = ctx.commands;
+    Competition& c = ctx.competition;
+    const LanguageTable& lang = ctx.state.lang;
+
+    FinishClientQt::Environment client_env;
+    client_env.competition = [&c]() -> Competition& { return c; };
+    client_env.lang = &lang;
+    client_env.may_change_tables = no_modal_dialog;
+    client_env.changed = [&ctx] {
+        ctx.mark_modified();
+        ctx.repaint();
+    };
+    client_env.message = [&ctx](const std::string& text) { ctx.prompts.message(text); };
+    auto* client = new FinishClientQt(std::move(client_env), ctx.parent());
+    QObject::connect(client, &FinishClientQt::pass_ended, client, [&ctx, client, &lang] {
+        char text[128];
+        std::snprintf(text, sizeof text, std::string(lang.text(Txt::kNetClientStatus)).c_str(),
+                      client->lines_sent());
+        show_status(ctx, text);
+    });
+    ctx.state.send_finish_line = [client](int slot) { client->send_finish_line(slot); };
+    ctx.state.send_unsent_finish_lines = [client] { client->send_unsent_finish_lines(); };
+
+    FinishServerQt::Environment server_env;
+    server_env.competition = [&c]() -> Competition& { return c; };
+    server_env.lang = &lang;
+    server_env.may_change_tables = no_modal_dialog;
+    server_env.changed = [&ctx] {
+        ctx.mark_modified();
+        ctx.repaint();
+    };
+    server_env.failed = [&ctx](const std::string& text) { show_status(ctx, text); };
+    auto* server = new FinishServerQt(std::move(server_env), ctx.parent());
+    QObject::connect(server, &FinishServerQt::stored, server, [&ctx, &lang, server] {
+        show_status(ctx, server_status(lang, server->counts()));
+    });
+
+    OnlinePosterQt::Environment poster_env;
+    poster_env.may_change_tables = no_modal_dialog;
+    poster_env.answered = [&ctx](const OnlinePost& post) { posted(ctx, post); };
+    poster_env.failed = [&ctx, &lang](const OnlinePost& post, const std::string& reason) {
+        char text[512];
+        std::snprintf(text, sizeof text, std::string(lang.text(Txt::kNetPostFailed)).c_str(),
+                      static_cast<int>(post.start_number), reason.c_str());
+        show_status(ctx, text);
+    };
+    poster_env.timeout_text = std::string(lang.text(Txt::kNetPostTimeout));
+    auto* poster = new OnlinePosterQt(std::move(poster_env), ctx.parent());
+
+    cmd.bind(C::kServerSettings, [&ctx, &c] {
+        ServerSettings s;
+        s.server_name = finish_server_name(c);
+        s.send_mode = c.info.client_send_mode;
+        s.port = ctx.settings.setup_int(kPortKey, kDefaultFinishPort);
+        ServerSettingsDialog dialog(s, ctx.lang(), ctx.parent());
+        if (dialog.exec() != QDialog::Accepted) return;
+        s = dialog.settings();
+        set_field_text(c.info.finish_server_name, s.server_name);
+        c.info.client_send_mode = static_cast<std::uint8_t>(s.send_mode);
+        ctx.settings.set_setup_int(kPortKey, s.port);
+        ctx.mark_modified();
+    });
+
+    cmd.bind(
+        C::kStartClient,
+        [&ctx, client] {
+            if (client->running()) return client->stop();
+            FinishClientQt::Options o;
+            o.port = ctx.settings.setup_int(kPortKey, kDefaultFinishPort);
+            o.line_pacing_ms = ctx.settings.setup_int(kPacingKey, kClientLinePacingMs);
+            client->start(o);
+        },
+        [client] {
+            return CommandState{true, client->running()};
+        });
+
+    cmd.bind(
+        C::kStartServer,
+        [&ctx, server] {
+            if (server->running()) return server->stop();
+            int port = ctx.settings.setup_int(kPortKey, kDefaultFinishPort);
+            if (auto error = server->start(QHostAddress(QHostAddress::Any), port))
+                ctx.prompts.message(*error);
+        },
+        [server] {
+            return CommandState{true, server->running()};
+        });
+
+    cmd.bind(C::kOnlineSetup, [&ctx, &c] {
+        OnlineSettings s{online_url_prefix(c), c.info.online_send_crossings != 0};
+        OnlineSettingsDialog dialog(s, ctx.lang(), ctx.parent());
+        if (dialog.exec() != QDialog::Accepted) return;
+        s = dialog.settings();
+        set_field_text(c.info.online_url_prefix, s.url_prefix);
+        c.info.online_send_crossings = s.send_crossings ? 1 : 0;
+        ctx.mark_modified();
+    });
+
+    cmd.bind(
+        C::kOnlineSend,
+        [&ctx, &c, poster] {
+            if (ctx.view.shown_table() != kFinishLines) return;
+            if (auto post = prepare_online_post(c, ctx.view.cursor_row(), ctx.program_clock()))
+                poster->post(*post);
+        },
+        [&ctx] {
+            return CommandState{ctx.view.shown_table() == kFinishLines, false};
+        });
+}
+
+}  // namespace skarvel

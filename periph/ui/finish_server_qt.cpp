@@ -1,0 +1,153 @@
+#include "periph/ui/finish_server_qt.h"
+
+#include <QMetaObject>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QVariant>
+#include <cstdio>
+#include <future>
+
+#include "platform/qt/qt_text.h"
+
+namespace skarvel {
+
+namespace {
+
+// Room for a few thousand datagrams while the receive thread is not scheduled.
+constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+// How often the receive thread looks at the stop flag, and how soon a batch that had to wait
+// for a dialog is tried again (milliseconds).
+constexpr int kPollMs = 100;
+constexpr int kRetryMs = 50;
+
+std::string bind_failure(const LanguageTable& lang, int port, const QUdpSocket& socket) {
+    std::string reason;
+    if (socket.error() == QAbstractSocket::SocketAccessError)
+        reason = std::string(lang.text(Txt::kNetPermissionDenied));
+    else if (socket.error() == QAbstractSocket::AddressInUseError)
+        reason = std::string(lang.text(Txt::kNetAddressInUse));
+    else
+        reason = cp(socket.errorString());
+    char text[256];
+    std::snprintf(text, sizeof text, std::string(lang.text(Txt::kNetBindFailed)).c_str(), port,
+                  reason.c_str());
+    return text;
+}
+
+}  // namespace
+
+FinishServerQt::FinishServerQt(Environment env, QObject* parent)
+    : QObject(parent), env_(std::move(env)) {}
+
+FinishServerQt::~FinishServerQt() {
+    stop();
+}
+
+std::optional<std::string> FinishServerQt::start(const QHostAddress& address, int port) {
+    if (running_) return std::nullopt;
+    stop_ = false;
+    receiver_.reset();
+    {
+        std::lock_guard lock(mutex_);
+        receive_error_.clear();
+    }
+    std::promise<std::optional<std::string>> bound;
+    auto result = bound.get_future();
+    const LanguageTable& lang = *env_.lang;
+    thread_.reset(QThread::create([this, address, port, &bound, &lang] {
+        QUdpSocket socket;
+        // Not shared: a second program on the port must fail here, not take half the datagrams.
+        if (!socket.bind(address, static_cast<quint16>(port), QAbstractSocket::DontShareAddress)) {
+            bound.set_value(bind_failure(lang, port, socket));
+            return;
+        }
+        socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
+                               QVariant(kReceiveBufferBytes));
+        bound_port_ = socket.localPort();
+        bound.set_value(std::nullopt);
+        std::vector<std::uint8_t> buffer(kFinishDatagramSize + 1);
+        while (!stop_) {
+            if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(kPollMs)) {
+                if (socket.error() == QAbstractSocket::SocketTimeoutError) continue;
+                std::lock_guard lock(mutex_);
+                receive_error_ = cp(socket.errorString());
+                break;
+            }
+            std::vector<std::vector<std::uint8_t>> got;
+            while (socket.hasPendingDatagrams()) {
+                // One byte more than a datagram holds: a longer one is seen as such and dropped.
+                qint64 n = socket.readDatagram(reinterpret_cast<char*>(buffer.data()),
+                                               static_cast<qint64>(buffer.size()));
+                if (n < 0) break;
+                got.emplace_back(buffer.begin(), buffer.begin() + n);
+            }
+            if (got.empty()) continue;
+            std::lock_guard lock(mutex_);
+            for (auto& d : got) queue_.push_back(std::move(d));
+            if (!apply_scheduled_) {
+                apply_scheduled_ = true;
+                QMetaObject::invokeMethod(
+                    this, [this] { apply_queued(); }, Qt::QueuedConnection);
+            }
+        }
+        std::lock_guard lock(mutex_);
+        if (!receive_error_.empty() && !apply_scheduled_) {
+            apply_scheduled_ = true;
+            QMetaObject::invokeMethod(
+                this, [this] { apply_queued(); }, Qt::QueuedConnection);
+        }
+    }));
+    thread_->start();
+    std::optional<std::string> error = result.get();
+    if (error) {
+        thread_->wait();
+        thread_.reset();
+        return error;
+    }
+    running_ = true;
+    return std::nullopt;
+}
+
+void FinishServerQt::stop() {
+    if (!thread_) {
+        running_ = false;
+        return;
+    }
+    stop_ = true;
+    thread_->wait();
+    thread_.reset();
+    running_ = false;
+    apply_queued();
+}
+
+void FinishServerQt::schedule_apply() {
+    QTimer::singleShot(kRetryMs, this, [this] { apply_queued(); });
+}
+
+void FinishServerQt::apply_queued() {
+    if (env_.may_change_tables && !env_.may_change_tables()) {
+        schedule_apply();
+        return;
+    }
+    std::vector<std::vector<std::uint8_t>> batch;
+    std::string error;
+    {
+        std::lock_guard lock(mutex_);
+        batch.swap(queue_);
+        apply_scheduled_ = false;
+        error.swap(receive_error_);
+    }
+    if (!batch.empty()) {
+        receiver_.store_all(env_.competition(), batch);
+        if (env_.changed) env_.changed();
+        emit stored();
+    }
+    if (!error.empty() && env_.failed) {
+        char text[256];
+        std::snprintf(text, sizeof text, std::string(env_.lang->text(Txt::kNetRecvFailed)).c_str(),
+                      error.c_str());
+        env_.failed(text);
+    }
+}
+
+}  // namespace skarvel
