@@ -424,6 +424,7 @@ bool Reader::read_starts(pugi::xml_node root, bool results) {
         });
         each_child(cs, team_element, [&](pugi::xml_node ts) {
             long long team = integer(value(child(ts, "BibNumber")), 0);
+            std::vector<long long> legs_numbered;  // parallel runners: the first takes the number
             each_child(ts, member_element, [&](pugi::xml_node ms) {
                 ++n;
                 if (!ok || !child(ms, "Person")) return;
@@ -436,8 +437,12 @@ bool Reader::read_starts(pugi::xml_node root, bool results) {
                 pugi::xml_node race = child(ms, race_element);
                 read_result(race, p);
                 long long leg = integer(value(child(race, "Leg")), 0);
-                if (p.bib == 0 && team > 0 && team < 100 && leg > 0 && leg < 10)
+                bool numbered = std::find(legs_numbered.begin(), legs_numbered.end(), leg) !=
+                                legs_numbered.end();
+                if (p.bib == 0 && team > 0 && team < 100 && leg > 0 && leg < 10 && !numbered) {
                     p.bib = static_cast<int>(leg * 100 + team);
+                    legs_numbered.push_back(leg);
+                }
                 persons_.push_back(std::move(p));
             });
         });
@@ -589,10 +594,13 @@ bool Reader::apply(IofImportKind kind) {
     // Relay teams of an entry list: numbered on from the highest team number of their class.
     std::unordered_map<std::int32_t, int> last_team;
     std::unordered_map<std::string, int> team_numbers;
+    std::vector<bool> number_taken(kNumberIndexSize, false);
     if (kind == IofImportKind::kEntries)
         for (int i = 0; i < tables.runners.used_end(); ++i)
-            if (const Runner* r = tables.runners[i]; r && r->start_number > 0)
+            if (const Runner* r = tables.runners[i]; r && r->start_number > 0) {
                 last_team[r->class_id] = std::max(last_team[r->class_id], r->start_number % 100);
+                if (r->start_number < kNumberIndexSize) number_taken[r->start_number] = true;
+            }
 
     for (std::size_t i = 0; i < persons_.size(); ++i) {
         const PersonIn& p = persons_[i];
@@ -619,8 +627,11 @@ bool Reader::apply(IofImportKind kind) {
             auto [it, fresh] = team_numbers.emplace(key, 0);
             if (fresh) it->second = ++last_team[r->class_id];
             int team = it->second, leg = p.bib;
-            if (team < 100 && leg > 0 && leg < 10)
+            // Parallel runners of one leg share its number: the first one takes it.
+            if (team < 100 && leg > 0 && leg < 10 && !number_taken[leg * 100 + team]) {
                 r->start_number = static_cast<std::uint16_t>(leg * 100 + team);
+                number_taken[r->start_number] = true;
+            }
             r->heat_or_leg = leg;
             continue;
         }

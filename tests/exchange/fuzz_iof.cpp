@@ -10,11 +10,13 @@ using namespace skarvel;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static LanguageTable lang;
+    static auto c = std::make_unique<Competition>();
     std::string_view xml(reinterpret_cast<const char*>(data), size);
     for (IofImportKind kind :
          {IofImportKind::kEntries, IofImportKind::kCourses, IofImportKind::kClasses,
           IofImportKind::kStart, IofImportKind::kResults}) {
-        auto c = std::make_unique<Competition>();
+        c->clear();
+        c->modified = false;
         IofImportReport r = iof_import_text(*c, kind, xml, lang);
         if (!r.ok && (c->modified || c->tables.runners.occupied_count() != 0)) std::abort();
         if (r.message.empty()) std::abort();

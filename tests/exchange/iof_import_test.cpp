@@ -90,6 +90,12 @@ TEST(IofImport, FederationExamplesImport) {
     EXPECT_EQ(reid->start_number / 100, 1);
     EXPECT_EQ(field_text(reid->comment), "Forest Vagabonds 1");
     EXPECT_EQ(reid->start_time, hms(14, 0, 0));
+    // Three runners share leg 2 of that team: the first takes the number, the others none.
+    const Runner* fisher = runner_named(c, "Fisher Penny");
+    const Runner* collins = runner_named(c, "Collins Anne");
+    ASSERT_TRUE(fisher && collins);
+    EXPECT_EQ(fisher->start_number, reid->start_number + 100);
+    EXPECT_EQ(collins->start_number, 0);
     EXPECT_TRUE(c.modified);
     for (const char* file :
          {"ResultList1.xml", "ResultList2.xml", "ResultList3.xml", "ResultList4.xml"}) {
