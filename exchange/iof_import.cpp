@@ -684,6 +684,11 @@ IofImportReport Reader::run(IofImportKind kind, std::string_view xml) {
         fail(fmt(lang_.text(Txt::kIofTooLarge), static_cast<int>(kIofMaxFileBytes >> 20)));
         return report_;
     }
+    // Each tag costs a node of memory: refuse before parsing what would take gigabytes.
+    if (static_cast<std::size_t>(std::count(xml.begin(), xml.end(), '<')) > kIofMaxMarkup) {
+        fail(fmt(lang_.text(Txt::kIofTooManyElements), static_cast<int>(kIofMaxMarkup)));
+        return report_;
+    }
     pugi::xml_document doc;
     // DOCTYPE is kept as a node so that it can be refused: entity declarations are never
     // expanded by the parser, and a message has no use for them.

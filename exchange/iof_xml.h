@@ -37,8 +37,10 @@ std::string iof_export_text(Competition& c, IofExportKind kind, const IofExportO
 IofExportReport iof_export_file(Competition& c, IofExportKind kind, const std::string& path,
                                 const IofExportOptions& options, const LanguageTable& lang);
 
-// Largest file and deepest element nesting the importer accepts.
-constexpr std::size_t kIofMaxFileBytes = 64u << 20;
+// Largest file, most markup and deepest element nesting the importer accepts. A result list
+// with split times of every table at capacity is about 75 MB and 3 million elements.
+constexpr std::size_t kIofMaxFileBytes = 128u << 20;
+constexpr std::size_t kIofMaxMarkup = 8'000'000;  // "<" characters: tags, comments, ...
 constexpr int kIofMaxDepth = 40;
 
 struct IofImportReport {

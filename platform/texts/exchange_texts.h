@@ -18,6 +18,7 @@
     X(kIofCannotRead, "Не могу читать указанный файл", "Cannot read the file") \
     X(kIofCannotWrite, "Не могу записать в указанный файл", "Cannot write the file") \
     X(kIofTooLarge, "Файл больше %d МБ, такие файлы не читаются.", "The file is larger than %d MB; such files are not read.") \
+    X(kIofTooManyElements, "В файле больше %d элементов XML, такие файлы не читаются.", "The file holds more than %d XML elements; such files are not read.") \
     X(kIofNotXml, "Ошибка в XML: %s (байт %d).", "XML error: %s (byte %d).") \
     X(kIofDoctype, "Файл содержит объявление DOCTYPE; такие файлы не читаются.", "The file contains a DOCTYPE declaration; such files are not read.") \
     X(kIofTooDeep, "Элементы XML вложены глубже %d уровней.", "XML elements are nested deeper than %d levels.") \

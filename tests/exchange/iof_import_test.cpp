@@ -225,7 +225,9 @@ TEST(IofImport, HostileOrBrokenMessagesAreRefusedAndChangeNothing) {
          "</CourseData>",
          "Course A: control code 300 does not fit 1..255"},
         {"too large", IofImportKind::kEntries, std::string(kIofMaxFileBytes + 1, ' '),
-         "larger than 64 MB"},
+         "larger than 128 MB"},
+        {"too many elements", IofImportKind::kEntries, std::string(kIofMaxMarkup + 1, '<'),
+         "more than 8000000 XML elements"},
     };
     for (const Case& k : cases) {
         Competition c;
