@@ -12,6 +12,7 @@ void bind_punch_commands(AppContext& ctx);
 void bind_results_commands(AppContext& ctx);
 void bind_exchange_commands(AppContext& ctx);
 void bind_network_commands(AppContext& ctx);
+void bind_prerace_commands(AppContext& ctx);
 
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
@@ -23,6 +24,7 @@ void bind_all_commands(AppContext& ctx) {
     bind_results_commands(ctx);
     bind_exchange_commands(ctx);
     bind_network_commands(ctx);
+    bind_prerace_commands(ctx);
 }
 
 }  // namespace skarvel

@@ -48,7 +48,13 @@ struct CompetitionInfo {
     // Punching settings "печатать скорость": pace per kilometre on the split printout.
     std::uint8_t print_speed = 0;
     std::uint8_t split_places = 0;
+    // Entry extracts: 0 current runners, 1 all clubs, 2 marked clubs.
+    std::uint8_t extract_selection = 0;
     std::uint8_t only_marked = 0;
+    // Entry extracts: only marked runners (0/1), a 16-bit field.
+    std::uint16_t extract_only_marked = 0;
+    // Entry extracts: the fee column and its total.
+    std::uint8_t extract_print_fee = 0;
     std::uint8_t draw_subset = 0;
     std::uint8_t draw_by_heat = 0;
     std::uint8_t draw_by_club = 0;
@@ -103,6 +109,13 @@ struct CompetitionInfo {
     std::uint8_t limit_disqualify = 0;
     // Relay numbers written as team.leg ("1001->1.1") in the start protocol and lists.
     std::uint8_t relay_leg_dot_number = 0;
+    // Runner cards: who gets a card (0 current runners, 1 all clubs, 2 marked clubs), where
+    // the number of boxes comes from (0 the course, 1 `card_box_count`), the fixed number of
+    // boxes, and what a box shows (0 its number, 1 the control code, 2 both).
+    std::uint8_t card_selection = 0;
+    std::uint8_t card_box_source = 0;
+    std::uint8_t card_box_count = 0;
+    std::uint8_t card_box_label = 0;
     std::int16_t sound_durations[3] = {};
     std::int32_t penalty_per_miss = 0;
     std::uint8_t fast_station = 0;
@@ -158,7 +171,10 @@ struct CompetitionInfo {
         v(1032, r.filter_sort_key);
         v(1033, r.print_speed);
         v(1034, r.split_places);
+        v(1035, r.extract_selection);
         v(1036, r.only_marked);
+        v(1038, r.extract_only_marked);
+        v(1040, r.extract_print_fee);
         v(1041, r.draw_subset);
         v(1042, r.draw_by_heat);
         v(1043, r.draw_by_club);
@@ -203,9 +219,13 @@ struct CompetitionInfo {
         v(1099, r.warnings);
         v(1102, r.extended_html);
         v(1103, r.limit_disqualify);
+        v(1100, r.card_selection);
+        v(1101, r.card_box_source);
         v(1104, r.relay_leg_dot_number);
+        v(1105, r.card_box_label);
         v(1108, r.sound_durations);
         v(1120, r.penalty_per_miss);
+        v(1134, r.card_box_count);
         v(1135, r.fast_station);
         v(1136, r.no_points_individual);
         v(1137, r.status_short_texts);

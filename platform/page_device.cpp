@@ -9,6 +9,11 @@ std::vector<std::string> RecordedPage::texts() const {
     return out;
 }
 
+const PageFontSpec* RecordedPage::font_of(std::size_t i) const {
+    if (i >= items.size() || items[i].custom_font < 0) return nullptr;
+    return &custom_fonts[static_cast<std::size_t>(items[i].custom_font)].font_spec;
+}
+
 RecordingPageDevice::RecordingPageDevice(std::string document_name) {
     doc.name = std::move(document_name);
 }
@@ -63,7 +68,9 @@ void RecordingPageDevice::text_at(double x_mm, double y_mm, std::string_view tex
             {page.items.size(), custom_, static_cast<int>(dpi * custom_.height_inch)});
         custom_pending_ = false;
     }
-    page.items.push_back({PageItem::Text, x_mm, y_mm, font_, std::string(text)});
+    PageItem item{PageItem::Text, x_mm, y_mm, font_, std::string(text)};
+    if (custom_active_) item.custom_font = static_cast<int>(page.custom_fonts.size()) - 1;
+    page.items.push_back(std::move(item));
 }
 
 void RecordingPageDevice::rule_at(double y_mm) {
@@ -72,6 +79,20 @@ void RecordingPageDevice::rule_at(double y_mm) {
         return;
     }
     doc.pages.back().items.push_back({PageItem::Rule, 0, y_mm, font_, {}});
+}
+
+void RecordingPageDevice::line_at(double x1_mm, double y1_mm, double x2_mm, double y2_mm,
+                                  double width_mm, bool dotted) {
+    if (doc.ended || !in_page_) {
+        ++faults;
+        return;
+    }
+    PageItem item{PageItem::Line, x1_mm, y1_mm, font_, {}};
+    item.x2_mm = x2_mm;
+    item.y2_mm = y2_mm;
+    item.width_mm = width_mm;
+    item.dotted = dotted;
+    doc.pages.back().items.push_back(item);
 }
 
 namespace {

@@ -50,6 +50,13 @@ class PageDevice {
     }
     // The vertical resolution in dots per inch.
     virtual int dots_per_inch() const { return 600; }
+    // A straight line from (x1, y1) to (x2, y2) with a pen `width_mm` wide, solid or dotted
+    // (frames, grids and cut lines of cards).
+    virtual void line_at(double x1_mm, double y1_mm, double x2_mm, double y2_mm, double width_mm,
+                         bool dotted) = 0;
+    // False once the device could not put something on paper (a page the printer refused, a
+    // document that could not be finished); reports then say so instead of reporting success.
+    virtual bool ok() const { return true; }
 };
 
 // Opens a printed document (the default printer, or the PDF file the user chose).
@@ -72,11 +79,18 @@ class ShellOpener {
 // --- recording implementations for tests and headless runs ---
 
 struct PageItem {
-    enum Kind { Text, Rule } kind = Text;
+    enum Kind { Text, Rule, Line } kind = Text;
     double x_mm = 0;
     double y_mm = 0;
     ReportFont font = ReportFont::Body;
     std::string text;  // Windows-1251
+    // Lines only: the other end, the pen width and whether it is dotted.
+    double x2_mm = 0;
+    double y2_mm = 0;
+    double width_mm = 0;
+    bool dotted = false;
+    // Texts only: index into the page's `custom_fonts`, or -1 for a report font.
+    int custom_font = -1;
 };
 
 struct RecordedPage {
@@ -84,6 +98,8 @@ struct RecordedPage {
     bool ended = false;
     // The texts of the page in drawing order (rules left out).
     std::vector<std::string> texts() const;
+    // The custom font of item `i` (null when it was drawn in a report font).
+    const PageFontSpec* font_of(std::size_t i) const;
     // Custom fonts in use on the page: each applies from item `first_item` on, until the
     // next entry or a report font.
     struct FontUse {
@@ -113,6 +129,8 @@ class RecordingPageDevice : public PageDevice {
     void rule_at(double y_mm) override;
     void set_custom_font(const PageFontSpec& font) override;
     int dots_per_inch() const override { return dpi; }
+    void line_at(double x1_mm, double y1_mm, double x2_mm, double y2_mm, double width_mm,
+                 bool dotted) override;
 
     RecordedDocument doc;
     int faults = 0;

@@ -45,9 +45,10 @@ class QtPrinterDevice : public PageDevice {
 
     void begin_page() override {
         if (ended_) return;
-        if (pages_ > 0) printer_->newPage();
+        if (pages_ > 0 && !printer_->newPage()) failed_ = true;
         ++pages_;
     }
+    bool ok() const override { return !failed_ && printer_->printerState() != QPrinter::Error; }
     void end_page() override {}
     void end_document() override {
         if (ended_) return;
@@ -55,7 +56,7 @@ class QtPrinterDevice : public PageDevice {
         if (!painter_.isActive()) return;
         // A document that never started a page is discarded rather than spooled blank.
         if (pages_ == 0) printer_->abort();
-        painter_.end();
+        if (!painter_.end() && pages_ > 0) failed_ = true;
         if (pages_ == 0 && printer_->outputFormat() == QPrinter::PdfFormat)
             QFile::remove(printer_->outputFileName());
     }
@@ -103,6 +104,18 @@ class QtPrinterDevice : public PageDevice {
         painter_.setPen(old);
     }
 
+    void line_at(double x1_mm, double y1_mm, double x2_mm, double y2_mm, double width_mm,
+                 bool dotted) override {
+        if (ended_ || pages_ == 0) return;
+        QPen old = painter_.pen();
+        QPen pen(Qt::black);
+        pen.setWidthF(std::max(1.0, static_cast<int>(width_mm * dpi_y_ * kInchPerMm) * scale_));
+        pen.setStyle(dotted ? Qt::DotLine : Qt::SolidLine);
+        painter_.setPen(pen);
+        painter_.drawLine(QPointF(px_x(x1_mm), px_y(y1_mm)), QPointF(px_x(x2_mm), px_y(y2_mm)));
+        painter_.setPen(old);
+    }
+
   private:
     double px_x(double mm) const { return static_cast<int>(mm * dpi_x_ * kInchPerMm) * scale_; }
     double px_y(double mm) const { return static_cast<int>(mm * dpi_y_ * kInchPerMm) * scale_; }
@@ -113,6 +126,7 @@ class QtPrinterDevice : public PageDevice {
     double scale_ = 1.0;
     int pages_ = 0;
     bool ended_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace

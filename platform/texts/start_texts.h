@@ -4,5 +4,44 @@
 
 // clang-format off
 #define SKARVEL_TEXTS_START(X) \
+    /* Pre-race printouts. */ \
+    X(kExtractTitle, "Печать выписок", "Print of extracts") \
+    X(kWhomToPrint, "Кого печатать", "Whom to print") \
+    X(kExtractCurrentRunners, "Текущих участников", "The current runners") \
+    X(kForAllClubs, "Для всех коллективов", "For all clubs/teams") \
+    X(kForMarkedClubs, "Только для отмеченных коллективов", "Only for selected clubs/teams") \
+    X(kOnlyMarkedRunners, "Только отмеченных участников", "Only the selected runners") \
+    X(kAddition, "Дополнительно", "Addition") \
+    X(kPrintCardNumbers, "Печатать номера VP-карт", "Print VP-card numbers") \
+    X(kPrintFee, "Печатать стартовый взнос", "Print the entry fee") \
+    X(kRepresentativeSignature, "Подпись представителя команды", "Signature of the team representative") \
+    X(kTextAfterExtract, "Текст после выписки", "Text after the extract") \
+    X(kRelayDotNumber, "Эстафетный номер 1234->234.1", "Relay number 1234->234.1") \
+    X(kMandateTitle, "Справка мандатной комиссии", "The information of credentials committee") \
+    X(kMandateOnlyMarked, "Учитывать только отмеченных спортсменов", "Count only the selected runners") \
+    X(kGridTitle, "Шахматка", "'Chess' list") \
+    X(kGridNote, "Для печати справки скопируйте данные в буфер и перенесите их, например, в Word", "For print of the information copy the data in the buffer and transfer them, for example, in Word") \
+    X(kCardsCurrentRunners, "Текущих спортсменов", "The current runners") \
+    X(kCardsBoxCount, "Количество клеток", "Number of cells") \
+    X(kCardsFromCourse, "Из параметров дистанции", "From parameters of a courses") \
+    X(kCardsOtherCount, "Другое (+2 резерва)", "Another (+2 reserves)") \
+    X(kCardsInBox, "Печатать в клетке", "To print in a cell") \
+    X(kCardsBoxNumber, "Номер п/п", "1, 2, 3...") \
+    X(kCardsBoxCode, "обозначение КП (31, 32...)", "Control codes (31, 32..)") \
+    X(kCardsBoxBoth, "Номер+обозначение КП", "1(31), 2(32)...") \
+    X(kCardsClubPerSheet, "Каждый коллектив - с нового листа", "Each club - from a new sheet") \
+    X(kBibTitle, "Печать номера", "Print numbers") \
+    X(kBibStartTime, "Стартовое время", "Start time") \
+    X(kBibOneDay, "Однодневные", "One day") \
+    X(kBibMultiDay, "Многодневные", "Multi-day") \
+    X(kBibNoTime, "Не печатать", "Do not print") \
+    X(kBibDay1, "1 день", "Day 1") \
+    X(kBibDay2, "2 день", "Day 2") \
+    X(kBibDay3, "3 день", "Day 3") \
+    X(kBibTwoPerSheet, "2 номера в листе", "2 numbers a sheet") \
+    X(kBibLegForm, "1234->234.1", "1234->234.1") \
+    X(kBibClub, "коллектив", "club") \
+    X(kBibCard, "VP-чип", "VP-card") \
+    X(kBibClass, "Группа", "Class") \
     /* end of the start texts */
 // clang-format on

@@ -6,6 +6,13 @@
 #include "core/cp1251.h"
 #include "core/wdb_file.h"
 
+#ifdef SKARVEL_CLI_HAS_QT
+#include <QGuiApplication>
+#include <QString>
+
+#include "platform/qt/qt_printer.h"
+#endif
+
 namespace skarvel::cli {
 
 void error(std::string_view text) {
@@ -23,6 +30,45 @@ bool ConsolePrompts::ask_yes_no(std::string_view question) {
 
 void ConsolePrompts::message(std::string_view text) {
     if (!quiet) error_cp1251(text);
+}
+
+void PathPrompts::message(std::string_view text) {
+    messages.emplace_back(text);
+    ConsolePrompts::message(text);
+}
+
+namespace {
+class NoShell : public ShellOpener {
+  public:
+    void open_path(const std::string&) override {}
+};
+}  // namespace
+
+int print_to_pdf(std::string_view command, const std::string& pdf,
+                 const std::function<bool(ReportEnv&)>& run) {
+#ifdef SKARVEL_CLI_HAS_QT
+    // Printing needs a GUI application object, not a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "skarvel-cli";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    QtPrinterProvider printers;
+    printers.pdf_path = QString::fromUtf8(pdf);
+    ConsolePrompts prompts;
+    NoShell shell;
+    ReportEnv env{prompts, printers, shell};
+    if (run(env)) return kExitOk;
+    error(std::string(command) + ": nothing printed to '" + pdf + "'");
+    return kExitOutput;
+#else
+    (void)pdf;
+    (void)run;
+    error(std::string(command) +
+          ": --pdf needs the Qt printing support; this skarvel-cli was built without it "
+          "(configure with -DSKARVEL_GUI=ON)");
+    return kExitUsage;
+#endif
 }
 
 int load_competition(Competition& c, const std::string& path, int* version) {

@@ -1,6 +1,7 @@
 // Shared pieces of the skarvel-cli subcommands.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "core/competition.h"
 #include "core/cp1251.h"
 #include "core/prompts.h"
+#include "results/report_output.h"
 
 namespace skarvel::cli {
 
@@ -55,6 +57,26 @@ struct ReportArgs {
 int parse_report_args(const std::vector<std::string>& args, std::string_view command,
                       std::string_view usage, ReportArgs& out,
                       const std::vector<std::pair<std::string_view, std::string*>>& extra = {});
+
+// Answers every save dialog with one path (the OUT of the command line) and keeps the messages
+// the report showed, so that a write failure becomes the exit code.
+class PathPrompts : public ConsolePrompts {
+  public:
+    explicit PathPrompts(std::string path) : path_(std::move(path)) {}
+    std::optional<std::string> choose_save_file(std::string_view, std::string_view) override {
+        return path_;
+    }
+    void message(std::string_view text) override;
+    std::vector<std::string> messages;
+
+  private:
+    std::string path_;
+};
+
+// Runs a printed report into the PDF file `pdf` (a QPrinter on the offscreen platform); `run`
+// returns whether the report printed. Returns the exit code; without the Qt build it says so.
+int print_to_pdf(std::string_view command, const std::string& pdf,
+                 const std::function<bool(ReportEnv&)>& run);
 
 // Parses a whole decimal integer; false on anything else.
 bool parse_int(std::string_view text, long long& value);

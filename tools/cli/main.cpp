@@ -10,30 +10,24 @@
 // One line per subcommand: its name, its arguments, what it does. The code is
 // `int cmd_<name>(const std::vector<std::string>& args)` in cli/cmd_<name>.cpp, which returns
 // the exit code (see cli.h) and prints its errors on stderr.
-#define SKARVEL_CLI_COMMANDS(X)                                                                 \
-    X(dump, "FILE.wdb", "print the competition as one JSON object (UTF-8)")                     \
+// clang-format off
+#define SKARVEL_CLI_COMMANDS(X) \
+    X(dump, "FILE.wdb", "print the competition as one JSON object (UTF-8)") \
     X(convert, "IN.wdb OUT.wdb", "load a version-21 or version-11 file, save it as version 21") \
-    X(demo, "OUT.wdb [--runners N] [--seed S] [--full] [--cards SCRIPT]",                       \
-      "write a demo competition on race day (SCRIPT: the station simulator's cards)")           \
-    X(readout, "FILE.wdb --port DEVICE [--cards N] [--log]",                                    \
-      "read punching cards into the file, saving after each")                                   \
-    X(startlist, "FILE.wdb --html OUT.htm | --pdf OUT.pdf",                                     \
-      "write the start protocol with the stored settings")                                      \
-    X(results, "FILE.wdb --html OUT.htm | --pdf OUT.pdf [--points TABLE.txt]",                  \
-      "write the result protocol with the stored settings")                                     \
-    X(finish_export, "FILE.wdb OUT.txt", "write the finish text file of the competition")       \
-    X(finish_import, "FILE.wdb IN.txt [--statuses] [--dedupe]",                                 \
-      "append a finish text file to the finish list and save")                                  \
-    X(iof,                                                                                      \
-      "export results|start|entries|courses FILE.wdb OUT.xml | import "                         \
-      "entries|courses|classes|start|results FILE.wdb IN.xml",                                  \
-      "write or read an IOF XML 3.0 message (the import saves FILE.wdb)")                       \
-    X(display, "start|finish FILE.wdb --out DIR [--at HH:MM:SS]",                               \
-      "write the start or finish page of the large screen once")                                \
-    X(multipage, "FILE.wdb --out DIR [--tables]",                                               \
-      "write the result pages that cycle through the classes")                                  \
-    X(board, "FILE.wdb --port DEVICE [--frames N]",                                             \
-      "drive the display board with the last four finish lines (N frames, or until Ctrl+C)")
+    X(demo, "OUT.wdb [--runners N] [--seed S] [--full] [--cards SCRIPT]", "write a demo competition on race day (SCRIPT: the station simulator's cards)") \
+    X(readout, "FILE.wdb --port DEVICE [--cards N] [--log]", "read punching cards into the file, saving after each") \
+    X(startlist, "FILE.wdb --html OUT.htm | --pdf OUT.pdf", "write the start protocol with the stored settings") \
+    X(results, "FILE.wdb --html OUT.htm | --pdf OUT.pdf [--points TABLE.txt]", "write the result protocol with the stored settings") \
+    X(finish_export, "FILE.wdb OUT.txt", "write the finish text file of the competition") \
+    X(finish_import, "FILE.wdb IN.txt [--statuses] [--dedupe]", "append a finish text file to the finish list and save") \
+    X(iof, "export results|start|entries|courses FILE.wdb OUT.xml | import " "entries|courses|classes|start|results FILE.wdb IN.xml", "write or read an IOF XML 3.0 message (the import saves FILE.wdb)") \
+    X(display, "start|finish FILE.wdb --out DIR [--at HH:MM:SS]", "write the start or finish page of the large screen once") \
+    X(multipage, "FILE.wdb --out DIR [--tables]", "write the result pages that cycle through the classes") \
+    X(board, "FILE.wdb --port DEVICE [--frames N]", "drive the display board with the last four finish lines (N frames, or until Ctrl+C)") \
+    X(lists, "mandate|clubs|classes|courses FILE.wdb --html OUT.htm [--only-marked]", "write the credentials committee protocol or an overview list") \
+    X(start_grid, "FILE.wdb [--only-marked]", "print the start grid by corridor on stdout") \
+    X(print, "extracts|extracts-two-day|cards|bibs|bibs-large FILE.wdb --pdf OUT.pdf [options]", "print entry extracts, runner cards or number bibs into a PDF file")
+// clang-format on
 
 #define SKARVEL_CLI_DECLARE(name, usage, help) int cmd_##name(const std::vector<std::string>& args);
 SKARVEL_CLI_COMMANDS(SKARVEL_CLI_DECLARE)
