@@ -94,6 +94,8 @@ std::vector<ExtractGroup> extract_groups(Competition& c, const ExtractOptions& o
     }
     // Every runner, current and parked, by club id in one walk.
     std::unordered_map<std::int32_t, std::vector<const Runner*>> by_club;
+    by_club.reserve(static_cast<std::size_t>(c.tables.clubs.live_count()));
+    groups.reserve(static_cast<std::size_t>(c.tables.clubs.live_count()));
     for (int i = 0; i < c.tables.runners.capacity(); ++i)
         if (const Runner* r = c.tables.runners[i]; r && take(*r)) by_club[r->club_id].push_back(r);
     for (int i = 0; i < c.tables.clubs.capacity() && i < kMaxClubs; ++i) {

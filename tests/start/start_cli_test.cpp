@@ -12,6 +12,7 @@
 #include "core/cp1251.h"
 #include "core/time_text.h"
 #include "core/wdb_file.h"
+#include "start/prerace_lists.h"
 #include "start/start_list.h"
 
 using namespace skarvel;
@@ -23,6 +24,12 @@ std::string read_file(const std::filesystem::path& p) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+int run_command(const std::string& command_and_args) {
+    std::string command = std::string(SKARVEL_CLI_PATH) + " " + command_and_args + " 2>/dev/null";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int run_cli(const std::string& args) {
@@ -163,4 +170,49 @@ TEST(StartListCli, PrintedSheetsAsPdf) {
     EXPECT_NE(text.find("60 Runner 60"), std::string::npos);
     EXPECT_LT(text.find("60 Runner 60"), second);
     EXPECT_GT(text.find("61 Runner 61"), second);
+}
+
+// The pre-race lists from the command line are the desktop command's pages; the grid goes to
+// standard output; the printouts make PDF files.
+TEST(StartListCli, PreraceListsGridAndPrintouts) {
+    Dir dir;
+    Competition c;
+    fill(c);
+    ASSERT_TRUE(save_wdb(c, dir / "comp.wdb"));
+    ASSERT_EQ(run_command("lists courses " + dir / "comp.wdb" + " --html " + dir / "courses.htm"),
+              0);
+    {
+        ScriptedPrompts prompts;
+        prompts.files = {dir / "desktop.htm"};
+        RecordingPrinterProvider printers;
+        RecordingShellOpener shell;
+        ReportEnv env{prompts, printers, shell};
+        ASSERT_TRUE(print_overview_list(c, OverviewList::kCourses, env));
+    }
+    EXPECT_EQ(read_file(dir / "courses.htm"), read_file(dir / "desktop.htm"));
+    ASSERT_EQ(
+        run_command("lists mandate " + dir / "comp.wdb" + " --html " + dir / "m.htm --only-marked"),
+        0);
+    EXPECT_EQ(read_file(dir / "m.htm"), mandate_protocol_html(c, true));
+    EXPECT_EQ(
+        run_command("lists clubs " + dir / "comp.wdb" + " --html " + dir / "c.htm --only-marked"),
+        1);
+
+    ASSERT_EQ(run_command("start-grid " + dir / "comp.wdb" + " > " + dir / "grid.txt"), 0);
+    EXPECT_EQ(read_file(dir / "grid.txt"), build_start_grid(c, false));
+
+#ifdef SKARVEL_CLI_HAS_QT
+    for (const char* what :
+         {"extracts --selection current --fee", "cards --boxes 3", "bibs --leg"}) {
+        std::string pdf = dir / "out.pdf";
+        std::filesystem::remove(pdf);
+        EXPECT_EQ(
+            run_command(std::string("print ") + what + " " + dir / "comp.wdb" + " --pdf " + pdf), 0)
+            << what;
+        EXPECT_GT(std::filesystem::exists(pdf) ? std::filesystem::file_size(pdf) : 0u, 1000u)
+            << what;
+    }
+    EXPECT_EQ(
+        run_command("print bibs " + dir / "comp.wdb" + " --pdf " + dir / "x.pdf --times never"), 1);
+#endif
 }
