@@ -25,7 +25,8 @@ FinishClientQt::FinishClientQt(Environment env, QObject* parent)
 bool FinishClientQt::start(const Options& options) {
     if (running_) return true;
     options_ = options;
-    std::string name = finish_server_name(env_.competition());
+    std::string name =
+        options.server_name.empty() ? finish_server_name(env_.competition()) : options.server_name;
     switch (classify_server_name(name)) {
         case ServerNameKind::kEmpty:
             fail(Txt::kNetBadServerName);
@@ -35,8 +36,8 @@ bool FinishClientQt::start(const Options& options) {
             return false;
         case ServerNameKind::kIpv4:
             running_ = true;
-            resolved(QHostAddress(QString::fromLatin1(name.c_str())));
-            return running_;
+            // A pass may end (and "однократно" stop the client) before this returns.
+            return resolved(QHostAddress(QString::fromLatin1(name.c_str())));
         case ServerNameKind::kHostName:
             break;
     }
@@ -66,7 +67,7 @@ bool FinishClientQt::start(const Options& options) {
     return true;
 }
 
-void FinishClientQt::resolved(const QHostAddress& address) {
+bool FinishClientQt::resolved(const QHostAddress& address) {
     server_ = address;
     socket_ = std::make_unique<QUdpSocket>();
     QHostAddress any = address.protocol() == QAbstractSocket::IPv6Protocol
@@ -77,10 +78,11 @@ void FinishClientQt::resolved(const QHostAddress& address) {
         running_ = false;
         fail(Txt::kNetConnectFailed);
         emit stopped();
-        return;
+        return false;
     }
     env_.competition().rebuild_number_index();
     start_pass();
+    return true;
 }
 
 void FinishClientQt::stop() {
@@ -129,7 +131,7 @@ void FinishClientQt::step() {
     }
     pass_active_ = false;
     emit pass_ended();
-    switch (c.info.client_send_mode) {
+    switch (options_.send_mode >= 0 ? options_.send_mode : c.info.client_send_mode) {
         case kSendOnCardRead:
             break;  // further lines go out as cards are read
         case kSendOnce:

@@ -37,6 +37,9 @@ class FinishClientQt : public QObject {
         // The wait after each line sent (0 in load tests) and between continuous passes.
         int line_pacing_ms = kClientLinePacingMs;
         int pass_interval_ms = kClientPassIntervalMs;
+        // In place of the competition's server name and sending mode (the command line).
+        std::string server_name;
+        int send_mode = -1;
     };
 
     explicit FinishClientQt(Environment env, QObject* parent = nullptr);
@@ -61,7 +64,7 @@ class FinishClientQt : public QObject {
     void pass_ended();
 
   private:
-    void resolved(const QHostAddress& address);
+    bool resolved(const QHostAddress& address);
     void start_pass();
     void step();
     enum class SendResult { kSent, kBusy, kFailed };

@@ -20,7 +20,7 @@ class OnlinePosterQt : public QObject {
     Q_OBJECT
   public:
     static constexpr int kTimeoutMs = 10000;
-    static constexpr int kMaxInFlight = 4;
+    static constexpr int kMaxInFlight = 6;  // Qt's connections per server
 
     struct Environment {
         // True when the tables may change now (no modal dialog); otherwise answers wait.
