@@ -1,6 +1,6 @@
 #include "exchange/iof_commands.h"
 
-#include <cstdio>
+#include "core/text_format.h"
 
 namespace skarvel {
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/atomic_file.h"
+#include "core/text_format.h"
 #include "core/time_text.h"
 #include "exchange/iof_text.h"
 #include "exchange/iof_xml.h"
@@ -146,10 +147,9 @@ int status_code(std::string_view s, bool& out_of_competition) {
     return kStatusOk;
 }
 
+// The language table's texts are the formats.
 std::string fmt(std::string_view format, auto... args) {
-    char buf[1024];
-    std::snprintf(buf, sizeof buf, std::string(format).c_str(), args...);
-    return buf;
+    return strf(std::string(format).c_str(), args...);
 }
 
 class Reader {
