@@ -11,6 +11,7 @@
 #include "app/skarvel_view.h"
 #include "core/time_text.h"
 #include "platform/qt/qt_text.h"
+#include "punch/split_exports.h"
 #include "results/live_board.h"
 #include "results/result_protocol.h"
 #include "results/ui/result_print_dialog.h"
@@ -70,6 +71,17 @@ void bind_results_commands(AppContext& ctx) {
             ResultPrintDialog dialog(ResultPrintSettings::from(c.info), ctx.lang().english(),
                                      ctx.parent());
             add_iof_export(dialog, ctx, IofExportKind::kResults);
+            // The split files use the stored settings (first_n) while the dialog stays open.
+            auto split_export = [&ctx, &c](bool osv) {
+                return [&ctx, &c, osv] {
+                    ReportEnv env{ctx.prompts, ctx.state.printer, ctx.state.shell};
+                    if (osv)
+                        export_osv(c, c.info.first_n, env);
+                    else
+                        export_route_csv(c, c.info.first_n, env);
+                };
+            };
+            dialog.set_export_actions(split_export(true), split_export(false));
             if (dialog.exec() != QDialog::Accepted) return;
             dialog.settings().store(c.info);
             ctx.mark_modified();
@@ -78,6 +90,17 @@ void bind_results_commands(AppContext& ctx) {
         },
         [&v, &c] {
             return CommandState{!v.finish_entry_active() && c.tables.finish_lines.live_count() > 0};
+        });
+
+    cmd.bind(
+        C::kSplitsHtml,
+        [&ctx, &c] {
+            ReportEnv env{ctx.prompts, ctx.state.printer, ctx.state.shell};
+            common_splits_html(c, env);
+        },
+        [&v, &c] {
+            return CommandState{!v.finish_entry_active() &&
+                                c.tables.card_readouts.live_count() > 0};
         });
 
     // Ctrl+P prints what belongs to the table on show.
