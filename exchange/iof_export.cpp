@@ -55,10 +55,11 @@ std::string date_from_text(std::string_view text) {
 }
 
 // Seconds cut to the competition's precision.
-std::string seconds_text(std::int32_t centis, int precision) {
+// Worked out in 64 bits: the differences of stored times may not fit 32.
+std::string seconds_text(std::int64_t centis, int precision) {
     char buf[32];
     bool neg = centis < 0;
-    std::int64_t v = neg ? -std::int64_t(centis) : centis;
+    std::int64_t v = neg ? -centis : centis;
     if (precision >= 2)
         std::snprintf(buf, sizeof buf, "%s%lld.%02lld", neg ? "-" : "",
                       static_cast<long long>(v / 100), static_cast<long long>(v % 100));
@@ -424,12 +425,13 @@ void Writer::person_result(pugi::xml_node parent, const Runner& r, const PlaceCe
     if (r.finish_time != 0) text(res, "FinishTime", date_time(r.finish_time));
     bool finished = r.finish_time != 0 && r.result != 0;
     if (finished) {
-        std::int32_t time = r.status == 0 ? r.result : r.finish_time - r.start_time;
+        std::int64_t time =
+            r.status == 0 ? std::int64_t(r.result) : std::int64_t(r.finish_time) - r.start_time;
         text(res, "Time", seconds_text(time, precision_));
     }
     if (place.kind == PlaceCell::Place) {
         if (leader >= 0 && r.result >= leader)
-            text(res, "TimeBehind", seconds_text(r.result - leader, precision_));
+            text(res, "TimeBehind", seconds_text(std::int64_t(r.result) - leader, precision_));
         number(res, "Position", place.place);
     }
     std::string_view status = iof_result_status(r.status, r.out_of_competition != 0);
@@ -472,7 +474,8 @@ void Writer::splits(pugi::xml_node res, const Course* course, const Runner& r) {
             used[found] = true;
             j = found + 1;
             number(st, "ControlCode", course->control_codes[k]);
-            text(st, "Time", seconds_text(card->punches[found].time - ref, precision_));
+            text(st, "Time",
+                 seconds_text(std::int64_t(card->punches[found].time) - ref, precision_));
         }
     }
     for (int q = 0; q < count; ++q) {
@@ -480,7 +483,7 @@ void Writer::splits(pugi::xml_node res, const Course* course, const Runner& r) {
         auto st = res.append_child("SplitTime");
         st.append_attribute("status") = "Additional";
         number(st, "ControlCode", card->punches[q].code);
-        text(st, "Time", seconds_text(card->punches[q].time - ref, precision_));
+        text(st, "Time", seconds_text(std::int64_t(card->punches[q].time) - ref, precision_));
     }
 }
 
@@ -511,14 +514,16 @@ void Writer::team_results(pugi::xml_node cr, const ClassRecord& cls,
             if (r->finish_time != 0) text(res, "FinishTime", date_time(r->finish_time));
             bool finished = r->finish_time != 0;
             if (finished && r->start_time != 0)
-                text(res, "Time", seconds_text(r->finish_time - r->start_time, precision_));
+                text(res, "Time",
+                     seconds_text(std::int64_t(r->finish_time) - r->start_time, precision_));
             std::string_view status = iof_result_status(r->status, r->out_of_competition != 0);
             if (r->status == 0 && !finished && !r->out_of_competition) status = "Inactive";
             text(res, "Status", status);
             team_ok = team_ok && r->status == 0 && finished && !r->out_of_competition;
             auto overall = res.append_child("OverallResult");
             if (finished && team_start != 0)
-                text(overall, "Time", seconds_text(r->finish_time - team_start, precision_));
+                text(overall, "Time",
+                     seconds_text(std::int64_t(r->finish_time) - team_start, precision_));
             if (team_ok) number(overall, "Position", runner_place(c_, r->start_number));
             std::string_view overall_status = team_ok ? std::string_view("OK") : status;
             if (!team_ok && overall_status == "OK") overall_status = "Inactive";

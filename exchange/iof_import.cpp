@@ -3,6 +3,7 @@
 // tables are the records changed.
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -61,12 +62,13 @@ long long integer(std::string_view s, long long fallback = 0) {
     return ec == std::errc() && end == s.data() + s.size() && !s.empty() ? v : fallback;
 }
 
-// A decimal number in the C form whatever the locale; `fallback` when there is none.
+// A finite decimal number in the C form whatever the locale; `fallback` when there is none
+// ("nan" would make every later conversion to an integer undefined).
 double real(std::string_view s, double fallback = 0) {
     s = trimmed(s);
     double v = 0;
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    return ec == std::errc() && !s.empty() ? v : fallback;
+    return ec == std::errc() && !s.empty() && std::isfinite(v) ? v : fallback;
 }
 
 // The time of day of an xs:dateTime ("2011-07-31T14:00:00.5+01:00") in centiseconds, as

@@ -260,6 +260,23 @@ TEST(IofImport, AMessageThatDoesNotFitIsRefusedWhole) {
     EXPECT_EQ(c.tables.runners.occupied_count(), 2);
 }
 
+TEST(IofImport, NumbersThatAreNoNumbersCountAsMissing) {
+    Competition c;
+    std::string xml =
+        "<CourseData><Event><Name>E</Name></Event><RaceCourseData><Course><Name>A</Name>"
+        "<Length>nan</Length><Climb>inf</Climb>"
+        "<CourseControl><Control>31</Control><LegLength>-nan</LegLength></CourseControl>"
+        "<CourseControl><Control>32</Control><LegLength>1e300</LegLength></CourseControl>"
+        "</Course></RaceCourseData></CourseData>";
+    IofImportReport r = import_text(c, IofImportKind::kCourses, xml);
+    ASSERT_TRUE(r.ok) << r.message;
+    const Course& k = *c.tables.courses[0];
+    EXPECT_EQ(k.length_m, 0);
+    EXPECT_EQ(k.climb_m, 0);
+    EXPECT_EQ(k.control_values[0], 0);
+    EXPECT_EQ(k.control_values[1], 65535);
+}
+
 TEST(IofImport, UnknownRunnersOfAStartListAreCounted) {
     Competition c;
     add_class(c, 1, "Men Elit", 0);
