@@ -56,7 +56,6 @@ class FinishServerQt : public QObject {
     void stored();
 
   private:
-    void receive_loop(QThread* self);
     void schedule_apply();
 
     Environment env_;
