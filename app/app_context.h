@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/app_state.h"
@@ -43,6 +45,11 @@ struct AppContext {
     std::int32_t program_clock() const { return state.program_clock(); }
     // Text of the status bar's second pane (initially "Timer").
     void set_timer_pane(const QString& text);
+    // Applies the cards and memory records the station reader has queued (bound by the
+    // punch commands); the window calls it before the competition is replaced.
+    std::function<void()> apply_station_events;
+    // Changes whenever another competition replaces the open one (new, open).
+    std::uint64_t competition_generation() const;
 };
 
 }  // namespace skarvel

@@ -1,6 +1,8 @@
 // Handlers of the card-reading commands: "Параметры Vespunt...", "Запустить чтение" (F8),
 // "Чтение промежуточных финишей" and "перепроверить этот чип".
+#include <QApplication>
 #include <QSettings>
+#include <QWidget>
 #include <memory>
 
 #include "app/app_context.h"
@@ -63,8 +65,23 @@ void bind_punch_commands(AppContext& ctx) {
     };
     reader_env.competition_path = [&ctx] { return ctx.file_path(); };
     reader_env.port_settings = [] { return load_port_settings(); };
+    // Cards wait while a modal dialog is open or a command runs (see StationReaderQt).
+    reader_env.may_apply = [&ctx] {
+        return QApplication::activeModalWidget() == nullptr &&
+               QApplication::activePopupWidget() == nullptr &&
+               ctx.commands.running() == CommandId::kCount;
+    };
+    reader_env.competition_generation = [&ctx] { return ctx.competition_generation(); };
+    reader_env.orphaned = [&ctx](const std::vector<StationEvent>& events) {
+        std::string text(ctx.lang().text(Txt::kCardsReadDuringChange));
+        auto at = text.find("%d");
+        if (at != std::string::npos) text.replace(at, 2, std::to_string(events.size()));
+        return ctx.prompts.ask_yes_no(text);
+    };
     // Owned by the main window: destroyed (reader stopped, port closed) when the program ends.
     auto* reader = new StationReaderQt(std::move(reader_env), ctx.parent());
+    reader->setObjectName(QStringLiteral("station_reader"));
+    ctx.apply_station_events = [reader] { reader->apply_pending(true); };
 
     cmd.bind(C::kPunchSettings, [&ctx, &c] {
         StationPortSettings port = load_port_settings();

@@ -274,8 +274,11 @@ bool CommandRegistry::run(CommandId id) {
     if (!state(id).enabled) return false;
     // Copy: a command may rebind itself while it runs.
     Run r = entries_[static_cast<int>(id)].run;
+    CommandId outer = running_;
+    running_ = id;
     r();
     if (after_run) after_run(id);
+    running_ = outer;
     return true;
 }
 

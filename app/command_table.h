@@ -233,8 +233,11 @@ class CommandRegistry {
     bool run(CommandId id);
     // Called after every command that ran (the main window repaints and refreshes).
     std::function<void(CommandId)> after_run;
+    // The command running now (the innermost one), or kCount when none runs.
+    CommandId running() const { return running_; }
 
   private:
+    CommandId running_ = CommandId::kCount;
     struct Entry {
         Run run;
         StateFn state;

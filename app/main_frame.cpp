@@ -50,6 +50,9 @@ std::string AppContext::file_path() const {
 void AppContext::set_timer_pane(const QString& text) {
     frame.set_timer_pane(text);
 }
+std::uint64_t AppContext::competition_generation() const {
+    return frame.competition_generation();
+}
 
 // ---- CMainFrame ----
 
@@ -62,7 +65,7 @@ CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
     view_ = new CSkarvelView(*competition_, *prompts_, this);
     setCentralWidget(view_);
     ctx_ = std::unique_ptr<AppContext>(
-        new AppContext{*competition_, *prompts_, state_, commands_, *view_, *this, {}});
+        new AppContext{*competition_, *prompts_, state_, commands_, *view_, *this, {}, {}});
 
     view_->on_changed = [this] { update_title(); };
     view_->on_input = [this] { refresh_commands(); };
@@ -292,6 +295,7 @@ void CMainFrame::tick_second() {
 // ---- Document commands ----
 
 void CMainFrame::new_competition() {
+    ++generation_;
     competition_->clear();
     path_.clear();
     view_->reset();
@@ -309,6 +313,7 @@ bool CMainFrame::open_file(const QString& path) {
         refresh_commands();
         return false;
     }
+    ++generation_;
     view_->reset();
     if (r.status == LoadStatus::kUnknownVersion) {
         // The load left an empty competition: a new, untitled one.
@@ -369,6 +374,9 @@ bool CMainFrame::save_as() {
 }
 
 bool CMainFrame::maybe_save() {
+    // Cards already read belong to this competition: enter them before the question, so they
+    // are saved with it (or the user knowingly drops them).
+    if (ctx_->apply_station_events) ctx_->apply_station_events();
     if (!competition_->modified) return true;
     QString name =
         path_.empty() ? qs(state_.lang.text(Txt::kUntitled)) : QFileInfo(qpath(path_)).fileName();

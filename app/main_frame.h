@@ -57,6 +57,8 @@ class CMainFrame : public QMainWindow {
     // Asks to save a changed competition: false when the user cancelled (or saving failed).
     bool maybe_save();
     const std::string& file_path() const { return path_; }
+    // Changes whenever another competition replaces the open one.
+    std::uint64_t competition_generation() const { return generation_; }
     void update_title();
     void set_timer_pane(const QString& text);
 
@@ -95,6 +97,7 @@ class CMainFrame : public QMainWindow {
     std::unique_ptr<AppContext> ctx_;
     UserSettings settings_;
     std::string path_;  // UTF-8; empty for an untitled competition
+    std::uint64_t generation_ = 1;
 
     std::vector<QAction*> actions_;
     std::map<std::string, QMenu*, std::less<>> menus_;

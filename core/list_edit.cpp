@@ -93,6 +93,7 @@ void FinishEntry::digit(Competition& c, int row, int d, Prompts& prompts, bool e
     active_ = true;
     typed_ = d;
     row_ = row;
+    new_line_ = row == live;
 }
 
 void FinishEntry::backspace() {
@@ -132,16 +133,25 @@ bool FinishEntry::enter(Competition& c, int row, Prompts& prompts, const EditHoo
         }
         active_ = true;
         row_ = row;
+        new_line_ = false;
         return false;
     }
 
-    // Entry started by a digit on the empty row: the line is made now.
-    if (!lines[row_]) {
-        if (row_ != live || c.new_record(kFinishLines) == kNoSlot) {
+    // Entry started by a digit on the empty row: the line is made now, in the first free
+    // slot (a card may have made a line where the empty row was meanwhile; that line is
+    // not this one).
+    if (new_line_) {
+        new_line_ = false;
+        int slot = c.new_record(kFinishLines);
+        if (slot == kNoSlot) {
             active_ = false;
             prompts.message(table_full_message(kFinishLines, hooks.english));
             return false;
         }
+        row_ = slot;
+    } else if (!lines[row_]) {
+        active_ = false;  // the line went away while the number was typed
+        return false;
     }
     bool capped = false;
     int n = stored_number(c, row_, typed_, capped);
@@ -161,6 +171,7 @@ bool FinishEntry::enter(Competition& c, int row, Prompts& prompts, const EditHoo
 
 void FinishEntry::escape(Competition& c) {
     active_ = false;
+    new_line_ = false;
     c.rebuild_number_index();
 }
 

@@ -70,6 +70,7 @@ class FinishEntry {
     bool active_ = false;
     int typed_ = 0;
     int row_ = 0;
+    bool new_line_ = false;  // started by a digit on the empty row: Enter makes a new line
 };
 
 // Saves after a finish-table change when finish autosave is on; without a file name tells the

@@ -619,4 +619,53 @@ void store_competition_info_form(Competition& c, const CompetitionInfoForm& f) {
     c.modified = true;
 }
 
+// ---- changed fields ----------------------------------------------------------------------
+
+namespace {
+
+template <class F, class... M>
+F merge_fields(const F& shown, const F& edited, const F& now, M F::*... fields) {
+    F out = now;
+    ((out.*fields = edited.*fields == shown.*fields ? now.*fields : edited.*fields), ...);
+    return out;
+}
+
+}  // namespace
+
+RunnerForm merge_changed_fields(const RunnerForm& shown, const RunnerForm& edited,
+                                const RunnerForm& now) {
+    using F = RunnerForm;
+    return merge_fields(shown, edited, now, &F::name, &F::class_id, &F::club_id, &F::qualification,
+                        &F::birth_year, &F::heat_or_leg, &F::start_number, &F::start_time,
+                        &F::card_number, &F::comment, &F::reduced_fee, &F::own_card,
+                        &F::out_of_competition, &F::individual);
+}
+
+ClubForm merge_changed_fields(const ClubForm& shown, const ClubForm& edited, const ClubForm& now) {
+    return merge_fields(shown, edited, now, &ClubForm::name, &ClubForm::representative);
+}
+
+ClassForm merge_changed_fields(const ClassForm& shown, const ClassForm& edited,
+                               const ClassForm& now) {
+    using F = ClassForm;
+    return merge_fields(shown, edited, now, &F::name, &F::course_id, &F::ranks_allowed,
+                        &F::ms_award, &F::kms_award, &F::fee_rental_reduced, &F::fee_rental_normal,
+                        &F::fee_own_reduced, &F::fee_own_normal);
+}
+
+CourseForm merge_changed_fields(const CourseForm& shown, const CourseForm& edited,
+                                const CourseForm& now) {
+    using F = CourseForm;
+    return merge_fields(shown, edited, now, &F::name, &F::control_count, &F::length_m, &F::climb_m,
+                        &F::start_corridor, &F::time_limit_min, &F::finish_crossings,
+                        &F::course_setter, &F::control_order);
+}
+
+CardReadoutForm merge_changed_fields(const CardReadoutForm& shown, const CardReadoutForm& edited,
+                                     const CardReadoutForm& now) {
+    using F = CardReadoutForm;
+    return merge_fields(shown, edited, now, &F::card_number, &F::start_number, &F::start_time,
+                        &F::finish_time, &F::punches);
+}
+
 }  // namespace skarvel

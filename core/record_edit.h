@@ -157,6 +157,22 @@ std::string format_punch_text(const CardReadout& r);
 // 255 is refused (the message names the line) and the readout is left unchanged.
 EditResult parse_punch_text(std::string_view text, CardReadout& r, bool english);
 
+// ---- changed fields ----------------------------------------------------------------------
+
+// What an editor's OK stores when the record may have changed while the editor was open (a
+// card read meanwhile sets a runner's start time and status): the fields the operator changed
+// (`edited` differs from `shown`, what the editor showed) come from `edited`, every other field
+// from `now`, the record as it is at OK. So an OK never undoes a change the editor did not make.
+RunnerForm merge_changed_fields(const RunnerForm& shown, const RunnerForm& edited,
+                                const RunnerForm& now);
+ClubForm merge_changed_fields(const ClubForm& shown, const ClubForm& edited, const ClubForm& now);
+ClassForm merge_changed_fields(const ClassForm& shown, const ClassForm& edited,
+                               const ClassForm& now);
+CourseForm merge_changed_fields(const CourseForm& shown, const CourseForm& edited,
+                                const CourseForm& now);
+CardReadoutForm merge_changed_fields(const CardReadoutForm& shown, const CardReadoutForm& edited,
+                                     const CardReadoutForm& now);
+
 // ---- competition information -------------------------------------------------------------
 
 struct CompetitionInfoForm {

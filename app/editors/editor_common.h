@@ -65,7 +65,9 @@ class EditorDialog : public QDialog {
 };
 
 // An editor of one slot of a record table; stored_slot() tells where OK stored the record
-// (a new record lands in the first empty slot).
+// (a new record lands in the first empty slot). OK writes back only the fields the operator
+// changed, into the record as it is at OK (merge_changed_fields); an editor opened on an
+// empty slot creates its record on OK in a free slot, never in one taken meanwhile.
 class RecordEditor : public EditorDialog {
     Q_OBJECT
   public:
@@ -81,6 +83,7 @@ class RecordEditor : public EditorDialog {
     const LanguageTable& lang_;
     Competition& c_;
     int slot_;
+    bool opened_new_ = false;  // opened on an empty slot: OK creates the record
 };
 
 }  // namespace skarvel

@@ -50,6 +50,24 @@ QString course_name(const Course& r) {
     return qs(buf);
 }
 
+// The slot of the record with this id now, or kNoSlot.
+template <class R>
+int slot_of_id(const Table<R>& t, std::int32_t id) {
+    for (int i = 0; i < t.capacity(); ++i)
+        if (t[i] && t[i]->id == id) return i;
+    return kNoSlot;
+}
+
+// What OK stores into a table with ids: into the record as it is now, only the fields the
+// operator changed; a record opened as new (or gone meanwhile) is created in a free slot.
+template <class R, class F, class FormOf>
+F write_back(const Table<R>& t, bool opened_new, const F& shown, const F& edited, int& slot,
+             FormOf form_of) {
+    slot = opened_new ? kNoSlot : slot_of_id(t, shown.id);
+    if (slot == kNoSlot) return edited;
+    return merge_changed_fields(shown, edited, form_of(t[slot]));
+}
+
 std::int32_t chosen_id(const QComboBox* box) {
     return box->currentData().toInt();
 }
@@ -67,17 +85,20 @@ QCheckBox* make_check(QWidget* parent, const char* name, const QString& text, bo
 
 RunnerEditor::RunnerEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
+    opened_new_ = !c.tables.runners[slot];
     build(runner_form(c, c.tables.runners[slot]));
 }
 
 RunnerEditor::RunnerEditor(const LanguageTable& lang, Competition& c, int slot,
                            const RunnerForm& form, QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
+    opened_new_ = slot == kNoSlot || !c.tables.runners[slot];
     build(form);
 }
 
 void RunnerEditor::build(const RunnerForm& f) {
     id_ = f.id;
+    shown_ = f;
     auto [layout, form] =
         begin_form_layout("RunnerEditor", tx(lang_, "Редактирование"_cp1251, "Edit"));
 
@@ -138,8 +159,11 @@ std::string RunnerEditor::store() {
     f.own_card = own_card_->isChecked();
     f.out_of_competition = out_of_competition_->isChecked();
     f.individual = individual_->isChecked();
-    EditResult r = recompute_finish_ ? store_finish_line_runner(c_, slot_, f, lang_.english())
-                                     : store_runner_form(c_, slot_, f, lang_.english());
+    int slot = kNoSlot;
+    f = write_back(c_.tables.runners, opened_new_, shown_, f, slot,
+                   [this](const Runner* r) { return runner_form(c_, r); });
+    EditResult r = recompute_finish_ ? store_finish_line_runner(c_, slot, f, lang_.english())
+                                     : store_runner_form(c_, slot, f, lang_.english());
     if (!r) return r.error;
     slot_ = r.slot;
     return {};
@@ -149,8 +173,10 @@ std::string RunnerEditor::store() {
 
 ClubEditor::ClubEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
+    opened_new_ = !c.tables.clubs[slot];
     ClubForm f = club_form(c, c.tables.clubs[slot]);
     id_ = f.id;
+    shown_ = f;
     auto [layout, form] =
         begin_form_layout("ClubEditor", tx(lang_, "Коллектив"_cp1251, "Team/club"));
     name_ = make_line_edit(this, "name", f.name, lim::kClubText);
@@ -162,8 +188,11 @@ ClubEditor::ClubEditor(const LanguageTable& lang, Competition& c, int slot, QWid
 }
 
 std::string ClubEditor::store() {
-    EditResult r = store_club_form(
-        c_, slot_, ClubForm{id_, cp(name_->text()), cp(representative_->text())}, lang_.english());
+    int slot = kNoSlot;
+    ClubForm f = write_back(c_.tables.clubs, opened_new_, shown_,
+                            ClubForm{id_, cp(name_->text()), cp(representative_->text())}, slot,
+                            [this](const Club* r) { return club_form(c_, r); });
+    EditResult r = store_club_form(c_, slot, f, lang_.english());
     if (!r) return r.error;
     slot_ = r.slot;
     return {};
@@ -173,8 +202,10 @@ std::string ClubEditor::store() {
 
 ClassEditor::ClassEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
+    opened_new_ = !c.tables.classes[slot];
     ClassForm f = class_form(c, c.tables.classes[slot]);
     id_ = f.id;
+    shown_ = f;
     auto [layout, form] = begin_form_layout("ClassEditor", tx(lang_, "Группа"_cp1251, "Category"));
     name_ = make_line_edit(this, "name", f.name, lim::kClassName);
     form->addRow(tx(lang_, "Наименование"_cp1251, "Name"), name_);
@@ -226,7 +257,10 @@ std::string ClassEditor::store() {
     f.fee_rental_normal = cp(rental_normal_->text());
     f.fee_own_reduced = cp(own_reduced_->text());
     f.fee_own_normal = cp(own_normal_->text());
-    EditResult r = store_class_form(c_, slot_, f, lang_.english());
+    int slot = kNoSlot;
+    f = write_back(c_.tables.classes, opened_new_, shown_, f, slot,
+                   [this](const ClassRecord* r) { return class_form(c_, r); });
+    EditResult r = store_class_form(c_, slot, f, lang_.english());
     if (!r) return r.error;
     slot_ = r.slot;
     return {};
@@ -236,8 +270,10 @@ std::string ClassEditor::store() {
 
 CourseEditor::CourseEditor(const LanguageTable& lang, Competition& c, int slot, QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
+    opened_new_ = !c.tables.courses[slot];
     CourseForm f = course_form(c, c.tables.courses[slot]);
     id_ = f.id;
+    shown_ = f;
     auto [layout, form] =
         begin_form_layout("CourseEditor", tx(lang_, "Дистанция"_cp1251, "Course"));
     name_ = make_line_edit(this, "name", f.name, lim::kCourseName);
@@ -285,7 +321,10 @@ std::string CourseEditor::store() {
     f.finish_crossings = cp(crossings_->text());
     f.course_setter = setter_->currentIndex();
     f.control_order = editor_text_to_cp(order_->toPlainText());
-    EditResult r = store_course_form(c_, slot_, f, lang_.english());
+    int slot = kNoSlot;
+    f = write_back(c_.tables.courses, opened_new_, shown_, f, slot,
+                   [this](const Course* r) { return course_form(c_, r); });
+    EditResult r = store_course_form(c_, slot, f, lang_.english());
     if (!r) return r.error;
     slot_ = r.slot;
     return {};
@@ -299,7 +338,9 @@ CardReadoutEditor::CardReadoutEditor(const LanguageTable& lang, Competition& c, 
     setObjectName(QStringLiteral("CardReadoutEditor"));
     setWindowTitle(tx(lang_, "Редактирование информации из чипа"_cp1251,
                       "Editing of the VP-card information"));
+    opened_new_ = !c.tables.card_readouts[slot];
     CardReadoutForm f = card_readout_form(c, c.tables.card_readouts[slot]);
+    shown_ = f;
     auto* layout = new QHBoxLayout;
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(layout);
@@ -348,7 +389,11 @@ std::string CardReadoutEditor::store() {
     f.start_time = cp(start_->text());
     f.finish_time = cp(finish_->text());
     f.punches = editor_text_to_cp(punches_->toPlainText());
-    EditResult r = store_card_readout_form(c_, slot_, f, lang_.english());
+    // Card readouts have no id: the readout stays in its slot while the editor is open.
+    int slot = opened_new_ || !c_.tables.card_readouts[slot_] ? kNoSlot : slot_;
+    if (slot != kNoSlot)
+        f = merge_changed_fields(shown_, f, card_readout_form(c_, c_.tables.card_readouts[slot]));
+    EditResult r = store_card_readout_form(c_, slot, f, lang_.english());
     if (!r) return r.error;
     slot_ = r.slot;
     return {};

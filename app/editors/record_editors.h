@@ -31,6 +31,7 @@ class RunnerEditor : public RecordEditor {
     std::string store() override;
 
   private:
+    RunnerForm shown_;  // the form as the editor opened
     void build(const RunnerForm& f);
     std::int32_t id_ = 0;
     bool recompute_finish_ = false;
@@ -48,6 +49,7 @@ class ClubEditor : public RecordEditor {
     std::string store() override;
 
   private:
+    ClubForm shown_;  // the form as the editor opened
     std::int32_t id_;
     QLineEdit *name_, *representative_;
 };
@@ -61,6 +63,7 @@ class ClassEditor : public RecordEditor {
     std::string store() override;
 
   private:
+    ClassForm shown_;  // the form as the editor opened
     std::int32_t id_;
     QLineEdit *name_, *ms_, *kms_, *rental_reduced_, *rental_normal_, *own_reduced_, *own_normal_;
     QComboBox* course_;
@@ -76,6 +79,7 @@ class CourseEditor : public RecordEditor {
     std::string store() override;
 
   private:
+    CourseForm shown_;  // the form as the editor opened
     std::int32_t id_;
     QLineEdit *name_, *controls_, *length_, *climb_, *corridor_, *limit_, *crossings_;
     QComboBox* setter_;
@@ -92,6 +96,7 @@ class CardReadoutEditor : public RecordEditor {
     std::string store() override;
 
   private:
+    CardReadoutForm shown_;  // the form as the editor opened
     QLineEdit *card_, *number_, *start_, *finish_;
     QLabel* count_;
     QPlainTextEdit* punches_;

@@ -5,5 +5,6 @@
 // clang-format off
 #define SKARVEL_TEXTS_PUNCH(X) \
     X(kStationPortHint, "COM-порт или путь к устройству", "COM port or device path") \
+    X(kCardsReadDuringChange, "Во время смены соревнования прочитано карт: %d. Внести их в открытое соревнование?", "Cards read while the competition was being changed: %d. Enter them into the competition now open?") \
     /* end of the punch texts */
 // clang-format on

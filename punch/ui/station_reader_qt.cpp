@@ -1,8 +1,11 @@
 #include "punch/ui/station_reader_qt.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QWidget>
 #include <cstdio>
 
 #include "core/cp1251.h"
@@ -23,7 +26,12 @@ std::string port_open_failed_message(int com_number, int error_code) {
 }
 
 StationReaderQt::StationReaderQt(Environment env, QObject* parent)
-    : QObject(parent), env_(std::move(env)) {}
+    : QObject(parent), env_(std::move(env)) {
+    retry_ = new QTimer(this);
+    retry_->setSingleShot(true);
+    retry_->setInterval(50);
+    connect(retry_, &QTimer::timeout, this, [this] { apply_pending(); });
+}
 
 StationReaderQt::~StationReaderQt() {
     // At exit the competition and the prompts may already be gone: a card handed over while
@@ -96,20 +104,89 @@ void StationReaderQt::stop() {
         std::lock_guard<std::mutex> lock(link_mutex_);
         if (link_) link_->request_stop();
     }
-    // A card being handed over waits for this thread: let it through while waiting.
-    while (!thread->wait(10)) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // The worker never waits for this thread, so this is a plain wait.
+    thread->wait();
     thread.reset();
     bool was_active = mode_ != Mode::kNone;
     mode_ = Mode::kNone;
     if (was_active) emit reading_stopped();
 }
 
-void StationReaderQt::on_owner_thread(const std::function<void()>& f) {
-    if (QThread::currentThread() == thread()) {
-        f();
+void StationReaderQt::hand_over(StationEvent e) {
+    {
+        std::lock_guard<std::mutex> lock(incoming_mutex_);
+        incoming_.push_back(std::move(e));
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { take_over(); }, Qt::QueuedConnection);
+}
+
+void StationReaderQt::take_over() {
+    std::vector<StationEvent> events;
+    {
+        std::lock_guard<std::mutex> lock(incoming_mutex_);
+        events.swap(incoming_);
+    }
+    if (closing_) return;
+    std::uint64_t generation = env_.competition_generation ? env_.competition_generation() : 0;
+    for (StationEvent& e : events) {
+        e.competition = generation;
+        ++arrived_count_;
+        if (env_.arrived) env_.arrived(e);
+        pending_.push_back(std::move(e));
+    }
+    apply_pending();
+}
+
+int StationReaderQt::pending_count() const {
+    return static_cast<int>(pending_.size());
+}
+
+bool StationReaderQt::may_apply_now(bool at_command_top) const {
+    if (at_command_top || !env_.may_apply)
+        return QApplication::activeModalWidget() == nullptr &&
+               QApplication::activePopupWidget() == nullptr;
+    return env_.may_apply();
+}
+
+void StationReaderQt::apply_pending(bool at_command_top) {
+    // Re-entered from a message an event shows: the outer call goes on when it has closed.
+    if (applying_ || closing_ || pending_.empty()) return;
+    if (!may_apply_now(at_command_top)) {
+        retry_->start();
         return;
     }
-    QMetaObject::invokeMethod(this, f, Qt::BlockingQueuedConnection);
+    applying_ = true;
+    std::uint64_t generation = env_.competition_generation ? env_.competition_generation() : 0;
+    std::vector<StationEvent> orphans;
+    while (!pending_.empty() && !closing_) {
+        StationEvent e = std::move(pending_.front());
+        pending_.pop_front();
+        if (e.competition != generation) {
+            orphans.push_back(std::move(e));
+            continue;
+        }
+        apply(e);
+    }
+    if (!orphans.empty() && !closing_ && env_.orphaned && env_.orphaned(orphans))
+        for (const StationEvent& e : orphans) apply(e);
+    applying_ = false;
+    // Events that arrived while a message of this run was open.
+    if (!pending_.empty()) retry_->start();
+}
+
+void StationReaderQt::apply(const StationEvent& e) {
+    Competition& c = env_.competition();
+    if (e.kind == StationEvent::Kind::kCard) {
+        PunchSettings s = punch_settings_from(c.info);
+        ReadoutHooks h = env_.hooks ? env_.hooks() : ReadoutHooks{};
+        process_card(c, e.card, s, state_, env_.prompts(), h);
+        ++cards_processed_;
+    } else {
+        store_memory_record(c, e.card_number, e.time, env_.prompts());
+        ++records_processed_;
+    }
+    if (env_.changed) env_.changed();
 }
 
 void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOptions options,
@@ -141,15 +218,10 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
     if (mode == Mode::kCards) {
         CardReaderHooks hooks;
         hooks.card_read = [this](const CardReadout& card) {
-            on_owner_thread([this, &card] {
-                if (closing_) return;
-                Competition& c = env_.competition();
-                PunchSettings s = punch_settings_from(c.info);
-                ReadoutHooks h = env_.hooks ? env_.hooks() : ReadoutHooks{};
-                process_card(c, card, s, state_, env_.prompts(), h);
-                ++cards_processed_;
-                if (env_.changed) env_.changed();
-            });
+            StationEvent e;
+            e.kind = StationEvent::Kind::kCard;
+            e.card = card;
+            hand_over(std::move(e));
             return true;
         };
         hooks.personalise = env_.personalise;
@@ -158,12 +230,11 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
         run_memory_reader(
             link, options, state_,
             [this](std::int32_t card_number, std::int32_t time) {
-                on_owner_thread([this, card_number, time] {
-                    if (closing_) return;
-                    store_memory_record(env_.competition(), card_number, time, env_.prompts());
-                    ++records_processed_;
-                    if (env_.changed) env_.changed();
-                });
+                StationEvent e;
+                e.kind = StationEvent::Kind::kMemoryRecord;
+                e.card_number = card_number;
+                e.time = time;
+                hand_over(std::move(e));
                 return true;
             },
             pauses);

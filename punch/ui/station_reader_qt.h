@@ -1,22 +1,33 @@
 // The two station readers of the desktop program ("Запустить чтение" and "Чтение
 // промежуточных финишей"). One reader at a time: either command stops whichever runs. The
-// serial port is opened, read and closed on a worker thread; each card or memory record is
-// processed on the thread of this object (the user-interface thread) through a blocking
-// queued call, so the tables change and messages appear there while the worker waits.
+// serial port is opened, read and closed on a worker thread, which does nothing else: each
+// card or memory record it reads goes into a queue and the worker reads on.
+//
+// The window's thread takes the queue over as soon as it can (`arrived` is told of each event
+// at once: the journal keeps it safe on disk) and applies the events to the competition only
+// when `may_apply` says the window is at its top level: no modal dialog (an editor, a message,
+// a file dialog, the load message) and no command running. A modal dialog therefore never sees
+// the tables change under it, and the events wait, in order, until it has closed. Each event
+// carries the competition that was open when it arrived; one that finds another competition
+// open is handed to `orphaned` instead of being applied.
 #pragma once
 
 #include <QObject>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "core/competition.h"
 #include "core/prompts.h"
 #include "punch/readout.h"
+#include "punch/station_event.h"
 #include "punch/station_link.h"
 #include "punch/station_reader.h"
 
@@ -46,6 +57,15 @@ class StationReaderQt : public QObject {
         // Card personalisation, when armed: takes a type-6/10 card instead of the reader
         // (called on the worker thread with the link; returns true when it took the card).
         std::function<bool(StationLink& link, int type)> personalise;
+        // May events be applied now? Unset: when no modal dialog or popup is open.
+        std::function<bool()> may_apply;
+        // An event has arrived (it is applied later), on this object's thread.
+        std::function<void(const StationEvent&)> arrived;
+        // The competition now open (changes when another is loaded or a new one started).
+        std::function<std::uint64_t()> competition_generation;
+        // Events that arrived while another competition was open; returns true to apply them
+        // to the open one all the same (unset: they are not applied).
+        std::function<bool(const std::vector<StationEvent>&)> orphaned;
     };
 
     explicit StationReaderQt(Environment env, QObject* parent = nullptr);
@@ -58,7 +78,17 @@ class StationReaderQt : public QObject {
     // port is opened and the reader of `mode` starts. Returns true when a reader now runs.
     bool toggle(Mode mode);
     // Stops the running reader and closes its port; returns when the worker has ended.
+    // Events already read stay queued.
     void stop();
+
+    // Applies the queued events when `may_apply` allows (else tries again shortly). Called
+    // by itself; the window also calls it before the competition changes, from the top of a
+    // command, with `at_command_top` (then only a modal dialog or popup stops it).
+    void apply_pending(bool at_command_top = false);
+    // Events read and not applied yet (for tests and the status line).
+    int pending_count() const;
+    // Events taken over from the worker so far.
+    int arrived_count() const { return arrived_count_; }
 
     ReadoutState& state() { return state_; }
     // Test hooks: link timing and pauses of the readers.
@@ -85,8 +115,12 @@ class StationReaderQt : public QObject {
   private:
     bool start(Mode mode);
     void worker(Mode mode, std::string device, int baud, ReadOptions options, std::string log_path);
-    // Runs `f` on this object's thread and waits for it.
-    void on_owner_thread(const std::function<void()>& f);
+    // Worker side: queues an event and wakes this object's thread.
+    void hand_over(StationEvent e);
+    // This object's thread: takes the worker's events over.
+    void take_over();
+    bool may_apply_now(bool at_command_top) const;
+    void apply(const StationEvent& e);
 
     Environment env_;
     Mode mode_ = Mode::kNone;
@@ -99,6 +133,12 @@ class StationReaderQt : public QObject {
     int cards_processed_ = 0;
     int records_processed_ = 0;
     std::atomic<int> self_tidy_calls_{0};
+    std::mutex incoming_mutex_;
+    std::vector<StationEvent> incoming_;  // from the worker (under incoming_mutex_)
+    std::deque<StationEvent> pending_;    // taken over, not yet applied (owner thread only)
+    int arrived_count_ = 0;
+    bool applying_ = false;
+    QTimer* retry_ = nullptr;
     // Result of opening the port, handed from the worker to start().
     struct OpenResult {
         bool done = false;

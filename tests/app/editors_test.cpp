@@ -277,6 +277,46 @@ class EditorsTest : public QObject {
                  QStringLiteral("31;12:25:31\n32;12:30:00\n"));
     }
 
+    // A card changes the runner while the editor is open: OK writes back only what the
+    // operator changed.
+    void runner_editor_ok_keeps_what_changed_meanwhile() {
+        Competition c;
+        LanguageTable lang;
+        Runner& r = add_runner(c, 5, 12);
+        r.start_time = 10 * 360000;
+        RunnerEditor e(lang, c, 0);
+        e.show();
+        r.start_time = 10 * 360000 + 2 * 6000;
+        r.status = kStatusWrongPunch;
+        retype(field(&e, "name"), QStringLiteral("Petrov"));
+        press(&e, "ok");
+        QCOMPARE(e.result(), int(QDialog::Accepted));
+        QCOMPARE(qs(field_text(r.name)), QStringLiteral("Petrov"));
+        QCOMPARE(r.start_time, 10 * 360000 + 2 * 6000);
+        QCOMPARE(int(r.status), int(kStatusWrongPunch));
+        QCOMPARE(c.tables.runners.live_count(), 1);
+    }
+
+    // The editor of the empty row creates its readout on OK in a free slot: a readout a card
+    // stored in that slot meanwhile stays as it is.
+    void card_readout_editor_on_the_empty_row_never_takes_a_cards_slot() {
+        Competition c;
+        LanguageTable lang;
+        CardReadoutEditor e(lang, c, 0);
+        e.show();
+        CardReadout& card = *c.tables.card_readouts[c.new_record(kCardReadouts)];
+        card.card_number = 2000001;
+        card.finish.time = 10 * 360000;
+        retype(field(&e, "card_number"), QStringLiteral("777"));
+        press(&e, "ok");
+        QCOMPARE(e.result(), int(QDialog::Accepted));
+        QCOMPARE(c.tables.card_readouts.live_count(), 2);
+        QCOMPARE(c.tables.card_readouts[0]->card_number, 2000001);
+        QCOMPARE(c.tables.card_readouts[0]->finish.time, 10 * 360000);
+        QCOMPARE(c.tables.card_readouts[1]->card_number, 777);
+        QCOMPARE(e.stored_slot(), 1);
+    }
+
     void competition_info_dialog() {
         Competition c;
         LanguageTable lang;

@@ -152,6 +152,23 @@ TEST(FinishEntry, DigitsOnAnEmptyLineStoreTheNumber) {
     EXPECT_TRUE(p.messages.empty());
 }
 
+// A card makes a finish line where the empty row was while the judge types a number there:
+// the typed number gets a line of its own and the card's line keeps its number.
+TEST(FinishEntry, NumberTypedOnTheEmptyRowNeverLandsOnALineACardMadeThere) {
+    Competition c;
+    add_line(c, 3, 100);
+    FinishEntry e;
+    ScriptedPrompts p;
+    e.digit(c, 1, 4, p, false);
+    add_line(c, 17, 250);  // the card's line, in slot 1
+    EXPECT_TRUE(e.enter(c, 1, p, EditHooks{}));
+    ASSERT_EQ(c.tables.finish_lines.live_count(), 3);
+    EXPECT_EQ(c.tables.finish_lines[1]->start_number, 17);
+    EXPECT_EQ(c.tables.finish_lines[1]->time(), 250);
+    EXPECT_EQ(c.tables.finish_lines[2]->start_number, 4);
+    EXPECT_EQ(e.row(), 2);
+}
+
 TEST(FinishEntry, DigitOnANumberedLineIsBusy) {
     Competition c;
     add_line(c, 7);

@@ -503,3 +503,34 @@ TEST(EditForms, ArbitraryTextIntoControlOrderAndPunches) {
         }
     }
 }
+
+// An editor's OK takes the fields the operator changed and keeps every other as it is now.
+TEST(MergeChangedFields, OnlyTheOperatorsChangesOverwriteTheRecordAsItIsNow) {
+    RunnerForm shown;
+    shown.id = 7;
+    shown.name = "Ivanov";
+    shown.start_time = "10:00:00";
+    shown.card_number = "12345";
+    RunnerForm now = shown;  // a card set the start time meanwhile
+    now.start_time = "10:02:00";
+    RunnerForm edited = shown;  // the operator renamed the runner
+    edited.name = "Petrov";
+    RunnerForm out = merge_changed_fields(shown, edited, now);
+    EXPECT_EQ(out.name, "Petrov");
+    EXPECT_EQ(out.start_time, "10:02:00");
+    EXPECT_EQ(out.card_number, "12345");
+    EXPECT_EQ(out.id, 7);
+    edited.start_time = "10:05:00";  // both changed it: the operator's value wins
+    EXPECT_EQ(merge_changed_fields(shown, edited, now).start_time, "10:05:00");
+
+    CardReadoutForm rs{"5", "0", "0:00:00", "0:00:00", 0, ""};
+    CardReadoutForm rn = rs;
+    rn.finish_time = "10:30:00";
+    rn.punches = "31;10:10:00\r\n";
+    CardReadoutForm re = rs;
+    re.start_number = "12";
+    CardReadoutForm ro = merge_changed_fields(rs, re, rn);
+    EXPECT_EQ(ro.start_number, "12");
+    EXPECT_EQ(ro.finish_time, "10:30:00");
+    EXPECT_EQ(ro.punches, "31;10:10:00\r\n");
+}
