@@ -4,12 +4,13 @@
 // receive or learn changes the tables only when no modal dialog is open.
 #include <QApplication>
 #include <QHostAddress>
+#include <QSettings>
 #include <QStatusBar>
-#include <cstdio>
 
 #include "app/app_context.h"
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
+#include "core/text_format.h"
 #include "periph/finish_exchange.h"
 #include "periph/online_post.h"
 #include "periph/ui/finish_client_qt.h"
@@ -36,12 +37,10 @@ void show_status(AppContext& ctx, const std::string& cp1251) {
 }
 
 std::string server_status(const LanguageTable& lang, const FinishServerCounts& n) {
-    char text[256];
-    std::snprintf(text, sizeof text, std::string(lang.text(Txt::kNetServerStatus)).c_str(),
-                  static_cast<long long>(n.received), static_cast<long long>(n.stored),
-                  static_cast<long long>(n.duplicates), static_cast<long long>(n.dropped),
-                  static_cast<long long>(n.table_full));
-    return text;
+    return strf(std::string(lang.text(Txt::kNetServerStatus)).c_str(),
+                static_cast<long long>(n.received), static_cast<long long>(n.stored),
+                static_cast<long long>(n.duplicates), static_cast<long long>(n.dropped),
+                static_cast<long long>(n.table_full));
 }
 
 // After an answer of the script: the line is marked, and the finish list's position moves
@@ -78,10 +77,8 @@ void bind_network_commands(AppContext& ctx) {
     client_env.message = [&ctx](const std::string& text) { ctx.prompts.message(text); };
     auto* client = new FinishClientQt(std::move(client_env), ctx.parent());
     QObject::connect(client, &FinishClientQt::pass_ended, client, [&ctx, client, &lang] {
-        char text[128];
-        std::snprintf(text, sizeof text, std::string(lang.text(Txt::kNetClientStatus)).c_str(),
-                      client->lines_sent());
-        show_status(ctx, text);
+        show_status(
+            ctx, strf(std::string(lang.text(Txt::kNetClientStatus)).c_str(), client->lines_sent()));
     });
     ctx.state.send_finish_line = [client](int slot) { client->send_finish_line(slot); };
     ctx.state.send_unsent_finish_lines = [client] { client->send_unsent_finish_lines(); };
@@ -104,10 +101,8 @@ void bind_network_commands(AppContext& ctx) {
     poster_env.may_change_tables = no_modal_dialog;
     poster_env.answered = [&ctx](const OnlinePost& post) { posted(ctx, post); };
     poster_env.failed = [&ctx, &lang](const OnlinePost& post, const std::string& reason) {
-        char text[512];
-        std::snprintf(text, sizeof text, std::string(lang.text(Txt::kNetPostFailed)).c_str(),
-                      static_cast<int>(post.start_number), reason.c_str());
-        show_status(ctx, text);
+        show_status(ctx, strf(std::string(lang.text(Txt::kNetPostFailed)).c_str(),
+                              static_cast<int>(post.start_number), reason.c_str()));
     };
     poster_env.timeout_text = std::string(lang.text(Txt::kNetPostTimeout));
     auto* poster = new OnlinePosterQt(std::move(poster_env), ctx.parent());
@@ -144,8 +139,13 @@ void bind_network_commands(AppContext& ctx) {
         [&ctx, server] {
             if (server->running()) return server->stop();
             int port = ctx.settings.setup_int(kPortKey, kDefaultFinishPort);
-            if (auto error = server->start(QHostAddress(QHostAddress::Any), port))
-                ctx.prompts.message(*error);
+            // Every local address, unless the settings name one ("Setup/FinishListen").
+            QHostAddress address(QHostAddress::Any);
+            QString listen = QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"))
+                                 .value(QStringLiteral("Setup/FinishListen"))
+                                 .toString();
+            if (!listen.isEmpty()) address.setAddress(listen);
+            if (auto error = server->start(address, port)) ctx.prompts.message(*error);
         },
         [server] {
             return CommandState{true, server->running()};

@@ -4,9 +4,9 @@
 #include <QTimer>
 #include <QUdpSocket>
 #include <QVariant>
-#include <cstdio>
 #include <future>
 
+#include "core/text_format.h"
 #include "platform/qt/qt_text.h"
 
 namespace skarvel {
@@ -28,10 +28,7 @@ std::string bind_failure(const LanguageTable& lang, int port, const QUdpSocket& 
         reason = std::string(lang.text(Txt::kNetAddressInUse));
     else
         reason = cp(socket.errorString());
-    char text[256];
-    std::snprintf(text, sizeof text, std::string(lang.text(Txt::kNetBindFailed)).c_str(), port,
-                  reason.c_str());
-    return text;
+    return strf(std::string(lang.text(Txt::kNetBindFailed)).c_str(), port, reason.c_str());
 }
 
 }  // namespace
@@ -40,7 +37,9 @@ FinishServerQt::FinishServerQt(Environment env, QObject* parent)
     : QObject(parent), env_(std::move(env)) {}
 
 FinishServerQt::~FinishServerQt() {
-    stop();
+    // Only the thread ends here: the window the datagrams would go to is being destroyed.
+    stop_ = true;
+    if (thread_) thread_->wait();
 }
 
 std::optional<std::string> FinishServerQt::start(const QHostAddress& address, int port) {
@@ -143,10 +142,7 @@ void FinishServerQt::apply_queued() {
         emit stored();
     }
     if (!error.empty() && env_.failed) {
-        char text[256];
-        std::snprintf(text, sizeof text, std::string(env_.lang->text(Txt::kNetRecvFailed)).c_str(),
-                      error.c_str());
-        env_.failed(text);
+        env_.failed(strf(std::string(env_.lang->text(Txt::kNetRecvFailed)).c_str(), error.c_str()));
     }
 }
 

@@ -21,6 +21,13 @@ bool same_line(const OnlinePost& a, const OnlinePost& b) {
 OnlinePosterQt::OnlinePosterQt(Environment env, QObject* parent)
     : QObject(parent), env_(std::move(env)) {}
 
+OnlinePosterQt::~OnlinePosterQt() {
+    for (QNetworkReply* reply : manager_.findChildren<QNetworkReply*>()) {
+        reply->disconnect(this);
+        reply->abort();
+    }
+}
+
 bool OnlinePosterQt::post(const OnlinePost& post) {
     auto is_same = [&post](const OnlinePost& p) { return same_line(p, post); };
     if (std::any_of(waiting_.begin(), waiting_.end(), is_same) ||

@@ -34,6 +34,8 @@ class OnlinePosterQt : public QObject {
     };
 
     explicit OnlinePosterQt(Environment env, QObject* parent = nullptr);
+    // Requests still on their way are dropped without telling anyone.
+    ~OnlinePosterQt() override;
 
     // Queues the post; false when the same line is already waiting or on its way.
     bool post(const OnlinePost& post);

@@ -158,6 +158,23 @@ class NetworkCommandsTest : public QObject, testing::MainWindowFixture {
         QVERIFY2(watch.longest <= 100, qPrintable(QString::number(watch.longest)));
     }
 
+    // The window closes (cleanup) while a post waits for its answer and the server runs.
+    void closingWithWorkOnItsWay() {
+        runner(101);
+        line(101, 4473100);
+        http->delay_ms = 5000;
+        use_prefix(http->url(QStringLiteral("/slow?")));
+        QSettings s(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"));
+        s.setValue(QStringLiteral("Setup/FinishPort"), 0);
+        s.setValue(QStringLiteral("Setup/FinishListen"), QStringLiteral("127.0.0.1"));
+        trigger(CommandId::kStartServer);
+        frame->refresh_commands();
+        QVERIFY(frame->action(CommandId::kStartServer)->isChecked());
+        view().show_table(kFinishLines);
+        trigger(CommandId::kOnlineSend);
+        QTRY_COMPARE_WITH_TIMEOUT(http->targets.size(), 1, 20000);
+    }
+
     void clientTickFollowsTheRunningState() {
         QUdpSocket peer;
         QVERIFY(peer.bind(QHostAddress::LocalHost, 0));
