@@ -28,8 +28,14 @@ namespace {
 const QString kPortKey = QStringLiteral("FinishPort");
 const QString kPacingKey = QStringLiteral("FinishClientPacingMs");
 
-bool no_modal_dialog() {
-    return QApplication::activeModalWidget() == nullptr;
+// Device events (datagrams, the client's marks, posting answers) change the tables by the same
+// rule as cards: not while a modal dialog or popup is open, nor while a command runs.
+std::function<bool()> at_top_level(AppContext& ctx) {
+    return [&ctx] {
+        return QApplication::activeModalWidget() == nullptr &&
+               QApplication::activePopupWidget() == nullptr &&
+               ctx.commands.running() == CommandId::kCount;
+    };
 }
 
 void show_status(AppContext& ctx, const std::string& cp1251) {
@@ -69,7 +75,7 @@ void bind_network_commands(AppContext& ctx) {
     FinishClientQt::Environment client_env;
     client_env.competition = [&c]() -> Competition& { return c; };
     client_env.lang = &lang;
-    client_env.may_change_tables = no_modal_dialog;
+    client_env.may_change_tables = at_top_level(ctx);
     client_env.changed = [&ctx] {
         ctx.mark_modified();
         ctx.repaint();
@@ -86,7 +92,7 @@ void bind_network_commands(AppContext& ctx) {
     FinishServerQt::Environment server_env;
     server_env.competition = [&c]() -> Competition& { return c; };
     server_env.lang = &lang;
-    server_env.may_change_tables = no_modal_dialog;
+    server_env.may_change_tables = at_top_level(ctx);
     server_env.changed = [&ctx] {
         ctx.mark_modified();
         ctx.repaint();
@@ -98,7 +104,7 @@ void bind_network_commands(AppContext& ctx) {
     });
 
     OnlinePosterQt::Environment poster_env;
-    poster_env.may_change_tables = no_modal_dialog;
+    poster_env.may_change_tables = at_top_level(ctx);
     poster_env.answered = [&ctx](const OnlinePost& post) { posted(ctx, post); };
     poster_env.failed = [&ctx, &lang](const OnlinePost& post, const std::string& reason) {
         show_status(ctx, strf(std::string(lang.text(Txt::kNetPostFailed)).c_str(),
