@@ -103,6 +103,49 @@ class NetworkQtTest : public QObject {
         QCOMPARE(client.client->lines_sent(), 1);
     }
 
+    // "VP - при чтении ЧИПа": one pass, then the readout's calls send.
+    void onCardReadTheReadoutSends() {
+        QUdpSocket peer;
+        QVERIFY(peer.bind(kLoopback, 0));
+        auto c = race(3, 0);
+        c->info.client_send_mode = kSendOnCardRead;
+        Client client(*c);
+        QSignalSpy passes(client.client.get(), &FinishClientQt::pass_ended);
+        QVERIFY(client.start(peer.localPort()));
+        QTRY_COMPARE_WITH_TIMEOUT(passes.count(), 1, 10000);
+        QVERIFY(client.client->running());
+        auto add = [&c](int number) {
+            int slot = c->new_record(kFinishLines);
+            c->tables.finish_lines[slot]->start_number = static_cast<std::int16_t>(number);
+            c->tables.finish_lines[slot]->set_time(4400000 + number);
+            return slot;
+        };
+        client.client->send_finish_line(add(1));  // sent at once, no pass
+        QVERIFY(c->tables.finish_lines[0]->sent());
+        add(2);
+        add(3);
+        client.client->send_unsent_finish_lines();
+        QTRY_COMPARE_WITH_TIMEOUT(passes.count(), 2, 10000);
+        QCOMPARE(client.client->lines_sent(), 3);
+        QList<QByteArray> got;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                while (peer.hasPendingDatagrams()) {
+                    QByteArray d(200, '\0');
+                    d.resize(peer.readDatagram(d.data(), d.size()));
+                    got << d.left(d.indexOf('\n') + 1);
+                }
+                return got.size() == 3;
+            }(),
+            10000);
+        QCOMPARE(got, (QList<QByteArray>{"   1      4400001 0 0\n", "   2      4400002 0 0\n",
+                                         "   3      4400003 0 0\n"}));
+        // Stopped, the calls do nothing.
+        client.client->stop();
+        client.client->send_finish_line(add(1));
+        QVERIFY(!c->tables.finish_lines[3]->sent());
+    }
+
     void clientRefusesBadNames() {
         auto c = race(1, 1);
         struct Case {
