@@ -34,6 +34,8 @@ struct AppState {
     QtPrinterProvider printer;
     QtShellOpener shell;
     std::int32_t program_clock() const { return clock.value(); }
+    // The finish exchange's UDP port for this run (--port); 0: the user setting.
+    int finish_port = 0;
     // The finish client's calls for the card readout (empty until the client is bound).
     std::function<void(int finish_slot)> send_finish_line;
     std::function<void()> send_unsent_finish_lines;

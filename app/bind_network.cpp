@@ -49,6 +49,12 @@ std::string server_status(const LanguageTable& lang, const FinishServerCounts& n
                 static_cast<long long>(n.table_full));
 }
 
+// The port of both stations: --port of this run, else the user setting.
+int finish_port(AppContext& ctx) {
+    if (ctx.state.finish_port > 0) return ctx.state.finish_port;
+    return ctx.settings.setup_int(kPortKey, kDefaultFinishPort);
+}
+
 // After an answer of the script: the line is marked, and the finish list's position moves
 // one line down from it when it still stands there.
 void posted(AppContext& ctx, const OnlinePost& post) {
@@ -132,7 +138,7 @@ void bind_network_commands(AppContext& ctx) {
         [&ctx, client] {
             if (client->running()) return client->stop();
             FinishClientQt::Options o;
-            o.port = ctx.settings.setup_int(kPortKey, kDefaultFinishPort);
+            o.port = finish_port(ctx);
             o.line_pacing_ms = ctx.settings.setup_int(kPacingKey, kClientLinePacingMs);
             client->start(o);
         },
@@ -144,7 +150,7 @@ void bind_network_commands(AppContext& ctx) {
         C::kStartServer,
         [&ctx, server] {
             if (server->running()) return server->stop();
-            int port = ctx.settings.setup_int(kPortKey, kDefaultFinishPort);
+            int port = finish_port(ctx);
             // Every local address, unless the settings name one ("Setup/FinishListen").
             QHostAddress address(QHostAddress::Any);
             QString listen = QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"))

@@ -21,6 +21,7 @@ struct Options {
     QString screenshot;
     int table = -1;
     QString lang;
+    int port = 0;  // --port: the finish exchange's UDP port for this run
     bool registration = false;
     bool bad = false;
 };
@@ -42,6 +43,10 @@ Options parse(const QStringList& args) {
             bool ok = false;
             o.table = value().toInt(&ok);
             if (!ok || o.table < 0 || o.table > view::kResultsBoard) o.bad = true;
+        } else if (a == QStringLiteral("--port")) {
+            bool ok = false;
+            o.port = value().toInt(&ok);
+            if (!ok || o.port < 1 || o.port > 65535) o.bad = true;
         } else if (a == QStringLiteral("--lang")) {
             o.lang = value();
             if (o.lang != QStringLiteral("ru") && o.lang != QStringLiteral("en")) o.bad = true;
@@ -102,7 +107,7 @@ int run_application(QApplication& app) {
     Options o = parse(app.arguments());
     if (o.bad) {
         std::fprintf(stderr,
-                     "usage: skarvel [FILE.wdb]\n"
+                     "usage: skarvel [--port P] [FILE.wdb]\n"
                      "       skarvel --screenshot OUT.png [--table N] [--lang ru|en] FILE.wdb\n");
         return 2;
     }
@@ -111,6 +116,7 @@ int run_application(QApplication& app) {
     if (!o.screenshot.isEmpty()) return screenshot(app, o);
 
     CMainFrame frame;
+    frame.state().finish_port = o.port;
     // A failed open leaves the new, empty competition the window starts with.
     QString file = startup_file(o.file, UserSettings());
     if (!file.isEmpty()) frame.open_file(file);

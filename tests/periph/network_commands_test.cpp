@@ -178,9 +178,11 @@ class NetworkCommandsTest : public QObject, testing::MainWindowFixture {
     void clientTickFollowsTheRunningState() {
         QUdpSocket peer;
         QVERIFY(peer.bind(QHostAddress::LocalHost, 0));
+        // The port given with --port wins over the user setting.
         QSettings s(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"));
-        s.setValue(QStringLiteral("Setup/FinishPort"), peer.localPort());
+        s.setValue(QStringLiteral("Setup/FinishPort"), 9);
         s.setValue(QStringLiteral("Setup/FinishClientPacingMs"), 0);
+        frame->state().finish_port = peer.localPort();
         runner(101);
         line(101, 4473100);
         set_field_text(c().info.finish_server_name, "127.0.0.1");
