@@ -13,7 +13,9 @@
 #include "platform/qt/qt_text.h"
 #include "punch/split_exports.h"
 #include "results/live_board.h"
+#include "results/relay_results.h"
 #include "results/result_protocol.h"
+#include "results/ui/relay_print_dialog.h"
 #include "results/ui/result_print_dialog.h"
 
 namespace skarvel {
@@ -68,6 +70,15 @@ void bind_results_commands(AppContext& ctx) {
     cmd.bind(
         C::kPrintResultList,
         [&ctx, &c] {
+            if (c.info.relay) {
+                RelayPrintDialog relay(RelayPrintSettings::from(c.info), ctx.lang(), ctx.parent());
+                if (relay.exec() != QDialog::Accepted) return;
+                relay.settings().store(c.info);
+                ctx.mark_modified();
+                ReportEnv env{ctx.prompts, ctx.state.printer, ctx.state.shell};
+                print_relay_protocol(c, relay.settings(), env);
+                return;
+            }
             ResultPrintDialog dialog(ResultPrintSettings::from(c.info), ctx.lang().english(),
                                      ctx.parent());
             add_iof_export(dialog, ctx, IofExportKind::kResults);

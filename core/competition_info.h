@@ -51,6 +51,8 @@ struct CompetitionInfo {
     // Entry extracts: 0 current runners, 1 all clubs, 2 marked clubs.
     std::uint8_t extract_selection = 0;
     std::uint8_t only_marked = 0;
+    // Relay result protocol: "Печатать вариант".
+    std::uint8_t relay_print_variant = 0;
     // Entry extracts: only marked runners (0/1), a 16-bit field.
     std::uint16_t extract_only_marked = 0;
     // Entry extracts: the fee column and its total.
@@ -71,6 +73,8 @@ struct CompetitionInfo {
     std::int32_t formula_c = 0;
     std::uint8_t selection = 0;
     std::uint8_t first_n = 0;
+    // Relay result protocol: 0 all classes, 1 marked classes.
+    std::uint8_t relay_selection = 0;
     std::uint8_t multi_day = 0;
     // Punching settings "новый вид" of the split printout: times since the runner's start.
     std::uint8_t new_split_layout = 0;
@@ -173,6 +177,7 @@ struct CompetitionInfo {
         v(1034, r.split_places);
         v(1035, r.extract_selection);
         v(1036, r.only_marked);
+        v(1037, r.relay_print_variant);
         v(1038, r.extract_only_marked);
         v(1040, r.extract_print_fee);
         v(1041, r.draw_subset);
@@ -187,6 +192,7 @@ struct CompetitionInfo {
         v(1056, r.formula_c);
         v(1060, r.selection);
         v(1061, r.first_n);
+        v(1062, r.relay_selection);
         v(1063, r.multi_day);
         v(1064, r.new_split_layout);
         v(1065, r.append_on_reread);

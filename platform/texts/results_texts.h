@@ -4,5 +4,20 @@
 
 // clang-format off
 #define SKARVEL_TEXTS_RESULTS(X) \
+    /* The relay result protocol's dialog. */ \
+    X(kRelayPrintTitle, "Печать протоколов результатов эстафеты", "Print relay results") \
+    X(kRelaySplits, "содержимое ЧИПа", "VP-card contents") \
+    X(kRelaySplitsNone, "не печатать", "do not print") \
+    X(kRelaySplitsCorrect, "только правильные отметки", "only correct punches") \
+    X(kRelaySplitsAll, "все отметки", "all punches") \
+    X(kRelayControlCodes, "печатать номера КП", "print control codes") \
+    X(kRelayVariant, "Печатать вариант", "Print the variant") \
+    X(kRelayAllClasses, "Для всех групп", "For all classes") \
+    X(kRelayMarkedClasses, "Только для отмеченных групп", "Only for the selected classes") \
+    X(kRelayFirstN, "Печатать только первых (0 - всех)", "Print only the first (0 - all)") \
+    X(kRelayRanks, "Печатать выполнение разрядов", "Print rank fulfilment") \
+    X(kRelayCourseSetter, "Печатать нач. дистанции", "Print the course setter") \
+    X(kRelayExtendedHtml, "расширенный HTML", "extended HTML") \
+    X(kRelayFirstNRange, "Введите целое число от 0 до 255.", "Please enter an integer between 0 and 255.") \
     /* end of the results texts */
 // clang-format on

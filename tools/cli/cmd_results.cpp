@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "results/relay_results.h"
 #include "results/report_output.h"
 #include "results/result_protocol.h"
 #include "tools/cli/cli.h"
@@ -48,6 +49,20 @@ int cmd_results(const std::vector<std::string>& args) {
     Competition c;
     ConsolePrompts prompts;
     if (int rc = load_competition(c, file); rc != kExitOk) return rc;
+
+    // A relay competition gets the relay protocol, HTML only, with its stored settings.
+    if (c.info.relay) {
+        if (html.empty()) {
+            error("results: the relay result protocol is written as HTML only; use --html");
+            return kExitUsage;
+        }
+        PathPrompts to_file(html);
+        RecordingPrinterProvider printers;
+        RecordingShellOpener shell;
+        ReportEnv env{to_file, printers, shell};
+        if (print_relay_protocol(c, RelayPrintSettings::from(c.info), env)) return kExitOk;
+        return shell.opened.empty() ? kExitOutput : kExitInput;
+    }
 
     std::vector<std::int32_t> points;
     if (c.info.points_mode == 2) {

@@ -1,0 +1,178 @@
+// The relay result protocol: team order by the time key, unclean and incomplete teams, the
+// leg lines byte for byte, variants, both split modes, ranks and the footer.
+#include "results/relay_results.h"
+
+#include <gtest/gtest.h>
+
+#include "core/cp1251.h"
+
+using namespace skarvel;
+
+namespace {
+
+constexpr std::int32_t hms(int h, int m, int s) {
+    return ((h * 60 + m) * 60 + s) * 100;
+}
+
+std::string w(std::string_view utf8) {
+    return utf8_to_cp1251(utf8);
+}
+
+struct Relay {
+    Competition c;
+    Relay() {
+        c.info.relay = 1;
+        set_field_text(c.info.date, "01.06.2026");
+        for (int i = 0; i < 9; ++i)
+            set_field_text(c.info.status_short_texts[i], i == 2 ? w("СНЯТ") : "");
+        Course& k = *c.tables.courses[c.new_record(kCourses)];
+        k.id = 1;
+        set_field_text(k.name, "D1");
+        k.control_codes[0] = 31;
+        k.control_codes[1] = 32;
+        k.control_count = 2;
+        ClassRecord& cls = *c.tables.classes[c.new_record(kClasses)];
+        cls.id = 1;
+        cls.course_id = 1;
+        set_field_text(cls.name, "M21");
+    }
+    Runner& leg(int number, std::string_view name, std::int32_t start, std::int32_t finish,
+                int status = 0) {
+        Runner& r = *c.tables.runners[c.new_record(kRunners)];
+        r.id = number;
+        r.class_id = 1;
+        r.start_number = static_cast<std::uint16_t>(number);
+        set_field_text(r.name, w(name));
+        r.start_time = start;
+        r.status = static_cast<std::uint8_t>(status);
+        if (finish != 0) {
+            FinishLine& f = *c.tables.finish_lines[c.new_record(kFinishLines)];
+            f.start_number = static_cast<std::int16_t>(number);
+            f.time_word = static_cast<std::uint32_t>(finish);
+        }
+        return r;
+    }
+    std::string body(const RelayPrintSettings& s) {
+        std::string page = relay_protocol_html(c, s).html;
+        return page.substr(page.find("</h1>\r\n") + 7);
+    }
+};
+
+TEST(RelayResults, TeamOrderAndLegLines) {
+    Relay r;
+    // Team 3 complete; team 4 misses its last finish; team 5 has a disqualified leg; team 2
+    // complete and faster.
+    r.leg(103, "Антонов", hms(10, 0, 0), hms(10, 30, 0));
+    r.leg(203, "Борисов", hms(10, 0, 0), hms(11, 0, 0));
+    r.leg(303, "Васильев", hms(10, 0, 0), hms(11, 30, 0));
+    r.leg(104, "Григорьев", hms(10, 0, 0), hms(10, 35, 0));
+    r.leg(204, "Дмитриев", hms(10, 0, 0), hms(11, 5, 0));
+    r.leg(304, "Егоров", hms(10, 0, 0), 0);
+    r.leg(105, "Жуков", hms(10, 0, 0), hms(10, 20, 0));
+    r.leg(205, "Зайцев", hms(10, 0, 0), hms(10, 50, 0), 2);
+    r.leg(102, "Иванов", hms(10, 0, 0), hms(10, 25, 0));
+    r.leg(202, "Козлов", hms(10, 0, 0), hms(10, 55, 0));
+    r.leg(302, "Лебедев", hms(10, 0, 0), hms(11, 20, 0));
+    std::string body = r.body(RelayPrintSettings{});
+    auto at = [&body](std::string_view utf8) { return body.find(w(utf8)); };
+    EXPECT_LT(at("Иванов"), at("Антонов"));
+    EXPECT_LT(at("Антонов"), at("Григорьев"));
+    EXPECT_LT(at("Григорьев"), at("Жуков"));
+    // A leg line: number, name (25), club (20), qualification (4), leg time and team time (10).
+    auto line = [](int number, std::string_view name, std::string leg, std::string team) {
+        std::string n = w(name);
+        return "\r\n    " + std::to_string(number) + " " + n + std::string(25 - n.size(), ' ') +
+               " " + std::string(20, ' ') + " " + std::string(4, ' ') +
+               (leg.empty() ? "" : " " + leg + " " + team);
+    };
+    const std::string sp40(40, ' '), sp20(20, ' ');
+    EXPECT_EQ(body, w("\r\n<h2>M21, 2 КП</h2>"
+                      "\r\n<pre><b>     №  Фамилия, имя              Коллектив            Квал    "
+                      "Время      Время"
+                      "\r\n") +
+                        std::string(62, ' ') + w("на этапе   команды</b>") + "\r\n<b>1  </b>" +
+                        line(102, "Иванов", "  00:25:00", "  00:25:00") +
+                        line(202, "Козлов", "  00:30:00", "  00:55:00") +
+                        line(302, "Лебедев", "  00:25:00", "  01:20:00") + "\r\n<b>2  </b>" +
+                        line(103, "Антонов", "  00:30:00", "  00:30:00") +
+                        line(203, "Борисов", "  00:30:00", "  01:00:00") +
+                        line(303, "Васильев", "  00:30:00", "  01:30:00") + "\r\n<b>3  </b>" +
+                        line(104, "Григорьев", "  00:35:00", "  00:35:00") +
+                        line(204, "Дмитриев", "  00:30:00", "  01:05:00") +
+                        line(304, "Егоров", "", "") + "\r\n<b>4  </b>" +
+                        line(105, "Жуков", "  00:20:00", std::string(10, ' ')) +
+                        line(205, "Зайцев", w("      СНЯТ"), std::string(10, ' ')) +
+                        w("\r\n\r\nГлавный судья     ") + sp40 + " " + sp20 +
+                        w("\r\nГлавный секретарь ") + sp40 + " " + sp20 + "</pre>\r\n\r\n</html>");
+    RelayPrintSettings first;
+    first.first_n = 2;
+    EXPECT_EQ(r.body(first).find(w("Григорьев")), std::string::npos);
+}
+
+TEST(RelayResults, KeysVariantsSplitsAndRanks) {
+    Relay r;
+    Runner& a = r.leg(101, "Первый", hms(10, 0, 0), hms(10, 30, 0));
+    Runner& b = r.leg(201, "Второй", hms(10, 0, 0), hms(11, 0, 0));
+    a.card_number = 11;
+    b.card_number = 12;
+    // Variant courses named by the leg numbers.
+    for (auto [id, name] : {std::pair{2, "101;A"}, std::pair{3, "201;B"}}) {
+        Course& k = *r.c.tables.courses[r.c.new_record(kCourses)];
+        k.id = id;
+        set_field_text(k.name, name);
+        k.control_codes[0] = 31;
+        k.control_codes[1] = 32;
+    }
+    auto card = [&r](int number, std::initializer_list<std::pair<int, std::int32_t>> punches) {
+        CardReadout& k = *r.c.tables.card_readouts[r.c.new_record(kCardReadouts)];
+        k.card_number = number;
+        for (auto [code, t] : punches) {
+            k.punches[k.punch_count].code = static_cast<std::uint8_t>(code);
+            k.punches[k.punch_count++].time = t;
+        }
+    };
+    card(11, {{31, hms(10, 10, 0)}, {32, hms(10, 20, 0)}});
+    card(12, {{31, hms(10, 40, 0)}, {32, hms(10, 50, 0)}});
+    RelayPrintSettings s;
+    s.print_variant = true;
+    s.splits_mode = 1;
+    s.print_control_codes = true;
+    std::string body = r.body(s);
+    // The reference runs on through the team: leg 2's first split counts from leg 1's last punch.
+    EXPECT_NE(body.find(w("    101 A   Первый")), std::string::npos) << body;
+    EXPECT_NE(body.find("  10:00( 31)  10:00( 32)\r\n"), std::string::npos) << body;
+    EXPECT_NE(body.find("  20:00( 31)  10:00( 32)"), std::string::npos) << body;
+    s.splits_mode = 2;
+    s.print_variant = false;
+    EXPECT_NE(r.body(s).find(" 10:00( 31)  10:00( 32) "), std::string::npos);
+
+    RelayTeam team;
+    team.number = 7;
+    team.legs = {&a, &b};
+    EXPECT_EQ(team_time_key(team), hms(11, 0, 0) + 9 * 1080000);
+    b.status = 3;
+    EXPECT_EQ(team_time_key(team), kUncleanTeamKey + 7);
+
+    // Ranks asked but fewer than ten clean teams.
+    RelayPrintSettings ranks;
+    ranks.print_ranks = true;
+    r.c.tables.classes[0]->set_ranks_allowed(true);
+    EXPECT_NE(r.body(ranks).find(w("\r\n\r\nРанг не определялся")), std::string::npos);
+}
+
+TEST(RelayResults, MoreThanElevenRunnersOfOneTeamAreReported) {
+    Relay r;
+    for (int leg = 1; leg <= 12; ++leg)
+        r.leg(leg * 100 + 9, "Этап", hms(10, 0, 0), hms(10, leg, 0));
+    std::string body = r.body(RelayPrintSettings{});
+    EXPECT_NE(body.find(w("не вошли в протокол: 1209")), std::string::npos);
+    std::vector<RelayTeam> teams;
+    std::vector<Runner*> all;
+    for (int i = 0; i < 12; ++i) all.push_back(r.c.tables.runners[i]);
+    teams = relay_teams(all);
+    ASSERT_EQ(teams.size(), 1u);
+    EXPECT_EQ(teams[0].legs.size(), 11u);
+    EXPECT_EQ(teams[0].overflow.size(), 1u);
+}
+
+}  // namespace
