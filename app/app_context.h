@@ -7,12 +7,15 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/command_table.h"
 #include "app/settings.h"
 #include "core/competition.h"
 #include "core/prompts.h"
+#include "punch/card_journal.h"
+#include "punch/station_event.h"
 
 class QWidget;
 
@@ -50,6 +53,13 @@ struct AppContext {
     std::function<void()> apply_station_events;
     // Changes whenever another competition replaces the open one (new, open).
     std::uint64_t competition_generation() const;
+    // The station reader's events not applied yet (bound by the punch commands): a save
+    // empties the card journal and writes these back into it.
+    std::function<std::vector<StationEvent>()> pending_station_events;
+    // The card journal of the open competition, and a finish line made or changed by the
+    // operator, kept in it.
+    CardJournal& journal();
+    void journal_finish_line(int slot);
 };
 
 }  // namespace skarvel

@@ -31,6 +31,7 @@ void bind_edit_commands(AppContext& ctx) {
         [&c](Runner& r) { runner_place(c, r.start_number); },
         [&ctx] { return ctx.settings.auto_load() != 0; },
         [&ctx](bool on) { ctx.settings.set_auto_load(on ? 1 : 0); },
+        [&ctx](int slot) { ctx.journal_finish_line(slot); },
     };
     // The commands' state lives as long as the bindings that share it.
     auto e = std::make_shared<EditCommands>(std::move(deps));

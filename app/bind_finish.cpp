@@ -50,10 +50,12 @@ void bind_finish_commands(AppContext& ctx) {
     };
 
     v.set_right_button_handler([&ctx, &c, saver](bool) {
-        if (register_clock_time(c, ctx.program_clock()) == kNoSlot) {
+        int slot = register_clock_time(c, ctx.program_clock());
+        if (slot == kNoSlot) {
             ctx.prompts.message(message_finish_full());
             return;
         }
+        ctx.journal_finish_line(slot);
         ctx.mark_modified();
         ctx.repaint();
         autosave_finish(c, saver, ctx.prompts);

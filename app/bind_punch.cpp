@@ -72,16 +72,25 @@ void bind_punch_commands(AppContext& ctx) {
                ctx.commands.running() == CommandId::kCount;
     };
     reader_env.competition_generation = [&ctx] { return ctx.competition_generation(); };
+    // Each card is on disk as soon as the window has it, before it is entered.
+    reader_env.arrived = [&ctx](const StationEvent& e) {
+        ctx.journal().append(JournalEntry::from(e));
+    };
+    // Cards that arrived for the competition open before (its journal keeps them): entered
+    // here only when the operator says so.
     reader_env.orphaned = [&ctx](const std::vector<StationEvent>& events) {
         std::string text(ctx.lang().text(Txt::kCardsReadDuringChange));
         auto at = text.find("%d");
         if (at != std::string::npos) text.replace(at, 2, std::to_string(events.size()));
-        return ctx.prompts.ask_yes_no(text);
+        if (!ctx.prompts.ask_yes_no(text)) return false;
+        for (const StationEvent& e : events) ctx.journal().append(JournalEntry::from(e));
+        return true;
     };
     // Owned by the main window: destroyed (reader stopped, port closed) when the program ends.
     auto* reader = new StationReaderQt(std::move(reader_env), ctx.parent());
     reader->setObjectName(QStringLiteral("station_reader"));
     ctx.apply_station_events = [reader] { reader->apply_pending(true); };
+    ctx.pending_station_events = [reader] { return reader->pending_events(); };
 
     cmd.bind(C::kPunchSettings, [&ctx, &c] {
         StationPortSettings port = load_port_settings();

@@ -53,6 +53,13 @@ void AppContext::set_timer_pane(const QString& text) {
 std::uint64_t AppContext::competition_generation() const {
     return frame.competition_generation();
 }
+CardJournal& AppContext::journal() {
+    return frame.journal();
+}
+void AppContext::journal_finish_line(int slot) {
+    if (const FinishLine* l = competition.tables.finish_lines[slot])
+        frame.journal().append(JournalEntry::finish_line(*l, slot));
+}
 
 // ---- CMainFrame ----
 
@@ -65,7 +72,7 @@ CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
     view_ = new CSkarvelView(*competition_, *prompts_, this);
     setCentralWidget(view_);
     ctx_ = std::unique_ptr<AppContext>(
-        new AppContext{*competition_, *prompts_, state_, commands_, *view_, *this, {}, {}});
+        new AppContext{*competition_, *prompts_, state_, commands_, *view_, *this, {}, {}, {}});
 
     view_->on_changed = [this] { update_title(); };
     view_->on_input = [this] { refresh_commands(); };
@@ -296,6 +303,7 @@ void CMainFrame::tick_second() {
 
 void CMainFrame::new_competition() {
     ++generation_;
+    journal_.close();
     competition_->clear();
     path_.clear();
     view_->reset();
@@ -319,6 +327,7 @@ bool CMainFrame::open_file(const QString& path) {
         // The load left an empty competition: a new, untitled one.
         competition_->modified = false;
         path_.clear();
+        journal_.close();
         update_recent_actions();
         update_title();
         refresh_commands();
@@ -329,10 +338,12 @@ bool CMainFrame::open_file(const QString& path) {
         // overwrite the damaged file with part of its contents.
         path_.clear();
         competition_->modified = true;
+        journal_.close();
     } else {
         path_ = p;
         competition_->modified = false;
         settings_.add_recent_file(path);
+        replay_journal_of_loaded();
     }
     update_recent_actions();
     update_title();
@@ -351,10 +362,33 @@ bool CMainFrame::save() {
         return false;
     }
     competition_->modified = false;
+    restart_journal_after_save();
     settings_.add_recent_file(qpath(path_));
     update_recent_actions();
     update_title();
     return true;
+}
+
+void CMainFrame::replay_journal_of_loaded() {
+    std::vector<JournalEntry> entries = read_journal(journal_path_for(path_));
+    journal_.open(path_);
+    if (entries.empty()) return;
+    JournalReplay r = replay_journal(*competition_, entries);
+    if (r.cards == 0 && r.finish_lines == 0) return;
+    std::string text(state_.lang.text(Txt::kJournalRecovered));
+    for (int n : {r.cards, r.finish_lines}) {
+        auto at = text.find("%d");
+        if (at != std::string::npos) text.replace(at, 2, std::to_string(n));
+    }
+    prompts_->message(text);
+}
+
+void CMainFrame::restart_journal_after_save() {
+    journal_.open(path_);
+    journal_.clear();
+    if (ctx_->pending_station_events)
+        for (const StationEvent& e : ctx_->pending_station_events())
+            if (e.competition == generation_) journal_.append(JournalEntry::from(e));
 }
 
 bool CMainFrame::save_as() {
@@ -390,7 +424,11 @@ bool CMainFrame::maybe_save() {
                                        QMessageBox::Yes);
     }
     if (answer == QMessageBox::Cancel) return false;
-    if (answer == QMessageBox::No) return true;
+    if (answer == QMessageBox::No) {
+        // The changes are given up knowingly: the journal must not bring them back.
+        journal_.clear();
+        return true;
+    }
     return save();
 }
 

@@ -17,6 +17,7 @@
 #include "app/settings.h"
 #include "core/competition.h"
 #include "platform/qt/qt_prompts.h"
+#include "punch/card_journal.h"
 
 class QAction;
 class QLabel;
@@ -59,6 +60,8 @@ class CMainFrame : public QMainWindow {
     const std::string& file_path() const { return path_; }
     // Changes whenever another competition replaces the open one.
     std::uint64_t competition_generation() const { return generation_; }
+    // The card journal beside the open competition's file (see punch/card_journal.h).
+    CardJournal& journal() { return journal_; }
     void update_title();
     void set_timer_pane(const QString& text);
 
@@ -82,6 +85,11 @@ class CMainFrame : public QMainWindow {
     void tick_clock();
     void tick_second();
     void after_command(CommandId id);
+    // The competition at path_ was loaded: enter what its journal kept since its last save.
+    void replay_journal_of_loaded();
+    // The competition was saved at path_: its journal starts empty (but for cards still
+    // waiting to be entered).
+    void restart_journal_after_save();
     void update_recent_actions();
 
   public:
@@ -98,6 +106,7 @@ class CMainFrame : public QMainWindow {
     UserSettings settings_;
     std::string path_;  // UTF-8; empty for an untitled competition
     std::uint64_t generation_ = 1;
+    CardJournal journal_;
 
     std::vector<QAction*> actions_;
     std::map<std::string, QMenu*, std::less<>> menus_;

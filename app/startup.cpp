@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QStringList>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/main_frame.h"
@@ -22,6 +23,7 @@ struct Options {
     int table = -1;
     QString lang;
     int port = 0;  // --port: the finish exchange's UDP port for this run
+    bool read_cards = false;
     bool registration = false;
     bool bad = false;
 };
@@ -47,6 +49,8 @@ Options parse(const QStringList& args) {
             bool ok = false;
             o.port = value().toInt(&ok);
             if (!ok || o.port < 1 || o.port > 65535) o.bad = true;
+        } else if (a == QStringLiteral("--read-cards")) {
+            o.read_cards = true;
         } else if (a == QStringLiteral("--lang")) {
             o.lang = value();
             if (o.lang != QStringLiteral("ru") && o.lang != QStringLiteral("en")) o.bad = true;
@@ -107,7 +111,7 @@ int run_application(QApplication& app) {
     Options o = parse(app.arguments());
     if (o.bad) {
         std::fprintf(stderr,
-                     "usage: skarvel [--port P] [FILE.wdb]\n"
+                     "usage: skarvel [--port P] [--read-cards] [FILE.wdb]\n"
                      "       skarvel --screenshot OUT.png [--table N] [--lang ru|en] FILE.wdb\n");
         return 2;
     }
@@ -122,6 +126,9 @@ int run_application(QApplication& app) {
     if (!file.isEmpty()) frame.open_file(file);
     frame.showMaximized();
     frame.build_language_table();
+    // A readout station that starts reading by itself ("Запустить чтение" once the window is up).
+    if (o.read_cards)
+        QTimer::singleShot(0, &frame, [&frame] { frame.commands().run(CommandId::kStartReading); });
     return app.exec();
 }
 

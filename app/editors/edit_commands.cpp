@@ -63,6 +63,7 @@ void EditCommands::finish_enter() {
         entry_.enter(d_.competition, entry_.active() ? entry_.row() : row(), d_.prompts, hooks());
     show_entry();
     if (d_.competition.modified != was_modified || stored) d_.mark_modified();
+    if (stored && d_.finish_line_changed) d_.finish_line_changed(entry_.row());
     if (stored) d_.view.move_down();
 }
 
@@ -186,6 +187,7 @@ void EditCommands::quick_edit() {
     bool done = false;
     if (table() == kFinishLines) {
         done = quick_edit_finish_time(c, r, d_.prompts, hooks());
+        if (done && d_.finish_line_changed) d_.finish_line_changed(r);
     } else if (c.tables.runners[r]) {
         QuickRunnerDialog dialog(d_.lang, c, r, d_.parent ? d_.parent() : nullptr);
         done = dialog.exec() == QDialog::Accepted;

@@ -35,6 +35,8 @@ class EditCommands {
         // "AutoLoad" of the user settings.
         std::function<bool()> auto_load;
         std::function<void(bool)> set_auto_load;
+        // A finish line was made or changed by the operator (the card journal keeps it).
+        std::function<void(int slot)> finish_line_changed;
     };
     explicit EditCommands(Deps deps) : d_(std::move(deps)) {}
 

@@ -142,6 +142,10 @@ int StationReaderQt::pending_count() const {
     return static_cast<int>(pending_.size());
 }
 
+std::vector<StationEvent> StationReaderQt::pending_events() const {
+    return {pending_.begin(), pending_.end()};
+}
+
 bool StationReaderQt::may_apply_now(bool at_command_top) const {
     if (at_command_top || !env_.may_apply)
         return QApplication::activeModalWidget() == nullptr &&

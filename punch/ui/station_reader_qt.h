@@ -87,6 +87,7 @@ class StationReaderQt : public QObject {
     void apply_pending(bool at_command_top = false);
     // Events read and not applied yet (for tests and the status line).
     int pending_count() const;
+    std::vector<StationEvent> pending_events() const;
     // Events taken over from the worker so far.
     int arrived_count() const { return arrived_count_; }
 

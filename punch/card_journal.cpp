@@ -1,0 +1,264 @@
+#include "punch/card_journal.h"
+
+#include <cstring>
+
+#include "core/field_codec.h"
+#include "punch/readout.h"
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace skarvel {
+
+namespace {
+
+constexpr std::uint8_t kMark = 0xA5;
+
+// FNV-1a, 32 bits: enough to tell a torn or scrambled entry.
+std::uint32_t check_of(const std::uint8_t* p, std::size_t n) {
+    std::uint32_t h = 2166136261u;
+    for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 16777619u;
+    return h;
+}
+
+bool flush_to_disk(std::FILE* f) {
+    if (std::fflush(f) != 0) return false;
+#ifdef _WIN32
+    return _commit(_fileno(f)) == 0;
+#else
+    return ::fsync(fileno(f)) == 0;
+#endif
+}
+
+bool same_readout(const CardReadout& a, const CardReadout& b) {
+    std::uint8_t x[CardReadout::kSize], y[CardReadout::kSize];
+    codec::put(x, a);
+    codec::put(y, b);
+    return std::memcmp(x, y, sizeof x) == 0;
+}
+
+bool same_line(const FinishLine& a, const FinishLine& b) {
+    return a.start_number == b.start_number && a.time() == b.time();
+}
+
+}  // namespace
+
+JournalEntry JournalEntry::from(const StationEvent& e) {
+    JournalEntry j;
+    if (e.kind == StationEvent::Kind::kCard) {
+        j.kind = Kind::kCard;
+        j.card = e.card;
+    } else {
+        j.kind = Kind::kMemoryRecord;
+        j.card_number = e.card_number;
+        j.time = e.time;
+    }
+    return j;
+}
+
+JournalEntry JournalEntry::finish_line(const FinishLine& line, int slot) {
+    JournalEntry j;
+    j.kind = Kind::kFinishLine;
+    j.line = line;
+    j.slot = slot;
+    return j;
+}
+
+std::string journal_path_for(const std::string& competition_path) {
+    return competition_path + ".journal";
+}
+
+std::vector<std::uint8_t> encode_journal_entry(const JournalEntry& e) {
+    std::vector<std::uint8_t> payload;
+    switch (e.kind) {
+        case JournalEntry::Kind::kCard:
+            payload.resize(CardReadout::kSize);
+            codec::put(payload.data(), e.card);
+            break;
+        case JournalEntry::Kind::kMemoryRecord:
+            payload.resize(8);
+            codec::put(payload.data(), e.card_number);
+            codec::put(payload.data() + 4, e.time);
+            break;
+        case JournalEntry::Kind::kFinishLine:
+            payload.resize(4 + FinishLine::kSize);
+            codec::put(payload.data(), e.slot);
+            codec::put(payload.data() + 4, e.line);
+            break;
+    }
+    std::vector<std::uint8_t> out;
+    out.reserve(payload.size() + 8);
+    out.push_back(kMark);
+    out.push_back(static_cast<std::uint8_t>(e.kind));
+    out.push_back(static_cast<std::uint8_t>(payload.size() & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(payload.size() >> 8));
+    out.insert(out.end(), payload.begin(), payload.end());
+    std::uint32_t check = check_of(out.data() + 1, out.size() - 1);
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(check >> (8 * i)));
+    return out;
+}
+
+std::vector<JournalEntry> decode_journal(const std::vector<std::uint8_t>& bytes) {
+    std::vector<JournalEntry> out;
+    std::size_t at = 0;
+    while (bytes.size() - at >= 8) {
+        const std::uint8_t* p = bytes.data() + at;
+        std::size_t length = p[2] | (std::size_t(p[3]) << 8);
+        if (p[0] != kMark || bytes.size() - at < length + 8) break;
+        std::uint32_t check = codec::read_at<std::uint32_t>(p, 4 + length);
+        if (check != check_of(p + 1, 3 + length)) break;
+        JournalEntry e;
+        const std::uint8_t* payload = p + 4;
+        bool ok = true;
+        switch (p[1]) {
+            case 1:
+                e.kind = JournalEntry::Kind::kCard;
+                ok = length == CardReadout::kSize;
+                if (ok) codec::get(payload, e.card);
+                break;
+            case 2:
+                e.kind = JournalEntry::Kind::kMemoryRecord;
+                ok = length == 8;
+                if (ok) {
+                    codec::get(payload, e.card_number);
+                    codec::get(payload + 4, e.time);
+                }
+                break;
+            case 3:
+                e.kind = JournalEntry::Kind::kFinishLine;
+                ok = length == 4 + FinishLine::kSize;
+                if (ok) {
+                    codec::get(payload, e.slot);
+                    codec::get(payload + 4, e.line);
+                }
+                break;
+            default:
+                ok = false;
+        }
+        if (!ok) break;
+        // A punch count beyond the card's room would read past its punches.
+        if (e.kind == JournalEntry::Kind::kCard &&
+            (e.card.punch_count < 0 || e.card.punch_count > CardReadout::kMaxPunches))
+            break;
+        out.push_back(e);
+        at += length + 8;
+    }
+    return out;
+}
+
+std::vector<JournalEntry> read_journal(const std::string& journal_path) {
+    std::FILE* f = std::fopen(journal_path.c_str(), "rb");
+    if (!f) return {};
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t buf[65536];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
+    std::fclose(f);
+    return decode_journal(bytes);
+}
+
+bool CardJournal::open(const std::string& competition_path) {
+    close();
+    if (competition_path.empty()) return true;
+    path_ = journal_path_for(competition_path);
+    file_ = std::fopen(path_.c_str(), "ab");
+    return file_ != nullptr;
+}
+
+void CardJournal::close() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    path_.clear();
+}
+
+bool CardJournal::append(const JournalEntry& e) {
+    if (!file_) return false;
+    std::vector<std::uint8_t> bytes = encode_journal_entry(e);
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) return false;
+    return flush_to_disk(file_);
+}
+
+bool CardJournal::clear() {
+    if (!file_) return true;
+    std::string path = path_;
+    std::fclose(file_);
+    file_ = std::fopen(path.c_str(), "wb");  // truncates
+    if (!file_) {
+        path_.clear();
+        return false;
+    }
+    return flush_to_disk(file_);
+}
+
+JournalReplay replay_journal(Competition& c, const std::vector<JournalEntry>& entries) {
+    JournalReplay r;
+    ScriptedPrompts quiet;  // questions answered "no", messages dropped
+    ReadoutState state;
+    PunchSettings s = punch_settings_from(c.info);
+    s.print_on_read = 0;
+    auto& readouts = c.tables.card_readouts;
+    auto& lines = c.tables.finish_lines;
+    for (const JournalEntry& e : entries) {
+        switch (e.kind) {
+            case JournalEntry::Kind::kCard: {
+                bool there = false;
+                for (int i = 0; i < readouts.capacity() && readouts[i] && !there; ++i)
+                    there = same_readout(*readouts[i], e.card);
+                if (there) {
+                    ++r.already_there;
+                    break;
+                }
+                process_card(c, e.card, s, state, quiet, ReadoutHooks{});
+                ++r.cards;
+                break;
+            }
+            case JournalEntry::Kind::kMemoryRecord: {
+                bool there = false;
+                for (int i = 0; i < readouts.capacity() && readouts[i] && !there; ++i)
+                    there = readouts[i]->card_number == e.card_number &&
+                            readouts[i]->finish.time == e.time;
+                if (there) {
+                    ++r.already_there;
+                    break;
+                }
+                store_memory_record(c, e.card_number, e.time, quiet);
+                ++r.cards;
+                break;
+            }
+            case JournalEntry::Kind::kFinishLine: {
+                bool there = false;
+                for (int i = 0; i < lines.capacity() && lines[i] && !there; ++i)
+                    there = same_line(*lines[i], e.line);
+                if (there) {
+                    ++r.already_there;
+                    break;
+                }
+                // The line it changed, when that slot still holds it (a prepared blank line or
+                // one with the same number); else a line of its own.
+                int slot = e.slot;
+                FinishLine* at = slot >= 0 && slot < lines.capacity() ? lines[slot] : nullptr;
+                bool same = at &&
+                            (at->start_number == 0 || at->start_number == e.line.start_number) &&
+                            (at->time() == 0 || at->time() == e.line.time());
+                if (!same) {
+                    slot = c.new_record(kFinishLines);
+                    if (slot == kNoSlot) break;
+                }
+                *lines[slot] = e.line;
+                ++r.finish_lines;
+                break;
+            }
+        }
+    }
+    if (r.cards || r.finish_lines) {
+        c.rebuild_number_index();
+        c.count_finish_lines();
+        c.modified = true;
+    }
+    return r;
+}
+
+}  // namespace skarvel

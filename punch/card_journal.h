@@ -1,0 +1,83 @@
+// The card journal: an append-only file beside the competition file ("<file>.journal") that
+// keeps every card, station memory record and finish line the window receives, each written
+// and flushed to the disk as it arrives. The competition file itself is only ever written when
+// the operator (or finish autosave) saves; after a crash or power cut the next open of the
+// competition replays the journal, so no card read since the last save is lost. A save empties
+// the journal.
+//
+// An entry is: the byte 0xA5, its kind, the payload length (16 bits), the payload and a 32-bit
+// check of kind, length and payload. A torn last entry (the power went during the write) fails
+// its check and ends the reading; everything before it is kept.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/competition.h"
+#include "core/prompts.h"
+#include "punch/punch_settings.h"
+#include "punch/station_event.h"
+
+namespace skarvel {
+
+struct JournalEntry {
+    enum class Kind : std::uint8_t { kCard = 1, kMemoryRecord = 2, kFinishLine = 3 };
+    Kind kind = Kind::kCard;
+    CardReadout card;              // kCard
+    std::int32_t card_number = 0;  // kMemoryRecord
+    std::int32_t time = 0;         // kMemoryRecord
+    FinishLine line;               // kFinishLine: the line as it became
+    std::int32_t slot = 0;         // kFinishLine: its slot in the finish table
+
+    static JournalEntry from(const StationEvent& e);
+    static JournalEntry finish_line(const FinishLine& line, int slot);
+};
+
+// "<competition file>.journal".
+std::string journal_path_for(const std::string& competition_path);
+
+// The entry bytes, and the entries of a journal's bytes (up to the first damaged entry).
+std::vector<std::uint8_t> encode_journal_entry(const JournalEntry& e);
+std::vector<JournalEntry> decode_journal(const std::vector<std::uint8_t>& bytes);
+// The entries of a journal file (none when it does not exist).
+std::vector<JournalEntry> read_journal(const std::string& journal_path);
+
+class CardJournal {
+  public:
+    CardJournal() = default;
+    CardJournal(const CardJournal&) = delete;
+    CardJournal& operator=(const CardJournal&) = delete;
+    ~CardJournal() { close(); }
+
+    // Journals for this competition file from now on (appending to what is there); an empty
+    // path (an untitled competition) journals nothing.
+    bool open(const std::string& competition_path);
+    void close();
+    bool is_open() const { return file_ != nullptr; }
+    const std::string& path() const { return path_; }
+    // Writes the entry and flushes it to the disk; false when that failed.
+    bool append(const JournalEntry& e);
+    // Empties the journal (the competition was saved with everything in it).
+    bool clear();
+
+  private:
+    std::FILE* file_ = nullptr;
+    std::string path_;
+};
+
+// What a replay entered.
+struct JournalReplay {
+    int cards = 0;          // cards and memory records entered
+    int finish_lines = 0;   // finish lines entered
+    int already_there = 0;  // entries the competition already held (saved before the crash)
+};
+
+// Enters the journal's entries into the competition as the station reader and the finish
+// table would have: cards through the readout with the competition's punching settings (no
+// printing; questions answered "no"), memory records, finish lines. An entry whose result the
+// competition already holds (the same readout, the same line) is skipped.
+JournalReplay replay_journal(Competition& c, const std::vector<JournalEntry>& entries);
+
+}  // namespace skarvel

@@ -1,0 +1,193 @@
+// The card journal: entries survive a torn last write, a replay enters each card once, and the
+// desktop program killed in the middle of a race day loses no card read since the last save.
+#include "punch/card_journal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <memory>
+#include <thread>
+
+#include "app/main_frame.h"
+#include "core/wdb_file.h"
+#include "tests/main_window_fixture.h"
+#include "tools/station_sim/station_sim.h"
+
+using namespace skarvel;
+
+namespace {
+
+constexpr int kCards = 6;
+
+std::int32_t card_of(int i) {
+    return 2000100 + i;
+}
+
+// A course 31-32, one class, kCards runners with their cards; times from the station.
+void race(Competition& c) {
+    Course& k = *c.tables.courses[c.new_record(kCourses)];
+    k.id = 1;
+    k.control_codes[0] = 31;
+    k.control_codes[1] = 32;
+    ClassRecord& g = *c.tables.classes[c.new_record(kClasses)];
+    g.id = 1;
+    g.course_id = 1;
+    for (int i = 0; i < kCards; ++i) {
+        Runner& r = *c.tables.runners[c.new_record(kRunners)];
+        r.id = i + 1;
+        r.start_number = static_cast<std::uint16_t>(i + 1);
+        r.card_number = card_of(i);
+        r.class_id = 1;
+    }
+    c.rebuild_number_index();
+    c.info.check_mode = kCheckCourse;
+    c.info.finish_source = kSourceStation;
+    c.info.start_source = kSourceStation;
+}
+
+CardReadout card(int i) {
+    CardReadout r;
+    r.card_number = card_of(i);
+    r.start.time = 10 * 360000;
+    r.finish.time = 10 * 360000 + (30 + i) * 6000;
+    r.punch_count = 2;
+    r.punches[0].code = 31;
+    r.punches[0].time = 10 * 360000 + 6000;
+    r.punches[1].code = 32;
+    r.punches[1].time = 10 * 360000 + 12000;
+    return r;
+}
+
+}  // namespace
+
+class CardJournalTest : public QObject, testing::MainWindowFixture {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { QVERIFY(set_up_program()); }
+
+    // A power cut in the middle of a write: every entry before it is kept.
+    void tornLastEntryEndsTheReading() {
+        std::vector<std::uint8_t> bytes;
+        for (int i = 0; i < 3; ++i) {
+            JournalEntry e;
+            e.card = card(i);
+            auto b = encode_journal_entry(e);
+            bytes.insert(bytes.end(), b.begin(), b.end());
+        }
+        FinishLine line;
+        line.start_number = 7;
+        line.set_time(123456);
+        auto b = encode_journal_entry(JournalEntry::finish_line(line, 4));
+        bytes.insert(bytes.end(), b.begin(), b.end());
+        QCOMPARE(decode_journal(bytes).size(), std::size_t(4));
+        QCOMPARE(decode_journal(bytes)[3].line.time(), 123456);
+        QCOMPARE(decode_journal(bytes)[3].slot, 4);
+        for (std::size_t cut : {std::size_t(1), std::size_t(5), b.size() - 1}) {
+            std::vector<std::uint8_t> torn(bytes.begin(), bytes.end() - static_cast<long>(cut));
+            QCOMPARE(decode_journal(torn).size(), std::size_t(3));
+        }
+        bytes[10] ^= 0x40;  // a scrambled first entry: nothing after it is trusted
+        QCOMPARE(decode_journal(bytes).size(), std::size_t(0));
+    }
+
+    // Replayed twice (a crash after a save that did not get to empty the journal), each
+    // card is entered once.
+    void replayEntersEachCardOnce() {
+        Competition c;
+        race(c);
+        std::vector<JournalEntry> entries;
+        for (int i = 0; i < 3; ++i) {
+            JournalEntry e;
+            e.card = card(i);
+            entries.push_back(e);
+        }
+        FinishLine click;
+        click.set_time(11 * 360000);
+        entries.push_back(JournalEntry::finish_line(click, 3));
+        JournalReplay first = replay_journal(c, entries);
+        QCOMPARE(first.cards, 3);
+        QCOMPARE(first.finish_lines, 1);
+        QCOMPARE(c.tables.card_readouts.live_count(), 3);
+        QCOMPARE(c.tables.finish_lines.live_count(), 4);
+        QCOMPARE(int(c.tables.finish_lines[0]->start_number), 1);
+        JournalReplay again = replay_journal(c, entries);
+        QCOMPARE(again.cards + again.finish_lines, 0);
+        QCOMPARE(again.already_there, 4);
+        QCOMPARE(c.tables.card_readouts.live_count(), 3);
+        QCOMPARE(c.tables.finish_lines.live_count(), 4);
+    }
+
+    // The desktop program reads cards from the simulator and is killed before anyone saves:
+    // the competition file is as it was, and the next open has every card.
+    void killedProgramLosesNoCard() {
+        QString dir = tmp.path() + "/kill";
+        QVERIFY(QDir().mkpath(dir + "/config/Skarvel"));
+        std::string file = (dir + "/race.wdb").toStdString();
+        {
+            Competition c;
+            race(c);
+            QVERIFY(save_wdb(c, file));
+        }
+        std::string script;
+        for (int i = 0; i < kCards; ++i)
+            script += "card type=6 number=" + std::to_string(card_of(i)) +
+                      " start=10:00:00 finish=10:" + std::to_string(30 + i) +
+                      ":00 punches=31@10:01:00,32@10:02:00\n";
+        sim::SimScript parsed;
+        QVERIFY(sim::parse_script(script, parsed, nullptr));
+        sim::StationSimulator station(std::move(parsed), {150, 5, 0});
+        std::string device = station.open_pty();
+        QVERIFY(!device.empty());
+        std::thread sim_thread([&] { station.run(); });
+        struct Join {
+            sim::StationSimulator& s;
+            std::thread& t;
+            ~Join() {
+                s.stop();
+                t.join();
+            }
+        } join{station, sim_thread};
+
+        QFile conf(dir + "/config/Skarvel/Skarvel.conf");
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write(("[Setup]\nStationDevice=" + device + "\n").c_str());
+        conf.close();
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", dir + "/config");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(SKARVEL_BIN),
+                      {QStringLiteral("--read-cards"), QString::fromStdString(file)});
+        QVERIFY(program.waitForStarted(20000));
+        std::string journal = journal_path_for(file);
+        QVERIFY2(QTest::qWaitFor(
+                     [&] { return read_journal(journal).size() == std::size_t(kCards); }, 60000),
+                 "the program did not journal every card");
+        program.kill();  // as a crash or a power cut would
+        QVERIFY(program.waitForFinished(20000));
+
+        Competition on_disk;
+        ScriptedPrompts quiet;
+        QVERIFY(load_wdb(on_disk, file, quiet).status == LoadStatus::kOk);
+        QCOMPARE(on_disk.tables.card_readouts.live_count(), 0);  // never written behind our back
+
+        QVERIFY(open(900, 400, false));
+        QVERIFY(frame->open_file(QString::fromStdString(file)));
+        QCOMPARE(c().tables.card_readouts.live_count(), kCards);
+        QCOMPARE(c().tables.finish_lines.live_count(), kCards);
+        for (int i = 0; i < kCards; ++i) QCOMPARE(c().tables.runners[i]->status, std::uint8_t(0));
+        QVERIFY(c().modified);
+        QCOMPARE(prompts->messages.size(), std::size_t(1));
+        QVERIFY(prompts->messages[0].find(std::to_string(kCards)) != std::string::npos);
+        // Saved: the journal starts empty.
+        QVERIFY(frame->save());
+        QCOMPARE(read_journal(journal).size(), std::size_t(0));
+        close();
+    }
+};
+
+QTEST_MAIN(CardJournalTest)
+#include "card_journal_test.moc"
