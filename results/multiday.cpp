@@ -1,9 +1,14 @@
 #include "results/multiday.h"
 
+#include <algorithm>
+#include <climits>
+#include <memory>
 #include <unordered_map>
 
 #include "core/atomic_file.h"
 #include "core/cp1251.h"
+#include "core/qualification.h"
+#include "core/record_lookup.h"
 #include "core/text_format.h"
 #include "core/time_text.h"
 
@@ -146,6 +151,122 @@ bool read_day_file(Competition& c, int day, Prompts& prompts) {
         prompts.message(why);
         return false;
     }
+    return true;
+}
+
+}  // namespace skarvel
+
+namespace skarvel {
+
+using namespace literals;
+
+namespace {
+
+bool day_selected(unsigned days, int j) {
+    return (days >> j) & 1u;
+}
+
+std::string day_cell(std::int32_t v, int precision) {
+    if (v < kDayRemoved) return format_time_text(v, precision);
+    if (v == kDayRemoved) return std::string(std::string_view("  СНЯТ"_cp1251));
+    return std::string(std::string_view(" Н/СТАРТ"_cp1251));
+}
+
+}  // namespace
+
+MultiDayProtocol multiday_protocol_text(Competition& c, unsigned days) {
+    MultiDayProtocol out;
+    std::vector<Runner*> list;
+    Table<Runner>& runners = c.tables.runners;
+    for (int i = 0; i < runners.used_end(); ++i) {
+        Runner* r = runners[i];
+        if (!r || r->start_number == 0) continue;
+        std::int64_t sum = 0;
+        for (int j = 0; j < kMultiDayCount; ++j)
+            if (day_selected(days, j)) sum += r->day_results[j];
+        r->multiday_total = std::int32_t(std::clamp<std::int64_t>(sum, INT32_MIN, INT32_MAX));
+        list.push_back(r);
+    }
+    out.runners = int(list.size());
+    if (list.empty()) return out;
+    c.modified = true;
+    std::stable_sort(list.begin(), list.end(), [](const Runner* a, const Runner* b) {
+        if (a->class_id != b->class_id) return a->class_id < b->class_id;
+        return a->multiday_total < b->multiday_total;
+    });
+    const CompetitionInfo& info = c.info;
+    const int precision = info.time_precision;
+    HtmlHead head;
+    head.title_line = "<title>Skarvel - Протокол многодневки</title>\r\n"_cp1251;
+    head.heading = "";
+    head.after_date = "<br>\r\n";
+    head.after_place = "\r\n";
+    head.block_end = "</h1>\r\n<pre>";
+    std::string& s = out.html;
+    s = html_page_head(info, head);
+    RecordLookup lookup(c);
+    int k = 0;
+    std::int32_t leader = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const Runner& r = *list[i];
+        if (i == 0 || r.class_id != list[i - 1]->class_id) {
+            const ClassRecord* cls = lookup.klass(r.class_id);
+            s += strf("\r\n\r\n<h2>%s</h2>\r\n",
+                      html_escape(cls ? field_text(cls->name) : std::string_view()).c_str());
+            k = 0;
+            leader = r.multiday_total;
+        }
+        ++k;
+        const Club* club = lookup.club(r.club_id);
+        std::string club_name = club ? std::string(field_text(club->name)) : std::string(" ");
+        s += html_escape(strf("\r\n%4d %-25.25s %4d %4d %s %s", k,
+                              std::string(field_text(r.name)).c_str(), int(r.birth_year),
+                              int(r.start_number),
+                              std::string(qualification_text(r.qualification)).c_str(),
+                              strf("%-20.20s", club_name.c_str()).c_str()));
+        bool complete = true;
+        for (int j = 0; j < kMultiDayCount; ++j) {
+            if (!day_selected(days, j)) continue;
+            complete = complete && r.day_results[j] < kDayRemoved;
+            s += strf("%-12.12s", day_cell(r.day_results[j], precision).c_str());
+        }
+        if (complete) {
+            s += strf("%-12.12s %4d", format_time_text(r.multiday_total, precision).c_str(), k);
+            out.handicap += strf("%d %s\r\n", int(r.start_number),
+                                 format_time_text(r.multiday_total - leader, precision).c_str());
+        } else {
+            out.handicap += strf("%d 23:59:59.99\r\n", int(r.start_number));
+        }
+    }
+    s += strf("\r\n\r\n%s%30s%s", std::string(std::string_view("Главный судья    "_cp1251)).c_str(),
+              " ", html_escape(field_text(info.chief_judge)).c_str());
+    s += strf("\r\n%s%30s%s", std::string(std::string_view("Главный секретарь"_cp1251)).c_str(),
+              " ", html_escape(field_text(info.chief_secretary)).c_str());
+    s += "\r\n</pre></body></html>\r\n";
+    return out;
+}
+
+bool multiday_protocol(Competition& c, ReportEnv& env, unsigned days, bool handicap) {
+    MultiDayProtocol p = multiday_protocol_text(c, days);
+    if (p.runners == 0) return false;
+    auto html = open_report_file(env, "HTML-файл(*.htm) |*.htm||"_cp1251,
+                                 "результат_многодневки"_cp1251, "htm");
+    if (!html) return false;
+    std::unique_ptr<ReportFile> start;
+    if (handicap) {
+        start = open_report_file(env, "TXT-файл(*.txt) |*.txt||"_cp1251,
+                                 "стартовый протокол"_cp1251, "txt");
+        if (!start) return false;
+        start->write(p.handicap);
+    }
+    html->write(p.html);
+    bool ok = html->close();
+    if (start) ok = start->close() && ok;
+    if (!ok) {
+        env.prompts.message(cannot_write_message());
+        return false;
+    }
+    env.shell.open_path(html->path());
     return true;
 }
 

@@ -60,3 +60,22 @@ bool read_day_file(Competition& c, int day, const std::string& path, std::string
 bool read_day_file(Competition& c, int day, Prompts& prompts);
 
 }  // namespace skarvel
+
+namespace skarvel {
+
+// The multi-day protocol (first form): the selected days (bit j for day j + 1) are added into
+// every numbered runner's `multiday_total`, the runners ranked per class (class id, then
+// total) and printed with their day results, total and place. `handicap` gets the handicap
+// start file: each complete runner's gap to the class leader, "23:59:59.99" for the others.
+struct MultiDayProtocol {
+    std::string html;
+    std::string handicap;
+    int runners = 0;
+};
+MultiDayProtocol multiday_protocol_text(Competition& c, unsigned days);
+
+// The menu command after the dialog: asks for the HTML file (and the handicap file when
+// `handicap`), writes them and opens the HTML file. False on cancel, no runners or failure.
+bool multiday_protocol(Competition& c, ReportEnv& env, unsigned days, bool handicap);
+
+}  // namespace skarvel

@@ -110,3 +110,92 @@ TEST(MultiDay, SavedDayReadsBackIntoAnotherDay) {
 
 }  // namespace
 }  // namespace skarvel
+
+namespace skarvel {
+namespace {
+
+using test::cp;
+using test::T;
+
+// A Windows-1251 field of `width` bytes, padded with blanks.
+std::string pad(std::string_view utf8, std::size_t width) {
+    std::string s = cp(utf8);
+    s.resize(width, ' ');
+    return s;
+}
+
+TEST(MultiDay, ProtocolAndHandicapAreByteExact) {
+    test::Fixture f;
+    Competition& c = f.c;
+    for (auto& line : c.info.title_lines) set_field_text(line, "");
+    set_field_text(c.info.date, "01.07.2026");
+    set_field_text(c.info.place, cp("Лес"));
+    set_field_text(c.info.chief_judge, cp("Иванов И.И."));
+    set_field_text(c.info.chief_secretary, cp("Петрова"));
+    c.info.time_precision = 1;
+    f.add_class(2, "М21");  // first in the table, second by id
+    f.add_class(1, "Ж21");
+    f.add_club(1, "СК Лес");
+    struct Row {
+        int number;
+        const char* name;
+        int class_id, club_id, birth, qualification;
+        std::int32_t day1, day3;
+    };
+    const Row rows[] = {
+        {21, "Борис", 2, 0, 1985, 0, T(0, 40, 0), T(0, 41, 0)},
+        {11, "Анна", 1, 1, 1990, 7, T(0, 30, 0), T(0, 20, 0, 50)},
+        {23, "Дима", 2, 0, 1985, 0, kDayNoResult, T(0, 30, 0)},
+        {22, "Глеб", 2, 0, 1985, 0, T(0, 35, 0), T(0, 44, 0, 20)},
+        {12, "Вера", 1, 0, 1991, 0, T(0, 25, 0), kDayRemoved},
+        {0, "Без номера", 1, 0, 1991, 0, T(0, 1, 0), T(0, 1, 0)},
+    };
+    for (const Row& row : rows) {
+        Runner& r = f.add_runner(row.number, row.name, row.class_id, row.club_id, 0);
+        r.birth_year = std::uint16_t(row.birth);
+        r.qualification = std::uint8_t(row.qualification);
+        r.day_results[0] = row.day1;
+        r.day_results[1] = T(0, 1, 0);  // not selected
+        r.day_results[2] = row.day3;
+    }
+    MultiDayProtocol p = multiday_protocol_text(c, 0b101u);
+    const std::string head =
+        "<html><head>\r\n"
+        "<meta content=\"text/html; charset=windows-1251\" http-equiv=\"Content-Type\">\r\n" +
+        cp("<title>Skarvel - Протокол многодневки</title>\r\n") +
+        "<style type=\"text/css\">\r\n<!--\r\nbody {\t\tmargin-left:10;margin-top:10;}\r\n"
+        "A:hover {color:#FF0000;}\r\n"
+        "H1  {font-family: Arial, Helvetica, sans-serif;font-size: 12pt;font-weight: bold;color: "
+        "#333366;text-align: center;}\r\n"
+        "H2  {font-family: Arial, Helvetica, sans-serif;font-size: 12pt;font-weight: bold;color: "
+        "#FF0000;text-align: left;  }\r\n"
+        "-->\r\n</style>\r\n</head><body link=\"#00A5DE\" vlink=\"#00A5DE\">\r\n<h1>"
+        "01.07.2026<br>\r\n" +
+        cp("Лес") + "\r\n</h1>\r\n<pre>";
+    const std::string none(20, ' ');
+    const std::string body =
+        cp("\r\n\r\n<h2>Ж21</h2>\r\n") + "\r\n   1 " + pad("Анна", 25) + " 1990   11 " +
+        cp("КМС  ") + pad("СК Лес", 20) + "00:30:00,0  00:20:00,5  00:50:00,5      1" +
+        "\r\n   2 " + pad("Вера", 25) + " 1991   12      " + none + "00:25:00,0  " +
+        pad("  СНЯТ", 12) + cp("\r\n\r\n<h2>М21</h2>\r\n") + "\r\n   1 " + pad("Глеб", 25) +
+        " 1985   22      " + none + "00:35:00,0  00:44:00,2  01:19:00,2      1" + "\r\n   2 " +
+        pad("Борис", 25) + " 1985   21      " + none + "00:40:00,0  00:41:00,0  01:21:00,0      2" +
+        "\r\n   3 " + pad("Дима", 25) + " 1985   23      " + none + pad(" Н/СТАРТ", 12) +
+        "00:30:00,0  ";
+    const std::string foot = cp("\r\n\r\nГлавный судья    ") + std::string(30, ' ') +
+                             cp("Иванов И.И.\r\nГлавный секретарь") + std::string(30, ' ') +
+                             cp("Петрова") + "\r\n</pre></body></html>\r\n";
+    EXPECT_EQ(p.html, head + body + foot);
+    EXPECT_EQ(p.handicap,
+              "11 00:00:00,0\r\n12 23:59:59.99\r\n22 00:00:00,0\r\n21 00:01:59,8\r\n"
+              "23 23:59:59.99\r\n");
+    EXPECT_EQ(p.runners, 5);
+    EXPECT_EQ(c.tables.runners[1]->multiday_total, T(0, 50, 0, 50));
+    EXPECT_EQ(c.tables.runners[5]->multiday_total, 0);  // no start number: no part
+
+    test::Fixture empty;
+    EXPECT_EQ(multiday_protocol_text(empty.c, 1u).runners, 0);
+}
+
+}  // namespace
+}  // namespace skarvel
