@@ -172,9 +172,77 @@ std::string day_cell(std::int32_t v, int precision) {
     return std::string(std::string_view(" Н/СТАРТ"_cp1251));
 }
 
+std::string club_field(const RecordLookup& lookup, const Runner& r) {
+    const Club* club = lookup.club(r.club_id);
+    std::string name = club ? std::string(field_text(club->name)) : std::string(" ");
+    return strf("%-20.20s", name.c_str());
+}
+
+// The second form: classes in table order, each day with its place in the class.
+void places_body(const Competition& c, const RecordLookup& lookup, const std::vector<Runner*>& list,
+                 unsigned days, MultiDayProtocol& out) {
+    const int precision = c.info.time_precision;
+    const Table<Runner>& runners = c.tables.runners;
+    const Table<ClassRecord>& classes = c.tables.classes;
+    for (int ci = 0; classes[ci]; ++ci) {
+        const ClassRecord& cls = *classes[ci];
+        // The non-zero day values of every runner of the class, sorted: a place is one more
+        // than the number of smaller values.
+        std::vector<std::int32_t> sorted[kMultiDayCount];
+        bool any = false;
+        for (const Runner* r : list) any = any || r->class_id == cls.id;
+        if (!any) continue;
+        for (int i = 0; i < runners.used_end(); ++i) {
+            const Runner* r = runners[i];
+            if (!r || r->class_id != cls.id) continue;
+            for (int j = 0; j < kMultiDayCount; ++j)
+                if (day_selected(days, j) && r->day_results[j] != 0)
+                    sorted[j].push_back(r->day_results[j]);
+        }
+        for (auto& v : sorted) std::sort(v.begin(), v.end());
+        std::string& s = out.html;
+        s += strf("\r\n\r\n<h2>%s</h2>\r\n", html_escape(field_text(cls.name)).c_str());
+        s += std::string_view(
+            "<b>№ п/п Фамилия, имя           номер квал Коллектив            "_cp1251);
+        for (int j = 0; j < kMultiDayCount; ++j)
+            if (day_selected(days, j))
+                s += j < 9 ? strf("%d %s", j + 1,
+                                  std::string(std::string_view("день (место) "_cp1251)).c_str())
+                           : std::string(std::string_view("10день (место) "_cp1251));
+        s += std::string_view("Сумма(сумма мест)</b>\r\n"_cp1251);
+        int k = 0;
+        std::int32_t leader = 0;
+        for (const Runner* rp : list) {
+            const Runner& r = *rp;
+            if (r.class_id != cls.id) continue;
+            if (k == 0) leader = r.multiday_total;
+            ++k;
+            s += html_escape(strf("\r\n%4d %-25.25s %4d %s %s", k,
+                                  std::string(field_text(r.name)).c_str(), int(r.start_number),
+                                  std::string(qualification_text(r.qualification)).c_str(),
+                                  club_field(lookup, r).c_str()));
+            bool complete = true;
+            long long place_sum = 0;
+            for (int j = 0; j < kMultiDayCount; ++j) {
+                if (!day_selected(days, j)) continue;
+                const std::int32_t v = r.day_results[j];
+                complete = complete && v < kDayRemoved;
+                const int place = 1 + int(std::lower_bound(sorted[j].begin(), sorted[j].end(), v) -
+                                          sorted[j].begin());
+                place_sum += place;
+                s += strf("%-9s(%3d) ", day_cell(v, precision).c_str(), place);
+            }
+            if (!complete) continue;
+            s += strf("%-9s", format_time_text(r.multiday_total, precision).c_str());
+            out.handicap += strf("%d %s\r\n", int(r.start_number),
+                                 format_time_text(r.multiday_total - leader, precision).c_str());
+            s += strf("(%lld)", place_sum);
+        }
+    }
+}
 }  // namespace
 
-MultiDayProtocol multiday_protocol_text(Competition& c, unsigned days) {
+MultiDayProtocol multiday_protocol_text(Competition& c, unsigned days, bool places) {
     MultiDayProtocol out;
     std::vector<Runner*> list;
     Table<Runner>& runners = c.tables.runners;
@@ -205,9 +273,10 @@ MultiDayProtocol multiday_protocol_text(Competition& c, unsigned days) {
     std::string& s = out.html;
     s = html_page_head(info, head);
     RecordLookup lookup(c);
+    if (places) places_body(c, lookup, list, days, out);
     int k = 0;
     std::int32_t leader = 0;
-    for (std::size_t i = 0; i < list.size(); ++i) {
+    for (std::size_t i = 0; !places && i < list.size(); ++i) {
         const Runner& r = *list[i];
         if (i == 0 || r.class_id != list[i - 1]->class_id) {
             const ClassRecord* cls = lookup.klass(r.class_id);
@@ -246,8 +315,8 @@ MultiDayProtocol multiday_protocol_text(Competition& c, unsigned days) {
     return out;
 }
 
-bool multiday_protocol(Competition& c, ReportEnv& env, unsigned days, bool handicap) {
-    MultiDayProtocol p = multiday_protocol_text(c, days);
+bool multiday_protocol(Competition& c, ReportEnv& env, unsigned days, bool handicap, bool places) {
+    MultiDayProtocol p = multiday_protocol_text(c, days, places);
     if (p.runners == 0) return false;
     auto html = open_report_file(env, "HTML-файл(*.htm) |*.htm||"_cp1251,
                                  "результат_многодневки"_cp1251, "htm");

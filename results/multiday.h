@@ -72,10 +72,13 @@ struct MultiDayProtocol {
     std::string handicap;
     int runners = 0;
 };
-MultiDayProtocol multiday_protocol_text(Competition& c, unsigned days);
+// With `places` the second form: classes in table order, each day with the runner's place in
+// the class, the total with the sum of the places; runners missing a day get no handicap line.
+MultiDayProtocol multiday_protocol_text(Competition& c, unsigned days, bool places = false);
 
 // The menu command after the dialog: asks for the HTML file (and the handicap file when
 // `handicap`), writes them and opens the HTML file. False on cancel, no runners or failure.
-bool multiday_protocol(Competition& c, ReportEnv& env, unsigned days, bool handicap);
+bool multiday_protocol(Competition& c, ReportEnv& env, unsigned days, bool handicap,
+                       bool places = false);
 
 }  // namespace skarvel

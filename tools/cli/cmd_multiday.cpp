@@ -1,7 +1,8 @@
-// skarvel-cli multiday FILE.wdb --days 1,2,3 --html OUT.htm [--handicap OUT.txt]
+// skarvel-cli multiday FILE.wdb --days 1,2,3 --html OUT.htm [--places] [--handicap OUT.txt]
 // The multi-day protocol of the selected days (1..10), ranked per class by the sum of the
 // days, and with --handicap the start file of a handicap start (each runner's gap to his
-// class leader). The competition file is not changed.
+// class leader); --places gives the second form with each day's place in the class. The
+// competition file is not changed.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,14 +41,16 @@ bool write_text(const std::string& path, const std::string& text) {
 
 int cmd_multiday(const std::vector<std::string>& args) {
     std::string file, days_text, html, handicap;
-    bool ok = true;
+    bool ok = true, places = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         std::string* value = a == "--days"       ? &days_text
                              : a == "--html"     ? &html
                              : a == "--handicap" ? &handicap
                                                  : nullptr;
-        if (value && i + 1 < args.size())
+        if (a == "--places")
+            places = true;
+        else if (value && i + 1 < args.size())
             *value = args[++i];
         else if (value || (!a.empty() && a[0] == '-') || !file.empty())
             ok = false;
@@ -58,12 +61,12 @@ int cmd_multiday(const std::vector<std::string>& args) {
     if (!ok || file.empty() || html.empty() || !parse_days(days_text, days)) {
         cli::error(
             "usage: skarvel-cli multiday FILE.wdb --days 1,2,3 --html OUT.htm "
-            "[--handicap OUT.txt]");
+            "[--places] [--handicap OUT.txt]");
         return cli::kExitUsage;
     }
     auto c = std::make_unique<Competition>();
     if (int rc = cli::load_competition(*c, file); rc != cli::kExitOk) return rc;
-    MultiDayProtocol p = multiday_protocol_text(*c, days);
+    MultiDayProtocol p = multiday_protocol_text(*c, days, places);
     if (p.runners == 0) {
         cli::error("no runner has a start number");
         return cli::kExitInput;
