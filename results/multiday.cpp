@@ -340,3 +340,76 @@ bool multiday_protocol(Competition& c, ReportEnv& env, unsigned days, bool handi
 }
 
 }  // namespace skarvel
+
+namespace skarvel {
+
+using namespace literals;
+
+std::string summary_table_text(Competition& c, bool only_marked) {
+    c.recount_tables();
+    // Runners per (club id, class id), per club and per class.
+    std::unordered_map<std::int64_t, int> cell;
+    std::unordered_map<std::int32_t, int> per_club, per_class;
+    const Table<Runner>& runners = c.tables.runners;
+    for (int i = 0; i < runners.used_end(); ++i) {
+        const Runner* r = runners[i];
+        if (!r || (only_marked && !r->marked)) continue;
+        ++cell[std::int64_t(r->club_id) * 65536 + r->class_id];
+        ++per_club[r->club_id];
+        ++per_class[r->class_id];
+    }
+    const CompetitionInfo& info = c.info;
+    std::string s = "<html><head>\r\n";
+    s += "<!doctype html public \"-//W3C//DTD HTML 4.0 Transitional//RU\">\r\n";
+    s += std::string_view("<title>Skarvel - сводная таблица</title>\n"_cp1251);
+    s += "<style type=\"text/css\">\r\n<!--\r\nbody {\t\tmargin-left:10;margin-top:10;}\r\n"
+         "A:hover {color:#FF0000;}\r\nH1  {font-family: Arial, Helvetica, sans-serif;font-size: "
+         "12pt;font-weight: bold;color: #333366;text-align: center;}\r\nH2  {font-family: Arial, "
+         "Helvetica, sans-serif;font-size: 12pt;font-weight: bold;color: #FF0000;text-align: "
+         "left;  }\r\n-->\n</style>\n</head><body link=\"#00A5DE\" vlink=\"#00A5DE\">\n";
+    s += "<h1>";
+    for (const auto& line : info.title_lines)
+        if (std::string_view t = field_text(line); !t.empty()) s += html_escape(t) + "<br>\n";
+    if (std::string_view d = field_text(info.date); !d.empty()) s += html_escape(d) + "<br>\n";
+    if (std::string_view p = field_text(info.place); !p.empty()) s += html_escape(p) + "<br>\n";
+    s += std::string_view("<br>СВОДНАЯ ТАБЛИЦА</h1>\r\n"_cp1251);
+    std::vector<const ClassRecord*> shown;
+    for (int i = 0; c.tables.classes[i]; ++i)
+        if (per_class.count(c.tables.classes[i]->id)) shown.push_back(c.tables.classes[i]);
+    s += std::string_view("<table><tr><td><b>Коллектив</b></td><td>всего</td>"_cp1251);
+    for (const ClassRecord* k : shown)
+        s += "<td><b>" + html_escape(strf("%6.6s", std::string(field_text(k->name)).c_str())) +
+             "</b></td>";
+    s += "</tr>\r\n";
+    for (int i = 0; c.tables.clubs[i]; ++i) {
+        const Club& club = *c.tables.clubs[i];
+        auto it = per_club.find(club.id);
+        if (it == per_club.end()) continue;
+        s += strf("<tr><td><b>%s</b></td><td><b>%3d</b></td>",
+                  html_escape(field_text(club.name)).c_str(), it->second);
+        for (const ClassRecord* k : shown) {
+            auto n = cell.find(std::int64_t(club.id) * 65536 + k->id);
+            s += n == cell.end() ? std::string("<td></td>") : strf("<td>%d</td>", n->second);
+        }
+        s += "</tr>\r\n";
+    }
+    s += std::string_view("<tr><td><b>.</b></td><td>всего</td>"_cp1251);
+    for (const ClassRecord* k : shown) s += strf("<td>%d</td>", per_class[k->id]);
+    s += "</tr>\r\n</table></html>";
+    return s;
+}
+
+bool summary_table(Competition& c, ReportEnv& env, bool only_marked) {
+    auto file =
+        open_report_file(env, "HTML-Файлы(*.htm) |*.htm||"_cp1251, "Сводная таблица"_cp1251, "htm");
+    if (!file) return false;
+    file->write(summary_table_text(c, only_marked));
+    if (!file->close()) {
+        env.prompts.message(cannot_write_message());
+        return false;
+    }
+    env.shell.open_path(file->path());
+    return true;
+}
+
+}  // namespace skarvel

@@ -82,3 +82,13 @@ bool multiday_protocol(Competition& c, ReportEnv& env, unsigned days, bool handi
                        bool places = false);
 
 }  // namespace skarvel
+
+namespace skarvel {
+
+// The summary table: for each club with runners (with `only_marked` marked runners), its count
+// and its runners per class; only classes with such runners are columns.
+std::string summary_table_text(Competition& c, bool only_marked);
+// The menu command after the dialog: save dialog, write, open. False on cancel or failure.
+bool summary_table(Competition& c, ReportEnv& env, bool only_marked);
+
+}  // namespace skarvel

@@ -217,3 +217,51 @@ TEST(MultiDay, ProtocolAndHandicapAreByteExact) {
 
 }  // namespace
 }  // namespace skarvel
+
+namespace skarvel {
+namespace {
+
+using test::cp;
+
+TEST(MultiDay, SummaryTableIsByteExact) {
+    test::Fixture f;
+    for (auto& line : f.c.info.title_lines) set_field_text(line, "");
+    set_field_text(f.c.info.title_lines[0], cp("Кубок"));
+    set_field_text(f.c.info.date, "");
+    set_field_text(f.c.info.place, "");
+    f.add_class(2, "М21Е длинный");
+    f.add_class(1, "Ж21");
+    f.add_class(3, "Пусто");
+    f.add_club(5, "Лес");
+    f.add_club(4, "Гора");
+    f.add_club(6, "Никого");
+    f.add_runner(1, "А", 1, 4, 0).marked = 1;
+    f.add_runner(2, "Б", 2, 4, 0);
+    f.add_runner(3, "В", 2, 5, 0).marked = 1;
+    f.add_runner(4, "Г", 2, 5, 0);
+    const std::string head =
+        "<html><head>\r\n<!doctype html public \"-//W3C//DTD HTML 4.0 Transitional//RU\">\r\n" +
+        cp("<title>Skarvel - сводная таблица</title>\n") +
+        "<style type=\"text/css\">\r\n<!--\r\nbody {\t\tmargin-left:10;margin-top:10;}\r\n"
+        "A:hover {color:#FF0000;}\r\nH1  {font-family: Arial, Helvetica, sans-serif;font-size: "
+        "12pt;font-weight: bold;color: #333366;text-align: center;}\r\nH2  {font-family: Arial, "
+        "Helvetica, sans-serif;font-size: 12pt;font-weight: bold;color: #FF0000;text-align: "
+        "left;  }\r\n-->\n</style>\n</head><body link=\"#00A5DE\" vlink=\"#00A5DE\">\n<h1>" +
+        cp("Кубок<br>\n<br>СВОДНАЯ "
+           "ТАБЛИЦА</h1>\r\n<table><tr><td><b>Коллектив</b></td><td>всего</td>");
+    EXPECT_EQ(summary_table_text(f.c, false),
+              head + cp("<td><b>М21Е д</b></td><td><b>   Ж21</b></td></tr>\r\n"
+                        "<tr><td><b>Лес</b></td><td><b>  2</b></td><td>2</td><td></td></tr>\r\n"
+                        "<tr><td><b>Гора</b></td><td><b>  2</b></td><td>1</td><td>1</td></tr>\r\n"
+                        "<tr><td><b>.</b></td><td>всего</td><td>3</td><td>1</td></tr>\r\n"
+                        "</table></html>"));
+    EXPECT_EQ(summary_table_text(f.c, true),
+              head + cp("<td><b>М21Е д</b></td><td><b>   Ж21</b></td></tr>\r\n"
+                        "<tr><td><b>Лес</b></td><td><b>  1</b></td><td>1</td><td></td></tr>\r\n"
+                        "<tr><td><b>Гора</b></td><td><b>  1</b></td><td></td><td>1</td></tr>\r\n"
+                        "<tr><td><b>.</b></td><td>всего</td><td>1</td><td>1</td></tr>\r\n"
+                        "</table></html>"));
+}
+
+}  // namespace
+}  // namespace skarvel
