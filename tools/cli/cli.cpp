@@ -44,9 +44,10 @@ class NoShell : public ShellOpener {
 };
 }  // namespace
 
-int print_to_pdf(std::string_view command, const std::string& pdf,
-                 const std::function<bool(ReportEnv&)>& run) {
+int run_with_pdf_printer(std::string_view command, const std::string& pdf,
+                         const std::function<int(PrinterProvider&)>& run) {
 #ifdef SKARVEL_CLI_HAS_QT
+    (void)command;
     // Printing needs a GUI application object, not a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
@@ -55,12 +56,7 @@ int print_to_pdf(std::string_view command, const std::string& pdf,
     QGuiApplication app(argc, argv);
     QtPrinterProvider printers;
     printers.pdf_path = QString::fromUtf8(pdf);
-    ConsolePrompts prompts;
-    NoShell shell;
-    ReportEnv env{prompts, printers, shell};
-    if (run(env)) return kExitOk;
-    error(std::string(command) + ": nothing printed to '" + pdf + "'");
-    return kExitOutput;
+    return run(printers);
 #else
     (void)pdf;
     (void)run;
@@ -69,6 +65,18 @@ int print_to_pdf(std::string_view command, const std::string& pdf,
           "(configure with -DSKARVEL_GUI=ON)");
     return kExitUsage;
 #endif
+}
+
+int print_to_pdf(std::string_view command, const std::string& pdf,
+                 const std::function<bool(ReportEnv&)>& run) {
+    return run_with_pdf_printer(command, pdf, [&](PrinterProvider& printers) {
+        ConsolePrompts prompts;
+        NoShell shell;
+        ReportEnv env{prompts, printers, shell};
+        if (run(env)) return kExitOk;
+        error(std::string(command) + ": nothing printed to '" + pdf + "'");
+        return kExitOutput;
+    });
 }
 
 int load_competition(Competition& c, const std::string& path, int* version) {

@@ -77,6 +77,9 @@ class PathPrompts : public ConsolePrompts {
 // returns whether the report printed. Returns the exit code; without the Qt build it says so.
 int print_to_pdf(std::string_view command, const std::string& pdf,
                  const std::function<bool(ReportEnv&)>& run);
+// The same with the exit code from `run`, which gets the PDF printer itself.
+int run_with_pdf_printer(std::string_view command, const std::string& pdf,
+                         const std::function<int(PrinterProvider&)>& run);
 
 // Parses a whole decimal integer; false on anything else.
 bool parse_int(std::string_view text, long long& value);

@@ -22,7 +22,7 @@ using namespace skarvel;
 
 namespace {
 StationLink* g_link = nullptr;
-void on_signal(int) {
+[[maybe_unused]] void on_signal(int) {
     if (g_link) g_link->request_stop();
 }
 }  // namespace

@@ -8,13 +8,6 @@
 #include "results/result_protocol.h"
 #include "tools/cli/cli.h"
 
-#ifdef SKARVEL_CLI_HAS_QT
-#include <QGuiApplication>
-#include <QString>
-
-#include "platform/qt/qt_printer.h"
-#endif
-
 namespace skarvel::cli {
 namespace {
 
@@ -92,28 +85,15 @@ int cmd_results(const std::vector<std::string>& args) {
         return finish_run(run, prompts);
     }
 
-#ifdef SKARVEL_CLI_HAS_QT
-    // Printing needs a GUI application object, not a screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "skarvel-cli";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-    QtPrinterProvider printers;
-    printers.pdf_path = QString::fromUtf8(pdf);
-    std::string err;
-    auto dev = printers.open_document("Протокол результатов"_cp1251, err);
-    if (!dev) {
-        error("results: cannot write '" + pdf + "' (" + err + ")");
-        return kExitOutput;
-    }
-    ProtocolRun run = write_result_protocol(c, {dev.get(), nullptr}, prompts, &points);
-    dev->end_document();
-    return finish_run(run, prompts);
-#else
-    error(
-        "results: --pdf needs the Qt printing support; this skarvel-cli was built without it "
-        "(configure with -DSKARVEL_GUI=ON), use --html instead");
-    return kExitUsage;
-#endif
+    return run_with_pdf_printer("results", pdf, [&](PrinterProvider& printers) {
+        std::string err;
+        auto dev = printers.open_document("Протокол результатов"_cp1251, err);
+        if (!dev) {
+            error("results: cannot write '" + pdf + "' (" + err + ")");
+            return kExitOutput;
+        }
+        ProtocolRun run = write_result_protocol(c, {dev.get(), nullptr}, prompts, &points);
+        dev->end_document();
+        return finish_run(run, prompts);
+    });
 }

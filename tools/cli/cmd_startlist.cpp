@@ -9,13 +9,6 @@
 #include "start/start_list.h"
 #include "tools/cli/cli.h"
 
-#ifdef SKARVEL_CLI_HAS_QT
-#include <QGuiApplication>
-#include <QString>
-
-#include "platform/qt/qt_printer.h"
-#endif
-
 namespace skarvel::cli {
 namespace {
 
@@ -73,29 +66,16 @@ int cmd_startlist(const std::vector<std::string>& args) {
             error("startlist: the relay start protocol is written as HTML only; use --html");
             return kExitUsage;
         }
-#ifdef SKARVEL_CLI_HAS_QT
-        // Printing needs a GUI application object, not a screen.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        int argc = 1;
-        char name[] = "skarvel-cli";
-        char* argv[] = {name, nullptr};
-        QGuiApplication app(argc, argv);
-        QtPrinterProvider printers;
-        printers.pdf_path = QString::fromUtf8(pdf);
-        ConsolePrompts prompts;
-        NoShell shell;
-        ReportEnv env{prompts, printers, shell};
-        s.to_html = false;
-        if (print_start_list(c, s, env)) return kExitOk;
-        // Nothing to print leaves no PDF (the message has said so); a printer failure is an
-        // output error.
-        return start_list_groups(c, s).empty() ? kExitOk : kExitOutput;
-#else
-        error(
-            "startlist: --pdf needs the Qt printing support; this skarvel-cli was built without it "
-            "(configure with -DSKARVEL_GUI=ON), use --html instead");
-        return kExitUsage;
-#endif
+        return run_with_pdf_printer("startlist", pdf, [&](PrinterProvider& printers) {
+            ConsolePrompts prompts;
+            NoShell shell;
+            ReportEnv env{prompts, printers, shell};
+            s.to_html = false;
+            if (print_start_list(c, s, env)) return kExitOk;
+            // Nothing to print leaves no PDF (the message has said so); a printer failure is an
+            // output error.
+            return start_list_groups(c, s).empty() ? kExitOk : kExitOutput;
+        });
     }
     s.to_html = true;
     StartListPrompts prompts(html);
