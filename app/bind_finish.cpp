@@ -127,7 +127,8 @@ void bind_finish_commands(AppContext& ctx) {
             SplitRangeDialog dialog(session->split_range, english(), ctx.parent());
             if (dialog.exec() != QDialog::Accepted) return;
             SplitRangeState state = dialog.state();
-            int current = v.shown_table() == kCardReadouts ? v.cursor_row() : 0;
+            // "0" starts at the list view's current row, whatever table is on show.
+            int current = v.cursor_row();
             bool was_modified = c.modified;
             print_split_range(c, state, current, *env);
             session->split_range = state;

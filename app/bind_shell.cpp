@@ -96,11 +96,13 @@ void run_import_wdb(AppContext& ctx) {
     initial.only_marked = ctx.competition.info.only_marked != 0;
     ImportWdbDialog dialog(ctx.lang(), initial, ctx.parent());
     if (dialog.exec() != QDialog::Accepted) return;
+    const std::uint8_t only_marked = ctx.competition.info.only_marked;
     ImportStatus s = import_wdb(ctx.competition, *path, dialog.options(), ctx.prompts);
-    // only_marked is stored even when nothing else changed.
+    // A refused file merges nothing: the competition changed only if the stored
+    // "only marked" choice did.
     ctx.competition.rebuild_number_index();
-    ctx.mark_modified();
-    (void)s;
+    if (s == ImportStatus::kOk || ctx.competition.info.only_marked != only_marked)
+        ctx.mark_modified();
     ctx.repaint();
 }
 

@@ -158,7 +158,7 @@ void bind_start_commands(AppContext& ctx) {
                 s = dialog.settings();
                 s.store_relay(c.info);
                 session->relay_first_leg_times = s.relay_first_leg_times;
-                print_relay_start_list(c, s, env);
+                print_relay_start_list(c, s, env, en());
             } else {
                 StartListDialog dialog(s, en(), ctx.parent());
                 add_iof_export(dialog, ctx, IofExportKind::kStart);

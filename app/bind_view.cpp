@@ -76,9 +76,9 @@ void bind_view_commands(AppContext& ctx) {
                 if (dialog.exec() != QDialog::Accepted) return;
                 v.card_sort_key = dialog.key();
             }
+            // Only the order of the slots changes: the competition is not marked modified.
             view::sort_table(c, t, v.card_sort_key);
             if (t == kRunners) c.rebuild_number_index();
-            ctx.mark_modified();
         },
         [&v, &c] {
             int t = v.shown_table();
@@ -92,6 +92,9 @@ void bind_view_commands(AppContext& ctx) {
             FilterDialog dialog(ctx.lang(), c, view::stored_filter(c.info), ctx.parent());
             if (dialog.exec() != QDialog::Accepted) return;
             v.reset_swap();
+            // Applying the filter draws and discards one random number, so that a draw that
+            // follows can be reproduced from the same actions.
+            ctx.state.rand15.next();
             view::apply_filter(c, dialog.settings());
             c.rebuild_number_index();
             v.show_table(kRunners);

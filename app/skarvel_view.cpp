@@ -46,13 +46,13 @@ CSkarvelView::CSkarvelView(Competition& competition, Prompts& prompts, QWidget* 
 }
 
 int CSkarvelView::shown_table() const {
-    return board_shown_ ? view::kResultsBoard : c_.view.table;
+    return c_.view.board ? view::kResultsBoard : c_.view.table;
 }
 
 void CSkarvelView::show_table(int table) {
     if (table < 0 || table > view::kResultsBoard) return;
-    board_shown_ = table == view::kResultsBoard;
-    if (!board_shown_) {
+    c_.view.board = table == view::kResultsBoard;
+    if (!c_.view.board) {
         c_.view.table = table;
         if (table == kFinishLines) c_.rebuild_number_index();
         set_position(view::keep_visible(position(), visible_row_count()));
@@ -61,14 +61,14 @@ void CSkarvelView::show_table(int table) {
 }
 
 int CSkarvelView::cursor_row() const {
-    return board_shown_ ? 0 : c_.view.cursor[c_.view.table];
+    return c_.view.board ? 0 : c_.view.cursor[c_.view.table];
 }
 int CSkarvelView::top_row() const {
-    return board_shown_ ? 0 : c_.view.top[c_.view.table];
+    return c_.view.board ? 0 : c_.view.top[c_.view.table];
 }
 
 void CSkarvelView::set_cursor_row(int slot) {
-    if (board_shown_ || slot < 0 || slot >= capacity()) return;
+    if (c_.view.board || slot < 0 || slot >= capacity()) return;
     view::Position p = position();
     p.cursor = slot;
     set_position(view::keep_visible(p, visible_row_count()));
@@ -79,7 +79,6 @@ int CSkarvelView::visible_row_count() const {
 }
 
 void CSkarvelView::reset() {
-    board_shown_ = false;
     swap_row_ = -1;
     entry_ = {};
     set_mouse_locked(false);
@@ -111,7 +110,7 @@ int CSkarvelView::capacity() const {
 }
 
 bool CSkarvelView::entry_blocks() const {
-    return entry_.active && !board_shown_ && c_.view.table == kFinishLines;
+    return entry_.active && !c_.view.board && c_.view.table == kFinishLines;
 }
 
 void CSkarvelView::changed() {
@@ -121,35 +120,35 @@ void CSkarvelView::changed() {
 }
 
 void CSkarvelView::move_up() {
-    if (board_shown_ || entry_blocks()) return;
+    if (c_.view.board || entry_blocks()) return;
     set_position(view::move_up(position()));
 }
 
 void CSkarvelView::move_down() {
-    if (board_shown_ || entry_blocks()) return;
+    if (c_.view.board || entry_blocks()) return;
     set_position(view::move_down(position(), capacity(), visible_row_count(),
                                  [this](int s) { return occupied(s); }));
 }
 
 void CSkarvelView::page_up() {
-    if (board_shown_ || entry_blocks()) return;
+    if (c_.view.board || entry_blocks()) return;
     set_position(view::page_up(position(), visible_row_count()));
 }
 
 void CSkarvelView::page_down() {
-    if (board_shown_ || entry_blocks()) return;
+    if (c_.view.board || entry_blocks()) return;
     set_position(view::page_down(
         position(), capacity(), visible_row_count(), [this](int s) { return occupied(s); },
         view::first_free_slot(c_, c_.view.table)));
 }
 
 void CSkarvelView::first_row() {
-    if (board_shown_ || entry_blocks()) return;
+    if (c_.view.board || entry_blocks()) return;
     set_position(view::first_row());
 }
 
 void CSkarvelView::last_row() {
-    if (board_shown_ || entry_blocks()) return;
+    if (c_.view.board || entry_blocks()) return;
     set_position(
         view::last_row(position(), visible_row_count(), view::first_free_slot(c_, c_.view.table)));
 }
@@ -167,7 +166,7 @@ void CSkarvelView::next_table() {
 }
 
 void CSkarvelView::click_at(int y) {
-    if (board_shown_ || entry_blocks()) return;
+    if (c_.view.board || entry_blocks()) return;
     int row = view::row_at(y, visible_row_count());
     if (row < 0 || top_row() + row >= capacity()) return;
     set_position(view::click_row(
@@ -176,7 +175,7 @@ void CSkarvelView::click_at(int y) {
 }
 
 void CSkarvelView::mark(view::MarkOp op) {
-    if (board_shown_ || entry_blocks()) return;
+    if (c_.view.board || entry_blocks()) return;
     int t = c_.view.table;
     std::string_view question = view::mark_question(t, op);
     if (question.empty() || view::live_count(c_, t) == 0) return;
@@ -185,31 +184,31 @@ void CSkarvelView::mark(view::MarkOp op) {
 }
 
 void CSkarvelView::toggle_mark_and_down() {
-    if (board_shown_ || entry_blocks()) return;
+    if (c_.view.board || entry_blocks()) return;
     if (!view::toggle_mark(c_, c_.view.table, cursor_row())) return;
     changed();
     move_down();
 }
 
 void CSkarvelView::toggle_finish_flag_and_down() {
-    if (board_shown_ || c_.view.table != kFinishLines || entry_blocks()) return;
+    if (c_.view.board || c_.view.table != kFinishLines || entry_blocks()) return;
     if (!view::toggle_finish_flag(c_, cursor_row())) return;
     changed();
     move_down();
 }
 
 void CSkarvelView::swap_press() {
-    if (board_shown_ || c_.view.table != kRunners) return;
+    if (c_.view.board || c_.view.table != kRunners) return;
     if (view::swap_press(c_, swap_row_, cursor_row())) changed();
     update();
 }
 
 bool CSkarvelView::find(const std::string& text) {
-    if (text.empty() || board_shown_) return false;
+    if (text.empty() || c_.view.board) return false;
     search_text = text;
     int slot = view::find_next(c_, c_.view.table, cursor_row(), text);
     if (slot < 0) {
-        prompts_->message(view::find_failed_message(c_.view.table));
+        prompts_->message_captioned(view::find_failed_message(c_.view.table), {});  // no caption
         return false;
     }
     set_position({slot, slot});
@@ -408,7 +407,7 @@ void CSkarvelView::mousePressEvent(QMouseEvent* e) {
 void CSkarvelView::mouseDoubleClickEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton) {
         int y = static_cast<int>(e->position().y());
-        if (view::row_at(y, visible_row_count()) < 0 || board_shown_) return;
+        if (view::row_at(y, visible_row_count()) < 0 || c_.view.board) return;
         click_at(y);
         if (on_edit_row) on_edit_row();
     } else if (e->button() == Qt::RightButton && right_button_) {
@@ -433,7 +432,7 @@ void CSkarvelView::wheelEvent(QWheelEvent* e) {
 }
 
 void CSkarvelView::resizeEvent(QResizeEvent*) {
-    if (!board_shown_) {
+    if (!c_.view.board) {
         view::Position p = position();
         view::Position k = view::keep_visible(p, visible_row_count());
         if (k.cursor != p.cursor || k.top != p.top) set_position(k);

@@ -52,7 +52,9 @@ class CSkarvelView : public QWidget {
     int top_row() const;
     void set_cursor_row(int slot);  // and scrolls so that it is visible
     int visible_row_count() const;
-    // Resets to the runners table at the top (a new competition, a load keeps the file's).
+    // Forgets the swap row, finish number entry and the mouse lock. The table on show lives in
+    // the competition's view state: a new competition starts at the runners, a load keeps the
+    // file's (the live results board included).
     void reset();
     void set_prompts(Prompts& prompts) { prompts_ = &prompts; }
 
@@ -126,7 +128,6 @@ class CSkarvelView : public QWidget {
 
     Competition& c_;
     Prompts* prompts_;
-    bool board_shown_ = false;
     int swap_row_ = -1;
     bool mouse_locked_ = false;
     view::FinishEntryDisplay entry_;

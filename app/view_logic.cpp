@@ -713,7 +713,6 @@ void sort_table(Competition& c, int table, CardSortKey card_key) {
         default:
             return;
     }
-    c.modified = true;
 }
 
 FilterSettings stored_filter(const CompetitionInfo& info) {

@@ -120,7 +120,8 @@ bool toggle_finish_flag(Competition& c, int slot);
 bool swap_press(Competition& c, int& swap_row, int cursor_row);
 
 enum class CardSortKey { kCardNumber = 0, kStartNumber = 1, kStartTime = 2, kFinishTime = 3 };
-// Sorts the live records of a table (card readouts by `card_key`).
+// Sorts the live records of a table (card readouts by `card_key`). Only the order changes: the
+// competition is not marked modified.
 void sort_table(Competition& c, int table, CardSortKey card_key = CardSortKey::kCardNumber);
 
 struct FilterSettings {

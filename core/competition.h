@@ -16,6 +16,8 @@ namespace skarvel {
 // Which table is on show and the top and cursor row of each table.
 struct ViewState {
     int table = kRunners;
+    // The live results board is on show, over `table` (the table Ctrl+PgUp returns to).
+    bool board = false;
     std::array<int, kRecordTypeCount> top{};
     std::array<int, kRecordTypeCount> cursor{};
     void reset() { *this = ViewState{}; }

@@ -25,7 +25,7 @@ DeleteOutcome delete_with_rules(Competition& c, RecordType type, int slot, Promp
     if (!present) return DeleteOutcome::NoRecord;
 
     auto refuse = [&](std::string_view ru, std::string_view en) {
-        prompts.message_captioned(pick(english, ru, en), caption_error(english));
+        prompts.stop_message(pick(english, ru, en), caption_error(english));
         return DeleteOutcome::Refused;
     };
     switch (type) {

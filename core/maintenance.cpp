@@ -72,6 +72,7 @@ bool check_duplicate_card_numbers(Competition& c, Prompts& prompts, bool english
         if (r->draw_key != 1) table.slot(back--) = std::move(owned[r]);
     c.rebuild_number_index();
     c.view.table = kRunners;
+    c.view.board = false;
     c.view.cursor[kRunners] = 0;
     c.view.top[kRunners] = 0;
     c.modified = true;
@@ -114,7 +115,6 @@ bool finish_crossings_to_card_readouts(Competition& c, Prompts& prompts, bool en
     for (int i = 0; i < lines.capacity() && lines[i]; ++i) {
         const FinishLine& line = *lines[i];
         int n = line.start_number;
-        if (n <= 0) continue;
         CardReadout*& card = by_number[n];
         if (!card) {
             int slot = c.new_record(kCardReadouts);

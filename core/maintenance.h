@@ -21,8 +21,8 @@ int fill_unnumbered_finish_lines(Competition& c);
 // "multicross->split": after the question, moves every card readout to the deleted readouts,
 // gives every runner its start number as card number, and turns each runner's finish lines
 // into punches 1, 2, 3, ... of one card readout per start number. Crossings beyond the 64th of
-// one runner are not stored. Lines without a runner number (0, or a start-station line) make no
-// readout. False when the user declined.
+// one runner are not stored. Lines without a runner number (0, or a start-station line) are
+// taken too, into a readout of their own number. False when the user declined.
 bool finish_crossings_to_card_readouts(Competition& c, Prompts& prompts, bool english);
 
 }  // namespace skarvel

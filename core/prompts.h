@@ -34,6 +34,25 @@ class Prompts {
         (void)caption;
         message(text);
     }
+    // A refusal, shown with the stop icon.
+    virtual void stop_message(std::string_view text, std::string_view caption) {
+        message_captioned(text, caption);
+    }
+    // The file choosers with the dialog's title (save, Windows-1251), or with a proposed name
+    // and the extension added to a name typed without one (open; both file-name text).
+    virtual std::optional<std::string> choose_save_file_titled(std::string_view filter,
+                                                               std::string_view suggested,
+                                                               std::string_view title) {
+        (void)title;
+        return choose_save_file(filter, suggested);
+    }
+    virtual std::optional<std::string> choose_open_file_named(std::string_view filter,
+                                                              std::string_view suggested,
+                                                              std::string_view extension) {
+        (void)suggested;
+        (void)extension;
+        return choose_open_file(filter);
+    }
 };
 
 // Answers from a script and records everything asked and told; for tests and headless runs.
@@ -46,6 +65,14 @@ class ScriptedPrompts : public Prompts {
     std::vector<std::string> questions;
     std::vector<std::string> messages;
     std::vector<std::string> captions;  // caption of each captioned question or message
+    std::vector<std::string> stops;     // the texts shown as stop messages (also in messages)
+    // What each file chooser was given (empty where a chooser gives nothing).
+    struct FileDialog {
+        std::string title;      // Windows-1251
+        std::string suggested;  // the proposed name
+        std::string extension;  // added to a name typed without one
+    };
+    std::vector<FileDialog> file_dialogs;
 
     bool ask_yes_no(std::string_view q) override {
         questions.emplace_back(q);
@@ -63,8 +90,26 @@ class ScriptedPrompts : public Prompts {
         captions.emplace_back(caption);
         message(text);
     }
-    std::optional<std::string> choose_open_file(std::string_view) override { return next(files); }
-    std::optional<std::string> choose_save_file(std::string_view, std::string_view) override {
+    void stop_message(std::string_view text, std::string_view caption) override {
+        stops.emplace_back(text);
+        message_captioned(text, caption);
+    }
+    std::optional<std::string> choose_open_file(std::string_view) override {
+        file_dialogs.push_back({});
+        return next(files);
+    }
+    std::optional<std::string> choose_save_file(std::string_view, std::string_view s) override {
+        file_dialogs.push_back({{}, std::string(s), {}});
+        return next(files);
+    }
+    std::optional<std::string> choose_save_file_titled(std::string_view, std::string_view s,
+                                                       std::string_view title) override {
+        file_dialogs.push_back({std::string(title), std::string(s), {}});
+        return next(files);
+    }
+    std::optional<std::string> choose_open_file_named(std::string_view, std::string_view s,
+                                                      std::string_view extension) override {
+        file_dialogs.push_back({{}, std::string(s), std::string(extension)});
         return next(files);
     }
     std::optional<std::string> ask_text(std::string_view prompt, std::string_view) override {

@@ -287,12 +287,18 @@ void apply_status_block(const std::uint8_t* p, CompetitionInfo& info) {
     }
 }
 
+// The view number of the live results board; it has no rows of its own (cursor and top 0).
+constexpr int kBoardView = kRecordTypeCount;
+
 // Step 5 of a load: indexes, the view state stored in the header, the run-time flag.
 void finish_load(Competition& c, bool header_read) {
     c.rebuild_number_index();
     c.count_finish_lines();
     c.view.reset();
-    if (header_read) {
+    if (header_read && c.info.view_table == kBoardView) {
+        c.view.table = kCardReadouts;
+        c.view.board = true;
+    } else if (header_read) {
         int table = c.info.view_table < kRecordTypeCount ? int(c.info.view_table) : int(kRunners);
         c.view.table = table;
         c.view.cursor[table] = c.info.view_cursor_row;
@@ -374,6 +380,11 @@ std::size_t stored_table_size(const Table<R>& table) {
 }
 
 void put_view_state(const ViewState& view, CompetitionInfo& info) {
+    if (view.board) {
+        info.view_table = kBoardView;
+        info.view_cursor_row = info.view_top_row = 0;
+        return;
+    }
     int table = view.table >= 0 && view.table < kRecordTypeCount ? view.table : int(kRunners);
     info.view_table = static_cast<std::uint8_t>(table);
     info.view_cursor_row = static_cast<std::uint8_t>(view.cursor[table] & 0xFF);
@@ -527,6 +538,8 @@ ImportStatus check_import_file(const std::string& path, Prompts& prompts) {
 
 ImportStatus import_wdb(Competition& c, const std::string& path, const ImportWdbOptions& options,
                         Prompts& prompts) {
+    // The dialog's choice is kept whatever the file turns out to hold.
+    c.info.only_marked = options.only_marked ? 1 : 0;
     std::string bytes;
     if (ImportStatus st = read_import_bytes(path, max_wdb_size(), bytes, prompts);
         st != ImportStatus::kOk)
@@ -575,7 +588,6 @@ ImportStatus import_wdb(Competition& c, const std::string& path, const ImportWdb
         }
     }
 
-    c.info.only_marked = options.only_marked ? 1 : 0;
     const std::int32_t club_shift = c.next_record_id(kClubs);
     const std::int32_t class_shift = c.next_record_id(kClasses);
     const std::int32_t course_shift = c.next_record_id(kCourses);

@@ -76,7 +76,8 @@ enum class ImportStatus { kOk, kCannotOpen, kWrongVersion, kDamaged, kTableFull 
 // Opens the file and checks its version before the options dialog is shown.
 ImportStatus check_import_file(const std::string& path, Prompts& prompts);
 // Merges the file into the competition with the chosen options. The file is read and checked
-// whole before anything is merged. Stores options.only_marked into info.only_marked.
+// whole before anything is merged. Stores options.only_marked into info.only_marked first, also
+// when the file is then refused (the rest of the competition is unchanged then).
 ImportStatus import_wdb(Competition& c, const std::string& path, const ImportWdbOptions& options,
                         Prompts& prompts);
 

@@ -102,6 +102,7 @@ int readout_punches(const CardReadout& r) {
 
 void show_finish_table(Competition& c) {
     c.view.table = kFinishLines;
+    c.view.board = false;
     c.view.top[kFinishLines] = 0;
     c.view.cursor[kFinishLines] = 0;
 }

@@ -179,8 +179,12 @@ bool has_extension(const std::string& path) {
 
 std::unique_ptr<ReportFile> open_report_file(ReportEnv& env, std::string_view filter_cp1251,
                                              std::string_view default_name_cp1251,
-                                             std::string_view extension) {
-    auto chosen = env.prompts.choose_save_file(filter_cp1251, cp1251_to_utf8(default_name_cp1251));
+                                             std::string_view extension,
+                                             std::string_view title_cp1251) {
+    std::string suggested = cp1251_to_utf8(default_name_cp1251);
+    auto chosen = title_cp1251.empty()
+                      ? env.prompts.choose_save_file(filter_cp1251, suggested)
+                      : env.prompts.choose_save_file_titled(filter_cp1251, suggested, title_cp1251);
     if (!chosen || chosen->empty()) return nullptr;
     std::string path = *chosen;
     if (!extension.empty() && !has_extension(path)) {

@@ -131,10 +131,12 @@ std::unique_ptr<ReportFile> open_html_report(ReportEnv& env, std::string_view de
 bool finish_html_report(ReportEnv& env, ReportFile& file);
 
 // The same save dialog for another file kind; `filter` like "TXT-файл(*.txt) |*.txt||",
-// `extension` without the dot. Shows the failure message itself; null on cancel or failure.
+// `extension` without the dot; `title_cp1251` names the dialog when not empty. Shows the
+// failure message itself; null on cancel or failure.
 std::unique_ptr<ReportFile> open_report_file(ReportEnv& env, std::string_view filter_cp1251,
                                              std::string_view default_name_cp1251,
-                                             std::string_view extension);
+                                             std::string_view extension,
+                                             std::string_view title_cp1251 = {});
 
 // A plain text report: lines end in CR LF.
 class ReportText {

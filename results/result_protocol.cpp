@@ -133,10 +133,6 @@ bool ProtocolWriter::write_section(const ResultList& list) {
     auto printed = [&](const Runner& r) {
         return r.status != kStatusDidNotStart || info_.print_non_starters;
     };
-    bool any = false;
-    for (int i = 0; i < m && !any; ++i) any = printed(*list.runners[i]);
-    if (!any) return true;  // nothing to show: no heading, no footer
-
     bool v = info_.print_ranks && list.norms.determined;
     if (out_.html && !list.by_course && !(list.class_record && list.class_record->ranks_allowed()))
         v = false;
@@ -528,7 +524,8 @@ std::string result_protocol_head(const CompetitionInfo& info) {
 ProtocolStatus run_result_protocol(Competition& c, ReportEnv& env) {
     std::vector<std::int32_t> points;
     if (c.info.points_mode == 2) {
-        auto path = env.prompts.choose_open_file("таблица очков(*.txt)|*.txt||"_cp1251);
+        auto path = env.prompts.choose_open_file_named("таблица очков(*.txt)|*.txt||"_cp1251,
+                                                       "ochki", "txt");
         if (!path) return ProtocolStatus::Cancelled;
         if (!load_points_table(*path, points)) {
             env.prompts.message(cannot_read_message());

@@ -8,6 +8,7 @@
 #include "core/cp1251.h"
 #include "core/qualification.h"
 #include "core/time_text.h"
+#include "platform/language.h"
 
 namespace skarvel {
 
@@ -385,10 +386,13 @@ std::string relay_start_list_html(const Competition& c, const StartListSettings&
     return out;
 }
 
-bool print_relay_start_list(Competition& c, const StartListSettings& s, ReportEnv& env) {
+bool print_relay_start_list(Competition& c, const StartListSettings& s, ReportEnv& env,
+                            bool english) {
     std::string page = relay_start_list_html(c, s);
     if (page.empty()) return false;
-    auto file = open_report_file(env, "HTML-файл(*.htm) |*.htm||"_cp1251, "htm", "htm");
+    const TextPair& title = text_pair(Txt::kRelayStartSaveTitle);
+    auto file = open_report_file(env, "HTML-файл(*.htm) |*.htm||"_cp1251, "htm", "htm",
+                                 english ? title.en : title.ru);
     if (!file) return false;
     file->write(page);
     if (!file->close()) {

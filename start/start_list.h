@@ -69,7 +69,8 @@ bool print_start_list(Competition& c, const StartListSettings& s, ReportEnv& env
 // Empty when no runner has a number.
 std::string relay_start_list_html(const Competition& c, const StartListSettings& s);
 // Writes it to the file the user chooses and opens it. False when nothing was written.
-bool print_relay_start_list(Competition& c, const StartListSettings& s, ReportEnv& env);
+bool print_relay_start_list(Competition& c, const StartListSettings& s, ReportEnv& env,
+                            bool english = false);
 
 // The command: relay or individual by the competition's relay flag.
 bool print_start_protocol(Competition& c, const StartListSettings& s, ReportEnv& env);

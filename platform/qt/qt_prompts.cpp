@@ -43,6 +43,10 @@ void QtPrompts::message_captioned(std::string_view text, std::string_view captio
     QMessageBox::information(parent_, qs(caption), qs(text));
 }
 
+void QtPrompts::stop_message(std::string_view text, std::string_view caption) {
+    QMessageBox::critical(parent_, qs(caption), qs(text));
+}
+
 std::optional<std::string> QtPrompts::choose_open_file(std::string_view filter) {
     QString path =
         QFileDialog::getOpenFileName(parent_, QString(), QString(), qt_file_filter(filter));
@@ -58,6 +62,31 @@ std::optional<std::string> QtPrompts::choose_save_file(std::string_view filter,
         qt_file_filter(filter));
     if (path.isEmpty()) return std::nullopt;
     return path_of(path);
+}
+
+std::optional<std::string> QtPrompts::choose_save_file_titled(std::string_view filter,
+                                                              std::string_view suggested,
+                                                              std::string_view title) {
+    QString path = QFileDialog::getSaveFileName(
+        parent_, qs(title),
+        QString::fromUtf8(suggested.data(), static_cast<qsizetype>(suggested.size())),
+        qt_file_filter(filter));
+    if (path.isEmpty()) return std::nullopt;
+    return path_of(path);
+}
+
+std::optional<std::string> QtPrompts::choose_open_file_named(std::string_view filter,
+                                                             std::string_view suggested,
+                                                             std::string_view extension) {
+    QFileDialog dialog(parent_, QString(), QString(), qt_file_filter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(
+        QString::fromUtf8(extension.data(), static_cast<qsizetype>(extension.size())));
+    dialog.selectFile(
+        QString::fromUtf8(suggested.data(), static_cast<qsizetype>(suggested.size())));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return path_of(dialog.selectedFiles().first());
 }
 
 std::optional<std::string> QtPrompts::ask_text(std::string_view prompt, std::string_view initial) {

@@ -23,6 +23,13 @@ class QtPrompts : public Prompts {
     std::optional<std::string> ask_text(std::string_view prompt, std::string_view initial) override;
     bool ask_yes_no_captioned(std::string_view question, std::string_view caption) override;
     void message_captioned(std::string_view text, std::string_view caption) override;
+    void stop_message(std::string_view text, std::string_view caption) override;
+    std::optional<std::string> choose_save_file_titled(std::string_view filter,
+                                                       std::string_view suggested,
+                                                       std::string_view title) override;
+    std::optional<std::string> choose_open_file_named(std::string_view filter,
+                                                      std::string_view suggested,
+                                                      std::string_view extension) override;
 
   private:
     QPointer<QWidget> parent_;

@@ -43,5 +43,6 @@
     X(kBibClub, "коллектив", "club") \
     X(kBibCard, "VP-чип", "VP-card") \
     X(kBibClass, "Группа", "Class") \
+    X(kRelayStartSaveTitle, "старт эстафеты", "relay start") \
     /* end of the start texts */
 // clang-format on

@@ -419,11 +419,13 @@ TEST_F(ViewLogic, SortNamesByUnsignedBytes) {
     add_runner(c, "Zed", 2);
     add_runner(c, "Абрамов"_cp1251, 3);
     add_runner(c, "Ёжиков"_cp1251, 4);  // Ё is 0xA8, before А (0xC0)
+    c.modified = false;
     v::sort_table(c, kRunners);
     EXPECT_EQ(c.tables.runners[0]->start_number, 2);
     EXPECT_EQ(c.tables.runners[1]->start_number, 4);
     EXPECT_EQ(c.tables.runners[2]->start_number, 3);
     EXPECT_EQ(c.tables.runners[3]->start_number, 1);
+    EXPECT_FALSE(c.modified);
 }
 
 TEST_F(ViewLogic, SortFinishByTimeAndCardsByChosenKey) {

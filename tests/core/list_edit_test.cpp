@@ -87,6 +87,7 @@ TEST(DeleteRules, UsedClubClassAndCourseAreRefused) {
     EXPECT_EQ(p.messages[1], cp("Группа используется, в ней есть участники !"_cp1251));
     EXPECT_EQ(p.messages[2], cp("Дистанция используется, есть группы, использующие её."_cp1251));
     EXPECT_EQ(p.captions, std::vector<std::string>(3, cp("ОШИБКА"_cp1251)));
+    EXPECT_EQ(p.stops, p.messages);  // refusals carry the stop icon
     EXPECT_NE(c.tables.clubs[0], nullptr);
     EXPECT_NE(c.tables.classes[0], nullptr);
     EXPECT_NE(c.tables.courses[0], nullptr);

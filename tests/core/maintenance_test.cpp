@@ -120,6 +120,7 @@ TEST(MultiCross, CrossingsBecomePunchesOfOneReadout) {
     add_line(c, 12, 3720000);
     add_line(c, 0, 3730000);
     add_line(c, 12, 3840000);
+    add_line(c, -14, 3850000);  // a start-station line of runner 14
     ScriptedPrompts p;
     p.default_answer = true;
     EXPECT_TRUE(finish_crossings_to_card_readouts(c, p, false));
@@ -143,7 +144,17 @@ TEST(MultiCross, CrossingsBecomePunchesOfOneReadout) {
     EXPECT_EQ(b.card_number, 14);
     EXPECT_EQ(b.punches[0].time,
               static_cast<std::int32_t>(0x05000000u | 3700000));  // whole time word
-    EXPECT_EQ(c.tables.card_readouts[2], nullptr);                // the unnumbered line made none
+    // Lines numbered 0 or below are walked like the others: a readout of their own number.
+    ASSERT_NE(c.tables.card_readouts[3], nullptr);
+    const CardReadout& unnumbered = *c.tables.card_readouts[2];
+    EXPECT_EQ(unnumbered.card_number, 0);
+    EXPECT_EQ(unnumbered.punch_count, 1);
+    EXPECT_EQ(unnumbered.punches[0].time, 3730000);
+    const CardReadout& gate = *c.tables.card_readouts[3];
+    EXPECT_EQ(gate.card_number, -14);
+    EXPECT_EQ(gate.punches[0].code, 1);
+    EXPECT_EQ(gate.punches[0].time, 3850000);
+    EXPECT_EQ(c.tables.card_readouts[4], nullptr);
 }
 
 TEST(MultiCross, AtMostSixtyFourCrossingsAndDeclineChangesNothing) {

@@ -177,6 +177,25 @@ TEST(WdbFile, ViewStateIsStoredAsLowBytesAndRestored) {
     EXPECT_EQ(d.view.table, kRunners);
 }
 
+TEST(WdbFile, LiveBoardOnShowIsStoredAsViewSix) {
+    Competition c;
+    c.view.table = kCardReadouts;
+    c.view.cursor[kCardReadouts] = 7;
+    c.view.board = true;
+    Bytes b = encode(c);
+    EXPECT_EQ(b[kInfoAtWhenEmpty + 1084], 6);
+    EXPECT_EQ(b[kInfoAtWhenEmpty + 1067], 0);
+    Competition d;
+    ASSERT_EQ(decode(d, b).status, LoadStatus::kOk);
+    EXPECT_TRUE(d.view.board);
+    EXPECT_EQ(d.view.table, kCardReadouts);  // beneath the board, as Ctrl+PgUp returns to it
+    // Any other table number beyond the board shows the runners.
+    b[kInfoAtWhenEmpty + 1084] = 7;
+    ASSERT_EQ(decode(d, b).status, LoadStatus::kOk);
+    EXPECT_FALSE(d.view.board);
+    EXPECT_EQ(d.view.table, kRunners);
+}
+
 TEST(WdbFile, UnknownVersionLeavesAnEmptyCompetition) {
     for (std::int32_t version : {0, 10, 12, 20, 22, -21}) {
         Competition c;

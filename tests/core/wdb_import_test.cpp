@@ -208,6 +208,12 @@ TEST(WdbImport, RecordsThatDoNotFitAreRefusedWhole) {
     EXPECT_NE(cp1251_to_utf8(prompts.messages[0]).find("Коллективы"), std::string::npos);
     EXPECT_EQ(c.tables.clubs.live_count(), kClubCapacity - 4);
     EXPECT_EQ(c.info.only_marked, 0);
+    // The dialog's "only marked" is kept though nothing is merged.
+    ImportWdbOptions marked;
+    marked.only_marked = true;
+    EXPECT_EQ(import_wdb(c, dir.file("src.wdb"), marked, prompts), ImportStatus::kTableFull);
+    EXPECT_EQ(c.tables.clubs.live_count(), kClubCapacity - 4);
+    EXPECT_EQ(c.info.only_marked, 1);
     // Without clubs it fits.
     ImportWdbOptions o;
     o.runners_clubs_classes = false;

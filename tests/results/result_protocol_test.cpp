@@ -478,6 +478,10 @@ TEST_F(ProtocolRunTest, PointsFileCancelledOrUnreadable) {
     prompts.files.push_back(std::nullopt);
     EXPECT_EQ(run_result_protocol(f.c, env), ProtocolStatus::Cancelled);
     EXPECT_TRUE(prompts.messages.empty());
+    // The open dialog proposes "ochki" with the extension "txt".
+    ASSERT_EQ(prompts.file_dialogs.size(), 1u);
+    EXPECT_EQ(prompts.file_dialogs[0].suggested, "ochki");
+    EXPECT_EQ(prompts.file_dialogs[0].extension, "txt");
     prompts.files.push_back((dir / "missing.txt").string());
     EXPECT_EQ(run_result_protocol(f.c, env), ProtocolStatus::Failed);
     EXPECT_EQ(u8(prompts.messages.at(0)), "Не могу читать указанный файл");
@@ -498,6 +502,30 @@ TEST_F(ProtocolRunTest, PrinterUnavailableAndNothingToPrint) {
     ASSERT_EQ(printers.documents.size(), 1u);
     EXPECT_TRUE(printers.documents[0].ended);
     EXPECT_TRUE(printers.documents[0].pages.empty());
+}
+
+// A section whose only runner did not start keeps its heading, column header and footer when
+// non-starters are not printed; only an empty list is left out.
+TEST(ResultProtocolHtml, SectionOfNonStartersKeepsItsFrame) {
+    ProtocolFixture f;
+    f.add_class(2, "Ж21", 1);
+    f.add_runner(5, "Пропуск", 2, 1, T(10, 4, 0), T(10, 4, 0), kStatusDidNotStart);
+    std::string s = f.html();
+    std::string frame = "<h2>Ж21, 2 КП, 3.500 км, набор высоты 40 м</h2>\r\n<pre>\r\n" + kHeader +
+                        "Результат Место Прим </b>" + "\r\n</pre>\r\n" + kOfficials;
+    ASSERT_GE(s.size(), frame.size());
+    EXPECT_EQ(s.substr(s.size() - frame.size()), frame) << s;
+    EXPECT_EQ(f.run.sections, 2);
+}
+
+TEST_F(ProtocolRunTest, OnlySectionOfNonStartersIsPrinted) {
+    Fixture f;
+    f.add_class(1, "Ж21");
+    f.add_runner(5, "Пропуск", 1, 0, T(10, 4, 0), T(10, 4, 0), kStatusDidNotStart);
+    EXPECT_EQ(run_result_protocol(f.c, env), ProtocolStatus::Done);
+    EXPECT_TRUE(prompts.messages.empty());
+    ASSERT_EQ(printers.documents.size(), 1u);
+    EXPECT_EQ(printers.documents[0].pages.size(), 1u);
 }
 
 }  // namespace

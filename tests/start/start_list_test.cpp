@@ -417,6 +417,10 @@ TEST(RelayStartList, TeamsLegsAndDotNumbersExactBytes) {
     s.relay_first_leg_times = true;
     ASSERT_TRUE(print_start_protocol(c, s, e.env));
     ASSERT_EQ(e.shell.opened, (std::vector<std::string>{e.path("relay.htm")}));
+    // The save dialog is titled and proposes "htm".
+    ASSERT_EQ(e.prompts.file_dialogs.size(), 1u);
+    EXPECT_EQ(e.prompts.file_dialogs[0].title, w("старт эстафеты"));
+    EXPECT_EQ(e.prompts.file_dialogs[0].suggested, "htm");
 
     auto line = [&](std::string_view number, std::string_view name, std::string_view qual,
                     std::string_view birth, std::string_view club, std::string_view card) {

@@ -139,4 +139,61 @@ int parse_report_args(const std::vector<std::string>& args, std::string_view com
     return kExitOk;
 }
 
+bool CommandArgs::has(std::string_view name) const {
+    return value(name) != nullptr;
+}
+
+const std::string* CommandArgs::value(std::string_view name) const {
+    for (const auto& [n, v] : options)
+        if (n == name) return &v;
+    return nullptr;
+}
+
+int parse_command_args(const std::vector<std::string>& args, std::string_view usage,
+                       const std::vector<std::string_view>& flags,
+                       const std::vector<std::string_view>& valued, CommandArgs& out) {
+    auto usage_error = [&] {
+        error("usage: skarvel-cli " + std::string(usage));
+        return kExitUsage;
+    };
+    auto listed = [](const std::vector<std::string_view>& names, const std::string& a) {
+        for (std::string_view n : names)
+            if (a == n) return true;
+        return false;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (listed(flags, a)) {
+            out.options.emplace_back(a, std::string());
+        } else if (listed(valued, a)) {
+            if (i + 1 >= args.size()) return usage_error();
+            out.options.emplace_back(a, args[++i]);
+        } else if (!a.empty() && a[0] == '-') {
+            error("unknown option '" + a + "'");
+            return usage_error();
+        } else if (out.file.empty()) {
+            out.file = a;
+        } else {
+            return usage_error();
+        }
+    }
+    return out.file.empty() ? usage_error() : kExitOk;
+}
+
+bool int_option(const CommandArgs& a, std::string_view name, long long lo, long long hi,
+                long long& value) {
+    const std::string* text = a.value(name);
+    if (text && parse_int(*text, value) && value >= lo && value <= hi) return true;
+    error(std::string(name) + " needs a whole number from " + std::to_string(lo) + " to " +
+          std::to_string(hi));
+    return false;
+}
+
+int save_competition(const Competition& c, const std::string& path) {
+    std::string why;
+    if (save_wdb(c, path, &why)) return kExitOk;
+    error_cp1251(why.empty() ? path : why);
+    return kExitOutput;
+}
+
 }  // namespace skarvel::cli

@@ -84,4 +84,23 @@ int run_with_pdf_printer(std::string_view command, const std::string& pdf,
 // Parses a whole decimal integer; false on anything else.
 bool parse_int(std::string_view text, long long& value);
 
+// The arguments of a command that takes one FILE.wdb and options: `flags` stand alone,
+// `valued` take the next argument. Options not given are absent from `options`.
+struct CommandArgs {
+    std::string file;
+    std::vector<std::pair<std::string, std::string>> options;  // name (with "--"), value
+    bool has(std::string_view name) const;
+    const std::string* value(std::string_view name) const;
+};
+// Returns kExitOk, or kExitUsage after printing "usage: skarvel-cli <usage>".
+int parse_command_args(const std::vector<std::string>& args, std::string_view usage,
+                       const std::vector<std::string_view>& flags,
+                       const std::vector<std::string_view>& valued, CommandArgs& out);
+// An integer option given as --name N within [lo, hi]; false after printing why.
+bool int_option(const CommandArgs& a, std::string_view name, long long lo, long long hi,
+                long long& value);
+
+// Saves the competition atomically; kExitOk, or kExitOutput after printing why.
+int save_competition(const Competition& c, const std::string& path);
+
 }  // namespace skarvel::cli

@@ -33,7 +33,11 @@
     X(export, "osv|routegadget|splits-html FILE.wdb OUT", "write the split files of the result dialog or the common splits page") \
     X(day_save, "FILE.wdb OUT.txt", "write the day file of a multi-day event (each numbered runner's result)") \
     X(day_read, "FILE.wdb --day N IN.txt", "read a day file into day N (1..10) of the runners and save") \
-    X(multiday, "FILE.wdb --days 1,2,3 --html OUT.htm [--places] [--handicap OUT.txt]", "write the multi-day protocol of the selected days (--places: with day places) and the handicap start file")
+    X(multiday, "FILE.wdb --days 1,2,3 --html OUT.htm [--places] [--handicap OUT.txt]", "write the multi-day protocol of the selected days (--places: with day places) and the handicap start file") \
+    X(draw, "FILE.wdb [--by-club] [--by-heat]", "draw the current runners' order and save") \
+    X(numbers, "FILE.wdb --first N --step S", "number the current runners and save") \
+    X(start_times, "FILE.wdb --first HH:MM:SS --interval HH:MM:SS [--per N]", "give the current runners start times and save") \
+    X(split_text, "FILE.wdb --card N", "print the text split printout of a card (Windows-1251)")
 // clang-format on
 
 #define SKARVEL_CLI_DECLARE(name, usage, help) int cmd_##name(const std::vector<std::string>& args);
