@@ -56,12 +56,7 @@ std::optional<std::string> QtPrompts::choose_open_file(std::string_view filter) 
 
 std::optional<std::string> QtPrompts::choose_save_file(std::string_view filter,
                                                        std::string_view suggested) {
-    QString path = QFileDialog::getSaveFileName(
-        parent_, QString(),
-        QString::fromUtf8(suggested.data(), static_cast<qsizetype>(suggested.size())),
-        qt_file_filter(filter));
-    if (path.isEmpty()) return std::nullopt;
-    return path_of(path);
+    return choose_save_file_titled(filter, suggested, {});
 }
 
 std::optional<std::string> QtPrompts::choose_save_file_titled(std::string_view filter,

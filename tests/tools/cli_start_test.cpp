@@ -1,6 +1,5 @@
 // skarvel-cli draw, numbers, start-times and split-text, run as a script runs them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,35 +17,16 @@
 #include "punch/split_sheet.h"
 #include "results/report_output.h"
 #include "start/start_ops.h"
+#include "tests/tools/cli_run.h"
 
 using namespace skarvel;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliResult {
-    int code = -1;
-    std::string out;
-};
-
-CliResult cli(const std::string& args) {
-    std::string cmd = std::string(SKARVEL_CLI_PATH) + " " + args + " 2>/dev/null";
-    CliResult r;
-    std::FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, got);
-    int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-std::string read_all(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using skarvel::testing::cli;
+using skarvel::testing::CliResult;
+using skarvel::testing::read_all;
 
 // Five runners of two clubs and a card readout of the first one, on a course with two controls.
 void make_race(Competition& c) {

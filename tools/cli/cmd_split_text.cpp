@@ -13,6 +13,18 @@
 
 using namespace skarvel;
 
+namespace {
+
+// The first record in slot order whose card number is `number`, or null.
+template <class R>
+const R* first_with_card(const Table<R>& table, long long number) {
+    for (int i = 0; i < table.capacity(); ++i)
+        if (table[i] && table[i]->card_number == number) return table[i];
+    return nullptr;
+}
+
+}  // namespace
+
 int cmd_split_text(const std::vector<std::string>& args) {
     cli::CommandArgs a;
     if (int rc = cli::parse_command_args(args, "split-text FILE.wdb --card N", {}, {"--card"}, a);
@@ -23,18 +35,12 @@ int cmd_split_text(const std::vector<std::string>& args) {
     auto c = std::make_unique<Competition>();
     if (int rc = cli::load_competition(*c, a.file); rc != cli::kExitOk) return rc;
     const std::string card_text = std::to_string(number);
-    const CardReadout* card = nullptr;
-    const auto& cards = c->tables.card_readouts;
-    for (int i = 0; i < cards.capacity() && !card; ++i)
-        if (cards[i] && cards[i]->card_number == number) card = cards[i];
+    const CardReadout* card = first_with_card(c->tables.card_readouts, number);
     if (!card) {
         cli::error(a.file + ": no card readout of card " + card_text);
         return cli::kExitInput;
     }
-    const Runner* owner = nullptr;
-    const auto& runners = c->tables.runners;
-    for (int i = 0; i < runners.capacity() && !owner; ++i)
-        if (runners[i] && runners[i]->card_number == number) owner = runners[i];
+    const Runner* owner = first_with_card(c->tables.runners, number);
     if (!owner) {
         cli::error(a.file + ": no runner has card " + card_text);
         return cli::kExitInput;
