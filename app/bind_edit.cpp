@@ -6,7 +6,6 @@
 #include "app/editors/edit_commands.h"
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
-#include "results/result_compute.h"
 
 namespace skarvel {
 
@@ -28,7 +27,6 @@ void bind_edit_commands(AppContext& ctx) {
             frame.save();
             return true;
         },
-        [&c](Runner& r) { runner_place(c, r.start_number); },
         [&ctx] { return ctx.settings.auto_load() != 0; },
         [&ctx](bool on) { ctx.settings.set_auto_load(on ? 1 : 0); },
         [&ctx](int slot) { ctx.journal_finish_line(slot); },

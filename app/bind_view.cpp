@@ -5,6 +5,7 @@
 #include "app/dialogs/filter_dialog.h"
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
+#include "core/finish_results.h"
 
 namespace skarvel {
 
@@ -45,7 +46,7 @@ void bind_view_commands(AppContext& ctx) {
             v.last_row();
             int slot = c.undo_delete(static_cast<RecordType>(t));
             if (slot != kNoSlot) v.set_cursor_row(slot);
-            if (t == kRunners || t == kFinishLines) c.rebuild_number_index();
+            if (t == kRunners || t == kFinishLines) finish_data_changed(c);
         },
         [&v, &c] {
             int t = v.shown_table();

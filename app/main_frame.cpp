@@ -230,6 +230,7 @@ void CMainFrame::apply_language(UiLanguage language) {
         a->setStatusTip(tip);
     }
     message_pane_->setText(qs(state_.lang.text(Txt::kReady)));
+    if (view_) view_->set_english(language == UiLanguage::kEnglish);
     update_recent_actions();
     update_title();
     refresh_commands();

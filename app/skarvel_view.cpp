@@ -249,7 +249,6 @@ void CSkarvelView::render_to(QPainter& p, const QRect& client) {
             board_->paint(p, client, c_, now ? now() : 0);
         } else {
             p.setPen(Qt::black);
-            c_.recompute_finish_results();
             p.drawText(4, kHeaderY + ascent, qs("Табло результатов"_cp1251));
         }
         return;

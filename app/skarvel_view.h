@@ -93,7 +93,8 @@ class CSkarvelView : public QWidget {
     void set_right_button_handler(std::function<void(bool double_click)> f) {
         right_button_ = std::move(f);
     }
-    void set_place_function(view::PlaceFunction f) { row_ctx_.place = std::move(f); }
+    // The language of the few texts the finish table shows.
+    void set_english(bool english) { row_ctx_.english = english; }
     // Called when the view changed records (the main window marks the title).
     std::function<void()> on_changed;
     // Called for Enter/double click, Del and Ctrl+Enter (the main window runs the commands).

@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "core/cp1251.h"
+#include "core/finish_results.h"
 #include "core/qualification.h"
 #include "core/time_text.h"
+#include "results/result_compute.h"
 
 namespace skarvel::view {
 
@@ -113,18 +115,9 @@ int finish_count(const Competition& c, int start_number) {
     return c.finish_count_by_number[start_number];
 }
 
+// Counts for the time behind: a time (no status, a finish after the start) in competition.
 bool ranked(const Runner& r) {
-    return r.status == 0 && !r.out_of_competition && r.finish_time != 0;
-}
-
-void default_place(Competition& c, Runner& r, const FinishStats& stats) {
-    const FinishStats::Group* g = stats.group(r.class_id, finish_count(c, r.start_number));
-    if (!g || !ranked(r)) {
-        r.place = 0;
-        return;
-    }
-    auto it = std::lower_bound(g->results.begin(), g->results.end(), r.result);
-    r.place = static_cast<std::uint16_t>(it - g->results.begin() + 1);
+    return !r.out_of_competition && result_is_time(r);
 }
 
 std::vector<Cell> runner_cells(const Competition& c, int slot, const Runner& r) {
@@ -221,7 +214,8 @@ std::string relay_leg_time(const Competition& c, int slot, const FinishLine& lin
     return {};
 }
 
-std::vector<Cell> finish_cells(Competition& c, int slot, const FinishLine& line, RowContext& ctx) {
+std::vector<Cell> finish_cells(const Competition& c, int slot, const FinishLine& line,
+                               const RowContext& ctx) {
     int precision = c.info.time_precision;
     std::vector<Cell> cells;
     cells.reserve(12);
@@ -237,15 +231,11 @@ std::vector<Cell> finish_cells(Competition& c, int slot, const FinishLine& line,
         cells.push_back({fmt("St %4d", -number)});
     else
         cells.push_back({fmt("%4d", number)});
-    Runner* r = c.runner_by_number(number < 0 ? -number : number);
+    const Runner* r = c.runner_by_number(number < 0 ? -number : number);
     if (!r) {
         cells.push_back({std::string("-- нет в протоколе --"_cp1251), CellBackground::kRed});
         return cells;
     }
-    if (ctx.place)
-        ctx.place(c, *r);
-    else
-        default_place(c, *r, ctx.finish_stats);
     cells.push_back({fmt_s("%-25.25s", field_text(r->name))});
     cells.push_back({fmt_s("%-4.4s", qualification_text(r->qualification))});
     cells.push_back({club_name(c, r->club_id)});
@@ -258,6 +248,8 @@ std::vector<Cell> finish_cells(Competition& c, int slot, const FinishLine& line,
             result = fmt_s("%-8.8s", "НЕ СТАРТ"_cp1251);
         else if (r->status != 0)
             result = fmt_s("%-8.8s", "СНЯТ"_cp1251);
+        else if (r->result < 0)
+            result = fmt_s("%-8.8s", result_error_text(ctx.english));
         else
             result = format_time_text(r->result, precision);
     }
@@ -267,13 +259,13 @@ std::vector<Cell> finish_cells(Competition& c, int slot, const FinishLine& line,
     std::string place;
     if (r->out_of_competition)
         place = fmt("(%d) ", count) + std::string("вк"_cp1251) + fmt("/%d", g ? g->runners : 0);
-    else if (r->status != 0)
+    else if (r->status != 0 || r->result < 0)
         place = fmt("(%d)", count);
     else
         place = fmt("(%d) %d/%d", count, r->place, g ? g->runners : 0);
     cells.push_back({place});
     std::string behind;
-    if (has_time && r->status == 0 && g && !g->results.empty() && r->finish_time != 0) {
+    if (has_time && result_is_time(*r) && g && !g->results.empty()) {
         std::int32_t d = r->result - g->results.front();
         if (d < 0) d = 0;
         int seconds = d / 100;
@@ -290,16 +282,11 @@ std::vector<Cell> finish_cells(Competition& c, int slot, const FinishLine& line,
     return cells;
 }
 
-std::vector<Cell> card_cells(const Competition& c, int slot, const CardReadout& k) {
+std::vector<Cell> card_cells(int slot, const CardReadout& k, const RowContext& ctx) {
     std::string owner;
-    const auto& t = c.tables.runners;
-    if (k.card_number != 0) {
-        for (int i = 0; i < t.capacity(); ++i)
-            if (const Runner* r = t[i]; r && r->card_number == k.card_number) {
-                owner = field_text(r->name);
-                break;
-            }
-    }
+    if (k.card_number != 0)
+        if (auto it = ctx.card_owner.find(k.card_number); it != ctx.card_owner.end())
+            owner = field_text(it->second->name);
     return {{fmt("%d", slot + 1)},
             {fmt("%d", k.card_number)},
             {fmt("%d", k.start_number)},
@@ -352,11 +339,19 @@ const FinishStats::Group* FinishStats::group(int class_id, int count) const {
 
 void prepare_paint(Competition& c, int table, RowContext& ctx) {
     if (table == kFinishLines) {
-        c.rebuild_number_index();
-        c.count_finish_lines();
+        // Results, places and number_index are kept fresh by finish_data_changed; the paint
+        // only reads them.
         ctx.finish_stats.build(c);
     } else {
         c.recount_tables();
+    }
+    ctx.card_owner.clear();
+    if (table == kCardReadouts) {
+        // The first runner in table order with each card number: one walk per paint.
+        const auto& t = c.tables.runners;
+        for (int i = 0; i < t.capacity(); ++i)
+            if (const Runner* r = t[i]; r && r->card_number != 0)
+                ctx.card_owner.emplace(r->card_number, r);
     }
 }
 
@@ -379,7 +374,7 @@ std::vector<Cell> row_cells(Competition& c, int table, int slot, RowContext& ctx
             if (const FinishLine* f = t.finish_lines[slot]) return finish_cells(c, slot, *f, ctx);
             break;
         case kCardReadouts:
-            if (const CardReadout* k = t.card_readouts[slot]) return card_cells(c, slot, *k);
+            if (const CardReadout* k = t.card_readouts[slot]) return card_cells(slot, *k, ctx);
             break;
         default:
             break;
@@ -694,6 +689,7 @@ void sort_table(Competition& c, int table, CardSortKey card_key) {
             sort_slots(
                 t.finish_lines, 0, t.finish_lines.live_count(),
                 [](const FinishLine& a, const FinishLine& b) { return a.time() < b.time(); });
+            finish_data_changed(c);  // the last line of a number gives its time
             break;
         case kCardReadouts:
             sort_slots(t.card_readouts, 0, t.card_readouts.live_count(),
@@ -738,15 +734,36 @@ void compact_runners(Competition& c, int end) {
 
 namespace {
 
-bool passes(const Competition& c, const Runner& r, const FilterSettings& f) {
+// The course id of each class id (the first class of an id in table order), looked up once
+// per filter instead of once per runner.
+class CourseOfClass {
+  public:
+    explicit CourseOfClass(const Competition& c) {
+        const auto& t = c.tables.classes;
+        for (int i = 0; i < t.capacity(); ++i)
+            if (const ClassRecord* k = t[i]) course_.emplace(k->id, k->course_id);
+    }
+    // False when no class has the id.
+    bool find(std::int32_t class_id, std::int32_t& course_id) const {
+        auto it = course_.find(class_id);
+        if (it == course_.end()) return false;
+        course_id = it->second;
+        return true;
+    }
+
+  private:
+    std::unordered_map<std::int32_t, std::int32_t> course_;
+};
+
+bool passes(const CourseOfClass& courses, const Runner& r, const FilterSettings& f) {
     if (f.class_id != 0 && r.class_id != f.class_id) return false;
     if (f.club_id != 0 && r.club_id != f.club_id) return false;
     if (f.mark == 1 && !r.marked) return false;
     if (f.mark == 2 && r.marked) return false;
     if (f.heat != 0 && r.heat_or_leg != f.heat) return false;
     if (f.course_id != 0) {
-        const ClassRecord* k = c.find_class_by_id(r.class_id);
-        if (!k || k->course_id != f.course_id) return false;
+        std::int32_t course = 0;
+        if (!courses.find(r.class_id, course) || course != f.course_id) return false;
     }
     return true;
 }
@@ -767,9 +784,10 @@ int apply_filter(Competition& c, const FilterSettings& f) {
     // Everything is rebuilt from two lists, so a full table (no free slot between the two
     // groups) loses no runner.
     std::vector<std::unique_ptr<Runner>> pass, fail;
+    const CourseOfClass courses(c);
     for (int i = 0; i < capacity; ++i) {
         if (!t[i]) continue;
-        auto& dest = passes(c, *t[i], f) ? pass : fail;
+        auto& dest = passes(courses, *t[i], f) ? pass : fail;
         dest.push_back(std::move(t.slot(i)));
     }
     int k = static_cast<int>(pass.size());

@@ -49,11 +49,6 @@ class FinishStats {
     std::unordered_map<std::int64_t, Group> groups_;
 };
 
-// Recomputes a runner's place before its finish line is drawn. The result computation
-// installs its own; the default ranks by `result` among ranked runners of the class with the
-// same number of finish lines.
-using PlaceFunction = std::function<void(Competition&, Runner&)>;
-
 struct FinishEntryDisplay {
     bool active = false;
     int slot = -1;      // the row whose number is being typed
@@ -62,12 +57,15 @@ struct FinishEntryDisplay {
 
 struct RowContext {
     FinishStats finish_stats;
-    PlaceFunction place;
     FinishEntryDisplay entry;
+    bool english = false;  // language of the few texts the finish table shows
+    // Card readouts: the first runner in table order with each card number.
+    std::unordered_map<std::int32_t, const Runner*> card_owner;
 };
 
-// Prepares the context of one paint: recounts the tables (or rebuilds number_index for the
-// finish table) and the finish statistics.
+// Prepares the context of one paint: recounts the tables, or builds the finish statistics
+// for the finish table. The finish table's results and places are only read: they are
+// written by finish_data_changed wherever the finish data changes.
 void prepare_paint(Competition& c, int table, RowContext& ctx);
 // The cells of one slot of a table; empty for an empty slot.
 std::vector<Cell> row_cells(Competition& c, int table, int slot, RowContext& ctx);

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "core/cp1251.h"
+#include "core/finish_results.h"
 #include "core/time_text.h"
 
 namespace skarvel {
@@ -57,11 +58,8 @@ DeleteOutcome delete_with_rules(Competition& c, RecordType type, int slot, Promp
             break;
     }
     c.delete_record(type, slot);
-    // The index must not keep pointing at a deleted runner.
-    if (type == kRunners || type == kFinishLines) {
-        c.rebuild_number_index();
-        c.count_finish_lines();
-    }
+    // The index must not keep pointing at a deleted runner, and results follow the lines.
+    if (type == kRunners || type == kFinishLines) finish_data_changed(c);
     return DeleteOutcome::Deleted;
 }
 
@@ -161,9 +159,7 @@ bool FinishEntry::enter(Competition& c, int row, Prompts& prompts, const EditHoo
                              "The number entered exceeds the maximum allowed!"));
     lines[row_]->start_number = static_cast<std::int16_t>(n);
     active_ = false;
-    c.rebuild_number_index();
-    c.count_finish_lines();
-    if (Runner* r = c.runner_by_number(n); r && hooks.recompute_place) hooks.recompute_place(*r);
+    finish_data_changed(c);
     c.modified = true;
     finish_autosave(c, prompts, hooks);
     return true;
@@ -218,6 +214,7 @@ bool quick_edit_finish_time(Competition& c, int row, Prompts& prompts, const Edi
     std::int32_t hundredths = steps == 4 ? parts[3].value : 0;
     line->set_time(parts[0].value * kCentisPerHour + parts[1].value * kCentisPerMinute +
                    parts[2].value * 100 + hundredths);
+    finish_data_changed(c);
     c.modified = true;
     finish_autosave(c, prompts, hooks);
     return true;
@@ -249,7 +246,7 @@ EditResult store_quick_runner_form(Competition& c, int slot, const QuickRunnerFo
             kNoSlot};
     r->start_number = static_cast<std::uint16_t>(number);
     r->start_time = parse_time_text(f.start_time);
-    c.rebuild_number_index();
+    finish_data_changed(c);
     c.modified = true;
     return EditResult{true, {}, slot};
 }
@@ -276,10 +273,7 @@ RunnerForm finish_line_runner_form(Competition& c, int row, int& slot) {
 
 EditResult store_finish_line_runner(Competition& c, int slot, const RunnerForm& f, bool english) {
     EditResult r = store_runner_form(c, slot, f, english);
-    if (r) {
-        c.rebuild_number_index();
-        c.recompute_finish_results();
-    }
+    if (r) finish_data_changed(c);
     return r;
 }
 
@@ -347,10 +341,10 @@ bool apply_status(Competition& c, int number, int status, Prompts& prompts, bool
                 line.start_number = static_cast<std::int16_t>(number);
                 line.set_time(kDay - 1);
                 line.flags |= FinishLine::kFlagSent;
-                c.count_finish_lines();
             }
         }
     }
+    finish_data_changed(c);
     c.modified = true;
     return true;
 }
@@ -362,6 +356,7 @@ bool restore_all_statuses(Competition& c, Prompts& prompts, bool english) {
     const auto& t = c.tables.runners;
     for (int i = 0; i < t.used_end(); ++i)
         if (Runner* r = t[i]) r->status = 0;
+    finish_data_changed(c);
     c.modified = true;
     return true;
 }
@@ -419,6 +414,7 @@ bool join_table(Competition& c, Table<R>& table, std::int16_t Runner::*ref, Prom
         ++to;
     }
     c.recount_tables();
+    finish_data_changed(c);  // runners moved to another class are placed there
     c.modified = true;
     if (prompts.ask_yes_no(pick(english, "Снять отметку?"_cp1251, "Unmark?")))
         for (int i = 0; i < table.capacity() && table[i]; ++i) unmark(*table[i]);

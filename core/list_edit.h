@@ -21,8 +21,6 @@ struct EditHooks {
     // Saves the competition under its file name; false when it has none yet (the caller
     // then tells the user). Used by finish autosave.
     std::function<bool()> save_under_file_name;
-    // Recomputes the place of one runner (the result computation owns places).
-    std::function<void(Runner&)> recompute_place;
 };
 
 // ---- deletion ----------------------------------------------------------------------------

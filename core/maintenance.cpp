@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/cp1251.h"
+#include "core/finish_results.h"
 #include "core/record_edit.h"
 
 namespace skarvel {
@@ -89,7 +90,7 @@ int fill_unnumbered_finish_lines(Competition& c) {
         }
     if (filled) {
         c.modified = true;
-        c.count_finish_lines();
+        finish_data_changed(c);
     }
     return filled;
 }

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "core/cp1251.h"
+#include "core/finish_results.h"
 #include "core/qualification.h"
 #include "core/time_text.h"
 
@@ -238,7 +239,7 @@ EditResult store_runner_form(Competition& c, int slot, const RunnerForm& f, bool
     r->fee_flags = fees;
     r->out_of_competition = f.out_of_competition ? 1 : 0;
     r->individual = f.individual ? 1 : 0;
-    c.rebuild_number_index();
+    finish_data_changed(c);
     return stored(c, slot);
 }
 
@@ -616,6 +617,7 @@ void store_competition_info_form(Competition& c, const CompetitionInfoForm& f) {
     info.pad_numbers_to_4 = f.pad_numbers_to_4 ? 1 : 0;
     info.time_precision = static_cast<std::uint8_t>(
         f.time_precision >= 0 && f.time_precision <= 2 ? f.time_precision : 0);
+    finish_data_changed(c);  // the kind and the relay flag decide results and places
     c.modified = true;
 }
 

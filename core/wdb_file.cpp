@@ -8,6 +8,7 @@
 #include "core/atomic_file.h"
 #include "core/cp1251.h"
 #include "core/field_codec.h"
+#include "core/finish_results.h"
 
 namespace skarvel {
 
@@ -636,7 +637,7 @@ ImportStatus import_wdb(Competition& c, const std::string& path, const ImportWdb
         for (int i = 0; i < in.card_readouts.capacity() && in.card_readouts[i]; ++i)
             cards.add(*in.card_readouts[i]);
     }
-    c.rebuild_number_index();
+    finish_data_changed(c);
     c.modified = true;
     return ImportStatus::kOk;
 }

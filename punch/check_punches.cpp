@@ -195,4 +195,9 @@ int check_punches(Competition& c, Runner& runner, const CardReadout& card,
     }
 }
 
+bool over_course_time_limit(const Course* course, std::int32_t result) {
+    return course && course->time_limit_min > 0 &&
+           static_cast<std::int64_t>(course->time_limit_min) * 6000 < result;
+}
+
 }  // namespace skarvel

@@ -30,4 +30,8 @@ bool controls_in_order(const std::vector<std::uint8_t>& controls, const CardRead
 // punch_count limited to the slots a readout has.
 int readout_punch_count(const CardReadout& card);
 
+// True when a course has a time limit (time_limit_min above 0; 0 means none) and the result
+// is over it.
+bool over_course_time_limit(const Course* course, std::int32_t result);
+
 }  // namespace skarvel

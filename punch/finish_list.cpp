@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/cp1251.h"
+#include "core/finish_results.h"
 #include "core/time_text.h"
 #include "punch/check_punches.h"
 
@@ -162,6 +163,7 @@ int register_clock_time(Competition& c, std::int32_t clock_time) {
     if (slot == kNoSlot) return kNoSlot;
     // The high 8 bits become 0; flags and start number stay.
     t[slot]->time_word = static_cast<std::uint32_t>(clock_time) & 0xFFFFFF;
+    finish_data_changed(c);
     c.modified = true;
     return slot;
 }
@@ -256,7 +258,7 @@ FinishImportResult import_finish_text(Competition& c, std::string_view data, boo
     });
     sort_finish_lines(c);
     if (result.lines_read > 0 || result.statuses_set > 0) c.modified = true;
-    c.count_finish_lines();
+    finish_data_changed(c);
     return result;
 }
 
@@ -282,6 +284,7 @@ void sort_finish_lines(Competition& c) {
                static_cast<std::uint16_t>(b->start_number);
     });
     put_finish_lines(c, lines);
+    finish_data_changed(c);  // the last line of a number gives its time
 }
 
 int remove_duplicate_finish_lines(Competition& c) {
@@ -298,7 +301,7 @@ int remove_duplicate_finish_lines(Competition& c) {
     put_finish_lines(c, kept);
     if (dropped) {
         c.modified = true;
-        c.count_finish_lines();
+        finish_data_changed(c);
     }
     return dropped;
 }
@@ -348,7 +351,7 @@ void prepare_finish(Competition& c, const FinishPreparation& options) {
         for (int i = 0; i < t.capacity(); ++i)
             if (Runner* r = t[i]) r->status = 0;
     }
-    c.count_finish_lines();
+    finish_data_changed(c);
     c.modified = true;
     show_finish_table(c);
 }
@@ -396,8 +399,8 @@ RebuildResult rebuild_finish_from_readouts(Competition& c, const RebuildOptions&
             }
         }
 
-        if (options.recheck && c.info.check_mode != 0 && check) {
-            int mode = c.info.check_mode;
+        const int mode = effective_check_mode(c.info.check_mode);
+        if (options.recheck && mode != kCheckNone && check) {
             int ppm = c.info.penalty_per_miss;
             int k = check(c, *r, rd);
             if (k != 1) r->penalty = static_cast<std::uint16_t>(k);
@@ -410,7 +413,7 @@ RebuildResult rebuild_finish_from_readouts(Competition& c, const RebuildOptions&
             }
         }
     }
-    c.count_finish_lines();
+    finish_data_changed(c);
     return result;
 }
 
@@ -472,7 +475,7 @@ StartersResult add_non_starters(Competition& c, StartersResult result) {
         ++result.lines_added;
     }
     c.modified = true;
-    c.count_finish_lines();
+    finish_data_changed(c);
     return result;
 }
 
@@ -527,7 +530,7 @@ GenerateResult generate_finish_from_readouts(Competition& c) {
         }
     }
     c.modified = true;
-    c.count_finish_lines();
+    finish_data_changed(c);
     return result;
 }
 

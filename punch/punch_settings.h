@@ -20,6 +20,12 @@ enum CheckMode : std::uint8_t {
     kCheckNumberThread = 6,  // accepted from a stored competition only
 };
 
+// The check a stored mode asks for: a value outside 0..6 (from an imported or converted file)
+// means no check, never a check that fails every card.
+constexpr int effective_check_mode(int stored) {
+    return stored >= kCheckNone && stored <= kCheckNumberThread ? stored : kCheckNone;
+}
+
 // Values of `start_source` and `finish_source`.
 enum TimeSource : std::uint8_t {
     kSourceDatabase = 0,  // start: "Из базы данных"; finish: "Из протокола финиша"

@@ -5,6 +5,9 @@
 #include <cstdlib>
 
 #include "core/cp1251.h"
+#include "core/finish_results.h"
+#include "core/time_text.h"
+#include "platform/language.h"
 #include "punch/check_punches.h"
 
 namespace skarvel {
@@ -38,6 +41,24 @@ int finish_line_after_last(Competition& c) {
         if (t[i]->time() != 0 || t[i]->start_number != 0) last = i;
     if (t[last + 1]) return last + 1;
     return c.new_record(kFinishLines);
+}
+
+std::int32_t card_finish_time(const CardReadout& card, int finish_source) {
+    if (finish_source == kSourcePunch) {
+        int n = readout_punch_count(card);
+        return n > 0 ? card.punches[n - 1].time : 0;
+    }
+    return card.finish.time;
+}
+
+// The result the card gives its owner; without a finish on the card, the owner's result from
+// the finish list (kept fresh by finish_data_changed).
+std::int32_t card_result(const Competition& c, const Runner& owner, std::int32_t card_finish) {
+    if (card_finish == 0) return owner.status == kStatusOk ? owner.result : 0;
+    std::int64_t result = std::int64_t(card_finish) - owner.start_time;
+    if (c.info.competition_kind == kKindMarkedMinutes)
+        result += std::int64_t(owner.penalty) * kCentisPerMinute;
+    return static_cast<std::int32_t>(result);
 }
 
 void compose_check_message(std::string& text, int mode) {
@@ -137,9 +158,23 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
     else if (s.start_source == kSourcePunch)
         owner->start_time = card.punches[0].time;
 
+    // The finish this card gives, and the result that follows from it: what the time limit
+    // is decided on (not the owner's result from before this card).
+    const std::int32_t card_finish = card_finish_time(card, s.finish_source);
+
     // 4. Punch check.
-    compose_check_message(out.message, s.check_mode);
-    switch (s.check_mode) {
+    const int mode = effective_check_mode(s.check_mode);
+    compose_check_message(out.message, mode);
+    if (card_finish != 0 && owner->status == kStatusDidNotStart) {
+        // A card with a finish proves the start (the check below may still disqualify).
+        owner->status = kStatusOk;
+        out.start_proved = true;
+        std::string_view text = text_pair(Txt::kStartProvedByCard).ru;
+        out.message += text;
+        out.message += "\r\n";
+        if (s.warnings) prompts.message(text);
+    }
+    switch (mode) {
         case kCheckNone:
             break;
         case kCheckThread:
@@ -159,8 +194,7 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
                 if (s.limit_disqualify) {
                     const ClassRecord* cls = c.find_class_by_id(owner->class_id);
                     const Course* course = cls ? c.find_course_by_id(cls->course_id) : nullptr;
-                    if (course &&
-                        static_cast<std::int64_t>(course->time_limit_min) * 6000 < owner->result) {
+                    if (over_course_time_limit(course, card_result(c, *owner, card_finish))) {
                         if (s.warnings)
                             prompts.message("Снимаю за превышение контрольного времени!"_cp1251);
                         owner->status = kStatusOverTime;
@@ -195,15 +229,15 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
             line.start_number = static_cast<std::int16_t>(owner->start_number);
             line.set_time(time);
             out.finish_slot = slot;
-            c.count_finish_lines();
         }
     } else if (hooks.send_unsent_finish_lines) {
         hooks.send_unsent_finish_lines();
     }
 
+    finish_data_changed(c);
+
     // 6. Printing.
     if (s.print_on_read) {
-        c.recompute_finish_results();
         if (hooks.print_split) {
             hooks.print_split(owner, card);
             if (owner->status != kStatusOk && s.second_copy_on_bad) hooks.print_split(owner, card);
@@ -226,6 +260,7 @@ int recheck_readout(Competition& c, int readout_slot, const PunchSettings& s, Pr
         return -1;
     }
     int r = check_punches(c, *owner, *card, s, prompts);
+    finish_data_changed(c);  // the carousel check may change name, status and class
     char buf[32];
     std::snprintf(buf, sizeof buf, "Check_cp=%d", r);
     prompts.message(buf);
@@ -264,7 +299,7 @@ MemoryRecordOutcome store_memory_record(Competition& c, std::int32_t card_number
             break;
         }
     }
-    c.count_finish_lines();
+    finish_data_changed(c);
     return out;
 }
 

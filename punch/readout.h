@@ -42,6 +42,7 @@ struct ReadoutOutcome {
     int check_result = 0;
     int finish_slot = kNoSlot;  // the finish line written, if any
     std::string message;        // the composed message text of the check
+    bool start_proved = false;  // status "did not start" cleared: the card has a finish
 };
 
 // Everything the reader does with one card read (`card` is the reader's working readout).

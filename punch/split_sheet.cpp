@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "core/cp1251.h"
 #include "core/time_text.h"
+#include "punch/check_punches.h"
 
 namespace skarvel {
 
@@ -151,7 +155,7 @@ bool over_time_limit(const Competition& c, const Runner& r) {
     if (!c.info.limit_disqualify) return false;
     const ClassRecord* cls = c.find_class_by_id(r.class_id);
     const Course* course = cls ? c.find_course_by_id(cls->course_id) : nullptr;
-    return course && static_cast<std::int64_t>(course->time_limit_min) * 6000 < r.result;
+    return over_course_time_limit(course, r.result);
 }
 
 std::string_view over_time_text() {
@@ -197,7 +201,7 @@ PageFontSpec split_font(bool heading, bool bold, int split_scale) {
 
 SplitSheet compose_split_sheet(Competition& c, Runner& r, const CardReadout& card,
                                Prompts& prompts) {
-    int mode = c.info.check_mode;
+    int mode = effective_check_mode(c.info.check_mode);
     if (mode != 1 && mode != 2) return compose_plain_sheet(c, &r, card, prompts);
 
     SplitSheet s;
@@ -448,23 +452,32 @@ int print_split_range(Competition& c, SplitRangeState& state, int current_row, R
     return printed;
 }
 
+std::vector<std::pair<Runner*, const CardReadout*>> runners_with_readouts(const Competition& c) {
+    // The first readout of each card number, found once: one walk over each table.
+    const auto& cards = c.tables.card_readouts;
+    std::unordered_map<std::int32_t, const CardReadout*> first;
+    first.reserve(static_cast<std::size_t>(cards.live_count()));
+    for (int k = 0; k < cards.capacity() && cards[k]; ++k)
+        first.emplace(cards[k]->card_number, cards[k]);
+    std::vector<std::pair<Runner*, const CardReadout*>> out;
+    const auto& runners = c.tables.runners;
+    for (int i = 0; i < runners.capacity() && runners[i]; ++i) {
+        Runner* r = runners[i];
+        if (r->start_number == 0 || r->card_number == 0) continue;
+        if (auto it = first.find(r->card_number); it != first.end())
+            out.emplace_back(r, it->second);
+    }
+    return out;
+}
+
 int print_splits_by_runner_order(Competition& c, ReportEnv& env) {
     if (!env.prompts.ask_yes_no_captioned("Печатать сплиты текущим (из базы)?"_cp1251,
                                           "ВНИМАНИЕ"_cp1251))
         return 0;
-    const auto& runners = c.tables.runners;
-    const auto& cards = c.tables.card_readouts;
-    int n_cards = cards.live_count();
     int printed = 0;
-    for (int i = 0; i < runners.capacity() && runners[i]; ++i) {
-        Runner& r = *runners[i];
-        if (r.start_number == 0 || r.card_number == 0) continue;
-        for (int k = 0; k < n_cards; ++k)
-            if (cards[k]->card_number == r.card_number) {
-                print_split_sheet(c, r, *cards[k], env);
-                ++printed;
-                break;
-            }
+    for (auto [r, card] : runners_with_readouts(c)) {
+        print_split_sheet(c, *r, *card, env);
+        ++printed;
     }
     return printed;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/competition.h"
@@ -73,6 +74,10 @@ struct SplitRangeState {
 // Prints the readouts of the range (from the list view's current row when start_from is 0);
 // afterwards start_from points behind the last printout. Returns the sheets printed.
 int print_split_range(Competition& c, SplitRangeState& state, int current_row, ReportEnv& env);
+
+// The runners with a start number and a card number, in table order, each with the first
+// readout of his card (runners without one are left out).
+std::vector<std::pair<Runner*, const CardReadout*>> runners_with_readouts(const Competition& c);
 
 // "Печать выписок по сортировке базы": asks, then prints the first readout of every runner
 // with a start number and a card number in table order. Returns the sheets printed.

@@ -15,8 +15,7 @@ std::int32_t cut(std::int32_t v, int precision) {
 }
 }  // namespace
 
-std::vector<BoardClass> live_board(Competition& c, std::int32_t now) {
-    c.recompute_finish_results();
+std::vector<BoardClass> live_board(const Competition& c, std::int32_t now) {
     const CompetitionInfo& info = c.info;
     std::vector<BoardClass> board;
     const auto& classes = c.tables.classes;
@@ -50,26 +49,40 @@ std::vector<BoardClass> live_board(Competition& c, std::int32_t now) {
         board[it->second].entries.push_back(e);
     }
     // The order of the result protocol: laps first when counted, then the time at the shown
-    // precision, then the earlier start.
+    // precision, then the earlier start. A handicap start ranks by the finish clock time:
+    // who crosses the line first is ahead; runners still out follow the finishers.
+    const bool handicap = info.competition_kind == kKindHandicap;
+    auto key = [&](const BoardEntry& e) -> std::int32_t {
+        if (!handicap) return cut(e.running_time, info.time_precision);
+        if (e.runner->status != 0) return kDay + e.runner->start_number;
+        if (!e.finished || e.running_time < 0) return kDay - 1;
+        return e.runner->finish_time;
+    };
     for (auto& cls : board) {
         std::stable_sort(cls.entries.begin(), cls.entries.end(),
-                         [&c, &info](const BoardEntry& a, const BoardEntry& b) {
+                         [&](const BoardEntry& a, const BoardEntry& b) {
                              if (info.count_laps) {
                                  int la = lap_count(c, *a.runner), lb = lap_count(c, *b.runner);
                                  if (la != lb) return la > lb;
                              }
-                             std::int32_t ta = cut(a.running_time, info.time_precision);
-                             std::int32_t tb = cut(b.running_time, info.time_precision);
+                             std::int32_t ta = key(a), tb = key(b);
                              if (ta != tb) return ta < tb;
+                             if (handicap && !a.finished && !b.finished)
+                                 return a.running_time > b.running_time;
                              return a.runner->start_time < b.runner->start_time;
                          });
+        // Places go to finished runners in competition without a status whose finish is after
+        // their start; equal keys share a place.
         int n = 0, p = 1;
         std::int32_t prev = 0;
         for (auto& e : cls.entries) {
-            if (!e.finished || e.runner->status != 0 || e.runner->out_of_competition) continue;
+            if (!e.finished || e.runner->status != 0 || e.runner->out_of_competition ||
+                e.running_time < 0)
+                continue;
+            std::int32_t k = handicap ? e.runner->finish_time : e.running_time;
             ++n;
-            if (n == 1 || e.running_time != prev) p = n;
-            prev = e.running_time;
+            if (n == 1 || k != prev) p = n;
+            prev = k;
             e.place = p;
         }
     }

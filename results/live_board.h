@@ -24,10 +24,12 @@ struct BoardClass {
     std::vector<BoardEntry> entries;
 };
 
-// Recomputes the finish results, then builds the board at clock time `now`. The running times
-// are kept in the entries; the runners' stored results are left as the recomputation set them
+// Builds the board at clock time `now` from the results finish_data_changed keeps fresh; it
+// changes nothing. The running times are kept in the entries, never in the runners' results
 // (a running clock written into `result` would show unfinished runners as finished elsewhere).
-std::vector<BoardClass> live_board(Competition& c, std::int32_t now);
+// A handicap start (kind 3) is ordered and placed by the finish clock time, as the result
+// protocol does.
+std::vector<BoardClass> live_board(const Competition& c, std::int32_t now);
 
 // One text row of the board: the class heading or a runner line (Windows-1251).
 struct BoardRow {

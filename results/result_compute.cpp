@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "core/finish_results.h"
 #include "core/time_text.h"
+#include "platform/language.h"
 
 namespace skarvel {
 
@@ -54,13 +56,18 @@ int sign(std::int64_t v) {
 }
 }  // namespace
 
+std::int32_t ranking_result(const Runner& r) {
+    // Status results start at one day; an error sorts just below them.
+    return r.status == 0 && r.result < 0 ? kDay - 1 : r.result;
+}
+
 int compare_results(const Competition& c, const Runner& a, const Runner& b) {
     if (c.info.count_laps) {
         int la = lap_count(c, a), lb = lap_count(c, b);
         if (la != lb) return la > lb ? -1 : 1;
     }
-    std::int32_t ra = cut_to_precision(a.result, c.info.time_precision);
-    std::int32_t rb = cut_to_precision(b.result, c.info.time_precision);
+    std::int32_t ra = cut_to_precision(ranking_result(a), c.info.time_precision);
+    std::int32_t rb = cut_to_precision(ranking_result(b), c.info.time_precision);
     if (ra != rb) return ra < rb ? -1 : 1;
     return sign(std::int64_t(a.start_time) - b.start_time);
 }
@@ -70,8 +77,9 @@ int compare_finish_times(const Competition& c, const Runner& a, const Runner& b)
         int la = lap_count(c, a), lb = lap_count(c, b);
         if (la != lb) return la > lb ? -1 : 1;
     }
+    // A finish before the start is an error: after every finisher, before every status.
     auto key = [](const Runner& r) -> std::int32_t {
-        return r.status != 0 ? kDay + r.start_number : r.finish_time;
+        return r.status != 0 ? kDay + r.start_number : r.result < 0 ? kDay - 1 : r.finish_time;
     };
     return sign(std::int64_t(key(a)) - key(b));
 }
@@ -152,7 +160,7 @@ const std::vector<Runner*>* ResultIndex::course_runners(std::int32_t course_id) 
 // --- lists ---
 
 std::int32_t winner_time(const CompetitionInfo& info, const std::vector<Runner*>& sorted) {
-    if (sorted.empty()) return 0;
+    if (sorted.empty() || sorted.front()->result < 0) return 0;
     if (info.winner_from_six && sorted.size() > 6) {
         std::int64_t sum = 0;
         for (int i = 0; i < 6; ++i) sum += sorted[i]->result;
@@ -237,6 +245,7 @@ PlaceCounter::PlaceCounter(const CompetitionInfo& info, const ResultList& list)
 
 PlaceCell PlaceCounter::next(const Runner& r) {
     if (r.status != 0) return {};
+    if (r.result < 0) return {PlaceCell::Error, 0};
     if (r.out_of_competition) return {PlaceCell::OutOfCompetition, 0};
     if (r.individual && no_points_individual_) return {PlaceCell::NoPoints, 0};
     ++n_;
@@ -255,7 +264,7 @@ int rank_for_time(const RankNorms& norms, std::int32_t result) {
 
 RankCell runner_rank(const RankNorms& norms, const ClassRecord* cls, const Runner& r, int p) {
     RankCell cell;
-    if (!norms.determined || r.status != 0) return cell;
+    if (!norms.determined || r.status != 0 || r.result < 0) return cell;
     int code = rank_for_time(norms, r.result);
     if (code >= 0) cell = {RankCell::Norm, code};
     if (cls) {
@@ -293,7 +302,7 @@ std::string result_points(const CompetitionInfo& info, const ResultList& list, c
                           const PlaceCell& place, const std::vector<std::int32_t>* points_table) {
     static const std::string kZero = "   0.0";
     if (info.points_mode == 1) {
-        if (r.status != 0) return kZero;
+        if (r.status != 0 || place.kind == PlaceCell::Error) return kZero;
         return points_text(formula_points(info, r.result, list.winner_time));
     }
     if (info.points_mode == 2) {
@@ -475,33 +484,11 @@ int split_place(const SplitTables& t, bool cumulative, int i, int k, int m) {
 
 // --- single runner ---
 
-int leg_of_number(int n) {
-    return n / 1000 != 0 ? n / 1000 : n / 100;
-}
-
 int runner_place(Competition& c, int start_number) {
+    if (!c.runner_by_number(start_number)) return 0;
+    finish_data_changed(c);
     Runner* runner = c.runner_by_number(start_number);
-    if (!runner) return 0;
-    c.recompute_finish_results();
-    int laps = lap_count(c, *runner);
-    int place = 1;
-    const auto& t = c.tables.runners;
-    bool relay = c.info.relay != 0;
-    int leg = leg_of_number(runner->start_number);
-    for (int i = 0; i < t.capacity(); ++i) {
-        const Runner* s = t[i];
-        if (!s || s->class_id != runner->class_id || s->out_of_competition || s->status != 0 ||
-            s->finish_time == 0)
-            continue;
-        if (relay) {
-            if (leg_of_number(s->start_number) == leg && s->finish_time < runner->finish_time)
-                ++place;
-        } else if (s->result != 0 && lap_count(c, *s) == laps && s->result < runner->result) {
-            ++place;
-        }
-    }
-    runner->place = static_cast<std::uint16_t>(place);
-    return place;
+    return runner ? runner->place : 0;
 }
 
 int finishers_with_same_laps(const Competition& c, int start_number) {
@@ -531,6 +518,11 @@ std::int32_t leader_result(const Competition& c, int start_number) {
         if (s->result != 0 && s->result < best) best = s->result;
     }
     return best;
+}
+
+std::string_view result_error_text(bool english) {
+    const TextPair& pair = text_pair(Txt::kResultError);
+    return english ? pair.en : pair.ru;
 }
 
 std::string time_behind_text(std::int32_t result, std::int32_t winner, int precision) {

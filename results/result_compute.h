@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/competition.h"
+#include "core/finish_results.h"
 
 namespace skarvel {
 
@@ -48,6 +49,9 @@ struct ResultList {
 // Number of finish lines of the runner (laps).
 int lap_count(const Competition& c, const Runner& r);
 
+// The result a runner is ranked by: his result, except that a finish before the start (a
+// negative result without status) is an error ranked after every time, before any status.
+std::int32_t ranking_result(const Runner& r);
 // Negative when a ranks before b.
 int compare_results(const Competition& c, const Runner& a, const Runner& b);
 int compare_finish_times(const Competition& c, const Runner& a, const Runner& b);
@@ -94,7 +98,8 @@ RankNorms rank_norms(const CompetitionInfo& info, const std::vector<Runner*>& so
 
 // The place column of the next printed runner.
 struct PlaceCell {
-    enum Kind { None, Place, OutOfCompetition, NoPoints } kind = None;
+    // Error: a finish before the start, shown as an error instead of a time and a place.
+    enum Kind { None, Place, OutOfCompetition, NoPoints, Error } kind = None;
     int place = 0;
 };
 
@@ -199,11 +204,15 @@ class SplitPlaces {
 int split_place(const SplitTables& t, bool cumulative, int i, int k, int m);
 
 // --- single-runner operations of the list view and display pages ---
-int leg_of_number(int n);
-// Recomputes all results and writes the runner's place; returns it (0 when no runner).
+// Recomputes all results and places (finish_data_changed) and returns the runner's place
+// (0 when no runner has the number).
 int runner_place(Competition& c, int start_number);
 int finishers_with_same_laps(const Competition& c, int start_number);
 std::int32_t leader_result(const Competition& c, int start_number);
+
+// What the finish table and the protocol show instead of the result of a finish before the
+// start (Windows-1251, at most 8 characters).
+std::string_view result_error_text(bool english = false);
 
 // Time behind the winner as shown in the protocol: "+MM:SS" (hours dropped); a negative
 // difference (faster than a mean-of-six winner time) is shown with "-".

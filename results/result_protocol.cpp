@@ -266,9 +266,12 @@ std::string ProtocolWriter::runner_line(const ResultList& list, const Runner& r,
     }
     int kind = info_.competition_kind;
     if (kind == 1 || kind == 2) s += fmt("   %2d  ", r.penalty);
-    if (r.status != 0) {
+    if (r.status != 0 || place.kind == PlaceCell::Error) {
         int st = r.status < kStatusCount ? r.status : 0;
-        s += fmt("%-11.11s    ", str(field_text(info_.status_short_texts[st])).c_str());
+        std::string text = place.kind == PlaceCell::Error
+                               ? std::string(result_error_text())
+                               : str(field_text(info_.status_short_texts[st]));
+        s += fmt("%-11.11s    ", text.c_str());
         if (v) s += "     ";
         if (info_.time_behind) s += fmt("%-9.9s", " ");
     } else {

@@ -6,7 +6,9 @@
 #include <unordered_map>
 
 #include "core/cp1251.h"
+#include "core/finish_results.h"
 #include "core/time_text.h"
+#include "platform/language.h"
 
 namespace skarvel {
 
@@ -79,6 +81,31 @@ void arrange_runners(Competition& c, const std::vector<Runner*>& current,
 
 // --- F4 ---------------------------------------------------------------------------------
 
+bool confirm_finish_lines_follow(const Competition& c,
+                                 const std::vector<std::pair<const Runner*, int>>& changes,
+                                 Prompts& prompts) {
+    // Lines are counted once per number that changes hands: a number given up, or a number
+    // taken over whose lines now belong to another runner.
+    std::vector<std::uint8_t> moving(kNumberIndexSize, 0);
+    for (auto [r, to] : changes) {
+        int from = r->start_number;
+        if (from == to) continue;
+        if (from > 0 && from < kNumberIndexSize) moving[from] = 1;
+        if (to > 0 && to < kNumberIndexSize) moving[to] = 1;
+    }
+    int lines = 0;
+    const auto& t = c.tables.finish_lines;
+    for (int i = 0; i < t.used_end() && t[i]; ++i) {
+        int n = t[i]->start_number;
+        if (n > 0 && n < kNumberIndexSize && moving[n]) ++lines;
+    }
+    if (lines == 0) return true;
+    char buf[256];
+    std::snprintf(buf, sizeof buf,
+                  std::string(text_pair(Txt::kFinishLinesFollowNumbers).ru).c_str(), lines);
+    return prompts.ask_yes_no_captioned(buf, "ВНИМАНИЕ"_cp1251);
+}
+
 NumberingResult assign_numbers(Competition& c, const NumberingOptions& o, Prompts& prompts) {
     c.info.numbering_first = static_cast<std::uint16_t>(o.first);
     c.info.numbering_step = static_cast<std::uint16_t>(o.step);
@@ -102,12 +129,21 @@ NumberingResult assign_numbers(Competition& c, const NumberingOptions& o, Prompt
         prompts.message(buf);
         return NumberingResult::OutOfRange;
     }
+    {
+        std::vector<std::pair<const Runner*, int>> changes;
+        int n = first;
+        for (Runner* r : runners) {
+            changes.emplace_back(r, n & 0xFFFF);
+            n += delta;
+        }
+        if (!confirm_finish_lines_follow(c, changes, prompts)) return NumberingResult::Declined;
+    }
     for (Runner* r : runners) {
         r->start_number = c.info.numbering_first;
         c.info.numbering_first =
             static_cast<std::uint16_t>(c.info.numbering_first + c.info.numbering_step);
     }
-    c.rebuild_number_index();
+    finish_data_changed(c);
     c.modified = true;
     return NumberingResult::Done;
 }
@@ -132,6 +168,7 @@ void assign_start_times(Competition& c, const StartTimeOptions& o) {
                 wrap32(std::int64_t(c.info.start_time_first) + c.info.start_time_step);
         }
     }
+    finish_data_changed(c);
     c.modified = true;
 }
 
@@ -195,6 +232,7 @@ void shift_start_times(Competition& c, const ShiftOptions& o) {
     for (Runner* r : current_runners(c))
         r->start_time = wrap32(std::int64_t(r->start_time) +
                                (o.subtract ? -std::int64_t(o.interval) : std::int64_t(o.interval)));
+    finish_data_changed(c);
     c.modified = true;
 }
 
@@ -204,6 +242,7 @@ bool truncate_start_seconds(Competition& c, Prompts& prompts) {
             "Изменение старта"_cp1251))
         return false;
     for (Runner* r : current_runners(c)) r->start_time = r->start_time / 100 / 60 * 6000;
+    finish_data_changed(c);
     c.modified = true;
     return true;
 }
@@ -216,6 +255,7 @@ bool copy_result_to_start(Competition& c, Prompts& prompts) {
     c.rebuild_number_index();
     c.recompute_finish_results();
     for (Runner* r : all_runners(c)) r->start_time = r->result;
+    finish_data_changed(c);
     c.modified = true;
     return true;
 }
@@ -244,12 +284,12 @@ bool change_start_number(Competition& c, const RenumberOptions& o, Prompts& prom
         prompts.message("Участника с таким номером в базе данных нет!"_cp1251);
     } else if (o.new_number < 0 || o.new_number > kLastUsableNumber) {
         prompts.message("Номер должен быть от 0 до 29999!"_cp1251);
-    } else {
+    } else if (confirm_finish_lines_follow(c, {{r, o.new_number}}, prompts)) {
         r->start_number = static_cast<std::uint16_t>(o.new_number);
         c.modified = true;
         done = true;
     }
-    c.rebuild_number_index();
+    finish_data_changed(c);
     return done;
 }
 
@@ -285,17 +325,23 @@ bool card_number_to_start_number(Competition& c, Prompts& prompts) {
             "Копировать текущим № ЧИПа в № участника с 'урезанием' до 4-х цифр"_cp1251,
             "ВНИМАНИЕ"_cp1251))
         return false;
-    for (Runner* r : current_runners(c))
-        r->start_number =
-            static_cast<std::uint16_t>(r->card_number > 0 ? r->card_number % 10000 : 0);
+    auto from_card = [](const Runner* r) {
+        return r->card_number > 0 ? r->card_number % 10000 : 0;
+    };
+    {
+        std::vector<std::pair<const Runner*, int>> changes;
+        for (Runner* r : current_runners(c)) changes.emplace_back(r, from_card(r));
+        if (!confirm_finish_lines_follow(c, changes, prompts)) return false;
+    }
+    for (Runner* r : current_runners(c)) r->start_number = static_cast<std::uint16_t>(from_card(r));
     // The numbers changed, so the competition must be saved (and the index follow).
     c.modified = true;
     c.rebuild_number_index();
     if (prompts.ask_yes_no_captioned("А может № участника 'урезать' до 3-х цифр"_cp1251,
                                      "ВНИМАНИЕ"_cp1251)) {
         for (Runner* r : current_runners(c)) r->start_number = r->start_number % 1000;
-        c.rebuild_number_index();
     }
+    finish_data_changed(c);
     return true;
 }
 
@@ -315,6 +361,7 @@ int apply_to_marked(Competition& c, const BulkOptions& o) {
         if (c.info.bulk_clear_mark) r->marked = 0;
         ++count;
     }
+    finish_data_changed(c);  // a new class places the runners there
     c.modified = true;
     return count;
 }
@@ -334,6 +381,7 @@ bool cycle_finish_status(Competition& c, int finish_slot) {
     Runner* r = c.runner_by_number(line->start_number);
     if (!r) return false;
     r->status = static_cast<std::uint8_t>(next_status_on_f4(r->status));
+    finish_data_changed(c);
     c.modified = true;
     return true;
 }

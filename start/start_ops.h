@@ -41,7 +41,16 @@ struct NumberingOptions {
     int step = 0;   // as typed; applied in 16-bit arithmetic, so -1 counts down
 };
 
-enum class NumberingResult { Done, NoRunners, OutOfRange };
+// Declined: finish lines would follow the new numbers and the user said no.
+enum class NumberingResult { Done, NoRunners, OutOfRange, Declined };
+
+// Finish lines name runners by start number, so renumbering moves them to whoever gets the
+// number. `changes` lists runners with their new numbers; when finish lines carry numbers
+// that change, the user is told how many lines follow the new numbers and asked. True when
+// nothing moves or the user agrees.
+bool confirm_finish_lines_follow(const Competition& c,
+                                 const std::vector<std::pair<const Runner*, int>>& changes,
+                                 Prompts& prompts);
 
 // The number of every current runner would be first, first+step, ...; a sequence that leaves
 // 1..29999 is refused (nothing is numbered, a message says why). A first number 0 with step

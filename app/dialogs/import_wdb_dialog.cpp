@@ -31,7 +31,8 @@ ImportWdbDialog::ImportWdbDialog(const LanguageTable& lang, const ImportWdbOptio
     cards_ = box(Txt::kImportCards, initial.card_readouts, "cards");
     only_marked_ = box(Txt::kImportOnlyMarked, initial.only_marked, "only_marked");
 
-    // Shown as in the original layout, but these merges are not offered: disabled.
+    // The merge options are listed so the dialog shows what the import could do, but this
+    // program does not merge records yet: they stay disabled.
     auto* group = new QGroupBox(qs(lang.text(Txt::kImportOptimisation)), this);
     auto* g = new QVBoxLayout(group);
     for (Txt t : {Txt::kImportJoinClasses, Txt::kImportJoinCourses, Txt::kImportJoinClubs,

@@ -39,7 +39,6 @@ EditHooks EditCommands::hooks() const {
     EditHooks h;
     h.english = english();
     h.save_under_file_name = d_.save_under_file_name;
-    h.recompute_place = d_.recompute_place;
     return h;
 }
 

@@ -30,8 +30,6 @@ class EditCommands {
         std::function<void()> mark_modified;
         // Finish autosave: saves under the file name; false when there is none.
         std::function<bool()> save_under_file_name;
-        // Recomputes one runner's place.
-        std::function<void(Runner&)> recompute_place;
         // "AutoLoad" of the user settings.
         std::function<bool()> auto_load;
         std::function<void(bool)> set_auto_load;

@@ -19,5 +19,6 @@
     X(kRelayCourseSetter, "Печатать нач. дистанции", "Print the course setter") \
     X(kRelayExtendedHtml, "расширенный HTML", "extended HTML") \
     X(kRelayFirstNRange, "Введите целое число от 0 до 255.", "Please enter an integer between 0 and 255.") \
+    X(kResultError, "ОШИБКА", "ERROR") \
     /* end of the results texts */
 // clang-format on

@@ -44,5 +44,6 @@
     X(kBibCard, "VP-чип", "VP-card") \
     X(kBibClass, "Группа", "Class") \
     X(kRelayStartSaveTitle, "старт эстафеты", "relay start") \
+    X(kFinishLinesFollowNumbers, "Строк финиша с номерами, которые сменят владельца: %d.\nОни перейдут к участникам с новыми номерами. Продолжать?", "Finish lines with numbers that change hands: %d.\nThey will follow the runners' new numbers. Continue?") \
     /* end of the start texts */
 // clang-format on

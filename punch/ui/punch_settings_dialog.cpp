@@ -152,7 +152,9 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     check_mode->addItem(tr2(en, "Ориентатлон, нитка"_cp1251, "thread of controls"));
     check_mode->addItem(tr2(en, "Карусель"_cp1251, "Carousel"));
     // Mode 6 comes only from a stored competition; it stays unless another mode is chosen.
-    check_mode->setCurrentIndex(s.check_mode <= 5 ? s.check_mode : -1);
+    // Mode 6 is kept as stored (no entry shows it); a value outside 0..6 checks nothing and
+    // shows as "не проверять", so OK repairs it.
+    check_mode->setCurrentIndex(s.check_mode <= 5 ? s.check_mode : s.check_mode == 6 ? -1 : 0);
     check_layout->addRow(check_mode);
     penalty = new QLineEdit(QString::number(s.penalty_per_miss), check_box);
     penalty->setValidator(new QIntValidator(0, 1000000, penalty));

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "core/finish_results.h"
 #include "core/time_text.h"
 #include "tests/app/app_fixture.h"
 
@@ -159,7 +160,7 @@ TEST_F(ViewLogic, FinishRowPlacesStatusesAndTimeBehind) {
     o.out_of_competition = 1;
     d.status = kStatusDidNotFinish;
     c.rebuild_number_index();
-    c.recompute_finish_results();
+    finish_data_changed(c);
 
     auto la = texts(kFinishLines, 0);
     ASSERT_EQ(la.size(), 12u);
@@ -224,12 +225,32 @@ TEST_F(ViewLogic, RelayLegTimeAgainstSameLegModulo100) {
     add_line(c, 101, 10 * kCentisPerHour);
     add_line(c, 102, 10 * kCentisPerHour + 500);
     add_line(c, 201, 10 * kCentisPerHour + 60000);
+    finish_data_changed(c);
     auto t = texts(kFinishLines, 2);
     EXPECT_EQ(t[11], "00:10:00");
     EXPECT_EQ(texts(kFinishLines, 0)[11], "");
     c.info.check_mode = 4;
     c.runner_by_number(201)->penalty = 3;
     EXPECT_EQ(texts(kFinishLines, 2)[11], "3");
+}
+
+TEST_F(ViewLogic, AFinishBeforeTheStartShowsAnErrorAndNoPlace) {
+    add_class(c, "M21", 1);
+    add_runner(c, "Early", 1, 1).start_time = 10 * kCentisPerHour + 60000;  // 10:10
+    add_runner(c, "Good", 2, 1).start_time = 10 * kCentisPerHour;
+    add_line(c, 1, 10 * kCentisPerHour + 30000);  // 10:05, before the start
+    add_line(c, 2, 10 * kCentisPerHour + 90000);
+    finish_data_changed(c);
+    auto e = texts(kFinishLines, 0);
+    EXPECT_EQ(e[7], S("ОШИБКА  "_cp1251));
+    EXPECT_EQ(e[8], "(1)");
+    EXPECT_EQ(e[9], "");
+    auto g = texts(kFinishLines, 1);
+    EXPECT_EQ(g[7], "00:15:00");
+    EXPECT_EQ(g[8], "(1) 1/2");  // the error is not ahead of it
+    EXPECT_EQ(g[9], "  0:00");
+    ctx.english = true;
+    EXPECT_EQ(texts(kFinishLines, 0)[7], "ERROR   ");
 }
 
 TEST_F(ViewLogic, CardReadoutRow) {

@@ -141,14 +141,14 @@ TEST(FinishEntry, DigitsOnAnEmptyLineStoreTheNumber) {
     add_line(c, 0, 200);
     FinishEntry e;
     ScriptedPrompts p;
-    Runner* placed = nullptr;
     EditHooks h;
-    h.recompute_place = [&](Runner& r) { placed = &r; };
     EXPECT_TRUE(type_number(c, e, 0, "42", p, h));
     EXPECT_FALSE(e.active());
     EXPECT_EQ(c.tables.finish_lines[0]->start_number, 42);
     EXPECT_EQ(c.finish_count_by_number[42], 1);
-    EXPECT_EQ(placed, c.tables.runners[0]);
+    // The line's time became the runner's result and place at once.
+    EXPECT_EQ(c.tables.runners[0]->finish_time, 100);
+    EXPECT_EQ(c.tables.runners[0]->place, 1);
     EXPECT_TRUE(c.modified);
     EXPECT_TRUE(p.messages.empty());
 }

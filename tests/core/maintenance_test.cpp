@@ -100,7 +100,7 @@ TEST(StartGates, UnnumberedLinesTakeTheNumberAbove) {
     EXPECT_TRUE(c.modified);
 }
 
-TEST(StartGates, SpecExampleFirstLineUnchanged) {
+TEST(StartGates, EachNumberRunsOnUntilTheNextNumberedLine) {
     Competition c;
     for (int n : {5, 0, 0, 7, 0}) add_line(c, n);
     fill_unnumbered_finish_lines(c);

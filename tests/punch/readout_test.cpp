@@ -214,17 +214,84 @@ TEST_F(ReadoutTest, ThreadModePenaltyWithoutStatus) {
     EXPECT_TRUE(prompts.messages.empty());
 }
 
-TEST_F(ReadoutTest, OverTheTimeLimit) {
-    Runner& r = f.runner(1, 11, 5001, 1);
-    s.limit_disqualify = 1;
-    r.result = hms(1, 0, 0);  // exactly the 60-minute limit: fine
-    read(card_with(5001, {31, 32, 33}));
-    EXPECT_EQ(r.status, kStatusOk);
-    r.result = hms(1, 0, 1);
-    read(card_with(5001, {31, 32, 33}));
-    EXPECT_EQ(r.status, kStatusOverTime);
-    EXPECT_EQ(prompts.messages.back(),
-              std::string("Снимаю за превышение контрольного времени!"_cp1251));
+TEST_F(ReadoutTest, TheTimeLimitIsDecidedOnThisCardsOwnResult) {
+    struct Case {
+        int limit_min;
+        std::int32_t stale_result;  // the owner's result before this card
+        std::int32_t run;           // this card's finish minus its start
+        int status;
+    };
+    const Case cases[] = {
+        {60, 0, hms(1, 0, 0), kStatusOk},              // exactly the limit: fine
+        {60, 0, hms(1, 0, 1), kStatusOverTime},        // a first read is decided too
+        {60, hms(2, 0, 0), hms(0, 40, 0), kStatusOk},  // an old slow result does not count
+        {0, 0, hms(5, 0, 0), kStatusOk},               // 0 is no limit
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.limit_min * 100000 + k.run);
+        PunchFixture g;
+        g.course(1, "A", {31, 32, 33}, 3, k.limit_min);
+        g.group(1, "M21", 1);
+        Runner& r = g.runner(1, 11, 5001, 1);
+        r.result = k.stale_result;
+        s.limit_disqualify = 1;
+        CardReadout card = card_with(5001, {31, 32, 33});
+        card.finish.time = card.start.time + k.run;
+        ScriptedPrompts p;
+        process_card(g.c, card, s, state, p, rec.hooks());
+        EXPECT_EQ(r.status, k.status);
+        EXPECT_EQ(r.finish_time - r.start_time, k.run);  // results are fresh at once
+        if (k.status == kStatusOverTime) {
+            ASSERT_FALSE(p.messages.empty());
+            EXPECT_EQ(p.messages.back(),
+                      std::string("Снимаю за превышение контрольного времени!"_cp1251));
+        }
+    }
+}
+
+TEST_F(ReadoutTest, AStoredCheckModeOutsideTheListChecksNothing) {
+    for (int mode : {7, 9, 200}) {
+        PunchFixture g;
+        g.course(1, "A", {31, 32, 33}, 3, 60);
+        g.group(1, "M21", 1);
+        Runner& r = g.runner(1, 11, 5001, 1);
+        s.check_mode = static_cast<std::uint8_t>(mode);
+        auto out = process_card(g.c, card_with(5001, {40}), s, state, prompts, rec.hooks());
+        EXPECT_FALSE(out.checked) << mode;
+        EXPECT_EQ(r.status, kStatusOk) << mode;
+        EXPECT_EQ(out.message, std::string("отметка не проверялась\r\n"_cp1251)) << mode;
+    }
+}
+
+TEST_F(ReadoutTest, ACardWithAFinishProvesTheStart) {
+    struct Case {
+        bool good_punches;
+        bool finish_on_card;
+        int status;
+        bool proved;
+    };
+    const Case cases[] = {
+        {true, true, kStatusOk, true},
+        {false, true, kStatusWrongPunch, true},  // started, but punched wrong
+        {true, false, kStatusDidNotStart, false},
+    };
+    for (const Case& k : cases) {
+        PunchFixture g;
+        g.course(1, "A", {31, 32, 33}, 3, 0);
+        g.group(1, "M21", 1);
+        Runner& r = g.runner(1, 11, 5001, 1);
+        r.status = kStatusDidNotStart;
+        CardReadout card =
+            k.good_punches ? card_with(5001, {31, 32, 33}) : card_with(5001, {31, 33});
+        if (!k.finish_on_card) card.finish.time = 0;
+        ScriptedPrompts p;
+        auto out = process_card(g.c, card, s, state, p, rec.hooks());
+        EXPECT_EQ(r.status, k.status);
+        EXPECT_EQ(out.start_proved, k.proved);
+        const std::string said = "Финиш на ЧИПе: статус \"Не стартовал\" снят"_cp1251;
+        EXPECT_EQ(out.message.find(said) != std::string::npos, k.proved);
+        EXPECT_EQ(!p.messages.empty() && p.messages.front() == said, k.proved);
+    }
 }
 
 TEST_F(ReadoutTest, FinishLineGoesAfterTheLastUsedLine) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/finish_results.h"
 #include "core/time_text.h"
 #include "fixture.h"
 
@@ -25,6 +26,7 @@ struct BoardFixture : Fixture {
         add_runner(6, "Быстрее", 1, 0, T(10, 5, 0), T(10, 35, 0));
         add_runner(7, "Другая группа", 2, 0, T(10, 0, 0), T(10, 30, 0));
         set_field_text(c.info.status_short_texts[1], cp("снят"));
+        finish_data_changed(c);
     }
     std::vector<int> numbers(std::int32_t now) {
         std::vector<int> v;
@@ -81,6 +83,30 @@ TEST(LiveBoard, NoMarkedClassNoBoard) {
     BoardFixture f;
     f.c.tables.classes[0]->set_marked(false);
     EXPECT_TRUE(live_board(f.c, T(12, 0, 0)).empty());
+}
+
+TEST(LiveBoard, BuildingTheBoardChangesNothingSaved) {
+    BoardFixture f;
+    f.c.tables.runners[0]->result = 12345;  // not what the finish list says
+    live_board(f.c, T(10, 50, 0));
+    EXPECT_EQ(f.c.tables.runners[0]->result, 12345);
+}
+
+TEST(LiveBoard, AHandicapStartRanksByTheFinishClock) {
+    // Delayed starts: who crosses the line first is ahead, whatever his running time.
+    Fixture f;
+    f.c.info.competition_kind = kKindHandicap;
+    f.add_class(1, "М21").set_marked(true);
+    f.add_runner(1, "Ранний старт", 1, 0, T(10, 0, 0), T(10, 50, 0));    // 50:00, crosses 2nd
+    f.add_runner(2, "Поздний старт", 1, 0, T(10, 15, 0), T(10, 55, 0));  // 40:00, crosses 3rd
+    f.add_runner(3, "Первый", 1, 0, T(10, 5, 0), T(10, 48, 0));          // 43:00, crosses 1st
+    f.add_runner(4, "Тоже второй", 1, 0, T(10, 10, 0), T(10, 50, 0));    // 40:00, with runner 1
+    finish_data_changed(f.c);
+    auto board = live_board(f.c, T(11, 0, 0));
+    ASSERT_EQ(board.size(), 1u);
+    std::vector<std::pair<int, int>> got;  // number, place
+    for (const auto& e : board[0].entries) got.emplace_back(e.runner->start_number, e.place);
+    EXPECT_EQ(got, (std::vector<std::pair<int, int>>{{3, 1}, {1, 2}, {4, 2}, {2, 4}}));
 }
 
 }  // namespace

@@ -85,6 +85,17 @@ TEST(ResultProtocolHtml, PlainProtocol) {
     EXPECT_EQ(f.run.sections, 1);
 }
 
+TEST(ResultProtocolHtml, AFinishBeforeTheStartIsAnErrorAfterEveryTime) {
+    ProtocolFixture f;
+    // Finished at 10:05 after a 10:10 start: a negative result, never a winning one.
+    f.add_runner(5, "Фальстарт", 1, 0, T(10, 10, 0), T(10, 5, 0));
+    std::string html = f.html();
+    std::string line = "\r\n   3 Фальстарт" + sp(16) + sp(22) + sp(4) + "    5      " +
+                       "ОШИБКА     " + sp(4) + sp(6) + "\r\n   4 Сидоров";
+    EXPECT_NE(html.find(kLine1 + "00:30:00   " + "   1"), std::string::npos) << html;
+    EXPECT_NE(html.find(line), std::string::npos) << html;
+}
+
 TEST(ResultProtocolHtml, HeadOfTheProtocol) {
     ProtocolFixture f;
     std::string head = u8(result_protocol_head(f.c.info));

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 #include "core/cp1251.h"
 #include "core/time_text.h"
 
@@ -67,6 +70,68 @@ TEST(AssignNumbers, ConsecutiveNumbersAndTheNextProposal) {
     EXPECT_TRUE(c.modified);
     EXPECT_EQ(c.runner_by_number(102)->id, 2);  // index follows the new numbers
     EXPECT_TRUE(p.messages.empty());
+}
+
+// Finish lines follow start numbers: every renumbering says how many lines would move and
+// asks; No changes nothing, and without lines on changing numbers nothing is asked.
+TEST(Renumbering, FinishLinesThatWouldFollowAreCountedAndAsked) {
+    struct Case {
+        const char* name;
+        std::function<bool(Competition&, Prompts&)> renumber;
+        int lines;  // lines on numbers that change hands
+    };
+    const Case cases[] = {
+        {"F4",
+         [](Competition& c, Prompts& p) {
+             return assign_numbers(c, {2, 1}, p) == NumberingResult::Done;
+         },
+         3},  // 1->2, 2->3, 3->4: lines of 1, 2 (twice) move
+        {"one number",
+         [](Competition& c, Prompts& p) {
+             return change_start_number(c, {2, 9}, p);
+         },
+         2},
+        {"number from the card",
+         [](Competition& c, Prompts& p) { return card_number_to_start_number(c, p); }, 3},
+        {"F4 to the same numbers",
+         [](Competition& c, Prompts& p) {
+             return assign_numbers(c, {1, 1}, p) == NumberingResult::Done;
+         },
+         0},
+    };
+    for (const Case& k : cases) {
+        for (bool yes : {false, true}) {
+            SCOPED_TRACE(std::string(k.name) + (yes ? " yes" : " no"));
+            Competition c;
+            for (int i = 1; i <= 3; ++i) add_runner(c, i, i).card_number = 5000 + i;
+            c.rebuild_number_index();
+            for (int n : {1, 2, 2, 77}) {
+                FinishLine& line = *c.tables.finish_lines[c.new_record(kFinishLines)];
+                line.start_number = static_cast<std::int16_t>(n);
+                line.set_time(3600000);
+            }
+            ScriptedPrompts p;
+            // The first answer is the question about the lines; later ones say no.
+            p.yes_no_answers = {true, yes};
+            if (k.lines == 0) p.yes_no_answers = {true};
+            bool asked_first = k.name == std::string("number from the card");
+            if (!asked_first) p.yes_no_answers.pop_front();
+            bool done = k.renumber(c, p);
+            std::vector<std::string> about_lines;
+            for (const std::string& q : p.questions)
+                if (q.find("Строк финиша"_cp1251) != std::string::npos) about_lines.push_back(q);
+            if (k.lines == 0) {
+                EXPECT_TRUE(about_lines.empty());
+                EXPECT_TRUE(done);
+                continue;
+            }
+            ASSERT_EQ(about_lines.size(), 1u);
+            EXPECT_NE(about_lines[0].find(": " + std::to_string(k.lines) + "."), std::string::npos)
+                << about_lines[0];
+            EXPECT_EQ(done, yes);
+            EXPECT_EQ(c.tables.runners[1]->start_number == 2, !yes);
+        }
+    }
 }
 
 TEST(AssignNumbers, StepZeroGivesEveryoneTheSameNumber) {
