@@ -21,6 +21,7 @@
 #include "app/skarvel_view.h"
 #include "app/toolbar_icons.h"
 #include "core/cp1251.h"
+#include "core/finish_results.h"
 #include "core/wdb_file.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_translations.h"
@@ -324,6 +325,10 @@ bool CMainFrame::open_file(const QString& path) {
     }
     ++generation_;
     view_->reset();
+    // Results and places as the finish lines of this file give them (a file from another
+    // program version may carry other ones); derived figures only, so the file stays
+    // unchanged.
+    finish_data_changed(*competition_);
     if (r.status == LoadStatus::kUnknownVersion) {
         // The load left an empty competition: a new, untitled one.
         competition_->modified = false;

@@ -149,14 +149,15 @@ std::vector<Cell> runner_cells(const Competition& c, int slot, const Runner& r) 
     return cells;
 }
 
-std::vector<Cell> club_cells(int slot, const Club& k) {
+std::vector<Cell> club_cells(const Competition& c, int slot, const Club& k) {
+    const TableCounts n = c.counts_of(kClubs, slot);
     return {{mark_text(k.marked)},
             {fmt("%d", slot + 1)},
             {std::string(field_text(k.name))},
             {std::string(field_text(k.representative))},
-            {fmt("%5d", k.runner_count)},
-            {fmt("%5d", k.marked_count)},
-            {fmt("%5d", k.finish_line_count)}};
+            {fmt("%5d", n.runners)},
+            {fmt("%5d", n.marked)},
+            {fmt("%5d", n.finish_lines)}};
 }
 
 std::vector<Cell> class_cells(const Competition& c, int slot, const ClassRecord& k) {
@@ -172,13 +173,15 @@ std::vector<Cell> class_cells(const Competition& c, int slot, const ClassRecord&
     } else {
         for (int i = 0; i < 4; ++i) cells.push_back({});
     }
-    cells.push_back({fmt("%5d", k.runner_count)});
-    cells.push_back({fmt("%5d", k.marked_count)});
-    cells.push_back({fmt("%5d", k.finish_line_count)});
+    const TableCounts n = c.counts_of(kClasses, slot);
+    cells.push_back({fmt("%5d", n.runners)});
+    cells.push_back({fmt("%5d", n.marked)});
+    cells.push_back({fmt("%5d", n.finish_lines)});
     return cells;
 }
 
 std::vector<Cell> course_cells(const Competition& c, int slot, const Course& d) {
+    const TableCounts n = c.counts_of(kCourses, slot);
     std::string classes;
     const auto& t = c.tables.classes;
     for (int i = 0; i < t.capacity() && t[i]; ++i) {
@@ -192,9 +195,9 @@ std::vector<Cell> course_cells(const Competition& c, int slot, const Course& d) 
             {fmt("%d", d.control_count)},
             {fmt("%d", d.length_m)},
             {fmt("%d", d.climb_m)},
-            {fmt("%5d", d.runner_count)},
-            {fmt("%5d", d.marked_count)},
-            {fmt("%5d", d.finish_line_count)},
+            {fmt("%5d", n.runners)},
+            {fmt("%5d", n.marked)},
+            {fmt("%5d", n.finish_lines)},
             {classes}};
 }
 
@@ -343,7 +346,7 @@ void prepare_paint(Competition& c, int table, RowContext& ctx) {
         // only reads them.
         ctx.finish_stats.build(c);
     } else {
-        c.recount_tables();
+        c.count_tables();  // figures for the cells; the records are not written
     }
     ctx.card_owner.clear();
     if (table == kCardReadouts) {
@@ -362,7 +365,7 @@ std::vector<Cell> row_cells(Competition& c, int table, int slot, RowContext& ctx
             if (const Runner* r = t.runners[slot]) return runner_cells(c, slot, *r);
             break;
         case kClubs:
-            if (const Club* k = t.clubs[slot]) return club_cells(slot, *k);
+            if (const Club* k = t.clubs[slot]) return club_cells(c, slot, *k);
             break;
         case kClasses:
             if (const ClassRecord* k = t.classes[slot]) return class_cells(c, slot, *k);

@@ -63,9 +63,10 @@ struct RowContext {
     std::unordered_map<std::int32_t, const Runner*> card_owner;
 };
 
-// Prepares the context of one paint: recounts the tables, or builds the finish statistics
-// for the finish table. The finish table's results and places are only read: they are
-// written by finish_data_changed wherever the finish data changes.
+// Prepares the context of one paint: counts the tables (into the competition's scratch, not
+// into the records), or builds the finish statistics for the finish table. Nothing that is
+// saved is written: results and places are kept fresh by finish_data_changed wherever the
+// finish data changes, and only read here.
 void prepare_paint(Competition& c, int table, RowContext& ctx);
 // The cells of one slot of a table; empty for an empty slot.
 std::vector<Cell> row_cells(Competition& c, int table, int slot, RowContext& ctx);

@@ -162,6 +162,47 @@ void Competition::build_id16_lookup(const Table<R>& table, std::vector<std::int1
 constexpr int kFetchAhead = 8;
 
 void Competition::recount_tables() {
+    count_tables();
+    auto store = [](auto& table, int used, const std::uint16_t* counts) {
+        for (int i = 0; i < used; ++i) {
+            if (i + kFetchAhead < used)
+                if (const auto* next = table[i + kFetchAhead])
+                    __builtin_prefetch(&next->runner_count);
+            auto* r = table[i];
+            if (!r) continue;
+            // Written only when changed, so a recount of fresh counters leaves them alone.
+            const auto runners = static_cast<std::int16_t>(counts[3 * i]);
+            const auto finished = static_cast<std::int16_t>(counts[3 * i + 1]);
+            const auto marked = static_cast<std::int16_t>(counts[3 * i + 2]);
+            if (r->runner_count != runners) r->runner_count = runners;
+            if (r->finish_line_count != finished) r->finish_line_count = finished;
+            if (r->marked_count != marked) r->marked_count = marked;
+        }
+    };
+    store(tables.clubs, counted_clubs_, counts_.data());
+    store(tables.classes, counted_classes_, counts_.data() + 3 * counted_clubs_);
+    store(tables.courses, counted_courses_,
+          counts_.data() + 3 * (counted_clubs_ + counted_classes_));
+}
+
+TableCounts Competition::counts_of(RecordType type, int slot) const {
+    int base = 0, used = 0;
+    if (type == kClubs) {
+        used = counted_clubs_;
+    } else if (type == kClasses) {
+        base = counted_clubs_;
+        used = counted_classes_;
+    } else if (type == kCourses) {
+        base = counted_clubs_ + counted_classes_;
+        used = counted_courses_;
+    }
+    if (slot < 0 || slot >= used) return {};
+    const std::uint16_t* k = counts_.data() + 3 * (base + slot);
+    return {static_cast<std::int16_t>(k[0]), static_cast<std::int16_t>(k[1]),
+            static_cast<std::int16_t>(k[2])};
+}
+
+void Competition::count_tables() {
     static_assert(kClubCapacity <= 32767 && kClassCapacity <= 32767 && kCourseCapacity <= 32767);
     build_id16_lookup(tables.clubs, club_lookup_);
     build_id16_lookup(tables.classes, class_lookup_);
@@ -236,25 +277,9 @@ void Competition::recount_tables() {
         if (o.club >= 0) club_counts[3 * o.club + 1] += 1;
     }
 
-    auto store = [](auto& table, int used, const std::uint16_t* counts) {
-        for (int i = 0; i < used; ++i) {
-            if (i + kFetchAhead < used)
-                if (const auto* next = table[i + kFetchAhead])
-                    __builtin_prefetch(&next->runner_count);
-            auto* r = table[i];
-            if (!r) continue;
-            // Written only when changed: a repaint's recount then leaves the records clean.
-            const auto runners = static_cast<std::int16_t>(counts[3 * i]);
-            const auto finished = static_cast<std::int16_t>(counts[3 * i + 1]);
-            const auto marked = static_cast<std::int16_t>(counts[3 * i + 2]);
-            if (r->runner_count != runners) r->runner_count = runners;
-            if (r->finish_line_count != finished) r->finish_line_count = finished;
-            if (r->marked_count != marked) r->marked_count = marked;
-        }
-    };
-    store(tables.clubs, clubs, club_counts);
-    store(tables.classes, classes, class_counts);
-    store(tables.courses, courses, course_counts);
+    counted_clubs_ = clubs;
+    counted_classes_ = classes;
+    counted_courses_ = courses;
 }
 
 void Competition::fill_new_runner(Runner& r) {

@@ -23,6 +23,10 @@ struct ViewState {
     void reset() { *this = ViewState{}; }
 };
 
+struct TableCounts {
+    std::int16_t runners = 0, finish_lines = 0, marked = 0;
+};
+
 class Competition {
   public:
     Competition();
@@ -65,7 +69,15 @@ class Competition {
     void rebuild_number_index();
     void count_finish_lines();
     void recompute_finish_results();
+    // Counts the runners, finish lines and marked runners of every club, class and course
+    // (and rebuilds number_index) and writes the counters into the records.
     void recount_tables();
+    // The same counting without writing the records: the list view reads the figures with
+    // counts_of, so drawing changes nothing that is saved.
+    void count_tables();
+    // The counters of a club, class or course slot from the last count_tables or
+    // recount_tables (zeros for a slot that was not counted).
+    TableCounts counts_of(RecordType type, int slot) const;
 
     // Defaults of a new record, filled into a fresh record of the slot (the edit conversions
     // of each editor start from these).
@@ -88,6 +100,7 @@ class Competition {
     // walks stay in the cache however large the tables are.
     // Counters wrap at 16 bits, as the records keep them.
     std::vector<std::uint16_t> counts_;
+    int counted_clubs_ = 0, counted_classes_ = 0, counted_courses_ = 0;
     std::vector<std::int16_t> class_course_;
     // For each start number, the class, course and club slot of the runner number_index
     // gives (class -2: no runner has the number). Kept together so that a finish line

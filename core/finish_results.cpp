@@ -35,25 +35,54 @@ int laps_of(const Competition& c, const Runner& r) {
     return n > 0 && n < kNumberIndexSize ? c.finish_count_by_number[n] : 0;
 }
 
-}  // namespace
-
-void assign_finish_places(Competition& c) {
-    const bool relay = c.info.relay != 0;
-    const bool by_clock = relay || c.info.competition_kind == kKindHandicap;
-    auto group_of = [&](const Runner& r) -> std::int64_t {
+struct PlaceRule {
+    const Competition& c;
+    bool relay, by_clock;
+    explicit PlaceRule(const Competition& comp)
+        : c(comp),
+          relay(comp.info.relay != 0),
+          by_clock(relay || comp.info.competition_kind == kKindHandicap) {}
+    std::int64_t group(const Runner& r) const {
         int second = relay ? leg_of_number(r.start_number) : laps_of(c, r);
         return (std::int64_t(r.class_id) << 32) | static_cast<std::uint32_t>(second);
-    };
-    auto value_of = [&](const Runner& r) { return by_clock ? r.finish_time : r.result; };
+    }
+    std::int32_t value(const Runner& r) const { return by_clock ? r.finish_time : r.result; }
+    // Can be better than another runner.
+    static bool counts(const Runner& s) { return !s.out_of_competition && result_is_time(s); }
+    // Has a place of his own (his own status is not looked at).
+    bool placed(const Runner& r) const {
+        int n = r.start_number;
+        return n > 0 && n < kNumberIndexSize && c.number_index[n] == &r &&
+               c.finish_count_by_number[n] > 0 && r.finish_time != 0 && r.result > 0;
+    }
+};
 
+}  // namespace
+
+int finish_place_of(const Competition& c, const Runner& r) {
+    const PlaceRule rule(c);
+    if (!rule.placed(r)) return 0;
+    const std::int64_t g = rule.group(r);
+    const std::int32_t v = rule.value(r);
+    int place = 1;
+    const auto& t = c.tables.runners;
+    for (int i = 0; i < t.used_end(); ++i)
+        if (const Runner* s = t[i];
+            s && PlaceRule::counts(*s) && rule.group(*s) == g && rule.value(*s) < v)
+            ++place;
+    return place;
+}
+
+void assign_finish_places(Competition& c) {
+    const PlaceRule rule(c);
     // Every runner who can be better than another, sorted by group and value: the place of a
     // runner is then 1 + the entries of his group below his value (two binary searches).
     std::vector<Ranked> ranked;
     const auto& t = c.tables.runners;
     for (int i = 0; i < t.used_end(); ++i) {
         const Runner* s = t[i];
-        if (!s || s->out_of_competition || !result_is_time(*s)) continue;
-        ranked.push_back({group_of(*s), value_of(*s)});
+        if (!s || !PlaceRule::counts(*s)) continue;
+        ranked.push_back({rule.group(*s), rule.value(*s)});
     }
     std::sort(ranked.begin(), ranked.end());
 
@@ -61,14 +90,11 @@ void assign_finish_places(Competition& c) {
         Runner* r = t[i];
         if (!r) continue;
         std::uint16_t place = 0;
-        int n = r->start_number;
-        bool listed = n > 0 && n < kNumberIndexSize && c.number_index[n] == r &&
-                      c.finish_count_by_number[n] > 0;
-        if (listed && r->finish_time != 0 && r->result > 0) {
-            std::int64_t g = group_of(*r);
+        if (rule.placed(*r)) {
+            std::int64_t g = rule.group(*r);
             auto first = std::lower_bound(ranked.begin(), ranked.end(),
                                           Ranked{g, std::numeric_limits<std::int32_t>::min()});
-            auto own = std::lower_bound(first, ranked.end(), Ranked{g, value_of(*r)});
+            auto own = std::lower_bound(first, ranked.end(), Ranked{g, rule.value(*r)});
             place = static_cast<std::uint16_t>(own - first + 1);
         }
         if (r->place != place) r->place = place;

@@ -39,4 +39,8 @@ bool result_is_time(const Runner& r);
 // fresh results (finish_data_changed calls it after the recomputation).
 void assign_finish_places(Competition& c);
 
+// The same place of one runner, counted directly (one walk over the runners); needs fresh
+// results. For a single lookup; the places of a whole list are already in `place`.
+int finish_place_of(const Competition& c, const Runner& r);
+
 }  // namespace skarvel

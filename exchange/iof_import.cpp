@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/atomic_file.h"
+#include "core/finish_results.h"
 #include "core/text_format.h"
 #include "core/time_text.h"
 #include "exchange/iof_text.h"
@@ -661,8 +662,7 @@ bool Reader::apply(IofImportKind kind) {
             for (std::size_t q = 0; q < p.punches.size(); ++q) card->punches[q] = p.punches[q];
         }
     }
-    c_.rebuild_number_index();
-    c_.recompute_finish_results();
+    finish_data_changed(c_);
     c_.recount_tables();
     c_.modified = true;
     return true;

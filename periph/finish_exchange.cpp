@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/finish_results.h"
 #include "core/time_text.h"
 
 namespace skarvel {
@@ -188,7 +189,7 @@ bool FinishReceiver::store_all(Competition& c,
                                const std::vector<std::vector<std::uint8_t>>& batch) {
     bool any = false;
     for (const auto& d : batch) any |= store(c, d) == Outcome::kStored;
-    if (any) c.recompute_finish_results();
+    if (any) finish_data_changed(c);
     return any;
 }
 

@@ -485,10 +485,12 @@ int split_place(const SplitTables& t, bool cumulative, int i, int k, int m) {
 // --- single runner ---
 
 int runner_place(Competition& c, int start_number) {
-    if (!c.runner_by_number(start_number)) return 0;
-    finish_data_changed(c);
     Runner* runner = c.runner_by_number(start_number);
-    return runner ? runner->place : 0;
+    if (!runner) return 0;
+    c.recompute_finish_results();
+    int place = finish_place_of(c, *runner);
+    runner->place = static_cast<std::uint16_t>(place);
+    return place;
 }
 
 int finishers_with_same_laps(const Competition& c, int start_number) {

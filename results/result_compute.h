@@ -204,8 +204,10 @@ class SplitPlaces {
 int split_place(const SplitTables& t, bool cumulative, int i, int k, int m);
 
 // --- single-runner operations of the list view and display pages ---
-// Recomputes all results and places (finish_data_changed) and returns the runner's place
-// (0 when no runner has the number).
+// Recomputes all results, writes the runner's place (the finish table's rule,
+// finish_place_of) and returns it (0 when no runner has the number). After
+// finish_data_changed every runner's `place` is already fresh: read it instead of calling
+// this in a loop.
 int runner_place(Competition& c, int start_number);
 int finishers_with_same_laps(const Competition& c, int start_number);
 std::int32_t leader_result(const Competition& c, int start_number);

@@ -6,6 +6,8 @@
 
 #include "core/finish_results.h"
 #include "core/time_text.h"
+#include "core/wdb_file.h"
+#include "results/live_board.h"
 #include "tests/app/app_fixture.h"
 
 namespace skarvel {
@@ -251,6 +253,30 @@ TEST_F(ViewLogic, AFinishBeforeTheStartShowsAnErrorAndNoPlace) {
     EXPECT_EQ(g[9], "  0:00");
     ctx.english = true;
     EXPECT_EQ(texts(kFinishLines, 0)[7], "ERROR   ");
+}
+
+// Drawing changes nothing that is saved, however stale the stored figures are: no counter,
+// result or place is written by a paint of any table or of the live board.
+TEST_F(ViewLogic, PaintingEveryTableLeavesTheSavedBytesAlone) {
+    add_course(c, "D1", 1);
+    add_class(c, "M21", 1, 1).set_marked(true);
+    add_club(c, "Kedr", 1);
+    add_runner(c, "A", 1, 1, 1).start_time = 10 * kCentisPerHour;
+    add_runner(c, "B", 2, 1, 1, 77).start_time = 10 * kCentisPerHour;
+    add_line(c, 1, 10 * kCentisPerHour + 30000);
+    add_line(c, 2, 10 * kCentisPerHour + 40000);
+    c.tables.card_readouts[c.new_record(kCardReadouts)]->card_number = 77;
+    c.rebuild_number_index();  // the stored counters, results and places stay stale
+    const std::vector<std::uint8_t> before = encode_wdb(c);
+    for (int table = 0; table < v::kViewCount; ++table) {
+        if (table == v::kResultsBoard) {
+            live_board(c, 11 * kCentisPerHour);
+            continue;
+        }
+        v::prepare_paint(c, table, ctx);
+        for (int slot = 0; slot < 3; ++slot) v::row_cells(c, table, slot, ctx);
+    }
+    EXPECT_TRUE(encode_wdb(c) == before);
 }
 
 TEST_F(ViewLogic, CardReadoutRow) {

@@ -97,8 +97,12 @@ TEST_P(FinishPlaces, AsTheFinishTableShowsThem) {
         }
     }
     finish_data_changed(c);
-    for (const Entry& e : k.runners)
-        EXPECT_EQ(c.runner_by_number(e.number)->place, e.place) << "runner " << e.number;
+    for (const Entry& e : k.runners) {
+        const Runner& r = *c.runner_by_number(e.number);
+        EXPECT_EQ(r.place, e.place) << "runner " << e.number;
+        // The single-runner count agrees with the list.
+        EXPECT_EQ(finish_place_of(c, r), e.place) << "runner " << e.number;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, FinishPlaces, ::testing::ValuesIn(kCases),
