@@ -435,7 +435,6 @@ class EditorsTest : public QObject {
                            },
                            {},
                            {},
-                           {},
                            {}});
         v.set_key_handler([&](QKeyEvent* e) { return cmds.handle_key(e); });
         v.on_edit_row = [&] { cmds.edit_record(); };
@@ -478,7 +477,7 @@ class EditorsTest : public QObject {
         v.resize(800, 400);
         int modified = 0;
         EditCommands cmds(
-            {c, prompts, lang, v, [] { return nullptr; }, [&] { ++modified; }, {}, {}, {}, {}, {}});
+            {c, prompts, lang, v, [] { return nullptr; }, [&] { ++modified; }, {}, {}, {}, {}});
         v.set_key_handler([&](QKeyEvent* e) { return cmds.handle_key(e); });
         v.on_delete_row = [&] { cmds.delete_record(); };
         add_runner(c, 1, 5);
@@ -535,7 +534,7 @@ class EditorsTest : public QObject {
         ScriptedPrompts prompts;
         CSkarvelView v(c, prompts);
         v.resize(800, 400);
-        EditCommands cmds({c, prompts, lang, v, [] { return nullptr; }, [] {}, {}, {}, {}, {}, {}});
+        EditCommands cmds({c, prompts, lang, v, [] { return nullptr; }, [] {}, {}, {}, {}, {}});
         v.on_edit_row = [&] { cmds.edit_record(); };
         v.on_edit_finish_runner = [&] { cmds.edit_finish_runner(); };
         v.show_table(kCourses);

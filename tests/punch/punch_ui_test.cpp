@@ -105,6 +105,16 @@ TEST(PunchSettingsDialog, StoredModeSixSurvivesUntouched) {
     EXPECT_EQ(d.settings().check_mode, 1);
 }
 
+TEST(PunchSettingsDialog, AStoredModeOutsideTheListShowsAsNoCheckAndIsRepaired) {
+    for (int mode : {7, 42, 255}) {
+        PunchSettings s;
+        s.check_mode = static_cast<std::uint8_t>(mode);
+        PunchSettingsDialog d(s, two_ports(), {}, 0, false);
+        EXPECT_EQ(d.check_mode->currentIndex(), 0) << mode;
+        EXPECT_EQ(d.settings().check_mode, kCheckNone) << mode;
+    }
+}
+
 TEST(PunchSettings, RoundTripThroughTheHeader) {
     PunchSettings s;
     s.competition_start = 123456;
