@@ -60,6 +60,8 @@ struct AppContext {
     // operator, kept in it.
     CardJournal& journal();
     void journal_finish_line(int slot);
+    // Text of the status bar's message pane (what the last card or print did).
+    void show_status(const QString& text);
 };
 
 }  // namespace skarvel

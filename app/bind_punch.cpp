@@ -6,8 +6,11 @@
 #include <memory>
 
 #include "app/app_context.h"
+#include "app/main_frame.h"
 #include "app/skarvel_view.h"
 #include "platform/qt/qt_serial_port.h"
+#include "platform/qt/qt_text.h"
+#include "punch/card_status.h"
 #include "punch/punch_settings.h"
 #include "punch/readout.h"
 #include "punch/split_sheet.h"
@@ -63,6 +66,11 @@ void bind_punch_commands(AppContext& ctx) {
         ctx.mark_modified();
         ctx.repaint();
     };
+    reader_env.card_processed = [&ctx, &c](const CardReadout& card, const ReadoutOutcome& out) {
+        c.recompute_finish_results();
+        ctx.show_status(
+            qs(card_status_line(c, card, out, punch_settings_from(c.info), ctx.lang())));
+    };
     reader_env.competition_path = [&ctx] { return ctx.file_path(); };
     reader_env.port_settings = [] { return load_port_settings(); };
     // Cards wait while a modal dialog is open or a command runs (see StationReaderQt).
@@ -91,6 +99,14 @@ void bind_punch_commands(AppContext& ctx) {
     reader->setObjectName(QStringLiteral("station_reader"));
     ctx.apply_station_events = [reader] { reader->apply_pending(true); };
     ctx.pending_station_events = [reader] { return reader->pending_events(); };
+    // A port that goes away stops the reader: say so, and F8 shows it stopped.
+    QObject::connect(reader, &StationReaderQt::port_lost, reader, [&ctx](const QString& device) {
+        std::string text(ctx.lang().text(Txt::kStationPortLost));
+        QString message = qs(text).replace(QStringLiteral("%s"), device);
+        ctx.show_status(message);
+        ctx.frame.refresh_commands();
+        ctx.prompts.message(cp(message));
+    });
 
     cmd.bind(C::kPunchSettings, [&ctx, &c] {
         StationPortSettings port = load_port_settings();

@@ -62,6 +62,10 @@ void AppContext::journal_finish_line(int slot) {
         frame.journal().append(JournalEntry::finish_line(*l, slot));
 }
 
+void AppContext::show_status(const QString& text) {
+    frame.show_status(text);
+}
+
 // ---- CMainFrame ----
 
 CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
@@ -70,6 +74,8 @@ CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
       qt_prompts_(this),
       prompts_(prompts ? prompts : &qt_prompts_) {
     setObjectName(QStringLiteral("CMainFrame"));
+    // Messages of the logic speak the interface language.
+    prompts_->set_language(&state_.lang);
     view_ = new CSkarvelView(*competition_, *prompts_, this);
     setCentralWidget(view_);
     ctx_ = std::unique_ptr<AppContext>(
@@ -198,6 +204,7 @@ void CMainFrame::build_toolbar() {
 
 void CMainFrame::build_status_bar() {
     message_pane_ = new QLabel(this);
+    message_pane_->setObjectName(QStringLiteral("message_pane"));
     timer_pane_ = new QLabel(this);
     timer_pane_->setObjectName(QStringLiteral("timer_pane"));
     timer_pane_->setMinimumWidth(200);
@@ -278,6 +285,14 @@ void CMainFrame::update_title() {
     QString title = name + QStringLiteral("[*] - Skarvel");
     if (windowTitle() != title) setWindowTitle(title);
     setWindowModified(competition_->modified);
+}
+
+void CMainFrame::show_status(const QString& text) {
+    message_pane_->setText(text);
+}
+
+QString CMainFrame::status_text() const {
+    return message_pane_->text();
 }
 
 void CMainFrame::set_timer_pane(const QString& text) {

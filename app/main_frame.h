@@ -64,6 +64,9 @@ class CMainFrame : public QMainWindow {
     CardJournal& journal() { return journal_; }
     void update_title();
     void set_timer_pane(const QString& text);
+    // The status bar's message pane ("Готов" until a card or a print says more).
+    void show_status(const QString& text);
+    QString status_text() const;
 
     // For tests and screenshots.
     QAction* action(CommandId id) const { return actions_[static_cast<int>(id)]; }

@@ -9,11 +9,20 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/language.h"
+
 namespace skarvel {
 
 class Prompts {
   public:
     virtual ~Prompts() = default;
+    // The interface language of the messages and questions: logic names its texts with
+    // `text(Txt::kName)` and tells them through this object. Russian until the program sets
+    // its language table (which must outlive the prompts).
+    void set_language(const LanguageTable* lang) { lang_ = lang; }
+    const LanguageTable& lang() const { return lang_ ? *lang_ : russian_language_table(); }
+    std::string_view text(Txt id) const { return lang().text(id); }
+
     virtual bool ask_yes_no(std::string_view question) = 0;
     virtual void message(std::string_view text) = 0;
     // A file to read or write; nullopt when the user cancels. `filter` uses the
@@ -53,6 +62,9 @@ class Prompts {
         (void)extension;
         return choose_open_file(filter);
     }
+
+  private:
+    const LanguageTable* lang_ = nullptr;
 };
 
 // Answers from a script and records everything asked and told; for tests and headless runs.

@@ -6,6 +6,8 @@
 // (platform/texts/<subsystem>_texts.h; the shell's own texts are in SKARVEL_TEXTS_SHELL below)
 // and read them with `lang.text(Txt::kName)`. kIncorrectFileFormat stays the last slot.
 // Texts are Windows-1251 bytes; convert at the Qt boundary (see platform/qt/qt_text.h).
+// Logic without Qt (core included) tells its messages through `Prompts`, which carries the
+// interface language: `prompts.message(prompts.text(Txt::kName))`.
 #pragma once
 
 #include <array>
@@ -279,5 +281,8 @@ class LanguageTable {
     UiLanguage language_ = UiLanguage::kRussian;
     std::array<std::string_view, kSlotCount> slots_{};
 };
+
+// The table in Russian, for messages told before (or without) an interface language.
+const LanguageTable& russian_language_table();
 
 }  // namespace skarvel

@@ -61,19 +61,19 @@ std::int32_t card_result(const Competition& c, const Runner& owner, std::int32_t
     return static_cast<std::int32_t>(result);
 }
 
-void compose_check_message(std::string& text, int mode) {
+void compose_check_message(std::string& text, int mode, const LanguageTable& lang) {
     switch (mode) {
         case 0:
-            text = "отметка не проверялась\r\n"_cp1251;
+            text = lang.text(Txt::kCheckNotDone);
             break;
         case 1:
-            text = "Проверила отметку (по дистанции)!\r\n"_cp1251;
+            text = lang.text(Txt::kCheckedByCourse);
             break;
         case 2:
-            text = "Проверила отметку (по номеру)!\r\n"_cp1251;
+            text = lang.text(Txt::kCheckedByNumber);
             break;
         case 3:
-            text = "Проверила количество отметок!\r\n"_cp1251;
+            text = lang.text(Txt::kCheckedCount);
             break;
         default:
             text.clear();
@@ -94,14 +94,14 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
     if (existing == kNoSlot) {
         int slot = c.new_record(kCardReadouts);
         if (slot == kNoSlot) {
-            prompts.message("Нет памяти для создания чипов"_cp1251);
+            prompts.message(prompts.text(Txt::kNoMemoryForCards));
         } else {
             if (s.labyrinth_mode) {
                 int n = slot + 1;
                 card.card_number = n;
                 int rs = c.new_record(kRunners);
                 if (rs == kNoSlot) {
-                    prompts.message("Нет памяти для создания записи"_cp1251);
+                    prompts.message(prompts.text(Txt::kNoMemoryForRecord));
                 } else {
                     Runner* r = c.tables.runners[rs];
                     r->start_number = static_cast<std::uint16_t>(n);
@@ -119,7 +119,7 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
     } else {
         out.reread = true;
         out.readout_slot = existing;
-        if (s.warnings) prompts.message("Такой ЧИП уже был!"_cp1251);
+        if (s.warnings) prompts.message(prompts.text(Txt::kCardReadBefore));
         CardReadout& stored = *c.tables.card_readouts[existing];
         if (s.append_on_reread) {
             stored.punch_count = readout_punch_count(stored);
@@ -146,7 +146,7 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
         }
     }
     if (!owner) {
-        if (s.warnings) prompts.message("Владелец не найден!"_cp1251);
+        if (s.warnings) prompts.message(prompts.text(Txt::kOwnerNotFound));
         if (s.print_on_read && hooks.print_split) hooks.print_split(nullptr, card);
         return out;
     }
@@ -164,12 +164,12 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
 
     // 4. Punch check.
     const int mode = effective_check_mode(s.check_mode);
-    compose_check_message(out.message, mode);
+    compose_check_message(out.message, mode, prompts.lang());
     if (card_finish != 0 && owner->status == kStatusDidNotStart) {
         // A card with a finish proves the start (the check below may still disqualify).
         owner->status = kStatusOk;
         out.start_proved = true;
-        std::string_view text = text_pair(Txt::kStartProvedByCard).ru;
+        std::string_view text = prompts.text(Txt::kStartProvedByCard);
         out.message += text;
         out.message += "\r\n";
         if (s.warnings) prompts.message(text);
@@ -188,7 +188,7 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
             int r = check_punches(c, *owner, card, s, prompts);
             out.check_result = r;
             if (r != 0) {
-                out.message += "Отметка - ОК\r\n"_cp1251;
+                out.message += prompts.text(Txt::kPunchOk);
                 if (s.penalty_per_miss != 0)
                     owner->penalty = r == 1 ? 0 : static_cast<std::uint16_t>(r);
                 if (s.limit_disqualify) {
@@ -196,12 +196,12 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
                     const Course* course = cls ? c.find_course_by_id(cls->course_id) : nullptr;
                     if (over_course_time_limit(course, card_result(c, *owner, card_finish))) {
                         if (s.warnings)
-                            prompts.message("Снимаю за превышение контрольного времени!"_cp1251);
+                            prompts.message(prompts.text(Txt::kOverTimeLimit));
                         owner->status = kStatusOverTime;
                     }
                 }
             } else {
-                out.message += "Отметка - Плохая, снимаю"_cp1251;
+                out.message += prompts.text(Txt::kPunchBad);
                 if (s.warnings) prompts.message(out.message);
                 owner->status = kStatusWrongPunch;
             }
@@ -213,7 +213,7 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
     if (s.finish_source == kSourceStation || s.finish_source == kSourcePunch) {
         int slot = finish_line_after_last(c);
         if (slot == kNoSlot) {
-            prompts.message("Нет памяти для создания финиша"_cp1251);
+            prompts.message(prompts.text(Txt::kNoMemoryForFinish));
         } else {
             FinishLine& line = *c.tables.finish_lines[slot];
             std::int32_t time = 0;
@@ -256,7 +256,7 @@ int recheck_readout(Competition& c, int readout_slot, const PunchSettings& s, Pr
     if (!card) return -1;
     Runner* owner = runner_by_card(c, card->card_number);
     if (!owner) {
-        if (s.warnings) prompts.message("Владелец не найден!"_cp1251);
+        if (s.warnings) prompts.message(prompts.text(Txt::kOwnerNotFound));
         return -1;
     }
     int r = check_punches(c, *owner, *card, s, prompts);
@@ -274,7 +274,7 @@ MemoryRecordOutcome store_memory_record(Competition& c, std::int32_t card_number
     c.modified = true;
     int slot = c.new_record(kCardReadouts);
     if (slot == kNoSlot) {
-        prompts.message("Нет памяти для создания чипов"_cp1251);
+        prompts.message(prompts.text(Txt::kNoMemoryForCards));
     } else {
         CardReadout& r = *c.tables.card_readouts[slot];
         r.card_number = card_number;

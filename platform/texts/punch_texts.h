@@ -8,5 +8,29 @@
     X(kCardsReadDuringChange, "Во время смены соревнования прочитано карт: %d. Внести их в открытое соревнование?", "Cards read while the competition was being changed: %d. Enter them into the competition now open?") \
     X(kJournalRecovered, "Из журнала восстановлено после сбоя: карт %d, строк финиша %d. Сохраните соревнование.", "Recovered from the journal after a failure: %d cards, %d finish lines. Save the competition.") \
     X(kStartProvedByCard, "Финиш на ЧИПе: статус \"Не стартовал\" снят", "The card has a finish: status \"did not start\" cleared") \
+    /* Messages of the card readout. */ \
+    X(kNoMemoryForCards, "Нет памяти для создания чипов", "No room for another card readout") \
+    X(kNoMemoryForRecord, "Нет памяти для создания записи", "No room for another runner") \
+    X(kCardReadBefore, "Такой ЧИП уже был!", "This card has been read before!") \
+    X(kOwnerNotFound, "Владелец не найден!", "No runner has this card!") \
+    X(kOverTimeLimit, "Снимаю за превышение контрольного времени!", "Disqualified: over the time limit!") \
+    X(kNoMemoryForFinish, "Нет памяти для создания финиша", "No room for another finish line") \
+    X(kCheckNotDone, "отметка не проверялась\r\n", "punches not checked\r\n") \
+    X(kCheckedByCourse, "Проверила отметку (по дистанции)!\r\n", "Punches checked (against the course)!\r\n") \
+    X(kCheckedByNumber, "Проверила отметку (по номеру)!\r\n", "Punches checked (by start number)!\r\n") \
+    X(kCheckedCount, "Проверила количество отметок!\r\n", "Number of punches checked!\r\n") \
+    X(kPunchOk, "Отметка - ОК\r\n", "Punches - OK\r\n") \
+    X(kPunchBad, "Отметка - Плохая, снимаю", "Punches - bad, disqualified") \
+    /* The status bar after each card read. */ \
+    X(kCardStatusCard, "ЧИП", "Card") \
+    X(kCardStatusResult, "результат", "result") \
+    X(kCardStatusNoFinishLine, "строка финиша не создана", "no finish line") \
+    X(kCardStatusNoOwner, "владелец не найден", "no runner has this card") \
+    X(kCardStatusFinishFromList, "время финиша берётся из протокола финиша (Параметры Vespunt...)", "the finish time is taken from the finish list (Vespunt settings)") \
+    X(kCardStatusFinishFull, "таблица финиша заполнена", "the finish table is full") \
+    X(kCardStatusNotStored, "таблица ЧИПов заполнена, ЧИП не сохранён", "the card table is full, the card was not stored") \
+    X(kCardStatusNoFinishTime, "на ЧИПе нет времени финиша", "the card holds no finish time") \
+    X(kCardStatusReread, "прочитан повторно", "read again") \
+    X(kStationPortLost, "Порт станции пропал (%s): чтение остановлено", "The station port went away (%s): reading stopped") \
     /* end of the punch texts */
 // clang-format on

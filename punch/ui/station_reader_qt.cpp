@@ -184,12 +184,14 @@ void StationReaderQt::apply(const StationEvent& e) {
     if (e.kind == StationEvent::Kind::kCard) {
         PunchSettings s = punch_settings_from(c.info);
         ReadoutHooks h = env_.hooks ? env_.hooks() : ReadoutHooks{};
-        process_card(c, e.card, s, state_, env_.prompts(), h);
+        ReadoutOutcome out = process_card(c, e.card, s, state_, env_.prompts(), h);
         ++cards_processed_;
-    } else {
-        store_memory_record(c, e.card_number, e.time, env_.prompts());
-        ++records_processed_;
+        if (env_.changed) env_.changed();
+        if (env_.card_processed) env_.card_processed(e.card, out);
+        return;
     }
+    store_memory_record(c, e.card_number, e.time, env_.prompts());
+    ++records_processed_;
     if (env_.changed) env_.changed();
 }
 
@@ -257,12 +259,13 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
         if (test_hooks.before_self_tidy) test_hooks.before_self_tidy();
         QMetaObject::invokeMethod(
             this,
-            [this, self] {
+            [this, self, device] {
                 ++self_tidy_calls_;
                 if (!thread_ || thread_.get() != self) return;
                 thread_->wait();
                 thread_.reset();
                 mode_ = Mode::kNone;
+                emit port_lost(QString::fromStdString(device));
                 emit reading_stopped();
             },
             Qt::QueuedConnection);

@@ -51,6 +51,8 @@ class StationReaderQt : public QObject {
         std::function<ReadoutHooks()> hooks;
         // After a card or record changed the tables: mark modified, repaint.
         std::function<void()> changed;
+        // After each card: what became of it (for the status bar).
+        std::function<void(const CardReadout& card, const ReadoutOutcome& outcome)> card_processed;
         // The competition's file (UTF-8), empty when untitled; the frame log goes beside it.
         std::function<std::string()> competition_path;
         std::function<StationPortSettings()> port_settings;
@@ -112,6 +114,8 @@ class StationReaderQt : public QObject {
   signals:
     // The reader ended by itself (port gone) or was stopped.
     void reading_stopped();
+    // The port went away while reading (emitted before reading_stopped); `device` is its path.
+    void port_lost(const QString& device);
 
   private:
     bool start(Mode mode);

@@ -19,6 +19,7 @@
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
 #include "core/cp1251.h"
+#include "platform/qt/qt_text.h"
 #include "punch/ui/punch_settings_dialog.h"
 #include "tests/main_window_fixture.h"
 #include "tools/station_sim/station_sim.h"
@@ -89,6 +90,51 @@ class PunchCommandsTest : public QObject, testing::MainWindowFixture {
         frame->view().show_table(kRunners);
         frame->refresh_commands();
         QVERIFY(!frame->action(CommandId::kRecheckCard)->isEnabled());
+    }
+
+    // Each card shows in the status bar; a port that goes away stops the reader with a message
+    // and F8 is released.
+    void statusBarTellsEachCardAndALostPortStopsReading() {
+        sim::SimScript script;
+        QVERIFY(sim::parse_script(
+            "card type=6 number=7654321 start=10:00:00 finish=10:30:00 punches=31@10:10:00\n"
+            "card type=6 number=1111111 start=10:00:00 finish=10:31:00 punches=31@10:10:00\n",
+            script, nullptr));
+        auto station =
+            std::make_unique<sim::StationSimulator>(std::move(script), sim::SimOptions{150, 5, 0});
+        std::string device = station->open_pty();
+        QVERIFY(!device.empty());
+        std::thread sim_thread([&] { station->run(); });
+        QSettings settings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"));
+        settings.setValue("Setup/StationDevice", QString::fromStdString(device));
+        settings.sync();
+        Runner& r = *c().tables.runners[c().new_record(kRunners)];
+        r.id = 1;
+        r.start_number = 7;
+        r.start_time = 10 * 360000;
+        r.card_number = 7654321;
+        set_field_text(r.name, "Lis Anna");
+        c().rebuild_number_index();
+        c().info.check_mode = kCheckNone;
+        c().info.finish_source = kSourceStation;
+
+        trigger(CommandId::kStartReading);
+        QTRY_COMPARE_WITH_TIMEOUT(c().tables.card_readouts.live_count(), 2, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(frame->status_text().startsWith(QStringLiteral("ЧИП 1111111")),
+                                 5000);
+        QVERIFY2(frame->status_text().contains(QStringLiteral("владелец не найден")),
+                 qPrintable(frame->status_text()));
+        QVERIFY(frame->action(CommandId::kStartReading)->isChecked());
+
+        // The station goes away.
+        station->stop();
+        sim_thread.join();
+        station.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(!frame->action(CommandId::kStartReading)->isChecked(), 15000);
+        QVERIFY(frame->status_text().contains(QString::fromStdString(device)));
+        QVERIFY(!prompts->messages.empty());
+        QCOMPARE(qs(prompts->messages.back()), frame->status_text());
+        QCOMPARE(c().tables.finish_lines.live_count(), 1);
     }
 
     void settingsDialogStoresOnOk() {

@@ -6,6 +6,8 @@
 
 #include "core/cp1251.h"
 #include "core/demo_competition.h"
+#include "core/time_text.h"
+#include "punch/card_status.h"
 #include "tests/punch/punch_fixture.h"
 
 namespace skarvel {
@@ -400,6 +402,66 @@ TEST(MemoryRecord, FillsBlankLineOrAppendsWithTheOwnersNumber) {
     ASSERT_EQ(f.c.tables.card_readouts.live_count(), 3);
     EXPECT_EQ(f.c.tables.card_readouts[2]->card_number, 123);
     EXPECT_EQ(f.c.tables.card_readouts[2]->finish.time, hms(10, 0, 6));
+}
+
+// The status-bar line after each card: who, what result or verdict, and why no finish line.
+TEST_F(ReadoutTest, StatusLineSaysWhoWhatAndWhyNoFinishLine) {
+    f.runner(1, 11, 5001, 1, "Petrov Ivan");
+    f.runner(2, 12, 5002, 1, "Orlov Oleg");
+    f.runner(3, 13, 5003, 1, "Lis Ivan");
+    set_field_text(f.c.info.status_names[kStatusWrongPunch], "непр.отм."_cp1251);
+    s.warnings = 0;
+    LanguageTable en;
+    en.build(UiLanguage::kEnglish);
+    const std::string dash = " \x97 ";
+    struct Case {
+        CardReadout card;
+        std::uint8_t finish_source;
+        const LanguageTable* lang;
+        std::string expected;
+    };
+    const LanguageTable& ru = russian_language_table();
+    const Case cases[] = {
+        {card_with(5001, {31, 32, 33}), kSourceStation, &ru,
+         std::string("ЧИП 5001: N11 Petrov Ivan"_cp1251) + dash + "результат "_cp1251.c_str() +
+             format_time_text(hms(0, 5, 0), 0)},
+        {card_with(5002, {31, 33}), kSourceStation, &en,
+         "Card 5002: N12 Orlov Oleg" + dash + "непр.отм."_cp1251.c_str()},
+        {card_with(5001, {31, 32, 33}), kSourceStation, &en,
+         "Card 5001 (read again): N11 Petrov Ivan" + dash + "result " +
+             format_time_text(hms(0, 5, 0), 0)},
+        {card_with(7777, {31}), kSourceStation, &ru,
+         std::string("ЧИП 7777: строка финиша не создана: владелец не найден"_cp1251)},
+        {card_with(7778, {31}), kSourceStation, &en,
+         "Card 7778: no finish line: no runner has this card"},
+        {card_with(5003, {31, 32, 33}), kSourceDatabase, &en,
+         "Card 5003: N13 Lis Ivan; no finish line: the finish time is taken from the finish list "
+         "(Vespunt settings)"},
+    };
+    for (const Case& k : cases) {
+        s.finish_source = k.finish_source;
+        prompts.set_language(k.lang);
+        auto out = read(k.card);
+        f.c.recompute_finish_results();
+        EXPECT_EQ(card_status_line(f.c, k.card, out, s, *k.lang), k.expected);
+    }
+    // A card without a finish time still makes its line, and the operator hears why it is blank.
+    CardReadout blank = card_with(5001, {31, 32, 33});
+    blank.finish.time = 0;
+    s.finish_source = kSourceStation;
+    auto out = read(blank);
+    std::string line = card_status_line(f.c, blank, out, s, en);
+    EXPECT_TRUE(line.starts_with("Card 5001 (read again): N11 Petrov Ivan")) << line;
+    EXPECT_TRUE(line.ends_with("; the card holds no finish time")) << line;
+}
+
+// Messages of the readout speak the prompts' language.
+TEST_F(ReadoutTest, MessagesFollowThePromptsLanguage) {
+    LanguageTable en;
+    en.build(UiLanguage::kEnglish);
+    prompts.set_language(&en);
+    read(card_with(9999, {31}));
+    EXPECT_EQ(prompts.messages, std::vector<std::string>{"No runner has this card!"});
 }
 
 // The demo on race day: the cards of the runners still out, read with the demo's own

@@ -1,6 +1,7 @@
-#include "platform/language.h"
-
+// The language table's pairs and slots. Compiled into core so that every layer, core's own
+// messages included, names its texts through the one table (the lists are in platform/).
 #include "core/cp1251.h"
+#include "platform/language.h"
 
 namespace skarvel {
 
@@ -17,6 +18,11 @@ static_assert(std::size(kPairs) == static_cast<std::size_t>(Txt::kCount));
 
 const TextPair& text_pair(Txt id) {
     return kPairs[static_cast<int>(id)];
+}
+
+const LanguageTable& russian_language_table() {
+    static const LanguageTable table;  // built Russian by its constructor
+    return table;
 }
 
 void LanguageTable::build(UiLanguage language) {
