@@ -28,7 +28,7 @@ using namespace literals;
 // 17 pixels high as in the tables.
 class LiveBoardRenderer : public QObject, public ResultsBoardRenderer {
   public:
-    explicit LiveBoardRenderer(QObject* parent) : QObject(parent) {}
+    LiveBoardRenderer(const LanguageTable& lang, QObject* parent) : QObject(parent), lang_(lang) {}
 
     void paint(QPainter& p, const QRect& client, Competition& c, std::int32_t now) override {
         constexpr int kRowHeight = 17, kFirstRowY = 20, kHeaderY = 3;
@@ -40,7 +40,13 @@ class LiveBoardRenderer : public QObject, public ResultsBoardRenderer {
         p.setFont(bold);
         const int ascent = QFontMetrics(bold).ascent();
         p.drawText(4, kHeaderY + ascent,
-                   qs("Табло результатов"_cp1251) + "   " + qs(format_time_text(now, 0)));
+                   qs(lang_.text(Txt::kBoardTitle)) + "   " + qs(format_time_text(now, 0)));
+        if (rows.empty() && !any_class_marked(c)) {
+            // An empty board says how to fill it.
+            p.setFont(plain);
+            p.drawText(4, kFirstRowY + 1 + ascent, qs(lang_.text(Txt::kBoardNoClassMarked)));
+            return;
+        }
         const int per_column = std::max(1, (client.height() - kFirstRowY) / kRowHeight);
         const int columns = live_board_columns(client.width());
         for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -57,6 +63,15 @@ class LiveBoardRenderer : public QObject, public ResultsBoardRenderer {
         }
         p.setFont(plain);
     }
+
+  private:
+    static bool any_class_marked(const Competition& c) {
+        const auto& t = c.tables.classes;
+        for (int i = 0; i < t.capacity() && t[i]; ++i)
+            if (t[i]->marked()) return true;
+        return false;
+    }
+    const LanguageTable& lang_;
 };
 
 }  // namespace
@@ -159,7 +174,7 @@ void bind_results_commands(AppContext& ctx) {
     bind_toggle(C::kBoardWithoutFinish, c.info.board_without_finish);
     bind_toggle(C::kBoardNegativeTimes, c.info.board_negative_times);
 
-    v.set_results_board(new LiveBoardRenderer(&v));
+    v.set_results_board(new LiveBoardRenderer(ctx.lang(), &v));
 }
 
 }  // namespace skarvel

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -11,12 +12,15 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTime>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/skarvel_view.h"
 #include "app/toolbar_icons.h"
@@ -76,6 +80,16 @@ CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
     setObjectName(QStringLiteral("CMainFrame"));
     // Messages of the logic speak the interface language.
     prompts_->set_language(&state_.lang);
+    // Every print to a PDF file asks for its file and says where it went.
+    state_.printer.choose_pdf_file = [this](const QString& proposed) {
+        auto chosen =
+            prompts_->choose_save_file(state_.lang.text(Txt::kPdfFilter), path_of(proposed));
+        return chosen ? qpath(*chosen) : QString();
+    };
+    state_.printer.pdf_written = [this](const QString& path) {
+        show_status(qs(state_.lang.text(Txt::kPrintedToFile))
+                        .replace(QStringLiteral("%s"), QDir::toNativeSeparators(path)));
+    };
     view_ = new CSkarvelView(*competition_, *prompts_, this);
     setCentralWidget(view_);
     ctx_ = std::unique_ptr<AppContext>(
@@ -109,6 +123,8 @@ CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
+    // Prompts handed in outlive the window: they must not keep its language table.
+    if (&prompts_->lang() == &state_.lang) prompts_->set_language(nullptr);
     // The view refers to the competition; let Qt delete it first.
     delete view_;
     view_ = nullptr;
@@ -459,7 +475,26 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     view_->set_mouse_locked(false);
+    QSettings("Skarvel", "Skarvel").setValue("Setup/WindowGeometry", saveGeometry());
     event->accept();
+}
+
+void CMainFrame::restore_window() {
+    QByteArray geometry =
+        QSettings("Skarvel", "Skarvel").value("Setup/WindowGeometry").toByteArray();
+    if (!geometry.isEmpty() && restoreGeometry(geometry)) {
+        show();
+        return;
+    }
+    // Without a window manager "maximised" changes nothing: start at most of the screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area = screen->availableGeometry();
+        resize(std::max(900, area.width() * 9 / 10), std::max(600, area.height() * 9 / 10));
+        move(area.topLeft());
+    } else {
+        resize(1280, 800);
+    }
+    showMaximized();
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

@@ -63,6 +63,9 @@ class CMainFrame : public QMainWindow {
     // The card journal beside the open competition's file (see punch/card_journal.h).
     CardJournal& journal() { return journal_; }
     void update_title();
+    // Shows the window where it was last closed, else maximised (at a useful size where no
+    // window manager maximises); closing keeps the geometry in "Setup"/"WindowGeometry".
+    void restore_window();
     void set_timer_pane(const QString& text);
     // The status bar's message pane ("Готов" until a card or a print says more).
     void show_status(const QString& text);

@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "app/skarvel_view.h"
 #include "core/cp1251.h"
+#include "platform/qt/dialog_sizing.h"
 
 namespace skarvel {
 
@@ -25,8 +26,15 @@ struct Options {
     int port = 0;  // --port: the finish exchange's UDP port for this run
     bool read_cards = false;
     bool registration = false;
+    bool help = false;
     bool bad = false;
 };
+
+bool is_registration(const QString& a) {
+    for (const char* name : {"/RegServer", "-RegServer", "/UnregServer", "-UnregServer"})
+        if (a.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
 
 Options parse(const QStringList& args) {
     Options o;
@@ -54,10 +62,9 @@ Options parse(const QStringList& args) {
         } else if (a == QStringLiteral("--lang")) {
             o.lang = value();
             if (o.lang != QStringLiteral("ru") && o.lang != QStringLiteral("en")) o.bad = true;
-        } else if (a.compare(QStringLiteral("/RegServer"), Qt::CaseInsensitive) == 0 ||
-                   a.compare(QStringLiteral("-RegServer"), Qt::CaseInsensitive) == 0 ||
-                   a.compare(QStringLiteral("/UnregServer"), Qt::CaseInsensitive) == 0 ||
-                   a.compare(QStringLiteral("-UnregServer"), Qt::CaseInsensitive) == 0) {
+        } else if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
+            o.help = true;
+        } else if (is_registration(a)) {
             o.registration = true;
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             o.bad = true;
@@ -97,6 +104,33 @@ int screenshot(QApplication& app, const Options& o) {
 
 }  // namespace
 
+const char* usage_text() {
+    return "usage: skarvel [--port P] [--read-cards] [FILE.wdb]\n"
+           "       skarvel --screenshot OUT.png [--table N] [--lang ru|en] FILE.wdb\n"
+           "       skarvel --help\n"
+           "Printing from the command line: skarvel-cli results|startlist FILE.wdb --pdf OUT.pdf\n";
+}
+
+QString unsupported_switch(const QStringList& args) {
+    static const QStringList kWithValue = {"--screenshot", "--table", "--lang", "--port"};
+    static const QStringList kFlags = {"--help", "-h", "--read-cards"};
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (kFlags.contains(a)) continue;
+        if (kWithValue.contains(a)) {
+            ++i;  // its value
+            continue;
+        }
+        if (is_registration(a) || QFileInfo::exists(a)) continue;
+        // "-x", or "/x" that is a word rather than a path ("/p", "/pt", "/dde").
+        if ((a.startsWith(QLatin1Char('-')) && a.size() > 1) ||
+            (a.startsWith(QLatin1Char('/')) && a.size() > 1 &&
+             !a.mid(1).contains(QLatin1Char('/'))))
+            return a;
+    }
+    return {};
+}
+
 QString startup_file(const QString& command_line_file, const UserSettings& settings) {
     if (!command_line_file.isEmpty()) return command_line_file;
     if (settings.auto_load() == 0) return {};
@@ -108,23 +142,31 @@ int run_application(QApplication& app) {
     QApplication::setOrganizationName(QStringLiteral("Skarvel"));
     QApplication::setApplicationName(QStringLiteral("Skarvel"));
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    if (QString sw = unsupported_switch(app.arguments()); !sw.isEmpty()) {
+        std::fprintf(stderr, "skarvel: the switch %s is not supported; nothing was opened\n%s",
+                     sw.toLocal8Bit().constData(), usage_text());
+        return 2;
+    }
     Options o = parse(app.arguments());
+    if (o.help) {
+        std::fputs(usage_text(), stdout);
+        return 0;
+    }
     if (o.bad) {
-        std::fprintf(stderr,
-                     "usage: skarvel [--port P] [--read-cards] [FILE.wdb]\n"
-                     "       skarvel --screenshot OUT.png [--table N] [--lang ru|en] FILE.wdb\n");
+        std::fputs(usage_text(), stderr);
         return 2;
     }
     // The program registers nothing with the system: a registration run ends here.
     if (o.registration) return 0;
     if (!o.screenshot.isEmpty()) return screenshot(app, o);
 
+    install_dialog_sizing(app);
     CMainFrame frame;
     frame.state().finish_port = o.port;
     // A failed open leaves the new, empty competition the window starts with.
     QString file = startup_file(o.file, UserSettings());
     if (!file.isEmpty()) frame.open_file(file);
-    frame.showMaximized();
+    frame.restore_window();
     frame.build_language_table();
     // A readout station that starts reading by itself ("Запустить чтение" once the window is up).
     if (o.read_cards)

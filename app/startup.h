@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QApplication;
 
@@ -15,5 +16,13 @@ int run_application(QApplication& app);
 // The file to open at start-up: the one named on the command line, else the newest recent
 // file when "AutoLoad" is set, else none (a new competition).
 QString startup_file(const QString& command_line_file, const UserSettings& settings);
+
+// The first switch on the command line that the program does not carry out ("/p FILE",
+// "/pt FILE PRINTER ...", "-x", "/x": never a competition to open); empty when there is none.
+// An existing file counts as a file, whatever it looks like.
+QString unsupported_switch(const QStringList& arguments);
+
+// The usage text of `skarvel --help`.
+const char* usage_text();
 
 }  // namespace skarvel

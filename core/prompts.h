@@ -73,6 +73,9 @@ class ScriptedPrompts : public Prompts {
     std::deque<bool> yes_no_answers;  // used in order; when empty, `default_answer`
     bool default_answer = false;
     std::deque<std::optional<std::string>> files;  // answers for both file choosers
+    // With no scripted file left, a file to save is the one proposed (else cancelled).
+    bool accept_suggested_file = false;
+    std::vector<std::string> suggested_files;  // every name proposed for saving
     std::deque<std::optional<std::string>> texts;
     std::vector<std::string> questions;
     std::vector<std::string> messages;
@@ -112,6 +115,8 @@ class ScriptedPrompts : public Prompts {
     }
     std::optional<std::string> choose_save_file(std::string_view, std::string_view s) override {
         file_dialogs.push_back({{}, std::string(s), {}});
+        suggested_files.emplace_back(s);
+        if (files.empty() && accept_suggested_file) return std::string(s);
         return next(files);
     }
     std::optional<std::string> choose_save_file_titled(std::string_view, std::string_view s,

@@ -1,5 +1,6 @@
 #include "core/record_edit.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 
@@ -55,6 +56,22 @@ const Label kFinishTime{"Время финиша"_cp1251, "Finish time"};
 const Label kPunches{"Отметки в чипе."_cp1251, "Punches in card."};
 
 // Collects the first rejected field of a form.
+// Every field after the first of "h:m:s" (or "h:m") is 0..59; the fraction is not checked.
+bool time_fields_in_range(std::string_view text) {
+    text = text.substr(0, text.find(','));
+    for (std::size_t colon = text.find(':'); colon != std::string_view::npos;) {
+        std::size_t next = text.find(':', colon + 1);
+        std::string_view part =
+            text.substr(colon + 1, next == std::string_view::npos ? next : next - colon - 1);
+        int value = 0;
+        for (char ch : part)
+            if (ch >= '0' && ch <= '9') value = std::min(value * 10 + (ch - '0'), 1000);
+        if (value > 59) return false;
+        colon = next;
+    }
+    return true;
+}
+
 class Checker {
   public:
     explicit Checker(bool english) : english_(english) {}
@@ -79,6 +96,15 @@ class Checker {
     void text(const std::string& text, const Label& label, int max_chars) {
         if (!failed() && static_cast<int>(text.size()) > max_chars)
             error_ = length_message(label.text(english_), max_chars, english_);
+    }
+    // A time field: as long as a text may be, and minutes and seconds no more than 59 (the
+    // time would otherwise carry over: 11:75:00 is not 12:15:00 to the operator).
+    void time(const std::string& text, const Label& label) {
+        this->text(text, label, edit_limits::kTimeText);
+        if (failed() || time_fields_in_range(text)) return;
+        error_ = label.text(english_);
+        error_ += english_ ? ": minutes and seconds are 0..59."
+                           : std::string(": минуты и секунды - от 0 до 59."_cp1251);
     }
     void choice(int value, const Label& label, int min, int max) {
         if (!failed() && (value < min || value > max))
@@ -214,7 +240,7 @@ EditResult store_runner_form(Competition& c, int slot, const RunnerForm& f, bool
     auto birth = k.number(f.birth_year, kBirthYear, 0, lim::kBirthYearMax);
     auto heat = k.number(f.heat_or_leg, kHeat, 0, kInt32Max);
     auto number = k.number(f.start_number, kNumber, 0, lim::kStartNumberMax);
-    k.text(f.start_time, kStart, lim::kTimeText);
+    k.time(f.start_time, kStart);
     auto card = k.number(f.card_number, kCard, 0, lim::kCardNumberMax);
     k.text(f.comment, kComment, lim::kRunnerComment);
     if (k.failed()) return k.result();
@@ -484,8 +510,8 @@ EditResult store_card_readout_form(Competition& c, int slot, const CardReadoutFo
     Checker k(english);
     auto card = k.number(f.card_number, kChipNumber, 0, lim::kCardNumberMax);
     auto number = k.number(f.start_number, kReadoutNumber, 0, lim::kReadoutStartNumberMax);
-    k.text(f.start_time, kStartTime, lim::kTimeText);
-    k.text(f.finish_time, kFinishTime, lim::kTimeText);
+    k.time(f.start_time, kStartTime);
+    k.time(f.finish_time, kFinishTime);
     k.text(f.punches, kPunches, lim::kPunchText);
     CardReadout punches;
     if (!k.failed()) {

@@ -166,6 +166,8 @@ namespace skarvel {
     X(kCannotSave, "Не могу сохранить файл", "Cannot save the file") \
     X(kAboutText, "Skarvel — секретариат соревнований по спортивному ориентированию", "Skarvel - secretariat of orienteering competitions") \
     X(kNoPrinter, "Принтеры не установлены", "No printers are installed") \
+    X(kPrintedToFile, "Напечатано в файл %s", "Printed to the file %s") \
+    X(kPdfFilter, "PDF (*.pdf)|*.pdf||", "PDF (*.pdf)|*.pdf||") \
     /* List view. */ \
     X(kAttention, "ВНИМАНИЕ", "ВНИМАНИЕ") \
     X(kNotInList, "-- нет в протоколе --", "-- нет в протоколе --") \

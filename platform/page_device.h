@@ -64,7 +64,7 @@ class PrinterProvider {
   public:
     virtual ~PrinterProvider() = default;
     // A device in a started document named `document_name`, or null with `error` set to the
-    // message the user should see.
+    // message the user should see (left empty when the user cancelled: nothing to say).
     virtual std::unique_ptr<PageDevice> open_document(std::string_view document_name,
                                                       std::string& error) = 0;
 };

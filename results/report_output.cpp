@@ -19,7 +19,7 @@ std::string_view cannot_read_message() {
 std::unique_ptr<PageDevice> open_printer_report(ReportEnv& env, std::string_view document_name) {
     std::string error;
     auto dev = env.printers.open_document(document_name, error);
-    if (!dev) env.prompts.message(error.empty() ? std::string("CreatePrinterDC = 0") : error);
+    if (!dev && !error.empty()) env.prompts.message(error);
     return dev;
 }
 

@@ -104,6 +104,11 @@ void RunnerEditor::build(const RunnerForm& f) {
 
     name_ = make_line_edit(this, "name", f.name, lim::kRunnerName);
     form->addRow(qs(lang_.text(Txt::kNameSurname)), name_);
+    // A new runner's placeholder name "." is selected, so the first key typed replaces it.
+    if (f.name == ".") {
+        name_->selectAll();
+        name_->setFocus();
+    }
     class_ = make_id_list(this, "class", c_.tables.classes, f.class_id, &plain_name<ClassRecord>);
     form->addRow(tx(lang_, "Группа"_cp1251, "Category"), class_);
     qualification_ = new QComboBox(this);

@@ -1,7 +1,9 @@
 #include "platform/qt/qt_printer.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPageLayout>
@@ -11,6 +13,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
 
@@ -28,7 +31,8 @@ QString to_qstring(std::string_view cp1251) {
 
 class QtPrinterDevice : public PageDevice {
   public:
-    explicit QtPrinterDevice(std::unique_ptr<QPrinter> printer) : printer_(std::move(printer)) {}
+    QtPrinterDevice(std::unique_ptr<QPrinter> printer, std::function<void(const QString&)> done)
+        : printer_(std::move(printer)), done_(std::move(done)) {}
     ~QtPrinterDevice() override { end_document(); }
 
     // Starts the document; false when the printer cannot be drawn on.
@@ -57,8 +61,11 @@ class QtPrinterDevice : public PageDevice {
         // A document that never started a page is discarded rather than spooled blank.
         if (pages_ == 0) printer_->abort();
         if (!painter_.end() && pages_ > 0) failed_ = true;
-        if (pages_ == 0 && printer_->outputFormat() == QPrinter::PdfFormat)
+        if (printer_->outputFormat() != QPrinter::PdfFormat) return;
+        if (pages_ == 0)
             QFile::remove(printer_->outputFileName());
+        else if (done_ && !failed_)
+            done_(printer_->outputFileName());
     }
     void set_font(ReportFont font) override {
         if (ended_) return;
@@ -121,6 +128,7 @@ class QtPrinterDevice : public PageDevice {
     double px_y(double mm) const { return static_cast<int>(mm * dpi_y_ * kInchPerMm) * scale_; }
 
     std::unique_ptr<QPrinter> printer_;
+    std::function<void(const QString&)> done_;
     QPainter painter_;
     int dpi_x_ = 600, dpi_y_ = 600;
     double scale_ = 1.0;
@@ -131,27 +139,60 @@ class QtPrinterDevice : public PageDevice {
 
 }  // namespace
 
+QString QtPrinterProvider::proposed_pdf_path(const QString& folder,
+                                             std::string_view document_name) {
+    QString base = to_qstring(document_name).trimmed();
+    for (QChar& ch : base)
+        if (QStringLiteral("/\\:*?\"<>|").contains(ch) || ch.unicode() < 32) ch = QLatin1Char('_');
+    if (base.isEmpty()) base = QStringLiteral("report");
+    QDir dir(folder);
+    QString path = dir.filePath(base + QStringLiteral(".pdf"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = dir.filePath(base + QStringLiteral(" (%1).pdf").arg(n));
+    return path;
+}
+
 std::unique_ptr<PageDevice> QtPrinterProvider::open_document(std::string_view document_name,
                                                              std::string& error) {
     std::unique_ptr<QPrinter> printer;
-    if (!pdf_path.isEmpty()) {
-        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(pdf_path);
-        printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-    } else {
-        QPrinterInfo info = printer_name.isEmpty() ? QPrinterInfo::defaultPrinter()
-                                                   : QPrinterInfo::printerInfo(printer_name);
-        if (info.isNull()) {
+    QString pdf_file = pdf_path;
+    QPrinterInfo info;
+    if (pdf_file.isEmpty()) {
+        info = printer_name.isEmpty() ? QPrinterInfo::defaultPrinter()
+                                      : QPrinterInfo::printerInfo(printer_name);
+        if (info.isNull() && !choose_pdf_file) {
             error = "GetPrinterDeviceDefaults = 0";
             return nullptr;
         }
+    }
+    if (choose_pdf_file && (!pdf_file.isEmpty() || info.isNull())) {
+        // Each document asks for its own file, so no report overwrites another unasked.
+        QString folder = !pdf_file.isEmpty()
+                             ? QFileInfo(pdf_file).absolutePath()
+                             : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty()) folder = QDir::currentPath();
+        pdf_file = choose_pdf_file(proposed_pdf_path(folder, document_name));
+        if (pdf_file.isEmpty()) return nullptr;        // cancelled: nothing to report
+        if (!pdf_path.isEmpty()) pdf_path = pdf_file;  // the next one is proposed beside it
+    }
+    if (!pdf_file.isEmpty()) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf_file);
+    } else {
         printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     }
     printer->setPageSize(QPageSize(QPageSize::A4));
     printer->setPageOrientation(QPageLayout::Portrait);
+    if (!pdf_file.isEmpty()) {
+        // A PDF page keeps the margins a printer cannot print on, so the positions (which
+        // count from the printable area) land where a printed page has them.
+        const double m = kPdfMarginMm;
+        printer->setPageMargins(QMarginsF(m, m, m, m), QPageLayout::Millimeter);
+    }
     printer->setDocName(to_qstring(document_name));
-    auto dev = std::make_unique<QtPrinterDevice>(std::move(printer));
+    auto dev = std::make_unique<QtPrinterDevice>(std::move(printer),
+                                                 pdf_file.isEmpty() ? nullptr : pdf_written);
     if (!dev->start()) {
         error = "CreatePrinterDC = 0";
         return nullptr;

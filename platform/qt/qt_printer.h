@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "platform/page_device.h"
 
@@ -20,6 +21,20 @@ class QtPrinterProvider : public PrinterProvider {
     // `printer_name`, else the system's default printer.
     QString pdf_path;
     QString printer_name;
+
+    // Asked for every document that goes to a PDF file (and, where no printer is installed,
+    // in place of the printer): the file to write, given a name proposed from the document's
+    // name beside the last file; an empty answer cancels the document. Unset: `pdf_path` is
+    // written as it is (the command-line tool, tests).
+    std::function<QString(const QString& proposed)> choose_pdf_file;
+    // Told where each PDF document went, once it is complete.
+    std::function<void(const QString& path)> pdf_written;
+
+    // The proposed file for a document: its name, made safe for a file name, in `folder`,
+    // numbered " (2)", " (3)", ... when the file exists.
+    static QString proposed_pdf_path(const QString& folder, std::string_view document_name);
+    // Margin of a PDF page (the printable area of a typical printer), in millimetres.
+    static constexpr double kPdfMarginMm = 5.0;
 
     // The printer set-up ("Выбор принтера..."): a print dialog whose choice of printer or
     // PDF file is kept for the following documents. False when cancelled.

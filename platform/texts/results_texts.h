@@ -20,5 +20,7 @@
     X(kRelayExtendedHtml, "расширенный HTML", "extended HTML") \
     X(kRelayFirstNRange, "Введите целое число от 0 до 255.", "Please enter an integer between 0 and 255.") \
     X(kResultError, "ОШИБКА", "ERROR") \
+    X(kBoardTitle, "Табло результатов", "Live results") \
+    X(kBoardNoClassMarked, "Нет отмеченных групп. Отметьте группы для табло: таблица групп (F10), клавиша Insert или +.", "No class is marked. Mark the classes for the board: classes table (F10), key Insert or +.") \
     /* end of the results texts */
 // clang-format on

@@ -85,6 +85,7 @@ class EditorsTest : public QObject {
         RunnerEditor e(lang, c, 0);
         e.show();
         QCOMPARE(field(&e, "name")->text(), QStringLiteral("."));
+        QCOMPARE(field(&e, "name")->selectedText(), QStringLiteral("."));  // typing replaces it
         QCOMPARE(field(&e, "start")->text(), QStringLiteral("00:00:00"));
         QCOMPARE(field<QLabel>(&e, "id")->text(), QStringLiteral("1"));
         retype(field(&e, "name"), QStringLiteral("Иванов, Пётр"));

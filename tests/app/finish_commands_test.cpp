@@ -18,6 +18,7 @@
 #include "core/cp1251.h"
 #include "core/time_text.h"
 #include "core/wdb_file.h"
+#include "platform/qt/qt_text.h"
 #include "punch/ui/finish_dialogs.h"
 #include "tests/main_window_fixture.h"
 
@@ -98,6 +99,7 @@ class FinishCommandsTest : public QObject, testing::MainWindowFixture {
         view().show_table(kFinishLines);
         QString pdf = tmp.filePath("plate.pdf");
         frame->state().printer.pdf_path = pdf;
+        prompts->files.push_back(path_of(pdf));
         trigger(CommandId::kResultPlate);
         QVERIFY(QFile::exists(pdf));
         QVERIFY(QFile(pdf).size() > 0);

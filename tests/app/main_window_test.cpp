@@ -4,7 +4,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -26,6 +30,7 @@
 #include "app/skarvel_view.h"
 #include "app/startup.h"
 #include "core/wdb_file.h"
+#include "platform/qt/dialog_sizing.h"
 #include "platform/qt/qt_text.h"
 #include "tests/app/app_fixture.h"
 #include "tests/main_window_fixture.h"
@@ -589,6 +594,66 @@ class MainWindowTest : public QObject, MainWindowFixture {
         s.remove_recent_file(QStringLiteral("/x/last.wdb"));
         QCOMPARE(startup_file(QString(), s), QString());  // AutoLoad 1, File1 empty: new
         QCOMPARE(QSettings("Skarvel", "Skarvel").value("Setup/AutoLoad").toInt(), 1);
+    }
+
+    // Switches the program does not carry out are never opened as a competition.
+    void switchesAreRefusedNotOpened() {
+        QTemporaryDir dir;
+        const QString real = dir.filePath("race.wdb");
+        QFile(real).open(QIODevice::WriteOnly);
+        const struct {
+            QStringList args;
+            QString refused;
+        } cases[] = {
+            {{"skarvel", "/p", "race.wdb"}, "/p"},
+            {{"skarvel", "/pt", "race.wdb", "printer", "driver", "port"}, "/pt"},
+            {{"skarvel", "-x"}, "-x"},
+            {{"skarvel", "/dde"}, "/dde"},
+            {{"skarvel", "--lang", "en", "--verbose"}, "--verbose"},
+            {{"skarvel", real}, ""},
+            {{"skarvel", "/home/someone/race.wdb"}, ""},
+            {{"skarvel", "/RegServer"}, ""},
+            {{"skarvel", "--screenshot", "out.png", "--lang", "en", real}, ""},
+            {{"skarvel", "--help"}, ""},
+        };
+        for (const auto& k : cases) QCOMPARE(unsupported_switch(k.args), k.refused);
+        QVERIFY(QString::fromLatin1(usage_text()).contains("skarvel --help"));
+    }
+
+    // A dialog is as wide as its title needs; a file dialog as wide as its columns.
+    void dialogsAreSizedToTheirTitles() {
+        QDialog d;
+        d.setWindowTitle(
+            QStringLiteral("Присвоение номера участникам по порядку записи в таблице"));
+        d.resize(120, 80);
+        fit_dialog_to_texts(&d);
+        QVERIFY(d.width() >= QFontMetrics(d.font()).horizontalAdvance(d.windowTitle()));
+        QFileDialog files;
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        files.resize(300, 200);
+        fit_dialog_to_texts(&files);
+        QVERIFY(files.width() >= 800);
+        for (QHeaderView* h : files.findChildren<QHeaderView*>())
+            for (int i = 0; i < h->count(); ++i)
+                QVERIFY(h->sectionSize(i) >= h->sectionSizeHint(i));
+    }
+
+    // The window opens large the first time and where it was closed afterwards.
+    void windowGeometryIsRemembered() {
+        QSettings("Skarvel", "Skarvel").remove("Setup/WindowGeometry");
+        {
+            CMainFrame first(prompts.get());
+            first.restore_window();
+            QVERIFY2(first.width() >= 900 && first.height() >= 600,
+                     qPrintable(QStringLiteral("%1x%2").arg(first.width()).arg(first.height())));
+            first.showNormal();
+            first.setGeometry(40, 50, 1010, 640);
+            QVERIFY(first.close());
+        }
+        CMainFrame second(prompts.get());
+        second.restore_window();
+        QCOMPARE(second.size(), QSize(1010, 640));
+        second.close();
     }
 
     void helpFileNamedByDir() {

@@ -228,6 +228,28 @@ TEST(RunnerForm, BirthYearsAsTyped) {
     }
 }
 
+// Minutes and seconds above 59 are refused, not carried over into the next hour.
+TEST(RunnerForm, TimeFieldsRefuseMinutesAndSecondsAbove59) {
+    Competition c;
+    RunnerForm f = runner_form(c, nullptr);
+    for (auto [typed, ok] : {std::pair{"11:75:00", false},
+                             {"11:15:60", false},
+                             {"1:60", false},
+                             {"11:59:59", true},
+                             {"11:05:07,5", true},
+                             {"90", true},
+                             {"23:59", true}}) {
+        f.start_time = typed;
+        EditResult r = store_runner_form(c, 0, f, true);
+        EXPECT_EQ(bool(r), ok) << typed;
+        if (!ok) EXPECT_EQ(r.error, "Start: minutes and seconds are 0..59.") << typed;
+        if (ok) EXPECT_EQ(c.tables.runners[0]->start_time, parse_time_text(typed)) << typed;
+    }
+    f.start_time = "11:75:00";
+    EXPECT_EQ(store_runner_form(c, 0, f, false).error,
+              std::string("Старт: минуты и секунды - от 0 до 59."_cp1251));
+}
+
 TEST(RunnerForm, StoresAllFieldsAndRoundTrips) {
     Competition c;
     c.info.time_precision = 1;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest/QtTest>
@@ -22,6 +23,7 @@ class PdfPrintTest : public QObject {
     void protocol_prints_to_a_pdf_with_readable_cyrillic();
     void a_document_without_pages_leaves_no_file();
     void no_printer_gives_the_message();
+    void each_print_asks_for_its_file_and_text_sits_in_the_printable_area();
 };
 
 void PdfPrintTest::protocol_prints_to_a_pdf_with_readable_cyrillic() {
@@ -78,6 +80,59 @@ void PdfPrintTest::no_printer_gives_the_message() {
     printers.pdf_path = "/nonexistent-dir/x.pdf";
     QVERIFY(!printers.open_document("x", error));
     QCOMPARE(QString::fromStdString(error), QString("CreatePrinterDC = 0"));
+}
+
+// Printing the protocol twice to PDF: each print asks, proposing the report's name beside the
+// last file (numbered when taken), and both files are written as proposed. The page keeps a
+// printer's margins: the first text (at 1 mm from the printable area's edge) sits inside them.
+void PdfPrintTest::each_print_asks_for_its_file_and_text_sits_in_the_printable_area() {
+    QTemporaryDir dir;
+    test::Fixture f;
+    f.add_class(1, "М21");
+    f.add_club(1, "Клуб");
+    f.add_runner(1, "Петров Пётр", 1, 1, 0, T(0, 30, 0));
+    QtPrinterProvider printers;
+    printers.pdf_path = dir.filePath("chosen.pdf");
+    QStringList proposed, written;
+    printers.choose_pdf_file = [&](const QString& p) {
+        proposed << p;
+        return p;
+    };
+    printers.pdf_written = [&](const QString& p) { written << p; };
+    ScriptedPrompts prompts;
+    RecordingShellOpener shell;
+    ReportEnv env{prompts, printers, shell};
+    for (int i = 0; i < 2; ++i)
+        QCOMPARE(int(run_result_protocol(f.c, env)), int(ProtocolStatus::Done));
+    const QStringList expected = {dir.filePath(QString::fromUtf8("Протокол результатов.pdf")),
+                                  dir.filePath(QString::fromUtf8("Протокол результатов (2).pdf"))};
+    QCOMPARE(proposed, expected);
+    QCOMPARE(written, expected);
+    for (const QString& p : expected) QVERIFY(QFile(p).size() > 1000);
+    QVERIFY(!QFile::exists(dir.filePath("chosen.pdf")));
+
+    // Cancelling the file writes nothing and says nothing.
+    printers.choose_pdf_file = [](const QString&) { return QString(); };
+    QCOMPARE(int(run_result_protocol(f.c, env)), int(ProtocolStatus::Done));
+    QCOMPARE(written.size(), 2);
+    QVERIFY(prompts.messages.empty());
+
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) QSKIP("pdftotext is not installed");
+    QProcess p;
+    p.start("pdftotext", {"-bbox", expected[0], "-"});
+    QVERIFY(p.waitForFinished(30000));
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    QRegularExpression word(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\""));
+    double min_x = 1e9, min_y = 1e9;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        auto m = it.next();
+        min_x = std::min(min_x, m.captured(1).toDouble());
+        min_y = std::min(min_y, m.captured(2).toDouble());
+    }
+    const double margin_pt = QtPrinterProvider::kPdfMarginMm / 25.4 * 72;
+    QVERIFY2(min_x >= margin_pt && min_x < margin_pt + 3 / 25.4 * 72,
+             qPrintable(QString::number(min_x)));
+    QVERIFY2(min_y >= margin_pt, qPrintable(QString::number(min_y)));
 }
 
 QTEST_MAIN(PdfPrintTest)

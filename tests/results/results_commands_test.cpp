@@ -3,6 +3,7 @@
 // the live results board; the board's two toolbar toggles.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QMessageBox>
@@ -17,6 +18,7 @@
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
 #include "core/cp1251.h"
+#include "platform/qt/qt_text.h"
 #include "results/ui/result_print_dialog.h"
 #include "tests/main_window_fixture.h"
 
@@ -63,6 +65,7 @@ class ResultsCommandsTest : public QObject, testing::MainWindowFixture {
     void ctrlPOnTheFinishTablePrintsTheProtocol() {
         QString pdf = tmp.filePath("protocol.pdf");
         frame->state().printer.pdf_path = pdf;
+        prompts->files.push_back(path_of(pdf));
         view().show_table(kFinishLines);
         frame->refresh_commands();
         bool seen = false;
@@ -75,8 +78,13 @@ class ResultsCommandsTest : public QObject, testing::MainWindowFixture {
         });
         QTest::keyClick(&view(), Qt::Key_P, Qt::ControlModifier);
         QVERIFY(seen);
+        // The print asked for its file, proposing the report's name beside the last file.
+        QCOMPARE(qpath(prompts->suggested_files.at(0)),
+                 tmp.filePath(QStringLiteral("Протокол результатов.pdf")));
         QVERIFY(QFile::exists(pdf));
         QVERIFY(QFile(pdf).size() > 1000);
+        QVERIFY2(frame->status_text().endsWith(QDir::toNativeSeparators(pdf)),
+                 qPrintable(frame->status_text()));
         QVERIFY(c().modified);
         QVERIFY(prompts->messages.empty());
     }
