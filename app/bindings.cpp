@@ -13,6 +13,7 @@ void bind_results_commands(AppContext& ctx);
 void bind_exchange_commands(AppContext& ctx);
 void bind_network_commands(AppContext& ctx);
 void bind_prerace_commands(AppContext& ctx);
+void bind_sound_commands(AppContext& ctx);
 
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
@@ -25,6 +26,7 @@ void bind_all_commands(AppContext& ctx) {
     bind_exchange_commands(ctx);
     bind_network_commands(ctx);
     bind_prerace_commands(ctx);
+    bind_sound_commands(ctx);
 }
 
 }  // namespace skarvel

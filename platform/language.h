@@ -168,6 +168,22 @@ namespace skarvel {
     X(kNoPrinter, "Принтеры не установлены", "No printers are installed") \
     X(kPrintedToFile, "Напечатано в файл %s", "Printed to the file %s") \
     X(kPdfFilter, "PDF (*.pdf)|*.pdf||", "PDF (*.pdf)|*.pdf||") \
+    /* Sound. */ \
+    X(kSoundNoOutput, "Нет устройства воспроизведения звука: звук не проигран", "No audio output device: nothing was played") \
+    X(kSoundNoInput, "Нет устройства записи звука: звук не записан", "No audio input device: nothing was recorded") \
+    X(kSoundNoFile, "Нет звукового файла %s", "No sound file %s") \
+    X(kSoundFailed, "Ошибка звука: %s", "Sound error: %s") \
+    X(kSoundRecording, "Запись %s (%d мс)", "Recording %s (%d ms)") \
+    X(kSoundRecorded, "Записан звук %s", "Recorded the sound %s") \
+    X(kSoundPlaying, "Звучит %s", "Playing %s") \
+    X(kSoundNumbersPrompt, "Записать звуки чисел от-до (например 1-20)", "Record the sounds of the numbers from-to (e.g. 1-20)") \
+    X(kSoundOptionsTitle, "Параметры записи/воспроизведения звука", "Sound recording and playback") \
+    X(kSoundFolder, "Папка звуков", "Sound folder") \
+    X(kSoundDurationNumber, "Запись числа, мс", "Recording of a number, ms") \
+    X(kSoundDurationTens, "Запись числа ch, мс", "Recording of a ch number, ms") \
+    X(kSoundDurationName, "Запись фамилии, группы, коллектива, мс", "Recording of a name, class or club, ms") \
+    X(kSoundListen, "Слушать звук", "Listen") \
+    X(kSoundRecord, "Записать звук", "Record") \
     /* List view. */ \
     X(kAttention, "ВНИМАНИЕ", "ВНИМАНИЕ") \
     X(kNotInList, "-- нет в протоколе --", "-- нет в протоколе --") \

@@ -16,6 +16,7 @@
 #include "core/cp1251.h"
 #include "platform/qt/dialog_parts.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/sound_service.h"
 
 namespace skarvel {
 
@@ -55,20 +56,26 @@ QGroupBox* make_sound_group(QWidget* parent, const LanguageTable& lang, int id) 
     id_label->setObjectName(QStringLiteral("id"));
     id_label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     row->addWidget(id_label);
-    QString tip = tx(
-        lang, "Звук недоступен: эта версия программы не записывает и не воспроизводит звук"_cp1251,
-        "Sound is not available: this version of the program neither records nor plays sound");
-    auto* listen = new QPushButton(tx(lang, "Слушать звук"_cp1251, "Listen"), box);
+    // The program's sound service is a child of the main window, the editor's parent.
+    SoundService* sound = nullptr;
+    for (QWidget* w = parent; w && !sound; w = w->parentWidget())
+        sound = w->findChild<SoundService*>(QStringLiteral("sound_service"),
+                                            Qt::FindDirectChildrenOnly);
+    auto* listen = new QPushButton(qs(lang.text(Txt::kSoundListen)), box);
     listen->setObjectName(QStringLiteral("listen"));
-    auto* record = new QPushButton(tx(lang, "Записать звук"_cp1251, "Record"), box);
+    auto* record = new QPushButton(qs(lang.text(Txt::kSoundRecord)), box);
     record->setObjectName(QStringLiteral("record"));
     for (QPushButton* b : {listen, record}) {
-        b->setEnabled(false);
-        b->setToolTip(tip);
+        b->setEnabled(sound != nullptr);
         b->setAutoDefault(false);
         row->addWidget(b);
     }
-    box->setToolTip(tip);
+    if (sound) {
+        QObject::connect(listen, &QPushButton::clicked, sound,
+                         [sound, id] { sound->listen_to(SoundKind::kRunner, id); });
+        QObject::connect(record, &QPushButton::clicked, sound,
+                         [sound, id] { sound->record_sound(SoundKind::kRunner, id); });
+    }
     return box;
 }
 

@@ -147,7 +147,7 @@ class EditorsTest : public QObject {
         QCOMPARE(field(&e2, "name")->text().size(), 25);
     }
 
-    void runner_editor_cancel_keeps_the_record_and_sound_says_unavailable() {
+    void runner_editor_cancel_keeps_the_record_and_sound_needs_the_service() {
         Competition c;
         LanguageTable lang;
         Runner& r = add_runner(c, 7, 3);
@@ -159,8 +159,8 @@ class EditorsTest : public QObject {
         QCOMPARE(int(r.start_number), 3);
         QVERIFY(!c.modified);
         auto* listen = field<QPushButton>(&e, "listen");
+        // Without the program's sound service (no main window) the buttons stay disabled.
         QVERIFY(!listen->isEnabled());
-        QVERIFY(listen->toolTip().contains(QStringLiteral("Звук недоступен")));
         QVERIFY(!field<QPushButton>(&e, "record")->isEnabled());
         QCOMPARE(field<QGroupBox>(&e, "sound")->title(), QStringLiteral("Звук"));
     }

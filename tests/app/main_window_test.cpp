@@ -9,10 +9,12 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +34,7 @@
 #include "core/wdb_file.h"
 #include "platform/qt/dialog_sizing.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/sound_service.h"
 #include "tests/app/app_fixture.h"
 #include "tests/main_window_fixture.h"
 
@@ -636,6 +639,56 @@ class MainWindowTest : public QObject, MainWindowFixture {
         for (QHeaderView* h : files.findChildren<QHeaderView*>())
             for (int i = 0; i < h->count(); ++i)
                 QVERIFY(h->sectionSize(i) >= h->sectionSizeHint(i));
+    }
+
+    // Without an audio device the sound commands say so and write nothing.
+    void soundSaysWhenThereIsNoDevice() {
+        auto* sound = frame->findChild<SoundService*>(QStringLiteral("sound_service"));
+        QVERIFY(sound);
+        sound->has_input = [] { return false; };
+        sound->has_output = [] { return false; };
+        QTemporaryDir dir;
+        SoundService::set_folder(dir.path());
+        prompts->texts.push_back(std::string("3-5"));
+        trigger(CommandId::kRecordSounds);
+        QVERIFY(!prompts->messages.empty());
+        QCOMPARE(prompts->messages.back(),
+                 std::string(russian_language_table().text(Txt::kSoundNoInput)));
+        QVERIFY(frame->status_text().startsWith(QStringLiteral("Нет устройства записи")));
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+
+        const QString runner = SoundService::file_of(dir.path(), SoundKind::kRunner, 12);
+        QVERIFY(sound->play(runner) == SoundService::Outcome::kNoFile);
+        QFile(runner).open(QIODevice::WriteOnly);
+        QVERIFY(sound->play(runner) == SoundService::Outcome::kNoDevice);
+
+        const struct {
+            SoundKind kind;
+            int id;
+            const char* name;
+        } files[] = {{SoundKind::kRunner, 12, "p12.wav"},
+                     {SoundKind::kClass, 3, "g3.wav"},
+                     {SoundKind::kClub, 5, "k5.wav"},
+                     {SoundKind::kNumber, 7, "7.wav"},
+                     {SoundKind::kTens, 7, "ch7.wav"}};
+        for (const auto& f : files)
+            QCOMPARE(SoundService::file_of(QStringLiteral("/w"), f.kind, f.id),
+                     QStringLiteral("/w/") + QLatin1String(f.name));
+    }
+
+    void soundOptionsKeepFolderAndDurations() {
+        c().modified = false;
+        QTimer::singleShot(0, [] {
+            QWidget* d = QApplication::activeModalWidget();
+            QVERIFY(d && d->objectName() == QStringLiteral("SoundOptionsDialog"));
+            d->findChild<QLineEdit*>(QStringLiteral("folder"))->setText(QStringLiteral("/tmp/snd"));
+            d->findChild<QSpinBox*>(QStringLiteral("duration2"))->setValue(4500);
+            static_cast<QDialog*>(d)->accept();
+        });
+        trigger(CommandId::kSoundOptions);
+        QCOMPARE(int(c().info.sound_durations[2]), 4500);
+        QCOMPARE(SoundService::folder(), QStringLiteral("/tmp/snd"));
+        QVERIFY(c().modified);
     }
 
     // The window opens large the first time and where it was closed afterwards.
