@@ -242,8 +242,11 @@ TEST(RunnerForm, TimeFieldsRefuseMinutesAndSecondsAbove59) {
         f.start_time = typed;
         EditResult r = store_runner_form(c, 0, f, true);
         EXPECT_EQ(bool(r), ok) << typed;
-        if (!ok) EXPECT_EQ(r.error, "Start: minutes and seconds are 0..59.") << typed;
-        if (ok) EXPECT_EQ(c.tables.runners[0]->start_time, parse_time_text(typed)) << typed;
+        if (!ok) {
+            EXPECT_EQ(r.error, "Start: minutes and seconds are 0..59.") << typed;
+        } else {
+            EXPECT_EQ(c.tables.runners[0]->start_time, parse_time_text(typed)) << typed;
+        }
     }
     f.start_time = "11:75:00";
     EXPECT_EQ(store_runner_form(c, 0, f, false).error,

@@ -113,7 +113,7 @@ void PdfPrintTest::each_print_asks_for_its_file_and_text_sits_in_the_printable_a
 
     // Cancelling the file writes nothing and says nothing.
     printers.choose_pdf_file = [](const QString&) { return QString(); };
-    QCOMPARE(int(run_result_protocol(f.c, env)), int(ProtocolStatus::Done));
+    QVERIFY(run_result_protocol(f.c, env) != ProtocolStatus::Done);
     QCOMPARE(written.size(), 2);
     QVERIFY(prompts.messages.empty());
 
