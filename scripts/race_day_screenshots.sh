@@ -4,14 +4,18 @@
 # and the live board. Needs a release build, Xvfb, openbox, xdotool, xwd and ImageMagick.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-bin=$root/build/release
+# SKARVEL_BIN: a folder holding the three programs, in place of the release build.
+b=$root/build/release
+cli=${SKARVEL_BIN:+$SKARVEL_BIN/skarvel-cli}; cli=${cli:-$b/tools/skarvel-cli}
+simulator=${SKARVEL_BIN:+$SKARVEL_BIN/skarvel-station-sim}; simulator=${simulator:-$b/tools/station_sim/skarvel-station-sim}
+program=${SKARVEL_BIN:+$SKARVEL_BIN/skarvel}; program=${program:-$b/app/skarvel}
 out=$root/docs/race_day
 work=$(mktemp -d)
 trap 'kill $sim $app $wm $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$out"
 cd "$work"
-"$bin/tools/skarvel-cli" demo race.wdb --cards cards.txt
-"$bin/tools/station_sim/skarvel-station-sim" --gap 1500 cards.txt > sim.txt &
+"$cli" demo race.wdb --cards cards.txt
+"$simulator" --gap 1500 cards.txt > sim.txt &
 sim=$!
 for _ in $(seq 50); do grep -q /dev/ sim.txt 2>/dev/null && break; sleep 0.2; done
 device=$(grep -o '/dev/[^ ]*' sim.txt | head -1)
@@ -26,7 +30,7 @@ sleep 1
 openbox > /dev/null 2>&1 &
 wm=$!
 sleep 1
-"$bin/app/skarvel" race.wdb > app.txt 2>&1 &
+"$program" race.wdb > app.txt 2>&1 &
 app=$!
 win=""
 for _ in $(seq 100); do
