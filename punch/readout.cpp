@@ -195,8 +195,7 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
                     const ClassRecord* cls = c.find_class_by_id(owner->class_id);
                     const Course* course = cls ? c.find_course_by_id(cls->course_id) : nullptr;
                     if (over_course_time_limit(course, card_result(c, *owner, card_finish))) {
-                        if (s.warnings)
-                            prompts.message(prompts.text(Txt::kOverTimeLimit));
+                        if (s.warnings) prompts.message(prompts.text(Txt::kOverTimeLimit));
                         owner->status = kStatusOverTime;
                     }
                 }
