@@ -14,6 +14,7 @@ void bind_exchange_commands(AppContext& ctx);
 void bind_network_commands(AppContext& ctx);
 void bind_prerace_commands(AppContext& ctx);
 void bind_sound_commands(AppContext& ctx);
+void bind_screens_commands(AppContext& ctx);
 
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
@@ -27,6 +28,7 @@ void bind_all_commands(AppContext& ctx) {
     bind_network_commands(ctx);
     bind_prerace_commands(ctx);
     bind_sound_commands(ctx);
+    bind_screens_commands(ctx);
 }
 
 }  // namespace skarvel

@@ -125,6 +125,7 @@ constexpr CommandDef kCommands[] = {
     {C::kLcdStart, "lcd", T::kCmdLcdStart, "", true},
     {C::kLcdFinish, "lcd", T::kCmdLcdFinish, "", true},
     {C::kLcdShow, "lcd", T::kCmdLcdShow, "", true, true},
+    {C::kLcdSettings, "lcd", T::kCmdLcdSettings, "", false, true},
 
     {C::kAmbRead, "more/amb", T::kCmdAmbRead, "", true},
     {C::kAmbImportNumbers, "more/amb", T::kCmdAmbImportNumbers, ""},

@@ -142,6 +142,7 @@ enum class CommandId : int {
     kLcdStart,
     kLcdFinish,
     kLcdShow,
+    kLcdSettings,  // the display folder and its web server (per machine)
     // The further popup (AMB, on-line and the others)
     kAmbRead,
     kAmbImportNumbers,

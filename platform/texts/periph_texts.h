@@ -31,5 +31,30 @@
     X(kNetOnlineCrossings, "слать количество пересечений финиша", "send the number of finish crossings") \
     X(kNetPostFailed, "On-line: номер %d не отослан: %s", "On-line: number %d not posted: %s") \
     X(kNetPostTimeout, "нет ответа за 10 с", "no answer within 10 s") \
+    /* Screens in the finish area: the per-class pages dialog. */ \
+    X(kMultiScreenTitle, "Страницы результатов для экранов", "Result pages for screens") \
+    X(kMultiScreenWhom, "Кого печатать", "Whom to print") \
+    X(kMultiScreenAllClasses, "Для всех групп", "For all classes") \
+    X(kMultiScreenMarkedClasses, "Только для отмеченных групп", "Only for the marked classes") \
+    X(kMultiScreenFirstN, "Печатать только", "Print only") \
+    X(kMultiScreenFirstNAfter, "первых", "first") \
+    X(kMultiScreenLaps, "С учетом количества кругов", "Count the laps") \
+    X(kMultiScreenAllPasses, "Печатать все прохождения через финиш", "Print every finish pass") \
+    X(kMultiScreenNonStarters, "Печатать н/стартовавших", "Print the non-starters") \
+    X(kMultiScreenFont, "Размер шрифта", "Font size") \
+    X(kMultiScreenRefresh, "рефреш, сек", "refresh, s") \
+    X(kMultiScreenShading, "разделять строки", "shade every second line") \
+    X(kMultiScreenVertical, "поворот на 90гр", "turn by 90 degrees") \
+    X(kMultiScreenWritten, "Страниц записано: ", "Pages written: ") \
+    /* The display folder, its web server and the display page. */ \
+    X(kCmdLcdSettings, "Папка и веб-сервер экранов...", "Screen folder and web server...") \
+    X(kScreenSettingsTitle, "Экраны", "Screens") \
+    X(kScreenFolder, "Папка страниц для экранов", "Folder of the screen pages") \
+    X(kScreenFolderChoose, "Выбрать...", "Choose...") \
+    X(kScreenHttpOn, "Показывать папку по HTTP (веб-сервер)", "Serve the folder over HTTP (web server)") \
+    X(kScreenHttpPort, "Порт", "Port") \
+    X(kScreenHttpFailed, "Веб-сервер экранов не запущен: порт занят или недоступен: ", "The screen web server did not start: the port is taken or not allowed: ") \
+    X(kScreenHttpRunning, "Веб-сервер экранов: http://<этот компьютер>:", "Screen web server: http://<this computer>:") \
+    X(kDisplayWriteFailed, "Страница для экрана не записана: ", "The screen page was not written: ") \
     /* end of the periph texts */
 // clang-format on

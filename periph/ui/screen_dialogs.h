@@ -1,0 +1,58 @@
+// The dialogs of the screens: the per-class pages ("мультипэйдж", "мультипэйдж-2") and the
+// display folder with its web server.
+#pragma once
+
+#include <QDialog>
+
+#include "periph/multi_screen.h"
+#include "periph/ui/screens_qt.h"
+#include "platform/language.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QLineEdit;
+class QSpinBox;
+
+namespace skarvel {
+
+// The five result settings shared with the result protocol, as the pages use them.
+struct MultiScreenShared {
+    int selection = 0;  // 0 all classes, 1 marked classes
+    int first_n = 0;
+    bool count_laps = false;
+    bool all_finish_passes = false;
+    bool print_non_starters = false;
+
+    static MultiScreenShared from(const CompetitionInfo& info);
+    void store(CompetitionInfo& info) const;
+};
+
+class MultiScreenDialog : public QDialog {
+    Q_OBJECT
+  public:
+    MultiScreenDialog(const MultiScreenShared& shared, const MultiScreenSettings& page,
+                      const LanguageTable& lang, QWidget* parent = nullptr);
+    // The edited values (meaningful after OK).
+    MultiScreenShared shared() const;
+    MultiScreenSettings page() const;
+
+  private:
+    QButtonGroup* selection_;
+    QSpinBox *first_n_, *font_, *refresh_;
+    QCheckBox *laps_, *passes_, *non_starters_, *shading_, *vertical_;
+};
+
+class ScreenSettingsDialog : public QDialog {
+    Q_OBJECT
+  public:
+    ScreenSettingsDialog(const ScreenSettings& settings, const LanguageTable& lang,
+                         QWidget* parent = nullptr);
+    ScreenSettings settings() const;
+
+  private:
+    QLineEdit* folder_;
+    QCheckBox* http_;
+    QSpinBox* port_;
+};
+
+}  // namespace skarvel

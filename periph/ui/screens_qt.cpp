@@ -1,0 +1,205 @@
+#include "periph/ui/screens_qt.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTime>
+#include <QTimer>
+
+#include "periph/display_pages.h"
+#include "platform/qt/qt_serial_port.h"
+#include "punch/ui/station_reader_qt.h"
+
+namespace skarvel {
+
+// --- settings ---
+
+QString ScreenSettings::default_folder() {
+#ifdef _WIN32
+    return QStringLiteral("c:/lcd");
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/lcd";
+#endif
+}
+
+ScreenSettings ScreenSettings::load() {
+    QSettings s("Skarvel", "Skarvel");
+    s.beginGroup("Setup");
+    ScreenSettings r;
+    r.folder = s.value("DisplayFolder").toString();
+    if (r.folder.isEmpty()) r.folder = default_folder();
+    r.http_on = s.value("DisplayHttp", 0).toInt() != 0;
+    r.http_port = s.value("DisplayHttpPort", 8080).toInt();
+    if (r.http_port < 1 || r.http_port > 65535) r.http_port = 8080;
+    return r;
+}
+
+void ScreenSettings::save() const {
+    QSettings s("Skarvel", "Skarvel");
+    s.beginGroup("Setup");
+    s.setValue("DisplayFolder", folder);
+    s.setValue("DisplayHttp", http_on ? 1 : 0);
+    s.setValue("DisplayHttpPort", http_port);
+}
+
+// --- display pages ---
+
+DisplayPages::DisplayPages(Environment env, QObject* parent)
+    : QObject(parent), env_(std::move(env)), timer_(new QTimer(this)) {
+    if (!env_.clock)
+        env_.clock = [](int& h, int& m, int& s) {
+            QTime now = QTime::currentTime();
+            h = now.hour(), m = now.minute(), s = now.second();
+        };
+    connect(timer_, &QTimer::timeout, this, &DisplayPages::tick);
+    writer_ = new QObject;
+    writer_->moveToThread(&writer_thread_);
+    connect(&writer_thread_, &QThread::finished, writer_, &QObject::deleteLater);
+    writer_thread_.start();
+}
+
+DisplayPages::~DisplayPages() {
+    timer_->stop();
+    writer_thread_.quit();
+    writer_thread_.wait();
+}
+
+bool DisplayPages::running() const {
+    return timer_->isActive();
+}
+
+void DisplayPages::toggle() {
+    Competition& c = env_.competition();
+    c.info.display_on = c.info.display_on ? 0 : 1;
+    if (!c.info.display_on) {
+        timer_->stop();
+        return;
+    }
+    failing_ = false;
+    timer_->start(c.info.display_mode == 1 ? kStartPageIntervalMs : kFinishPageIntervalMs);
+}
+
+void DisplayPages::tick() {
+    Competition& c = env_.competition();
+    // A load or a new competition clears the flag: the display ends at its next turn.
+    if (!c.info.display_on) {
+        timer_->stop();
+        return;
+    }
+    const bool start = c.info.display_mode == 1;
+    timer_->setInterval(start ? kStartPageIntervalMs : kFinishPageIntervalMs);
+    // A slow disk (a network share) gets one page at a time; the next one is built afresh.
+    if (pending_.load() > 0) return;
+    std::string page;
+    if (start) {
+        int h = 0, m = 0, s = 0;
+        env_.clock(h, m, s);
+        page = start_page(c, h, m, s);
+    } else {
+        page = finish_page(c);
+    }
+    std::string folder = env_.folder().toUtf8().toStdString();
+    ++pending_;
+    QMetaObject::invokeMethod(writer_, [this, folder, page = std::move(page)] {
+        std::string why;
+        bool ok = write_page_file(folder, kDisplayPageFile, page, &why);
+        if (ok) ++written_;
+        --pending_;
+        QString reason = QString::fromUtf8(why);
+        QMetaObject::invokeMethod(this, [this, ok, reason] { written(ok, reason); });
+    });
+}
+
+void DisplayPages::written(bool ok, const QString& why) {
+    if (ok) {
+        failing_ = false;
+        return;
+    }
+    if (failing_) return;
+    failing_ = true;
+    if (env_.report) env_.report(why);
+}
+
+// --- display board ---
+
+DisplayBoardQt::DisplayBoardQt(Environment env, QObject* parent)
+    : QObject(parent), env_(std::move(env)) {}
+
+DisplayBoardQt::~DisplayBoardQt() {
+    stop();
+}
+
+void DisplayBoardQt::toggle() {
+    Competition& c = env_.competition();
+    if (on_) {
+        on_ = false;
+        c.info.board_on = 0;
+        stop();
+        return;
+    }
+    on_ = true;
+    c.info.board_on = 1;
+    stop();
+    stop_requested_ = false;
+    frames_ = 0;
+    std::string device = env_.device();
+    int first = board_first_line(c);
+    thread_.reset(QThread::create([this, device, first] { worker(device, first); }));
+    thread_->start();
+}
+
+void DisplayBoardQt::stop() {
+    if (!thread_) return;
+    stop_requested_ = true;
+    {
+        std::lock_guard<std::mutex> lock(link_mutex_);
+        if (link_) link_->request_stop();
+    }
+    // A frame being built waits for this thread: let it through while waiting.
+    while (!thread_->wait(10)) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    thread_.reset();
+}
+
+void DisplayBoardQt::worker(std::string device, int first_line) {
+    SerialOpenError error;
+    auto port = open_serial_port(device, kBoardBaud, &error);
+    if (!port) {
+        int com = env_.com_number();
+        // The button stays pressed until it is pressed again.
+        QMetaObject::invokeMethod(this, [this, com, code = error.code] {
+            if (env_.message) env_.message(port_open_failed_message(com, code));
+        });
+        return;
+    }
+    StationLinkTiming timing;
+    timing.byte_timeout_ms = kBoardReadTimeoutMs;
+    StationLink link(*port, timing);
+    {
+        std::lock_guard<std::mutex> lock(link_mutex_);
+        link_ = &link;
+        if (stop_requested_) link.request_stop();
+    }
+    sending_ = true;
+    run_display_board(link, [this, first_line, &link] {
+        BoardFrame frame = board_frame(BoardLines{});
+        // Built where the tables change, from one state of them.
+        QMetaObject::invokeMethod(
+            this,
+            [this, first_line, &frame, &link] {
+                if (link.stop_requested()) return;
+                frame = board_frame(board_lines(env_.competition(), first_line));
+            },
+            Qt::BlockingQueuedConnection);
+        ++frames_;
+        return frame;
+    });
+    sending_ = false;
+    {
+        std::lock_guard<std::mutex> lock(link_mutex_);
+        link_ = nullptr;
+    }
+    port->close();
+}
+
+}  // namespace skarvel

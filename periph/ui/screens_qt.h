@@ -1,0 +1,110 @@
+// The screens of the finish area in the desktop program: the display page kept up to date in
+// the display folder, and the display board on the serial port. Pages and frames are built on
+// the thread of these objects (the window's), where the tables change, so a page never mixes
+// two states of the tables; the disk writes and the serial bytes run on worker threads.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "core/competition.h"
+#include "periph/display_board.h"
+
+class QTimer;
+
+namespace skarvel {
+
+// The per-machine settings of the screens (user settings, section "Setup").
+struct ScreenSettings {
+    QString folder;  // the display folder
+    bool http_on = false;
+    int http_port = 8080;
+
+    static ScreenSettings load();
+    void save() const;
+    // "c:/lcd" on Windows; elsewhere "lcd" under the user's data folder.
+    static QString default_folder();
+};
+
+// Writes the display page while `display_on` is set: the start page every 500 ms, the finish
+// page every 2 s. A page that cannot be written is reported once (until one is written again)
+// through `report`, and the display goes on.
+class DisplayPages : public QObject {
+    Q_OBJECT
+  public:
+    struct Environment {
+        std::function<Competition&()> competition;
+        std::function<QString()> folder;
+        // A failure to show in the status bar (UTF-8 reason); called on this object's thread.
+        std::function<void(const QString&)> report;
+        // The local clock as hour, minute, second (tests set it).
+        std::function<void(int&, int&, int&)> clock;
+    };
+    explicit DisplayPages(Environment env, QObject* parent = nullptr);
+    ~DisplayPages() override;
+
+    // "Отображать": switches the display on or off (display_on).
+    void toggle();
+    bool running() const;
+    // Pages written since the program started (for tests and the status line).
+    int pages_written() const { return written_.load(); }
+
+  private:
+    void tick();
+    void written(bool ok, const QString& why);
+
+    Environment env_;
+    QTimer* timer_;
+    QThread writer_thread_;
+    QObject* writer_ = nullptr;  // lives on writer_thread_
+    std::atomic<int> pending_{0};
+    std::atomic<int> written_{0};
+    bool failing_ = false;
+};
+
+// The display board: while on, a worker sends the frame of the four finish lines before the
+// ones counted when it was switched on, five times a second, byte by byte.
+class DisplayBoardQt : public QObject {
+    Q_OBJECT
+  public:
+    struct Environment {
+        std::function<Competition&()> competition;
+        // The serial device of the board (the station port) and the COM number it stands for.
+        std::function<std::string()> device;
+        std::function<int()> com_number;
+        // A message box ("Не могу инициализировать порт COM%d, err=%d"); on this object's thread.
+        std::function<void(const std::string&)> message;
+    };
+    explicit DisplayBoardQt(Environment env, QObject* parent = nullptr);
+    ~DisplayBoardQt() override;
+
+    // The toolbar button: off when on; else on, and the worker starts.
+    void toggle();
+    // The button is pressed (board_on).
+    bool on() const { return on_; }
+    // The worker sends frames (false after a port that could not be opened).
+    bool sending() const { return sending_.load(); }
+    int frames_sent() const { return frames_.load(); }
+    // Stops the worker; returns when it has ended.
+    void stop();
+
+  private:
+    void worker(std::string device, int first_line);
+
+    Environment env_;
+    bool on_ = false;
+    std::unique_ptr<QThread> thread_;
+    std::mutex link_mutex_;
+    StationLink* link_ = nullptr;
+    std::atomic<bool> stop_requested_{false};
+    std::atomic<bool> sending_{false};
+    std::atomic<int> frames_{0};
+};
+
+}  // namespace skarvel

@@ -1,0 +1,185 @@
+// The screens in the desktop program: the display page written while the display is on, the
+// display folder served over HTTP, and the display board driving the board simulator.
+#include <QApplication>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+#include <thread>
+
+#include "core/atomic_file.h"
+#include "periph/display_pages.h"
+#include "periph/multi_screen.h"
+#include "periph/ui/screens_qt.h"
+#include "platform/qt/display_http_server.h"
+#include "tests/private_settings.h"
+#include "tests/results/fixture.h"
+#include "tools/board_sim/board_sim.h"
+
+using namespace skarvel;
+using namespace skarvel::test;
+
+namespace {
+
+struct Fetched {
+    int status = 0;
+    QByteArray type, body;
+};
+
+Fetched fetch(const QString& url) {
+    QNetworkAccessManager net;
+    QNetworkReply* reply = net.get(QNetworkRequest(QUrl(url)));
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    Fetched f;
+    f.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    f.type = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+    f.body = reply->readAll();
+    reply->deleteLater();
+    return f;
+}
+
+std::string read_all(const QString& path) {
+    std::string bytes;
+    read_file_bytes(path.toStdString(), 1 << 20, bytes);
+    return bytes;
+}
+
+struct Race : Fixture {
+    Race() {
+        add_class(1, "Ж21");
+        add_class(2, "M21");
+        add_runner(1, "Иванов Петр", 1, 0, T(10, 15, 0), T(10, 45, 12));
+        add_runner(2, "Орр", 2, 0, T(10, 0, 0), T(10, 50, 1));
+        refresh();
+    }
+};
+
+}  // namespace
+
+class ScreensUiTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { QVERIFY(skarvel::testing::use_private_settings()); }
+
+    void display_page_follows_the_mode_and_the_flag() {
+        QTemporaryDir dir;
+        Race race;
+        QStringList reports;
+        DisplayPages::Environment env;
+        env.competition = [&race]() -> Competition& { return race.c; };
+        QString folder = dir.path() + "/lcd";  // does not exist yet
+        env.folder = [&folder] { return folder; };
+        env.report = [&reports](const QString& why) { reports << why; };
+        env.clock = [](int& h, int& m, int& s) { h = 10, m = 14, s = 30; };
+        DisplayPages display(env);
+
+        race.c.info.display_mode = 0;
+        display.toggle();
+        QCOMPARE(race.c.info.display_on, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(display.pages_written() >= 1, 20000);
+        QCOMPARE(read_all(folder + "/test2.htm"), finish_page(race.c));
+
+        // A new finish shows on the next page.
+        race.add_runner(3, "Третий", 1, 0, T(10, 0, 0), T(10, 59, 0));
+        race.refresh();
+        int before = display.pages_written();
+        QTRY_VERIFY_WITH_TIMEOUT(display.pages_written() > before, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(read_all(folder + "/test2.htm") == finish_page(race.c), 20000);
+
+        race.c.info.display_mode = 1;
+        QTRY_VERIFY_WITH_TIMEOUT(read_all(folder + "/test2.htm") == start_page(race.c, 10, 14, 30),
+                                 20000);
+
+        // A folder that cannot be written: one message, and the display goes on.
+        folder = dir.path() + "/blocked/lcd";
+        std::ofstream((dir.path() + "/blocked").toStdString()) << "x";
+        QTRY_VERIFY_WITH_TIMEOUT(reports.size() == 1, 20000);
+        QTest::qWait(1500);
+        QCOMPARE(reports.size(), 1);
+        QVERIFY(display.running());
+
+        // A load clears the flag: the display ends at its next turn.
+        race.c.info.display_on = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(!display.running(), 20000);
+    }
+
+    void folder_is_served_over_http() {
+        QTemporaryDir dir;
+        Race race;
+        ScriptedPrompts prompts;
+        QCOMPARE(write_multi_screen_pages(race.c, {}, MultiScreenKind::kLines,
+                                          dir.path().toStdString(), prompts),
+                 2);
+        QVERIFY(write_page_file(dir.path().toStdString(), kDisplayPageFile, finish_page(race.c)));
+        DisplayHttpServer server;
+        QString why;
+        QVERIFY2(server.start_local(dir.path(), 0, &why), qPrintable(why));
+        QString base = QStringLiteral("http://127.0.0.1:%1/").arg(server.port());
+
+        Fetched index = fetch(base);
+        QCOMPARE(index.status, 200);
+        QCOMPARE(index.type, QByteArray("text/html; charset=windows-1251"));
+        QCOMPARE(index.body.toStdString(), finish_page(race.c));
+
+        // The class page by the name its neighbour refreshes to (Cyrillic, percent-encoded).
+        auto pages = build_multi_screen_pages(race.c, {}, MultiScreenKind::kLines);
+        QUrl url(base);
+        url.setPath("/" + QString::fromUtf8(u8(pages[0].file)));
+        Fetched page = fetch(url.toString(QUrl::FullyEncoded));
+        QCOMPARE(page.status, 200);
+        QCOMPARE(page.body.toStdString(), pages[0].bytes);
+
+        QCOMPARE(fetch(base + "nothing.htm").status, 404);
+        QCOMPARE(fetch(base + "..%2Fsecret").status, 404);
+        QCOMPARE(fetch(base + ".hidden").status, 404);
+        server.stop();
+        QVERIFY(!server.running());
+    }
+
+    void board_shows_the_four_lines_on_the_simulator() {
+        Race race;
+        sim::BoardSimulator board;
+        std::string device = board.open_pty();
+        QVERIFY(!device.empty());
+        std::thread serve([&board] { board.run(); });
+        std::vector<std::string> messages;
+        DisplayBoardQt::Environment env;
+        env.competition = [&race]() -> Competition& { return race.c; };
+        env.device = [&device] { return device; };
+        env.com_number = [] { return 1; };
+        env.message = [&messages](const std::string& m) { messages.push_back(m); };
+        DisplayBoardQt qt_board(env);
+        qt_board.toggle();
+        QVERIFY(qt_board.on());
+        QCOMPARE(race.c.info.board_on, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(board.good_frames() >= 2, 20000);
+        const std::string dots(26, '.');
+        sim::BoardSimLines expected{dots, dots, cp("Иванов.Петр......0:30:12.."),
+                                    cp("Орр..............0:50:01..")};
+        QVERIFY(board.last_lines() == expected);
+        qt_board.toggle();
+        QVERIFY(!qt_board.on());
+        QCOMPARE(race.c.info.board_on, 0);
+        board.stop();
+        serve.join();
+        QCOMPARE(board.bad_frames(), 0);
+
+        // A port that cannot be opened: the message, and the button stays pressed.
+        device = "/nonexistent/tty";
+        qt_board.toggle();
+        QTRY_COMPARE_WITH_TIMEOUT(messages.size(), std::size_t(1), 20000);
+        QCOMPARE(QString::fromStdString(u8(messages[0])).left(34),
+                 QStringLiteral("Не могу инициализировать порт COM1"));
+        QVERIFY(qt_board.on());
+        qt_board.toggle();
+        QVERIFY(!qt_board.on());
+    }
+};
+
+QTEST_MAIN(ScreensUiTest)
+#include "screens_ui_test.moc"
