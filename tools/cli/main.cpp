@@ -37,7 +37,8 @@
     X(draw, "FILE.wdb [--by-club] [--by-heat]", "draw the current runners' order and save") \
     X(numbers, "FILE.wdb --first N --step S", "number the current runners and save") \
     X(start_times, "FILE.wdb --first HH:MM:SS --interval HH:MM:SS [--per N]", "give the current runners start times and save") \
-    X(split_text, "FILE.wdb --card N", "print the text split printout of a card (Windows-1251)")
+    X(split_text, "FILE.wdb --card N", "print the text split printout of a card (Windows-1251)") \
+    X(serve, "DIR [--port N]", "serve a display folder over HTTP as the desktop program does")
 // clang-format on
 
 #define SKARVEL_CLI_DECLARE(name, usage, help) int cmd_##name(const std::vector<std::string>& args);
