@@ -7,6 +7,7 @@
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
 #include "core/wdb_file.h"
+#include "platform/file_messages.h"
 #include "punch/finish_list.h"
 #include "punch/result_plate.h"
 #include "punch/split_sheet.h"
@@ -27,8 +28,12 @@ struct FinishSession {
 CompetitionSaver competition_saver(AppContext& ctx) {
     return CompetitionSaver{[&ctx] { return !ctx.file_path().empty(); },
                             [&ctx](std::string& error) {
-                                if (!save_wdb(ctx.competition, ctx.file_path(), &error))
+                                int err = 0;
+                                if (!save_wdb(ctx.competition, ctx.file_path(), &err)) {
+                                    error = file_error_message(ctx.lang(), message_cannot_write(),
+                                                               ctx.file_path(), err);
                                     return false;
+                                }
                                 ctx.competition.modified = false;
                                 ctx.frame.update_title();
                                 return true;
@@ -72,7 +77,7 @@ void bind_finish_commands(AppContext& ctx) {
             return CommandState{true, c.info.finish_autosave != 0};
         });
 
-    cmd.bind(C::kExportFinish, [&ctx, &c] { export_finish_file(c, ctx.prompts); });
+    cmd.bind(C::kExportFinish, [&ctx, &c] { export_finish_file(c, ctx.prompts, ctx.lang()); });
 
     cmd.bind(C::kImportFinish, [&ctx, &c, &v] {
         if (!import_finish_file(c, ctx.prompts)) return;

@@ -27,6 +27,7 @@
 #include "core/cp1251.h"
 #include "core/finish_results.h"
 #include "core/wdb_file.h"
+#include "platform/file_messages.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_translations.h"
 
@@ -391,11 +392,10 @@ bool CMainFrame::open_file(const QString& path) {
 
 bool CMainFrame::save() {
     if (path_.empty()) return save_as();
-    std::string error;
+    int error = 0;
     if (!save_wdb(*competition_, path_, &error)) {
-        std::string text(state_.lang.text(Txt::kCannotSave));
-        if (!error.empty()) text += "\n" + error;
-        prompts_->message(text);
+        prompts_->message(
+            file_error_message(state_.lang, state_.lang.text(Txt::kCannotSave), path_, error));
         return false;
     }
     competition_->modified = false;
@@ -430,10 +430,10 @@ void CMainFrame::restart_journal_after_save() {
 
 bool CMainFrame::save_as() {
     std::string suggested = path_.empty() ? std::string("untitled.wdb") : path_;
-    auto chosen = prompts_->choose_save_file(state_.lang.text(Txt::kDocFilter), suggested);
-    if (!chosen || chosen->empty()) return false;
+    auto chosen = choose_save_path(*prompts_, state_.lang, state_.lang.text(Txt::kDocFilter),
+                                   suggested, "wdb");
+    if (!chosen) return false;
     std::string p = *chosen;
-    if (QFileInfo(qpath(p)).suffix().isEmpty()) p += ".wdb";
     std::string old = path_;
     path_ = p;
     if (!save()) {

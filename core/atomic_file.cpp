@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/cp1251.h"
+#include "core/file_io.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -18,18 +18,10 @@
 
 namespace skarvel {
 
-using namespace literals;
-
 namespace {
 
-// A UTF-8 file name as a path.
-std::filesystem::path utf8_path(const std::string& path) {
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
-}
-
-void set_error(std::string* error, const std::string& path, int err) {
-    if (!error) return;
-    *error = std::string("Не могу записать файл "_cp1251) + path + ": " + std::strerror(err);
+void set_error(int* error, int err) {
+    if (error) *error = err != 0 ? err : EIO;
 }
 
 }  // namespace
@@ -37,32 +29,32 @@ void set_error(std::string* error, const std::string& path, int err) {
 #ifndef _WIN32
 
 bool write_file_atomically(const std::string& path, const std::uint8_t* data, std::size_t size,
-                           std::string* error) {
+                           int* error) {
     namespace fs = std::filesystem;
     if (path.empty()) {
-        set_error(error, path, ENOENT);
+        set_error(error, ENOENT);
         return false;
     }
-    fs::path target(path);
+    fs::path target = utf8_path(path);
     fs::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
     // An existing directory at the target is not a file we may replace.
     struct stat st {};
     bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) {
-        set_error(error, path, EISDIR);
+        set_error(error, EISDIR);
         return false;
     }
     std::string tmpl = (dir / (target.filename().string() + ".tmpXXXXXX")).string();
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0) {
-        set_error(error, path, errno);
+        set_error(error, errno);
         return false;
     }
     auto fail = [&](int err) {
         ::close(fd);
         ::unlink(tmpl.c_str());
-        set_error(error, path, err);
+        set_error(error, err);
         return false;
     };
     // Keep the permissions of the file being replaced; a new file gets the usual ones.
@@ -88,13 +80,13 @@ bool write_file_atomically(const std::string& path, const std::uint8_t* data, st
     if (::close(fd) != 0) {
         int err = errno;
         ::unlink(tmpl.c_str());
-        set_error(error, path, err);
+        set_error(error, err);
         return false;
     }
     if (::rename(tmpl.c_str(), path.c_str()) != 0) {
         int err = errno;
         ::unlink(tmpl.c_str());
-        set_error(error, path, err);
+        set_error(error, err);
         return false;
     }
     // Make the rename itself durable.
@@ -109,14 +101,14 @@ bool write_file_atomically(const std::string& path, const std::uint8_t* data, st
 #else
 
 bool write_file_atomically(const std::string& path, const std::uint8_t* data, std::size_t size,
-                           std::string* error) {
+                           int* error) {
     namespace fs = std::filesystem;
     fs::path target = utf8_path(path);
     fs::path tmp = target;
     tmp += ".tmp";
-    std::FILE* f = _wfopen(tmp.c_str(), L"wb");
+    std::FILE* f = _wfopen(tmp.c_str(), L"wb");  // the temporary name is a path already
     if (!f) {
-        set_error(error, path, errno);
+        set_error(error, errno);
         return false;
     }
     bool ok =
@@ -125,14 +117,14 @@ bool write_file_atomically(const std::string& path, const std::uint8_t* data, st
     ok = std::fclose(f) == 0 && ok;
     if (!ok) {
         fs::remove(tmp);
-        set_error(error, path, err);
+        set_error(error, err);
         return false;
     }
     std::error_code ec;
     fs::rename(tmp, target, ec);  // replaces an existing file
     if (ec) {
         fs::remove(tmp);
-        set_error(error, path, ec.value());
+        set_error(error, ec.default_error_condition().value());
         return false;
     }
     return true;
@@ -140,14 +132,11 @@ bool write_file_atomically(const std::string& path, const std::uint8_t* data, st
 
 #endif
 
-bool read_file_bytes(const std::string& path, std::size_t limit, std::string& bytes) {
+bool read_file_bytes(const std::string& path, std::size_t limit, std::string& bytes, int* error) {
     bytes.clear();
-#ifdef _WIN32
-    std::FILE* f = _wfopen(utf8_path(path).c_str(), L"rb");
-#else
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-#endif
-    if (!f) return false;
+    FileHandle file = open_file(path, "rb", error);
+    if (!file) return false;
+    std::FILE* f = file.get();
     // Reserve the whole file at once when its size is known (a directory opens on some
     // systems but then fails to read).
     std::error_code ec;
@@ -166,7 +155,7 @@ bool read_file_bytes(const std::string& path, std::size_t limit, std::string& by
             break;
         }
     }
-    std::fclose(f);
+    if (!ok) set_error(error, EIO);
     return ok;
 }
 

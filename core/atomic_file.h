@@ -10,11 +10,14 @@
 namespace skarvel {
 
 // Writes `size` bytes to `path` atomically. On failure the old file (if any) is untouched, the
-// temporary file is removed and `error` (if given) says why in Windows-1251 text.
+// temporary file is removed and `error` (if given) holds the errno value that says why (the
+// caller words the message, see platform/file_messages.h). `path` is UTF-8.
 bool write_file_atomically(const std::string& path, const std::uint8_t* data, std::size_t size,
-                           std::string* error = nullptr);
+                           int* error = nullptr);
 
-// Reads at most `limit` bytes of a file. False when the file cannot be opened or read.
-bool read_file_bytes(const std::string& path, std::size_t limit, std::string& bytes);
+// Reads at most `limit` bytes of a file named in UTF-8. False when the file cannot be opened
+// or read (`error`: the errno value).
+bool read_file_bytes(const std::string& path, std::size_t limit, std::string& bytes,
+                     int* error = nullptr);
 
 }  // namespace skarvel

@@ -469,7 +469,7 @@ LoadResult load_wdb(Competition& c, const std::string& path, Prompts& prompts) {
     return res;
 }
 
-bool save_wdb(const Competition& c, const std::string& path, std::string* error) {
+bool save_wdb(const Competition& c, const std::string& path, int* error) {
     std::vector<std::uint8_t> bytes = encode_wdb(c);
     return write_file_atomically(path, bytes.data(), bytes.size(), error);
 }

@@ -57,8 +57,9 @@ void store_view_state(Competition& c);
 // Loads a file; messages (conversion notice, unknown version, damage) go to `prompts`.
 LoadResult load_wdb(Competition& c, const std::string& path, Prompts& prompts);
 // Saves atomically: a temporary file beside the target, flushed, then renamed over it. On
-// failure the old file is untouched and `error` says why.
-bool save_wdb(const Competition& c, const std::string& path, std::string* error = nullptr);
+// failure the old file is untouched and `error` holds the errno value (platform/file_messages.h
+// words it). `path` is UTF-8.
+bool save_wdb(const Competition& c, const std::string& path, int* error = nullptr);
 
 struct ImportWdbOptions {
     bool runners_clubs_classes = true;  // "Участники, коллективы, группы"

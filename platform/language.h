@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "platform/texts/exchange_texts.h"
+#include "platform/texts/file_texts.h"
 #include "platform/texts/periph_texts.h"
 #include "platform/texts/punch_texts.h"
 #include "platform/texts/results_texts.h"
@@ -248,6 +249,7 @@ namespace skarvel {
 
 #define SKARVEL_TEXTS(X) \
     SKARVEL_TEXTS_SHELL(X) \
+    SKARVEL_TEXTS_FILES(X) \
     SKARVEL_TEXTS_START(X) \
     SKARVEL_TEXTS_PUNCH(X) \
     SKARVEL_TEXTS_RESULTS(X) \

@@ -1,15 +1,17 @@
 #include "punch/finish_list.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
 #include "core/cp1251.h"
+#include "core/file_io.h"
 #include "core/finish_results.h"
 #include "core/time_text.h"
+#include "platform/file_messages.h"
 #include "punch/check_punches.h"
 
 namespace skarvel {
@@ -17,8 +19,6 @@ namespace skarvel {
 using namespace literals;
 
 namespace {
-
-constexpr int kFinishTextMaxLines = 20000;
 
 std::string_view finish_filter() {
     return "текстовый файл финиша(*.txt) |*.txt||"_cp1251;
@@ -108,31 +108,33 @@ void show_finish_table(Competition& c) {
     c.view.cursor[kFinishLines] = 0;
 }
 
-std::string with_default_extension(std::string path) {
-    auto slash = path.find_last_of("/\\");
-    auto name_start = slash == std::string::npos ? 0 : slash + 1;
-    if (path.find('.', name_start) == std::string::npos) path += ".txt";
-    return path;
-}
-
 }  // namespace
 
 namespace finish {
 
-std::optional<std::string> read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return data;
+std::optional<std::string> read_finish_text_file(const std::string& path, int* error) {
+    std::string text;
+    if (!read_text_lines(path, kFinishTextLineMax, kFinishTextMaxLines, text, error))
+        return std::nullopt;
+    return text;
 }
 
-bool write_file(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    return static_cast<bool>(out);
+std::optional<std::string> read_starters_file(const std::string& path, int* error) {
+    std::string text;
+    if (!read_text_lines(path, kStartersLineMax, kStartersMaxLines, text, error))
+        return std::nullopt;
+    return text;
+}
+
+bool write_file(const std::string& path, std::string_view bytes, int* error) {
+    FileHandle f = open_file(path, "wb", error);
+    if (!f) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size() &&
+              std::fflush(f.get()) == 0;
+    int err = errno;
+    ok = std::fclose(f.release()) == 0 && ok;
+    if (!ok && error) *error = err != 0 ? err : EIO;
+    return ok;
 }
 
 }  // namespace finish
@@ -195,9 +197,7 @@ bool autosave_finish(Competition& c, const CompetitionSaver& saver, Prompts& pro
     std::string error;
     if (!saver.save(error)) {
         // A failed autosave must not pass silently: the judge relies on the file.
-        std::string text(message_cannot_write());
-        if (!error.empty()) text += "\n" + error;
-        prompts.message(text);
+        prompts.message(error.empty() ? std::string(message_cannot_write()) : error);
         return false;
     }
     return true;
@@ -221,10 +221,8 @@ std::string finish_text(const Competition& c) {
     return out;
 }
 
-bool write_finish_file(const Competition& c, const std::string& path, std::string* error) {
-    if (finish::write_file(path, finish_text(c))) return true;
-    if (error) *error = std::string(message_cannot_write());
-    return false;
+bool write_finish_file(const Competition& c, const std::string& path, int* error) {
+    return finish::write_file(path, finish_text(c), error);
 }
 
 FinishImportResult import_finish_text(Competition& c, std::string_view data, bool read_statuses) {
@@ -232,7 +230,7 @@ FinishImportResult import_finish_text(Competition& c, std::string_view data, boo
     LineAppender lines(c);
     int lines_seen = 0;
     for_each_line(data, kFinishTextLineMax, [&](std::string_view line) {
-        if (lines_seen >= kFinishTextMaxLines) return false;
+        if (lines_seen >= static_cast<int>(kFinishTextMaxLines)) return false;
         ++lines_seen;
         if (is_blank(line)) return true;
         FinishLine* fl = lines.append();
@@ -306,11 +304,11 @@ int remove_duplicate_finish_lines(Competition& c) {
     return dropped;
 }
 
-bool export_finish_file(Competition& c, Prompts& prompts) {
+bool export_finish_file(Competition& c, Prompts& prompts, const LanguageTable& lang) {
     if (!prompts.ask_yes_no("Сохранить финиш?"_cp1251)) return false;
-    auto path = prompts.choose_save_file(finish_filter(), "fin");
+    auto path = choose_save_path(prompts, lang, finish_filter(), "fin", "txt");
     if (!path) return false;
-    if (!write_finish_file(c, with_default_extension(*path))) {
+    if (!write_finish_file(c, *path)) {
         prompts.message(message_cannot_write());
         return false;
     }
@@ -321,7 +319,7 @@ bool import_finish_file(Competition& c, Prompts& prompts) {
     if (!prompts.ask_yes_no("Читать финиш?"_cp1251)) return false;
     auto path = prompts.choose_open_file(finish_filter());
     if (!path) return false;
-    auto data = finish::read_file(*path);
+    auto data = finish::read_finish_text_file(*path);
     if (!data) {
         prompts.message(message_cannot_read());
         return false;
@@ -485,7 +483,7 @@ bool enter_starters_file(Competition& c, Prompts& prompts) {
         return false;
     auto path = prompts.choose_open_file("TXT-файл (*.txt) |*.txt||"_cp1251);
     if (!path) return false;
-    auto data = finish::read_file(*path);
+    auto data = finish::read_starters_file(*path);
     if (!data) {
         prompts.message(message_cannot_read());
         return false;

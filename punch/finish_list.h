@@ -12,6 +12,7 @@
 
 #include "core/competition.h"
 #include "core/prompts.h"
+#include "platform/language.h"
 
 namespace skarvel {
 
@@ -19,8 +20,11 @@ namespace skarvel {
 constexpr std::int32_t kNonStarterTime = 8639999;
 // Longest line the finish text import reads (longer lines are cut there).
 constexpr std::size_t kFinishTextLineMax = 99;
-// Longest line of a starters file.
+// Most lines the finish text import reads.
+constexpr std::size_t kFinishTextMaxLines = 20000;
+// Longest line of a starters file, and the most lines read of it.
 constexpr std::size_t kStartersLineMax = 999;
+constexpr std::size_t kStartersMaxLines = 30000;
 
 // --- Clock registration -------------------------------------------------------------------
 
@@ -32,7 +36,7 @@ int register_clock_time(Competition& c, std::int32_t clock_time);
 // --- Automatic saving ---------------------------------------------------------------------
 
 // Filled by the desktop program: whether the competition has a file name, and a save under
-// that name (false and a reason on failure).
+// that name (false and the whole message to show on failure).
 struct CompetitionSaver {
     std::function<bool()> has_file_name;
     std::function<bool(std::string& error)> save;
@@ -51,7 +55,8 @@ bool autosave_finish(Competition& c, const CompetitionSaver& saver, Prompts& pro
 // The whole file: one "%4d %11s %d\r\n" line per finish line in table order.
 std::string finish_text(const Competition& c);
 // Writes finish_text to a file (binary); false and `error` on failure.
-bool write_finish_file(const Competition& c, const std::string& path, std::string* error = nullptr);
+// `error`: the errno value on failure.
+bool write_finish_file(const Competition& c, const std::string& path, int* error = nullptr);
 
 struct FinishImportResult {
     int lines_read = 0;       // lines appended
@@ -70,7 +75,7 @@ void sort_finish_lines(Competition& c);
 int remove_duplicate_finish_lines(Competition& c);
 
 // The menu commands "Сохранить финиш..." and "Читать финиш..." with their questions.
-bool export_finish_file(Competition& c, Prompts& prompts);
+bool export_finish_file(Competition& c, Prompts& prompts, const LanguageTable& lang = {});
 bool import_finish_file(Competition& c, Prompts& prompts);
 
 // --- Preparation, rebuild, starters, generation --------------------------------------------
@@ -140,10 +145,13 @@ std::string_view message_cannot_read();
 std::string_view message_finish_full();
 
 namespace finish {
-// Reads a whole file in binary; nullopt when it cannot be opened.
-std::optional<std::string> read_file(const std::string& path);
+// The lines a finish text import reads (bounded, see kFinishTextLineMax); nullopt when the file
+// cannot be read (`error`: the errno value).
+std::optional<std::string> read_finish_text_file(const std::string& path, int* error = nullptr);
+// The lines of a starters file (bounded, see kStartersLineMax).
+std::optional<std::string> read_starters_file(const std::string& path, int* error = nullptr);
 // Writes bytes to a new file in binary; false when it cannot be written.
-bool write_file(const std::string& path, std::string_view bytes);
+bool write_file(const std::string& path, std::string_view bytes, int* error = nullptr);
 }  // namespace finish
 
 }  // namespace skarvel

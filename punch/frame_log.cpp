@@ -3,6 +3,8 @@
 #include <chrono>
 #include <ctime>
 
+#include "core/file_io.h"
+
 namespace skarvel {
 
 std::string frame_log_path(const std::string& competition_path) {
@@ -31,7 +33,7 @@ std::string log_time_stamp() {
 }
 
 LoggingSerialPort::LoggingSerialPort(SerialPort& inner, const std::string& log_path)
-    : inner_(inner), file_(std::fopen(log_path.c_str(), "ab")) {
+    : inner_(inner), file_(open_file(log_path, "ab").release()) {
     write_note("port opened");
 }
 

@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "core/cp1251.h"
+#include "core/file_io.h"
 #include "core/records.h"
+#include "platform/file_messages.h"
 
 namespace skarvel {
 
@@ -85,7 +87,7 @@ void SectionedPrinter::end_section(const std::vector<std::string>& footer) {
 // --- files ---
 
 std::unique_ptr<ReportFile> ReportFile::create(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE* f = open_file(path, "wb").release();
     if (!f) return nullptr;
     return std::unique_ptr<ReportFile>(new ReportFile(f, path));
 }
@@ -169,28 +171,15 @@ std::string html_escape(std::string_view text) {
     return out;
 }
 
-namespace {
-bool has_extension(const std::string& path) {
-    std::size_t slash = path.find_last_of("/\\");
-    std::size_t dot = path.find_last_of('.');
-    return dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-}
-}  // namespace
-
 std::unique_ptr<ReportFile> open_report_file(ReportEnv& env, std::string_view filter_cp1251,
                                              std::string_view default_name_cp1251,
                                              std::string_view extension,
                                              std::string_view title_cp1251) {
-    std::string suggested = cp1251_to_utf8(default_name_cp1251);
-    auto chosen = title_cp1251.empty()
-                      ? env.prompts.choose_save_file(filter_cp1251, suggested)
-                      : env.prompts.choose_save_file_titled(filter_cp1251, suggested, title_cp1251);
-    if (!chosen || chosen->empty()) return nullptr;
-    std::string path = *chosen;
-    if (!extension.empty() && !has_extension(path)) {
-        path += '.';
-        path += extension;
-    }
+    // The report texts are Russian for now, the question about replacing a file too.
+    auto chosen = choose_save_path(env.prompts, LanguageTable{}, filter_cp1251,
+                                   cp1251_to_utf8(default_name_cp1251), extension, title_cp1251);
+    if (!chosen) return nullptr;
+    const std::string& path = *chosen;
     auto file = ReportFile::create(path);
     if (!file) env.prompts.message(cannot_write_message());
     return file;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
+#include "core/file_io.h"
 #include "core/finish_results.h"
 #include "core/time_text.h"
 #include "platform/language.h"
@@ -335,7 +335,7 @@ std::vector<std::int32_t> parse_points_table(std::string_view text) {
         std::size_t end = text.find('\n', pos);
         std::string_view line =
             text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
-        if (line.size() > 99) line = line.substr(0, 99);  // lines are read up to 99 characters
+        if (line.size() > kPointsLineMax) line = line.substr(0, kPointsLineMax);
         table.push_back(leading_integer(line));
         if (end == std::string_view::npos) break;
         pos = end + 1;
@@ -346,18 +346,10 @@ std::vector<std::int32_t> parse_points_table(std::string_view text) {
 }
 
 bool load_points_table(const std::string& path, std::vector<std::int32_t>& table) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    // Only the first 30000 lines of up to 99 characters matter: neither a huge file nor a
+    // huge line is read to its end.
     std::string text;
-    // Only the first 30000 lines matter; a huge file is not read to its end.
-    std::string line;
-    int lines = 0;
-    while (lines < kPointsTableSize && std::getline(in, line)) {
-        text += line;
-        text += '\n';
-        ++lines;
-    }
-    if (!text.empty()) text.pop_back();
+    if (!read_text_lines(path, kPointsLineMax, kPointsTableSize, text)) return false;
     table = parse_points_table(text);
     return true;
 }

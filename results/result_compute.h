@@ -17,6 +17,8 @@ namespace skarvel {
 constexpr int kMaxResultList = 30000;
 constexpr int kMaxSplitControls = 64;
 constexpr int kPointsTableSize = 30000;
+// Longest line of a points table file that is read (longer lines are cut there).
+constexpr std::size_t kPointsLineMax = 99;
 
 // Points x 100 that one runner of a qualification code brings to the level of a list.
 int qualification_points(int code);

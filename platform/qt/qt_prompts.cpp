@@ -25,6 +25,20 @@ QString qt_file_filter(std::string_view cp1251_filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
+namespace {
+
+// The extension of the filter's first pattern when it names one ("*.wdb" gives "wdb").
+QString default_suffix(std::string_view cp1251_filter) {
+    QString patterns = qs(cp1251_filter).section(QLatin1Char('|'), 1, 1).trimmed();
+    QString first = patterns.section(QLatin1Char(';'), 0, 0).trimmed();
+    if (!first.startsWith(QStringLiteral("*."))) return QString();
+    QString ext = first.mid(2);
+    if (ext.contains(QLatin1Char('*')) || ext.contains(QLatin1Char('?'))) return QString();
+    return ext;
+}
+
+}  // namespace
+
 bool QtPrompts::ask_yes_no(std::string_view question) {
     return ask_yes_no_captioned(question, default_caption_);
 }
@@ -62,10 +76,16 @@ std::optional<std::string> QtPrompts::choose_save_file(std::string_view filter,
 std::optional<std::string> QtPrompts::choose_save_file_titled(std::string_view filter,
                                                               std::string_view suggested,
                                                               std::string_view title) {
-    QString path = QFileDialog::getSaveFileName(
+    QFileDialog dialog(
         parent_, qs(title),
         QString::fromUtf8(suggested.data(), static_cast<qsizetype>(suggested.size())),
         qt_file_filter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The dialog adds the extension itself, so its question about replacing a file is asked
+    // about the name that will really be written.
+    dialog.setDefaultSuffix(default_suffix(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    QString path = dialog.selectedFiles().first();
     if (path.isEmpty()) return std::nullopt;
     return path_of(path);
 }

@@ -477,6 +477,52 @@ class MainWindowTest : public QObject, MainWindowFixture {
         QCOMPARE(int(c().tables.runners[0]->marked), 1);
     }
 
+    void saveAsOntoAnExistingFileAsksFirst() {
+        five_runners();
+        QString existing = tmp.path() + "/taken.wdb";
+        QFile f(existing);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("old");
+        f.close();
+        // The name as typed, without the extension that Save As adds.
+        std::string typed = (tmp.path() + "/taken").toStdString();
+        prompts->files = {typed};
+        prompts->yes_no_answers = {false};
+        trigger(CommandId::kSaveAs);
+        QCOMPARE(prompts->questions.size(), std::size_t(1));
+        QCOMPARE(prompts->questions[0],
+                 std::string("Файл taken.wdb уже существует.\nЗаменить его?"_cp1251));
+        QVERIFY(frame->file_path().empty());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("old"));
+        f.close();
+
+        prompts->files = {typed};
+        prompts->yes_no_answers = {true};
+        trigger(CommandId::kSaveAs);
+        QCOMPARE(frame->file_path(), typed + ".wdb");
+        QVERIFY(QFileInfo(existing).size() > 3);
+        // A new name is written without a question.
+        prompts->files = {(tmp.path() + "/fresh").toStdString()};
+        trigger(CommandId::kSaveAs);
+        QCOMPARE(prompts->questions.size(), std::size_t(2));
+        QVERIFY(QFileInfo::exists(tmp.path() + "/fresh.wdb"));
+    }
+
+    void saveErrorWithACyrillicFolderReads() {
+        five_runners();
+        // A folder that does not exist, with a Cyrillic name.
+        std::string path = (tmp.path() + QString::fromUtf8("/Старт/день1")).toStdString();
+        prompts->files = {path};
+        trigger(CommandId::kSaveAs);
+        QCOMPARE(prompts->messages.size(), std::size_t(1));
+        QString shown = U(prompts->messages[0]);
+        QString expected = QString::fromUtf8("Не могу сохранить файл\n") + tmp.path() +
+                           QString::fromUtf8("/Старт/день1.wdb: нет такой папки или файла");
+        QCOMPARE(shown, expected);
+        QVERIFY(frame->file_path().empty());
+    }
+
     void askToSaveOnCloseAndNew() {
         five_runners();
         key(Qt::Key_Insert);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <random>
 
 #include "core/cp1251.h"
@@ -110,7 +111,7 @@ TEST(WdbFile, DemoCompetitionRoundTripsThroughAFile) {
     make_demo_competition(c, o);
     TempDir dir;
     std::string path = dir.file("demo.wdb");
-    std::string error;
+    int error = 0;
     ASSERT_TRUE(save_wdb(c, path, &error)) << error;
     Bytes saved = read_bytes(path);
     EXPECT_TRUE(saved == encode(c));
@@ -444,23 +445,26 @@ TEST(WdbSave, FailureLeavesTheOldFileAndSaysWhy) {
     TempDir dir;
     Competition c;
     make_demo_competition(c, DemoOptions{});
-    std::string error;
+    int error = 0;
 
     // A folder that does not exist.
     EXPECT_FALSE(save_wdb(c, dir.file("no/such/folder/comp.wdb"), &error));
-    EXPECT_NE(error.find("comp.wdb"), std::string::npos);
+    EXPECT_EQ(error, ENOENT);
+    error = 0;
     EXPECT_FALSE(save_wdb(c, "", &error));
+    EXPECT_EQ(error, ENOENT);
 
     // A folder in the way of the file.
     std::filesystem::create_directory(dir.file("taken.wdb"));
-    error.clear();
+    error = 0;
     EXPECT_FALSE(save_wdb(c, dir.file("taken.wdb"), &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error, EISDIR);
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.wdb")));
 
     // A file as a folder.
     write_bytes(dir.file("plain"), Bytes(3, 1));
     EXPECT_FALSE(save_wdb(c, dir.file("plain/comp.wdb"), &error));
+    EXPECT_EQ(error, ENOTDIR);
     EXPECT_TRUE(read_bytes(dir.file("plain")) == Bytes(3, 1));
 
     // A folder where no file can be created: the old file stays as it was.
@@ -471,6 +475,7 @@ TEST(WdbSave, FailureLeavesTheOldFileAndSaysWhy) {
     bool can_write_anyway = ::access(dir.file("ro").c_str(), W_OK) == 0;  // root can
     if (!can_write_anyway) {
         EXPECT_FALSE(save_wdb(c, old_path, &error));
+        EXPECT_EQ(error, EACCES);
         EXPECT_TRUE(read_bytes(old_path) == Bytes(5, 7));
     }
     ::chmod(dir.file("ro").c_str(), 0755);

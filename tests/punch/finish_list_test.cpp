@@ -89,7 +89,8 @@ TEST(FinishTextExport, CommandAsksWritesAndReportsFailure) {
     p.yes_no_answers = {true};
     p.files = {(dir / "fin").string()};  // no extension: ".txt" is added
     EXPECT_TRUE(export_finish_file(c, p));
-    EXPECT_EQ(finish::read_file((dir / "fin.txt").string()).value(), "   7    10:23:45 0\r\n");
+    EXPECT_EQ(finish::read_finish_text_file((dir / "fin.txt").string()).value(),
+              "   7    10:23:45 0\r\n");
     ASSERT_EQ(p.questions.size(), 1u);
     EXPECT_EQ(p.questions[0], std::string("Сохранить финиш?"_cp1251));
 
@@ -120,6 +121,21 @@ TEST(FinishTextImport, ExampleLineReadsBack) {
     EXPECT_EQ(c.tables.finish_lines[0]->time_word, static_cast<std::uint32_t>(t102345));
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(c.modified);
+}
+
+TEST(FinishTextImport, FileReadIsBounded) {
+    // 20000 lines of at most 99 characters; an endless file stops there.
+    auto endless = finish::read_finish_text_file("/dev/zero");
+    ASSERT_TRUE(endless);
+    EXPECT_EQ(*endless, std::string(99, '\0') + "\n");
+    auto path = (std::filesystem::temp_directory_path() / "skarvel_fin_many.txt").string();
+    std::string many;
+    for (int i = 0; i < 20005; ++i) many += "   1    10:00:00 0\r\n";
+    ASSERT_TRUE(finish::write_file(path, many));
+    auto read = finish::read_finish_text_file(path);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->size(), std::size_t(20000) * 20);
+    std::filesystem::remove(path);
 }
 
 TEST(FinishTextImport, StatusesOnlyWhenAskedAndLineLongEnough) {

@@ -345,6 +345,11 @@ TEST(Points, HostileTableFiles) {
     EXPECT_EQ(j[1], 0);
     EXPECT_EQ(j[2], 3);
     EXPECT_EQ(j[29999], 3);
+    // A file that never ends a line is not read to its end.
+    std::vector<std::int32_t> endless;
+    ASSERT_TRUE(load_points_table("/dev/zero", endless));
+    EXPECT_EQ(endless.size(), std::size_t(kPointsTableSize));
+    EXPECT_EQ(endless[0], 0);
     // More than 30000 lines: the rest is not read.
     std::string many;
     for (int i = 0; i < 30005; ++i) many += std::to_string(i) + "\n";

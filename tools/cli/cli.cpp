@@ -5,6 +5,7 @@
 
 #include "core/cp1251.h"
 #include "core/wdb_file.h"
+#include "platform/file_messages.h"
 
 #ifdef SKARVEL_CLI_HAS_QT
 #include <QGuiApplication>
@@ -21,6 +22,18 @@ void error(std::string_view text) {
 
 void error_cp1251(std::string_view text) {
     error(cp1251_to_utf8(text));
+}
+
+void file_error(std::string_view what, std::string_view utf8_path, int err) {
+    // One encoding on the console: the reason is turned into UTF-8 like the path.
+    LanguageTable english;
+    english.build(UiLanguage::kEnglish);
+    std::string text(what);
+    text += ' ';
+    text += utf8_path;
+    text += ": ";
+    text += cp1251_to_utf8(file_error_reason(english, err));
+    error(text);
 }
 
 bool ConsolePrompts::ask_yes_no(std::string_view question) {

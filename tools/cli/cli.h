@@ -26,6 +26,8 @@ constexpr int kExitOutput = 4;   // a file cannot be written
 void error(std::string_view text);
 // The same for a Windows-1251 text from the logic.
 void error_cp1251(std::string_view text);
+// "skarvel-cli: <what> <path>: <reason>" for a failed file operation (`err`: the errno value).
+void file_error(std::string_view what, std::string_view utf8_path, int err);
 
 // Prompts for a run without a user: messages go to stderr, questions get "no", file choices
 // are cancelled.

@@ -15,9 +15,9 @@ int cmd_convert(const std::vector<std::string>& args) {
     }
     auto c = std::make_unique<Competition>();
     if (int rc = cli::load_competition(*c, args[0]); rc != cli::kExitOk) return rc;
-    std::string why;
+    int why = 0;
     if (!save_wdb(*c, args[1], &why)) {
-        cli::error_cp1251(why);
+        cli::file_error("cannot save", args[1], why);
         return cli::kExitOutput;
     }
     return cli::kExitOk;

@@ -1,12 +1,13 @@
 // skarvel-cli demo OUT.wdb [--runners N] [--seed S] [--full] [--cards SCRIPT]: writes a demo
 // competition on race day, and the station simulator's script of the runners still out.
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/demo_competition.h"
+#include "core/file_io.h"
 #include "core/time_text.h"
 #include "core/wdb_file.h"
 #include "punch/check_punches.h"
@@ -107,17 +108,17 @@ int cmd_demo(const std::vector<std::string>& args) {
     auto c = std::make_unique<Competition>();
     std::vector<CardReadout> cards;
     make_demo_competition(*c, options, &cards);
-    std::string why;
+    int why = 0;
     if (!save_wdb(*c, out, &why)) {
-        cli::error_cp1251(why);
+        cli::file_error("cannot save", out, why);
         return cli::kExitOutput;
     }
     if (!script.empty()) {
-        std::ofstream f(script, std::ios::binary);
-        f << demo_station_script(cards);
-        f.flush();
-        if (!f) {
-            cli::error("cannot write " + script);
+        std::string text = demo_station_script(cards);
+        FileHandle f = open_file(script, "wb", &why);
+        if (!f || std::fwrite(text.data(), 1, text.size(), f.get()) != text.size() ||
+            std::fclose(f.release()) != 0) {
+            cli::file_error("cannot write", script, why != 0 ? why : EIO);
             return cli::kExitOutput;
         }
     }

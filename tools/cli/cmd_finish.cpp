@@ -22,9 +22,9 @@ int cmd_finish_export(const std::vector<std::string>& args) {
     }
     auto c = std::make_unique<Competition>();
     if (int rc = cli::load_competition(*c, args[0]); rc != cli::kExitOk) return rc;
-    std::string why;
+    int why = 0;
     if (!write_finish_file(*c, args[1], &why)) {
-        cli::error_cp1251(why + ": " + args[1]);
+        cli::file_error("cannot write", args[1], why);
         return cli::kExitOutput;
     }
     return cli::kExitOk;
@@ -49,18 +49,18 @@ int cmd_finish_import(const std::vector<std::string>& args) {
     }
     auto c = std::make_unique<Competition>();
     if (int rc = cli::load_competition(*c, files[0]); rc != cli::kExitOk) return rc;
-    auto data = finish::read_file(files[1]);
+    int why = 0;
+    auto data = finish::read_finish_text_file(files[1], &why);
     if (!data) {
-        cli::error_cp1251(std::string(message_cannot_read()) + ": " + files[1]);
+        cli::file_error("cannot read", files[1], why);
         return cli::kExitInput;
     }
     FinishImportResult r = import_finish_text(*c, *data, statuses);
     int dropped = 0;
     if (dedupe && r.lines_read >= 2) dropped = remove_duplicate_finish_lines(*c);
     if (r.table_full) cli::error_cp1251(message_finish_full());
-    std::string why;
     if (!save_wdb(*c, files[0], &why)) {
-        cli::error_cp1251(why);
+        cli::file_error("cannot save", files[0], why);
         return cli::kExitOutput;
     }
     std::printf(

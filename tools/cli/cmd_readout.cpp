@@ -130,10 +130,10 @@ int cmd_readout(const std::vector<std::string>& args) {
                     card.card_number, owner.c_str(), out.owner ? out.owner->status : -1,
                     out.owner ? out.owner->penalty : 0, finish.c_str());
         std::fflush(stdout);
-        std::string why;
+        int why = 0;
         if (!save_wdb(*c, file, &why)) {
             ++save_failures;
-            error("readout: cannot save " + file + ": " + why);
+            file_error("readout: cannot save", file, why);
         } else {
             c->modified = false;
         }

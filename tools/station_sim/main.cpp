@@ -8,10 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "core/atomic_file.h"
 #include "tools/station_sim/station_sim.h"
 
 namespace {
@@ -71,16 +70,15 @@ int main(int argc, char** argv) {
         }
     }
     if (script_path.empty()) return usage();
-    std::ifstream in(script_path, std::ios::binary);
-    if (!in) {
+    // A script is a few lines; a megabyte is far more than any needs.
+    std::string text;
+    if (!skarvel::read_file_bytes(script_path, 1 << 20, text)) {
         std::fprintf(stderr, "cannot read %s\n", script_path.c_str());
         return 1;
     }
-    std::stringstream text;
-    text << in.rdbuf();
     skarvel::sim::SimScript script;
     std::string error;
-    if (!skarvel::sim::parse_script(text.str(), script, &error)) {
+    if (!skarvel::sim::parse_script(text, script, &error)) {
         std::fprintf(stderr, "%s: %s\n", script_path.c_str(), error.c_str());
         return 1;
     }

@@ -1,0 +1,33 @@
+// Messages about files and the choice of a file to write. Every message is built in one
+// encoding, Windows-1251 like every other text: the UTF-8 path is converted and the reason
+// comes from the language table, never from the C library's locale.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/prompts.h"
+#include "platform/language.h"
+
+namespace skarvel {
+
+// Why a file operation failed, from its errno value ("нет места на диске").
+std::string file_error_reason(const LanguageTable& lang, int error);
+// "<what>\n<path>: <reason>", e.g. "Не могу сохранить файл\nD:\Старт\a.wdb: нет доступа".
+std::string file_error_message(const LanguageTable& lang, std::string_view what,
+                               std::string_view utf8_path, int error);
+
+// The file to write, as the save dialog's answer names it: `extension` (without the dot) is
+// added when the name has none, and when the name so made is an existing file the user is
+// asked to replace it first (a dialog that adds the extension itself asks about the full name
+// and returns it, so nobody is asked twice). nullopt when cancelled or declined.
+std::optional<std::string> choose_save_path(Prompts& prompts, const LanguageTable& lang,
+                                            std::string_view filter, std::string_view suggested,
+                                            std::string_view extension,
+                                            std::string_view title = {});
+
+// True when the last name of the path has an extension.
+bool has_file_extension(std::string_view path);
+
+}  // namespace skarvel
