@@ -12,6 +12,7 @@
 #include "core/time_text.h"
 #include "exchange/iof_text.h"
 #include "exchange/iof_xml.h"
+#include "platform/file_messages.h"
 #include "punch/check_punches.h"
 #include "results/result_compute.h"
 
@@ -587,10 +588,10 @@ IofExportReport iof_export_file(Competition& c, IofExportKind kind, const std::s
                                 const IofExportOptions& options, const LanguageTable& lang) {
     IofExportReport report;
     std::string xml = iof_export_text(c, kind, options, &report.persons);
-    std::string why;
+    int why = 0;
     if (!write_file_atomically(path, reinterpret_cast<const std::uint8_t*>(xml.data()), xml.size(),
                                &why)) {
-        report.error = std::string(lang.text(Txt::kIofCannotWrite)) + "\n" + why;
+        report.error = file_error_message(lang, lang.text(Txt::kIofCannotWrite), path, why);
         return report;
     }
     report.ok = true;

@@ -1,12 +1,13 @@
 #include "periph/display_pages.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "core/cp1251.h"
+#include "core/file_io.h"
 #include "core/time_text.h"
 #include "periph/page_text.h"
 #include "results/result_compute.h"
@@ -167,12 +168,14 @@ bool write_page_file(const std::string& folder, std::string_view name_cp1251,
     fs::path temp = target;
     temp += ".part";
     {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
+        std::u8string temp_u8 = temp.u8string();
+        FileHandle out = open_file(std::string(temp_u8.begin(), temp_u8.end()), "wb");
+        bool ok = out && std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size();
+        int err = errno;
+        if (out && std::fclose(out.release()) != 0) ok = false;
+        if (!ok) {
             fs::remove(temp, ec);
-            return fail(temp, std::strerror(errno ? errno : EIO));
+            return fail(temp, std::strerror(err ? err : EIO));
         }
     }
     fs::rename(temp, target, ec);

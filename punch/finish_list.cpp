@@ -233,12 +233,18 @@ FinishImportResult import_finish_text(Competition& c, std::string_view data, boo
         if (lines_seen >= static_cast<int>(kFinishTextMaxLines)) return false;
         ++lines_seen;
         if (is_blank(line)) return true;
+        // A number that does not fit the line's 16 bits would wrap to another runner.
+        std::int64_t number = read_decimal(line);
+        if (number < 0 || number > 0xFFFF) {
+            ++result.lines_refused;
+            return true;
+        }
         FinishLine* fl = lines.append();
         if (!fl) {
             result.table_full = true;
             return false;
         }
-        fl->start_number = static_cast<std::int16_t>(read_decimal(line));
+        fl->start_number = static_cast<std::int16_t>(static_cast<std::uint16_t>(number));
         std::string_view time_text = line.size() > 5 ? line.substr(5) : std::string_view{};
         fl->time_word = static_cast<std::uint32_t>(parse_time_text(time_text)) & 0xFFFFFF;
         ++result.lines_read;
@@ -327,6 +333,11 @@ bool import_finish_file(Competition& c, Prompts& prompts) {
     bool statuses = prompts.ask_yes_no("Считывать информацию о снятых?"_cp1251);
     FinishImportResult r = import_finish_text(c, *data, statuses);
     show_finish_table(c);
+    if (r.lines_refused > 0) {
+        std::string text(text_pair(Txt::kFinishLinesRefused).ru);
+        text.replace(text.find("%d"), 2, std::to_string(r.lines_refused));
+        prompts.message(text);
+    }
     if (r.table_full) prompts.message(message_finish_full());
     if (prompts.ask_yes_no("Удалить повторяющиеся строки?"_cp1251) && r.lines_read >= 2)
         remove_duplicate_finish_lines(c);

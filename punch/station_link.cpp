@@ -305,12 +305,15 @@ int StationLink::query_memory_count(int station_type) {
     for (int i = 0; i < (station_type != 0 ? 4 : 3); ++i) read_raw_byte();
     // A reply cut short would give a made-up count; report it as a failed query instead.
     if (read_failed) return -1;
-    std::int32_t address = static_cast<std::int32_t>((m0 << 24) | (m1 << 16) | (m2 << 8) | m3);
-    std::int32_t count = (address - 256) >> 3;
-    return count < 0 ? -1 : count;
+    // Records start at address 256, 8 bytes each, and a record request names its address in
+    // 3 bytes: an address outside that range is a damaged reply, never a count.
+    std::uint32_t address = (m0 << 24) | (m1 << 16) | (m2 << 8) | m3;
+    if (address < 256 || address > kMaxMemoryAddress) return -1;
+    return static_cast<int>((address - 256) >> 3);
 }
 
 int StationLink::read_memory_record(int n, std::int32_t& card_number, std::int32_t& time) {
+    if (n < 0 || n >= kMaxMemoryRecords) return -1;
     auto request = memory_record_request(n);
     drain();
     send(request.data(), request.size());

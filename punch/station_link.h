@@ -34,7 +34,11 @@ void decode_card_type5(const std::uint8_t* p, std::int32_t competition_start, Ca
 void decode_card_blocks(const std::uint8_t* d, int type, bool multi_day, CardReadout& out);
 // Card number and time of a station memory record R0..R7.
 void decode_memory_record(const std::uint8_t* r, std::int32_t& card_number, std::int32_t& time);
-// The request frame for memory record n.
+// Station memory: 8-byte records from address 256 up to the last address a 3-byte record
+// request can name.
+constexpr std::uint32_t kMaxMemoryAddress = 0xFFFFFF;
+constexpr int kMaxMemoryRecords = static_cast<int>((kMaxMemoryAddress + 1 - 256) / 8);
+// The request frame for memory record n (0 <= n < kMaxMemoryRecords).
 std::vector<std::uint8_t> memory_record_request(int n);
 // The request frame for the memory record count.
 inline const std::vector<std::uint8_t>& memory_count_request() {

@@ -138,6 +138,23 @@ TEST(FinishTextImport, FileReadIsBounded) {
     std::filesystem::remove(path);
 }
 
+TEST(FinishTextImport, NumbersThatDoNotFitSixteenBitsAreRefused) {
+    Competition c;
+    Runner& one = add_runner(c, 1);
+    one.status = 4;
+    // 65537 would wrap to runner 1 and give him this time and status.
+    auto res = import_finish_text(c,
+                                  "65537    10:00:00 0\r\n  -1    10:00:01 0\r\n"
+                                  "65535    10:00:02 0\r\n   0    10:00:03 0\r\n",
+                                  true);
+    EXPECT_EQ(res.lines_read, 2);
+    EXPECT_EQ(res.lines_refused, 2);
+    ASSERT_EQ(c.tables.finish_lines.live_count(), 2);
+    EXPECT_EQ(static_cast<std::uint16_t>(c.tables.finish_lines[0]->start_number), 65535);
+    EXPECT_EQ(c.tables.finish_lines[1]->start_number, 0);
+    EXPECT_EQ(one.status, 4);
+}
+
 TEST(FinishTextImport, StatusesOnlyWhenAskedAndLineLongEnough) {
     Competition c;
     Runner& a = add_runner(c, 7);

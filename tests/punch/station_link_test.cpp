@@ -480,8 +480,7 @@ TEST(StationMemory, RecordDecoding) {
     EXPECT_EQ(time, 36000 * 100);
 }
 
-Bytes count_reply(std::uint32_t records, bool extra) {
-    std::uint32_t a = 256 + 8 * records;
+Bytes count_reply_at(std::uint32_t a, bool extra) {
     Bytes r = {0x02,
                0x02,
                0x83,
@@ -501,6 +500,10 @@ Bytes count_reply(std::uint32_t records, bool extra) {
     if (extra) r.push_back(7);
     r.push_back(0x03);
     return r;
+}
+
+Bytes count_reply(std::uint32_t records, bool extra) {
+    return count_reply_at(256 + 8 * records, extra);
 }
 
 TEST(StationMemory, CountQuery) {
@@ -531,6 +534,33 @@ TEST(StationMemory, CountQueryFailures) {
         if (w == memory_count_request()) p.queue({0x02, 0x81});
     };
     EXPECT_EQ(link.query_memory_count(0), -1);
+}
+
+TEST(StationMemory, HostileAddressesAreRefused) {
+    // The count comes from the station's next free address; one that no record request can
+    // name (3 address bytes) or that lies below the first record is a damaged reply.
+    struct Case {
+        std::uint32_t address;
+        int count;
+    } cases[] = {{256, 0},          {264, 1},          {0xFFFFFF, kMaxMemoryRecords - 1},
+                 {0x1000000, -1},   {255, -1},         {0, -1},
+                 {0x80000000u, -1}, {0x800000FFu, -1}, {0xFFFFFFFFu, -1}};
+    for (const Case& c : cases) {
+        FakeSerialPort port;
+        port.responder = [&](const Bytes& w, FakeSerialPort& p) {
+            if (w == memory_count_request()) p.queue(count_reply_at(c.address, false));
+        };
+        StationLink link(port, kQuick);
+        EXPECT_EQ(link.query_memory_count(0), c.count) << std::hex << c.address;
+    }
+    // Record numbers outside the memory are not asked for at all.
+    FakeSerialPort port;
+    StationLink link(port, kQuick);
+    std::int32_t card = 0, time = 0;
+    for (int n : {-1, kMaxMemoryRecords, 0x7FFFFFFF}) {
+        EXPECT_EQ(link.read_memory_record(n, card, time), -1);
+        EXPECT_TRUE(port.writes.empty());
+    }
 }
 
 TEST(StationMemory, RecordRead) {

@@ -58,6 +58,9 @@ int cmd_finish_import(const std::vector<std::string>& args) {
     FinishImportResult r = import_finish_text(*c, *data, statuses);
     int dropped = 0;
     if (dedupe && r.lines_read >= 2) dropped = remove_duplicate_finish_lines(*c);
+    if (r.lines_refused > 0)
+        cli::error(std::to_string(r.lines_refused) +
+                   " lines skipped: their start number is outside 0..65535");
     if (r.table_full) cli::error_cp1251(message_finish_full());
     if (!save_wdb(*c, files[0], &why)) {
         cli::file_error("cannot save", files[0], why);

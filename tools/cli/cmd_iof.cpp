@@ -66,9 +66,9 @@ int cmd_iof(const std::vector<std::string>& args) {
         cli::error_cp1251(r.message + ": " + words[3]);
         return cli::kExitInput;
     }
-    std::string why;
+    int why = 0;
     if (!save_wdb(*c, words[2], &why)) {
-        cli::error_cp1251(why);
+        cli::file_error("cannot save", words[2], why);
         return cli::kExitOutput;
     }
     std::printf("%s\n", cp1251_to_utf8(r.message).c_str());
