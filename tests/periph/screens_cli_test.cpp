@@ -39,7 +39,7 @@ struct CliFixture : Fixture, ::testing::Test {
         add_runner(2, "Орр", 2, 0, T(10, 0, 0), T(10, 50, 1));
         refresh();
         file = (dir / "race.wdb").string();
-        std::string why;
+        int why = 0;
         EXPECT_TRUE(save_wdb(c, file, &why)) << why;
     }
     ~CliFixture() override { fs::remove_all(dir); }

@@ -269,13 +269,15 @@ TEST(FinishTextImport, CommandAsksInOrderAndDedupesOnlyWithTwoLinesRead) {
 TEST(FinishTextImport, HostileInput) {
     Competition c;
     std::string data;
-    data += "99999999999999999999 99:99:99 9999999999\r\n";  // saturated, stored as read
+    data += "99999999999999999999 99:99:99 9999999999\r\n";  // a number that fits no line
+    data += "  12 99:99:99 9999999999\r\n";                  // saturated time, stored as read
     data += std::string(500, 'x') + "\r\n";                  // over-long line is cut, not split
     data += "\r\n   \r\n";                                   // blank lines add nothing
     data += "   3";                                          // short, no line end
     auto res = import_finish_text(c, data, true);
     EXPECT_EQ(res.lines_read, 3);
-    EXPECT_EQ(c.tables.finish_lines.live_count(), 3);
+    EXPECT_EQ(res.lines_refused, 1);
+    ASSERT_EQ(c.tables.finish_lines.live_count(), 3);
     for (int i = 0; i < 3; ++i) EXPECT_LT(c.tables.finish_lines[i]->time_word, 1u << 24);
 }
 
