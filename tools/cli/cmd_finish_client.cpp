@@ -89,10 +89,10 @@ int cmd_finish_client(const std::vector<std::string>& args) {
     FinishClientQt client(std::move(env));
     auto save = [&] {
         if (!c->modified) return;
-        std::string why;
+        int why = 0;
         if (!save_wdb(*c, file, &why)) {
             ++save_failures;
-            error("finish-client: cannot save " + file + ": " + why);
+            file_error("finish-client: cannot save", file, why);
         } else {
             c->modified = false;
         }

@@ -95,10 +95,10 @@ int cmd_finish_server(const std::vector<std::string>& args) {
     env.competition = [&c]() -> Competition& { return *c; };
     env.lang = &lang;
     env.changed = [&] {
-        std::string why;
+        int why = 0;
         if (!save_wdb(*c, file, &why)) {
             ++save_failures;
-            error("finish-server: cannot save " + file + ": " + why);
+            file_error("finish-server: cannot save", file, why);
         } else {
             c->modified = false;
         }

@@ -107,9 +107,9 @@ int cmd_post(const std::vector<std::string>& args) {
                 sizeof stored.online_url_prefix);
     c->info.online_send_crossings = stored.online_send_crossings;
     if (posted > 0) {
-        std::string why;
+        int why = 0;
         if (!save_wdb(*c, file, &why)) {
-            error("post: cannot save " + file + ": " + why);
+            file_error("post: cannot save", file, why);
             return kExitOutput;
         }
     }
