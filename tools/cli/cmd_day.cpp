@@ -23,10 +23,10 @@ int cmd_day_save(const std::vector<std::string>& args) {
     auto c = std::make_unique<Competition>();
     if (int rc = cli::load_competition(*c, args[0]); rc != cli::kExitOk) return rc;
     std::string text = day_file_text(*c);
-    std::string why;
+    int why = 0;
     if (!write_file_atomically(args[1], reinterpret_cast<const std::uint8_t*>(text.data()),
                                text.size(), &why)) {
-        cli::error_cp1251(std::string(cannot_write_message()) + ": " + args[1]);
+        cli::file_error("cannot write", args[1], why);
         return cli::kExitOutput;
     }
     return cli::kExitOk;
@@ -56,8 +56,9 @@ int cmd_day_read(const std::vector<std::string>& args) {
         cli::error_cp1251(why + ": " + files[1]);
         return cli::kExitInput;
     }
-    if (!save_wdb(*c, files[0], &why)) {
-        cli::error_cp1251(why);
+    int save_error = 0;
+    if (!save_wdb(*c, files[0], &save_error)) {
+        cli::file_error("cannot save", files[0], save_error);
         return cli::kExitOutput;
     }
     std::printf("day %lld: %d lines matched a runner\n", day, set);
