@@ -203,9 +203,9 @@ bool int_option(const CommandArgs& a, std::string_view name, long long lo, long 
 }
 
 int save_competition(const Competition& c, const std::string& path) {
-    std::string why;
+    int why = 0;
     if (save_wdb(c, path, &why)) return kExitOk;
-    error_cp1251(why.empty() ? path : why);
+    file_error("cannot save", path, why);
     return kExitOutput;
 }
 
