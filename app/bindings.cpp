@@ -15,6 +15,7 @@ void bind_network_commands(AppContext& ctx);
 void bind_prerace_commands(AppContext& ctx);
 void bind_sound_commands(AppContext& ctx);
 void bind_screens_commands(AppContext& ctx);
+void bind_multiday_commands(AppContext& ctx);
 
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
@@ -29,6 +30,7 @@ void bind_all_commands(AppContext& ctx) {
     bind_prerace_commands(ctx);
     bind_sound_commands(ctx);
     bind_screens_commands(ctx);
+    bind_multiday_commands(ctx);
 }
 
 }  // namespace skarvel

@@ -4,6 +4,12 @@
 
 // clang-format off
 #define SKARVEL_TEXTS_RESULTS(X) \
+    /* Multi-day results. */ \
+    X(kMultiDayTitle, "Результаты многодневки", "Multi-day results") \
+    X(kMultiDayHandicap, "Экспортировать стартовый гандикапа", "Export the handicap start list") \
+    X(kDayChoiceTitle, "Читать файл многодневки", "Read a multi-day file") \
+    X(kDayChoiceRead, "Читать", "Read") \
+    X(kDayN, "%1 день", "Day %1") \
     /* The relay result protocol's dialog. */ \
     X(kRelayPrintTitle, "Печать протоколов результатов эстафеты", "Print relay results") \
     X(kRelaySplits, "содержимое ЧИПа", "VP-card contents") \

@@ -31,6 +31,10 @@ int cmd_numbers(const std::vector<std::string>& args) {
             return cli::kExitInput;
         case NumberingResult::OutOfRange:  // the message has been printed
             return cli::kExitUsage;
+        case NumberingResult::Declined:
+            // Finish lines would follow the new numbers; a script cannot be asked.
+            cli::error(a.file + ": finish lines carry numbers that would change hands; nothing renumbered");
+            return cli::kExitUsage;
         case NumberingResult::Done:
             break;
     }

@@ -38,7 +38,8 @@
     X(numbers, "FILE.wdb --first N --step S", "number the current runners and save") \
     X(start_times, "FILE.wdb --first HH:MM:SS --interval HH:MM:SS [--per N]", "give the current runners start times and save") \
     X(split_text, "FILE.wdb --card N", "print the text split printout of a card (Windows-1251)") \
-    X(serve, "DIR [--port N]", "serve a display folder over HTTP as the desktop program does")
+    X(serve, "DIR [--port N]", "serve a display folder over HTTP as the desktop program does") \
+    X(summary, "FILE.wdb --html OUT.htm [--only-marked]", "write the summary table of clubs by class")
 // clang-format on
 
 #define SKARVEL_CLI_DECLARE(name, usage, help) int cmd_##name(const std::vector<std::string>& args);
