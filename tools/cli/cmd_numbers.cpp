@@ -33,7 +33,8 @@ int cmd_numbers(const std::vector<std::string>& args) {
             return cli::kExitUsage;
         case NumberingResult::Declined:
             // Finish lines would follow the new numbers; a script cannot be asked.
-            cli::error(a.file + ": finish lines carry numbers that would change hands; nothing renumbered");
+            cli::error(a.file +
+                       ": finish lines carry numbers that would change hands; nothing renumbered");
             return cli::kExitUsage;
         case NumberingResult::Done:
             break;
