@@ -43,10 +43,9 @@ void show_status(AppContext& ctx, const std::string& cp1251) {
 }
 
 std::string server_status(const LanguageTable& lang, const FinishServerCounts& n) {
-    return strf(std::string(lang.text(Txt::kNetServerStatus)).c_str(),
-                static_cast<long long>(n.received), static_cast<long long>(n.stored),
-                static_cast<long long>(n.duplicates), static_cast<long long>(n.dropped),
-                static_cast<long long>(n.table_full));
+    return strf_view(lang.text(Txt::kNetServerStatus), static_cast<long long>(n.received),
+                     static_cast<long long>(n.stored), static_cast<long long>(n.duplicates),
+                     static_cast<long long>(n.dropped), static_cast<long long>(n.table_full));
 }
 
 // The port of both stations: --port of this run, else the user setting.
@@ -89,8 +88,7 @@ void bind_network_commands(AppContext& ctx) {
     client_env.message = [&ctx](const std::string& text) { ctx.prompts.message(text); };
     auto* client = new FinishClientQt(std::move(client_env), ctx.parent());
     QObject::connect(client, &FinishClientQt::pass_ended, client, [&ctx, client, &lang] {
-        show_status(
-            ctx, strf(std::string(lang.text(Txt::kNetClientStatus)).c_str(), client->lines_sent()));
+        show_status(ctx, strf_view(lang.text(Txt::kNetClientStatus), client->lines_sent()));
     });
     ctx.state.send_finish_line = [client](int slot) { client->send_finish_line(slot); };
     ctx.state.send_unsent_finish_lines = [client] { client->send_unsent_finish_lines(); };
@@ -113,8 +111,8 @@ void bind_network_commands(AppContext& ctx) {
     poster_env.may_change_tables = at_top_level(ctx);
     poster_env.answered = [&ctx](const OnlinePost& post) { posted(ctx, post); };
     poster_env.failed = [&ctx, &lang](const OnlinePost& post, const std::string& reason) {
-        show_status(ctx, strf(std::string(lang.text(Txt::kNetPostFailed)).c_str(),
-                              static_cast<int>(post.start_number), reason.c_str()));
+        show_status(ctx, strf_view(lang.text(Txt::kNetPostFailed),
+                                   static_cast<int>(post.start_number), reason.c_str()));
     };
     poster_env.timeout_text = std::string(lang.text(Txt::kNetPostTimeout));
     auto* poster = new OnlinePosterQt(std::move(poster_env), ctx.parent());

@@ -1,13 +1,13 @@
 #include "app/view_logic.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "core/cp1251.h"
 #include "core/finish_results.h"
 #include "core/qualification.h"
+#include "core/text_format.h"
 #include "core/time_text.h"
 #include "results/result_compute.h"
 
@@ -79,18 +79,12 @@ constexpr Column kCardColumns[] = {
     {"Финиш"_cp1251, 8}, {"Отметок"_cp1251, 7}, {"", 25},
 };
 
-std::string fmt(const char* format, auto... args) {
-    char buf[128];
-    int n = std::snprintf(buf, sizeof buf, format, args...);
-    if (n < 0) return {};
-    return std::string(buf, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buf - 1));
-}
 std::string fmt_s(const char* format, std::string_view text) {
     std::string t(text);
-    return fmt(format, t.c_str());
+    return strf(format, t.c_str());
 }
 std::string blank0(long v) {
-    return v == 0 ? std::string() : fmt("%ld", v);
+    return v == 0 ? std::string() : strf("%ld", v);
 }
 
 std::string mark_text(bool marked) {
@@ -125,7 +119,7 @@ std::vector<Cell> runner_cells(const Competition& c, int slot, const Runner& r) 
     std::vector<Cell> cells;
     cells.reserve(12);
     cells.push_back({mark_text(r.marked)});
-    cells.push_back({fmt("%d", slot + 1)});
+    cells.push_back({strf("%d", slot + 1)});
     cells.push_back({fmt_s("%-25.25s", field_text(r.name))});
     cells.push_back({fmt_s("%-4.4s", qualification_text(r.qualification))});
     cells.push_back({blank0(r.birth_year)});
@@ -152,31 +146,32 @@ std::vector<Cell> runner_cells(const Competition& c, int slot, const Runner& r) 
 std::vector<Cell> club_cells(const Competition& c, int slot, const Club& k) {
     const TableCounts n = c.counts_of(kClubs, slot);
     return {{mark_text(k.marked)},
-            {fmt("%d", slot + 1)},
+            {strf("%d", slot + 1)},
             {std::string(field_text(k.name))},
             {std::string(field_text(k.representative))},
-            {fmt("%5d", n.runners)},
-            {fmt("%5d", n.marked)},
-            {fmt("%5d", n.finish_lines)}};
+            {strf("%5d", n.runners)},
+            {strf("%5d", n.marked)},
+            {strf("%5d", n.finish_lines)}};
 }
 
 std::vector<Cell> class_cells(const Competition& c, int slot, const ClassRecord& k) {
-    std::vector<Cell> cells = {{mark_text(k.marked())},           {fmt("%d", slot + 1)},
-                               {std::string(field_text(k.name))}, {fmt("%d", k.fee_rental_reduced)},
-                               {fmt("%d", k.fee_rental_normal)},  {fmt("%d", k.fee_own_reduced)},
-                               {fmt("%d", k.fee_own_normal)}};
+    std::vector<Cell> cells = {
+        {mark_text(k.marked())},           {strf("%d", slot + 1)},
+        {std::string(field_text(k.name))}, {strf("%d", k.fee_rental_reduced)},
+        {strf("%d", k.fee_rental_normal)}, {strf("%d", k.fee_own_reduced)},
+        {strf("%d", k.fee_own_normal)}};
     if (const Course* d = c.find_course_by_id(k.course_id)) {
         cells.push_back({fmt_s("%-10.10s", field_text(d->name))});
-        cells.push_back({fmt("%d", d->control_count)});
-        cells.push_back({fmt("%d", d->length_m)});
-        cells.push_back({fmt("%d", d->climb_m)});
+        cells.push_back({strf("%d", d->control_count)});
+        cells.push_back({strf("%d", d->length_m)});
+        cells.push_back({strf("%d", d->climb_m)});
     } else {
         for (int i = 0; i < 4; ++i) cells.push_back({});
     }
     const TableCounts n = c.counts_of(kClasses, slot);
-    cells.push_back({fmt("%5d", n.runners)});
-    cells.push_back({fmt("%5d", n.marked)});
-    cells.push_back({fmt("%5d", n.finish_lines)});
+    cells.push_back({strf("%5d", n.runners)});
+    cells.push_back({strf("%5d", n.marked)});
+    cells.push_back({strf("%5d", n.finish_lines)});
     return cells;
 }
 
@@ -190,14 +185,14 @@ std::vector<Cell> course_cells(const Competition& c, int slot, const Course& d) 
         classes += field_text(t[i]->name);
     }
     return {{mark_text(d.marked)},
-            {fmt("%d", slot + 1)},
+            {strf("%d", slot + 1)},
             {fmt_s("%-10.10s", field_text(d.name))},
-            {fmt("%d", d.control_count)},
-            {fmt("%d", d.length_m)},
-            {fmt("%d", d.climb_m)},
-            {fmt("%5d", n.runners)},
-            {fmt("%5d", n.marked)},
-            {fmt("%5d", n.finish_lines)},
+            {strf("%d", d.control_count)},
+            {strf("%d", d.length_m)},
+            {strf("%d", d.climb_m)},
+            {strf("%5d", n.runners)},
+            {strf("%5d", n.marked)},
+            {strf("%5d", n.finish_lines)},
             {classes}};
 }
 
@@ -222,18 +217,18 @@ std::vector<Cell> finish_cells(const Competition& c, int slot, const FinishLine&
     int precision = c.info.time_precision;
     std::vector<Cell> cells;
     cells.reserve(12);
-    std::string announced = fmt("%3d%3d", line.counter(), line.flags & 0x7F);
+    std::string announced = strf("%3d%3d", line.counter(), line.flags & 0x7F);
     if (line.sent()) announced += '+';
     cells.push_back({announced});
-    cells.push_back({fmt("%d", slot + 1)});
+    cells.push_back({strf("%d", slot + 1)});
     cells.push_back({line.time() == 0 ? std::string() : format_time_text(line.time(), precision)});
     int number = line.start_number;
     if (ctx.entry.active && ctx.entry.slot == slot)
         cells.push_back({ctx.entry.typed, CellBackground::kRed});
     else if (number < 0)
-        cells.push_back({fmt("St %4d", -number)});
+        cells.push_back({strf("St %4d", -number)});
     else
-        cells.push_back({fmt("%4d", number)});
+        cells.push_back({strf("%4d", number)});
     const Runner* r = c.runner_by_number(number < 0 ? -number : number);
     if (!r) {
         cells.push_back({std::string("-- нет в протоколе --"_cp1251), CellBackground::kRed});
@@ -261,24 +256,24 @@ std::vector<Cell> finish_cells(const Competition& c, int slot, const FinishLine&
     const FinishStats::Group* g = ctx.finish_stats.group(r->class_id, count);
     std::string place;
     if (r->out_of_competition)
-        place = fmt("(%d) ", count) + std::string("вк"_cp1251) + fmt("/%d", g ? g->runners : 0);
+        place = strf("(%d) ", count) + std::string("вк"_cp1251) + strf("/%d", g ? g->runners : 0);
     else if (r->status != 0 || r->result < 0)
-        place = fmt("(%d)", count);
+        place = strf("(%d)", count);
     else
-        place = fmt("(%d) %d/%d", count, r->place, g ? g->runners : 0);
+        place = strf("(%d) %d/%d", count, r->place, g ? g->runners : 0);
     cells.push_back({place});
     std::string behind;
     if (has_time && result_is_time(*r) && g && !g->results.empty()) {
         std::int32_t d = r->result - g->results.front();
         if (d < 0) d = 0;
         int seconds = d / 100;
-        behind = fmt("%3d:%02d", seconds / 60, seconds % 60);
+        behind = strf("%3d:%02d", seconds / 60, seconds % 60);
     }
     cells.push_back({behind});
     cells.push_back({class_name(c, r->class_id)});
     std::string extra;
     if (c.info.check_mode == 4 || c.info.check_mode == 6)
-        extra = fmt("%d", r->penalty);
+        extra = strf("%d", r->penalty);
     else if (c.info.relay && number > 0)
         extra = relay_leg_time(c, slot, line, *r);
     cells.push_back({extra});
@@ -290,12 +285,12 @@ std::vector<Cell> card_cells(int slot, const CardReadout& k, const RowContext& c
     if (k.card_number != 0)
         if (auto it = ctx.card_owner.find(k.card_number); it != ctx.card_owner.end())
             owner = field_text(it->second->name);
-    return {{fmt("%d", slot + 1)},
-            {fmt("%d", k.card_number)},
-            {fmt("%d", k.start_number)},
+    return {{strf("%d", slot + 1)},
+            {strf("%d", k.card_number)},
+            {strf("%d", k.start_number)},
             {k.start.time == 0 ? std::string() : format_time_text(k.start.time, 0)},
             {k.finish.time == 0 ? std::string() : format_time_text(k.finish.time, 0)},
-            {fmt("%3d", k.punch_count)},
+            {strf("%3d", k.punch_count)},
             {owner}};
 }
 

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <pugixml.hpp>
@@ -150,11 +149,6 @@ int status_code(std::string_view s, bool& out_of_competition) {
     return kStatusOk;
 }
 
-// The language table's texts are the formats.
-std::string fmt(std::string_view format, auto... args) {
-    return strf(std::string(format).c_str(), args...);
-}
-
 class Reader {
   public:
     Reader(Competition& c, const LanguageTable& lang) : c_(c), lang_(lang) {}
@@ -173,8 +167,8 @@ class Reader {
         return s;
     }
     std::string missing(std::string_view element, int n, std::string_view what) {
-        return fmt(lang_.text(Txt::kIofMissing), std::string(element).c_str(), n,
-                   std::string(what).c_str());
+        return strf_view(lang_.text(Txt::kIofMissing), std::string(element).c_str(), n,
+                         std::string(what).c_str());
     }
     // Person name, club and control card of a person-like element; false on a missing name.
     bool read_person(pugi::xml_node holder, std::string_view element, int n, PersonIn& p);
@@ -319,8 +313,8 @@ bool Reader::read_courses(pugi::xml_node root) {
             long long v = integer(code, -1);
             if (v < 1 || v > 255) {
                 if (type.empty() && v < 0) return;  // a start or finish named without a type
-                ok = fail(
-                    fmt(lang_.text(Txt::kIofBadControl), course.name.c_str(), text(code).c_str()));
+                ok = fail(strf_view(lang_.text(Txt::kIofBadControl), course.name.c_str(),
+                                    text(code).c_str()));
                 return;
             }
             if (static_cast<int>(course.codes.size()) >= kMaxSplitControls) {
@@ -553,8 +547,9 @@ bool Reader::apply(IofImportKind kind) {
     };
     for (const Need& need : needs)
         if (need.needed > need.free)
-            return fail(fmt(lang_.text(Txt::kIofTablesFull),
-                            std::string(lang_.text(need.table)).c_str(), need.needed, need.free));
+            return fail(strf_view(lang_.text(Txt::kIofTablesFull),
+                                  std::string(lang_.text(need.table)).c_str(), need.needed,
+                                  need.free));
 
     // Everything fits: change the tables.
     next_class_id_ = c_.next_record_id(kClasses);
@@ -669,26 +664,26 @@ bool Reader::apply(IofImportKind kind) {
 }
 
 std::string Reader::summary() const {
-    std::string s = fmt(lang_.text(Txt::kIofImported), report_.runners_added,
-                        report_.runners_updated, report_.classes_added, report_.clubs_added,
-                        report_.courses_added, report_.courses_assigned);
+    std::string s = strf_view(lang_.text(Txt::kIofImported), report_.runners_added,
+                              report_.runners_updated, report_.classes_added, report_.clubs_added,
+                              report_.courses_added, report_.courses_assigned);
     if (report_.runners_unknown)
-        s += "\n" + fmt(lang_.text(Txt::kIofUnknownRunners), report_.runners_unknown);
+        s += "\n" + strf_view(lang_.text(Txt::kIofUnknownRunners), report_.runners_unknown);
     if (report_.names_replaced)
-        s += "\n" + fmt(lang_.text(Txt::kIofReplacedNames), report_.names_replaced);
+        s += "\n" + strf_view(lang_.text(Txt::kIofReplacedNames), report_.names_replaced);
     if (report_.cut_controls)
-        s += "\n" + fmt(lang_.text(Txt::kIofCutControls), report_.cut_controls);
+        s += "\n" + strf_view(lang_.text(Txt::kIofCutControls), report_.cut_controls);
     return s;
 }
 
 IofImportReport Reader::run(IofImportKind kind, std::string_view xml) {
     if (xml.size() > kIofMaxFileBytes) {
-        fail(fmt(lang_.text(Txt::kIofTooLarge), static_cast<int>(kIofMaxFileBytes >> 20)));
+        fail(strf_view(lang_.text(Txt::kIofTooLarge), static_cast<int>(kIofMaxFileBytes >> 20)));
         return report_;
     }
     // Each tag costs a node of memory: refuse before parsing what would take gigabytes.
     if (static_cast<std::size_t>(std::count(xml.begin(), xml.end(), '<')) > kIofMaxMarkup) {
-        fail(fmt(lang_.text(Txt::kIofTooManyElements), static_cast<int>(kIofMaxMarkup)));
+        fail(strf_view(lang_.text(Txt::kIofTooManyElements), static_cast<int>(kIofMaxMarkup)));
         return report_;
     }
     pugi::xml_document doc;
@@ -697,8 +692,8 @@ IofImportReport Reader::run(IofImportKind kind, std::string_view xml) {
     pugi::xml_parse_result parsed = doc.load_buffer(
         xml.data(), xml.size(), pugi::parse_default | pugi::parse_doctype, pugi::encoding_auto);
     if (!parsed) {
-        fail(fmt(lang_.text(Txt::kIofNotXml), parsed.description(),
-                 static_cast<int>(parsed.offset)));
+        fail(strf_view(lang_.text(Txt::kIofNotXml), parsed.description(),
+                       static_cast<int>(parsed.offset)));
         return report_;
     }
     // Depth and DOCTYPE, walked without recursion.
@@ -717,7 +712,7 @@ IofImportReport Reader::run(IofImportKind kind, std::string_view xml) {
         return report_;
     }
     if (walker.deepest > kIofMaxDepth) {
-        fail(fmt(lang_.text(Txt::kIofTooDeep), kIofMaxDepth));
+        fail(strf_view(lang_.text(Txt::kIofTooDeep), kIofMaxDepth));
         return report_;
     }
     static constexpr const char* kRoots[] = {"EntryList", "CourseData", "ClassList", "StartList",
@@ -726,7 +721,8 @@ IofImportReport Reader::run(IofImportKind kind, std::string_view xml) {
     pugi::xml_node root = doc.document_element();
     std::string_view got = root ? local_name(root.name()) : std::string_view("-");
     if (got != expected) {
-        fail(fmt(lang_.text(Txt::kIofWrongRoot), std::string(expected).c_str(), text(got).c_str()));
+        fail(strf_view(lang_.text(Txt::kIofWrongRoot), std::string(expected).c_str(),
+                       text(got).c_str()));
         return report_;
     }
     bool read = false;

@@ -1,13 +1,13 @@
 #include "punch/split_sheet.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "core/cp1251.h"
+#include "core/text_format.h"
 #include "core/time_text.h"
 #include "punch/check_punches.h"
 
@@ -16,14 +16,6 @@ namespace skarvel {
 using namespace literals;
 
 namespace {
-
-template <class... A>
-std::string fmt(std::string_view format, A... args) {
-    std::string f(format);
-    char buf[512];
-    std::snprintf(buf, sizeof buf, f.c_str(), args...);
-    return buf;
-}
 
 std::string time_text(std::int32_t t, int precision) {
     return format_time_text(t, precision);
@@ -40,7 +32,7 @@ std::string title_of(const Competition& c) {
 // Pace in seconds per kilometre from centiseconds over metres, as minutes and seconds.
 std::string pace_text(std::string_view format, std::int32_t centis, std::int32_t metres) {
     std::int64_t p = static_cast<std::int64_t>(centis) * 10 / metres;
-    return fmt(format, static_cast<int>(p / 60), static_cast<int>(p % 60));
+    return strf_view(format, static_cast<int>(p / 60), static_cast<int>(p % 60));
 }
 
 // The first course in table order (up to the first empty slot) whose name, read as a decimal
@@ -75,15 +67,15 @@ StartRef start_reference(const Competition& c, const Runner& r) {
     StartRef ref{r.start_time, {}};
     int precision = c.info.time_precision;
     if (!c.info.relay) {
-        ref.line = fmt("Старт: %s"_cp1251, time_text(r.start_time, precision).c_str());
+        ref.line = strf_view("Старт: %s"_cp1251, time_text(r.start_time, precision).c_str());
     } else if (r.start_number > 2000) {
         int previous = r.start_number - 1000;
         const auto& t = c.tables.finish_lines;
         for (int i = 0; i < t.capacity() && t[i]; ++i)
             if (t[i]->start_number == previous) {
                 ref.time = t[i]->time();
-                ref.line =
-                    fmt("Финиш пред.этапа: %s"_cp1251, time_text(ref.time, precision).c_str());
+                ref.line = strf_view("Финиш пред.этапа: %s"_cp1251,
+                                     time_text(ref.time, precision).c_str());
                 break;
             }
     }
@@ -115,7 +107,7 @@ CourseWalk walk_course(const Competition& c, const Runner& r, const CardReadout&
             ++j;
             if (p.code == control) {
                 std::string line =
-                    fmt("%3d (%3d) %-8s %-8s", k + 1, control, tt.c_str(), split.c_str());
+                    strf_view("%3d (%3d) %-8s %-8s", k + 1, control, tt.c_str(), split.c_str());
                 if (c.info.print_speed && course.control_values[k] != 0)
                     line += pace_text(" %3d:%02d/км"_cp1251, p.time - w.leg_ref,
                                       course.control_values[k]);
@@ -125,7 +117,7 @@ CourseWalk walk_course(const Competition& c, const Runner& r, const CardReadout&
                 walk_ended = false;
                 break;
             }
-            w.lines.push_back(fmt("    -%3d- %-8s", static_cast<int>(p.code), tt.c_str()));
+            w.lines.push_back(strf_view("    -%3d- %-8s", static_cast<int>(p.code), tt.c_str()));
         }
         if (walk_ended) break;
     }
@@ -139,11 +131,11 @@ std::vector<std::string> finish_lines(const Competition& c, const Runner& r, con
     if (r.finish_time == 0) return out;
     int precision = c.info.time_precision;
     std::int32_t shown = c.info.new_split_layout ? r.finish_time - r.start_time : r.finish_time;
-    out.push_back(fmt("Финиш:    %-8s %-8s"_cp1251, time_text(shown, precision).c_str(),
-                      time_text(r.finish_time - leg_ref, precision).c_str()));
+    out.push_back(strf_view("Финиш:    %-8s %-8s"_cp1251, time_text(shown, precision).c_str(),
+                            time_text(r.finish_time - leg_ref, precision).c_str()));
     if (found && r.result != 0) {
         std::int32_t result = c.info.relay ? r.finish_time - start_ref : r.result;
-        out.push_back(fmt("Результат:%-8s"_cp1251, time_text(result, precision).c_str()));
+        out.push_back(strf_view("Результат:%-8s"_cp1251, time_text(result, precision).c_str()));
         if (c.info.print_speed && course.length_m != 0)
             out.push_back(
                 pace_text("Средняя скорость %3d:%02d/км"_cp1251, result, course.length_m));
@@ -211,7 +203,7 @@ SplitSheet compose_split_sheet(Competition& c, Runner& r, const CardReadout& car
     if (!course) return s;
     s.ok = true;
     std::string name(field_text(r.name));
-    s.document_name = fmt("Информашка № %d :%s"_cp1251, r.start_number, name.c_str());
+    s.document_name = strf_view("Информашка № %d :%s"_cp1251, r.start_number, name.c_str());
     int precision = c.info.time_precision;
 
     s.lines.push_back({20, true, title_of(c)});
@@ -225,11 +217,11 @@ SplitSheet compose_split_sheet(Competition& c, Runner& r, const CardReadout& car
         s.lines.push_back({y, false, std::move(text)});
         y += 4;
     };
-    body(fmt("№ %4d, VP-чип № %d"_cp1251, r.start_number, card.card_number));
+    body(strf_view("№ %4d, VP-чип № %d"_cp1251, r.start_number, card.card_number));
     StartRef ref = start_reference(c, r);
     if (!ref.line.empty()) body(ref.line);
     if (const ClassRecord* cls = c.find_class_by_id(r.class_id))
-        body(fmt("Группа: %s"_cp1251, std::string(field_text(cls->name)).c_str()));
+        body(strf_view("Группа: %s"_cp1251, std::string(field_text(cls->name)).c_str()));
 
     CourseWalk w = walk_course(c, r, card, *course, ref.time, precision);
     for (auto& line : w.lines) body(std::move(line));
@@ -244,7 +236,7 @@ SplitSheet compose_split_sheet(Competition& c, Runner& r, const CardReadout& car
         std::string codes;
         int count = 0;
         for (int k = 0; k < 50 && course->control_codes[k] != 0; ++k) {
-            codes += fmt("%3d ", static_cast<int>(course->control_codes[k]));
+            codes += strf_view("%3d ", static_cast<int>(course->control_codes[k]));
             if (++count % 5 == 0) {
                 body(std::move(codes));
                 codes.clear();
@@ -269,43 +261,43 @@ SplitSheet compose_plain_sheet(Competition& c, Runner* r, const CardReadout& car
     };
     if (r) {
         if (!class_course_of(c, *r, prompts)) return s;
-        s.document_name = fmt("Информашка № %d"_cp1251, r->start_number);
+        s.document_name = strf_view("Информашка № %d"_cp1251, r->start_number);
         const ClassRecord* cls = c.find_class_by_id(r->class_id);
         s.lines.push_back({20, true, title_of(c)});
+        s.lines.push_back({26, true,
+                           strf_view("№ %d, %s"_cp1251, r->start_number,
+                                     std::string(field_text(r->name)).c_str())});
         s.lines.push_back(
-            {26, true,
-             fmt("№ %d, %s"_cp1251, r->start_number, std::string(field_text(r->name)).c_str())});
-        s.lines.push_back(
-            {32, true, fmt("Группа: %s"_cp1251, std::string(field_text(cls->name)).c_str())});
+            {32, true, strf_view("Группа: %s"_cp1251, std::string(field_text(cls->name)).c_str())});
         y = 38;
         if (const Club* club = c.find_club_by_id(r->club_id)) {
             s.lines.push_back(
                 {38, true,
-                 fmt("Коллектив: %s"_cp1251, std::string(field_text(club->name)).c_str())});
+                 strf_view("Коллектив: %s"_cp1251, std::string(field_text(club->name)).c_str())});
             y = 42;
         }
-        line(fmt("Старт: %s"_cp1251, time_text(r->start_time, precision).c_str()));
+        line(strf_view("Старт: %s"_cp1251, time_text(r->start_time, precision).c_str()));
     } else {
         s.document_name = std::string("Информашка - неизвестный"_cp1251);
         s.lines.push_back({20, true, title_of(c)});
         s.lines.push_back({26, true, std::string("Неизвестный участник"_cp1251)});
         y = 32;
         if (card.start.time != 0)
-            line(
-                fmt("Стартовая станция: %s"_cp1251, time_text(card.start.time, precision).c_str()));
+            line(strf_view("Стартовая станция: %s"_cp1251,
+                           time_text(card.start.time, precision).c_str()));
         if (card.finish.time != 0)
-            line(fmt("Финишная  станция: %s"_cp1251,
-                     time_text(card.finish.time, precision).c_str()));
+            line(strf_view("Финишная  станция: %s"_cp1251,
+                           time_text(card.finish.time, precision).c_str()));
     }
     s.ok = true;
-    line(fmt("VP-чип № %d"_cp1251, card.card_number));
+    line(strf_view("VP-чип № %d"_cp1251, card.card_number));
     int n = punches_of(card);
     std::int32_t previous = 0;
     for (int i = 0; i < n; ++i) {
         const Punch& p = card.punches[i];
-        line(fmt("%3d (%3d) %-8s %-8s", i + 1, static_cast<int>(p.code),
-                 time_text(p.time, precision).c_str(),
-                 time_text(p.time - previous, precision).c_str()));
+        line(strf_view("%3d (%3d) %-8s %-8s", i + 1, static_cast<int>(p.code),
+                       time_text(p.time, precision).c_str(),
+                       time_text(p.time - previous, precision).c_str()));
         previous = p.time;
     }
     if (r && c.info.check_mode != 0)
@@ -315,11 +307,11 @@ SplitSheet compose_plain_sheet(Competition& c, Runner* r, const CardReadout& car
         line(std::string("Отметка не проверялась !"_cp1251));
     if (r && r->finish_time != 0) {
         std::int32_t last = n > 0 ? card.punches[n - 1].time : 0;
-        line(fmt("Финиш:    %-8s %-8s"_cp1251, time_text(r->finish_time, precision).c_str(),
-                 time_text(r->finish_time - last, precision).c_str()));
+        line(strf_view("Финиш:    %-8s %-8s"_cp1251, time_text(r->finish_time, precision).c_str(),
+                       time_text(r->finish_time - last, precision).c_str()));
         if (r->result != 0)
-            line(fmt("Результат (без проверки):%-8s"_cp1251,
-                     time_text(r->result, precision).c_str()));
+            line(strf_view("Результат (без проверки):%-8s"_cp1251,
+                           time_text(r->result, precision).c_str()));
     }
     if (r && over_time_limit(c, *r)) {
         r->status = kStatusOverTime;
@@ -377,11 +369,11 @@ bool write_split_text(ByteSink& out, Competition& c, const Runner& r, const Card
     line(title_of(c));
     line(field_text(r.name));
     if (const Club* club = c.find_club_by_id(r.club_id)) line(field_text(club->name));
-    line(fmt("№ %4d, VP-чип № %d"_cp1251, r.start_number, card.card_number));
+    line(strf_view("№ %4d, VP-чип № %d"_cp1251, r.start_number, card.card_number));
     StartRef ref = start_reference(c, r);
     if (!ref.line.empty()) line(ref.line);
     if (const ClassRecord* cls = c.find_class_by_id(r.class_id))
-        line(fmt("Группа: %s"_cp1251, std::string(field_text(cls->name)).c_str()));
+        line(strf_view("Группа: %s"_cp1251, std::string(field_text(cls->name)).c_str()));
 
     bool found;
     std::int32_t leg_ref = ref.time;
@@ -390,8 +382,8 @@ bool write_split_text(ByteSink& out, Competition& c, const Runner& r, const Card
         for (int i = 0; i < n; ++i) {
             const Punch& p = card.punches[i];
             std::string text =
-                fmt("%3d (%3d) %-8s %-8s", i + 1, static_cast<int>(p.code),
-                    time_text(p.time, 0).c_str(), time_text(p.time - leg_ref, 0).c_str());
+                strf_view("%3d (%3d) %-8s %-8s", i + 1, static_cast<int>(p.code),
+                          time_text(p.time, 0).c_str(), time_text(p.time - leg_ref, 0).c_str());
             if (c.info.print_speed && i < Course::kControlSlots && course->control_values[i] != 0)
                 text +=
                     pace_text(" %3d:%02d/км"_cp1251, p.time - leg_ref, course->control_values[i]);

@@ -1,12 +1,11 @@
 #include "results/result_protocol.h"
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
 #include <optional>
 
 #include "core/cp1251.h"
 #include "core/qualification.h"
+#include "core/text_format.h"
 #include "core/time_text.h"
 
 namespace skarvel {
@@ -15,22 +14,6 @@ using namespace literals;
 
 namespace {
 
-[[gnu::format(printf, 1, 2)]] std::string fmt(const char* f, ...) {
-    char small[512];
-    va_list ap;
-    va_start(ap, f);
-    int n = std::vsnprintf(small, sizeof small, f, ap);
-    va_end(ap);
-    if (n < 0) return {};
-    if (n < static_cast<int>(sizeof small)) return std::string(small, n);
-    std::string big(n + 1, '\0');
-    va_start(ap, f);
-    std::vsnprintf(big.data(), big.size(), f, ap);
-    va_end(ap);
-    big.resize(n);
-    return big;
-}
-
 std::string str(std::string_view v) {
     return std::string(v);
 }
@@ -38,7 +21,7 @@ std::string str(std::string_view v) {
 // "%02d:%02d:%02d" of a duration in whole seconds.
 std::string hms(std::int32_t centis) {
     std::int32_t s = centis / 100;
-    return fmt("%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
+    return strf("%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
 }
 
 std::string course_setter_name(const CompetitionInfo& info, const Course& course) {
@@ -118,10 +101,10 @@ ProtocolRun ProtocolWriter::run() {
         }
     }
     if (out_.html && !result_.stopped) {
-        out_.html->write(fmt("\r\n<pre>%s%30s%s", str("Главный судья    "_cp1251).c_str(), " ",
-                             str(field_text(info_.chief_judge)).c_str()));
-        out_.html->write(fmt("\r\n%s%30s%s</pre>", str("Главный секретарь"_cp1251).c_str(), " ",
-                             str(field_text(info_.chief_secretary)).c_str()));
+        out_.html->write(strf("\r\n<pre>%s%30s%s", str("Главный судья    "_cp1251).c_str(), " ",
+                              str(field_text(info_.chief_judge)).c_str()));
+        out_.html->write(strf("\r\n%s%30s%s</pre>", str("Главный секретарь"_cp1251).c_str(), " ",
+                              str(field_text(info_.chief_secretary)).c_str()));
     }
     return result_;
 }
@@ -152,7 +135,7 @@ bool ProtocolWriter::write_section(const ResultList& list) {
         out_.html->write(html_heading(list, name, v));
     } else {
         printer_->begin_section(
-            fmt("%-10.10s %s", name.c_str(), str(field_text(info_.date)).c_str()),
+            strf("%-10.10s %s", name.c_str(), str(field_text(info_.date)).c_str()),
             printer_column_header(info_, v, list.by_course), m);
     }
     ++result_.sections;
@@ -199,22 +182,22 @@ std::string ProtocolWriter::html_heading(const ResultList& list, const std::stri
     if (course) {
         s += html_escape(name);
         if (course->control_count != 0)
-            s += fmt(str(", %d КП"_cp1251).c_str(), course->control_count);
+            s += strf(str(", %d КП"_cp1251).c_str(), course->control_count);
         if (course->length_m != 0)
-            s += fmt(str(", %d.%03d км"_cp1251).c_str(), course->length_m / 1000,
-                     course->length_m % 1000);
+            s += strf(str(", %d.%03d км"_cp1251).c_str(), course->length_m / 1000,
+                      course->length_m % 1000);
         if (course->climb_m != 0)
-            s += fmt(str(", набор высоты %d м"_cp1251).c_str(), course->climb_m);
+            s += strf(str(", набор высоты %d м"_cp1251).c_str(), course->climb_m);
         if (info_.print_course_setter)
             s += str(", нач.дист.: "_cp1251) + html_escape(course_setter_name(info_, *course));
         if (info_.print_time_limit)
-            s += fmt(str(", контрольное время: %d мин."_cp1251).c_str(), course->time_limit_min);
+            s += strf(str(", контрольное время: %d мин."_cp1251).c_str(), course->time_limit_min);
     }
     s += "</h2>\r\n<pre>\r\n";
-    s += fmt(str("<b>%4s %-25.25s %-20.20s %-4.4s %5s ГР  "_cp1251).c_str(),
-             str("№п/п"_cp1251).c_str(), str("Фамилия, имя"_cp1251).c_str(),
-             str("Коллектив"_cp1251).c_str(), str("Квал"_cp1251).c_str(),
-             str("Номер"_cp1251).c_str());
+    s += strf(str("<b>%4s %-25.25s %-20.20s %-4.4s %5s ГР  "_cp1251).c_str(),
+              str("№п/п"_cp1251).c_str(), str("Фамилия, имя"_cp1251).c_str(),
+              str("Коллектив"_cp1251).c_str(), str("Квал"_cp1251).c_str(),
+              str("Номер"_cp1251).c_str());
     int kind = info_.competition_kind;
     bool prec = info_.time_precision != 0;
     if (kind == 1 || kind == 2) s += " ШТРАФ "_cp1251;
@@ -236,12 +219,12 @@ std::string ProtocolWriter::html_heading(const ResultList& list, const std::stri
     if (info_.control_statistics)
         for (const Course* k : all_courses())
             s += html_escape(
-                fmt(str("| %-5.5s КП  Время  "_cp1251).c_str(), str(field_text(k->name)).c_str()));
+                strf(str("| %-5.5s КП  Время  "_cp1251).c_str(), str(field_text(k->name)).c_str()));
     if (info_.splits_mode != 0 && course) {
         for (int k = 1; k <= course->control_count && k <= Course::kControlSlots &&
                         course->control_codes[k - 1] != 0;
              ++k)
-            s += fmt("   %2d(%3d)   ", k, course->control_codes[k - 1]);
+            s += strf("   %2d(%3d)   ", k, course->control_codes[k - 1]);
     }
     s += "</b>";
     return s;
@@ -251,10 +234,10 @@ std::string ProtocolWriter::runner_line(const ResultList& list, const Runner& r,
                                         const PlaceCell& place, const RankCell& rank, bool v) {
     std::string s;
     const Club* club = index_.club_by_id(r.club_id);
-    std::string club_seg = fmt(" %-20.20s ", club ? str(field_text(club->name)).c_str() : " ");
-    s += fmt("%4d %-25.25s%s%-4.4s %4d ", i + 1, str(field_text(r.name)).c_str(), club_seg.c_str(),
-             str(qualification_text(r.qualification)).c_str(), r.start_number);
-    s += r.birth_year != 0 ? fmt("%4d ", r.birth_year) : std::string("     ");
+    std::string club_seg = strf(" %-20.20s ", club ? str(field_text(club->name)).c_str() : " ");
+    s += strf("%4d %-25.25s%s%-4.4s %4d ", i + 1, str(field_text(r.name)).c_str(), club_seg.c_str(),
+              str(qualification_text(r.qualification)).c_str(), r.start_number);
+    s += r.birth_year != 0 ? strf("%4d ", r.birth_year) : std::string("     ");
     if (info_.all_finish_passes) {
         if (const auto* times = index_.finish_times(r.start_number)) {
             for (std::size_t k = 0; k + 1 < times->size(); ++k) {
@@ -265,22 +248,22 @@ std::string ProtocolWriter::runner_line(const ResultList& list, const Runner& r,
         }
     }
     int kind = info_.competition_kind;
-    if (kind == 1 || kind == 2) s += fmt("   %2d  ", r.penalty);
+    if (kind == 1 || kind == 2) s += strf("   %2d  ", r.penalty);
     if (r.status != 0 || place.kind == PlaceCell::Error) {
         int st = r.status < kStatusCount ? r.status : 0;
         std::string text = place.kind == PlaceCell::Error
                                ? std::string(result_error_text())
                                : str(field_text(info_.status_short_texts[st]));
-        s += fmt("%-11.11s    ", text.c_str());
+        s += strf("%-11.11s    ", text.c_str());
         if (v) s += "     ";
-        if (info_.time_behind) s += fmt("%-9.9s", " ");
+        if (info_.time_behind) s += strf("%-9.9s", " ");
     } else {
-        s += fmt("%-11.11s", format_time_text(r.result, info_.time_precision).c_str());
+        s += strf("%-11.11s", format_time_text(r.result, info_.time_precision).c_str());
         if (kind == 3)
-            s += fmt(" %-11.11s", format_time_text(r.finish_time, info_.time_precision).c_str());
+            s += strf(" %-11.11s", format_time_text(r.finish_time, info_.time_precision).c_str());
         if (info_.time_behind)
-            s += fmt("%-9.9s",
-                     time_behind_text(r.result, list.winner_time, info_.time_precision).c_str());
+            s += strf("%-9.9s",
+                      time_behind_text(r.result, list.winner_time, info_.time_precision).c_str());
         switch (place.kind) {
             case PlaceCell::OutOfCompetition:
                 s += " в/к"_cp1251;
@@ -289,7 +272,7 @@ std::string ProtocolWriter::runner_line(const ResultList& list, const Runner& r,
                 s += " ---";
                 break;
             default:
-                s += fmt(" %3d", place.place);
+                s += strf(" %3d", place.place);
                 break;
         }
         if (v) {
@@ -298,7 +281,7 @@ std::string ProtocolWriter::runner_line(const ResultList& list, const Runner& r,
                     s += "     ";
                     break;
                 case RankCell::Norm:
-                    s += fmt(" %-4.4s", str(qualification_text(rank.code)).c_str());
+                    s += strf(" %-4.4s", str(qualification_text(rank.code)).c_str());
                     break;
                 case RankCell::AwardKms:
                     s += " K" + str("МС "_cp1251);
@@ -312,7 +295,7 @@ std::string ProtocolWriter::runner_line(const ResultList& list, const Runner& r,
     if (info_.points_mode != 0) s += result_points(info_, list, r, place, points_);
     if (list.by_course) {
         const ClassRecord* cls = index_.class_by_id(r.class_id);
-        s += cls ? fmt(" %-8.8s ", str(field_text(cls->name)).c_str()) : fmt(" %-8.8s", " ");
+        s += cls ? strf(" %-8.8s ", str(field_text(cls->name)).c_str()) : strf(" %-8.8s", " ");
     }
     s += r.individual ? str(" лично"_cp1251) : std::string("      ");
     if (info_.print_comment) s += field_text(r.comment);
@@ -343,8 +326,8 @@ bool ProtocolWriter::html_extras(const ResultList& list, const Runner& r, int i,
                     if (count == 0 || t > latest) latest = t;
                     ++count;
                 }
-            s += fmt("|       %2d %s", count,
-                     count < 2 ? "        " : hms(latest - earliest).c_str());
+            s += strf("|       %2d %s", count,
+                      count < 2 ? "        " : hms(latest - earliest).c_str());
         }
     }
     bool stop = false;
@@ -353,7 +336,7 @@ bool ProtocolWriter::html_extras(const ResultList& list, const Runner& r, int i,
         int punches = std::clamp(card->punch_count, 0, CardReadout::kMaxPunches);
         for (int j = 0; j < punches; ++j) {
             std::int32_t d = (card->punches[j].time - prev) / 100;
-            s += fmt("%02d:%02d:%02d(%3d) ", d / 3600, d / 60 % 60, d % 60, card->punches[j].code);
+            s += strf("%02d:%02d:%02d(%3d) ", d / 3600, d / 60 % 60, d % 60, card->punches[j].code);
             prev = card->punches[j].time;
         }
     } else if (info_.splits_mode == 1 && card) {
@@ -361,21 +344,21 @@ bool ProtocolWriter::html_extras(const ResultList& list, const Runner& r, int i,
         if (stop) return false;
         std::int32_t prev = r.start_time;
         walk_course_punches(course, *card, [&](int k, std::int32_t t) {
-            std::string piece = fmt(" %3d:%02d", (t - prev) / 6000, (t - prev) / 100 % 60);
-            if (info_.print_control_codes) piece += fmt("(%3d)", course->control_codes[k]);
+            std::string piece = strf(" %3d:%02d", (t - prev) / 6000, (t - prev) / 100 % 60);
+            if (info_.print_control_codes) piece += strf("(%3d)", course->control_codes[k]);
             bool first = false;
             if (splits_ && i < splits_->rows && splits_->leg_at(i, k) != 0) {
                 int p = leg_places_->place(i, k);
-                piece += fmt("(%3d) ", p);
+                piece += strf("(%3d) ", p);
                 first = p == 1;
             }
             s += first ? "<b>" + piece + "</b>" : piece;
             prev = t;
         });
-        s += fmt(" %3d:%02d", (r.finish_time - prev) / 6000, (r.finish_time - prev) / 100 % 60);
+        s += strf(" %3d:%02d", (r.finish_time - prev) / 6000, (r.finish_time - prev) / 100 % 60);
     }
     if (info_.split_second_line && info_.splits_mode != 0) {
-        s += fmt("\r\n<u>%88s", " ");
+        s += strf("\r\n<u>%88s", " ");
         if (info_.time_behind) s += info_.time_precision != 0 ? "           " : "         ";
         int kind = info_.competition_kind;
         if (kind == 1 || kind == 2) s += "       ";
@@ -394,13 +377,13 @@ bool ProtocolWriter::html_extras(const ResultList& list, const Runner& r, int i,
                 if (stop) return false;
                 walk_course_punches(course, *rd, [&](int k, std::int32_t t) {
                     std::int32_t d = t - r.start_time;
-                    s += fmt(" %3d:%02d", d / 6000, d / 100 % 60);
-                    if (info_.print_control_codes) s += fmt("(%3d)", course->control_codes[k]);
+                    s += strf(" %3d:%02d", d / 6000, d / 100 % 60);
+                    if (info_.print_control_codes) s += strf("(%3d)", course->control_codes[k]);
                     if (splits_ && i < splits_->rows && splits_->leg_at(i, k) != 0)
-                        s += fmt("(%3d) ", cum_places_->place(i, k));
+                        s += strf("(%3d) ", cum_places_->place(i, k));
                 });
                 std::int32_t d = r.finish_time - r.start_time;
-                s += fmt(" %3d:%02d", d / 6000, d / 100 % 60);
+                s += strf(" %3d:%02d", d / 6000, d / 100 % 60);
             }
             s += "</u>";
         }
@@ -413,26 +396,26 @@ std::vector<std::string> ProtocolWriter::printer_footer(const ResultList& list, 
     const RankNorms& n = list.norms;
     if (info_.print_ranks) {
         if (v) {
-            lines.push_back(fmt(str("Класс дистанции   - %-4.4s"_cp1251).c_str(),
-                                str(qualification_text(n.rank[0])).c_str()));
-            lines.push_back(fmt(str("Квалификационный уровень - %d.%d баллов"_cp1251).c_str(),
-                                n.level / 100, n.level % 100));
+            lines.push_back(strf(str("Класс дистанции   - %-4.4s"_cp1251).c_str(),
+                                 str(qualification_text(n.rank[0])).c_str()));
+            lines.push_back(strf(str("Квалификационный уровень - %d.%d баллов"_cp1251).c_str(),
+                                 n.level / 100, n.level % 100));
             for (int k = 0; k < 3; ++k) {
                 if (k > 0 && n.percent[k] == n.percent[k - 1]) continue;
                 std::int32_t t = n.limit_s[k];
-                lines.push_back(fmt("%-4.4s   - %3u%%  -   %d:%02d:%02d",
-                                    str(qualification_text(n.rank[k])).c_str(),
-                                    static_cast<unsigned>(n.percent[k]), t / 3600, t / 60 % 60,
-                                    t % 60));
+                lines.push_back(strf("%-4.4s   - %3u%%  -   %d:%02d:%02d",
+                                     str(qualification_text(n.rank[k])).c_str(),
+                                     static_cast<unsigned>(n.percent[k]), t / 3600, t / 60 % 60,
+                                     t % 60));
             }
         } else {
             lines.push_back(str("Ранг не определялся"_cp1251));
         }
     }
-    lines.push_back(fmt("%s%30s%s", str("Главный судья    "_cp1251).c_str(), " ",
-                        str(field_text(info_.chief_judge)).c_str()));
-    lines.push_back(fmt("%s%30s%s", str("Главный секретарь"_cp1251).c_str(), " ",
-                        str(field_text(info_.chief_secretary)).c_str()));
+    lines.push_back(strf("%s%30s%s", str("Главный судья    "_cp1251).c_str(), " ",
+                         str(field_text(info_.chief_judge)).c_str()));
+    lines.push_back(strf("%s%30s%s", str("Главный секретарь"_cp1251).c_str(), " ",
+                         str(field_text(info_.chief_secretary)).c_str()));
     return lines;
 }
 
@@ -447,22 +430,22 @@ std::string ProtocolWriter::html_footer(const ResultList& list, bool v) {
             else if (cls && cls->kms_award)
                 s += "\r\nКласс дистанции   - КМС"_cp1251;
             else
-                s += fmt(str("\r\nКласс дистанции   - %-4.4s"_cp1251).c_str(),
-                         str(qualification_text(n.rank[0])).c_str());
-            s += fmt(str("\r\nКвалификационный уровень - %d.%d баллов"_cp1251).c_str(),
-                     n.level / 100, n.level % 100);
+                s += strf(str("\r\nКласс дистанции   - %-4.4s"_cp1251).c_str(),
+                          str(qualification_text(n.rank[0])).c_str());
+            s += strf(str("\r\nКвалификационный уровень - %d.%d баллов"_cp1251).c_str(),
+                      n.level / 100, n.level % 100);
             if (cls && cls->ms_award == 1) s += "\r\nМС     - 1 место"_cp1251;
             if (cls && cls->ms_award >= 2)
-                s += fmt(str("\r\nМС     - 1 - %d место"_cp1251).c_str(), cls->ms_award);
+                s += strf(str("\r\nМС     - 1 - %d место"_cp1251).c_str(), cls->ms_award);
             if (cls && cls->kms_award != 0)
-                s += fmt(str("\r\nКМС    - %d - %d место"_cp1251).c_str(), cls->ms_award + 1,
-                         cls->kms_award);
+                s += strf(str("\r\nКМС    - %d - %d место"_cp1251).c_str(), cls->ms_award + 1,
+                          cls->kms_award);
             for (int k = 0; k < 3; ++k) {
                 if (k > 0 && n.percent[k] == n.percent[k - 1]) continue;
                 std::int32_t t = n.limit_s[k];
-                s += fmt("\r\n%-4.4s   - %3u%%  -   %d:%02d:%02d",
-                         str(qualification_text(n.rank[k])).c_str(),
-                         static_cast<unsigned>(n.percent[k]), t / 3600, t / 60 % 60, t % 60);
+                s += strf("\r\n%-4.4s   - %3u%%  -   %d:%02d:%02d",
+                          str(qualification_text(n.rank[k])).c_str(),
+                          static_cast<unsigned>(n.percent[k]), t / 3600, t / 60 % 60, t % 60);
             }
         } else {
             s += "\r\nРанг не определялся"_cp1251;
@@ -475,10 +458,10 @@ std::string ProtocolWriter::html_footer(const ResultList& list, bool v) {
 }  // namespace
 
 std::string printer_column_header(const CompetitionInfo& info, bool ranks, bool by_course) {
-    std::string s =
-        fmt(str("%4s %-25.25s %-20.20s %-4.4s %5s ГР  "_cp1251).c_str(), str("№п/п"_cp1251).c_str(),
-            str("Фамилия, имя"_cp1251).c_str(), str("Коллектив"_cp1251).c_str(),
-            str("Квал"_cp1251).c_str(), str("Номер"_cp1251).c_str());
+    std::string s = strf(str("%4s %-25.25s %-20.20s %-4.4s %5s ГР  "_cp1251).c_str(),
+                         str("№п/п"_cp1251).c_str(), str("Фамилия, имя"_cp1251).c_str(),
+                         str("Коллектив"_cp1251).c_str(), str("Квал"_cp1251).c_str(),
+                         str("Номер"_cp1251).c_str());
     s += "Результат"_cp1251;
     if (info.time_precision != 0) s += "  ";
     s += " Место"_cp1251;
@@ -491,7 +474,7 @@ std::string result_navigation_line(const Competition& c) {
     std::string s = "\r\n<hr><p>";
     auto entry = [&s](std::string_view name) {
         std::string n = html_escape(name);
-        s += fmt("<a href=\"#%s\">%s</a> ", n.c_str(), n.c_str());
+        s += strf("<a href=\"#%s\">%s</a> ", n.c_str(), n.c_str());
     };
     if (c.info.selection < 2) {
         const auto& t = c.tables.classes;

@@ -1,12 +1,12 @@
 #include "start/start_list.h"
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
 #include <unordered_map>
 
 #include "core/cp1251.h"
 #include "core/qualification.h"
+#include "core/record_lookup.h"
+#include "core/text_format.h"
 #include "core/time_text.h"
 #include "platform/language.h"
 
@@ -21,43 +21,12 @@ constexpr int kRunnersPerSheet = 60;
 constexpr double kSheetLineX = 1, kSheetTitleY = 10, kSheetRuleY = 18, kSheetHeadingY = 20;
 constexpr double kSheetFirstLineY = 24, kSheetLineStep = 4;
 
-__attribute__((format(printf, 1, 2))) std::string strf(const char* format, ...) {
-    char buf[512];
-    va_list ap;
-    va_start(ap, format);
-    int n = std::vsnprintf(buf, sizeof buf, format, ap);
-    va_end(ap);
-    if (n < 0) return {};
-    return std::string(buf, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buf - 1));
-}
-
 std::string text(std::string_view v) {
     return std::string(v);
 }
 
-// Clubs and classes by id, built once per report: the first record in slot order wins, as
-// with Competition::find_*_by_id, without a walk over the whole table for every line.
-struct Lookup {
-    std::unordered_map<std::int32_t, const Club*> clubs;
-    std::unordered_map<std::int32_t, const ClassRecord*> classes;
-    explicit Lookup(const Competition& c) {
-        for (int i = 0; i < c.tables.clubs.capacity(); ++i)
-            if (const Club* r = c.tables.clubs[i]) clubs.emplace(r->id, r);
-        for (int i = 0; i < c.tables.classes.capacity(); ++i)
-            if (const ClassRecord* r = c.tables.classes[i]) classes.emplace(r->id, r);
-    }
-    const Club* club(std::int32_t id) const {
-        auto it = clubs.find(id);
-        return it == clubs.end() ? nullptr : it->second;
-    }
-    const ClassRecord* klass(std::int32_t id) const {
-        auto it = classes.find(id);
-        return it == classes.end() ? nullptr : it->second;
-    }
-};
-
-std::string line_of(const Lookup& look, const Competition& c, const Runner& r, int running_number,
-                    bool card_numbers, bool course_mode, bool html);
+std::string line_of(const RecordLookup& look, const Competition& c, const Runner& r,
+                    int running_number, bool card_numbers, bool course_mode, bool html);
 
 std::string anchor(std::string_view name) {
     return "<a name=\"" + text(name) + "\"></a>\r\n";
@@ -100,7 +69,7 @@ void StartListSettings::store_relay(CompetitionInfo& info) const {
 std::vector<StartGroup> start_list_groups(Competition& c, const StartListSettings& s) {
     c.recount_tables();
     std::vector<StartGroup> groups;
-    const Lookup look(c);
+    const RecordLookup look(c);
     // The runners to print, by class id (class mode) or by their class's course id.
     std::unordered_map<std::int32_t, std::vector<const Runner*>> buckets;
     for (int i = 0; i < c.tables.runners.capacity(); ++i) {
@@ -160,12 +129,12 @@ std::string start_list_heading(bool card_numbers, bool course_mode) {
 
 std::string start_list_line(const Competition& c, const Runner& r, int running_number,
                             bool card_numbers, bool course_mode, bool html) {
-    return line_of(Lookup(c), c, r, running_number, card_numbers, course_mode, html);
+    return line_of(RecordLookup(c), c, r, running_number, card_numbers, course_mode, html);
 }
 
 namespace {
-std::string line_of(const Lookup& look, const Competition& c, const Runner& r, int running_number,
-                    bool card_numbers, bool course_mode, bool html) {
+std::string line_of(const RecordLookup& look, const Competition& c, const Runner& r,
+                    int running_number, bool card_numbers, bool course_mode, bool html) {
     const Club* club = look.club(r.club_id);
     std::string club_piece = club ? strf(" %-22.22s ", text(field_text(club->name)).c_str()) : " ";
     std::string line =
@@ -205,7 +174,7 @@ std::string start_list_html(const Competition& c, const StartListSettings& s,
     head.after_place = "\r\n";
     std::string out = html_page_head(c.info, head);
 
-    const Lookup look(c);
+    const RecordLookup look(c);
     std::vector<std::string> names;
     for (const auto& g : groups) names.push_back(g.name);
     const std::string nav = navigation_line(names);
@@ -229,7 +198,7 @@ std::string start_list_html(const Competition& c, const StartListSettings& s,
 
 void print_start_list_pages(PageDevice& dev, const Competition& c, const StartListSettings& s,
                             const std::vector<StartGroup>& groups) {
-    const Lookup look(c);
+    const RecordLookup look(c);
     const ReportFont body = s.print_card_numbers ? ReportFont::Body : ReportFont::BodyLarge;
     const std::string heading = start_list_heading(s.print_card_numbers, s.course_mode());
     const std::string date = text(field_text(c.info.date));
@@ -311,7 +280,7 @@ std::string relay_start_list_html(const Competition& c, const StartListSettings&
         return a->heat_or_leg < b->heat_or_leg;
     });
 
-    const Lookup look(c);
+    const RecordLookup look(c);
     // A class that does not exist is named by its id, in the anchor and links as well.
     auto group_name = [&](std::int16_t class_id) {
         const ClassRecord* k = look.klass(class_id);

@@ -28,7 +28,7 @@ std::string bind_failure(const LanguageTable& lang, int port, const QUdpSocket& 
         reason = std::string(lang.text(Txt::kNetAddressInUse));
     else
         reason = cp(socket.errorString());
-    return strf(std::string(lang.text(Txt::kNetBindFailed)).c_str(), port, reason.c_str());
+    return strf_view(lang.text(Txt::kNetBindFailed), port, reason.c_str());
 }
 
 }  // namespace
@@ -142,7 +142,7 @@ void FinishServerQt::apply_queued() {
         emit stored();
     }
     if (!error.empty() && env_.failed) {
-        env_.failed(strf(std::string(env_.lang->text(Txt::kNetRecvFailed)).c_str(), error.c_str()));
+        env_.failed(strf_view(env_.lang->text(Txt::kNetRecvFailed), error.c_str()));
     }
 }
 
