@@ -184,21 +184,27 @@ void places_body(const Competition& c, const RecordLookup& lookup, const std::ve
     const int precision = c.info.time_precision;
     const Table<Runner>& runners = c.tables.runners;
     const Table<ClassRecord>& classes = c.tables.classes;
+    // Every runner of the table by class (day places count runners without number too); the
+    // list is sorted by class already. Each class then looks only at its own runners.
+    auto by_class = [](const Runner* a, const Runner* b) { return a->class_id < b->class_id; };
+    std::vector<const Runner*> all;
+    for (int i = 0; i < runners.used_end(); ++i)
+        if (const Runner* r = runners[i]) all.push_back(r);
+    std::stable_sort(all.begin(), all.end(), by_class);
     for (int ci = 0; classes[ci]; ++ci) {
         const ClassRecord& cls = *classes[ci];
+        Runner key;
+        key.class_id = cls.id;
+        const auto [first, last] = std::equal_range(list.begin(), list.end(), &key, by_class);
+        if (first == last) continue;
         // The non-zero day values of every runner of the class, sorted: a place is one more
         // than the number of smaller values.
         std::vector<std::int32_t> sorted[kMultiDayCount];
-        bool any = false;
-        for (const Runner* r : list) any = any || r->class_id == cls.id;
-        if (!any) continue;
-        for (int i = 0; i < runners.used_end(); ++i) {
-            const Runner* r = runners[i];
-            if (!r || r->class_id != cls.id) continue;
+        const auto [all_first, all_last] = std::equal_range(all.begin(), all.end(), &key, by_class);
+        for (auto it = all_first; it != all_last; ++it)
             for (int j = 0; j < kMultiDayCount; ++j)
-                if (day_selected(days, j) && r->day_results[j] != 0)
-                    sorted[j].push_back(r->day_results[j]);
-        }
+                if (day_selected(days, j) && (*it)->day_results[j] != 0)
+                    sorted[j].push_back((*it)->day_results[j]);
         for (auto& v : sorted) std::sort(v.begin(), v.end());
         std::string& s = out.html;
         s += strf("\r\n\r\n<h2>%s</h2>\r\n", html_escape(field_text(cls.name)).c_str());
@@ -212,9 +218,8 @@ void places_body(const Competition& c, const RecordLookup& lookup, const std::ve
         s += std::string_view("Сумма(сумма мест)</b>\r\n"_cp1251);
         int k = 0;
         std::int32_t leader = 0;
-        for (const Runner* rp : list) {
-            const Runner& r = *rp;
-            if (r.class_id != cls.id) continue;
+        for (auto it = first; it != last; ++it) {
+            const Runner& r = **it;
             if (k == 0) leader = r.multiday_total;
             ++k;
             s += html_escape(strf("\r\n%4d %-25.25s %4d %s %s", k,
