@@ -1,8 +1,11 @@
 #include "punch/card_journal.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "core/atomic_file.h"
 #include "core/field_codec.h"
+#include "core/file_io.h"
 #include "punch/readout.h"
 
 #ifdef _WIN32
@@ -149,48 +152,88 @@ std::vector<JournalEntry> decode_journal(const std::vector<std::uint8_t>& bytes)
     return out;
 }
 
-std::vector<JournalEntry> read_journal(const std::string& journal_path) {
-    std::FILE* f = std::fopen(journal_path.c_str(), "rb");
-    if (!f) return {};
+namespace {
+
+// The bytes of a file from `offset` on (none when it cannot be read).
+std::vector<std::uint8_t> read_from(const std::string& path, std::uint64_t offset) {
     std::vector<std::uint8_t> bytes;
+    FileHandle f = open_file(path, "rb");
+    if (!f) return bytes;
     std::uint8_t buf[65536];
     std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-    std::fclose(f);
-    return decode_journal(bytes);
+    std::uint64_t at = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) {
+        std::uint64_t skip = at < offset ? std::min<std::uint64_t>(offset - at, n) : 0;
+        bytes.insert(bytes.end(), buf + skip, buf + n);
+        at += n;
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::vector<JournalEntry> read_journal(const std::string& journal_path) {
+    return decode_journal(read_from(journal_path, 0));
 }
 
 bool CardJournal::open(const std::string& competition_path) {
     close();
     if (competition_path.empty()) return true;
     path_ = journal_path_for(competition_path);
-    file_ = std::fopen(path_.c_str(), "ab");
-    return file_ != nullptr;
+    return reopen();
+}
+
+bool CardJournal::reopen() {
+    file_ = open_file(path_, "ab");
+    size_ = 0;
+    if (!file_) return false;
+    if (std::fseek(file_.get(), 0, SEEK_END) == 0) {
+        long end = std::ftell(file_.get());
+        if (end > 0) size_ = static_cast<std::uint64_t>(end);
+    }
+    return true;
 }
 
 void CardJournal::close() {
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
+    file_.reset();
     path_.clear();
+    size_ = 0;
 }
 
 bool CardJournal::append(const JournalEntry& e) {
     if (!file_) return false;
     std::vector<std::uint8_t> bytes = encode_journal_entry(e);
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) return false;
-    return flush_to_disk(file_);
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) return false;
+    size_ += bytes.size();
+    return flush_to_disk(file_.get());
 }
 
 bool CardJournal::clear() {
     if (!file_) return true;
-    std::string path = path_;
-    std::fclose(file_);
-    file_ = std::fopen(path.c_str(), "wb");  // truncates
+    file_ = open_file(path_, "wb");  // truncates
+    size_ = 0;
     if (!file_) {
         path_.clear();
         return false;
     }
-    return flush_to_disk(file_);
+    return flush_to_disk(file_.get());
+}
+
+bool CardJournal::drop_first(std::uint64_t bytes, const std::vector<JournalEntry>& keep) {
+    if (!file_) return true;
+    if (bytes >= size_ && keep.empty()) return clear();
+    std::fflush(file_.get());
+    std::vector<std::uint8_t> content;
+    for (const JournalEntry& e : keep) {
+        std::vector<std::uint8_t> b = encode_journal_entry(e);
+        content.insert(content.end(), b.begin(), b.end());
+    }
+    std::vector<std::uint8_t> rest = read_from(path_, bytes);
+    content.insert(content.end(), rest.begin(), rest.end());
+    // Replaced whole by a rename, so a power cut leaves the old journal or the new one.
+    file_.reset();
+    bool ok = write_file_atomically(path_, content.data(), content.size());
+    return reopen() && ok;
 }
 
 JournalReplay replay_journal(Competition& c, const std::vector<JournalEntry>& entries) {

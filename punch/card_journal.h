@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/competition.h"
+#include "core/file_io.h"
 #include "core/prompts.h"
 #include "punch/punch_settings.h"
 #include "punch/station_event.h"
@@ -49,7 +50,7 @@ class CardJournal {
     CardJournal() = default;
     CardJournal(const CardJournal&) = delete;
     CardJournal& operator=(const CardJournal&) = delete;
-    ~CardJournal() { close(); }
+    ~CardJournal() = default;
 
     // Journals for this competition file from now on (appending to what is there); an empty
     // path (an untitled competition) journals nothing.
@@ -61,10 +62,18 @@ class CardJournal {
     bool append(const JournalEntry& e);
     // Empties the journal (the competition was saved with everything in it).
     bool clear();
+    // Bytes in the journal file (what a save made now would let go of).
+    std::uint64_t size() const { return size_; }
+    // A save made when the journal held `bytes` bytes succeeded: those go, the entries
+    // written since stay, after `keep` (what had arrived but was not yet in the saved file).
+    bool drop_first(std::uint64_t bytes, const std::vector<JournalEntry>& keep);
 
   private:
-    std::FILE* file_ = nullptr;
+    bool reopen();
+
+    FileHandle file_;
     std::string path_;
+    std::uint64_t size_ = 0;
 };
 
 // What a replay entered.

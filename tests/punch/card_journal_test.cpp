@@ -119,6 +119,27 @@ class CardJournalTest : public QObject, testing::MainWindowFixture {
         QCOMPARE(c.tables.finish_lines.live_count(), 4);
     }
 
+    // In a folder with a Cyrillic name too: a save lets go of what it wrote and keeps what
+    // came after it, behind what had arrived but was not in the saved file.
+    void saveKeepsWhatCameAfterItInACyrillicFolder() {
+        QString dir = tmp.path() + QStringLiteral("/Старт");
+        QVERIFY(QDir().mkpath(dir));
+        std::string file = (dir + QStringLiteral("/гонка.wdb")).toStdString();
+        CardJournal j;
+        QVERIFY(j.open(file));
+        JournalEntry e[3];
+        for (int i = 0; i < 3; ++i) e[i].card = card(i);
+        QVERIFY(j.append(e[0]));
+        std::uint64_t saved = j.size();
+        QVERIFY(j.append(e[1]));
+        QVERIFY(j.drop_first(saved, {e[2]}));
+        QVERIFY(j.append(e[0]));
+        std::vector<JournalEntry> left = read_journal(journal_path_for(file));
+        QCOMPARE(left.size(), std::size_t(3));
+        for (int i = 0; i < 3; ++i) QCOMPARE(left[i].card.card_number, card_of((2 + i * 2) % 3));
+        QVERIFY(QFile::exists(dir + QStringLiteral("/гонка.wdb.journal")));
+    }
+
     // The desktop program reads cards from the simulator and is killed before anyone saves:
     // the competition file is as it was, and the next open has every card.
     void killedProgramLosesNoCard() {
