@@ -8,6 +8,7 @@
 #include "app/skarvel_view.h"
 #include "core/wdb_file.h"
 #include "platform/file_messages.h"
+#include "platform/stall_scope.h"
 #include "punch/finish_list.h"
 #include "punch/result_plate.h"
 #include "punch/split_sheet.h"
@@ -55,6 +56,7 @@ void bind_finish_commands(AppContext& ctx) {
     };
 
     v.set_right_button_handler([&ctx, &c, saver](bool) {
+        StallScope named("finish click");
         int slot = register_clock_time(c, ctx.program_clock());
         if (slot == kNoSlot) {
             ctx.prompts.message(message_finish_full());
@@ -63,6 +65,7 @@ void bind_finish_commands(AppContext& ctx) {
         ctx.journal_finish_line(slot);
         ctx.mark_modified();
         ctx.repaint();
+        StallScope saving("finish autosave");
         autosave_finish(c, saver, ctx.prompts);
     });
 

@@ -10,6 +10,7 @@
 #include "app/skarvel_view.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_text.h"
+#include "platform/stall_scope.h"
 #include "punch/card_status.h"
 #include "punch/punch_settings.h"
 #include "punch/readout.h"
@@ -52,7 +53,11 @@ void bind_punch_commands(AppContext& ctx) {
     // unsent lines, send this line; bound in bind_network.cpp).
     auto hooks = [&c, env, &state = ctx.state] {
         ReadoutHooks h;
-        h.print_split = split_print_hook(c, *env);
+        h.print_split = [print = split_print_hook(c, *env)](const Runner* owner,
+                                                            const CardReadout& card) {
+            StallScope named("split printout");
+            print(owner, card);
+        };
         h.send_unsent_finish_lines = state.send_unsent_finish_lines;
         h.send_finish_line = state.send_finish_line;
         return h;
@@ -82,6 +87,7 @@ void bind_punch_commands(AppContext& ctx) {
     reader_env.competition_generation = [&ctx] { return ctx.competition_generation(); };
     // Each card is on disk as soon as the window has it, before it is entered.
     reader_env.arrived = [&ctx](const StationEvent& e) {
+        StallScope named("card journal");
         ctx.journal().append(JournalEntry::from(e));
     };
     // Cards that arrived for the competition open before (its journal keeps them): entered

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/cp1251.h"
+#include "platform/stall_scope.h"
 
 namespace skarvel {
 
@@ -277,6 +278,7 @@ bool CommandRegistry::run(CommandId id) {
     Run r = entries_[static_cast<int>(id)].run;
     CommandId outer = running_;
     running_ = id;
+    StallCommandScope named(static_cast<int>(id));
     r();
     if (after_run) after_run(id);
     running_ = outer;

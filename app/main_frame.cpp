@@ -30,6 +30,7 @@
 #include "platform/file_messages.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_translations.h"
+#include "platform/stall_scope.h"
 
 namespace skarvel {
 
@@ -323,12 +324,14 @@ void CMainFrame::after_command(CommandId) {
 }
 
 void CMainFrame::tick_clock() {
+    StallScope named("clock timer");
     QTime now = QTime::currentTime();
     state_.clock.tick(now.hour(), now.minute(), now.second(), competition_->info.time_precision,
                       state_.rand15);
 }
 
 void CMainFrame::tick_second() {
+    StallScope named("second timer");
     if (view_->shown_table() == view::kResultsBoard) view_->update();
     refresh_commands();
 }

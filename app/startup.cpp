@@ -1,16 +1,19 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPixmap>
 #include <QStringList>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "app/main_frame.h"
 #include "app/settings.h"
 #include "app/skarvel_view.h"
+#include "app/stall_meter.h"
 #include "core/cp1251.h"
 #include "platform/qt/dialog_sizing.h"
 
@@ -25,6 +28,7 @@ struct Options {
     QString lang;
     int port = 0;  // --port: the finish exchange's UDP port for this run
     bool read_cards = false;
+    QString stall_log;  // --stall-log: where stalls of the window's thread are logged
     bool registration = false;
     bool help = false;
     bool bad = false;
@@ -57,6 +61,8 @@ Options parse(const QStringList& args) {
             bool ok = false;
             o.port = value().toInt(&ok);
             if (!ok || o.port < 1 || o.port > 65535) o.bad = true;
+        } else if (a == QStringLiteral("--stall-log")) {
+            o.stall_log = value();
         } else if (a == QStringLiteral("--read-cards")) {
             o.read_cards = true;
         } else if (a == QStringLiteral("--lang")) {
@@ -105,14 +111,16 @@ int screenshot(QApplication& app, const Options& o) {
 }  // namespace
 
 const char* usage_text() {
-    return "usage: skarvel [--port P] [--read-cards] [FILE.wdb]\n"
+    return "usage: skarvel [--port P] [--read-cards] [--stall-log FILE] [FILE.wdb]\n"
            "       skarvel --screenshot OUT.png [--table N] [--lang ru|en] FILE.wdb\n"
            "       skarvel --help\n"
+           "--stall-log FILE: every stall of the window over 20 ms is logged to FILE\n"
            "Printing from the command line: skarvel-cli results|startlist FILE.wdb --pdf OUT.pdf\n";
 }
 
 QString unsupported_switch(const QStringList& args) {
-    static const QStringList kWithValue = {"--screenshot", "--table", "--lang", "--port"};
+    static const QStringList kWithValue = {"--screenshot", "--table", "--lang", "--port",
+                                           "--stall-log"};
     static const QStringList kFlags = {"--help", "-h", "--read-cards"};
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -160,6 +168,11 @@ int run_application(QApplication& app) {
     if (o.registration) return 0;
     if (!o.screenshot.isEmpty()) return screenshot(app, o);
 
+    if (!o.stall_log.isEmpty() && !QFile(o.stall_log).open(QIODevice::Append)) {
+        std::fprintf(stderr, "skarvel: cannot write %s\n",
+                     QFile::encodeName(o.stall_log).constData());
+        return 1;
+    }
     install_dialog_sizing(app);
     CMainFrame frame;
     frame.state().finish_port = o.port;
@@ -171,6 +184,9 @@ int run_application(QApplication& app) {
     // A readout station that starts reading by itself ("Запустить чтение" once the window is up).
     if (o.read_cards)
         QTimer::singleShot(0, &frame, [&frame] { frame.commands().run(CommandId::kStartReading); });
+    // The stall meter watches from the moment the window's event loop runs.
+    std::unique_ptr<StallMeter> stalls;
+    if (!o.stall_log.isEmpty()) stalls = std::make_unique<StallMeter>(o.stall_log);
     return app.exec();
 }
 

@@ -10,6 +10,7 @@
 
 #include "core/cp1251.h"
 #include "platform/qt/qt_serial_port.h"
+#include "platform/stall_scope.h"
 #include "punch/frame_log.h"
 #include "punch/punch_settings.h"
 
@@ -122,6 +123,7 @@ void StationReaderQt::hand_over(StationEvent e) {
 }
 
 void StationReaderQt::take_over() {
+    StallScope named("station card arrival");
     std::vector<StationEvent> events;
     {
         std::lock_guard<std::mutex> lock(incoming_mutex_);
@@ -156,6 +158,7 @@ bool StationReaderQt::may_apply_now(bool at_command_top) const {
 void StationReaderQt::apply_pending(bool at_command_top) {
     // Re-entered from a message an event shows: the outer call goes on when it has closed.
     if (applying_ || closing_ || pending_.empty()) return;
+    StallScope named("station card hand-over");
     if (!may_apply_now(at_command_top)) {
         retry_->start();
         return;
