@@ -664,6 +664,7 @@ class MainWindowTest : public QObject, MainWindowFixture {
             {{"skarvel", "/RegServer"}, ""},
             {{"skarvel", "--screenshot", "out.png", "--lang", "en", real}, ""},
             {{"skarvel", "--help"}, ""},
+            {{"skarvel", "--stall-log", "stalls.log", real}, ""},
         };
         for (const auto& k : cases) QCOMPARE(unsupported_switch(k.args), k.refused);
         QVERIFY(QString::fromLatin1(usage_text()).contains("skarvel --help"));
