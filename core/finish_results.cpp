@@ -73,6 +73,35 @@ int finish_place_of(const Competition& c, const Runner& r) {
     return place;
 }
 
+std::vector<int> finish_places_of(const Competition& c, const std::vector<const Runner*>& runners) {
+    const PlaceRule rule(c);
+    struct Query {
+        std::int64_t group;
+        std::int32_t value;
+    };
+    std::vector<int> places(runners.size(), 0);
+    std::vector<Query> queries(runners.size());
+    std::vector<std::size_t> asked;
+    for (std::size_t q = 0; q < runners.size(); ++q) {
+        const Runner* r = runners[q];
+        if (!r || !rule.placed(*r)) continue;
+        queries[q] = {rule.group(*r), rule.value(*r)};
+        places[q] = 1;
+        asked.push_back(q);
+    }
+    if (asked.empty()) return places;
+    const auto& t = c.tables.runners;
+    for (int i = 0; i < t.used_end(); ++i) {
+        const Runner* s = t[i];
+        if (!s || !PlaceRule::counts(*s)) continue;
+        const std::int64_t g = rule.group(*s);
+        const std::int32_t v = rule.value(*s);
+        for (std::size_t q : asked)
+            if (queries[q].group == g && v < queries[q].value) ++places[q];
+    }
+    return places;
+}
+
 void assign_finish_places(Competition& c) {
     const PlaceRule rule(c);
     // Every runner who can be better than another, sorted by group and value: the place of a

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/competition.h"
 
@@ -42,5 +43,7 @@ void assign_finish_places(Competition& c);
 // The same place of one runner, counted directly (one walk over the runners); needs fresh
 // results. For a single lookup; the places of a whole list are already in `place`.
 int finish_place_of(const Competition& c, const Runner& r);
+// finish_place_of of several runners in one walk over the runners (0 for a null entry).
+std::vector<int> finish_places_of(const Competition& c, const std::vector<const Runner*>& runners);
 
 }  // namespace skarvel

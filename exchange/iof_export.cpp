@@ -9,6 +9,7 @@
 
 #include "core/atomic_file.h"
 #include "core/cp1251.h"
+#include "core/finish_results.h"
 #include "core/time_text.h"
 #include "exchange/iof_text.h"
 #include "exchange/iof_xml.h"
@@ -382,8 +383,8 @@ void Writer::course_data(pugi::xml_node rootn) {
 void Writer::result_list(pugi::xml_node rootn) {
     rootn.append_attribute("status") = "Complete";
     event(rootn);
-    c_.recompute_finish_results();
-    c_.count_finish_lines();
+    // Results and every runner's place once; the relay legs read the stored places.
+    finish_data_changed(c_);
     index_ = ResultIndex(c_);
     collect_classes();
     bool relay = c_.info.relay != 0;
@@ -525,7 +526,7 @@ void Writer::team_results(pugi::xml_node cr, const ClassRecord& cls,
             if (finished && team_start != 0)
                 text(overall, "Time",
                      seconds_text(std::int64_t(r->finish_time) - team_start, precision_));
-            if (team_ok) number(overall, "Position", runner_place(c_, r->start_number));
+            if (team_ok) number(overall, "Position", r->place);
             std::string_view overall_status = team_ok ? std::string_view("OK") : status;
             if (!team_ok && overall_status == "OK") overall_status = "Inactive";
             text(overall, "Status", overall_status);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "core/time_text.h"
 #include "periph/page_text.h"
@@ -35,12 +36,13 @@ int board_first_line(const Competition& c) {
     return c.tables.finish_lines.live_count();
 }
 
-std::string board_line(Competition& c, int index) {
+namespace {
+
+// board_line on fresh results.
+std::string line_text(const Competition& c, int index) {
     const FinishLine* line = c.tables.finish_lines[index];
     const Runner* r = line ? c.runner_by_number(line->start_number) : nullptr;
-    if (!r) return board_field(".");
-    runner_place(c, line->start_number);
-    if (line->time() == 0) return board_field(".");
+    if (!r || line->time() == 0) return board_field(".");
     std::string text;
     append_format(text, "%-16.16s", std::string(field_text(r->name)).c_str());
     text += '.';
@@ -51,9 +53,22 @@ std::string board_line(Competition& c, int index) {
     return board_field(text);
 }
 
+}  // namespace
+
+std::string board_line(Competition& c, int index) {
+    if (const FinishLine* line = c.tables.finish_lines[index]) runner_place(c, line->start_number);
+    return line_text(c, index);
+}
+
 BoardLines board_lines(Competition& c, int first_line) {
+    // Results once for the frame; the places of its runners are stored as runner_place does.
+    std::vector<int> numbers;
+    for (int k = 1; k <= kBoardLineCount; ++k)
+        if (const FinishLine* line = c.tables.finish_lines[first_line - 5 + k])
+            numbers.push_back(line->start_number);
+    runner_places(c, numbers);
     BoardLines lines;
-    for (int k = 1; k <= kBoardLineCount; ++k) lines[k - 1] = board_line(c, first_line - 5 + k);
+    for (int k = 1; k <= kBoardLineCount; ++k) lines[k - 1] = line_text(c, first_line - 5 + k);
     return lines;
 }
 

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <unordered_map>
+#include <vector>
 
 #include "core/cp1251.h"
 #include "core/file_io.h"
@@ -18,14 +20,19 @@ using namespace literals;
 
 namespace {
 
+// How many records ahead a walk over a table fetches.
+constexpr int kFetchAhead = 8;
+
 // The pages are written in text mode: every "\n" becomes CR LF.
 std::string crlf(const std::string& text) {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
-    for (char ch : text) {
-        if (ch == '\n') out += '\r';
-        out += ch;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find('\n', from)) != std::string::npos; from = at + 1) {
+        out.append(text, from, at - from);
+        out += "\r\n";
     }
+    out.append(text, from, std::string::npos);
     return out;
 }
 
@@ -33,43 +40,104 @@ const char* row_open(int i) {
     return i % 2 == 0 ? "<tr bgcolor=\"#E0E0E0\">\n" : "<tr bgcolor=\"#99CCFF\">\n";
 }
 
+// The head of both pages, up to the body: the page reloads itself every
+// `refresh_s` seconds; `style` is the style sheet and `body` what comes between the base
+// target and the body.
+std::string page_open(int refresh_s, std::string_view style, std::string_view body) {
+    std::string p;
+    p.reserve(8192);
+    p += "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Frameset//EN\">\n";
+    append_format(p,
+                  "<HTML><head><META HTTP-EQUIV=\"Refresh\" CONTENT=\"%d; URL=%s\">"
+                  "<TITLE></TITLE>\n",
+                  refresh_s, std::string(kDisplayPageFile).c_str());
+    p += "<style>\n";
+    p += style;
+    p += "</style>\n";
+    p += "<base target=\"_self\">";
+    p += body;
+    p += "<body bgcolor=\"#C0C0C0\"></head>\n";
+    return p;
+}
+
+// The first record in slot order with each of `ids` (as Competition::find_*_by_id), found in
+// one walk over the table: a page shows a few rows of a table that may be full.
+template <class R>
+std::unordered_map<std::int32_t, const R*> first_by_id(const Table<R>& table,
+                                                       const std::vector<std::int32_t>& ids) {
+    std::unordered_map<std::int32_t, const R*> found;
+    found.reserve(ids.size());
+    for (std::int32_t id : ids) found.emplace(id, nullptr);
+    std::size_t missing = found.size();
+    for (int i = 0; i < table.used_end() && missing > 0; ++i)
+        if (const R* r = table[i])
+            if (auto it = found.find(r->id); it != found.end() && !it->second) {
+                it->second = r;
+                --missing;
+            }
+    return found;
+}
+
+template <class R>
+const R* get(const std::unordered_map<std::int32_t, const R*>& map, std::int32_t id) {
+    auto it = map.find(id);
+    return it == map.end() ? nullptr : it->second;
+}
+
+constexpr std::string_view kRowStyle =
+    "tr           { font-size: 8pt; font-weight: plain;font-family: Arial, Helvetica, "
+    "sans-serif;}\n";
+constexpr std::string_view kH2Style = "h2           { font-size: 72pt; font-weight: bold }\n";
+
 }  // namespace
 
 std::string start_page(const Competition& c, int hour, int minute, int second) {
-    std::string p;
-    p.reserve(4096);
-    p += "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Frameset//EN\">\n";
-    p += "<HTML><head><META HTTP-EQUIV=\"Refresh\" CONTENT=\"1; URL=test2.htm\"><TITLE></TITLE>\n";
-    p += "<style>\n";
-    p += "<!--\nh1           { font-size: 150pt; font-weight: bold }\n";
-    p += "h2           { font-size: 72pt; font-weight: bold }\n-->\n";
-    p += "tr           { font-size: 8pt; font-weight: plain;font-family: Arial, Helvetica, "
-         "sans-serif;}\n";
-    p += "</style>\n";
-    p += "<base target=\"_self\"><br><body bgcolor=\"#C0C0C0\">";
-    p += "</head>\n";
+    std::string style = "<!--\nh1           { font-size: 150pt; font-weight: bold }\n";
+    style += kH2Style;
+    style += "-->\n";
+    style += kRowStyle;
+    std::string p = page_open(1, style, "<br>");
     append_format(p, "<h1 align=center>%02d:%02d:%02d</h1>", hour, minute, second);
     p += "<div align=\"center\"><center><table>\n";
 
+    // The runners of the next minute first, then their classes and clubs in one walk each.
     const std::int32_t next_minute = hour * 60 + minute + 1;
     const auto& runners = c.tables.runners;
-    int row = 0;
-    for (int i = 0; i < runners.used_end(); ++i) {
+    std::vector<const Runner*> shown;
+    std::vector<std::int32_t> class_ids, club_ids;
+    const int used = runners.used_end();
+    for (int i = 0; i < used; ++i) {
+        // Each runner is a record of its own: fetch a few ahead while this one is looked at.
+        if (i + kFetchAhead < used)
+            if (const Runner* next = runners[i + kFetchAhead])
+                __builtin_prefetch(&next->start_number);
         const Runner* r = runners[i];
         if (!r || r->start_number == 0 || r->start_time == 0) continue;
         if (r->start_time / kCentisPerMinute != next_minute) continue;
-        const ClassRecord* cls = class_of(c, *r);
+        shown.push_back(r);
+        class_ids.push_back(r->class_id);
+        club_ids.push_back(r->club_id);
+    }
+    const auto classes = first_by_id(c.tables.classes, class_ids);
+    const auto clubs = first_by_id(c.tables.clubs, club_ids);
+    int row = 0;
+    for (const Runner* r : shown) {
+        const ClassRecord* cls = get(classes, r->class_id);
         if (!cls) continue;
         p += row_open(row++);
         p += "<td>&nbsp;<img border=0 src=\"RUS.gif\" width=\"50\" height=\"30\">&nbsp;</td>";
-        append_format(p, "<td>%d</td><td><b>%s</b>", r->start_number,
-                      html_field(field_text(r->name), 25).c_str());
-        if (const Club* club = club_of(c, *r))
-            p += "<br>" + html_field(field_text(club->name), 20, false);
-        p += "</td>";
-        p += "<td>&nbsp;<b>" + html_field(field_text(cls->name), 10, false) + "</b></td>";
-        p += "<td>&nbsp;" + format_time_text(r->start_time, 0) + "</td>";
-        p += "</tr>\n";
+        append_format(p, "<td>%d</td><td><b>", r->start_number);
+        p += html_field(field_text(r->name), 25);
+        p += "</b>";
+        if (const Club* club = get(clubs, r->club_id)) {
+            p += "<br>";
+            p += html_field(field_text(club->name), 20, false);
+        }
+        p += "</td><td>&nbsp;<b>";
+        p += html_field(field_text(cls->name), 10, false);
+        p += "</b></td><td>&nbsp;";
+        p += format_time_text(r->start_time, 0);
+        p += "</td></tr>\n";
     }
     p += "</table></center></div>\n";
     p += "</HTML>\n";
@@ -77,25 +145,29 @@ std::string start_page(const Competition& c, int hour, int minute, int second) {
 }
 
 std::string finish_page(Competition& c) {
-    std::string p;
-    p.reserve(8192);
-    p += "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Frameset//EN\">\n";
-    p += "<HTML><head><META HTTP-EQUIV=\"Refresh\" CONTENT=\"10; URL=test2.htm\"><TITLE></TITLE>\n";
-    p += "<style>\n";
-    p += "<!--\nh1           { font-size: 130pt; font-weight: bold }\n";
-    p += "h2           { font-size: 72pt; font-weight: bold }\n";
-    p += "tr           { font-size: 8pt; font-weight: plain;font-family: Arial, Helvetica, "
-         "sans-serif;}\n";
-    p += "-->\n</style>\n";
-    p += "<base target=\"_self\"><body bgcolor=\"#C0C0C0\">";
-    p += "</head>\n";
+    std::string style = "<!--\nh1           { font-size: 130pt; font-weight: bold }\n";
+    style += kH2Style;
+    style += kRowStyle;
+    style += "-->\n";
+    std::string p = page_open(10, style, "");
     p += "<div align=\"left\"><table>\n";
 
+    // Results once for the page, then the places (stored as the finish table shows them),
+    // finishers and leaders of its lines in one walk each.
     const auto& lines = c.tables.finish_lines;
-    const int n = lines.live_count();
-    for (int i = 0; i < 10; ++i) {
-        const FinishLine* line = lines[n - 10 + i];
+    const int first = lines.live_count() - kFinishPageLines;
+    std::vector<int> numbers;
+    for (int i = 0; i < kFinishPageLines; ++i)
+        if (const FinishLine* line = lines[first + i]) numbers.push_back(line->start_number);
+    const std::vector<int> places = runner_places(c, numbers);
+    const std::vector<SameLapsFigures> figures = same_laps_figures(c, numbers);
+
+    std::size_t k = 0;
+    for (int i = 0; i < kFinishPageLines; ++i) {
+        const FinishLine* line = lines[first + i];
         if (!line) continue;
+        const int place = places[k];
+        const SameLapsFigures& figure = figures[k++];
         p += row_open(i);
         const int number = line->start_number;
         if (number == 0) continue;
@@ -104,7 +176,6 @@ std::string finish_page(Competition& c) {
             p += "<td>-- нет в протоколе --</td>"_cp1251;
             continue;
         }
-        const int place = runner_place(c, number);
         p += "<td><b>" + html_field(field_text(r->name), 25) + "</b>";
         if (const Club* club = club_of(c, *r))
             p += "</td><td>" + html_field(field_text(club->name), 20, false);
@@ -122,16 +193,16 @@ std::string finish_page(Competition& c) {
         if (!cls) continue;
         std::string place_text;
         if (r->status == 0) {
-            int finishers = finishers_with_same_laps(c, number);
             if (r->out_of_competition)
-                append_format(place_text, "%s%d", std::string("вк/"_cp1251).c_str(), finishers);
+                append_format(place_text, "%s%d", std::string("вк/"_cp1251).c_str(),
+                              figure.finishers);
             else
-                append_format(place_text, "%d/%d", place, finishers);
+                append_format(place_text, "%d/%d", place, figure.finishers);
         }
         p += "<td>&nbsp;" + place_text + "</td>";
         p += "<td>&nbsp;" + html_field(field_text(cls->name), 10, false) + "</td>";
         if (has_time && r->status == 0) {
-            std::int32_t d = r->result - leader_result(c, number);
+            std::int32_t d = r->result - figure.leader;
             append_format(p, "<td>&nbsp;%3d:%02d</td>", d / 6000, d / 100 % 60);
         } else {
             p += "<td></td>";

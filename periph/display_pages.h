@@ -21,8 +21,12 @@ constexpr int kFinishPageIntervalMs = 2000;
 // The start page at the local clock time hour:minute:second. Lines end in CR LF.
 std::string start_page(const Competition& c, int hour, int minute, int second);
 
-// The finish page of the ten latest finish lines. Places come from `runner_place`, which
-// recomputes the results and writes the runner's place. Lines end in CR LF.
+// Finish lines on the finish page, the latest last.
+constexpr int kFinishPageLines = 10;
+
+// The finish page of the ten latest finish lines. Results are recomputed once for the page;
+// the places of its runners are counted as the finish table counts them and stored in
+// their `place`. Lines end in CR LF.
 std::string finish_page(Competition& c);
 
 // Writes `bytes` as `folder`/`name` through a temporary file and a rename, so that a browser

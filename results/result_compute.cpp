@@ -485,6 +485,18 @@ int runner_place(Competition& c, int start_number) {
     return place;
 }
 
+std::vector<int> runner_places(Competition& c, const std::vector<int>& start_numbers) {
+    c.recompute_finish_results();
+    std::vector<const Runner*> runners;
+    runners.reserve(start_numbers.size());
+    for (int n : start_numbers) runners.push_back(c.runner_by_number(n));
+    std::vector<int> places = finish_places_of(c, runners);
+    for (std::size_t i = 0; i < places.size(); ++i)
+        if (Runner* r = c.runner_by_number(start_numbers[i]))
+            r->place = static_cast<std::uint16_t>(places[i]);
+    return places;
+}
+
 int finishers_with_same_laps(const Competition& c, int start_number) {
     const Runner* runner = c.runner_by_number(start_number);
     if (!runner) return 0;
@@ -512,6 +524,38 @@ std::int32_t leader_result(const Competition& c, int start_number) {
         if (s->result != 0 && s->result < best) best = s->result;
     }
     return best;
+}
+
+std::vector<SameLapsFigures> same_laps_figures(const Competition& c,
+                                               const std::vector<int>& start_numbers) {
+    struct Query {
+        const Runner* runner;
+        int laps;
+        int lines = 0;
+        std::int32_t best;
+    };
+    std::vector<Query> queries;
+    queries.reserve(start_numbers.size());
+    for (int number : start_numbers) {
+        const Runner* r = c.runner_by_number(number);
+        queries.push_back({r, r ? lap_count(c, *r) : 0, 0, r ? r->result : 0});
+    }
+    const auto& t = c.tables.finish_lines;
+    for (int i = 0; i < t.capacity() && t[i]; ++i) {
+        const Runner* s = c.runner_by_number(t[i]->start_number);
+        if (!s) continue;
+        const int laps = lap_count(c, *s);
+        const bool can_lead = !s->out_of_competition && t[i]->time() != 0 && s->result != 0;
+        for (Query& q : queries) {
+            if (!q.runner || q.runner->class_id != s->class_id || q.laps != laps) continue;
+            ++q.lines;
+            if (can_lead && s->result < q.best) q.best = s->result;
+        }
+    }
+    std::vector<SameLapsFigures> out;
+    out.reserve(queries.size());
+    for (const Query& q : queries) out.push_back({q.laps == 0 ? 0 : q.lines / q.laps, q.best});
+    return out;
 }
 
 std::string_view result_error_text(bool english) {

@@ -211,8 +211,18 @@ int split_place(const SplitTables& t, bool cumulative, int i, int k, int m);
 // finish_data_changed every runner's `place` is already fresh: read it instead of calling
 // this in a loop.
 int runner_place(Competition& c, int start_number);
+// runner_place of several start numbers: one recomputation and one walk over the runners.
+std::vector<int> runner_places(Competition& c, const std::vector<int>& start_numbers);
 int finishers_with_same_laps(const Competition& c, int start_number);
 std::int32_t leader_result(const Competition& c, int start_number);
+// finishers_with_same_laps and leader_result of several runners in one walk over the finish
+// lines (a page of ten finish lines asks both for each line).
+struct SameLapsFigures {
+    int finishers = 0;
+    std::int32_t leader = 0;
+};
+std::vector<SameLapsFigures> same_laps_figures(const Competition& c,
+                                               const std::vector<int>& start_numbers);
 
 // What the finish table and the protocol show instead of the result of a finish before the
 // start (Windows-1251, at most 8 characters).

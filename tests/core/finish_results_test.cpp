@@ -97,12 +97,20 @@ TEST_P(FinishPlaces, AsTheFinishTableShowsThem) {
         }
     }
     finish_data_changed(c);
+    std::vector<const Runner*> asked{nullptr};
     for (const Entry& e : k.runners) {
         const Runner& r = *c.runner_by_number(e.number);
         EXPECT_EQ(r.place, e.place) << "runner " << e.number;
         // The single-runner count agrees with the list.
         EXPECT_EQ(finish_place_of(c, r), e.place) << "runner " << e.number;
+        asked.push_back(&r);
     }
+    // And so does the count of several runners in one walk.
+    std::vector<int> places = finish_places_of(c, asked);
+    ASSERT_EQ(places.size(), asked.size());
+    EXPECT_EQ(places[0], 0);
+    for (std::size_t i = 1; i < asked.size(); ++i)
+        EXPECT_EQ(places[i], k.runners[i - 1].place) << "runner " << k.runners[i - 1].number;
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, FinishPlaces, ::testing::ValuesIn(kCases),

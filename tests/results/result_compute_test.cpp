@@ -115,6 +115,14 @@ TEST(ResultOrder, MoreLapsRankFirstWhenCounted) {
     EXPECT_EQ(finishers_with_same_laps(f.c, 2), 1);
     EXPECT_EQ(leader_result(f.c, 1), T(0, 38, 0));
     EXPECT_EQ(leader_result(f.c, 2), T(0, 59, 0));
+    // The same figures in one walk, for several numbers at once (99: no runner).
+    const std::vector<int> asked{1, 2, 3, 99};
+    auto figures = same_laps_figures(f.c, asked);
+    ASSERT_EQ(figures.size(), asked.size());
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        EXPECT_EQ(figures[i].finishers, finishers_with_same_laps(f.c, asked[i])) << asked[i];
+        EXPECT_EQ(figures[i].leader, leader_result(f.c, asked[i])) << asked[i];
+    }
     f.c.info.count_laps = 0;
     list = build_result_list(f.c, cls);
     EXPECT_EQ(numbers(list), (std::vector<int>{3, 1, 2}));
@@ -373,6 +381,9 @@ TEST(SingleRunner, RunnerPlaceAmongSameLaps) {
     EXPECT_EQ(runner_place(f.c, 5), 1);
     EXPECT_EQ(runner_place(f.c, 99), 0);
     EXPECT_EQ(finishers_with_same_laps(f.c, 99), 0);
+    f.c.runner_by_number(2)->place = 0;
+    EXPECT_EQ(runner_places(f.c, {1, 2, 5, 99}), (std::vector<int>{3, 1, 1, 0}));
+    EXPECT_EQ(f.c.runner_by_number(2)->place, 1);
 }
 
 TEST(SingleRunner, RelayPlaceCountsTheSameLegByClock) {
