@@ -20,13 +20,9 @@ void bind_edit_commands(AppContext& ctx) {
         v,
         [&ctx] { return ctx.parent(); },
         [&ctx] { ctx.mark_modified(); },
-        // Without a file name the logic asks the user to save first; a failed save tells
-        // its own message.
-        [&frame] {
-            if (frame.file_path().empty()) return false;
-            frame.save();
-            return true;
-        },
+        // Without a file name the logic asks the user to save first; a failed save is told
+        // by the saver, once.
+        [&frame] { return frame.saver().request(); },
         [&ctx] { return ctx.settings.auto_load() != 0; },
         [&ctx](bool on) { ctx.settings.set_auto_load(on ? 1 : 0); },
         [&ctx](int slot) { ctx.journal_finish_line(slot); },

@@ -7,7 +7,6 @@
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
 #include "core/wdb_file.h"
-#include "platform/file_messages.h"
 #include "platform/stall_scope.h"
 #include "punch/finish_list.h"
 #include "punch/result_plate.h"
@@ -28,17 +27,7 @@ struct FinishSession {
 
 CompetitionSaver competition_saver(AppContext& ctx) {
     return CompetitionSaver{[&ctx] { return !ctx.file_path().empty(); },
-                            [&ctx](std::string& error) {
-                                int err = 0;
-                                if (!save_wdb(ctx.competition, ctx.file_path(), &err)) {
-                                    error = file_error_message(ctx.lang(), message_cannot_write(),
-                                                               ctx.file_path(), err);
-                                    return false;
-                                }
-                                ctx.competition.modified = false;
-                                ctx.frame.update_title();
-                                return true;
-                            }};
+                            [&ctx] { return ctx.frame.saver().request(); }};
 }
 
 void bind_finish_commands(AppContext& ctx) {

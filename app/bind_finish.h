@@ -8,7 +8,8 @@
 namespace skarvel {
 
 void bind_finish_commands(AppContext& ctx);
-// Saves under the competition's file name (finish autosave).
+// Saves under the competition's file name without holding up the window (finish autosave,
+// through the main window's BackgroundSaver).
 CompetitionSaver competition_saver(AppContext& ctx);
 
 }  // namespace skarvel

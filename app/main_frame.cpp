@@ -97,6 +97,10 @@ CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
     ctx_ = std::unique_ptr<AppContext>(
         new AppContext{*competition_, *prompts_, state_, commands_, *view_, *this, {}, {}, {}});
 
+    saver_ = std::make_unique<BackgroundSaver>(BackgroundSaver::Environment{
+        *competition_, *prompts_, state_.lang, journal_, [this] { return path_; },
+        [this] { return cards_not_entered(); }, [this] { update_title(); }});
+
     view_->on_changed = [this] { update_title(); };
     view_->on_input = [this] { refresh_commands(); };
     view_->on_edit_row = [this] { commands_.run(CommandId::kEditRecord); };
@@ -339,6 +343,7 @@ void CMainFrame::tick_second() {
 // ---- Document commands ----
 
 void CMainFrame::new_competition() {
+    saver_->wait();
     ++generation_;
     journal_.close();
     competition_->clear();
@@ -349,6 +354,7 @@ void CMainFrame::new_competition() {
 }
 
 bool CMainFrame::open_file(const QString& path) {
+    saver_->wait();
     std::string p = path_of(path);
     LoadResult r = load_wdb(*competition_, p, *prompts_);
     if (r.status == LoadStatus::kCannotOpen) {
@@ -394,6 +400,8 @@ bool CMainFrame::open_file(const QString& path) {
 }
 
 bool CMainFrame::save() {
+    // An autosave under way ends first: its older snapshot must not land after this one.
+    saver_->wait();
     if (path_.empty()) return save_as();
     int error = 0;
     if (!save_wdb(*competition_, path_, &error)) {
@@ -426,12 +434,19 @@ void CMainFrame::replay_journal_of_loaded() {
 void CMainFrame::restart_journal_after_save() {
     journal_.open(path_);
     journal_.clear();
+    for (const JournalEntry& e : cards_not_entered()) journal_.append(e);
+}
+
+std::vector<JournalEntry> CMainFrame::cards_not_entered() {
+    std::vector<JournalEntry> out;
     if (ctx_->pending_station_events)
         for (const StationEvent& e : ctx_->pending_station_events())
-            if (e.competition == generation_) journal_.append(JournalEntry::from(e));
+            if (e.competition == generation_) out.push_back(JournalEntry::from(e));
+    return out;
 }
 
 bool CMainFrame::save_as() {
+    saver_->wait();
     std::string suggested = path_.empty() ? std::string("untitled.wdb") : path_;
     auto chosen = choose_save_path(*prompts_, state_.lang, state_.lang.text(Txt::kDocFilter),
                                    suggested, "wdb");
@@ -448,6 +463,7 @@ bool CMainFrame::save_as() {
 }
 
 bool CMainFrame::maybe_save() {
+    saver_->wait();
     // Cards already read belong to this competition: enter them before the question, so they
     // are saved with it (or the user knowingly drops them).
     if (ctx_->apply_station_events) ctx_->apply_station_events();

@@ -13,6 +13,7 @@
 
 #include "app/app_context.h"
 #include "app/app_state.h"
+#include "app/background_saver.h"
 #include "app/command_table.h"
 #include "app/settings.h"
 #include "core/competition.h"
@@ -62,6 +63,8 @@ class CMainFrame : public QMainWindow {
     std::uint64_t competition_generation() const { return generation_; }
     // The card journal beside the open competition's file (see punch/card_journal.h).
     CardJournal& journal() { return journal_; }
+    // Finish autosave's saver; every document command waits for its write first.
+    BackgroundSaver& saver() { return *saver_; }
     void update_title();
     // Shows the window where it was last closed, else maximised (at a useful size where no
     // window manager maximises); closing keeps the geometry in "Setup"/"WindowGeometry".
@@ -96,6 +99,8 @@ class CMainFrame : public QMainWindow {
     // The competition was saved at path_: its journal starts empty (but for cards still
     // waiting to be entered).
     void restart_journal_after_save();
+    // The station reader's cards that are in the journal but not entered yet.
+    std::vector<JournalEntry> cards_not_entered();
     void update_recent_actions();
 
   public:
@@ -113,6 +118,7 @@ class CMainFrame : public QMainWindow {
     std::string path_;  // UTF-8; empty for an untitled competition
     std::uint64_t generation_ = 1;
     CardJournal journal_;
+    std::unique_ptr<BackgroundSaver> saver_;  // after the journal: its worker ends first
 
     std::vector<QAction*> actions_;
     std::map<std::string, QMenu*, std::less<>> menus_;

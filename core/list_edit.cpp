@@ -173,7 +173,7 @@ void FinishEntry::escape(Competition& c) {
 
 void finish_autosave(Competition& c, Prompts& prompts, const EditHooks& hooks) {
     if (!c.info.finish_autosave || !hooks.save_under_file_name) return;
-    if (!hooks.save_under_file_name())
+    if (hooks.save_under_file_name() == SaveRequest::kNoFileName)
         prompts.message_captioned(
             pick(hooks.english, "Сначала сохраните рабочий файл под каким-либо именем!"_cp1251,
                  "Save the competition under a file name first!"),

@@ -12,15 +12,16 @@
 #include "core/competition.h"
 #include "core/prompts.h"
 #include "core/record_edit.h"
+#include "core/save_request.h"
 
 namespace skarvel {
 
 // What the desktop program lends to these operations.
 struct EditHooks {
     bool english = false;
-    // Saves the competition under its file name; false when it has none yet (the caller
-    // then tells the user). Used by finish autosave.
-    std::function<bool()> save_under_file_name;
+    // Saves the competition under its file name (finish autosave). kNoFileName: the caller
+    // asks the user to save first; a failure is told by the saver itself.
+    std::function<SaveRequest()> save_under_file_name;
 };
 
 // ---- deletion ----------------------------------------------------------------------------

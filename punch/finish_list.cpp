@@ -189,18 +189,14 @@ bool toggle_finish_autosave(Competition& c, const CompetitionSaver& saver, Promp
 
 bool autosave_finish(Competition& c, const CompetitionSaver& saver, Prompts& prompts) {
     if (!c.info.finish_autosave) return false;
-    if (!saver.has_file_name || !saver.has_file_name() || !saver.save) {
+    SaveRequest r = saver.save ? saver.save() : SaveRequest::kNoFileName;
+    if (r == SaveRequest::kNoFileName) {
         prompts.message_captioned("Сначала сохраните рабочий файл под каким-либо именем!"_cp1251,
                                   "Нет имени файла"_cp1251);
         return false;
     }
-    std::string error;
-    if (!saver.save(error)) {
-        // A failed autosave must not pass silently: the judge relies on the file.
-        prompts.message(error.empty() ? std::string(message_cannot_write()) : error);
-        return false;
-    }
-    return true;
+    // A failure has been told by the saver (a failed autosave never passes silently).
+    return r == SaveRequest::kStarted;
 }
 
 // --- Finish text file ---------------------------------------------------------------------

@@ -12,6 +12,7 @@
 
 #include "core/competition.h"
 #include "core/prompts.h"
+#include "core/save_request.h"
 #include "platform/language.h"
 
 namespace skarvel {
@@ -36,10 +37,10 @@ int register_clock_time(Competition& c, std::int32_t clock_time);
 // --- Automatic saving ---------------------------------------------------------------------
 
 // Filled by the desktop program: whether the competition has a file name, and a save under
-// that name (false and the whole message to show on failure).
+// that name (which tells a failure itself, once).
 struct CompetitionSaver {
     std::function<bool()> has_file_name;
-    std::function<bool(std::string& error)> save;
+    std::function<SaveRequest()> save;
 };
 
 // The "Автосохранение финиша" toggle. Switching on needs a file name; otherwise the user is
@@ -47,7 +48,8 @@ struct CompetitionSaver {
 bool toggle_finish_autosave(Competition& c, const CompetitionSaver& saver, Prompts& prompts);
 
 // Called after every clock registration and every finish line entered by hand: saves the
-// competition when autosave is on. Returns true when a save was made.
+// competition when autosave is on; without a file name the user is asked to save first.
+// Returns true when a save was made or is under way.
 bool autosave_finish(Competition& c, const CompetitionSaver& saver, Prompts& prompts);
 
 // --- Finish text file ---------------------------------------------------------------------

@@ -28,8 +28,8 @@ class EditCommands {
         std::function<QWidget*()> parent;
         // The competition changed (marks it and the window title).
         std::function<void()> mark_modified;
-        // Finish autosave: saves under the file name; false when there is none.
-        std::function<bool()> save_under_file_name;
+        // Finish autosave: saves under the file name (see EditHooks).
+        std::function<SaveRequest()> save_under_file_name;
         // "AutoLoad" of the user settings.
         std::function<bool()> auto_load;
         std::function<void(bool)> set_auto_load;

@@ -432,7 +432,7 @@ class EditorsTest : public QObject {
                            [&] { ++modified; },
                            [&] {
                                ++saves;
-                               return true;
+                               return SaveRequest::kStarted;
                            },
                            {},
                            {},

@@ -11,13 +11,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
+#include "core/atomic_file.h"
 #include "core/cp1251.h"
 #include "core/time_text.h"
 #include "core/wdb_file.h"
+#include "platform/file_messages.h"
 #include "platform/qt/qt_text.h"
 #include "punch/ui/finish_dialogs.h"
 #include "tests/main_window_fixture.h"
@@ -82,11 +89,82 @@ class FinishCommandsTest : public QObject, testing::MainWindowFixture {
         QTRY_VERIFY(frame->state().program_clock() != 0);
         right_click();
         QVERIFY(!c().modified);  // saved at once
+        QTRY_VERIFY(!frame->saver().busy());
         auto loaded = std::make_unique<Competition>();
         ScriptedPrompts p;
         QVERIFY(load_wdb(*loaded, path.toStdString(), p).ok());
         QCOMPARE(loaded->tables.finish_lines.live_count(), 1);
         QCOMPARE(int(loaded->info.finish_autosave), 1);
+    }
+
+    // Finish autosave writes on a worker: a click while a write is held gets its own clock time
+    // at once; the clicks made meanwhile are saved together when it ends, and the journal
+    // lets go of what the saves hold.
+    void clickDuringASlowSaveGetsItsOwnTime() {
+        std::string path = tmp.filePath("slow.wdb").toStdString();
+        prompts->files.push_back(path);
+        QVERIFY(frame->save_as());
+        trigger(CommandId::kFinishAutosave);
+        view().show_table(kFinishLines);
+        std::mutex m;
+        std::condition_variable cv;
+        bool release = false;
+        std::atomic<int> held{0};
+        BackgroundSaver& saver = frame->saver();
+        saver.writer = [&](const std::string& p, const std::vector<std::uint8_t>& b, int* e) {
+            ++held;
+            std::unique_lock<std::mutex> lock(m);
+            cv.wait_for(lock, std::chrono::seconds(120), [&] { return release; });
+            return write_file_atomically(p, b.data(), b.size(), e);
+        };
+        QTRY_VERIFY(frame->state().program_clock() != 0);
+        right_click();
+        QTRY_COMPARE(held.load(), 1);
+        std::int32_t first = c().tables.finish_lines[0]->time();
+        QTRY_VERIFY((frame->state().program_clock() & 0xFFFFFF) != first);
+        for (int i = 1; i <= 2; ++i) {
+            std::int32_t now = frame->state().program_clock() & 0xFFFFFF;
+            right_click();
+            QCOMPARE(c().tables.finish_lines[i]->time(), now);
+        }
+        QVERIFY(saver.busy());
+        QCOMPARE(saver.writes(), 1);
+        {
+            std::lock_guard<std::mutex> lock(m);
+            release = true;
+        }
+        cv.notify_all();
+        QTRY_VERIFY_WITH_TIMEOUT(saver.writes() == 2 && !saver.busy(), 60000);
+        Competition loaded;
+        ScriptedPrompts p;
+        QVERIFY(load_wdb(loaded, path, p).ok());
+        QCOMPARE(loaded.tables.finish_lines.live_count(), 3);
+        QCOMPARE(read_journal(journal_path_for(path)).size(), std::size_t(0));
+        QVERIFY(!c().modified);
+    }
+
+    // A failed autosave of a typed number is told once, and the competition stays changed
+    // with the line in the journal.
+    void failedAutosaveIsToldOnceAndKeepsTheChange() {
+        std::string path = tmp.filePath("full.wdb").toStdString();
+        prompts->files.push_back(path);
+        QVERIFY(frame->save_as());
+        trigger(CommandId::kFinishAutosave);
+        frame->saver().writer = [](const std::string&, const std::vector<std::uint8_t>&, int* e) {
+            *e = ENOSPC;
+            return false;
+        };
+        view().show_table(kFinishLines);
+        std::size_t before = prompts->messages.size();
+        key(Qt::Key_5);
+        key(Qt::Key_Return);
+        QTRY_COMPARE(prompts->messages.size(), before + 1);
+        QCOMPARE(prompts->messages.back(),
+                 file_error_message(frame->state().lang, message_cannot_write(), path, ENOSPC));
+        QVERIFY(!frame->saver().busy());
+        QVERIFY(c().modified);
+        QVERIFY(frame->isWindowModified());
+        QCOMPARE(read_journal(journal_path_for(path)).size(), std::size_t(1));
     }
 
     void resultPlateOnCtrlWPrintsAndMovesDown() {

@@ -323,7 +323,7 @@ TEST(FinishEntry, AutosaveSavesOrAsksForAFileName) {
     EditHooks h;
     h.save_under_file_name = [&] {
         if (has_name) ++saves;
-        return has_name;
+        return has_name ? SaveRequest::kStarted : SaveRequest::kNoFileName;
     };
     FinishEntry e;
     ScriptedPrompts p;
@@ -340,6 +340,11 @@ TEST(FinishEntry, AutosaveSavesOrAsksForAFileName) {
     EXPECT_FALSE(e.enter(c, 0, p, h));
     EXPECT_TRUE(e.enter(c, 0, p, h));
     EXPECT_EQ(saves, 1);
+    // A failed save was told by the saver: no second message.
+    c.info.finish_autosave = 1;
+    h.save_under_file_name = [] { return SaveRequest::kFailed; };
+    finish_autosave(c, p, h);
+    EXPECT_EQ(p.messages.size(), 1u);
 }
 
 // ---- quick edit ----

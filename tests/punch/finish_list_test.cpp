@@ -348,9 +348,10 @@ TEST(FinishAutosave, ToggleNeedsFileNameAndSavesEveryRegistration) {
     bool named = false;
     int saves = 0;
     CompetitionSaver saver{[&] { return named; },
-                           [&](std::string&) {
+                           [&] {
+                               if (!named) return SaveRequest::kNoFileName;
                                ++saves;
-                               return true;
+                               return SaveRequest::kStarted;
                            }};
     EXPECT_FALSE(toggle_finish_autosave(c, saver, p));
     EXPECT_EQ(c.info.finish_autosave, 0);
@@ -377,18 +378,23 @@ TEST(FinishAutosave, ToggleNeedsFileNameAndSavesEveryRegistration) {
     EXPECT_EQ(c.info.finish_autosave, 0);
 }
 
-TEST(FinishAutosave, FailedSaveIsReported) {
-    Competition c;
-    c.info.finish_autosave = 1;
-    ScriptedPrompts p;
-    CompetitionSaver saver{[] { return true; },
-                           [](std::string& e) {
-                               e = "disk full";
-                               return false;
-                           }};
-    EXPECT_FALSE(autosave_finish(c, saver, p));
-    ASSERT_EQ(p.messages.size(), 1u);
-    EXPECT_NE(p.messages[0].find("disk full"), std::string::npos);
+// Only a missing file name asks the user to save first; a failure the saver has told is
+// not told again.
+TEST(FinishAutosave, AsksToSaveFirstOnlyWithoutAFileName) {
+    struct Case {
+        SaveRequest outcome;
+        bool made;
+        std::size_t messages;
+    };
+    for (Case k : {Case{SaveRequest::kNoFileName, false, 1}, Case{SaveRequest::kStarted, true, 0},
+                   Case{SaveRequest::kFailed, false, 0}}) {
+        Competition c;
+        c.info.finish_autosave = 1;
+        ScriptedPrompts p;
+        CompetitionSaver saver{[] { return true; }, [&] { return k.outcome; }};
+        EXPECT_EQ(autosave_finish(c, saver, p), k.made);
+        EXPECT_EQ(p.messages.size(), k.messages);
+    }
 }
 
 // --- Preparation ------------------------------------------------------------------------------
