@@ -17,6 +17,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
@@ -141,6 +142,45 @@ class FinishCommandsTest : public QObject, testing::MainWindowFixture {
         QCOMPARE(loaded.tables.finish_lines.live_count(), 3);
         QCOMPARE(read_journal(journal_path_for(path)).size(), std::size_t(0));
         QVERIFY(!c().modified);
+    }
+
+    // Save by hand while an autosave is held: the save waits for it, so the older snapshot
+    // never lands after the newer file, and the autosave that was due is not made.
+    void saveByHandWaitsForTheWriteUnderWay() {
+        std::string path = tmp.filePath("hand.wdb").toStdString();
+        prompts->files.push_back(path);
+        QVERIFY(frame->save_as());
+        trigger(CommandId::kFinishAutosave);
+        view().show_table(kFinishLines);
+        std::mutex m;
+        std::condition_variable cv;
+        bool saving = false;
+        std::atomic<int> held{0};
+        frame->saver().writer = [&](const std::string& p, const std::vector<std::uint8_t>& b,
+                                    int* e) {
+            ++held;
+            std::unique_lock<std::mutex> lock(m);
+            cv.wait_for(lock, std::chrono::seconds(120), [&] { return saving; });
+            return write_file_atomically(p, b.data(), b.size(), e);
+        };
+        QTRY_VERIFY(frame->state().program_clock() != 0);
+        right_click();
+        QTRY_COMPARE(held.load(), 1);
+        right_click();  // due after the write under way
+        std::thread release([&] {
+            std::lock_guard<std::mutex> lock(m);
+            saving = true;
+            cv.notify_all();
+        });
+        QVERIFY(frame->save());
+        release.join();
+        QCoreApplication::processEvents();
+        QVERIFY(!frame->saver().busy());
+        QCOMPARE(frame->saver().writes(), 1);
+        Competition loaded;
+        ScriptedPrompts p;
+        QVERIFY(load_wdb(loaded, path, p).ok());
+        QCOMPARE(loaded.tables.finish_lines.live_count(), 2);
     }
 
     // A failed autosave of a typed number is told once, and the competition stays changed
