@@ -120,6 +120,7 @@ std::string start_page(const Competition& c, int hour, int minute, int second) {
     }
     const auto classes = first_by_id(c.tables.classes, class_ids);
     const auto clubs = first_by_id(c.tables.clubs, club_ids);
+    p.reserve(p.size() + shown.size() * 320 + 64);
     int row = 0;
     for (const Runner* r : shown) {
         const ClassRecord* cls = get(classes, r->class_id);

@@ -541,7 +541,16 @@ std::vector<SameLapsFigures> same_laps_figures(const Competition& c,
         queries.push_back({r, r ? lap_count(c, *r) : 0, 0, r ? r->result : 0});
     }
     const auto& t = c.tables.finish_lines;
+    constexpr int kAhead = 8;
     for (int i = 0; i < t.capacity() && t[i]; ++i) {
+        // Lines and runners are records of their own: fetch the line two steps ahead and the
+        // runner of the line one step ahead while this one is looked at.
+        if (const FinishLine* far = t[i + 2 * kAhead]) __builtin_prefetch(far);
+        if (const FinishLine* near = t[i + kAhead])
+            if (const Runner* ahead = c.runner_by_number(near->start_number)) {
+                __builtin_prefetch(&ahead->class_id);
+                __builtin_prefetch(&ahead->out_of_competition);
+            }
         const Runner* s = c.runner_by_number(t[i]->start_number);
         if (!s) continue;
         const int laps = lap_count(c, *s);
