@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/command_table.h"
+#include "core/cp1251.h"
 #include "platform/language.h"
 #include "platform/stall_scope.h"
 
@@ -86,7 +87,7 @@ std::string clock_time(std::chrono::system_clock::time_point t) {
         .toStdString();
 }
 
-// The command's English menu text without its key hint and accelerator marks.
+// The command's English menu text (UTF-8) without its key hint and accelerator marks.
 std::vector<std::string> english_command_names() {
     LanguageTable english;
     english.build(UiLanguage::kEnglish);
@@ -97,7 +98,7 @@ std::vector<std::string> english_command_names() {
         std::string name;
         for (char ch : text)
             if (ch != '&') name += ch;
-        names[static_cast<std::size_t>(def.id)] = name;
+        names[static_cast<std::size_t>(def.id)] = cp1251_to_utf8(name);
     }
     return names;
 }

@@ -68,29 +68,14 @@ bool StationReaderQt::start(Mode mode) {
         log_path = frame_log_path(file);
     }
 
-    {
-        std::lock_guard<std::mutex> lock(open_mutex_);
-        open_result_ = {};
-    }
     stop_requested_ = false;
     ReadOptions options = read_options_from(s);
     int baud = s.baud_rate();
-    thread_.reset(QThread::create([this, mode, device, baud, options, log_path] {
-        worker(mode, device, baud, options, log_path);
+    // The worker opens the port; the window does not wait for it (see worker()).
+    thread_.reset(QThread::create([this, mode, device, baud, options, log_path, com] {
+        worker(mode, device, baud, options, log_path, com);
     }));
     thread_->start();
-    OpenResult result;
-    {
-        std::unique_lock<std::mutex> lock(open_mutex_);
-        open_cv_.wait(lock, [this] { return open_result_.done; });
-        result = open_result_;
-    }
-    if (!result.ok) {
-        thread_->wait();
-        thread_.reset();
-        env_.prompts().message(port_open_failed_message(com, result.code));
-        return false;
-    }
     mode_ = mode;
     return true;
 }
@@ -199,15 +184,27 @@ void StationReaderQt::apply(const StationEvent& e) {
 }
 
 void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOptions options,
-                             std::string log_path) {
+                             std::string log_path, int com_number) {
     SerialOpenError error;
     auto port = open_serial_port(device, baud, &error);
-    {
-        std::lock_guard<std::mutex> lock(open_mutex_);
-        open_result_ = {true, port != nullptr, error.code};
+    if (!port) {
+        // The port cannot be opened: the reader ends on the owner's thread and says so (unless
+        // it was stopped meanwhile: then stop() has tidied up).
+        QThread* self = QThread::currentThread();
+        int code = error.code;
+        QMetaObject::invokeMethod(
+            this,
+            [this, self, com_number, code] {
+                if (!thread_ || thread_.get() != self) return;
+                thread_->wait();
+                thread_.reset();
+                mode_ = Mode::kNone;
+                emit reading_stopped();
+                if (!closing_) env_.prompts().message(port_open_failed_message(com_number, code));
+            },
+            Qt::QueuedConnection);
+        return;
     }
-    open_cv_.notify_all();
-    if (!port) return;
     // Bytes that arrived before the reader started belong to nobody.
     port->discard_input();
 

@@ -16,7 +16,6 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -77,7 +76,9 @@ class StationReaderQt : public QObject {
     bool reading_active() const { return mode_ != Mode::kNone; }
 
     // The menu toggles: when a reader runs it is stopped (whatever its kind); otherwise the
-    // port is opened and the reader of `mode` starts. Returns true when a reader now runs.
+    // reader of `mode` starts. Returns true when a reader now runs. The worker opens the port
+    // and the window never waits for it: a port that cannot be opened ends the reader a moment
+    // later (`reading_stopped`) with the message "Не могу инициализировать порт COM%d, err=%d".
     bool toggle(Mode mode);
     // Stops the running reader and closes its port; returns when the worker has ended.
     // Events already read stay queued.
@@ -119,7 +120,8 @@ class StationReaderQt : public QObject {
 
   private:
     bool start(Mode mode);
-    void worker(Mode mode, std::string device, int baud, ReadOptions options, std::string log_path);
+    void worker(Mode mode, std::string device, int baud, ReadOptions options, std::string log_path,
+                int com_number);
     // Worker side: queues an event and wakes this object's thread.
     void hand_over(StationEvent e);
     // This object's thread: takes the worker's events over.
@@ -144,15 +146,6 @@ class StationReaderQt : public QObject {
     int arrived_count_ = 0;
     bool applying_ = false;
     QTimer* retry_ = nullptr;
-    // Result of opening the port, handed from the worker to start().
-    struct OpenResult {
-        bool done = false;
-        bool ok = false;
-        int code = 0;
-    };
-    std::mutex open_mutex_;
-    std::condition_variable open_cv_;
-    OpenResult open_result_;
 };
 
 // "Не могу инициализировать порт COM%d, err=%d".

@@ -296,8 +296,12 @@ TEST(StationReaderQt, PortThatCannotBeOpenedIsReported) {
     e.device = "/dev/skarvel-no-such-port";
     e.f.c.info.port_index = 2;
     StationReaderQt reader(e.env());
-    EXPECT_FALSE(reader.toggle(StationReaderQt::Mode::kCards));
-    EXPECT_FALSE(reader.reading_active());
+    int stopped = 0;
+    QObject::connect(&reader, &StationReaderQt::reading_stopped, [&] { ++stopped; });
+    // The window does not wait for the port: the reader ends a moment later and says why.
+    EXPECT_TRUE(reader.toggle(StationReaderQt::Mode::kCards));
+    ASSERT_TRUE(wait_for([&] { return !reader.reading_active(); }));
+    EXPECT_EQ(stopped, 1);
     ASSERT_EQ(e.prompts.messages.size(), 1u);
     EXPECT_EQ(e.prompts.messages[0].rfind(
                   std::string("Не могу инициализировать порт COM3, err="_cp1251), 0),
