@@ -118,6 +118,8 @@ CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
     clock_timer_ = new QTimer(this);
     connect(clock_timer_, &QTimer::timeout, this, &CMainFrame::tick_clock);
     clock_timer_->start(100);
+    // The clock shows the time from the start: a click before the first tick is not 00:00:00.
+    tick_clock();
     second_timer_ = new QTimer(this);
     connect(second_timer_, &QTimer::timeout, this, &CMainFrame::tick_second);
     second_timer_->start(1000);
