@@ -35,18 +35,23 @@ bool BackgroundSaver::start() {
     Competition& c = env_.competition;
     path_ = env_.file_path();
     std::vector<std::uint8_t> bytes = encode_wdb(c);
-    journal_mark_ = env_.journal.size();
-    not_entered_ = env_.not_entered ? env_.not_entered() : std::vector<JournalEntry>{};
+    std::uint64_t journal_mark = env_.journal.size();
+    std::vector<JournalEntry> not_entered =
+        env_.not_entered ? env_.not_entered() : std::vector<JournalEntry>{};
     // Every change from now on marks the competition again; so does a failed write.
     c.modified = false;
     ok_ = false;
     error_ = 0;
     std::uint64_t id = ++id_;
     try {
-        worker_ = std::thread([this, id, path = path_, bytes = std::move(bytes), write = writer] {
+        worker_ = std::thread([this, id, path = path_, bytes = std::move(bytes), write = writer,
+                               mark = journal_mark, keep = std::move(not_entered)] {
             int error = 0;
             ok_ = write(path, bytes, &error);
             error_ = error;
+            // Only what really is in the file leaves the journal (it may be written to while
+            // it is trimmed: it has a lock).
+            if (ok_) env_.journal.drop_first(journal_path_for(path), mark, keep);
             QMetaObject::invokeMethod(
                 this, [this, id] { finished(id); }, Qt::QueuedConnection);
         });
@@ -76,9 +81,6 @@ void BackgroundSaver::finished(std::uint64_t id) {
         env_.prompts.message(file_error_message(env_.lang, message_cannot_write(), path_, error_));
         return;
     }
-    CardJournal& journal = env_.journal;
-    if (journal.is_open() && journal.path() == journal_path_for(path_))
-        journal.drop_first(journal_mark_, not_entered_);
     if (due_) {
         due_ = false;
         if (env_.file_path() == path_) start();

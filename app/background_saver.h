@@ -1,12 +1,12 @@
 // Saves the open competition under its file name without holding up the window (finish
 // autosave). The file's bytes are made on the window's thread, a snapshot of that moment; a
 // worker thread writes them, flushes them to the disk and renames the file over the old one
-// (the atomic save). While a write is under way, further requests only note that another
-// save is due; when the write ends, the newest state is written. A failure is told once, on
-// the window's thread, and leaves the competition marked changed. Saving by hand, opening
-// another competition and closing wait for the write under way first (wait()), so an older
-// snapshot never lands after a newer save. The card journal lets go of what a write saved
-// only after the write succeeded.
+// (the atomic save), and only then empties the card journal of what the file now holds. While
+// a write is under way, further requests only note that another save is due; when the write
+// ends, the newest state is written. A failure is told once, on the window's thread, and
+// leaves the competition marked changed. Saving by hand, opening another competition and
+// closing wait for the write under way first (wait()), so an older snapshot never lands after
+// a newer save.
 #pragma once
 
 #include <QObject>
@@ -70,11 +70,9 @@ class BackgroundSaver : public QObject {
     bool due_ = false;
     int writes_ = 0;
     std::uint64_t id_ = 0;
-    // The write under way: its file, the journal's size and the cards not entered when its
-    // snapshot was made, and (set by the worker before it posts the end) its outcome.
+    // The write under way: its file and (set by the worker before it posts the end) its
+    // outcome.
     std::string path_;
-    std::uint64_t journal_mark_ = 0;
-    std::vector<JournalEntry> not_entered_;
     bool ok_ = false;
     int error_ = 0;
 };

@@ -177,7 +177,8 @@ std::vector<JournalEntry> read_journal(const std::string& journal_path) {
 }
 
 bool CardJournal::open(const std::string& competition_path) {
-    close();
+    std::lock_guard<std::mutex> lock(mutex_);
+    close_locked();
     if (competition_path.empty()) return true;
     path_ = journal_path_for(competition_path);
     return reopen();
@@ -194,13 +195,34 @@ bool CardJournal::reopen() {
     return true;
 }
 
+bool CardJournal::is_open() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return file_ != nullptr;
+}
+
+std::string CardJournal::path() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return path_;
+}
+
+std::uint64_t CardJournal::size() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return size_;
+}
+
 void CardJournal::close() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    close_locked();
+}
+
+void CardJournal::close_locked() {
     file_.reset();
     path_.clear();
     size_ = 0;
 }
 
 bool CardJournal::append(const JournalEntry& e) {
+    std::lock_guard<std::mutex> lock(mutex_);
     if (!file_) return false;
     std::vector<std::uint8_t> bytes = encode_journal_entry(e);
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) return false;
@@ -209,6 +231,11 @@ bool CardJournal::append(const JournalEntry& e) {
 }
 
 bool CardJournal::clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return clear_locked();
+}
+
+bool CardJournal::clear_locked() {
     if (!file_) return true;
     file_ = open_file(path_, "wb");  // truncates
     size_ = 0;
@@ -219,9 +246,11 @@ bool CardJournal::clear() {
     return flush_to_disk(file_.get());
 }
 
-bool CardJournal::drop_first(std::uint64_t bytes, const std::vector<JournalEntry>& keep) {
-    if (!file_) return true;
-    if (bytes >= size_ && keep.empty()) return clear();
+bool CardJournal::drop_first(const std::string& journal_path, std::uint64_t bytes,
+                             const std::vector<JournalEntry>& keep) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!file_ || path_ != journal_path) return true;
+    if (bytes >= size_ && keep.empty()) return clear_locked();
     std::fflush(file_.get());
     std::vector<std::uint8_t> content;
     for (const JournalEntry& e : keep) {

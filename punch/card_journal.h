@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -54,23 +55,30 @@ class CardJournal {
 
     // Journals for this competition file from now on (appending to what is there); an empty
     // path (an untitled competition) journals nothing.
+    // Every call may come from any thread (a background save lets go of what it saved).
     bool open(const std::string& competition_path);
     void close();
-    bool is_open() const { return file_ != nullptr; }
-    const std::string& path() const { return path_; }
+    bool is_open() const;
+    std::string path() const;
     // Writes the entry and flushes it to the disk; false when that failed.
     bool append(const JournalEntry& e);
     // Empties the journal (the competition was saved with everything in it).
     bool clear();
     // Bytes in the journal file (what a save made now would let go of).
-    std::uint64_t size() const { return size_; }
-    // A save made when the journal held `bytes` bytes succeeded: those go, the entries
-    // written since stay, after `keep` (what had arrived but was not yet in the saved file).
-    bool drop_first(std::uint64_t bytes, const std::vector<JournalEntry>& keep);
+    std::uint64_t size() const;
+    // A save of the competition whose journal is `journal_path`, made when the journal held
+    // `bytes` bytes, succeeded: those go, the entries written since stay, after `keep` (what
+    // had arrived but was not in the saved file). Nothing happens when the journal now
+    // belongs to another file.
+    bool drop_first(const std::string& journal_path, std::uint64_t bytes,
+                    const std::vector<JournalEntry>& keep);
 
   private:
     bool reopen();
+    void close_locked();
+    bool clear_locked();
 
+    mutable std::mutex mutex_;
     FileHandle file_;
     std::string path_;
     std::uint64_t size_ = 0;

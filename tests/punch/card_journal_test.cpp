@@ -132,7 +132,7 @@ class CardJournalTest : public QObject, testing::MainWindowFixture {
         QVERIFY(j.append(e[0]));
         std::uint64_t saved = j.size();
         QVERIFY(j.append(e[1]));
-        QVERIFY(j.drop_first(saved, {e[2]}));
+        QVERIFY(j.drop_first(journal_path_for(file), saved, {e[2]}));
         QVERIFY(j.append(e[0]));
         std::vector<JournalEntry> left = read_journal(journal_path_for(file));
         QCOMPARE(left.size(), std::size_t(3));
