@@ -183,6 +183,29 @@ class FinishCommandsTest : public QObject, testing::MainWindowFixture {
         QCOMPARE(loaded.tables.finish_lines.live_count(), 2);
     }
 
+    // A day with autosave: a click, then its number typed. The autosaves empty the journal, so
+    // the next open recovers nothing (an old entry of the line would come back as a second one).
+    void reopenAfterAutosavesRecoversNothing() {
+        std::string path = tmp.filePath("day.wdb").toStdString();
+        prompts->files.push_back(path);
+        QVERIFY(frame->save_as());
+        trigger(CommandId::kFinishAutosave);
+        view().show_table(kFinishLines);
+        QTRY_VERIFY(frame->state().program_clock() != 0);
+        right_click();
+        view().set_cursor_row(0);
+        key(Qt::Key_5);
+        key(Qt::Key_Return);
+        QCOMPARE(int(c().tables.finish_lines[0]->start_number), 5);
+        QTRY_VERIFY(!frame->saver().busy());
+        QVERIFY(!c().modified);
+        close();
+        QVERIFY(open(900, 400, false));
+        QVERIFY(frame->open_file(QString::fromStdString(path)));
+        QCOMPARE(c().tables.finish_lines.live_count(), 1);
+        QVERIFY(prompts->messages.empty());
+    }
+
     // A failed autosave of a typed number is told once, and the competition stays changed
     // with the line in the journal.
     void failedAutosaveIsToldOnceAndKeepsTheChange() {
