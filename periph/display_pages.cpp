@@ -127,15 +127,17 @@ std::string start_page(const Competition& c, int hour, int minute, int second) {
         if (!cls) continue;
         p += row_open(row++);
         p += "<td>&nbsp;<img border=0 src=\"RUS.gif\" width=\"50\" height=\"30\">&nbsp;</td>";
-        append_format(p, "<td>%d</td><td><b>", r->start_number);
-        p += html_field(field_text(r->name), 25);
+        p += "<td>";
+        p += std::to_string(r->start_number);
+        p += "</td><td><b>";
+        append_html_field(p, field_text(r->name), 25);
         p += "</b>";
         if (const Club* club = get(clubs, r->club_id)) {
             p += "<br>";
-            p += html_field(field_text(club->name), 20, false);
+            append_html_field(p, field_text(club->name), 20, false);
         }
         p += "</td><td>&nbsp;<b>";
-        p += html_field(field_text(cls->name), 10, false);
+        append_html_field(p, field_text(cls->name), 10, false);
         p += "</b></td><td>&nbsp;";
         p += format_time_text(r->start_time, 0);
         p += "</td></tr>\n";

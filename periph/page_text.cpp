@@ -33,9 +33,15 @@ void append_format(std::string& out, const char* format, ...) {
 }
 
 std::string html_field(std::string_view text, int width, bool cut) {
-    std::string field(cut && text.size() > std::size_t(width) ? text.substr(0, width) : text);
-    if (field.size() < std::size_t(width)) field.append(std::size_t(width) - field.size(), ' ');
-    return html_escape(field);
+    std::string out;
+    append_html_field(out, text, width, cut);
+    return out;
+}
+
+void append_html_field(std::string& out, std::string_view text, int width, bool cut) {
+    if (cut && text.size() > std::size_t(width)) text = text.substr(0, width);
+    append_html_escaped(out, text);
+    if (text.size() < std::size_t(width)) out.append(std::size_t(width) - text.size(), ' ');
 }
 
 std::string_view finish_status_text(int status) {

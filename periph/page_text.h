@@ -18,6 +18,8 @@ namespace skarvel {
 // `text` cut or padded to `width` characters as "%-W.Ws" does, then HTML-escaped: the cut is
 // made on the name, never inside an entity.
 std::string html_field(std::string_view text, int width, bool cut = true);
+// The same, appended to `out`.
+void append_html_field(std::string& out, std::string_view text, int width, bool cut = true);
 
 // "СОШЕЛ" (status 7), "НЕ СТАРТ" (8) or "СНЯТ" (any other non-zero status), Windows-1251.
 std::string_view finish_status_text(int status);

@@ -150,6 +150,11 @@ std::string html_page_head(const CompetitionInfo& info, const HtmlHead& head) {
 std::string html_escape(std::string_view text) {
     std::string out;
     out.reserve(text.size());
+    append_html_escaped(out, text);
+    return out;
+}
+
+void append_html_escaped(std::string& out, std::string_view text) {
     for (char ch : text) {
         switch (ch) {
             case '&':
@@ -168,7 +173,6 @@ std::string html_escape(std::string_view text) {
                 out += ch;
         }
     }
-    return out;
 }
 
 std::unique_ptr<ReportFile> open_report_file(ReportEnv& env, std::string_view filter_cp1251,

@@ -121,6 +121,8 @@ std::string html_page_head(const CompetitionInfo& info, const HtmlHead& head);
 // Text from the records (names, clubs, comments) as HTML text: "&", "<", ">" and '"' become
 // entities, so an imported name cannot break the page or inject markup. Other bytes are kept.
 std::string html_escape(std::string_view text);
+// The same, appended to `out`.
+void append_html_escaped(std::string& out, std::string_view text);
 
 // Asks where to save an HTML report (default extension "htm", the report's default name)
 // and creates the file. Null when the user cancels (silently) or the file cannot be created
