@@ -16,6 +16,7 @@ void bind_prerace_commands(AppContext& ctx);
 void bind_sound_commands(AppContext& ctx);
 void bind_screens_commands(AppContext& ctx);
 void bind_multiday_commands(AppContext& ctx);
+void bind_correction_commands(AppContext& ctx);
 
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
@@ -31,6 +32,7 @@ void bind_all_commands(AppContext& ctx) {
     bind_sound_commands(ctx);
     bind_screens_commands(ctx);
     bind_multiday_commands(ctx);
+    bind_correction_commands(ctx);
 }
 
 }  // namespace skarvel

@@ -4,6 +4,7 @@
 // never the struct's memory.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -282,6 +283,10 @@ struct CardReadout {
     Punch finish;
     Punch station_punches[2];
     Punch punches[64];
+
+    // The punches held in `punches`: `punch_count` as stored, kept within 0..64 (a damaged or
+    // hostile file may hold anything there).
+    int held_punches() const { return std::clamp(punch_count, 0, kMaxPunches); }
 
     template <class R, class V>
     static void visit_fields(R& r, V&& v) {

@@ -455,7 +455,7 @@ void Writer::splits(pugi::xml_node res, const Course* course, const Runner& r) {
     if (r.card_number == 0) return;
     const CardReadout* card = index_.first_readout(r.card_number);
     if (!card) return;
-    int count = readout_punch_count(*card);
+    int count = card->held_punches();
     std::int32_t ref = r.start_time != 0 ? r.start_time : card->start.time;
     bool used[CardReadout::kMaxPunches] = {};
     if (course) {

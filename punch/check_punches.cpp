@@ -10,10 +10,6 @@ namespace skarvel {
 
 using namespace skarvel::literals;
 
-int readout_punch_count(const CardReadout& card) {
-    return std::clamp(card.punch_count, 0, CardReadout::kMaxPunches);
-}
-
 std::vector<std::uint8_t> course_controls(const Course& course) {
     std::vector<std::uint8_t> out;
     for (int i = 0; i < 64 && course.control_codes[i] != 0; ++i)
@@ -43,7 +39,7 @@ Course* course_by_number(Competition& c, int number) {
 }
 
 bool controls_in_order(const std::vector<std::uint8_t>& controls, const CardReadout& card) {
-    int n = readout_punch_count(card);
+    int n = card.held_punches();
     int p = 0;
     for (std::uint8_t x : controls) {
         while (p < n && card.punches[p].code != x) ++p;
@@ -58,7 +54,7 @@ namespace {
 int count_unique(const CardReadout& card) {
     bool seen[256] = {};
     int count = 0;
-    int n = readout_punch_count(card);
+    int n = card.held_punches();
     for (int k = 0; k < n && card.punches[k].code != 0; ++k) {
         std::uint8_t code = card.punches[k].code;
         if (!seen[code]) {
@@ -74,7 +70,7 @@ int count_unique(const CardReadout& card) {
 int missing_in_thread(const std::vector<std::uint8_t>& controls, const CardReadout& card) {
     std::size_t n = controls.size();
     std::vector<std::uint8_t> list;
-    int count = readout_punch_count(card);
+    int count = card.held_punches();
     for (int k = 0; k < count && list.size() < n; ++k) {
         std::uint8_t code = card.punches[k].code;
         if (code == 0) break;

@@ -27,8 +27,6 @@ Course* class_course(Competition& c, const Runner& runner, Prompts& prompts);
 Course* course_by_number(Competition& c, int number);
 // All controls found in the punches in order (a repeated control needs a repeated punch).
 bool controls_in_order(const std::vector<std::uint8_t>& controls, const CardReadout& card);
-// punch_count limited to the slots a readout has.
-int readout_punch_count(const CardReadout& card);
 
 // True when a course has a time limit (time_limit_min above 0; 0 means none) and the result
 // is over it.

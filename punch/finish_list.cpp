@@ -97,10 +97,6 @@ class CardOwners {
     std::unordered_map<std::int32_t, Runner*> owners_;
 };
 
-int readout_punches(const CardReadout& r) {
-    return std::clamp(r.punch_count, 0, CardReadout::kMaxPunches);
-}
-
 void show_finish_table(Competition& c) {
     c.view.table = kFinishLines;
     c.view.board = false;
@@ -378,7 +374,7 @@ RebuildResult rebuild_finish_from_readouts(Competition& c, const RebuildOptions&
         Runner* r = owners.find(rd.card_number);
         if (!r) continue;
         ++result.readouts_used;
-        int punches = readout_punches(rd);
+        int punches = rd.held_punches();
         if (options.start_source == 1)
             r->start_time = rd.start.time;
         else if (options.start_source == 2 && punches > 0)

@@ -45,7 +45,7 @@ int finish_line_after_last(Competition& c) {
 
 std::int32_t card_finish_time(const CardReadout& card, int finish_source) {
     if (finish_source == kSourcePunch) {
-        int n = readout_punch_count(card);
+        int n = card.held_punches();
         return n > 0 ? card.punches[n - 1].time : 0;
     }
     return card.finish.time;
@@ -122,8 +122,8 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
         if (s.warnings) prompts.message(prompts.text(Txt::kCardReadBefore));
         CardReadout& stored = *c.tables.card_readouts[existing];
         if (s.append_on_reread) {
-            stored.punch_count = readout_punch_count(stored);
-            int n = readout_punch_count(card);
+            stored.punch_count = stored.held_punches();
+            int n = card.held_punches();
             for (int k = 0; k < n && stored.punch_count < CardReadout::kMaxPunches; ++k)
                 stored.punches[stored.punch_count++] = card.punches[k];
             stored.finish = card.finish;
@@ -220,7 +220,7 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
                 time = card.finish.time;
             } else {
                 // A card without punches has no last punch: the line keeps no time.
-                int n = readout_punch_count(card);
+                int n = card.held_punches();
                 time = n > 0 ? card.punches[n - 1].time : 0;
             }
             // A reused prepared line keeps its marks (sent, posted, the operator's flag):

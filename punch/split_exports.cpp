@@ -31,7 +31,7 @@ std::vector<std::int32_t> split_walk(const Runner& r, const Course* course,
     if (!card || !course) return out;
     std::int32_t prev = r.start_time;
     int j = 0;
-    const int punches = readout_punch_count(*card);
+    const int punches = card->held_punches();
     for (int k = 0; k < kMaxControls && course->control_codes[k] != 0; ++k) {
         int at = j;
         while (at < punches && card->punches[at].code != course->control_codes[k]) ++at;

@@ -21,10 +21,6 @@ std::string time_text(std::int32_t t, int precision) {
     return format_time_text(t, precision);
 }
 
-int punches_of(const CardReadout& card) {
-    return std::clamp(card.punch_count, 0, CardReadout::kMaxPunches);
-}
-
 std::string title_of(const Competition& c) {
     return std::string(field_text(c.info.title_lines[0]));
 }
@@ -93,7 +89,7 @@ CourseWalk walk_course(const Competition& c, const Runner& r, const CardReadout&
                        const Course& course, std::int32_t start_ref, int precision) {
     CourseWalk w;
     w.leg_ref = start_ref;
-    int n = punches_of(card);
+    int n = card.held_punches();
     int j = 0;
     for (int k = 0; k < 64 && course.control_codes[k] != 0; ++k) {
         int control = course.control_codes[k];
@@ -291,7 +287,7 @@ SplitSheet compose_plain_sheet(Competition& c, Runner* r, const CardReadout& car
     }
     s.ok = true;
     line(strf_view("VP-чип № %d"_cp1251, card.card_number));
-    int n = punches_of(card);
+    int n = card.held_punches();
     std::int32_t previous = 0;
     for (int i = 0; i < n; ++i) {
         const Punch& p = card.punches[i];
@@ -378,7 +374,7 @@ bool write_split_text(ByteSink& out, Competition& c, const Runner& r, const Card
     bool found;
     std::int32_t leg_ref = ref.time;
     if (mode == 0 || mode == 3) {
-        int n = punches_of(card);
+        int n = card.held_punches();
         for (int i = 0; i < n; ++i) {
             const Punch& p = card.punches[i];
             std::string text =

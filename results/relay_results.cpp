@@ -254,7 +254,7 @@ class RelayWriter {
         auto it = cards_.find(r.card_number);
         if (s_set_.splits_mode == 0 || it == cards_.end() || r.card_number == 0) return out;
         for (const CardReadout* card : it->second) {
-            const int n = std::clamp(card->punch_count, 0, CardReadout::kMaxPunches);
+            const int n = card->held_punches();
             if (s_set_.splits_mode == 2) {
                 std::int32_t last = r.start_time;
                 for (int k = 0; k < n; ++k) {

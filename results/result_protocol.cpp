@@ -314,7 +314,7 @@ const Course* ProtocolWriter::course_or_stop(const ResultList& list, const Runne
 bool ProtocolWriter::html_extras(const ResultList& list, const Runner& r, int i, std::string& s) {
     const CardReadout* card = index_.first_readout(r.card_number);
     if (info_.control_statistics && card) {
-        int punches = std::clamp(card->punch_count, 0, CardReadout::kMaxPunches);
+        int punches = card->held_punches();
         for (const Course* k : all_courses()) {
             int count = 0;
             std::int32_t earliest = 0, latest = 0;
@@ -333,7 +333,7 @@ bool ProtocolWriter::html_extras(const ResultList& list, const Runner& r, int i,
     bool stop = false;
     if (info_.splits_mode == 2 && card) {
         std::int32_t prev = r.start_time;
-        int punches = std::clamp(card->punch_count, 0, CardReadout::kMaxPunches);
+        int punches = card->held_punches();
         for (int j = 0; j < punches; ++j) {
             std::int32_t d = (card->punches[j].time - prev) / 100;
             s += strf("%02d:%02d:%02d(%3d) ", d / 3600, d / 60 % 60, d % 60, card->punches[j].code);
@@ -369,7 +369,7 @@ bool ProtocolWriter::html_extras(const ResultList& list, const Runner& r, int i,
         }
         for (const CardReadout* rd : *cards) {
             if (info_.splits_mode == 2) {
-                int punches = std::clamp(rd->punch_count, 0, CardReadout::kMaxPunches);
+                int punches = rd->held_punches();
                 for (int j = 0; j < punches; ++j)
                     s += hms(rd->punches[j].time - r.start_time) + "      ";
             } else {

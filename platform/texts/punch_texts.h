@@ -33,5 +33,26 @@
     X(kCardStatusNoFinishTime, "на ЧИПе нет времени финиша", "the card holds no finish time") \
     X(kCardStatusReread, "прочитан повторно", "read again") \
     X(kStationPortLost, "Порт станции пропал (%s): чтение остановлено", "The station port went away (%s): reading stopped") \
+    /* Marked-route penalties and corrections of the read cards. */ \
+    X(kPenaltyEntryTitle, "Присвоение штрафа", "Setting penalty") \
+    X(kPenaltyEntryNumber, "Номер", "Number") \
+    X(kPenaltyEntryPenalty, "Штраф", "Penalty") \
+    X(kPenaltyEntryNext, "OK/Следующий", "OK/Next") \
+    X(kPenaltyEntryClose, "Завершить/Прервать", "Finish/Cancel") \
+    X(kPenaltyNotInBase, "-- нет в протоколе --", "-- not in base --") \
+    X(kPenaltyNoFinishLine, "Участника с таким номером нет в финише!", "The runner with this number has no finish line!") \
+    X(kPenaltyClearAll, "Обнулить ВСЕМ штраф?", "Set EVERYBODY's penalty to 0?") \
+    X(kPenaltySetAll60, "Присвоить ВСЕМ штраф 60?", "Set EVERYBODY's penalty to 60?") \
+    X(kPenaltyControl, "Номер КП-штраф", "Penalty control code") \
+    X(kPenaltyMinInterval, "Минимальный интервал, сек", "Minimum interval, seconds") \
+    X(kPenaltyFromCardsAsk, "Присвоить всем штраф из содержимого ЧИПов?\nКП=%d, мин.инт=%d", "Set everybody's penalty from the cards?\nControl=%d, min. interval=%d") \
+    X(kPenaltyFromCardsDone, "Штраф из ЧИПов присвоен участникам: %d; остальным 60", "Penalty taken from the cards of %d runners; the others have 60") \
+    X(kShiftWhichControl, "Какое КП?", "Which control?") \
+    X(kShiftBy, "На сколько (можно и минус) ЧЧ:ММ:СС?", "By how much (minus allowed) HH:MM:SS?") \
+    X(kShiftBadTime, "Сдвиг времени: нужно время ЧЧ:ММ:СС (можно с минусом)", "Time shift: a time HH:MM:SS is needed (minus allowed)") \
+    X(kShiftBadControl, "Номер КП - от 1 до 255", "The control code is 1 to 255") \
+    X(kShiftDone, "Сдвинуто отметок: %d", "Punches shifted: %d") \
+    X(kRemoveWhichControl, "Отметку какого КП удалить из содержимого ЧИПов?", "Remove the punches of which control from the read cards?") \
+    X(kRemoveDone, "Удалено отметок: %d", "Punches removed: %d") \
     /* end of the punch texts */
 // clang-format on

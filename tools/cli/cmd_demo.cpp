@@ -35,7 +35,7 @@ std::string demo_station_script(const std::vector<CardReadout>& cards) {
         out += "card type=6 number=" + std::to_string(card.card_number) +
                " start=" + sim_time(card.start.time) + " finish=" + sim_time(card.finish.time) +
                " punches=";
-        int n = readout_punch_count(card);
+        int n = card.held_punches();
         if (n == 0) out += "-";
         for (int i = 0; i < n; ++i) {
             if (i) out += ',';

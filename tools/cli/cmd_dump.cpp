@@ -252,7 +252,7 @@ int cmd_dump(const std::vector<std::string>& args) {
         j.end(']');
         j.key("punches");
         j.begin('[');
-        int n = std::clamp(r.punch_count, 0, CardReadout::kMaxPunches);
+        int n = r.held_punches();
         for (int k = 0; k < n; ++k) punch(j, r.punches[k]);
         j.end(']');
         j.end('}');

@@ -39,7 +39,9 @@
     X(start_times, "FILE.wdb --first HH:MM:SS --interval HH:MM:SS [--per N]", "give the current runners start times and save") \
     X(split_text, "FILE.wdb --card N", "print the text split printout of a card (Windows-1251)") \
     X(serve, "DIR [--port N]", "serve a display folder over HTTP as the desktop program does") \
-    X(summary, "FILE.wdb --html OUT.htm [--only-marked]", "write the summary table of clubs by class")
+    X(summary, "FILE.wdb --html OUT.htm [--only-marked]", "write the summary table of clubs by class") \
+    X(penalty, "clear|set60 FILE.wdb | from-cards FILE.wdb --control P --interval M", "set every runner's marked-route penalty to 0 or 60, or count it from the punches at a penalty control, and save") \
+    X(readouts, "shift FILE.wdb --control C --by [-]HH:MM:SS | remove-control FILE.wdb --control C", "move or remove the punches of one control in the read cards and save")
 // clang-format on
 
 #define SKARVEL_CLI_DECLARE(name, usage, help) int cmd_##name(const std::vector<std::string>& args);
