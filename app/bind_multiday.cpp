@@ -1,8 +1,7 @@
 // Binds the multi-day commands: save the day's results, read a day file into a chosen day, the
-// two forms of the multi-day protocol and the summary table. The dialogs' choices are kept
-// until the program ends.
+// two forms of the multi-day protocol and the summary table. The dialogs' choices are kept in
+// the competition (the summary's choice is the mandate report's "only marked").
 #include <QCheckBox>
-#include <memory>
 
 #include "app/app_context.h"
 #include "app/skarvel_view.h"
@@ -12,21 +11,11 @@
 
 namespace skarvel {
 
-namespace {
-struct MultiDaySession {
-    unsigned days = 1;
-    bool handicap = false;
-    int read_day = 0;
-    bool summary_only_marked = false;
-};
-}  // namespace
-
 void bind_multiday_commands(AppContext& ctx) {
     CommandRegistry& cmd = ctx.commands;
     CSkarvelView& v = ctx.view;
     Competition& c = ctx.competition;
     using C = CommandId;
-    auto session = std::make_shared<MultiDaySession>();
     auto env = [&ctx] { return ReportEnv{ctx.prompts, ctx.state.printer, ctx.state.shell}; };
     auto with_runners = [&v, &c] {
         return CommandState{!v.finish_entry_active() && c.tables.runners.occupied_count() > 0};
@@ -42,38 +31,41 @@ void bind_multiday_commands(AppContext& ctx) {
 
     cmd.bind(
         C::kMultiDayRead,
-        [&ctx, &c, session] {
-            DayChoiceDialog dialog(session->read_day, ctx.lang(), ctx.parent());
+        [&ctx, &c] {
+            DayChoiceDialog dialog(c.info.read_day, ctx.lang(), ctx.parent());
             if (dialog.exec() != QDialog::Accepted) return;
-            session->read_day = dialog.day();
-            if (read_day_file(c, session->read_day, ctx.prompts)) ctx.mark_modified();
+            c.info.read_day = static_cast<std::uint8_t>(dialog.day());
+            ctx.mark_modified();
+            read_day_file(c, c.info.read_day, ctx.prompts);
         },
         with_runners);
 
     for (bool places : {false, true}) {
         cmd.bind(
             places ? C::kMultiDayCalc2 : C::kMultiDayCalc,
-            [&ctx, &c, session, env, places] {
-                MultiDayDialog dialog(session->days, session->handicap, ctx.lang(), ctx.parent());
+            [&ctx, &c, env, places] {
+                MultiDayDialog dialog(stored_multiday_days(c.info),
+                                      c.info.export_handicap_start != 0, ctx.lang(), ctx.parent());
                 if (dialog.exec() != QDialog::Accepted) return;
-                session->days = dialog.days();
-                session->handicap = dialog.handicap->isChecked();
+                store_multiday_days(c.info, dialog.days());
+                c.info.export_handicap_start = dialog.handicap->isChecked() ? 1 : 0;
+                // The protocol also rewrites every runner's multi-day total.
+                ctx.mark_modified();
                 ReportEnv e = env();
-                // The protocol rewrites every runner's multi-day total.
-                if (multiday_protocol(c, e, session->days, session->handicap, places))
-                    ctx.mark_modified();
+                multiday_protocol(c, e, dialog.days(), c.info.export_handicap_start != 0, places);
             },
             with_runners);
     }
 
     cmd.bind(
         C::kMultiDaySummary,
-        [&ctx, &c, session, env] {
-            MandateDialog dialog(session->summary_only_marked, ctx.lang(), ctx.parent());
+        [&ctx, &c, env] {
+            MandateDialog dialog(c.info.only_marked != 0, ctx.lang(), ctx.parent());
             if (dialog.exec() != QDialog::Accepted) return;
-            session->summary_only_marked = dialog.only_marked->isChecked();
+            c.info.only_marked = dialog.only_marked->isChecked() ? 1 : 0;
+            ctx.mark_modified();
             ReportEnv e = env();
-            summary_table(c, e, session->summary_only_marked);
+            summary_table(c, e, c.info.only_marked != 0);
         },
         with_runners);
 }

@@ -105,6 +105,8 @@ struct CompetitionInfo {
     std::uint8_t time_precision = 0;
     std::uint8_t print_non_starters = 0;
     std::uint8_t print_control_codes = 0;
+    // Multi-day protocol: export the handicap start file with it.
+    std::uint8_t export_handicap_start = 0;
     std::uint8_t count_laps = 0;
     std::uint8_t points_mode = 0;
     std::uint8_t pad_numbers_to_4 = 0;
@@ -120,8 +122,12 @@ struct CompetitionInfo {
     std::uint8_t card_box_source = 0;
     std::uint8_t card_box_count = 0;
     std::uint8_t card_box_label = 0;
+    // Multi-day: the day (0..9) a day file was last read into.
+    std::uint8_t read_day = 0;
     std::int16_t sound_durations[3] = {};
     std::int32_t penalty_per_miss = 0;
+    // Multi-day protocol: the days added up (a flag for each of days 1..10).
+    std::uint8_t multiday_days[10] = {};
     std::uint8_t fast_station = 0;
     std::uint8_t no_points_individual = 0;
     char status_short_texts[9][12] = {};
@@ -219,6 +225,7 @@ struct CompetitionInfo {
         v(1092, r.time_precision);
         v(1093, r.print_non_starters);
         v(1094, r.print_control_codes);
+        v(1095, r.export_handicap_start);
         v(1096, r.count_laps);
         v(1097, r.points_mode);
         v(1098, r.pad_numbers_to_4);
@@ -229,8 +236,10 @@ struct CompetitionInfo {
         v(1101, r.card_box_source);
         v(1104, r.relay_leg_dot_number);
         v(1105, r.card_box_label);
+        v(1106, r.read_day);
         v(1108, r.sound_durations);
         v(1120, r.penalty_per_miss);
+        v(1124, r.multiday_days);
         v(1134, r.card_box_count);
         v(1135, r.fast_station);
         v(1136, r.no_points_individual);

@@ -320,6 +320,17 @@ MultiDayProtocol multiday_protocol_text(Competition& c, unsigned days, bool plac
     return out;
 }
 
+unsigned stored_multiday_days(const CompetitionInfo& info) {
+    unsigned days = 0;
+    for (int j = 0; j < kMultiDayCount; ++j)
+        if (info.multiday_days[j]) days |= 1u << j;
+    return days;
+}
+
+void store_multiday_days(CompetitionInfo& info, unsigned days) {
+    for (int j = 0; j < kMultiDayCount; ++j) info.multiday_days[j] = day_selected(days, j) ? 1 : 0;
+}
+
 bool multiday_protocol(Competition& c, ReportEnv& env, unsigned days, bool handicap, bool places) {
     MultiDayProtocol p = multiday_protocol_text(c, days, places);
     if (p.runners == 0) return false;

@@ -76,6 +76,11 @@ struct MultiDayProtocol {
 // the class, the total with the sum of the places; runners missing a day get no handicap line.
 MultiDayProtocol multiday_protocol_text(Competition& c, unsigned days, bool places = false);
 
+// The days the protocol dialog keeps in the competition (`multiday_days`, a flag a day) as a
+// mask, bit j for day j + 1, and back.
+unsigned stored_multiday_days(const CompetitionInfo& info);
+void store_multiday_days(CompetitionInfo& info, unsigned days);
+
 // The menu command after the dialog: asks for the HTML file (and the handicap file when
 // `handicap`), writes them and opens the HTML file. False on cancel, no runners or failure.
 bool multiday_protocol(Competition& c, ReportEnv& env, unsigned days, bool handicap,

@@ -1,8 +1,9 @@
 // The result commands in the real main window (offscreen): Ctrl+P on the finish table opens
 // the result dialog and prints to the chosen PDF file; Ctrl+PgDn from the card readouts shows
-// the live results board; the board's two toolbar toggles.
+// the live results board; the board's two toolbar toggles; the multi-day commands.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -19,11 +20,19 @@
 #include "app/skarvel_view.h"
 #include "core/cp1251.h"
 #include "platform/qt/qt_text.h"
+#include "results/ui/multiday_dialogs.h"
 #include "results/ui/result_print_dialog.h"
+#include "start/ui/prerace_dialogs.h"
 #include "tests/main_window_fixture.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
+
+// A name field as the protocols write it ("%-25.25s").
+std::string cp_field(std::string name) {
+    name.resize(25, ' ');
+    return name;
+}
 
 class ResultsCommandsTest : public QObject, testing::MainWindowFixture {
     Q_OBJECT
@@ -101,6 +110,82 @@ class ResultsCommandsTest : public QObject, testing::MainWindowFixture {
         frame->action(CommandId::kPrintResultList)->trigger();
         QVERIFY(!QFile::exists(pdf));
         QVERIFY(!c().modified);
+    }
+
+    static QByteArray file(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Save the day file, read it into the day chosen in its dialog, both protocols with the
+    // handicap start file, the summary table; each dialog's choices are kept in the
+    // competition and offered the next time.
+    void multiDayCommands() {
+        using testing::on_dialog;
+        c().info.time_precision = 0;
+        c().tables.runners[0]->marked = 1;
+        const QString day = tmp.filePath("day.txt");
+        prompts->files = {path_of(day)};
+        trigger(CommandId::kMultiDaySave);
+        QCOMPARE(file(day), QByteArray("1 00:30:00,00\r\n2 00:23:20,00\r\n"));
+
+        prompts->files = {path_of(day)};
+        on_dialog<DayChoiceDialog>([](DayChoiceDialog* d) {
+            d->day_buttons[2]->setChecked(true);
+            d->accept();
+        });
+        trigger(CommandId::kMultiDayRead);
+        QCOMPARE(c().tables.runners[0]->day_results[2], 180000);
+        QCOMPARE(c().tables.runners[1]->day_results[2], 140000);
+        QCOMPARE(c().tables.runners[0]->day_results[0], 0);
+        QVERIFY(c().modified);
+
+        const QString html = tmp.filePath("m.htm"), handicap = tmp.filePath("h.txt");
+        prompts->files = {path_of(html), path_of(handicap)};
+        on_dialog<MultiDayDialog>([](MultiDayDialog* d) {
+            d->day_boxes[2]->setChecked(true);
+            d->handicap->setChecked(true);
+            d->accept();
+        });
+        trigger(CommandId::kMultiDayCalc);
+        QCOMPARE(file(handicap), QByteArray("2 00:00:00\r\n1 00:06:40\r\n"));
+        // The faster runner first, with place 1 (birth year 0, number 2).
+        QVERIFY(file(html).contains(
+            "\r\n   1 " + QByteArray::fromStdString(cp_field("Иванов"_cp1251)) + "    0    2 "));
+        QCOMPARE(c().tables.runners[0]->multiday_total, 180000);
+
+        const QString places = tmp.filePath("p.htm");
+        prompts->files = {path_of(places)};
+        on_dialog<MultiDayDialog>([](MultiDayDialog* d) {
+            QCOMPARE(d->days(), 0b100u);  // as chosen before
+            QVERIFY(d->handicap->isChecked());
+            d->handicap->setChecked(false);
+            d->accept();
+        });
+        trigger(CommandId::kMultiDayCalc2);
+        QVERIFY(file(places).contains("00:30:00 (  2) 00:30:00 (2)"));
+        QVERIFY(prompts->files.empty());
+
+        const QString summary = tmp.filePath("s.htm");
+        prompts->files = {path_of(summary)};
+        on_dialog<MandateDialog>([](MandateDialog* d) {
+            d->only_marked->setChecked(true);
+            d->accept();
+        });
+        trigger(CommandId::kMultiDaySummary);
+        QVERIFY(file(summary).endsWith("<td>1</td></tr>\r\n</table></html>"));
+
+        // Kept in the competition: the days, the handicap flag, the day read, only marked.
+        std::uint8_t block[CompetitionInfo::kSize];
+        c().info.encode(block);
+        const int want[][2] = {{1124, 0}, {1126, 1}, {1095, 0}, {1106, 2}, {1036, 1}};
+        for (auto [offset, value] : want) QCOMPARE(int(block[offset]), value);
+        on_dialog<DayChoiceDialog>([](DayChoiceDialog* d) {
+            QCOMPARE(d->day(), 2);
+            d->reject();
+        });
+        trigger(CommandId::kMultiDayRead);
+        QVERIFY(prompts->messages.empty());
     }
 
     void boardFromTheCardReadoutsWithItsToggles() {
