@@ -47,22 +47,22 @@ void bind_correction_commands(AppContext& ctx) {
         return CommandState{c.info.competition_kind == 1 || c.info.competition_kind == 2};
     };
 
-    cmd.bind(
-        C::kPenalty0,
-        [&ctx, &c, changed] {
-            if (!ctx.prompts.ask_yes_no(ctx.lang().text(Txt::kPenaltyClearAll))) return;
-            set_all_penalties(c, 0);
-            changed();
-        },
-        penalty_kinds);
-    cmd.bind(
-        C::kPenalty60,
-        [&ctx, &c, changed] {
-            if (!ctx.prompts.ask_yes_no(ctx.lang().text(Txt::kPenaltySetAll60))) return;
-            set_all_penalties(c, 60);
-            changed();
-        },
-        penalty_kinds);
+    const struct {
+        CommandId id;
+        int value;
+        Txt question;
+    } for_everybody[] = {{C::kPenalty0, 0, Txt::kPenaltyClearAll},
+                         {C::kPenalty60, 60, Txt::kPenaltySetAll60}};
+    for (const auto& k : for_everybody) {
+        cmd.bind(
+            k.id,
+            [&ctx, &c, changed, k] {
+                if (!ctx.prompts.ask_yes_no(ctx.lang().text(k.question))) return;
+                set_all_penalties(c, k.value);
+                changed();
+            },
+            penalty_kinds);
+    }
 
     // "Присвоение штрафа": opens again after each OK until it is closed.
     cmd.bind(C::kPenaltySet, [&ctx, &c, changed] {

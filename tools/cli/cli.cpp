@@ -162,6 +162,22 @@ const std::string* CommandArgs::value(std::string_view name) const {
     return nullptr;
 }
 
+int operation_of(const std::vector<std::string>& args, std::string_view command,
+                 std::string_view usage, const std::vector<std::string_view>& operations,
+                 std::vector<std::string>& rest) {
+    if (args.empty()) {
+        error("usage: skarvel-cli " + std::string(usage));
+        return -1;
+    }
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        if (args[0] != operations[i]) continue;
+        rest.assign(args.begin() + 1, args.end());
+        return static_cast<int>(i);
+    }
+    error(std::string(command) + ": unknown operation '" + args[0] + "'");
+    return -1;
+}
+
 int parse_command_args(const std::vector<std::string>& args, std::string_view usage,
                        const std::vector<std::string_view>& flags,
                        const std::vector<std::string_view>& valued, CommandArgs& out) {

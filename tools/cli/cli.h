@@ -94,6 +94,11 @@ struct CommandArgs {
     bool has(std::string_view name) const;
     const std::string* value(std::string_view name) const;
 };
+// The operation word in front of a command's arguments ("penalty clear FILE.wdb"): its index
+// in `operations` and the arguments after it in `rest`; -1 after printing the usage or why.
+int operation_of(const std::vector<std::string>& args, std::string_view command,
+                 std::string_view usage, const std::vector<std::string_view>& operations,
+                 std::vector<std::string>& rest);
 // Returns kExitOk, or kExitUsage after printing "usage: skarvel-cli <usage>".
 int parse_command_args(const std::vector<std::string>& args, std::string_view usage,
                        const std::vector<std::string_view>& flags,

@@ -16,18 +16,12 @@ using namespace skarvel;
 int cmd_penalty(const std::vector<std::string>& args) {
     constexpr const char* kUsage =
         "penalty clear|set60 FILE.wdb | from-cards FILE.wdb --control P --interval M";
-    if (args.empty()) {
-        cli::error(std::string("usage: skarvel-cli ") + kUsage);
-        return cli::kExitUsage;
-    }
-    const std::string& what = args[0];
-    const bool from_cards = what == "from-cards";
-    if (!from_cards && what != "clear" && what != "set60") {
-        cli::error("penalty: unknown operation '" + what + "'");
-        return cli::kExitUsage;
-    }
+    std::vector<std::string> rest;
+    const int op =
+        cli::operation_of(args, "penalty", kUsage, {"clear", "set60", "from-cards"}, rest);
+    if (op < 0) return cli::kExitUsage;
+    const bool from_cards = op == 2;
     cli::CommandArgs a;
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
     const std::vector<std::string_view> valued =
         from_cards ? std::vector<std::string_view>{"--control", "--interval"}
                    : std::vector<std::string_view>{};
@@ -43,7 +37,7 @@ int cmd_penalty(const std::vector<std::string>& args) {
         int counted = penalties_from_readouts(*c, int(control), int(interval));
         std::printf("penalty counted from the cards of %d runners; the others have 60\n", counted);
     } else {
-        set_all_penalties(*c, what == "clear" ? 0 : 60);
+        set_all_penalties(*c, op == 0 ? 0 : 60);
     }
     return cli::save_competition(*c, a.file);
 }

@@ -18,18 +18,11 @@ int cmd_readouts(const std::vector<std::string>& args) {
     constexpr const char* kUsage =
         "readouts shift FILE.wdb --control C --by [-]HH:MM:SS | remove-control FILE.wdb --control "
         "C";
-    if (args.empty()) {
-        cli::error(std::string("usage: skarvel-cli ") + kUsage);
-        return cli::kExitUsage;
-    }
-    const std::string& what = args[0];
-    const bool shift = what == "shift";
-    if (!shift && what != "remove-control") {
-        cli::error("readouts: unknown operation '" + what + "'");
-        return cli::kExitUsage;
-    }
+    std::vector<std::string> rest;
+    const int op = cli::operation_of(args, "readouts", kUsage, {"shift", "remove-control"}, rest);
+    if (op < 0) return cli::kExitUsage;
+    const bool shift = op == 0;
     cli::CommandArgs a;
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
     const std::vector<std::string_view> valued =
         shift ? std::vector<std::string_view>{"--control", "--by"}
               : std::vector<std::string_view>{"--control"};
