@@ -176,7 +176,50 @@ std::vector<JournalEntry> read_journal(const std::string& journal_path) {
     return decode_journal(read_from(journal_path, 0));
 }
 
+CardJournal::~CardJournal() {
+    flush();
+    {
+        std::lock_guard<std::mutex> lock(queue_mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (writer_.joinable()) writer_.join();
+}
+
+std::uint64_t CardJournal::pending_bytes() const {
+    return queued_.size() + in_flight_;
+}
+
+bool CardJournal::flush() {
+    std::unique_lock<std::mutex> lock(queue_mutex_);
+    idle_.wait(lock, [this] { return pending_bytes() == 0; });
+    return !failed_;
+}
+
+void CardJournal::write_queued() {
+    std::unique_lock<std::mutex> queue(queue_mutex_);
+    for (;;) {
+        wake_.wait(queue, [this] { return stopping_ || !queued_.empty(); });
+        if (queued_.empty()) return;  // stopping, and everything is written
+        std::vector<std::uint8_t> bytes;
+        bytes.swap(queued_);
+        in_flight_ = bytes.size();
+        queue.unlock();
+        // Everything queued meanwhile goes in one write and one flush to the disk, into the
+        // file as it is now (a trim may have replaced it since the entries were queued).
+        std::lock_guard<std::mutex> lock(mutex_);
+        bool ok = file_ && std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size();
+        if (ok) size_ += bytes.size();
+        ok = ok && flush_to_disk(file_.get());
+        queue.lock();
+        in_flight_ = 0;
+        if (!ok) failed_ = true;
+        idle_.notify_all();
+    }
+}
+
 bool CardJournal::open(const std::string& competition_path) {
+    flush();
     std::lock_guard<std::mutex> lock(mutex_);
     close_locked();
     if (competition_path.empty()) return true;
@@ -185,8 +228,13 @@ bool CardJournal::open(const std::string& competition_path) {
 }
 
 bool CardJournal::reopen() {
+    {
+        std::lock_guard<std::mutex> queue(queue_mutex_);
+        failed_ = false;
+    }
     file_ = open_file(path_, "ab");
     size_ = 0;
+    open_ = file_ != nullptr;
     if (!file_) return false;
     if (std::fseek(file_.get(), 0, SEEK_END) == 0) {
         long end = std::ftell(file_.get());
@@ -196,8 +244,7 @@ bool CardJournal::reopen() {
 }
 
 bool CardJournal::is_open() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return file_ != nullptr;
+    return open_;
 }
 
 std::string CardJournal::path() const {
@@ -207,39 +254,53 @@ std::string CardJournal::path() const {
 
 std::uint64_t CardJournal::size() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return size_;
+    std::lock_guard<std::mutex> queue(queue_mutex_);
+    return size_ + pending_bytes();
 }
 
 void CardJournal::close() {
+    flush();
     std::lock_guard<std::mutex> lock(mutex_);
     close_locked();
 }
 
 void CardJournal::close_locked() {
     file_.reset();
+    open_ = false;
     path_.clear();
     size_ = 0;
 }
 
 bool CardJournal::append(const JournalEntry& e) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!file_) return false;
+    if (!open_) return false;
     std::vector<std::uint8_t> bytes = encode_journal_entry(e);
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) return false;
-    size_ += bytes.size();
-    return flush_to_disk(file_.get());
+    bool ok = true;
+    {
+        std::lock_guard<std::mutex> queue(queue_mutex_);
+        queued_.insert(queued_.end(), bytes.begin(), bytes.end());
+        if (!writer_.joinable()) writer_ = std::thread([this] { write_queued(); });
+        ok = !failed_;
+    }
+    wake_.notify_all();
+    return ok;
 }
 
 bool CardJournal::clear() {
+    flush();
     std::lock_guard<std::mutex> lock(mutex_);
     return clear_locked();
 }
 
 bool CardJournal::clear_locked() {
     if (!file_) return true;
+    {
+        std::lock_guard<std::mutex> queue(queue_mutex_);
+        failed_ = false;
+    }
     file_ = open_file(path_, "wb");  // truncates
     size_ = 0;
     if (!file_) {
+        open_ = false;
         path_.clear();
         return false;
     }
@@ -248,9 +309,17 @@ bool CardJournal::clear_locked() {
 
 bool CardJournal::drop_first(const std::string& journal_path, std::uint64_t bytes,
                              const std::vector<JournalEntry>& keep) {
+    // Everything queued before is in the file; what is queued from now on is written after
+    // the trim, into the trimmed file.
+    flush();
     std::lock_guard<std::mutex> lock(mutex_);
     if (!file_ || path_ != journal_path) return true;
-    if (bytes >= size_ && keep.empty()) return clear_locked();
+    std::uint64_t pending = 0;
+    {
+        std::lock_guard<std::mutex> queue(queue_mutex_);
+        pending = pending_bytes();
+    }
+    if (bytes >= size_ + pending && keep.empty()) return clear_locked();
     std::fflush(file_.get());
     std::vector<std::uint8_t> content;
     for (const JournalEntry& e : keep) {

@@ -5,15 +5,24 @@
 // competition replays the journal, so no card read since the last save is lost. A save empties
 // the journal.
 //
+// The entries are written and flushed by a writer thread of the journal, in order, so that a
+// slow disk (a USB stick), or a background save trimming the journal, never holds the window:
+// append() queues the entry and returns. Everything else (open, close, clear, drop_first,
+// flush and the destructor) first waits until the queued entries are on the disk; size()
+// counts them.
+//
 // An entry is: the byte 0xA5, its kind, the payload length (16 bits), the payload and a 32-bit
 // check of kind, length and payload. A torn last entry (the power went during the write) fails
 // its check and ends the reading; everything before it is kept.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/competition.h"
@@ -51,7 +60,7 @@ class CardJournal {
     CardJournal() = default;
     CardJournal(const CardJournal&) = delete;
     CardJournal& operator=(const CardJournal&) = delete;
-    ~CardJournal() = default;
+    ~CardJournal();
 
     // Journals for this competition file from now on (appending to what is there); an empty
     // path (an untitled competition) journals nothing.
@@ -60,8 +69,12 @@ class CardJournal {
     void close();
     bool is_open() const;
     std::string path() const;
-    // Writes the entry and flushes it to the disk; false when that failed.
+    // Queues the entry for the writer thread, which writes it and flushes it to the disk;
+    // false when the journal is not open or an earlier write failed (since it was opened or
+    // emptied). Never waits for the disk.
     bool append(const JournalEntry& e);
+    // Waits until every queued entry is on the disk; false when a write failed.
+    bool flush();
     // Empties the journal (the competition was saved with everything in it).
     bool clear();
     // Bytes in the journal file (what a save made now would let go of).
@@ -77,11 +90,25 @@ class CardJournal {
     bool reopen();
     void close_locked();
     bool clear_locked();
+    void write_queued();
+    std::uint64_t pending_bytes() const;  // under queue_mutex_
 
+    // The file; locked before queue_mutex_ where both are held.
     mutable std::mutex mutex_;
     FileHandle file_;
     std::string path_;
-    std::uint64_t size_ = 0;
+    std::uint64_t size_ = 0;         // bytes in the file
+    std::atomic<bool> open_{false};  // file_ is set (read by append without mutex_)
+
+    // The writer thread and its queue.
+    mutable std::mutex queue_mutex_;
+    std::condition_variable wake_;  // the writer: entries queued, or stop
+    std::condition_variable idle_;  // flush(): the queue is written
+    std::vector<std::uint8_t> queued_;
+    std::uint64_t in_flight_ = 0;  // bytes the writer has taken and not yet written
+    bool stopping_ = false;
+    bool failed_ = false;
+    std::thread writer_;
 };
 
 // What a replay entered.

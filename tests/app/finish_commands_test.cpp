@@ -227,6 +227,7 @@ class FinishCommandsTest : public QObject, testing::MainWindowFixture {
         QVERIFY(!frame->saver().busy());
         QVERIFY(c().modified);
         QVERIFY(frame->isWindowModified());
+        QVERIFY(frame->journal().flush());
         QCOMPARE(read_journal(journal_path_for(path)).size(), std::size_t(1));
     }
 

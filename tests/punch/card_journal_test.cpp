@@ -134,10 +134,35 @@ class CardJournalTest : public QObject, testing::MainWindowFixture {
         QVERIFY(j.append(e[1]));
         QVERIFY(j.drop_first(journal_path_for(file), saved, {e[2]}));
         QVERIFY(j.append(e[0]));
+        QVERIFY(j.flush());
         std::vector<JournalEntry> left = read_journal(journal_path_for(file));
         QCOMPARE(left.size(), std::size_t(3));
         for (int i = 0; i < 3; ++i) QCOMPARE(left[i].card.card_number, card_of((2 + i * 2) % 3));
         QVERIFY(QFile::exists(dir + QStringLiteral("/гонка.wdb.journal")));
+    }
+
+    // Appending only queues (the writer thread writes); every entry is on the disk, in order,
+    // once flushed and when the journal ends.
+    void queuedEntriesReachTheDiskInOrder() {
+        std::string file = (tmp.path() + "/queued.wdb").toStdString();
+        {
+            CardJournal j;
+            QVERIFY(j.open(file));
+            for (int i = 0; i < 40; ++i) {
+                JournalEntry e;
+                e.card = card(i % kCards);
+                QVERIFY(j.append(e));
+            }
+            QVERIFY(j.flush());
+            QCOMPARE(read_journal(journal_path_for(file)).size(), std::size_t(40));
+            JournalEntry last;
+            last.card = card(1);
+            QVERIFY(j.append(last));
+        }
+        std::vector<JournalEntry> all = read_journal(journal_path_for(file));
+        QCOMPARE(all.size(), std::size_t(41));
+        for (int i = 0; i < 40; ++i) QCOMPARE(all[i].card.card_number, card_of(i % kCards));
+        QCOMPARE(all[40].card.card_number, card_of(1));
     }
 
     // The desktop program reads cards from the simulator and is killed before anyone saves:
