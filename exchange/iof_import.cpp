@@ -16,6 +16,7 @@
 #include "core/time_text.h"
 #include "exchange/iof_text.h"
 #include "exchange/iof_xml.h"
+#include "exchange/table_appender.h"
 #include "results/result_compute.h"
 
 namespace skarvel {
@@ -92,25 +93,6 @@ std::int32_t time_of_day(std::string_view s) {
     }
     return centis;
 }
-
-// Adds records in the first empty slots, as Table::new_record does, but walks each table once
-// for a whole import instead of once per record.
-template <class R>
-class Appender {
-  public:
-    explicit Appender(Table<R>& table) : table_(table) {}
-    // The new zero-filled record and its slot (the caller has checked that it fits).
-    R* add(int* slot = nullptr) {
-        while (next_ < table_.capacity() && table_[next_]) ++next_;
-        table_.slot(next_) = std::make_unique<R>();
-        if (slot) *slot = next_;
-        return table_[next_++];
-    }
-
-  private:
-    Table<R>& table_;
-    int next_ = 0;
-};
 
 struct PersonIn {
     std::string name, club, class_name, team_name;

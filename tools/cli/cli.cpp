@@ -180,7 +180,8 @@ int operation_of(const std::vector<std::string>& args, std::string_view command,
 
 int parse_command_args(const std::vector<std::string>& args, std::string_view usage,
                        const std::vector<std::string_view>& flags,
-                       const std::vector<std::string_view>& valued, CommandArgs& out) {
+                       const std::vector<std::string_view>& valued, CommandArgs& out,
+                       std::size_t files_wanted) {
     auto usage_error = [&] {
         error("usage: skarvel-cli " + std::string(usage));
         return kExitUsage;
@@ -200,13 +201,15 @@ int parse_command_args(const std::vector<std::string>& args, std::string_view us
         } else if (!a.empty() && a[0] == '-') {
             error("unknown option '" + a + "'");
             return usage_error();
-        } else if (out.file.empty()) {
-            out.file = a;
+        } else if (out.files.size() < files_wanted) {
+            out.files.push_back(a);
         } else {
             return usage_error();
         }
     }
-    return out.file.empty() ? usage_error() : kExitOk;
+    if (out.files.size() != files_wanted) return usage_error();
+    out.file = out.files.empty() ? std::string() : out.files.front();
+    return kExitOk;
 }
 
 bool int_option(const CommandArgs& a, std::string_view name, long long lo, long long hi,

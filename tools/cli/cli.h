@@ -89,7 +89,8 @@ bool parse_int(std::string_view text, long long& value);
 // The arguments of a command that takes one FILE.wdb and options: `flags` stand alone,
 // `valued` take the next argument. Options not given are absent from `options`.
 struct CommandArgs {
-    std::string file;
+    std::string file;                // the first file named (the competition)
+    std::vector<std::string> files;  // every file named, in order
     std::vector<std::pair<std::string, std::string>> options;  // name (with "--"), value
     bool has(std::string_view name) const;
     const std::string* value(std::string_view name) const;
@@ -99,10 +100,12 @@ struct CommandArgs {
 int operation_of(const std::vector<std::string>& args, std::string_view command,
                  std::string_view usage, const std::vector<std::string_view>& operations,
                  std::vector<std::string>& rest);
-// Returns kExitOk, or kExitUsage after printing "usage: skarvel-cli <usage>".
+// Exactly `files_wanted` files (1: the competition alone) among the options. Returns kExitOk,
+// or kExitUsage after printing "usage: skarvel-cli <usage>".
 int parse_command_args(const std::vector<std::string>& args, std::string_view usage,
                        const std::vector<std::string_view>& flags,
-                       const std::vector<std::string_view>& valued, CommandArgs& out);
+                       const std::vector<std::string_view>& valued, CommandArgs& out,
+                       std::size_t files_wanted = 1);
 // An integer option given as --name N within [lo, hi]; false after printing why.
 bool int_option(const CommandArgs& a, std::string_view name, long long lo, long long hi,
                 long long& value);

@@ -1,36 +1,42 @@
-// skarvel-cli export osv|routegadget|splits-html FILE.wdb OUT
-// The split files as the result dialog's buttons write them (with the stored first_n), and the
-// common splits page of every read card.
+// skarvel-cli export KIND FILE.wdb OUT
+// Writes a file for another program or a printout folder from the competition; the
+// competition is not changed. One operation per file kind (tools/cli/exchange_ops.h); the table
+// below names them.
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "punch/split_exports.h"
 #include "tools/cli/cli.h"
+#include "tools/cli/exchange_ops.h"
+
+using namespace skarvel::cli;
+
+namespace {
+
+struct Kind {
+    std::string_view name;
+    int (*run)(const OperationArgs&);
+};
+
+const Kind kKinds[] = {
+    {"osv", &export_osv},
+    {"routegadget", &export_routegadget},
+    {"splits-html", &export_splits_html},
+    {"number-card", &export_number_card},
+};
+
+}  // namespace
 
 int cmd_export(const std::vector<std::string>& args) {
-    using namespace skarvel;
-    using namespace skarvel::cli;
-    constexpr const char* kUsage = "export osv|routegadget|splits-html FILE.wdb OUT";
-    if (args.size() != 3) {
-        error(std::string("usage: ") + kUsage);
-        return kExitUsage;
+    std::vector<std::string_view> names;
+    std::string usage = "export ";
+    for (const Kind& k : kKinds) {
+        usage += std::string(names.empty() ? "" : "|") + std::string(k.name);
+        names.push_back(k.name);
     }
-    const std::string& what = args[0];
-    if (what != "osv" && what != "routegadget" && what != "splits-html") {
-        error("export: unknown export '" + what + "'");
-        return kExitUsage;
-    }
-    Competition c;
-    if (int rc = load_competition(c, args[1]); rc != kExitOk) return rc;
-    PathPrompts prompts(args[2]);
-    prompts.quiet = true;
-    RecordingPrinterProvider printers;
-    RecordingShellOpener shell;
-    ReportEnv env{prompts, printers, shell};
-    bool ok = what == "osv"           ? export_osv(c, c.info.first_n, env)
-              : what == "routegadget" ? export_route_csv(c, c.info.first_n, env)
-                                      : common_splits_html(c, env);
-    if (ok) return kExitOk;
-    for (const std::string& m : prompts.messages) error_cp1251(m);
-    return kExitOutput;
+    usage += " FILE.wdb OUT";
+    std::vector<std::string> rest;
+    const int op = operation_of(args, "export", usage, names, rest);
+    if (op < 0) return kExitUsage;
+    return kKinds[op].run(rest);
 }

@@ -1,0 +1,262 @@
+#include "exchange/card_numbers.h"
+
+#include <algorithm>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+
+#include "core/finish_results.h"
+#include "core/text_format.h"
+#include "core/time_text.h"
+#include "exchange/table_appender.h"
+
+namespace skarvel {
+
+namespace {
+
+constexpr int kMaxStartNumber = 29999;
+
+// Calls f(line) for each line of the text, without its line end.
+template <class F>
+void for_each_line(std::string_view text, F&& f) {
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        f(line);
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+}
+
+// The decimal number at the start of a text (blanks before it allowed); nullopt when the text
+// does not start with digits or the number does not fit 31 bits.
+std::optional<std::int32_t> leading_number(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    std::int64_t n = 0;
+    std::size_t digits = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, ++digits) {
+        n = n * 10 + (s[i] - '0');
+        if (n > 0x7FFFFFFF) return std::nullopt;
+    }
+    if (digits == 0) return std::nullopt;
+    return static_cast<std::int32_t>(n);
+}
+
+std::vector<std::string_view> fields_of(std::string_view line) {
+    std::vector<std::string_view> out;
+    for (;;) {
+        std::size_t semi = line.find(';');
+        out.push_back(line.substr(0, semi));
+        if (semi == std::string_view::npos) return out;
+        line.remove_prefix(semi + 1);
+    }
+}
+
+bool serves(const Runner& r, bool own_cards_too) {
+    return own_cards_too || !(r.fee_flags & Runner::kFeeOwnCard);
+}
+
+// The runners of the current list (slots up to the first empty one).
+template <class F>
+void for_each_current_runner(Competition& c, F&& f) {
+    for (int i = 0; i < c.tables.runners.capacity(); ++i) {
+        Runner* r = c.tables.runners[i];
+        if (!r) break;
+        f(*r);
+    }
+}
+
+}  // namespace
+
+int clear_card_numbers(Competition& c, bool own_cards_too) {
+    int changed = 0;
+    for_each_current_runner(c, [&](Runner& r) {
+        if (!serves(r, own_cards_too) || r.card_number == 0) return;
+        r.card_number = 0;
+        ++changed;
+    });
+    return changed;
+}
+
+CardListOutcome assign_card_numbers(Competition& c, std::string_view list, bool own_cards_too) {
+    std::vector<std::string_view> lines;
+    for_each_line(list, [&lines](std::string_view l) { lines.push_back(l); });
+    // A file ending in a line end has no line after it.
+    if (!list.empty() && list.back() == '\n' && !lines.empty() && lines.back().empty())
+        lines.pop_back();
+    CardListOutcome out;
+    std::size_t next = 0;
+    for_each_current_runner(c, [&](Runner& r) {
+        if (out.ran_out || !serves(r, own_cards_too)) return;
+        if (next >= lines.size()) {
+            out.ran_out = true;
+            return;
+        }
+        r.card_number = leading_number(lines[next++]).value_or(0);
+        r.fee_flags &= static_cast<std::uint8_t>(~Runner::kFeeOwnCard);
+        ++out.numbers_read;
+    });
+    return out;
+}
+
+std::string number_card_pairs(const Competition& c) {
+    std::string out;
+    for (int i = 0; i < c.tables.runners.used_end(); ++i) {
+        const Runner* r = c.tables.runners[i];
+        if (r && r->start_number != 0 && r->card_number != 0)
+            out += strf("%d %d\r\n", int(r->start_number), int(r->card_number));
+    }
+    return out;
+}
+
+PairsOutcome import_number_card(Competition& c, std::string_view text) {
+    c.rebuild_number_index();
+    PairsOutcome out;
+    for_each_line(text, [&](std::string_view line) {
+        if (line.find_first_not_of(' ') == std::string_view::npos) return;
+        std::optional<std::int32_t> number = leading_number(line);
+        std::size_t gap = line.find(' ', line.find_first_not_of(' '));
+        std::optional<std::int32_t> card =
+            gap == std::string_view::npos ? std::nullopt : leading_number(line.substr(gap));
+        Runner* r =
+            number && card && *number <= kMaxStartNumber ? c.runner_by_number(*number) : nullptr;
+        if (!r) {
+            ++out.skipped;
+            return;
+        }
+        r->card_number = *card;
+        ++out.assigned;
+    });
+    return out;
+}
+
+CardContentOutcome import_station_csv(Competition& c, std::string_view text) {
+    struct Row {
+        std::int32_t card;
+        std::int32_t time;
+        std::string_view control;
+    };
+    CardContentOutcome out;
+    std::vector<Row> rows;
+    int readouts_needed = 0;
+    std::optional<std::int32_t> previous;
+    for_each_line(text, [&](std::string_view line) {
+        std::vector<std::string_view> f = fields_of(line);
+        std::optional<std::int32_t> card = leading_number(f[0]);
+        if (f.size() < 2 || !card) {
+            if (!line.empty()) ++out.lines_skipped;
+            return;
+        }
+        if (*card != previous) ++readouts_needed;
+        previous = card;
+        std::string_view control = f.size() >= 3 ? f[2] : std::string_view();
+        while (!control.empty() && control.front() == ' ') control.remove_prefix(1);
+        rows.push_back({*card, parse_time_text(f[1]), control});
+    });
+    Appender<CardReadout> readouts(c.tables.card_readouts);
+    if (readouts_needed > readouts.room()) {
+        out.refused = true;
+        out.full_table = kCardReadouts;
+        return out;
+    }
+    // The owners of every card, so each readout finds its runners without a walk.
+    std::unordered_multimap<std::int32_t, Runner*> owners;
+    for (int i = 0; i < c.tables.runners.used_end(); ++i)
+        if (Runner* r = c.tables.runners[i]) owners.emplace(r->card_number, r);
+    Appender<FinishLine> lines(c.tables.finish_lines);
+    int lines_needed = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (i == 0 || rows[i].card != rows[i - 1].card)
+            lines_needed += static_cast<int>(owners.count(rows[i].card));
+    if (lines_needed > lines.room()) {
+        out.refused = true;
+        out.full_table = kFinishLines;
+        return out;
+    }
+
+    std::vector<CardReadout*> added;
+    CardReadout* card = nullptr;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        if (i == 0 || row.card != rows[i - 1].card) {
+            card = readouts.add();
+            card->card_number = row.card;
+            added.push_back(card);
+        }
+        const char kind = row.control.empty() ? '\0' : row.control.front();
+        if (kind == 'F' || kind == 'f') {
+            card->finish.time = row.time;
+        } else if (kind == 'S' || kind == 's') {
+            card->start.time = row.time;
+        } else if (std::optional<std::int32_t> code = leading_number(row.control);
+                   code && *code > 0 && *code <= 255 &&
+                   card->punch_count < CardReadout::kMaxPunches) {
+            Punch& p = card->punches[card->punch_count++];
+            p.code = static_cast<std::uint8_t>(*code);
+            p.time = row.time;
+        }
+    }
+    // Finish lines for the readouts of this file: the readouts of an earlier import made theirs
+    // then, and a second line for the same card would count as another lap.
+    for (CardReadout* r : added) {
+        auto [from, to] = owners.equal_range(r->card_number);
+        if (from == to) out.unknown_cards.push_back(r->card_number);
+        for (auto it = from; it != to; ++it) {
+            Runner& runner = *it->second;
+            FinishLine* line = lines.add();
+            line->start_number = static_cast<std::int16_t>(runner.start_number);
+            line->set_time(r->finish.time);
+            if (r->start.time != 0) runner.start_time = r->start.time;
+            ++out.finish_lines;
+        }
+    }
+    out.readouts = static_cast<int>(added.size());
+    finish_data_changed(c);
+    return out;
+}
+
+CardContentOutcome import_vpconfig(Competition& c, std::string_view text) {
+    constexpr std::size_t kCardField = 2, kStartField = 24, kFinishField = 27, kCountField = 28,
+                          kFirstPunchField = 29;
+    CardContentOutcome out;
+    std::vector<std::vector<std::string_view>> rows;
+    bool header = true;
+    for_each_line(text, [&](std::string_view line) {
+        if (std::exchange(header, false)) return;
+        if (line.empty()) return;
+        std::vector<std::string_view> f = fields_of(line);
+        if (f.size() <= kCountField || !leading_number(f[kCardField])) {
+            ++out.lines_skipped;
+            return;
+        }
+        rows.push_back(std::move(f));
+    });
+    Appender<CardReadout> readouts(c.tables.card_readouts);
+    if (static_cast<int>(rows.size()) > readouts.room()) {
+        out.refused = true;
+        out.full_table = kCardReadouts;
+        return out;
+    }
+    for (const auto& f : rows) {
+        CardReadout* r = readouts.add();
+        r->card_number = *leading_number(f[kCardField]);
+        r->start.time = parse_time_text(f[kStartField]);
+        r->finish.time = parse_time_text(f[kFinishField]);
+        int taken = 0;
+        for (std::size_t k = kFirstPunchField; k + 2 < f.size() && taken < CardReadout::kMaxPunches;
+             k += 3) {
+            std::optional<std::int32_t> code = leading_number(f[k]);
+            if (!code || *code > 255) break;  // the punch list of the line ends here
+            r->punches[taken].code = static_cast<std::uint8_t>(*code);
+            r->punches[taken].time = parse_time_text(f[k + 2]);
+            ++taken;
+        }
+        r->punch_count = std::min(leading_number(f[kCountField]).value_or(0), taken);
+        ++out.readouts;
+    }
+    return out;
+}
+
+}  // namespace skarvel

@@ -1,0 +1,26 @@
+// The operations of `skarvel-cli import` and `skarvel-cli export`: one function per file kind,
+// the kinds of one family in a file of their own (export_splits.cpp, card_files.cpp, ...),
+// each named in the table of cmd_import.cpp or cmd_export.cpp. `args` are the arguments after the
+// operation word (FILE.wdb, the other file, options); the return value is the exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace skarvel::cli {
+
+using OperationArgs = std::vector<std::string>;
+
+// import (cmd_import.cpp)
+int import_card_numbers(const OperationArgs& args);
+int import_number_card(const OperationArgs& args);
+int import_station_csv(const OperationArgs& args);
+int import_vpconfig(const OperationArgs& args);
+
+// export (cmd_export.cpp)
+int export_osv(const OperationArgs& args);
+int export_routegadget(const OperationArgs& args);
+int export_splits_html(const OperationArgs& args);
+int export_number_card(const OperationArgs& args);
+
+}  // namespace skarvel::cli
