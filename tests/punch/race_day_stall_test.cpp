@@ -2,7 +2,10 @@
 // station simulator over a pseudo-terminal, each printing its split sheet to a PDF file, and
 // finish clicks with finish autosave on, all driven from the window's own event loop. The
 // window's thread must never be held by the program for 50 ms or more; the figures are printed
-// for the record.
+// for the record. "Held by the program" is a stall's length less the time the thread only
+// waited for a processor (at least the processor time it used): other programs loading a
+// 2-core machine do not count, while the program's own work and blocking calls (fsync, waits
+// for other threads) do. So the check holds on a busy machine without running alone.
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
