@@ -50,10 +50,9 @@ struct Ranks {
     RankNorms norms;
 };
 
-Ranks team_ranks(const CompetitionInfo& info, const ClassRecord& cls,
-                 const std::vector<RelayTeam>& teams) {
+Ranks team_ranks(bool print_ranks, const ClassRecord& cls, const std::vector<RelayTeam>& teams) {
     Ranks out;
-    if (!info.print_ranks || !cls.ranks_allowed()) return out;
+    if (!print_ranks || !cls.ranks_allowed()) return out;
     int clean = static_cast<int>(
         std::count_if(teams.begin(), teams.end(), [](const RelayTeam& t) { return t.clean(); }));
     if (clean < kRankTeams || teams.size() < static_cast<std::size_t>(kRankTeams)) return out;
@@ -160,7 +159,7 @@ class RelayWriter {
         std::vector<RelayTeam> teams = relay_teams(std::move(runners));
         std::size_t class_legs = 0;
         for (const RelayTeam& t : teams) class_legs = std::max(class_legs, t.legs.size());
-        Ranks ranks = team_ranks(c_.info, cls, teams);
+        Ranks ranks = team_ranks(s_set_.print_ranks, cls, teams);
         std::vector<int> overflow;
         for (const RelayTeam& t : teams)
             for (const Runner* r : t.overflow) overflow.push_back(r->start_number);

@@ -160,6 +160,58 @@ TEST(RelayResults, KeysVariantsSplitsAndRanks) {
     EXPECT_NE(r.body(ranks).find(w("\r\n\r\nРанг не определялся")), std::string::npos);
 }
 
+// Ten clean teams of two legs: the ranks are determined over them, the first six printed.
+TEST(RelayResults, RanksDetermined) {
+    Relay r;
+    r.c.tables.classes[0]->set_ranks_allowed(true);
+    // Team times; the winner's 1:00:00 and the row of level 125.0 (100%, 118%, 136%) give the
+    // limits 1:00:00, 1:10:48 and 1:21:36.
+    const std::int32_t times[] = {hms(1, 0, 0),   hms(1, 5, 0),   hms(1, 10, 48), hms(1, 10, 49),
+                                  hms(1, 21, 36), hms(1, 21, 37), hms(1, 30, 0),  hms(1, 31, 0),
+                                  hms(1, 32, 0),  hms(1, 33, 0)};
+    for (int k = 1; k <= 10; ++k) {
+        // First legs "I" (25 points each), second legs without rank: 250 points over 2 legs.
+        r.leg(100 + k, "A" + std::to_string(k), hms(10, 0, 0), hms(10, 30, 0)).qualification = 4;
+        r.leg(200 + k, "B" + std::to_string(k), hms(10, 0, 0), hms(10, 0, 0) + times[k - 1]);
+    }
+    RelayPrintSettings s;
+    s.print_ranks = true;
+    s.first_n = 6;
+    auto leg = [](int number, std::string name, const char* qual, std::string leg_time,
+                  std::string team_time) {
+        name.resize(25, ' ');
+        return "\r\n    " + std::to_string(number) + " " + name + " " + std::string(20, ' ') + " " +
+               qual + "   " + leg_time + "   " + team_time;
+    };
+    auto team = [&](int k, std::string team_time, std::string leg2, const char* rank) {
+        std::string out = "\r\n<b>" + std::to_string(k) + "  </b>";
+        out += rank ? "<b> " + std::string(82, ' ') + " " + team_time + " " + rank + "</b>"
+                    : std::string("     ");
+        return out + leg(100 + k, "A" + std::to_string(k), "I   ", "00:30:00", "00:30:00") +
+               leg(200 + k, "B" + std::to_string(k), "    ", leg2, team_time);
+    };
+    const std::string sp40(40, ' '), sp20(20, ' ');
+    EXPECT_EQ(
+        r.body(s),
+        w("\r\n<h2>M21, 2 КП</h2>"
+          "\r\n<pre><b>     №  Фамилия, имя              Коллектив            Квал    "
+          "Время      Время\r\n") +
+            std::string(62, ' ') + w("на этапе   команды</b>") +
+            team(1, "01:00:00", "00:30:00", "I   ") + team(2, "01:05:00", "00:35:00", "II  ") +
+            team(3, "01:10:48", "00:40:48", "II  ") + team(4, "01:10:49", "00:40:49", "III ") +
+            team(5, "01:21:36", "00:51:36", "III ") + team(6, "01:21:37", "00:51:37", nullptr) +
+            w("\r\n\r\nКласс дистанции   - I   \r\nКвалификационный уровень - 125.0 баллов"
+              "\r\nI      - 100%  -   1:00:00\r\nII     - 118%  -   1:10:48"
+              "\r\nIII    - 136%  -   1:21:36"
+              "\r\n\r\nГлавный судья     ") +
+            sp40 + " " + sp20 + w("\r\nГлавный секретарь ") + sp40 + " " + sp20 +
+            "</pre>\r\n\r\n</html>");
+
+    // Nine clean teams: not determined.
+    r.c.tables.runners[19]->status = 2;
+    EXPECT_NE(r.body(s).find(w("\r\n\r\nРанг не определялся")), std::string::npos);
+}
+
 TEST(RelayResults, MoreThanElevenRunnersOfOneTeamAreReported) {
     Relay r;
     for (int leg = 1; leg <= 12; ++leg)
