@@ -152,7 +152,7 @@ void bind_start_commands(AppContext& ctx) {
             s.relay_first_leg_times = session->relay_first_leg_times;
             ReportEnv env{ctx.prompts, ctx.state.printer, ctx.state.shell};
             if (c.info.relay) {
-                RelayStartListDialog dialog(s, ctx.parent());
+                RelayStartListDialog dialog(s, en(), ctx.parent());
                 add_iof_export(dialog, ctx, IofExportKind::kStart);
                 if (dialog.exec() != QDialog::Accepted) return;
                 s = dialog.settings();

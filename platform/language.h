@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/texts/editor_texts.h"
 #include "platform/texts/exchange_texts.h"
 #include "platform/texts/file_texts.h"
 #include "platform/texts/periph_texts.h"
@@ -249,6 +250,7 @@ namespace skarvel {
 
 #define SKARVEL_TEXTS(X) \
     SKARVEL_TEXTS_SHELL(X) \
+    SKARVEL_TEXTS_EDITORS(X) \
     SKARVEL_TEXTS_FILES(X) \
     SKARVEL_TEXTS_START(X) \
     SKARVEL_TEXTS_PUNCH(X) \
@@ -301,6 +303,12 @@ class LanguageTable {
     UiLanguage language_ = UiLanguage::kRussian;
     std::array<std::string_view, kSlotCount> slots_{};
 };
+
+// The text of a slot in the given language, for code that knows only whether it is English.
+inline std::string_view text_in(bool english, Txt id) {
+    const TextPair& pair = text_pair(id);
+    return english ? pair.en : pair.ru;
+}
 
 // The table in Russian, for messages told before (or without) an interface language.
 const LanguageTable& russian_language_table();

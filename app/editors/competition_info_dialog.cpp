@@ -24,45 +24,38 @@ CompetitionInfoDialog::CompetitionInfoDialog(const LanguageTable& lang, Competit
                                              bool auto_load, QWidget* parent)
     : EditorDialog(parent), c_(c) {
     setObjectName(QStringLiteral("CompetitionInfoDialog"));
-    setWindowTitle(tx(lang, "Информация о соревнованиях"_cp1251, "About competitions"));
+    setWindowTitle(qs(lang.text(Txt::kEdAboutCompetitions)));
     CompetitionInfoForm f = competition_info_form(c.info);
     auto* layout = new QVBoxLayout(this);
     title_ = new QPlainTextEdit(cp_to_editor_text(f.title), this);
     title_->setObjectName(QStringLiteral("title"));
     allow_ctrl_enter_new_line(title_);
-    layout->addWidget(new QLabel(tx(lang, "Заголовок"_cp1251, "Title"), this));
+    layout->addWidget(new QLabel(qs(lang.text(Txt::kEdTitle)), this));
     layout->addWidget(title_);
 
     auto* form = new QFormLayout;
     layout->addLayout(form);
     date_ = make_line_edit(this, "date", f.date, lim::kDateChars);
-    form->addRow(tx(lang, "Дата проведения"_cp1251, "Date"), date_);
+    form->addRow(qs(lang.text(Txt::kEdDate)), date_);
     place_ = make_line_edit(this, "place", f.place, lim::kOfficialChars);
-    form->addRow(tx(lang, "Место проведения"_cp1251, "Place"), place_);
+    form->addRow(qs(lang.text(Txt::kEdPlace)), place_);
     judge_ = make_line_edit(this, "chief_judge", f.chief_judge, lim::kOfficialChars);
-    form->addRow(tx(lang, "Главный судья"_cp1251, "Chief judge"), judge_);
+    form->addRow(qs(lang.text(Txt::kEdChiefJudge)), judge_);
     secretary_ = make_line_edit(this, "chief_secretary", f.chief_secretary, lim::kOfficialChars);
-    form->addRow(tx(lang, "Главный секретарь"_cp1251, "Chief secretary"), secretary_);
+    form->addRow(qs(lang.text(Txt::kEdChiefSecretary)), secretary_);
     for (int i = 0; i < 4; ++i) {
         std::string name = "course_setter" + std::to_string(i + 1);
         setters_[i] = make_line_edit(this, name.c_str(), f.course_setters[i], lim::kOfficialChars);
-        std::string ru = std::string("Начальник дистанции"_cp1251) + std::to_string(i + 1);
-        std::string en = "Course setter " + std::to_string(i + 1);
-        form->addRow(tx(lang, ru, en), setters_[i]);
+        form->addRow(qs(lang.text(Txt::kEdCourseSetterN)) + QString::number(i + 1), setters_[i]);
     }
 
-    auto* kind_box =
-        new QGroupBox(tx(lang, "Вид соревнований"_cp1251, "Kind of competition"), this);
+    auto* kind_box = new QGroupBox(qs(lang.text(Txt::kEdKindOfCompetition)), this);
     auto* kind_layout = new QVBoxLayout(kind_box);
     kind_ = new QButtonGroup(this);
-    const std::pair<std::string, const char*> kinds[] = {
-        {std::string("Заданное направление"_cp1251), "Course order"},
-        {std::string("Маркированная трасса-круги"_cp1251), "Marked route - laps"},
-        {std::string("Маркированная трасса-минуты"_cp1251), "Marked route - minutes"},
-        {std::string("Задержанный старт (гандикап)"_cp1251), "Delayed start (handicap)"},
-    };
+    const Txt kinds[] = {Txt::kEdKindCourseOrder, Txt::kEdKindMarkedLaps, Txt::kEdKindMarkedMinutes,
+                         Txt::kEdKindHandicap};
     for (int i = 0; i < 4; ++i) {
-        auto* b = new QRadioButton(tx(lang, kinds[i].first, kinds[i].second), kind_box);
+        auto* b = new QRadioButton(qs(lang.text(kinds[i])), kind_box);
         b->setObjectName(QStringLiteral("kind%1").arg(i));
         kind_->addButton(b, i);
         kind_layout->addWidget(b);
@@ -70,7 +63,7 @@ CompetitionInfoDialog::CompetitionInfoDialog(const LanguageTable& lang, Competit
     kind_->button(f.competition_kind)->setChecked(true);
     layout->addWidget(kind_box);
 
-    relay_ = new QCheckBox(tx(lang, "Эстафетные"_cp1251, "Relay"), this);
+    relay_ = new QCheckBox(qs(lang.text(Txt::kEdRelay)), this);
     relay_->setObjectName(QStringLiteral("relay"));
     relay_->setChecked(f.relay);
     pad_ = new QCheckBox(qs(lang.text(Txt::kPadNumbers)), this);
@@ -84,14 +77,9 @@ CompetitionInfoDialog::CompetitionInfoDialog(const LanguageTable& lang, Competit
     auto* precision_box = new QGroupBox(qs(lang.text(Txt::kTimeAccuracy)), this);
     auto* precision_layout = new QHBoxLayout(precision_box);
     precision_ = new QButtonGroup(this);
-    const std::pair<std::string, const char*> precisions[] = {
-        {std::string("1 сек"_cp1251), "1 sec"},
-        {std::string("0,1 сек"_cp1251), "0.1 sec"},
-        {std::string("0,01 сек"_cp1251), "0.01 sec"},
-    };
+    const Txt precisions[] = {Txt::kEdPrecision1, Txt::kEdPrecision01, Txt::kEdPrecision001};
     for (int i = 0; i < 3; ++i) {
-        auto* b =
-            new QRadioButton(tx(lang, precisions[i].first, precisions[i].second), precision_box);
+        auto* b = new QRadioButton(qs(lang.text(precisions[i])), precision_box);
         b->setObjectName(QStringLiteral("precision%1").arg(i));
         precision_->addButton(b, i);
         precision_layout->addWidget(b);

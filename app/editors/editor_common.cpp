@@ -22,10 +22,6 @@ namespace skarvel {
 
 using namespace literals;
 
-QString tx(const LanguageTable& lang, std::string_view ru, std::string_view en) {
-    return qs(lang.pick(ru, en));
-}
-
 std::string editor_text_to_cp(const QString& text) {
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -49,7 +45,7 @@ QLineEdit* make_line_edit(QWidget* parent, const char* name, const std::string& 
 }
 
 QGroupBox* make_sound_group(QWidget* parent, const LanguageTable& lang, int id) {
-    auto* box = new QGroupBox(tx(lang, "Звук"_cp1251, "Sound"), parent);
+    auto* box = new QGroupBox(qs(lang.text(Txt::kEdSound)), parent);
     box->setObjectName(QStringLiteral("sound"));
     auto* row = new QHBoxLayout(box);
     auto* id_label = new QLabel(QString::number(id), box);

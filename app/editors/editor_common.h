@@ -23,9 +23,6 @@ namespace skarvel {
 
 class Competition;
 
-// The Russian or English text of a pair (Windows-1251) as a QString.
-QString tx(const LanguageTable& lang, std::string_view ru, std::string_view en);
-
 // Multi-line text: the logic keeps CR LF line ends, Qt's text fields use LF.
 std::string editor_text_to_cp(const QString& text);
 QString cp_to_editor_text(std::string_view cp1251);

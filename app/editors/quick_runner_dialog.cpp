@@ -16,12 +16,11 @@ QuickRunnerDialog::QuickRunnerDialog(const LanguageTable& lang, Competition& c, 
                                      QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
     QuickRunnerForm f = quick_runner_form(c, slot);
-    auto [layout, form] =
-        begin_form_layout("QuickRunnerDialog", tx(lang, "Редактирование"_cp1251, "Edit"));
+    auto [layout, form] = begin_form_layout("QuickRunnerDialog", qs(lang.text(Txt::kMenuEdit)));
     number_ = make_line_edit(this, "number", f.start_number);
-    form->addRow(tx(lang, "№"_cp1251, "No."), number_);
+    form->addRow(qs(lang.text(Txt::kEdNo)), number_);
     start_ = make_line_edit(this, "start", f.start_time, edit_limits::kTimeText);
-    form->addRow(tx(lang, "Старт"_cp1251, "Start"), start_);
+    form->addRow(qs(lang.text(Txt::kEdStart)), start_);
     add_ok_cancel(layout, lang);
     number_->selectAll();
 }

@@ -99,8 +99,7 @@ RunnerEditor::RunnerEditor(const LanguageTable& lang, Competition& c, int slot,
 void RunnerEditor::build(const RunnerForm& f) {
     id_ = f.id;
     shown_ = f;
-    auto [layout, form] =
-        begin_form_layout("RunnerEditor", tx(lang_, "Редактирование"_cp1251, "Edit"));
+    auto [layout, form] = begin_form_layout("RunnerEditor", qs(lang_.text(Txt::kMenuEdit)));
 
     name_ = make_line_edit(this, "name", f.name, lim::kRunnerName);
     form->addRow(qs(lang_.text(Txt::kNameSurname)), name_);
@@ -110,36 +109,34 @@ void RunnerEditor::build(const RunnerForm& f) {
         name_->setFocus();
     }
     class_ = make_id_list(this, "class", c_.tables.classes, f.class_id, &plain_name<ClassRecord>);
-    form->addRow(tx(lang_, "Группа"_cp1251, "Category"), class_);
+    form->addRow(qs(lang_.text(Txt::kFilterClass)), class_);
     qualification_ = new QComboBox(this);
     qualification_->setObjectName(QStringLiteral("qualification"));
     for (const std::string& e : qualification_entries()) qualification_->addItem(qs(e));
     qualification_->setCurrentIndex(f.qualification);
-    form->addRow(tx(lang_, "Разряд"_cp1251, "Rank"), qualification_);
+    form->addRow(qs(lang_.text(Txt::kEdRank)), qualification_);
     birth_ = make_line_edit(this, "birth_year", f.birth_year);
-    form->addRow(tx(lang_, "Год рождения"_cp1251, "Year of birth"), birth_);
+    form->addRow(qs(lang_.text(Txt::kEdYearOfBirth)), birth_);
     club_ = make_id_list(this, "club", c_.tables.clubs, f.club_id, &plain_name<Club>);
-    form->addRow(tx(lang_, "Коллектив"_cp1251, "Team/club"), club_);
+    form->addRow(qs(lang_.text(Txt::kFilterClub)), club_);
     heat_ = make_line_edit(this, "heat", f.heat_or_leg);
-    form->addRow(tx(lang_, "Забег/Этап"_cp1251, "Heat/Leg"), heat_);
+    form->addRow(qs(lang_.text(Txt::kEdHeatLeg)), heat_);
     number_ = make_line_edit(this, "number", f.start_number);
-    form->addRow(tx(lang_, "Номер"_cp1251, "Number"), number_);
+    form->addRow(qs(lang_.text(Txt::kEdNumber)), number_);
     start_ = make_line_edit(this, "start", f.start_time, lim::kTimeText);
-    form->addRow(tx(lang_, "Старт"_cp1251, "Start"), start_);
+    form->addRow(qs(lang_.text(Txt::kEdStart)), start_);
     card_ = make_line_edit(this, "card", f.card_number);
-    form->addRow(tx(lang_, "VP-ЧИП"_cp1251, "VP-card"), card_);
+    form->addRow(qs(lang_.text(Txt::kEdVPCard)), card_);
     comment_ = make_line_edit(this, "comment", f.comment, lim::kRunnerComment);
-    comment_->setToolTip(tx(lang_, "Примечание"_cp1251, "Comment"));
+    comment_->setToolTip(qs(lang_.text(Txt::kEdComment)));
     form->addRow(QString(), comment_);
 
     auto* checks = new QHBoxLayout;
-    reduced_ =
-        make_check(this, "reduced_fee", tx(lang_, "Льгота"_cp1251, "Reduced fee"), f.reduced_fee);
-    own_card_ = make_check(this, "own_card", tx(lang_, "Свой ЧИП"_cp1251, "Own card"), f.own_card);
-    out_of_competition_ = make_check(this, "out_of_competition", tx(lang_, "в/к"_cp1251, "o/c"),
-                                     f.out_of_competition);
-    individual_ =
-        make_check(this, "individual", tx(lang_, "Лично"_cp1251, "Individual"), f.individual);
+    reduced_ = make_check(this, "reduced_fee", qs(lang_.text(Txt::kEdReducedFee)), f.reduced_fee);
+    own_card_ = make_check(this, "own_card", qs(lang_.text(Txt::kEdOwnCard)), f.own_card);
+    out_of_competition_ =
+        make_check(this, "out_of_competition", qs(lang_.text(Txt::kEdOC)), f.out_of_competition);
+    individual_ = make_check(this, "individual", qs(lang_.text(Txt::kEdIndividual)), f.individual);
     for (QCheckBox* b : {reduced_, own_card_, out_of_competition_, individual_})
         checks->addWidget(b);
     layout->addLayout(checks);
@@ -182,12 +179,11 @@ ClubEditor::ClubEditor(const LanguageTable& lang, Competition& c, int slot, QWid
     ClubForm f = club_form(c, c.tables.clubs[slot]);
     id_ = f.id;
     shown_ = f;
-    auto [layout, form] =
-        begin_form_layout("ClubEditor", tx(lang_, "Коллектив"_cp1251, "Team/club"));
+    auto [layout, form] = begin_form_layout("ClubEditor", qs(lang_.text(Txt::kFilterClub)));
     name_ = make_line_edit(this, "name", f.name, lim::kClubText);
-    form->addRow(tx(lang_, "Наименование"_cp1251, "Name"), name_);
+    form->addRow(qs(lang_.text(Txt::kEdName)), name_);
     representative_ = make_line_edit(this, "representative", f.representative, lim::kClubText);
-    form->addRow(tx(lang_, "Представитель"_cp1251, "Representative"), representative_);
+    form->addRow(qs(lang_.text(Txt::kEdRepresentative)), representative_);
     layout->addWidget(make_sound_group(this, lang_, f.id));
     add_ok_cancel(layout, lang_);
 }
@@ -211,22 +207,21 @@ ClassEditor::ClassEditor(const LanguageTable& lang, Competition& c, int slot, QW
     ClassForm f = class_form(c, c.tables.classes[slot]);
     id_ = f.id;
     shown_ = f;
-    auto [layout, form] = begin_form_layout("ClassEditor", tx(lang_, "Группа"_cp1251, "Category"));
+    auto [layout, form] = begin_form_layout("ClassEditor", qs(lang_.text(Txt::kFilterClass)));
     name_ = make_line_edit(this, "name", f.name, lim::kClassName);
-    form->addRow(tx(lang_, "Наименование"_cp1251, "Name"), name_);
+    form->addRow(qs(lang_.text(Txt::kEdName)), name_);
     course_ = make_id_list(this, "course", c.tables.courses, f.course_id, &course_name);
-    form->addRow(tx(lang_, "Дистанция"_cp1251, "Course"), course_);
+    form->addRow(qs(lang_.text(Txt::kFilterCourse)), course_);
 
-    auto* ranks = new QGroupBox(tx(lang_, "Присвоение разрядов"_cp1251, "Awarding of ranks"), this);
+    auto* ranks = new QGroupBox(qs(lang_.text(Txt::kEdAwardingOfRanks)), this);
     auto* ranks_form = new QFormLayout(ranks);
-    ranks_ = make_check(ranks, "ranks_allowed",
-                        tx(lang_, "можно присваивать разряды"_cp1251, "ranks may be awarded"),
+    ranks_ = make_check(ranks, "ranks_allowed", qs(lang_.text(Txt::kEdRanksMayBeAwarded)),
                         f.ranks_allowed);
     ranks_form->addRow(ranks_);
     ms_ = make_line_edit(ranks, "ms", f.ms_award);
-    ranks_form->addRow(tx(lang_, "МС"_cp1251, "MS"), ms_);
+    ranks_form->addRow(qs(lang_.text(Txt::kEdMS)), ms_);
     kms_ = make_line_edit(ranks, "kms", f.kms_award);
-    ranks_form->addRow(tx(lang_, "КМС"_cp1251, "CMS"), kms_);
+    ranks_form->addRow(qs(lang_.text(Txt::kEdCMS)), kms_);
     layout->addWidget(ranks);
 
     auto fee_group = [&](const QString& title, QLineEdit*& reduced, const char* reduced_name,
@@ -235,17 +230,15 @@ ClassEditor::ClassEditor(const LanguageTable& lang, Competition& c, int slot, QW
         auto* box = new QGroupBox(title, this);
         auto* g = new QFormLayout(box);
         reduced = make_line_edit(box, reduced_name, r);
-        g->addRow(tx(lang_, "Льготный"_cp1251, "Reduced"), reduced);
+        g->addRow(qs(lang_.text(Txt::kEdReduced)), reduced);
         normal = make_line_edit(box, normal_name, n);
-        g->addRow(tx(lang_, "Обычный"_cp1251, "Normal"), normal);
+        g->addRow(qs(lang_.text(Txt::kEdNormal)), normal);
         layout->addWidget(box);
     };
-    fee_group(tx(lang_, "Стартовый взнос: аренда ЧИПа"_cp1251, "Entry fee: rented card"),
-              rental_reduced_, "fee_rental_reduced", f.fee_rental_reduced, rental_normal_,
-              "fee_rental_normal", f.fee_rental_normal);
-    fee_group(tx(lang_, "Стартовый взнос: свой ЧИП"_cp1251, "Entry fee: own card"), own_reduced_,
-              "fee_own_reduced", f.fee_own_reduced, own_normal_, "fee_own_normal",
-              f.fee_own_normal);
+    fee_group(qs(lang_.text(Txt::kEdEntryFeeRentedCard)), rental_reduced_, "fee_rental_reduced",
+              f.fee_rental_reduced, rental_normal_, "fee_rental_normal", f.fee_rental_normal);
+    fee_group(qs(lang_.text(Txt::kEdEntryFeeOwnCard)), own_reduced_, "fee_own_reduced",
+              f.fee_own_reduced, own_normal_, "fee_own_normal", f.fee_own_normal);
     layout->addWidget(make_sound_group(this, lang_, f.id));
     add_ok_cancel(layout, lang_);
 }
@@ -279,18 +272,17 @@ CourseEditor::CourseEditor(const LanguageTable& lang, Competition& c, int slot, 
     CourseForm f = course_form(c, c.tables.courses[slot]);
     id_ = f.id;
     shown_ = f;
-    auto [layout, form] =
-        begin_form_layout("CourseEditor", tx(lang_, "Дистанция"_cp1251, "Course"));
+    auto [layout, form] = begin_form_layout("CourseEditor", qs(lang_.text(Txt::kFilterCourse)));
     name_ = make_line_edit(this, "name", f.name, lim::kCourseName);
-    form->addRow(tx(lang_, "Краткое название"_cp1251, "Short name"), name_);
+    form->addRow(qs(lang_.text(Txt::kEdShortName)), name_);
     controls_ = make_line_edit(this, "control_count", f.control_count);
-    form->addRow(tx(lang_, "КП"_cp1251, "Controls"), controls_);
+    form->addRow(qs(lang_.text(Txt::kEdControls)), controls_);
     length_ = make_line_edit(this, "length", f.length_m);
-    form->addRow(tx(lang_, "Длина, метров"_cp1251, "Length, metres"), length_);
+    form->addRow(qs(lang_.text(Txt::kEdLengthMetres)), length_);
     climb_ = make_line_edit(this, "climb", f.climb_m);
-    form->addRow(tx(lang_, "Набор высоты"_cp1251, "Climb"), climb_);
+    form->addRow(qs(lang_.text(Txt::kEdClimb)), climb_);
     corridor_ = make_line_edit(this, "start_corridor", f.start_corridor);
-    form->addRow(tx(lang_, "Стартовый коридор"_cp1251, "Start corridor"), corridor_);
+    form->addRow(qs(lang_.text(Txt::kEdStartCorridor)), corridor_);
     limit_ = make_line_edit(this, "time_limit", f.time_limit_min);
     form->addRow(qs(lang_.text(Txt::kMaxLimitTime)), limit_);
     crossings_ = make_line_edit(this, "finish_crossings", f.finish_crossings);
@@ -302,11 +294,8 @@ CourseEditor::CourseEditor(const LanguageTable& lang, Competition& c, int slot, 
         setter_->addItem(name.empty() ? QString::number(i + 1) : qs(name));
     }
     setter_->setCurrentIndex(f.course_setter);
-    form->addRow(tx(lang_, "Нач. дистанции"_cp1251, "Course setter"), setter_);
-    layout->addWidget(
-        new QLabel(tx(lang_, "Порядок прохождения (переход на новую строку - Ctrl-Enter)"_cp1251,
-                      "Control order (new line - Ctrl-Enter)"),
-                   this));
+    form->addRow(qs(lang_.text(Txt::kEdCourseSetter)), setter_);
+    layout->addWidget(new QLabel(qs(lang_.text(Txt::kEdControlOrderNewLineCtrlEnter)), this));
     order_ = new QPlainTextEdit(cp_to_editor_text(f.control_order), this);
     order_->setObjectName(QStringLiteral("control_order"));
     allow_ctrl_enter_new_line(order_);
@@ -341,8 +330,7 @@ CardReadoutEditor::CardReadoutEditor(const LanguageTable& lang, Competition& c, 
                                      QWidget* parent)
     : RecordEditor(lang, c, slot, parent) {
     setObjectName(QStringLiteral("CardReadoutEditor"));
-    setWindowTitle(tx(lang_, "Редактирование информации из чипа"_cp1251,
-                      "Editing of the VP-card information"));
+    setWindowTitle(qs(lang_.text(Txt::kEdEditingOfTheVPCardInformation)));
     opened_new_ = !c.tables.card_readouts[slot];
     CardReadoutForm f = card_readout_form(c, c.tables.card_readouts[slot]);
     shown_ = f;
@@ -350,39 +338,31 @@ CardReadoutEditor::CardReadoutEditor(const LanguageTable& lang, Competition& c, 
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(layout);
 
-    auto* service =
-        new QGroupBox(tx(lang_, "Служебная информация"_cp1251, "Service information"), this);
+    auto* service = new QGroupBox(qs(lang_.text(Txt::kEdServiceInformation)), this);
     auto* form = new QFormLayout(service);
     card_ = make_line_edit(service, "card_number", f.card_number);
-    form->addRow(tx(lang_, "Номер чипа"_cp1251, "Card number"), card_);
+    form->addRow(qs(lang_.text(Txt::kEdCardNumber)), card_);
     number_ = make_line_edit(service, "start_number", f.start_number);
-    form->addRow(tx(lang_, "Номер стартовый"_cp1251, "Start number"), number_);
+    form->addRow(qs(lang_.text(Txt::kEdStartNumber)), number_);
     start_ = make_line_edit(service, "start_time", f.start_time, lim::kTimeText);
-    form->addRow(tx(lang_, "Время старта"_cp1251, "Start time"), start_);
+    form->addRow(qs(lang_.text(Txt::kEdStartTime)), start_);
     finish_ = make_line_edit(service, "finish_time", f.finish_time, lim::kTimeText);
-    form->addRow(tx(lang_, "Время финиша"_cp1251, "Finish time"), finish_);
+    form->addRow(qs(lang_.text(Txt::kEdFinishTime)), finish_);
     count_ = new QLabel(QString::number(f.punch_count), service);
     count_->setObjectName(QStringLiteral("punch_count"));
-    form->addRow(tx(lang_, "Отметок КП"_cp1251, "Punches"), count_);
-    auto* note = new QLabel(
-        tx(lang_, "Стартовый номер, время старта и финиша могут не записываться станциями"_cp1251,
-           "Stations may not write the start number, start and finish times"),
-        service);
+    form->addRow(qs(lang_.text(Txt::kEdPunches)), count_);
+    auto* note = new QLabel(qs(lang_.text(Txt::kEdStationsMayNotWriteTheStart)), service);
     note->setWordWrap(true);
     form->addRow(note);
     layout->addWidget(service);
 
-    auto* punches = new QGroupBox(tx(lang_, "Отметки в чипе."_cp1251, "Punches in card."), this);
+    auto* punches = new QGroupBox(qs(lang_.text(Txt::kEdPunchesInCard)), this);
     auto* box = new QVBoxLayout(punches);
     punches_ = new QPlainTextEdit(cp_to_editor_text(f.punches), punches);
     punches_->setObjectName(QStringLiteral("punches"));
     allow_ctrl_enter_new_line(punches_);
     box->addWidget(punches_);
-    box->addWidget(new QLabel(
-        tx(lang_,
-           "Переход на новую\nстроку при вводе - Ctrl-Enter\nОбразец ввода: 31;12:25:31"_cp1251,
-           "New line while typing -\nCtrl-Enter\nExample: 31;12:25:31"),
-        punches));
+    box->addWidget(new QLabel(qs(lang_.text(Txt::kEdNewLineWhileTypingNCtrlEnter)), punches));
     layout->addWidget(punches);
     add_ok_cancel(outer, lang_);
 }

@@ -21,13 +21,13 @@ StatusDialog::StatusDialog(const LanguageTable& lang, Competition& c, Prompts& p
                            QWidget* parent)
     : QDialog(parent), lang_(lang), c_(c), prompts_(prompts) {
     setObjectName(QStringLiteral("StatusDialog"));
-    setWindowTitle(tx(lang, "Снятие/восстановление"_cp1251, "Disqualification/Normal"));
+    setWindowTitle(qs(lang.text(Txt::kCmdDisqualification)));
     c.rebuild_number_index();
     StatusTexts texts = status_texts(c.info);
     auto* layout = new QVBoxLayout(this);
 
     auto* number_row = new QHBoxLayout;
-    number_row->addWidget(new QLabel(tx(lang, "Номер"_cp1251, "Number"), this));
+    number_row->addWidget(new QLabel(qs(lang.text(Txt::kEdNumber)), this));
     number_ = new QLineEdit(QStringLiteral("0"), this);
     number_->setObjectName(QStringLiteral("number"));
     number_row->addWidget(number_);
@@ -40,23 +40,19 @@ StatusDialog::StatusDialog(const LanguageTable& lang, Competition& c, Prompts& p
     auto* grid = new QGridLayout;
     layout->addLayout(grid);
     status_ = new QButtonGroup(this);
-    const std::pair<std::string, const char*> fixed[] = {
-        {std::string("Восстановлен"_cp1251), "Restored"},
-        {std::string("Снят непр.отметка"_cp1251), "Disq. wrong punch"},
-        {std::string("Снят контр.время"_cp1251), "Disq. over time"},
-        {},
-        {},
-        {},
-        {},
-        {std::string("Сошел"_cp1251), "Did not finish"},
-        {std::string("Не стартовал"_cp1251), "Did not start"},
-    };
-    grid->addWidget(new QLabel(tx(lang, "Текст в протоколе"_cp1251, "Text in the protocol"), this),
-                    0, 2);
+    const Txt fixed[] = {Txt::kEdStatusRestored,
+                         Txt::kEdStatusWrongPunch,
+                         Txt::kEdStatusOverTime,
+                         Txt::kCount,
+                         Txt::kCount,
+                         Txt::kCount,
+                         Txt::kCount,
+                         Txt::kEdStatusDidNotFinish,
+                         Txt::kEdStatusDidNotStart};
+    grid->addWidget(new QLabel(qs(lang.text(Txt::kEdTextInTheProtocol)), this), 0, 2);
     for (int s = 0; s < kStatusCount; ++s) {
         int row = s + 1;
-        auto* b = new QRadioButton(
-            s >= 3 && s <= 6 ? QString() : tx(lang, fixed[s].first, fixed[s].second), this);
+        auto* b = new QRadioButton(s >= 3 && s <= 6 ? QString() : qs(lang.text(fixed[s])), this);
         b->setObjectName(QStringLiteral("status%1").arg(s));
         status_->addButton(b, s);
         grid->addWidget(b, row, 0);
@@ -75,13 +71,13 @@ StatusDialog::StatusDialog(const LanguageTable& lang, Competition& c, Prompts& p
         b->setChecked(true);
 
     auto* buttons = new QHBoxLayout;
-    auto* next = new QPushButton(tx(lang, "OK/Следующий"_cp1251, "OK/Next"), this);
+    auto* next = new QPushButton(qs(lang.text(Txt::kEdOKNext)), this);
     next->setObjectName(QStringLiteral("next"));
     next->setDefault(true);
-    auto* restore = new QPushButton(tx(lang, "Восстановить всех"_cp1251, "Restore all"), this);
+    auto* restore = new QPushButton(qs(lang.text(Txt::kEdRestoreAll)), this);
     restore->setObjectName(QStringLiteral("restore_all"));
     restore->setAutoDefault(false);
-    auto* finish = new QPushButton(tx(lang, "Завершить/Прервать"_cp1251, "Finish/Break"), this);
+    auto* finish = new QPushButton(qs(lang.text(Txt::kEdFinishBreak)), this);
     finish->setObjectName(QStringLiteral("finish"));
     finish->setAutoDefault(false);
     buttons->addWidget(next);

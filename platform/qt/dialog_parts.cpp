@@ -14,7 +14,7 @@ QDialogButtonBox* make_dialog_buttons(QDialog* dialog, bool english, const QStri
     ok->setObjectName(QString::fromLatin1(accept_name));
     ok->setDefault(true);
     QPushButton* cancel =
-        buttons->addButton(ui_text(english, "Отмена", "Cancel"), QDialogButtonBox::RejectRole);
+        buttons->addButton(qs(text_in(english, Txt::kCancel)), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancel"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);

@@ -3,16 +3,14 @@
 
 #include <QString>
 
+#include "platform/language.h"
+#include "platform/qt/qt_text.h"
+
 class QBoxLayout;
 class QDialog;
 class QDialogButtonBox;
 
 namespace skarvel {
-
-// The text of a Russian / English pair (UTF-8 source literals) in the interface language.
-inline QString ui_text(bool english, const char* ru, const char* en) {
-    return QString::fromUtf8(english ? en : ru);
-}
 
 // An accept button (default "OK", the default button) and "Отмена"/"Cancel", wired to the
 // dialog's accept and reject. The buttons are named `accept_name` and "cancel" for the tests.

@@ -54,5 +54,22 @@
     X(kShiftDone, "Сдвинуто отметок: %d", "Punches shifted: %d") \
     X(kRemoveWhichControl, "Отметку какого КП удалить из содержимого ЧИПов?", "Remove the punches of which control from the read cards?") \
     X(kRemoveDone, "Удалено отметок: %d", "Punches removed: %d") \
+    /* Finish preparation, rebuilding and split printing. */ \
+    X(kFinishDlgPreparationOfFinish, "Подготовка финиша", "Preparation of finish") \
+    X(kFinishDlgClearFinish, "Очистить финиш", "Clear finish") \
+    X(kFinishDlgClearVPCards, "Очистить содержимое ЧИПов", "Clear VP-cards") \
+    X(kFinishDlgRestoreRunners, "Восстановить спортсменам", "Restore runners") \
+    X(kFinishDlgRebuildFinishList, "Перестроить протокол финиша", "Rebuild finish list") \
+    X(kFinishDlgFromDatabase, "Из базы данных", "From database") \
+    X(kFinishDlgFromStartStation, "Из стартовой станции", "From start station") \
+    X(kFinishDlgFirstPunch, "Первая отметка", "First punch") \
+    X(kFinishDlgFinishTime, "Финишное время", "Finish time") \
+    X(kFinishDlgFromFinishList, "Из протокола финиша", "From finish list") \
+    X(kFinishDlgFromFinishStation, "Из финишной станции", "From finish station") \
+    X(kFinishDlgLastPunch, "Последняя отметка", "Last punch") \
+    X(kFinishDlgCheckPunchesAgain, "Перепроверить отметку", "Check punches again") \
+    X(kFinishDlgPrintSplits, "Печать информашек", "Print splits") \
+    X(kFinishDlgStartFrom0Current, "Начать с (0-с текущей)", "Start from (0 - current)") \
+    X(kFinishDlgHowMany0ToTheEnd, "Всего печатать (0-до конца)", "How many (0 - to the end)") \
     /* end of the punch texts */
 // clang-format on

@@ -45,5 +45,48 @@
     X(kBibClass, "Группа", "Class") \
     X(kRelayStartSaveTitle, "старт эстафеты", "relay start") \
     X(kFinishLinesFollowNumbers, "Строк финиша с номерами, которые сменят владельца: %d.\nОни перейдут к участникам с новыми номерами. Продолжать?", "Finish lines with numbers that change hands: %d.\nThey will follow the runners' new numbers. Continue?") \
+    /* Numbering, start times, draw, heats, marked runners, start list. */ \
+    X(kStartDlgPerTime, "по сколько чел", "runners per time") \
+    X(kStartDlgAllClasses, "Все группы", "All classes") \
+    X(kStartDlgMarkedClasses, "Только отмеченные группы", "Only the marked classes") \
+    X(kStartDlgAllCourses, "Все дистанции", "All courses") \
+    X(kStartDlgMarkedCourses, "Только отмеченные дистанции", "Only the marked courses") \
+    X(kStartDlgForAllClasses, "Для всех групп", "For all classes") \
+    X(kStartDlgForMarkedClasses, "Только для отмеченных групп", "Only for the selected classes") \
+    X(kStartDlgForAllCourses, "Для всех дистанций", "For all courses") \
+    X(kStartDlgForMarkedCourses, "Только для отмеченных дистанций", "Only for the selected courses") \
+    X(kStartDlgExtendedHtml, "Расширенный HTML", "Extended HTML") \
+    X(kStartDlgRelayTitle, "Печать протокола старта", "Print start list") \
+    X(kStartDlgRelayFirstLegTimes, "время старта 1 этапу", "start time to the first leg") \
+    X(kStartDlgSettingNumber, "Присвоение номера", "Setting number") \
+    X(kStartDlgFromNumber, "Начать с", "From number") \
+    X(kStartDlgNumberStep, "Шаг номеров", "Number step") \
+    X(kStartDlgSettingStartingTime, "Присвоение времени", "Setting starting time") \
+    X(kStartDlgFromTime, "Начать с", "From time") \
+    X(kStartDlgTimeStep, "Шаг времён", "Time step") \
+    X(kStartDlgWhomToMixing, "Кого жеребить", "Whom to mixing") \
+    X(kStartDlgHowToMixing, "Как жеребить", "How to mixing") \
+    X(kStartDlgWithClub, "С учетом коллективов", "With club") \
+    X(kStartDlgWithRound, "С учетом забега/этапа", "With round") \
+    X(kStartDlgChangeStartTime, "Изменить время старта текущих на", "Change start time") \
+    X(kStartDlgIncrease, "Добавить", "Increase") \
+    X(kStartDlgDecrease, "Отнять", "Decrease") \
+    X(kStartDlgFromNumber2, "С какого номера", "From number") \
+    X(kStartDlgToNumber, "По какой номер", "To number") \
+    X(kStartDlgRound, "Какой этап", "Round") \
+    X(kStartDlgChangeNumber, "Изменить номер", "Change number") \
+    X(kStartDlgNowIs, "Какой был", "Now is") \
+    X(kStartDlgWillBe, "Какой будет", "Will be") \
+    X(kStartDlgNotInDatabase, "-- нет в базе данных --", "--not in database--") \
+    X(kStartDlgNotChange, "--не менять--", "--not change--") \
+    X(kStartDlgClearSelect, "Сбросить отметку", "Clear select") \
+    X(kStartDlgSetCategories, "Присвоить группу", "Set categories") \
+    X(kStartDlgSetClub, "Присвоить коллектив", "Set club") \
+    X(kStartDlgSetRound0NotChange, "Присвоить забег, 0-не менять", "Set round, 0-not change") \
+    X(kStartDlgPrintStartList, "Печать протоколов старта", "Print start list") \
+    X(kStartDlgWhereToPrint, "Куда печатать", "Where to print") \
+    X(kStartDlgTheCurrentPrinter, "Текущий принтер", "The current printer") \
+    X(kStartDlgHTMLFile, "HTML-файл", "HTML-file") \
+    X(kStartDlgEachClassesFromANewSheet, "Каждую группу/дистанцию - с нового листа", "Each classes - from a new sheet") \
     /* end of the start texts */
 // clang-format on

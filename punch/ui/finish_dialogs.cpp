@@ -36,13 +36,11 @@ std::uint8_t checked_index(const std::array<QRadioButton*, 3>& buttons) {
 }  // namespace
 
 FinishPreparationDialog::FinishPreparationDialog(bool english, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(ui_text(english, "Подготовка финиша", "Preparation of finish"));
+    setWindowTitle(qs(text_in(english, Txt::kFinishDlgPreparationOfFinish)));
     auto* layout = new QVBoxLayout(this);
-    clear_finish = new QCheckBox(ui_text(english, "Очистить финиш", "Clear finish"), this);
-    clear_readouts =
-        new QCheckBox(ui_text(english, "Очистить содержимое ЧИПов", "Clear VP-cards"), this);
-    restore_runners =
-        new QCheckBox(ui_text(english, "Восстановить спортсменам", "Restore runners"), this);
+    clear_finish = new QCheckBox(qs(text_in(english, Txt::kFinishDlgClearFinish)), this);
+    clear_readouts = new QCheckBox(qs(text_in(english, Txt::kFinishDlgClearVPCards)), this);
+    restore_runners = new QCheckBox(qs(text_in(english, Txt::kFinishDlgRestoreRunners)), this);
     for (QCheckBox* box : {clear_finish, clear_readouts, restore_runners}) {
         box->setChecked(true);
         layout->addWidget(box);
@@ -57,21 +55,21 @@ FinishPreparation FinishPreparationDialog::options() const {
 RebuildFinishDialog::RebuildFinishDialog(const RebuildOptions& initial, bool english,
                                          QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(ui_text(english, "Перестроить протокол финиша", "Rebuild finish list"));
+    setWindowTitle(qs(text_in(english, Txt::kFinishDlgRebuildFinishList)));
     auto* layout = new QVBoxLayout(this);
     auto* groups = new QHBoxLayout;
-    groups->addWidget(source_group(this, ui_text(english, "Стартовое время", "Start time"),
-                                   {ui_text(english, "Из базы данных", "From database"),
-                                    ui_text(english, "Из стартовой станции", "From start station"),
-                                    ui_text(english, "Первая отметка", "First punch")},
+    groups->addWidget(source_group(this, qs(text_in(english, Txt::kBibStartTime)),
+                                   {qs(text_in(english, Txt::kFinishDlgFromDatabase)),
+                                    qs(text_in(english, Txt::kFinishDlgFromStartStation)),
+                                    qs(text_in(english, Txt::kFinishDlgFirstPunch))},
                                    start, initial.start_source));
-    groups->addWidget(source_group(this, ui_text(english, "Финишное время", "Finish time"),
-                                   {ui_text(english, "Из протокола финиша", "From finish list"),
-                                    ui_text(english, "Из финишной станции", "From finish station"),
-                                    ui_text(english, "Последняя отметка", "Last punch")},
+    groups->addWidget(source_group(this, qs(text_in(english, Txt::kFinishDlgFinishTime)),
+                                   {qs(text_in(english, Txt::kFinishDlgFromFinishList)),
+                                    qs(text_in(english, Txt::kFinishDlgFromFinishStation)),
+                                    qs(text_in(english, Txt::kFinishDlgLastPunch))},
                                    finish, initial.finish_source));
     layout->addLayout(groups);
-    recheck = new QCheckBox(ui_text(english, "Перепроверить отметку", "Check punches again"), this);
+    recheck = new QCheckBox(qs(text_in(english, Txt::kFinishDlgCheckPunchesAgain)), this);
     recheck->setChecked(initial.recheck);
     layout->addWidget(recheck);
     add_dialog_buttons(this, layout, english);
@@ -83,7 +81,7 @@ RebuildOptions RebuildFinishDialog::options() const {
 
 SplitRangeDialog::SplitRangeDialog(const SplitRangeState& initial, bool english, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(ui_text(english, "Печать информашек", "Print splits"));
+    setWindowTitle(qs(text_in(english, Txt::kFinishDlgPrintSplits)));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     start_from = new QSpinBox(this);
@@ -91,10 +89,8 @@ SplitRangeDialog::SplitRangeDialog(const SplitRangeState& initial, bool english,
     for (QSpinBox* box : {start_from, count}) box->setRange(0, 29999);
     start_from->setValue(initial.start_from);
     count->setValue(initial.count);
-    form->addRow(ui_text(english, "Начать с (0-с текущей)", "Start from (0 - current)"),
-                 start_from);
-    form->addRow(ui_text(english, "Всего печатать (0-до конца)", "How many (0 - to the end)"),
-                 count);
+    form->addRow(qs(text_in(english, Txt::kFinishDlgStartFrom0Current)), start_from);
+    form->addRow(qs(text_in(english, Txt::kFinishDlgHowMany0ToTheEnd)), count);
     layout->addLayout(form);
     add_dialog_buttons(this, layout, english);
 }

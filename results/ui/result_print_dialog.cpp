@@ -19,10 +19,6 @@
 
 namespace skarvel {
 
-QString ResultPrintDialog::t(const char* ru, const char* en) const {
-    return ui_text(english_, ru, en);
-}
-
 namespace {
 QButtonGroup* radio_group(QWidget* owner, QGroupBox* box, const QStringList& texts, int checked,
                           const QString& name) {
@@ -48,7 +44,7 @@ QLineEdit* number_edit(QWidget* parent, int value, const QString& name) {
 
 ResultPrintDialog::ResultPrintDialog(const ResultPrintSettings& s, bool english, QWidget* parent)
     : QDialog(parent), english_(english), result_(s) {
-    setWindowTitle(t("Печать результатов", "Print result"));
+    setWindowTitle(qs(text_in(english_, Txt::kResultDlgPrintResult)));
     auto* root = new QVBoxLayout(this);
     auto* columns = new QHBoxLayout;
     root->addLayout(columns);
@@ -57,45 +53,46 @@ ResultPrintDialog::ResultPrintDialog(const ResultPrintSettings& s, bool english,
     columns->addLayout(left);
     columns->addLayout(right);
 
-    auto* channel_box = new QGroupBox(t("Куда печатать", "Print to"), this);
+    auto* channel_box = new QGroupBox(qs(text_in(english_, Txt::kResultDlgPrintTo)), this);
     channel_ = radio_group(this, channel_box,
-                           {t("Текущий принтер", "Current printer"), t("HTML-файл", "HTML file")},
+                           {qs(text_in(english_, Txt::kResultDlgCurrentPrinter)),
+                            qs(text_in(english_, Txt::kResultDlgHTMLFile))},
                            s.to_html, "channel");
     left->addWidget(channel_box);
 
-    auto* who_box = new QGroupBox(t("Кого печатать", "Print for"), this);
+    auto* who_box = new QGroupBox(qs(text_in(english_, Txt::kResultDlgPrintFor)), this);
     selection_ = radio_group(this, who_box,
-                             {t("Для всех групп", "All categories"),
-                              t("Только для отмеченных групп", "Marked categories only"),
-                              t("Для всех дистанций", "All courses"),
-                              t("Только для отмеченных дистанций", "Marked courses only")},
+                             {qs(text_in(english_, Txt::kResultDlgAllCategories)),
+                              qs(text_in(english_, Txt::kResultDlgMarkedCategoriesOnly)),
+                              qs(text_in(english_, Txt::kResultDlgAllCourses)),
+                              qs(text_in(english_, Txt::kResultDlgMarkedCoursesOnly))},
                              s.selection, "selection");
     left->addWidget(who_box);
 
     auto* first_row = new QHBoxLayout;
-    first_row->addWidget(new QLabel(t("Печатать только", "Print only"), this));
+    first_row->addWidget(new QLabel(qs(text_in(english_, Txt::kMultiScreenFirstN)), this));
     first_n_ = number_edit(this, s.first_n, "first_n");
     first_row->addWidget(first_n_);
-    first_row->addWidget(new QLabel(t("первых", "first"), this));
+    first_row->addWidget(new QLabel(qs(text_in(english_, Txt::kMultiScreenFirstNAfter)), this));
     first_row->addStretch();
     left->addLayout(first_row);
 
-    auto* card_box = new QGroupBox(t("содержимое ЧИПа", "Card contents"), this);
-    splits_ = radio_group(
-        this, card_box,
-        {t("не печатать", "do not print"), t("только правильные отметки", "correct punches only"),
-         t("все отметки", "all punches")},
-        s.splits_mode, "splits");
-    control_codes_ = new QCheckBox(t("печатать номера КП", "print control codes"), card_box);
+    auto* card_box = new QGroupBox(qs(text_in(english_, Txt::kResultDlgCardContents)), this);
+    splits_ = radio_group(this, card_box,
+                          {qs(text_in(english_, Txt::kRelaySplitsNone)),
+                           qs(text_in(english_, Txt::kResultDlgCorrectPunchesOnly)),
+                           qs(text_in(english_, Txt::kRelaySplitsAll))},
+                          s.splits_mode, "splits");
+    control_codes_ = new QCheckBox(qs(text_in(english_, Txt::kRelayControlCodes)), card_box);
     split_places_ =
-        new QCheckBox(t("печатать места в сплитах", "print places in splits"), card_box);
+        new QCheckBox(qs(text_in(english_, Txt::kResultDlgPrintPlacesInSplits)), card_box);
     card_box->layout()->addWidget(control_codes_);
     card_box->layout()->addWidget(split_places_);
     left->addWidget(card_box);
 
-    auto check = [this](QBoxLayout* into, QWidget* parent_widget, const char* ru, const char* en,
-                        bool value, const char* name) {
-        auto* c = new QCheckBox(t(ru, en), parent_widget);
+    auto check = [this](QBoxLayout* into, QWidget* parent_widget, Txt text, bool value,
+                        const char* name) {
+        auto* c = new QCheckBox(qs(text_in(english_, text)), parent_widget);
         c->setObjectName(name);
         c->setChecked(value);
         into->addWidget(c);
@@ -106,47 +103,42 @@ ResultPrintDialog::ResultPrintDialog(const ResultPrintSettings& s, bool english,
     split_places_->setObjectName("split_places");
     split_places_->setChecked(s.split_places);
 
-    non_starters_ = check(left, this, "Печатать н/стартовавших", "Print non-starters",
-                          s.print_non_starters, "print_non_starters");
-    all_passes_ = check(left, this, "Печатать все прохождения через финиш",
-                        "Print all finish passes", s.all_finish_passes, "all_finish_passes");
-    laps_ =
-        check(left, this, "С учетом количества кругов", "Count laps", s.count_laps, "count_laps");
-    time_limit_ = check(left, this, "Печатать контр. время", "Print time limit", s.print_time_limit,
-                        "print_time_limit");
-    comment_ =
-        check(left, this, "Печатать коментарий", "Print comment", s.print_comment, "print_comment");
-    course_setter_ = check(left, this, "Печатать нач. дистанции", "Print course setter",
-                           s.print_course_setter, "print_course_setter");
+    non_starters_ = check(left, this, Txt::kResultDlgPrintNonStarters, s.print_non_starters,
+                          "print_non_starters");
+    all_passes_ = check(left, this, Txt::kResultDlgPrintAllFinishPasses, s.all_finish_passes,
+                        "all_finish_passes");
+    laps_ = check(left, this, Txt::kResultDlgCountLaps, s.count_laps, "count_laps");
+    time_limit_ =
+        check(left, this, Txt::kResultDlgPrintTimeLimit, s.print_time_limit, "print_time_limit");
+    comment_ = check(left, this, Txt::kResultDlgPrintComment, s.print_comment, "print_comment");
+    course_setter_ = check(left, this, Txt::kResultDlgPrintCourseSetter, s.print_course_setter,
+                           "print_course_setter");
     left->addStretch();
 
-    auto* extra_box =
-        new QGroupBox(t("Дополнительно (только HTML)", "Additional (HTML only)"), this);
+    auto* extra_box = new QGroupBox(qs(text_in(english_, Txt::kResultDlgAdditionalHTMLOnly)), this);
     auto* extra = new QVBoxLayout(extra_box);
-    ranks_ = check(extra, extra_box, "Печатать выполнение разрядов", "Print rank fulfilment",
-                   s.print_ranks, "print_ranks");
-    time_behind_ = check(extra, extra_box, "Отставание от лидера", "Time behind the leader",
-                         s.time_behind, "time_behind");
-    second_line_ = check(extra, extra_box, "Печатать 2-ю строку в сплитах",
-                         "Print a second line of splits", s.split_second_line, "split_second_line");
-    statistics_ = check(extra, extra_box, "Статистика по КП", "Control statistics",
-                        s.control_statistics, "control_statistics");
-    extended_html_ = check(extra, extra_box, "расширенный HTML", "extended HTML", s.extended_html,
-                           "extended_html");
+    ranks_ = check(extra, extra_box, Txt::kRelayRanks, s.print_ranks, "print_ranks");
+    time_behind_ =
+        check(extra, extra_box, Txt::kResultDlgTimeBehindTheLeader, s.time_behind, "time_behind");
+    second_line_ = check(extra, extra_box, Txt::kResultDlgPrintASecondLineOfSplits,
+                         s.split_second_line, "split_second_line");
+    statistics_ = check(extra, extra_box, Txt::kResultDlgControlStatistics, s.control_statistics,
+                        "control_statistics");
+    extended_html_ =
+        check(extra, extra_box, Txt::kRelayExtendedHtml, s.extended_html, "extended_html");
     // Shown for completeness of the form; these extracts are not produced from here.
-    check(extra, extra_box, "Выписки по командам", "Extracts by team", false, "team_extracts")
+    check(extra, extra_box, Txt::kResultDlgExtractsByTeam, false, "team_extracts")
         ->setEnabled(false);
-    check(extra, extra_box, "Маркировка: штраф по КП", "Marked route: penalty by control", false,
-          "penalty_by_control")
+    check(extra, extra_box, Txt::kResultDlgMarkedRoutePenaltyByControl, false, "penalty_by_control")
         ->setEnabled(false);
     right->addWidget(extra_box);
 
-    auto* points_box = new QGroupBox(t("Очки", "Points"), this);
+    auto* points_box = new QGroupBox(qs(text_in(english_, Txt::kResultDlgPoints)), this);
     auto* pl = new QGridLayout(points_box);
     points_ = new QButtonGroup(this);
-    const QStringList point_texts = {t("не печатать", "do not print"),
-                                     t("формула: ОЧКИ*10=", "formula: POINTS*10="),
-                                     t("из файла", "from file")};
+    const QStringList point_texts = {qs(text_in(english_, Txt::kRelaySplitsNone)),
+                                     qs(text_in(english_, Txt::kResultDlgFormulaPOINTS10)),
+                                     qs(text_in(english_, Txt::kResultDlgFromFile))};
     for (int i = 0; i < 3; ++i) {
         auto* b = new QRadioButton(point_texts[i], points_box);
         b->setObjectName("points" + QString::number(i));
@@ -164,25 +156,24 @@ ResultPrintDialog::ResultPrintDialog(const ResultPrintSettings& s, bool english,
     pl->addWidget(new QLabel("-", points_box), 1, 2, 2, 1);
     auto* frac = new QGridLayout;
     frac->addWidget(formula_b_, 0, 0);
-    frac->addWidget(new QLabel(t("*Туч", "*Trun"), points_box), 0, 1);
+    frac->addWidget(new QLabel(qs(text_in(english_, Txt::kResultDlgTrun)), points_box), 0, 1);
     frac->addWidget(line, 1, 0, 1, 2);
     frac->addWidget(formula_c_, 2, 0);
-    frac->addWidget(new QLabel(t("*Тпобед", "*Twin"), points_box), 2, 1);
+    frac->addWidget(new QLabel(qs(text_in(english_, Txt::kResultDlgTwin)), points_box), 2, 1);
     pl->addLayout(frac, 1, 3, 2, 1);
     pl->addWidget(points_->button(2), 3, 0, 1, 3);
     auto* pv = new QVBoxLayout;
-    no_points_individual_ =
-        check(pv, points_box, "Лично-очки не давать", "No points for individuals",
-              s.no_points_individual, "no_points_individual");
-    winner_from_six_ = check(pv, points_box, "Тпоб=Тср 6ти мест", "Twin = mean of 6 places",
-                             s.winner_from_six, "winner_from_six");
+    no_points_individual_ = check(pv, points_box, Txt::kResultDlgNoPointsForIndividuals,
+                                  s.no_points_individual, "no_points_individual");
+    winner_from_six_ = check(pv, points_box, Txt::kResultDlgTwinMeanOf6Places, s.winner_from_six,
+                             "winner_from_six");
     pl->addLayout(pv, 4, 0, 1, 4);
     right->addWidget(points_box);
 
     auto* exports = new QHBoxLayout;
-    osv_ = new QPushButton("Export OSV...", this);
+    osv_ = new QPushButton(qs(text_in(english_, Txt::kResultDlgExportOsv)), this);
     osv_->setObjectName("export_osv");
-    route_gadget_ = new QPushButton("Export RouteGadget...", this);
+    route_gadget_ = new QPushButton(qs(text_in(english_, Txt::kResultDlgExportRouteGadget)), this);
     route_gadget_->setObjectName("export_route_gadget");
     osv_->setEnabled(false);
     route_gadget_->setEnabled(false);
@@ -216,9 +207,7 @@ bool ResultPrintDialog::read_number(QLineEdit* edit, int low, int high, int& out
     if (!ok || v < low || v > high) {
         QMessageBox::warning(
             this, windowTitle(),
-            t("Введите целое число от %1 до %2.", "Please enter an integer between %1 and %2.")
-                .arg(low)
-                .arg(high));
+            qs(text_in(english_, Txt::kResultDlgPleaseEnterAnIntegerBetween1)).arg(low).arg(high));
         edit->setFocus();
         edit->selectAll();
         return false;

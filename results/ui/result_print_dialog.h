@@ -29,7 +29,6 @@ class ResultPrintDialog : public QDialog {
     void accept() override;
 
   private:
-    QString t(const char* ru, const char* en) const;
     bool read_number(QLineEdit* edit, int low, int high, int& out);
 
     bool english_;

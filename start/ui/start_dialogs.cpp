@@ -45,14 +45,14 @@ QLineEdit* time_edit(QWidget* parent, std::int32_t value, int precision) {
 
 NumberingDialog::NumberingDialog(const CompetitionInfo& info, bool english, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(ui_text(english, "Присвоение номера", "Setting number"));
+    setWindowTitle(qs(text_in(english, Txt::kStartDlgSettingNumber)));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     first = spin(this, 0, kLastUsableNumber, info.numbering_first);
     // The step is kept in 16 bits; shown signed so that a step counting down reads as -1.
     step = spin(this, -32768, 32767, static_cast<std::int16_t>(info.numbering_step));
-    form->addRow(ui_text(english, "Начать с", "From number"), first);
-    form->addRow(ui_text(english, "Шаг номеров", "Number step"), step);
+    form->addRow(qs(text_in(english, Txt::kStartDlgFromNumber)), first);
+    form->addRow(qs(text_in(english, Txt::kStartDlgNumberStep)), step);
     layout->addLayout(form);
     add_dialog_buttons(this, layout, english);
 }
@@ -66,15 +66,15 @@ NumberingOptions NumberingDialog::options() const {
 StartTimeDialog::StartTimeDialog(const CompetitionInfo& info, int size, bool english,
                                  QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(ui_text(english, "Присвоение времени", "Setting starting time"));
+    setWindowTitle(qs(text_in(english, Txt::kStartDlgSettingStartingTime)));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     first = time_edit(this, info.start_time_first, info.time_precision);
     step = time_edit(this, info.start_time_step, info.time_precision);
     group_size = spin(this, 1, 1000, size);
-    form->addRow(ui_text(english, "Начать с", "From time"), first);
-    form->addRow(ui_text(english, "Шаг времён", "Time step"), step);
-    form->addRow(QString::fromUtf8("по сколько чел"), group_size);
+    form->addRow(qs(text_in(english, Txt::kStartDlgFromTime)), first);
+    form->addRow(qs(text_in(english, Txt::kStartDlgTimeStep)), step);
+    form->addRow(qs(text_in(english, Txt::kStartDlgPerTime)), group_size);
     layout->addLayout(form);
     add_dialog_buttons(this, layout, english);
 }
@@ -88,30 +88,29 @@ StartTimeOptions StartTimeDialog::options() const {
 
 DrawDialog::DrawDialog(const CompetitionInfo& info, bool english, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(ui_text(english, "Жеребьевка...", "Mixing"));
+    setWindowTitle(qs(text_in(english, Txt::kCmdDraw)));
     auto* layout = new QVBoxLayout(this);
-    auto* whom = new QGroupBox(ui_text(english, "Кого жеребить", "Whom to mixing"), this);
+    auto* whom = new QGroupBox(qs(text_in(english, Txt::kStartDlgWhomToMixing)), this);
     auto* whom_layout = new QVBoxLayout(whom);
-    const char* choices[] = {"Все группы", "Только отмеченные группы", "Все дистанции",
-                             "Только отмеченные дистанции"};
-    subset.push_back(
-        new QRadioButton(ui_text(english, "Текущих спортсменов", "The current runners"), whom));
-    for (const char* c : choices) subset.push_back(new QRadioButton(QString::fromUtf8(c), whom));
+    const Txt choices[] = {Txt::kStartDlgAllClasses, Txt::kStartDlgMarkedClasses,
+                           Txt::kStartDlgAllCourses, Txt::kStartDlgMarkedCourses};
+    subset.push_back(new QRadioButton(qs(text_in(english, Txt::kCardsCurrentRunners)), whom));
+    for (Txt c : choices) subset.push_back(new QRadioButton(qs(text_in(english, c)), whom));
     for (std::size_t i = 0; i < subset.size(); ++i) {
         subset[i]->setEnabled(i == 0);
         whom_layout->addWidget(subset[i]);
     }
     // Only the current runners can be drawn; a stored other choice still shows as made.
     subset[info.draw_subset < subset.size() ? info.draw_subset : 0]->setChecked(true);
-    only_marked = new QCheckBox(QString::fromUtf8("Только отмеченных участников"), whom);
+    only_marked = new QCheckBox(qs(text_in(english, Txt::kOnlyMarkedRunners)), whom);
     only_marked->setEnabled(false);
     whom_layout->addWidget(only_marked);
     layout->addWidget(whom);
 
-    auto* how = new QGroupBox(ui_text(english, "Как жеребить", "How to mixing"), this);
+    auto* how = new QGroupBox(qs(text_in(english, Txt::kStartDlgHowToMixing)), this);
     auto* how_layout = new QVBoxLayout(how);
-    by_club = new QCheckBox(ui_text(english, "С учетом коллективов", "With club"), how);
-    by_heat = new QCheckBox(ui_text(english, "С учетом забега/этапа", "With round"), how);
+    by_club = new QCheckBox(qs(text_in(english, Txt::kStartDlgWithClub)), how);
+    by_heat = new QCheckBox(qs(text_in(english, Txt::kStartDlgWithRound)), how);
     by_club->setChecked(info.draw_by_club);
     by_heat->setChecked(info.draw_by_heat);
     how_layout->addWidget(by_club);
@@ -131,12 +130,11 @@ DrawOptions DrawDialog::options() const {
 
 ShiftDialog::ShiftDialog(const StartSession& session, int precision, bool english, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(ui_text(english, "Время старта", "Start time"));
+    setWindowTitle(qs(text_in(english, Txt::kEdStartTime)));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(
-        ui_text(english, "Изменить время старта текущих на", "Change start time"), this));
-    add = new QRadioButton(ui_text(english, "Добавить", "Increase"), this);
-    subtract = new QRadioButton(ui_text(english, "Отнять", "Decrease"), this);
+    layout->addWidget(new QLabel(qs(text_in(english, Txt::kStartDlgChangeStartTime)), this));
+    add = new QRadioButton(qs(text_in(english, Txt::kStartDlgIncrease)), this);
+    subtract = new QRadioButton(qs(text_in(english, Txt::kStartDlgDecrease)), this);
     (session.shift_subtract ? subtract : add)->setChecked(true);
     layout->addWidget(add);
     layout->addWidget(subtract);
@@ -153,15 +151,15 @@ ShiftOptions ShiftDialog::options() const {
 
 HeatRangeDialog::HeatRangeDialog(const HeatRangeOptions& initial, bool english, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(ui_text(english, "Присвоение этапа...", "Seting round..."));
+    setWindowTitle(qs(text_in(english, Txt::kCmdSetRound)));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     from = spin(this, 0, kLastUsableNumber, initial.from);
     to = spin(this, 0, kLastUsableNumber, initial.to);
     heat = spin(this, 0, 100, initial.heat);
-    form->addRow(ui_text(english, "С какого номера", "From number"), from);
-    form->addRow(ui_text(english, "По какой номер", "To number"), to);
-    form->addRow(ui_text(english, "Какой этап", "Round"), heat);
+    form->addRow(qs(text_in(english, Txt::kStartDlgFromNumber2)), from);
+    form->addRow(qs(text_in(english, Txt::kStartDlgToNumber)), to);
+    form->addRow(qs(text_in(english, Txt::kStartDlgRound)), heat);
     layout->addLayout(form);
     add_dialog_buttons(this, layout, english);
 }
@@ -176,16 +174,16 @@ RenumberDialog::RenumberDialog(const RenumberOptions& initial,
                                std::function<std::string(int)> name_of, bool english,
                                QWidget* parent)
     : QDialog(parent), name_of_(std::move(name_of)), english_(english) {
-    setWindowTitle(ui_text(english, "Изменить номер", "Change number"));
+    setWindowTitle(qs(text_in(english, Txt::kStartDlgChangeNumber)));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     old_number = spin(this, 0, kLastUsableNumber, initial.old_number);
     new_number = spin(this, 0, kLastUsableNumber, initial.new_number);
     holder = new QLineEdit(this);
     holder->setReadOnly(true);
-    form->addRow(ui_text(english, "Какой был", "Now is"), old_number);
+    form->addRow(qs(text_in(english, Txt::kStartDlgNowIs)), old_number);
     form->addRow(QString(), holder);
-    form->addRow(ui_text(english, "Какой будет", "Will be"), new_number);
+    form->addRow(qs(text_in(english, Txt::kStartDlgWillBe)), new_number);
     layout->addLayout(form);
     add_dialog_buttons(this, layout, english);
     connect(old_number, &QSpinBox::valueChanged, this, [this](int n) { show_holder(n); });
@@ -196,9 +194,8 @@ void RenumberDialog::show_holder(int number) {
     std::string name = number >= kFirstUsableNumber && number <= kLastUsableNumber && name_of_
                            ? name_of_(number)
                            : std::string();
-    holder->setText(name.empty()
-                        ? ui_text(english_, "-- нет в базе данных --", "--not in database--")
-                        : from_cp1251(name));
+    holder->setText(name.empty() ? qs(text_in(english_, Txt::kStartDlgNotInDatabase))
+                                 : from_cp1251(name));
 }
 
 RenumberOptions RenumberDialog::options() const {
@@ -208,10 +205,10 @@ RenumberOptions RenumberDialog::options() const {
 // --- work with marked -------------------------------------------------------------------
 
 BulkDialog::BulkDialog(const Competition& c, bool english, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(ui_text(english, "Работа с отмеченными...", "Work with select..."));
+    setWindowTitle(qs(text_in(english, Txt::kCmdWorkWithMarked)));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    const QString keep = ui_text(english, "--не менять--", "--not change--");
+    const QString keep = qs(text_in(english, Txt::kStartDlgNotChange));
     klass = new QComboBox(this);
     klass->addItem(keep);
     class_ids_.push_back(0);
@@ -233,11 +230,11 @@ BulkDialog::BulkDialog(const Competition& c, bool english, QWidget* parent) : QD
     preselect(klass, class_ids_, c.info.bulk_class_id);
     preselect(club, club_ids_, c.info.bulk_club_id);
     heat = spin(this, 0, 100, c.info.bulk_heat);
-    clear_mark = new QCheckBox(ui_text(english, "Сбросить отметку", "Clear select"), this);
+    clear_mark = new QCheckBox(qs(text_in(english, Txt::kStartDlgClearSelect)), this);
     clear_mark->setChecked(c.info.bulk_clear_mark);
-    form->addRow(ui_text(english, "Присвоить группу", "Set categories"), klass);
-    form->addRow(ui_text(english, "Присвоить коллектив", "Set club"), club);
-    form->addRow(ui_text(english, "Присвоить забег, 0-не менять", "Set round, 0-not change"), heat);
+    form->addRow(qs(text_in(english, Txt::kStartDlgSetCategories)), klass);
+    form->addRow(qs(text_in(english, Txt::kStartDlgSetClub)), club);
+    form->addRow(qs(text_in(english, Txt::kStartDlgSetRound0NotChange)), heat);
     form->addRow(QString(), clear_mark);
     layout->addLayout(form);
     add_dialog_buttons(this, layout, english);
@@ -255,45 +252,40 @@ BulkOptions BulkDialog::options() const {
 
 StartListDialog::StartListDialog(const StartListSettings& initial, bool english, QWidget* parent)
     : QDialog(parent), initial_(initial) {
-    setWindowTitle(ui_text(english, "Печать протоколов старта", "Print start list"));
+    setWindowTitle(qs(text_in(english, Txt::kStartDlgPrintStartList)));
     auto* layout = new QVBoxLayout(this);
 
-    auto* where = new QGroupBox(ui_text(english, "Куда печатать", "Where to print"), this);
+    auto* where = new QGroupBox(qs(text_in(english, Txt::kStartDlgWhereToPrint)), this);
     auto* where_layout = new QVBoxLayout(where);
-    to_printer =
-        new QRadioButton(ui_text(english, "Текущий принтер", "The current printer"), where);
-    to_html = new QRadioButton(ui_text(english, "HTML-файл", "HTML-file"), where);
+    to_printer = new QRadioButton(qs(text_in(english, Txt::kStartDlgTheCurrentPrinter)), where);
+    to_html = new QRadioButton(qs(text_in(english, Txt::kStartDlgHTMLFile)), where);
     (initial.to_html ? to_html : to_printer)->setChecked(true);
     where_layout->addWidget(to_printer);
     where_layout->addWidget(to_html);
     layout->addWidget(where);
 
-    auto* whom = new QGroupBox(ui_text(english, "Кого печатать", "Whom to print"), this);
+    auto* whom = new QGroupBox(qs(text_in(english, Txt::kMultiScreenWhom)), this);
     auto* whom_layout = new QVBoxLayout(whom);
-    const char* ru[] = {"Для всех групп", "Только для отмеченных групп", "Для всех дистанций",
-                        "Только для отмеченных дистанций"};
-    const char* en[] = {"For all classes", "Only for the selected classes", "For all courses",
-                        "Only for the selected courses"};
-    for (int i = 0; i < 4; ++i) {
-        selection.push_back(new QRadioButton(ui_text(english, ru[i], en[i]), whom));
+    const Txt choices[] = {Txt::kStartDlgForAllClasses, Txt::kStartDlgForMarkedClasses,
+                           Txt::kStartDlgForAllCourses, Txt::kStartDlgForMarkedCourses};
+    for (Txt c : choices) {
+        selection.push_back(new QRadioButton(qs(text_in(english, c)), whom));
         whom_layout->addWidget(selection.back());
     }
     selection[std::clamp(initial.selection, 0, 3)]->setChecked(true);
-    only_marked = new QCheckBox(
-        ui_text(english, "Только отмеченных участников", "Only the selected runners"), whom);
+    only_marked = new QCheckBox(qs(text_in(english, Txt::kOnlyMarkedRunners)), whom);
     only_marked->setChecked(initial.only_marked);
     whom_layout->addWidget(only_marked);
     layout->addWidget(whom);
 
-    auto* more = new QGroupBox(ui_text(english, "Дополнительно", "Addition"), this);
+    auto* more = new QGroupBox(qs(text_in(english, Txt::kAddition)), this);
     auto* more_layout = new QVBoxLayout(more);
-    page_per_group = new QCheckBox(ui_text(english, "Каждую группу/дистанцию - с нового листа",
-                                           "Each classes - from a new sheet"),
-                                   more);
+    page_per_group =
+        new QCheckBox(qs(text_in(english, Txt::kStartDlgEachClassesFromANewSheet)), more);
     page_per_group->setChecked(initial.page_per_group);
-    card_numbers = new QCheckBox(ui_text(english, "VP-ЧИП", "VP-card"), more);
+    card_numbers = new QCheckBox(qs(text_in(english, Txt::kEdVPCard)), more);
     card_numbers->setChecked(initial.print_card_numbers);
-    extended_html = new QCheckBox(QString::fromUtf8("Расширенный HTML"), more);
+    extended_html = new QCheckBox(qs(text_in(english, Txt::kStartDlgExtendedHtml)), more);
     extended_html->setChecked(initial.extended_html);
     more_layout->addWidget(page_per_group);
     more_layout->addWidget(card_numbers);
@@ -314,22 +306,22 @@ StartListSettings StartListDialog::settings() const {
     return s;
 }
 
-RelayStartListDialog::RelayStartListDialog(const StartListSettings& initial, QWidget* parent)
+RelayStartListDialog::RelayStartListDialog(const StartListSettings& initial, bool english,
+                                           QWidget* parent)
     : QDialog(parent), initial_(initial) {
-    setWindowTitle(QString::fromUtf8("Печать протокола старта"));
+    setWindowTitle(qs(text_in(english, Txt::kStartDlgRelayTitle)));
     auto* layout = new QVBoxLayout(this);
     leg_dot_number = new QCheckBox("1001->1.1", this);
-    extended_html = new QCheckBox(QString::fromUtf8("Расширенный HTML"), this);
-    first_leg_times = new QCheckBox(QString::fromUtf8("время старта 1 этапу"), this);
-    card_numbers = new QCheckBox(QString::fromUtf8("Печатать номера VP-карт"), this);
+    extended_html = new QCheckBox(qs(text_in(english, Txt::kStartDlgExtendedHtml)), this);
+    first_leg_times = new QCheckBox(qs(text_in(english, Txt::kStartDlgRelayFirstLegTimes)), this);
+    card_numbers = new QCheckBox(qs(text_in(english, Txt::kPrintCardNumbers)), this);
     leg_dot_number->setChecked(initial.relay_leg_dot_number);
     extended_html->setChecked(initial.extended_html);
     first_leg_times->setChecked(initial.relay_first_leg_times);
     card_numbers->setChecked(initial.print_card_numbers);
     for (QCheckBox* b : {leg_dot_number, extended_html, first_leg_times, card_numbers})
         layout->addWidget(b);
-    // The relay dialog has fixed texts only; its buttons follow them.
-    add_dialog_buttons(this, layout, false);
+    add_dialog_buttons(this, layout, english);
 }
 
 StartListSettings RelayStartListDialog::settings() const {

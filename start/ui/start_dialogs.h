@@ -125,7 +125,7 @@ class StartListDialog : public QDialog {
 class RelayStartListDialog : public QDialog {
     Q_OBJECT
   public:
-    RelayStartListDialog(const StartListSettings& initial, QWidget* parent = nullptr);
+    RelayStartListDialog(const StartListSettings& initial, bool english, QWidget* parent = nullptr);
     StartListSettings settings() const;
     QCheckBox* leg_dot_number = nullptr;
     QCheckBox* extended_html = nullptr;

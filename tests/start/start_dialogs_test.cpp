@@ -177,7 +177,7 @@ void StartDialogsTest::start_list() {
 void StartDialogsTest::relay_start_list() {
     StartListSettings s;
     s.extended_html = true;
-    RelayStartListDialog d(s);
+    RelayStartListDialog d(s, false);
     QCOMPARE(d.windowTitle(), QString::fromUtf8("Печать протокола старта"));
     QCOMPARE(d.leg_dot_number->text(), QString("1001->1.1"));
     QVERIFY(d.extended_html->isChecked());
