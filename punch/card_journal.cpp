@@ -228,19 +228,17 @@ bool CardJournal::open(const std::string& competition_path) {
 }
 
 bool CardJournal::reopen() {
-    {
-        std::lock_guard<std::mutex> queue(queue_mutex_);
-        failed_ = false;
-    }
     file_ = open_file(path_, "ab");
     size_ = 0;
     open_ = file_ != nullptr;
-    if (!file_) return false;
-    if (std::fseek(file_.get(), 0, SEEK_END) == 0) {
+    if (file_ && std::fseek(file_.get(), 0, SEEK_END) == 0) {
         long end = std::ftell(file_.get());
         if (end > 0) size_ = static_cast<std::uint64_t>(end);
     }
-    return true;
+    std::lock_guard<std::mutex> queue(queue_mutex_);
+    failed_ = false;
+    logical_size_ = size_ + pending_bytes();
+    return file_ != nullptr;
 }
 
 bool CardJournal::is_open() const {
@@ -253,9 +251,9 @@ std::string CardJournal::path() const {
 }
 
 std::uint64_t CardJournal::size() const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    // Never waits for the file's lock (held while the writer or a trim is at the disk).
     std::lock_guard<std::mutex> queue(queue_mutex_);
-    return size_ + pending_bytes();
+    return logical_size_;
 }
 
 void CardJournal::close() {
@@ -269,6 +267,8 @@ void CardJournal::close_locked() {
     open_ = false;
     path_.clear();
     size_ = 0;
+    std::lock_guard<std::mutex> queue(queue_mutex_);
+    logical_size_ = pending_bytes();
 }
 
 bool CardJournal::append(const JournalEntry& e) {
@@ -278,6 +278,7 @@ bool CardJournal::append(const JournalEntry& e) {
     {
         std::lock_guard<std::mutex> queue(queue_mutex_);
         queued_.insert(queued_.end(), bytes.begin(), bytes.end());
+        logical_size_ += bytes.size();
         if (!writer_.joinable()) writer_ = std::thread([this] { write_queued(); });
         ok = !failed_;
     }
@@ -293,12 +294,13 @@ bool CardJournal::clear() {
 
 bool CardJournal::clear_locked() {
     if (!file_) return true;
+    file_ = open_file(path_, "wb");  // truncates
+    size_ = 0;
     {
         std::lock_guard<std::mutex> queue(queue_mutex_);
         failed_ = false;
+        logical_size_ = pending_bytes();
     }
-    file_ = open_file(path_, "wb");  // truncates
-    size_ = 0;
     if (!file_) {
         open_ = false;
         path_.clear();

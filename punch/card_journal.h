@@ -9,7 +9,7 @@
 // slow disk (a USB stick), or a background save trimming the journal, never holds the window:
 // append() queues the entry and returns. Everything else (open, close, clear, drop_first,
 // flush and the destructor) first waits until the queued entries are on the disk; size()
-// counts them.
+// counts them and never waits.
 //
 // An entry is: the byte 0xA5, its kind, the payload length (16 bits), the payload and a 32-bit
 // check of kind, length and payload. A torn last entry (the power went during the write) fails
@@ -108,6 +108,7 @@ class CardJournal {
     std::uint64_t in_flight_ = 0;  // bytes the writer has taken and not yet written
     bool stopping_ = false;
     bool failed_ = false;
+    std::uint64_t logical_size_ = 0;  // size_ + pending_bytes(), kept without mutex_
     std::thread writer_;
 };
 
