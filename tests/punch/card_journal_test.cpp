@@ -7,12 +7,11 @@
 #include <QProcess>
 #include <QTest>
 #include <memory>
-#include <thread>
 
 #include "app/main_frame.h"
 #include "core/wdb_file.h"
 #include "tests/main_window_fixture.h"
-#include "tools/station_sim/station_sim.h"
+#include "tests/punch/simulated_race.h"
 
 using namespace skarvel;
 
@@ -20,30 +19,14 @@ namespace {
 
 constexpr int kCards = 6;
 
+constexpr std::int32_t kFirstCard = 2000100;
+
 std::int32_t card_of(int i) {
-    return 2000100 + i;
+    return testing::race_card(kFirstCard, i);
 }
 
-// A course 31-32, one class, kCards runners with their cards; times from the station.
 void race(Competition& c) {
-    Course& k = *c.tables.courses[c.new_record(kCourses)];
-    k.id = 1;
-    k.control_codes[0] = 31;
-    k.control_codes[1] = 32;
-    ClassRecord& g = *c.tables.classes[c.new_record(kClasses)];
-    g.id = 1;
-    g.course_id = 1;
-    for (int i = 0; i < kCards; ++i) {
-        Runner& r = *c.tables.runners[c.new_record(kRunners)];
-        r.id = i + 1;
-        r.start_number = static_cast<std::uint16_t>(i + 1);
-        r.card_number = card_of(i);
-        r.class_id = 1;
-    }
-    c.rebuild_number_index();
-    c.info.check_mode = kCheckCourse;
-    c.info.finish_source = kSourceStation;
-    c.info.start_source = kSourceStation;
+    testing::simulated_race(c, kCards, kFirstCard);
 }
 
 CardReadout card(int i) {
@@ -176,25 +159,9 @@ class CardJournalTest : public QObject, testing::MainWindowFixture {
             race(c);
             QVERIFY(save_wdb(c, file));
         }
-        std::string script;
-        for (int i = 0; i < kCards; ++i)
-            script += "card type=6 number=" + std::to_string(card_of(i)) +
-                      " start=10:00:00 finish=10:" + std::to_string(30 + i) +
-                      ":00 punches=31@10:01:00,32@10:02:00\n";
-        sim::SimScript parsed;
-        QVERIFY(sim::parse_script(script, parsed, nullptr));
-        sim::StationSimulator station(std::move(parsed), {150, 5, 0});
-        std::string device = station.open_pty();
-        QVERIFY(!device.empty());
-        std::thread sim_thread([&] { station.run(); });
-        struct Join {
-            sim::StationSimulator& s;
-            std::thread& t;
-            ~Join() {
-                s.stop();
-                t.join();
-            }
-        } join{station, sim_thread};
+        testing::SimulatorOnPty station(testing::simulated_cards(kCards, kFirstCard), {150, 5, 0});
+        QVERIFY(!station.device.empty());
+        const std::string& device = station.device;
 
         QFile conf(dir + "/config/Skarvel/Skarvel.conf");
         QVERIFY(conf.open(QIODevice::WriteOnly));

@@ -12,7 +12,6 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
-#include <thread>
 
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
@@ -20,7 +19,7 @@
 #include "core/wdb_file.h"
 #include "punch/ui/station_reader_qt.h"
 #include "tests/main_window_fixture.h"
-#include "tools/station_sim/station_sim.h"
+#include "tests/punch/simulated_race.h"
 
 using namespace skarvel;
 
@@ -28,33 +27,7 @@ namespace {
 
 constexpr int kCards = 30;
 constexpr int kClicks = 30;
-
-std::int32_t card_of(int i) {
-    return 2000300 + i;
-}
-
-void race(Competition& c) {
-    Course& k = *c.tables.courses[c.new_record(kCourses)];
-    k.id = 1;
-    k.control_codes[0] = 31;
-    k.control_codes[1] = 32;
-    ClassRecord& g = *c.tables.classes[c.new_record(kClasses)];
-    g.id = 1;
-    g.course_id = 1;
-    for (int i = 0; i < kCards; ++i) {
-        Runner& r = *c.tables.runners[c.new_record(kRunners)];
-        r.id = i + 1;
-        r.start_number = static_cast<std::uint16_t>(i + 1);
-        r.card_number = card_of(i);
-        r.class_id = 1;
-    }
-    c.rebuild_number_index();
-    c.info.check_mode = kCheckCourse;
-    c.info.start_source = kSourceStation;
-    c.info.finish_source = kSourceStation;
-    c.info.print_on_read = 1;
-    c.info.finish_autosave = 1;
-}
+constexpr std::int32_t kFirstCard = 2000300;
 
 }  // namespace
 
@@ -73,7 +46,9 @@ class RaceDayStallTest : public QObject, testing::MainWindowFixture {
         std::string file = (dir + "/race.wdb").toStdString();
         {
             Competition c;
-            race(c);
+            testing::simulated_race(c, kCards, kFirstCard);
+            c.info.print_on_read = 1;
+            c.info.finish_autosave = 1;
             QVERIFY(save_wdb(c, file));
         }
         QVERIFY(frame->open_file(QString::fromStdString(file)));
@@ -83,27 +58,10 @@ class RaceDayStallTest : public QObject, testing::MainWindowFixture {
             return dir + QStringLiteral("/split-%1.pdf").arg(++sheets);
         };
 
-        std::string script;
-        for (int i = 0; i < kCards; ++i)
-            script += "card type=6 number=" + std::to_string(card_of(i)) +
-                      " start=10:00:00 finish=10:" + std::to_string(20 + i) +
-                      ":00 punches=31@10:05:00,32@10:10:00\n";
-        sim::SimScript parsed;
-        QVERIFY(sim::parse_script(script, parsed, nullptr));
-        sim::StationSimulator station(std::move(parsed), {300, 40, 0});
-        std::string device = station.open_pty();
-        QVERIFY(!device.empty());
+        testing::SimulatorOnPty station(testing::simulated_cards(kCards, kFirstCard), {300, 40, 0});
+        QVERIFY(!station.device.empty());
         QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"))
-            .setValue("Setup/StationDevice", QString::fromStdString(device));
-        std::thread sim_thread([&] { station.run(); });
-        struct Join {
-            sim::StationSimulator& s;
-            std::thread& t;
-            ~Join() {
-                s.stop();
-                t.join();
-            }
-        } join{station, sim_thread};
+            .setValue("Setup/StationDevice", QString::fromStdString(station.device));
 
         QString log = dir + "/stalls.log";
         auto* reader = frame->findChild<StationReaderQt*>("station_reader");
