@@ -230,7 +230,9 @@ void StallMeter::watch() {
                !wake_.wait_for(lock, kTick, [&] { return stopping_ || answered_seq_ == seq; })) {
             lock.unlock();
             std::string what = what_runs_now();
-            if (!what.empty() && std::find(seen.begin(), seen.end(), what) == seen.end())
+            // The first few different samples say enough (a long stall keeps its line short).
+            if (!what.empty() && seen.size() < 8 &&
+                std::find(seen.begin(), seen.end(), what) == seen.end())
                 seen.push_back(what);
             lock.lock();
         }
