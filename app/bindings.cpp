@@ -17,6 +17,7 @@ void bind_sound_commands(AppContext& ctx);
 void bind_screens_commands(AppContext& ctx);
 void bind_multiday_commands(AppContext& ctx);
 void bind_correction_commands(AppContext& ctx);
+void bind_card_file_commands(AppContext& ctx);
 
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
@@ -33,6 +34,7 @@ void bind_all_commands(AppContext& ctx) {
     bind_screens_commands(ctx);
     bind_multiday_commands(ctx);
     bind_correction_commands(ctx);
+    bind_card_file_commands(ctx);
 }
 
 }  // namespace skarvel

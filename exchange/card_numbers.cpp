@@ -5,10 +5,14 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/file_io.h"
 #include "core/finish_results.h"
 #include "core/text_format.h"
 #include "core/time_text.h"
 #include "exchange/table_appender.h"
+#include "platform/file_messages.h"
+#include "punch/finish_list.h"
+#include "results/report_output.h"
 
 namespace skarvel {
 
@@ -257,6 +261,105 @@ CardContentOutcome import_vpconfig(Competition& c, std::string_view text) {
         ++out.readouts;
     }
     return out;
+}
+
+}  // namespace skarvel
+
+// --- The menu commands ------------------------------------------------------------------------
+
+namespace skarvel {
+
+namespace {
+
+std::optional<std::string> read_chosen(Prompts& prompts, std::string_view filter,
+                                       std::string_view suggested, std::string_view extension,
+                                       std::size_t line_max, std::size_t max_lines) {
+    std::optional<std::string> path = prompts.choose_open_file_named(filter, suggested, extension);
+    if (!path) return std::nullopt;
+    std::string text;
+    if (!read_text_lines(*path, line_max, max_lines, text)) {
+        prompts.message(cannot_read_message());
+        return std::nullopt;
+    }
+    return text;
+}
+
+bool card_content_command(Competition& c, Prompts& prompts, bool station) {
+    const Txt ask = station ? Txt::kStationCsvAsk : Txt::kVpConfigAsk;
+    if (!prompts.ask_yes_no(prompts.text(ask))) return false;
+    std::optional<std::string> text =
+        station ? read_chosen(prompts, prompts.text(Txt::kStationCsvFilter),
+                              prompts.text(Txt::kStationCsvDefaultName), "csv", kStationCsvLineMax,
+                              kStationCsvMaxLines)
+                : read_chosen(prompts, prompts.text(Txt::kVpConfigFilter), "", "csv",
+                              kVpConfigLineMax, kVpConfigMaxLines);
+    if (!text) return false;
+    CardContentOutcome out = station ? import_station_csv(c, *text) : import_vpconfig(c, *text);
+    if (out.refused) {
+        prompts.message(prompts.text(out.full_table == kFinishLines ? Txt::kNoRoomForFinishLines
+                                                                    : Txt::kNoRoomForReadouts));
+        return false;
+    }
+    if (!out.unknown_cards.empty()) {
+        // One message for all of them: a file of a hundred strangers is not a hundred clicks.
+        std::string list;
+        for (std::int32_t card : out.unknown_cards)
+            list += strf_view(prompts.text(Txt::kUnknownCard), int(card)) + "\n";
+        prompts.message(list);
+    }
+    prompts.message(strf_view(prompts.text(Txt::kCardContentRead), out.readouts, out.finish_lines,
+                              out.lines_skipped));
+    return out.readouts > 0;
+}
+
+}  // namespace
+
+bool clear_card_numbers_command(Competition& c, Prompts& prompts) {
+    if (!prompts.ask_yes_no(prompts.text(Txt::kCardClearAsk))) return false;
+    const bool own = prompts.ask_yes_no(prompts.text(Txt::kCardClearOwnAsk));
+    return clear_card_numbers(c, own) > 0;
+}
+
+bool card_numbers_from_file_command(Competition& c, Prompts& prompts) {
+    if (!prompts.ask_yes_no(prompts.text(Txt::kCardAssignAsk))) return false;
+    const bool own = prompts.ask_yes_no(prompts.text(Txt::kCardAssignOwnAsk));
+    std::optional<std::string> text = read_chosen(prompts, prompts.text(Txt::kCardListFilter), "vp",
+                                                  "txt", kCardListLineMax, kCardListMaxLines);
+    if (!text) return false;
+    CardListOutcome out = assign_card_numbers(c, *text, own);
+    prompts.message(out.ran_out ? std::string(prompts.text(Txt::kCardsRanOut))
+                                : strf_view(prompts.text(Txt::kCardsRead), out.numbers_read));
+    return out.numbers_read > 0;
+}
+
+bool export_number_card_command(const Competition& c, Prompts& prompts) {
+    std::optional<std::string> path =
+        choose_save_path(prompts, prompts.lang(), prompts.text(Txt::kPairsFilter),
+                         prompts.text(Txt::kPairsDefaultName), "txt");
+    if (!path) return false;
+    if (!finish::write_file(*path, number_card_pairs(c))) {
+        prompts.message(cannot_write_message());
+        return false;
+    }
+    return true;
+}
+
+bool import_number_card_command(Competition& c, Prompts& prompts) {
+    if (!prompts.ask_yes_no(prompts.text(Txt::kPairsImportAsk))) return false;
+    std::optional<std::string> text = read_chosen(prompts, prompts.text(Txt::kCardListFilter),
+                                                  "txt", "txt", kPairsLineMax, kPairsMaxLines);
+    if (!text) return false;
+    PairsOutcome out = import_number_card(c, *text);
+    prompts.message(strf_view(prompts.text(Txt::kPairsRead), out.assigned, out.skipped));
+    return out.assigned > 0;
+}
+
+bool station_csv_command(Competition& c, Prompts& prompts) {
+    return card_content_command(c, prompts, true);
+}
+
+bool vpconfig_command(Competition& c, Prompts& prompts) {
+    return card_content_command(c, prompts, false);
 }
 
 }  // namespace skarvel

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/competition.h"
+#include "core/prompts.h"
 
 namespace skarvel {
 
@@ -63,5 +64,14 @@ CardContentOutcome import_station_csv(Competition& c, std::string_view text);
 // time in 24, finish time in 27, the punch count in 28 and (code; day; time) triples from 29).
 // No runner and no finish line changes.
 CardContentOutcome import_vpconfig(Competition& c, std::string_view text);
+
+// The menu commands: their questions, file choosers and closing messages through `prompts`.
+// Each returns true when the competition changed.
+bool clear_card_numbers_command(Competition& c, Prompts& prompts);
+bool card_numbers_from_file_command(Competition& c, Prompts& prompts);
+bool export_number_card_command(const Competition& c, Prompts& prompts);
+bool import_number_card_command(Competition& c, Prompts& prompts);
+bool station_csv_command(Competition& c, Prompts& prompts);
+bool vpconfig_command(Competition& c, Prompts& prompts);
 
 }  // namespace skarvel

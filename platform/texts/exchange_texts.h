@@ -37,5 +37,26 @@
     X(kIofReplacedNames, "Имён с символами, которых нет в Windows-1251 (заменены латиницей или \"?\"): %d.", "Names with characters Windows-1251 cannot hold (written in Latin letters or \"?\"): %d.") \
     X(kIofCutControls, "Дистанций, у которых КП больше 64 (лишние отброшены): %d.", "Courses with more than 64 controls (the rest dropped): %d.") \
     X(kIofExported, "Записано IOF XML: %s (%d).", "IOF XML written: %s (%d).") \
+    /* Card numbers and card contents through files. */ \
+    X(kCardClearAsk, "Обнулить номера ЧИПов у текущих?", "Clear the card numbers of the current runners?") \
+    X(kCardClearOwnAsk, "Обнулить собственные ЧИПы?", "Clear own cards too?") \
+    X(kCardAssignAsk, "Присвоить номера ЧИПов текущим из файла?", "Give the current runners card numbers from a file?") \
+    X(kCardAssignOwnAsk, "'Затирать' собственные ЧИПы?", "Overwrite own cards?") \
+    X(kCardListFilter, "текстовый файл (*.txt) |*.txt||", "text file (*.txt) |*.txt||") \
+    X(kCardsRanOut, "Не хватило ЧИПов !", "Not enough card numbers!") \
+    X(kCardsRead, "Считано %d номеров ЧИПов", "%d card numbers read") \
+    X(kPairsFilter, "HTML-Файлы(*.txt) |*.txt||", "Text files (*.txt) |*.txt||") \
+    X(kPairsDefaultName, "Текстовый файл", "Text file") \
+    X(kPairsImportAsk, "Импорт номеров ЧИПов?", "Import card numbers?") \
+    X(kPairsRead, "Присвоено номеров ЧИПов: %d, пропущено строк: %d", "Card numbers given: %d, lines skipped: %d") \
+    X(kStationCsvAsk, "Читать данные из станций (CSV-файл)?\nПервый столбец-номер ЧИПа, второй-время, третий - номер КП (или F для финиша)\nСортировка: сначала по № ЧИПа, потом по времени", "Read station data (CSV file)?\nFirst column the card number, second the time, third the control code (or F for the finish)\nSorted by card number, then by time") \
+    X(kStationCsvFilter, "CSV-файл(*.csv) |*.*||", "CSV file(*.csv) |*.*||") \
+    X(kStationCsvDefaultName, "*.csv", "*.csv") \
+    X(kUnknownCard, "Неизвестный ЧИП № %d", "Unknown card No %d") \
+    X(kVpConfigAsk, "Импорт CSV-файла из программы VpConfig, вы уверены?\nПравила:Поля разделены точками с запятой\nОчередность полей: №;считано;ЧИП;ст_номер;....;столбец_W=№ст_станции;день_недели;время;Z=№_финиш;день недели;время;количество отметок;(номер;день недели;время;)", "Import a CSV file of the VpConfig program, are you sure?\nRules: fields separated by semicolons\nField order: No;read;card;start_no;....;column_W=start_station_no;weekday;time;Z=finish_no;weekday;time;number of punches;(code;weekday;time;)") \
+    X(kVpConfigFilter, "CSV-файл (*.csv) |*.csv||", "CSV file (*.csv) |*.csv||") \
+    X(kCardContentRead, "Прочитано ЧИПов: %d, строк финиша: %d, пропущено строк: %d", "Cards read: %d, finish lines: %d, lines skipped: %d") \
+    X(kNoRoomForReadouts, "Файл не помещается: в таблице считанных ЧИПов нет места. Ничего не изменено.", "The file does not fit: the card readout table has no room for it. Nothing was changed.") \
+    X(kNoRoomForFinishLines, "Файл не помещается: в таблице финиша нет места. Ничего не изменено.", "The file does not fit: the finish table has no room for it. Nothing was changed.") \
     /* end of the exchange texts */
 // clang-format on
