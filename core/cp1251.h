@@ -60,22 +60,6 @@ constexpr char32_t next_utf8(const char* s, std::size_t n, std::size_t& i) {
     return cp;
 }
 
-template <std::size_t N>
-struct Utf8Literal {
-    char text[N]{};
-    constexpr Utf8Literal(const char (&s)[N]) {
-        for (std::size_t i = 0; i < N; ++i) text[i] = s[i];
-    }
-    constexpr std::size_t encoded_size() const {
-        std::size_t count = 0;
-        for (std::size_t i = 0; i + 1 < N;) {
-            next_utf8(text, N - 1, i);
-            ++count;
-        }
-        return count;
-    }
-};
-
 template <std::size_t Len>
 struct Cp1251Text {
     std::array<char, Len + 1> bytes{};
@@ -85,30 +69,50 @@ struct Cp1251Text {
     operator std::string() const { return std::string(bytes.data(), Len); }
 };
 
+// Number of code points in the UTF-8 bytes s[0..n).
+constexpr std::size_t utf8_length(const char* s, std::size_t n) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < n;) {
+        next_utf8(s, n, i);
+        ++count;
+    }
+    return count;
+}
+
+// The source literal arrives as a pack of its UTF-8 bytes (not as a string-literal class
+// argument, which clang 14's constant evaluator cannot print in its notes and crashes on).
+template <char... Cs>
+consteval auto make_cp1251() {
+    constexpr char text[] = {Cs..., 0};
+    constexpr std::size_t n = sizeof...(Cs);
+    Cp1251Text<utf8_length(text, n)> out{};
+    std::size_t i = 0, k = 0;
+    while (i < n) out.bytes[k++] = static_cast<char>(encode_cp(next_utf8(text, n, i)));
+    return out;
+}
+
+template <char... Cs>
+inline constexpr auto kCp1251Storage = make_cp1251<Cs...>();
+
 }  // namespace detail
 
 namespace literals {
 
-template <detail::Utf8Literal S>
-consteval auto make_cp1251() {
-    constexpr std::size_t len = S.encoded_size();
-    detail::Cp1251Text<len> out{};
-    std::size_t i = 0, k = 0;
-    while (i + 1 < sizeof(S.text))
-        out.bytes[k++] =
-            static_cast<char>(detail::encode_cp(detail::next_utf8(S.text, sizeof(S.text) - 1, i)));
-    return out;
-}
-
-template <detail::Utf8Literal S>
-inline constexpr auto kCp1251Storage = make_cp1251<S>();
-
 // "Текст"_cp1251: the Windows-1251 bytes of a UTF-8 source literal, converted at compile time
-// into static storage (so string_views of it never dangle).
-template <detail::Utf8Literal S>
+// into static storage (so string_views of it never dangle). A string literal operator
+// template (supported by GCC and clang alike).
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wgnu-string-literal-operator-template"
+#endif
+template <class C, C... Cs>
 constexpr const auto& operator""_cp1251() {
-    return kCp1251Storage<S>;
+    static_assert(sizeof(C) == 1, "_cp1251 takes narrow (UTF-8) literals");
+    return detail::kCp1251Storage<static_cast<char>(Cs)...>;
 }
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
 
 }  // namespace literals
 }  // namespace skarvel

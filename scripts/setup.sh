@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets Skarvel up on a Debian 12 machine.
 #   scripts/setup.sh run    install what is missing, build, start the program on the demo competition
-#   scripts/setup.sh test   install what is missing, build, run every test (sanitizer build first)
+#   scripts/setup.sh test   install what is missing, build, run every test (sanitizer build first,
+#                           the fuzz targets before the Release build)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -40,6 +41,11 @@ case "${1:-}" in
         # command-line tool, as on a headless finish computer); then everything in Release.
         cmake --workflow --preset asan
         cmake --workflow --preset nogui
+        # Every reader of outside data under libFuzzer (clang): each fuzz target runs for
+        # SKARVEL_FUZZ_SECONDS (20) over its corpus; a crash fails the run.
+        fuzz_start=$SECONDS
+        cmake --workflow --preset fuzz
+        echo "Fuzzing took $((SECONDS - fuzz_start)) s (build and run)."
         cmake --workflow --preset release
         ;;
     *)
