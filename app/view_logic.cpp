@@ -283,8 +283,8 @@ std::vector<Cell> finish_cells(const Competition& c, int slot, const FinishLine&
 std::vector<Cell> card_cells(int slot, const CardReadout& k, const RowContext& ctx) {
     std::string owner;
     if (k.card_number != 0)
-        if (auto it = ctx.card_owner.find(k.card_number); it != ctx.card_owner.end())
-            owner = field_text(it->second->name);
+        if (const Runner* const* r = ctx.card_owner.find(k.card_number))
+            owner = field_text((*r)->name);
     return {{strf("%d", slot + 1)},
             {strf("%d", k.card_number)},
             {strf("%d", k.start_number)},
@@ -340,16 +340,24 @@ void prepare_paint(Competition& c, int table, RowContext& ctx) {
         // Results, places and number_index are kept fresh by finish_data_changed; the paint
         // only reads them.
         ctx.finish_stats.build(c);
-    } else {
+    } else if (table != kCardReadouts) {
         c.count_tables();  // figures for the cells; the records are not written
     }
-    ctx.card_owner.clear();
     if (table == kCardReadouts) {
-        // The first runner in table order with each card number: one walk per paint.
+        // The first runner in table order with each card number: one walk per paint into a
+        // flat index that keeps its memory from paint to paint. Runner records are allocated
+        // one by one; fetching a few ahead keeps the walk from waiting on memory when the
+        // table no longer fits in the cache.
         const auto& t = c.tables.runners;
-        for (int i = 0; i < t.capacity(); ++i)
+        const int end = t.used_end();
+        ctx.card_owner.reset(static_cast<std::size_t>(end));
+        constexpr int kAhead = 16;
+        for (int i = 0; i < end; ++i) {
+            if (i + kAhead < end)
+                if (const Runner* next = t[i + kAhead]) __builtin_prefetch(&next->card_number);
             if (const Runner* r = t[i]; r && r->card_number != 0)
-                ctx.card_owner.emplace(r->card_number, r);
+                ctx.card_owner.insert_first(r->card_number, r);
+        }
     }
 }
 
@@ -732,25 +740,31 @@ void compact_runners(Competition& c, int end) {
 
 namespace {
 
-// The course id of each class id (the first class of an id in table order), looked up once
-// per filter instead of once per runner.
+// Which runner class ids belong to the filter's course (the first class of an id in table
+// order decides): one walk over the classes per filter into a flat table over the 16-bit ids
+// a runner can carry, then one look-up per runner.
 class CourseOfClass {
   public:
-    explicit CourseOfClass(const Competition& c) {
+    CourseOfClass(const Competition& c, std::int32_t course_id) {
+        if (course_id == 0) return;
+        state_.assign(65536, kNoClass);
         const auto& t = c.tables.classes;
-        for (int i = 0; i < t.capacity(); ++i)
-            if (const ClassRecord* k = t[i]) course_.emplace(k->id, k->course_id);
+        const int end = t.used_end();
+        for (int i = 0; i < end; ++i) {
+            if (i + 16 < end)
+                if (const ClassRecord* next = t[i + 16]) __builtin_prefetch(next);
+            const ClassRecord* k = t[i];
+            if (!k || !fits_id16(k->id)) continue;
+            std::uint8_t& s = state_[id16_slot(k->id)];
+            if (s == kNoClass) s = k->course_id == course_id ? kOnCourse : kOtherCourse;
+        }
     }
-    // False when no class has the id.
-    bool find(std::int32_t class_id, std::int32_t& course_id) const {
-        auto it = course_.find(class_id);
-        if (it == course_.end()) return false;
-        course_id = it->second;
-        return true;
-    }
+    // True when a class has the id and its course is the filter's.
+    bool on_course(std::int16_t class_id) const { return state_[id16_slot(class_id)] == kOnCourse; }
 
   private:
-    std::unordered_map<std::int32_t, std::int32_t> course_;
+    static constexpr std::uint8_t kNoClass = 0, kOnCourse = 1, kOtherCourse = 2;
+    std::vector<std::uint8_t> state_;
 };
 
 bool passes(const CourseOfClass& courses, const Runner& r, const FilterSettings& f) {
@@ -759,10 +773,7 @@ bool passes(const CourseOfClass& courses, const Runner& r, const FilterSettings&
     if (f.mark == 1 && !r.marked) return false;
     if (f.mark == 2 && r.marked) return false;
     if (f.heat != 0 && r.heat_or_leg != f.heat) return false;
-    if (f.course_id != 0) {
-        std::int32_t course = 0;
-        if (!courses.find(r.class_id, course) || course != f.course_id) return false;
-    }
+    if (f.course_id != 0 && !courses.on_course(r.class_id)) return false;
     return true;
 }
 
@@ -782,8 +793,16 @@ int apply_filter(Competition& c, const FilterSettings& f) {
     // Everything is rebuilt from two lists, so a full table (no free slot between the two
     // groups) loses no runner.
     std::vector<std::unique_ptr<Runner>> pass, fail;
-    const CourseOfClass courses(c);
-    for (int i = 0; i < capacity; ++i) {
+    const int end = t.used_end();
+    pass.reserve(static_cast<std::size_t>(end));
+    fail.reserve(static_cast<std::size_t>(end));
+    const CourseOfClass courses(c, f.course_id);
+    // Runner records are allocated one by one (and a sorted table visits them in no memory
+    // order): fetching a few ahead keeps the walk from waiting on memory.
+    constexpr int kAhead = 16;
+    for (int i = 0; i < end; ++i) {
+        if (i + kAhead < end)
+            if (const Runner* next = t[i + kAhead]) __builtin_prefetch(&next->class_id);
         if (!t[i]) continue;
         auto& dest = passes(courses, *t[i], f) ? pass : fail;
         dest.push_back(std::move(t.slot(i)));

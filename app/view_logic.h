@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/competition.h"
+#include "core/flat_index.h"
 
 namespace skarvel::view {
 
@@ -60,11 +61,12 @@ struct RowContext {
     FinishEntryDisplay entry;
     bool english = false;  // language of the few texts the finish table shows
     // Card readouts: the first runner in table order with each card number.
-    std::unordered_map<std::int32_t, const Runner*> card_owner;
+    FlatIndex<const Runner*> card_owner;
 };
 
 // Prepares the context of one paint: counts the tables (into the competition's scratch, not
-// into the records), or builds the finish statistics for the finish table. Nothing that is
+// into the records), builds the finish statistics for the finish table, or the card owners
+// for the card-readout table. Nothing that is
 // saved is written: results and places are kept fresh by finish_data_changed wherever the
 // finish data changes, and only read here.
 void prepare_paint(Competition& c, int table, RowContext& ctx);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/competition.h"
+#include "core/flat_index.h"
 #include "core/qualification.h"
 #include "core/rand15.h"
 
@@ -179,4 +180,27 @@ TEST(Tables, QualificationTextsAndRand15) {
     EXPECT_EQ(r.next(), 41);
     EXPECT_EQ(r.next(), 18467);
     EXPECT_EQ(r.next(), 6334);
+}
+
+TEST(Tables, FlatIndexKeepsTheFirstValueOfEachKey) {
+    FlatIndex<int> index;
+    // Neighbouring, colliding-looking and negative keys; 0 is never a key; reset keeps room.
+    for (int round = 0; round < 2; ++round) {
+        index.reset(30000);
+        for (int k = 1; k <= 30000; ++k) EXPECT_TRUE(index.insert_first(k * 64 - 15000, k));
+        EXPECT_TRUE(index.insert_first(64 - 15000, -1));  // a later value does not replace
+        EXPECT_FALSE(index.insert_first(0, 5));
+        EXPECT_EQ(index.size(), 30000u);
+        for (int k : {1, 2, 234, 30000}) {
+            const int* v = index.find(k * 64 - 15000);
+            ASSERT_NE(v, nullptr);
+            EXPECT_EQ(*v, k);
+        }
+        EXPECT_EQ(index.find(0), nullptr);
+        EXPECT_EQ(index.find(30001 * 64 - 15000), nullptr);
+    }
+    index.reset(3);
+    EXPECT_EQ(index.find(64 - 15000), nullptr);
+    FlatIndex<int> empty;
+    EXPECT_EQ(empty.find(7), nullptr);
 }
