@@ -27,6 +27,14 @@ namespace {
 
 constexpr int kCards = 30;
 constexpr int kClicks = 30;
+// The 50 ms bound is for the program as it ships (optimised); a sanitizer or unoptimised build
+// runs several times slower (a split sheet alone takes ~60 ms of processor under ASan), so
+// there the race day runs and is logged, but the bound is not checked.
+#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
+constexpr bool kTimed = true;
+#else
+constexpr bool kTimed = false;
+#endif
 constexpr std::int32_t kFirstCard = 2000300;
 
 }  // namespace
@@ -120,7 +128,7 @@ class RaceDayStallTest : public QObject, testing::MainWindowFixture {
             QStringList field = line.split('\t');
             QCOMPARE(field.size(), 5);
             double own = std::max(field[1].toDouble() - field[2].toDouble(), field[3].toDouble());
-            QVERIFY2(own < 50, qPrintable(line));
+            QVERIFY2(own < 50 || !kTimed, qPrintable(line));
         }
         // The day's work is all there: a readout and a finish line per card, a line per click,
         // a sheet per card, and the autosaved file has the clicks.
