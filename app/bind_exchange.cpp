@@ -1,5 +1,6 @@
 // Handlers of the IOF XML commands: the imports under File > Import, the entry list and course
-// data exports under File, and the export button of the start and result dialogs.
+// data exports under File, and the export button of the start and result dialogs; and of the
+// start-list and penalty text files (exchange/text_files.h).
 #include "app/bind_exchange.h"
 
 #include <QDialog>
@@ -7,7 +8,9 @@
 #include "app/app_context.h"
 #include "app/skarvel_view.h"
 #include "exchange/iof_commands.h"
+#include "exchange/text_files.h"
 #include "exchange/ui/iof_export_button.h"
+#include "platform/qt/qt_text.h"
 
 namespace skarvel {
 
@@ -45,6 +48,27 @@ void bind_exchange_commands(AppContext& ctx) {
     for (auto [id, kind] : exports)
         cmd.bind(
             id, [&ctx, kind] { run_iof_export(ctx.competition, ctx.prompts, ctx.lang(), kind); },
+            idle);
+
+    // The start-list and penalty text files.
+    cmd.bind(
+        C::kExportStartList,
+        [&ctx] { run_export_start_list(ctx.competition, ctx.prompts, ctx.lang()); }, idle);
+    using Import = bool (*)(Competition&, Prompts&, const LanguageTable&, std::string*);
+    const std::pair<C, Import> text_imports[] = {
+        {C::kImportStartList, run_import_start_times},
+        {C::kPenaltyFromFile, run_import_penalties},
+    };
+    for (auto [id, import] : text_imports)
+        cmd.bind(
+            id,
+            [&ctx, import] {
+                std::string summary;
+                if (!import(ctx.competition, ctx.prompts, ctx.lang(), &summary)) return;
+                ctx.mark_modified();
+                ctx.repaint();
+                ctx.show_status(qs(summary));
+            },
             idle);
 }
 

@@ -21,6 +21,10 @@ std::int32_t read_number(std::string_view s) {
 }  // namespace
 
 std::int32_t parse_time_text(std::string_view text) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(parse_time_text_wide(text)));
+}
+
+std::int64_t parse_time_text_wide(std::string_view text) {
     std::int64_t fraction = 0;
     std::size_t comma = text.find(',');
     if (comma != std::string_view::npos) {
@@ -43,7 +47,7 @@ std::int32_t parse_time_text(std::string_view text) {
             result = (first * 60 + m) * kCentisPerMinute + s * 100;
         }
     }
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(result + fraction));
+    return result + fraction;
 }
 
 std::string format_time_text(std::int32_t time, int precision) {

@@ -15,6 +15,9 @@ constexpr std::int32_t kDay = 8640000;
 // "12:25:31" -> 4473100, "1:05" -> 390000 (hours:minutes), "90" -> 540000 (minutes),
 // "00:00:10,5" -> 1005 (digits after the comma are centiseconds as written).
 std::int32_t parse_time_text(std::string_view text);
+// The same before it is cut to 32 bits (never negative), for a reader that refuses a time
+// its field cannot hold instead of wrapping it.
+std::int64_t parse_time_text_wide(std::string_view text);
 
 // Only the low 24 bits of the time are shown. Precision 0: "HH:MM:SS", 1: "HH:MM:SS,t",
 // 2: "HH:MM:SS,hh".

@@ -58,5 +58,14 @@
     X(kCardContentRead, "Прочитано ЧИПов: %d, строк финиша: %d, пропущено строк: %d", "Cards read: %d, finish lines: %d, lines skipped: %d") \
     X(kNoRoomForReadouts, "Файл не помещается: в таблице считанных ЧИПов нет места. Ничего не изменено.", "The file does not fit: the card readout table has no room for it. Nothing was changed.") \
     X(kNoRoomForFinishLines, "Файл не помещается: в таблице финиша нет места. Ничего не изменено.", "The file does not fit: the finish table has no room for it. Nothing was changed.") \
+    /* The start-list and penalty text files. */ \
+    X(kTextFileFilter, "TXT-файл(*.txt) |*.txt||", "TXT file(*.txt) |*.txt||") \
+    X(kStartListExportTitle, "Экспорт протокола старта", "Export start list") \
+    X(kStartTimesImportAsk, "Импорт стартового времени?", "Import start times?") \
+    X(kPenaltiesImportAsk, "Присвоить штраф из файла?", "Set penalty from file?") \
+    X(kTextFileCannotRead, "Не могу читать указанный файл", "Cannot read the file") \
+    X(kTextFileCannotWrite, "Не могу записать в указанный файл", "Cannot write the file") \
+    X(kStartTimesImported, "Стартовое время присвоено: %d. Пропущено строк: номер вне 1..29999 - %d, время вне 00:00:00..23:59:59 - %d.", "Start times set: %d. Lines skipped: number outside 1..29999 - %d, time outside 00:00:00..23:59:59 - %d.") \
+    X(kPenaltiesImported, "Штраф присвоен: %d. Пропущено строк: номер вне 1..29999 - %d, штраф вне 0..65535 - %d.", "Penalties set: %d. Lines skipped: number outside 1..29999 - %d, penalty outside 0..65535 - %d.") \
     /* end of the exchange texts */
 // clang-format on

@@ -23,6 +23,7 @@ const Kind kKinds[] = {
     {"routegadget", &export_routegadget},
     {"splits-html", &export_splits_html},
     {"number-card", &export_number_card},
+    {"start-list", &export_start_list},
 };
 
 }  // namespace

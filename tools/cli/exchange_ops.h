@@ -16,11 +16,14 @@ int import_card_numbers(const OperationArgs& args);
 int import_number_card(const OperationArgs& args);
 int import_station_csv(const OperationArgs& args);
 int import_vpconfig(const OperationArgs& args);
+int import_start_times(const OperationArgs& args);  // text_files.cpp
+int import_penalties(const OperationArgs& args);    // text_files.cpp
 
 // export (cmd_export.cpp)
 int export_osv(const OperationArgs& args);
 int export_routegadget(const OperationArgs& args);
 int export_splits_html(const OperationArgs& args);
 int export_number_card(const OperationArgs& args);
+int export_start_list(const OperationArgs& args);  // text_files.cpp
 
 }  // namespace skarvel::cli
