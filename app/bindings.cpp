@@ -18,6 +18,7 @@ void bind_screens_commands(AppContext& ctx);
 void bind_multiday_commands(AppContext& ctx);
 void bind_correction_commands(AppContext& ctx);
 void bind_card_file_commands(AppContext& ctx);
+void bind_csv_commands(AppContext& ctx);
 
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
@@ -35,6 +36,7 @@ void bind_all_commands(AppContext& ctx) {
     bind_multiday_commands(ctx);
     bind_correction_commands(ctx);
     bind_card_file_commands(ctx);
+    bind_csv_commands(ctx);
 }
 
 }  // namespace skarvel

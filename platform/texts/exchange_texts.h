@@ -67,5 +67,17 @@
     X(kTextFileCannotWrite, "Не могу записать в указанный файл", "Cannot write the file") \
     X(kStartTimesImported, "Стартовое время присвоено: %d. Пропущено строк: номер вне 1..29999 - %d, время вне 00:00:00..23:59:59 - %d.", "Start times set: %d. Lines skipped: number outside 1..29999 - %d, time outside 00:00:00..23:59:59 - %d.") \
     X(kPenaltiesImported, "Штраф присвоен: %d. Пропущено строк: номер вне 1..29999 - %d, штраф вне 0..65535 - %d.", "Penalties set: %d. Lines skipped: number outside 1..29999 - %d, penalty outside 0..65535 - %d.") \
+    /* CSV entry lists in, on-line CSV out. */ \
+    X(kCsvImportQuestion, "Импорт CSV-файла, вы уверены?\nПравила:Поля разделены точками с запятой\nОчередность полей: группа;ФИ;колл;квал(код);номер;ГР;VP;Comment", "Import a CSV file, are you sure?\nRules: fields separated by semicolons\nField order: class;name;club;qualification(code);number;birth year;card;Comment") \
+    X(kCsvFileFilter, "CSV-файл (*.csv) |*.csv||", "CSV file (*.csv) |*.csv||") \
+    X(kCsvOnlineFilter, "CSV-Файл(*.csv) |*.csv||", "CSV file(*.csv) |*.csv||") \
+    X(kCsvOnlineSuggested, "Экспорт базы", "Экспорт базы") \
+    X(kCsvRelayFilter, "CSV-файл(*.csv) |*.csv||", "CSV file(*.csv) |*.csv||") \
+    X(kCsvRelayTitle, "on-line для эстафеты", "on-line for relays") \
+    X(kCsvImported, "Импорт CSV: добавлено участников %d; новых групп %d, коллективов %d.", "CSV import: %d runners added; %d new classes, %d clubs.") \
+    X(kCsvSkippedLines, "Пропущено строк, в которых меньше семи точек с запятой: %d.", "Lines with fewer than seven semicolons skipped: %d.") \
+    X(kCsvOutOfRange, "Чисел вне допустимых пределов (не записаны, оставлен 0): %d.", "Numbers outside their field's range (not stored, left 0): %d.") \
+    X(kCsvClassIds, "группы (номера групп)", "classes (class ids)") \
+    X(kCsvClubIds, "коллективы (номера коллективов)", "clubs (club ids)") \
     /* end of the exchange texts */
 // clang-format on

@@ -24,6 +24,8 @@ const Kind kKinds[] = {
     {"splits-html", &export_splits_html},
     {"number-card", &export_number_card},
     {"start-list", &export_start_list},
+    {"online", &export_online},
+    {"relay-online", &export_relay_online},
 };
 
 }  // namespace

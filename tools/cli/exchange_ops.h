@@ -18,6 +18,7 @@ int import_station_csv(const OperationArgs& args);
 int import_vpconfig(const OperationArgs& args);
 int import_start_times(const OperationArgs& args);  // text_files.cpp
 int import_penalties(const OperationArgs& args);    // text_files.cpp
+int import_entries(const OperationArgs& args);      // csv_files.cpp
 
 // export (cmd_export.cpp)
 int export_osv(const OperationArgs& args);
@@ -25,5 +26,7 @@ int export_routegadget(const OperationArgs& args);
 int export_splits_html(const OperationArgs& args);
 int export_number_card(const OperationArgs& args);
 int export_start_list(const OperationArgs& args);  // text_files.cpp
+int export_online(const OperationArgs& args);      // csv_files.cpp
+int export_relay_online(const OperationArgs& args);
 
 }  // namespace skarvel::cli
