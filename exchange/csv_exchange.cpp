@@ -31,6 +31,21 @@ long long leading_int(std::string_view s) {
     return negative ? -v : v;
 }
 
+// Calls f(line) for each non-empty line of at most kCsvMaxLines (empty ones count too), the
+// line end (LF or CR LF) cut off.
+template <class F>
+void for_each_line(std::string_view text, F&& f) {
+    int lines = 0;
+    for (std::size_t pos = 0; pos < text.size() && lines < kCsvMaxLines; ++lines) {
+        std::size_t end = text.find('\n', pos);
+        std::string_view line =
+            text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+        pos = end == std::string_view::npos ? text.size() : end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty()) f(line);
+    }
+}
+
 std::string_view cut(std::string_view s, std::size_t n) {
     return s.substr(0, std::min(n, s.size()));
 }
@@ -81,20 +96,13 @@ CsvImportReport import_entries_csv(Competition& c, std::string_view text,
                                    const LanguageTable& lang) {
     CsvImportReport r;
     std::vector<EntryIn> entries;
-    int lines = 0;
-    for (std::size_t pos = 0; pos < text.size() && lines < kCsvMaxLines; ++lines) {
-        std::size_t end = text.find('\n', pos);
-        std::string_view line =
-            text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
-        pos = end == std::string_view::npos ? text.size() : end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.empty()) continue;
+    for_each_line(text, [&](std::string_view line) {
         EntryIn e;
         if (parse_entry(line, e, r.out_of_range))
             entries.push_back(e);
         else
             ++r.skipped_lines;
-    }
+    });
 
     // Classes and clubs by name: the first of the table with a name wins, as a walk finds it.
     auto& classes = c.tables.classes;
@@ -198,6 +206,247 @@ bool run_import_entries_csv(Competition& c, Prompts& prompts) {
     CsvImportReport r = import_entries_csv_file(c, *path, prompts.lang());
     prompts.message(r.message);
     return r.ok && r.runners > 0;
+}
+
+namespace {
+
+struct LineIn {
+    std::string_view name;
+    std::int32_t card = 0;
+    int digit = 0;          // the course digit, or the penalty count
+    long long penalty = 0;  // field 3 of the penalty import
+    std::int32_t start = 0, finish = 0, result = 0;
+    std::vector<Punch> punches;
+};
+
+// Splits a line (without its line end) and reads it; false when a field is missing.
+bool parse_line(std::string_view line, bool penalty, LineIn& in, int& out_of_range) {
+    std::vector<std::string_view> f;
+    for (std::size_t pos = 0;;) {
+        std::size_t semi = line.find(';', pos);
+        f.push_back(line.substr(pos, semi == std::string_view::npos ? semi : semi - pos));
+        if (semi == std::string_view::npos) break;
+        pos = semi + 1;
+    }
+    if (f.size() < 6) return false;
+    for (int i = 0; i < 6; ++i)
+        if (i != 5 && f[i].empty()) return false;
+    in.name = f[0];
+    long long card = leading_int(f[1]);
+    if (card < 0 || card > std::numeric_limits<std::int32_t>::max()) {
+        ++out_of_range;
+        card = 0;
+    }
+    in.card = static_cast<std::int32_t>(card);
+    if (penalty) {
+        in.penalty = leading_int(f[2]);
+    } else {
+        if (f[2].size() != 1 || f[2][0] < '0' || f[2][0] > '9') return false;
+        in.digit = f[2][0] - '0';
+    }
+    in.start = parse_time_text(f[3]);
+    in.finish = parse_time_text(f[4]);
+    in.result = parse_time_text(f[5]);
+    // "code;time;" pairs; the empty field after the last semicolon ends them.
+    for (std::size_t i = 6; i + 1 < f.size() && !f[i].empty(); i += 2) {
+        if (static_cast<int>(in.punches.size()) == CardReadout::kMaxPunches) break;
+        long long code = leading_int(f[i]);
+        if (code < 0 || code > 255) {
+            ++out_of_range;
+            continue;
+        }
+        Punch p;
+        p.code = static_cast<std::uint8_t>(code);
+        p.time = parse_time_text(f[i + 1]);
+        in.punches.push_back(p);
+    }
+    return true;
+}
+
+std::vector<LineIn> read_lines(std::string_view text, bool penalty, HandheldImportReport& r) {
+    std::vector<LineIn> lines;
+    for_each_line(text, [&](std::string_view line) {
+        LineIn in;
+        if (parse_line(line, penalty, in, r.out_of_range))
+            lines.push_back(std::move(in));
+        else
+            ++r.skipped_lines;
+    });
+    return lines;
+}
+
+struct Need {
+    Txt table;
+    int needed, free;
+};
+
+bool fits(const std::vector<Need>& needs, const LanguageTable& lang, HandheldImportReport& r) {
+    for (const Need& n : needs)
+        if (n.needed > n.free) {
+            r.message = strf_view(lang.text(Txt::kIofTablesFull),
+                                  std::string(lang.text(n.table)).c_str(), n.needed, n.free);
+            return false;
+        }
+    return true;
+}
+
+CardReadout* add_readout(Appender<CardReadout>& cards, const LineIn& in) {
+    CardReadout* cr = cards.add();
+    cr->card_number = in.card;
+    cr->start_number = in.card % 10000;
+    cr->start.time = in.start;
+    cr->finish.time = in.finish;
+    std::copy(in.punches.begin(), in.punches.end(), cr->punches);
+    cr->punch_count = static_cast<std::int32_t>(in.punches.size());
+    return cr;
+}
+
+void close_report(Competition& c, const LanguageTable& lang, HandheldImportReport& r) {
+    if (r.readouts > 0) {
+        finish_data_changed(c);
+        c.recount_tables();
+        c.modified = true;
+    }
+    r.ok = true;
+    r.message = strf_view(lang.text(Txt::kPalmImported), r.runners, r.readouts, r.finish_lines);
+    if (r.skipped_lines > 0)
+        r.message += "\n" + strf_view(lang.text(Txt::kPalmSkippedLines), r.skipped_lines);
+    if (r.out_of_range > 0)
+        r.message += "\n" + strf_view(lang.text(Txt::kCsvOutOfRange), r.out_of_range);
+}
+
+}  // namespace
+
+HandheldImportReport import_handheld_csv(Competition& c, std::string_view text,
+                                         const LanguageTable& lang) {
+    HandheldImportReport r;
+    std::vector<LineIn> lines = read_lines(text, false, r);
+    Appender<Runner> runners(c.tables.runners);
+    Appender<CardReadout> cards(c.tables.card_readouts);
+    Appender<FinishLine> finish(c.tables.finish_lines);
+    Appender<ClassRecord> classes(c.tables.classes);
+    Appender<Course> courses(c.tables.courses);
+    const int n = static_cast<int>(lines.size());
+    // The ten classes and courses take the next free ids (the competition may hold others).
+    const std::int32_t class_base = c.next_record_id(kClasses);
+    const std::int32_t course_base = c.next_record_id(kCourses);
+    const int id_room = std::numeric_limits<std::int16_t>::max();
+    if (!fits({{Txt::kIofTableRunners, n, runners.room()},
+               {Txt::kIofTableCards, n, cards.room()},
+               {Txt::kIofTableFinish, n, finish.room()},
+               {Txt::kIofTableClasses, 10, std::min(classes.room(), id_room - class_base + 1)},
+               {Txt::kIofTableCourses, 10, std::min(courses.room(), id_room - course_base + 1)}},
+              lang, r))
+        return r;
+    static const std::string removed = utf8_to_cp1251("Снят");
+    for (int k = 0; k < 10; ++k) {
+        ClassRecord* cls = classes.add();
+        cls->id = class_base + k;
+        cls->course_id = static_cast<std::int16_t>(course_base + k);
+        set_field_text(cls->name, k == 0 ? removed : strf("D%d", k));
+        Course* course = courses.add();
+        course->id = course_base + k;
+        set_field_text(course->name, strf("%d", k));
+    }
+    std::int32_t runner_id = c.next_record_id(kRunners);
+    for (int i = 0; i < n; ++i) {
+        const LineIn& in = lines[i];
+        Runner* run = runners.add();
+        run->id = runner_id++;
+        set_field_text(run->name, in.name);
+        run->card_number = in.card;
+        run->class_id = static_cast<std::int16_t>(class_base + in.digit);
+        run->start_time = in.start;
+        run->finish_time = in.finish;
+        run->result = in.result;
+        run->start_number = static_cast<std::uint16_t>(i + 1);
+        add_readout(cards, in);
+        FinishLine* fl = finish.add();
+        fl->start_number = static_cast<std::int16_t>(i + 1);
+        fl->set_time(in.finish);
+        ++r.runners;
+        ++r.readouts;
+        ++r.finish_lines;
+    }
+    close_report(c, lang, r);
+    return r;
+}
+
+HandheldImportReport import_handheld_penalty_csv(Competition& c, std::string_view text,
+                                                 const LanguageTable& lang) {
+    HandheldImportReport r;
+    std::vector<LineIn> lines = read_lines(text, true, r);
+    // The first runner of the table with each card number.
+    std::unordered_map<std::int32_t, Runner*> by_card;
+    for (int i = 0; i < c.tables.runners.used_end(); ++i)
+        if (Runner* run = c.tables.runners[i]) by_card.emplace(run->card_number, run);
+    bool any_unknown = false;
+    for (const LineIn& in : lines) any_unknown = any_unknown || !by_card.count(in.card);
+    Appender<Runner> runners(c.tables.runners);
+    Appender<CardReadout> cards(c.tables.card_readouts);
+    Appender<FinishLine> finish(c.tables.finish_lines);
+    const int n = static_cast<int>(lines.size());
+    if (!fits({{Txt::kIofTableRunners, any_unknown ? 1 : 0, runners.room()},
+               {Txt::kIofTableCards, n, cards.room()},
+               {Txt::kIofTableFinish, n, finish.room()}},
+              lang, r))
+        return r;
+    // Every unknown card of the file goes to one spare runner, made when the first one comes.
+    Runner* spare = nullptr;
+    for (const LineIn& in : lines) {
+        auto known = by_card.find(in.card);
+        Runner* run = known != by_card.end() ? known->second : nullptr;
+        if (!run) {
+            r.unknown_cards.push_back(in.card);
+            if (!spare) {
+                spare = runners.add();
+                spare->id = c.next_record_id(kRunners);
+                ++r.runners;
+            }
+            run = spare;
+        }
+        add_readout(cards, in);
+        FinishLine* fl = finish.add();
+        fl->start_number = static_cast<std::int16_t>(run->start_number);
+        fl->set_time(in.finish);
+        long long penalty = in.penalty * c.info.penalty_per_miss;
+        if (penalty < 0 || penalty > std::numeric_limits<std::uint16_t>::max()) {
+            ++r.out_of_range;
+            penalty = 0;
+        }
+        run->penalty = static_cast<std::uint16_t>(penalty);
+        run->start_time = in.start;
+        run->finish_time = in.finish;
+        ++r.readouts;
+        ++r.finish_lines;
+    }
+    close_report(c, lang, r);
+    return r;
+}
+
+HandheldImportReport import_handheld_file(Competition& c, const std::string& path, bool penalty,
+                                          const LanguageTable& lang) {
+    std::string text;
+    if (!read_text_lines(path, kCsvMaxLineChars, kCsvMaxLines, text)) {
+        HandheldImportReport r;
+        r.message = std::string(lang.text(Txt::kIofCannotRead));
+        return r;
+    }
+    return penalty ? import_handheld_penalty_csv(c, text, lang)
+                   : import_handheld_csv(c, text, lang);
+}
+
+bool run_import_handheld_csv(Competition& c, Prompts& prompts, bool penalty) {
+    if (!prompts.ask_yes_no_captioned(
+            prompts.text(penalty ? Txt::kPalmPenaltyQuestion : Txt::kPalmQuestion), ""))
+        return false;
+    auto path = prompts.choose_open_file_named(prompts.text(Txt::kCsvFileFilter), "csv", "csv");
+    if (!path) return false;
+    HandheldImportReport r = import_handheld_file(c, *path, penalty, prompts.lang());
+    for (std::int32_t card : r.unknown_cards)
+        prompts.message(strf_view(prompts.text(Txt::kPalmUnknownCard), long(card)));
+    prompts.message(r.message);
+    return r.ok && r.readouts > 0;
 }
 
 namespace {

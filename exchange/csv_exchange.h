@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/competition.h"
 #include "core/prompts.h"
@@ -36,6 +37,31 @@ CsvImportReport import_entries_csv_file(Competition& c, const std::string& path,
 // The menu command: the question with the expected layout, the file, the closing message.
 // True when the competition changed.
 bool run_import_entries_csv(Competition& c, Prompts& prompts);
+
+// The handheld recorder's card data: "name;card;course digit;start;finish;result;" and then
+// "code;time;" pairs (at most 64 kept).
+struct HandheldImportReport {
+    bool ok = false;      // false: nothing changed (unreadable, or it does not fit the tables)
+    std::string message;  // the closing message, or why nothing was imported (Windows-1251)
+    int runners = 0, readouts = 0, finish_lines = 0;
+    int skipped_lines = 0;  // lines missing a field (or a course digit that is not one digit)
+    int out_of_range = 0;   // numbers outside their field's range, left 0 (or the punch left out)
+    std::vector<std::int32_t> unknown_cards;  // the score-with-penalty import: in line order
+};
+// A whole event from the recorder: ten classes ("Снят", "D1".."D9") with ten courses ("0".."9"),
+// then per line a runner numbered from 1 in line order, its card readout and its finish line.
+HandheldImportReport import_handheld_csv(Competition& c, std::string_view text,
+                                         const LanguageTable& lang);
+// Card data and penalties of known runners (found by card; unknown cards go to one spare
+// runner): per line a card readout and a finish line; penalty = field × penalty_per_miss.
+HandheldImportReport import_handheld_penalty_csv(Competition& c, std::string_view text,
+                                                 const LanguageTable& lang);
+// The same from a file; `penalty` chooses the second import.
+HandheldImportReport import_handheld_file(Competition& c, const std::string& path, bool penalty,
+                                          const LanguageTable& lang);
+// The menu commands ("Импорт CSV из PALM..." and "...PALM-2..."): the question, the file, a
+// message per unknown card, the closing message. True when the competition changed.
+bool run_import_handheld_csv(Competition& c, Prompts& prompts, bool penalty);
 
 // One line per runner, all slots in order, for the on-line site.
 std::string online_csv(const Competition& c);

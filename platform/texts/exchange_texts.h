@@ -79,5 +79,10 @@
     X(kCsvOutOfRange, "Чисел вне допустимых пределов (не записаны, оставлен 0): %d.", "Numbers outside their field's range (not stored, left 0): %d.") \
     X(kCsvClassIds, "группы (номера групп)", "classes (class ids)") \
     X(kCsvClubIds, "коллективы (номера коллективов)", "clubs (club ids)") \
+    X(kPalmQuestion, "Импорт CSV-файла из PALM, вы уверены?\nПравила:Поля разделены точками с запятой\nОчередность полей: ФИ;ЧИП;дист;старт;финиш;результат;номер;время;", "Import a CSV file from the handheld recorder, are you sure?\nRules: fields separated by semicolons\nField order: name;card;course;start;finish;result;code;time;") \
+    X(kPalmPenaltyQuestion, "Импорт CSV-файла из PALM, вы уверены?\nПравила:Поля разделены точками с запятой\nОчередность полей: ФИ;ЧИП;штраф;старт;финиш;результат;номер;время;\nСОРЕВНОВАНИЯ ПО ВЫБОРУ СО ШТРАФОМ", "Import a CSV file from the handheld recorder, are you sure?\nRules: fields separated by semicolons\nField order: name;card;penalty;start;finish;result;code;time;\nSCORE EVENT WITH PENALTY") \
+    X(kPalmUnknownCard, "Неизвестный ЧИП: %ld", "Unknown card: %ld") \
+    X(kPalmImported, "Импорт CSV из PALM: участников %d, считанных ЧИПов %d, строк финиша %d.", "Handheld CSV import: %d runners, %d card readouts, %d finish lines.") \
+    X(kPalmSkippedLines, "Пропущено строк, в которых не хватает полей: %d.", "Lines missing a field skipped: %d.") \
     /* end of the exchange texts */
 // clang-format on

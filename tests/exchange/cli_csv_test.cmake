@@ -38,6 +38,19 @@ expect_file(${WORK}/online.csv
 run(0 export relay-online ${wdb} ${WORK}/relay.csv)
 expect_file(${WORK}/relay.csv ";;;;M21;101;Ann;North;201;Bob;South;301;Cid;North;00:00:00${cr}\n")
 
+# The handheld recorder: a whole event, then penalties by card (an unknown card reported).
+set(palm ${WORK}/palm.wdb)
+file(WRITE ${WORK}/palm.csv "Ann;500;1;10:00:00;10:30:00;00:30:00;31;10:10:00;${cr}\nshort;1${cr}\n")
+run(0 import palm ${palm} ${WORK}/palm.csv)
+if(NOT last_out MATCHES "1 runners, 1 card readouts, 1 finish lines.*skipped: 1")
+    message(FATAL_ERROR "palm import summary: ${last_out}")
+endif()
+file(WRITE ${WORK}/penalty.csv "Ann;500;2;10:00:00;10:31:00;;${cr}\nX;999;0;10:00:00;10:40:00;;${cr}\n")
+run(0 import palm-penalty ${palm} ${WORK}/penalty.csv)
+if(NOT last_out MATCHES "unknown card 999.*1 runners, 2 card readouts, 2 finish lines")
+    message(FATAL_ERROR "palm-penalty summary: ${last_out}")
+endif()
+
 # Bad input: usage 1, unreadable file 2, a file that does not fit 2; the competition untouched.
 file(SHA256 ${wdb} before)
 run(1 import)

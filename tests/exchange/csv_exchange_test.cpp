@@ -231,3 +231,89 @@ TEST(CsvOnline, OneLinePerRunnerInSlotOrder) {
                  ";;;;;00:00:00,00;ghost;.;Club;103;0;0;00:00:00,00;00:00:00,00;аренда;\r\n"));
     EXPECT_EQ(prompts.suggested_files[0], "Экспорт базы");
 }
+
+TEST(CsvHandheld, AWholeEventFromTheRecorder) {
+    LanguageTable lang;
+    lang.build(UiLanguage::kEnglish);
+    auto c = std::make_unique<Competition>();
+    HandheldImportReport r = import_handheld_csv(
+        *c,
+        "Ann;1234567;2;10:00:00;10:30:00;00:30:00;31;10:10:00;300;10:20:00;\r\n"
+        "Bob;77;0;10:01:00;10:41:00;00:40:00;\r\n"
+        "missing;5;1;10:00:00\r\n"                          // a field missing: skipped
+        "two digits;5;12;10:00:00;10:10:00;00:10:00;\r\n",  // not one digit: skipped
+        lang);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(r.runners, 2);
+    EXPECT_EQ(r.skipped_lines, 2);
+    EXPECT_EQ(r.out_of_range, 1);  // code 300
+    EXPECT_EQ(c->tables.classes.occupied_count(), 10);
+    EXPECT_EQ(c->tables.courses.occupied_count(), 10);
+    const Runner& ann = *c->tables.runners[0];
+    EXPECT_EQ(class_name_of(*c, ann), "D2");
+    EXPECT_EQ(c->find_class_by_id(ann.class_id)->course_id, 3);
+    EXPECT_EQ(field_text(c->find_course_by_id(3)->name), "2");
+    EXPECT_EQ(ann.start_number, 1);
+    EXPECT_EQ(ann.start_time, 3600000);
+    EXPECT_EQ(ann.result, 180000);
+    const Runner& bob = *c->tables.runners[1];
+    EXPECT_EQ(class_name_of(*c, bob), cp("Снят"));
+    EXPECT_EQ(bob.start_number, 2);
+    const CardReadout& card = *c->tables.card_readouts[0];
+    EXPECT_EQ(card.card_number, 1234567);
+    EXPECT_EQ(card.start_number, 4567);
+    EXPECT_EQ(card.punch_count, 1);
+    EXPECT_EQ(card.punches[0].code, 31);
+    EXPECT_EQ(card.finish.time, 3780000);
+    EXPECT_EQ(c->tables.finish_lines[1]->start_number, 2);
+    EXPECT_EQ(c->tables.finish_lines[1]->time(), 3846000);
+    EXPECT_EQ(r.message,
+              "Handheld CSV import: 2 runners, 2 card readouts, 2 finish lines.\n"
+              "Lines missing a field skipped: 2.\n"
+              "Numbers outside their field's range (not stored, left 0): 1.");
+}
+
+TEST(CsvHandheld, PenaltiesGoToTheRunnerOfTheCardOrOneSpare) {
+    auto c = std::make_unique<Competition>();
+    c->info.penalty_per_miss = 2;
+    Runner& known = add(c->tables.runners);
+    known.id = 1;
+    known.card_number = 500;
+    known.start_number = 12;
+    std::string text =
+        "x;500;3;10:00:00;10:50:00;;31;10:10:00;\r\n"
+        "y;900;1;10:00:00;10:40:00;;\r\n"
+        "z;901;1;10:00:00;10:45:00;;\r\n";
+    TempDir dir;
+    std::ofstream(dir.file("p.csv"), std::ios::binary) << text;
+    ScriptedPrompts prompts;
+    prompts.yes_no_answers.push_back(true);
+    prompts.files.push_back(dir.file("p.csv"));
+    ASSERT_TRUE(run_import_handheld_csv(*c, prompts, true));
+    EXPECT_EQ(prompts.questions[0],
+              cp("Импорт CSV-файла из PALM, вы уверены?\nПравила:Поля разделены точками с "
+                 "запятой\nОчередность полей: ФИ;ЧИП;штраф;старт;финиш;результат;номер;время;"
+                 "\nСОРЕВНОВАНИЯ ПО ВЫБОРУ СО ШТРАФОМ"));
+    ASSERT_EQ(prompts.messages.size(), 3u);
+    EXPECT_EQ(prompts.messages[0], cp("Неизвестный ЧИП: 900"));
+    EXPECT_EQ(prompts.messages[1], cp("Неизвестный ЧИП: 901"));
+    EXPECT_EQ(known.penalty, 6);
+    EXPECT_EQ(c->tables.runners.occupied_count(), 2);  // one spare for both unknown cards
+    EXPECT_EQ(c->tables.runners[1]->penalty, 2);
+    EXPECT_EQ(c->tables.card_readouts.occupied_count(), 3);
+    EXPECT_EQ(c->tables.finish_lines[0]->start_number, 12);
+    EXPECT_EQ(c->tables.card_readouts[0]->punch_count, 1);
+}
+
+TEST(CsvHandheld, AFileThatDoesNotFitChangesNothing) {
+    LanguageTable lang;
+    lang.build(UiLanguage::kEnglish);
+    auto c = std::make_unique<Competition>();
+    for (int i = 0; i < kCourseCapacity - 5; ++i) add(c->tables.courses).id = i + 1;
+    HandheldImportReport r = import_handheld_csv(*c, "a;1;1;10:00;10:10;00:10;\r\n", lang);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message,
+              "The import does not fit the tables (courses: 10 needed, 5 free). The "
+              "competition is unchanged.");
+    EXPECT_EQ(c->tables.runners.occupied_count() + c->tables.classes.occupied_count(), 0);
+}

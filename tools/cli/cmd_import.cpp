@@ -22,7 +22,8 @@ const Kind kKinds[] = {
     {"card-numbers", &import_card_numbers}, {"number-card", &import_number_card},
     {"station-csv", &import_station_csv},   {"vpconfig", &import_vpconfig},
     {"start-times", &import_start_times},   {"penalties", &import_penalties},
-    {"entries", &import_entries},
+    {"entries", &import_entries},           {"palm", &import_palm},
+    {"palm-penalty", &import_palm_penalty},
 };
 
 }  // namespace

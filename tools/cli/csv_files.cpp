@@ -1,4 +1,4 @@
-// skarvel-cli import entries FILE.wdb IN.csv
+// skarvel-cli import entries|palm|palm-penalty FILE.wdb IN.csv
 // skarvel-cli export online|relay-online FILE.wdb OUT.csv
 // The semicolon-separated entry list (a new competition when FILE.wdb does not exist yet;
 // saved atomically only when the file was read and fitted the tables; running the command
@@ -39,6 +39,26 @@ int import_entries(const OperationArgs& args) {
 
 namespace {
 
+int import_handheld(const OperationArgs& args, const char* usage, bool penalty) {
+    CommandArgs a;
+    if (int rc = parse_command_args(args, usage, {}, {}, a, 2); rc != kExitOk) return rc;
+    LanguageTable lang;
+    lang.build(UiLanguage::kEnglish);
+    auto c = std::make_unique<Competition>();
+    if (std::filesystem::exists(a.files[0]))
+        if (int rc = load_competition(*c, a.files[0]); rc != kExitOk) return rc;
+    HandheldImportReport r = import_handheld_file(*c, a.files[1], penalty, lang);
+    if (!r.ok) {
+        error_cp1251(r.message + ": " + a.files[1]);
+        return kExitInput;
+    }
+    for (std::int32_t card : r.unknown_cards) std::printf("unknown card %d\n", int(card));
+    if (r.readouts > 0)
+        if (int rc = save_competition(*c, a.files[0]); rc != kExitOk) return rc;
+    std::printf("%s\n", cp1251_to_utf8(r.message).c_str());
+    return kExitOk;
+}
+
 int export_csv(const OperationArgs& args, const char* usage, bool relay) {
     CommandArgs a;
     if (int rc = parse_command_args(args, usage, {}, {}, a, 2); rc != kExitOk) return rc;
@@ -60,6 +80,14 @@ int export_online(const OperationArgs& args) {
 
 int export_relay_online(const OperationArgs& args) {
     return export_csv(args, "export relay-online FILE.wdb OUT.csv", true);
+}
+
+int import_palm(const OperationArgs& args) {
+    return import_handheld(args, "import palm FILE.wdb IN.csv", false);
+}
+
+int import_palm_penalty(const OperationArgs& args) {
+    return import_handheld(args, "import palm-penalty FILE.wdb IN.csv", true);
 }
 
 }  // namespace skarvel::cli

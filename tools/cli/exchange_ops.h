@@ -19,6 +19,8 @@ int import_vpconfig(const OperationArgs& args);
 int import_start_times(const OperationArgs& args);  // text_files.cpp
 int import_penalties(const OperationArgs& args);    // text_files.cpp
 int import_entries(const OperationArgs& args);      // csv_files.cpp
+int import_palm(const OperationArgs& args);
+int import_palm_penalty(const OperationArgs& args);
 
 // export (cmd_export.cpp)
 int export_osv(const OperationArgs& args);
