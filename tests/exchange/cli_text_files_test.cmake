@@ -33,7 +33,7 @@ endif()
 
 file(SHA256 ${wdb} before)
 run(1 import)
-run(1 import entries ${wdb} ${WORK}/times.txt)
+run(1 import persons ${wdb} ${WORK}/times.txt)
 run(2 import penalties ${wdb} ${WORK}/missing.txt)
 run(4 export start-list ${wdb} ${WORK}/no-such-folder/start.txt)
 file(SHA256 ${wdb} after)
