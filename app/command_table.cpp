@@ -187,7 +187,7 @@ constexpr MenuDef kMenus[] = {
     {"service/marked", false, T::kCount, "Marked route"},
     {"service/multiday", false, T::kCount, "MultiDay"},
     {"addon", true, T::kMenuAddOn, ""},
-    {"addon/server", false, T::kCount, "Сервер"_cp1251},
+    {"addon/server", true, T::kMenuServer, ""},
     {"vespunt", false, T::kCount, "Vespunt"},
     {"lcd", false, T::kCount, "LCD"},
     {"more", true, T::kMenuMore, ""},

@@ -177,9 +177,10 @@ void CSkarvelView::click_at(int y) {
 void CSkarvelView::mark(view::MarkOp op) {
     if (c_.view.board || entry_blocks()) return;
     int t = c_.view.table;
-    std::string_view question = view::mark_question(t, op);
+    std::string_view question = view::mark_question(t, op, row_ctx_.english);
     if (question.empty() || view::live_count(c_, t) == 0) return;
-    if (!prompts_->ask_yes_no_captioned(question, "ВНИМАНИЕ"_cp1251)) return;
+    if (!prompts_->ask_yes_no_captioned(question, text_in(row_ctx_.english, Txt::kAttention)))
+        return;
     if (view::apply_mark(c_, t, op)) changed();
 }
 
@@ -208,7 +209,8 @@ bool CSkarvelView::find(const std::string& text) {
     search_text = text;
     int slot = view::find_next(c_, c_.view.table, cursor_row(), text);
     if (slot < 0) {
-        prompts_->message_captioned(view::find_failed_message(c_.view.table), {});  // no caption
+        prompts_->message_captioned(view::find_failed_message(c_.view.table, row_ctx_.english),
+                                    {});  // no caption
         return false;
     }
     set_position({slot, slot});
@@ -249,7 +251,7 @@ void CSkarvelView::render_to(QPainter& p, const QRect& client) {
             board_->paint(p, client, c_, now ? now() : 0);
         } else {
             p.setPen(Qt::black);
-            p.drawText(4, kHeaderY + ascent, qs("Табло результатов"_cp1251));
+            p.drawText(4, kHeaderY + ascent, qs(text_in(row_ctx_.english, Txt::kBoardTitle)));
         }
         return;
     }
@@ -267,7 +269,8 @@ void CSkarvelView::render_to(QPainter& p, const QRect& client) {
     // Header line.
     p.setPen(Qt::black);
     for (std::size_t i = 0; i < cols.size(); ++i)
-        if (!cols[i].header.empty()) p.drawText(xs[i], kHeaderY + ascent - 2, qs(cols[i].header));
+        if (cols[i].header != Txt::kCount)
+            p.drawText(xs[i], kHeaderY + ascent - 2, qs(text_in(row_ctx_.english, cols[i].header)));
 
     view::prepare_paint(c_, table, row_ctx_);
     row_ctx_.entry = entry_;

@@ -18,65 +18,36 @@ using namespace literals;
 namespace {
 
 constexpr Column kRunnerColumns[] = {
-    {"", 1},
-    {"№п/п"_cp1251, 5},
-    {"Фамилия, имя"_cp1251, 25},
-    {"Квал"_cp1251, 4},
-    {"ГР"_cp1251, 4},
-    {"Группа"_cp1251, 10},
-    {"Коллектив"_cp1251, 20},
-    {"№"_cp1251, 5},
-    {"Старт"_cp1251, 11},
-    {"Примечания"_cp1251, 16},
-    {"VP-ЧИП"_cp1251, 8},
-    {"", 22},
+    {Txt::kCount, 1},    {Txt::kColRow, 5},       {Txt::kNameSurname, 25}, {Txt::kColQual, 4},
+    {Txt::kColBirth, 4}, {Txt::kFilterClass, 10}, {Txt::kFilterClub, 20},  {Txt::kEdNo, 5},
+    {Txt::kEdStart, 11}, {Txt::kColNotes, 16},    {Txt::kEdVPCard, 8},     {Txt::kCount, 22},
 };
 constexpr Column kClubColumns[] = {
-    {"", 1},
-    {"№п/п"_cp1251, 5},
-    {"Коллектив"_cp1251, 20},
-    {"Представитель"_cp1251, 20},
-    {"В базе"_cp1251, 6},
-    {"Отмеч."_cp1251, 6},
-    {"Финиш."_cp1251, 6},
+    {Txt::kCount, 1},    {Txt::kColRow, 5},    {Txt::kFilterClub, 20}, {Txt::kEdRepresentative, 20},
+    {Txt::kColTotal, 6}, {Txt::kColMarked, 6}, {Txt::kColFinished, 6},
 };
 constexpr Column kClassColumns[] = {
-    {"", 1},
-    {"№п/п"_cp1251, 5},
-    {"Группа"_cp1251, 8},
-    {"Ар-Льг"_cp1251, 6},
-    {"Ар-Нор"_cp1251, 6},
-    {"Св-Льг"_cp1251, 6},
-    {"Св-Нор"_cp1251, 6},
-    {"Дист."_cp1251, 10},
-    {"КП"_cp1251, 4},
-    {"Длина"_cp1251, 6},
-    {"Набор"_cp1251, 5},
-    {"В базе"_cp1251, 6},
-    {"Отмеч."_cp1251, 6},
-    {"Финиш."_cp1251, 6},
+    {Txt::kCount, 1},           {Txt::kColRow, 5},
+    {Txt::kFilterClass, 8},     {Txt::kColRentedReduced, 6},
+    {Txt::kColRentedNormal, 6}, {Txt::kColOwnReduced, 6},
+    {Txt::kColOwnNormal, 6},    {Txt::kColCourse, 10},
+    {Txt::kColControls, 4},     {Txt::kColLength, 6},
+    {Txt::kColClimb, 5},        {Txt::kColTotal, 6},
+    {Txt::kColMarked, 6},       {Txt::kColFinished, 6},
 };
 constexpr Column kCourseColumns[] = {
-    {"", 1},
-    {"№п/п"_cp1251, 5},
-    {"Название"_cp1251, 10},
-    {"КП"_cp1251, 4},
-    {"Длина"_cp1251, 6},
-    {"Набор"_cp1251, 5},
-    {"В базе"_cp1251, 6},
-    {"Отмеч."_cp1251, 6},
-    {"Финиш."_cp1251, 6},
-    {"", 40},
+    {Txt::kCount, 1},       {Txt::kColRow, 5},   {Txt::kColCourseName, 10}, {Txt::kColControls, 4},
+    {Txt::kColLength, 6},   {Txt::kColClimb, 5}, {Txt::kColTotal, 6},       {Txt::kColMarked, 6},
+    {Txt::kColFinished, 6}, {Txt::kCount, 40},
 };
 constexpr Column kFinishColumns[] = {
-    {"Объявл"_cp1251, 8},     {"№п/п"_cp1251, 5},          {"Финиш"_cp1251, 11},
-    {"№"_cp1251, 7},          {"Фамилия, имя"_cp1251, 25}, {"Квал"_cp1251, 4},
-    {"Коллектив"_cp1251, 20}, {"Результат"_cp1251, 11},    {"Место/из"_cp1251, 12},
-    {"Отставан"_cp1251, 8},   {"Группа"_cp1251, 10},       {"", 10},
+    {Txt::kColCalled, 8},    {Txt::kColRow, 5},    {Txt::kColFinish, 11},   {Txt::kEdNo, 7},
+    {Txt::kNameSurname, 25}, {Txt::kColQual, 4},   {Txt::kFilterClub, 20},  {Txt::kColResult, 11},
+    {Txt::kColPlace, 12},    {Txt::kColBehind, 8}, {Txt::kFilterClass, 10}, {Txt::kCount, 10},
 };
 constexpr Column kCardColumns[] = {
-    {"№п/п"_cp1251, 5},  {"№чипа"_cp1251, 8},   {"Ст.№"_cp1251, 5}, {"Старт"_cp1251, 8},
-    {"Финиш"_cp1251, 8}, {"Отметок"_cp1251, 7}, {"", 25},
+    {Txt::kColRow, 5},    {Txt::kColCard, 8},    {Txt::kColBib, 5}, {Txt::kEdStart, 8},
+    {Txt::kColFinish, 8}, {Txt::kColPunches, 7}, {Txt::kCount, 25},
 };
 
 std::string fmt_s(const char* format, std::string_view text) {
@@ -114,7 +85,7 @@ bool ranked(const Runner& r) {
     return !r.out_of_competition && result_is_time(r);
 }
 
-std::vector<Cell> runner_cells(const Competition& c, int slot, const Runner& r) {
+std::vector<Cell> runner_cells(const Competition& c, int slot, const Runner& r, bool english) {
     int precision = c.info.time_precision;
     std::vector<Cell> cells;
     cells.reserve(12);
@@ -132,9 +103,9 @@ std::vector<Cell> runner_cells(const Competition& c, int slot, const Runner& r) 
         if (!notes.empty()) notes += ' ';
         notes += word;
     };
-    if (r.out_of_competition) add("в/к"_cp1251);
-    if (r.individual) add("лично"_cp1251);
-    if (r.fee_flags & Runner::kFeeReduced) add("льгота"_cp1251);
+    if (r.out_of_competition) add(text_in(english, Txt::kCellOutOfCompetition));
+    if (r.individual) add(text_in(english, Txt::kCellIndividual));
+    if (r.fee_flags & Runner::kFeeReduced) add(text_in(english, Txt::kCellReducedFee));
     cells.push_back({notes});
     cells.push_back({blank0(r.card_number), (r.fee_flags & Runner::kFeeOwnCard)
                                                 ? CellBackground::kOwnCard
@@ -231,7 +202,7 @@ std::vector<Cell> finish_cells(const Competition& c, int slot, const FinishLine&
         cells.push_back({strf("%4d", number)});
     const Runner* r = c.runner_by_number(number < 0 ? -number : number);
     if (!r) {
-        cells.push_back({std::string("-- нет в протоколе --"_cp1251), CellBackground::kRed});
+        cells.push_back({std::string(text_in(ctx.english, Txt::kNotInList)), CellBackground::kRed});
         return cells;
     }
     cells.push_back({fmt_s("%-25.25s", field_text(r->name))});
@@ -241,11 +212,11 @@ std::vector<Cell> finish_cells(const Competition& c, int slot, const FinishLine&
     std::string result;
     if (has_time) {
         if (r->status == kStatusDidNotFinish)
-            result = fmt_s("%-8.8s", "СОШЕЛ"_cp1251);
+            result = fmt_s("%-8.8s", text_in(ctx.english, Txt::kCellDidNotFinish));
         else if (r->status == kStatusDidNotStart)
-            result = fmt_s("%-8.8s", "НЕ СТАРТ"_cp1251);
+            result = fmt_s("%-8.8s", text_in(ctx.english, Txt::kCellDidNotStart));
         else if (r->status != 0)
-            result = fmt_s("%-8.8s", "СНЯТ"_cp1251);
+            result = fmt_s("%-8.8s", text_in(ctx.english, Txt::kCellDisqualified));
         else if (r->result < 0)
             result = fmt_s("%-8.8s", result_error_text(ctx.english));
         else
@@ -256,7 +227,8 @@ std::vector<Cell> finish_cells(const Competition& c, int slot, const FinishLine&
     const FinishStats::Group* g = ctx.finish_stats.group(r->class_id, count);
     std::string place;
     if (r->out_of_competition)
-        place = strf("(%d) ", count) + std::string("вк"_cp1251) + strf("/%d", g ? g->runners : 0);
+        place = strf("(%d) ", count) + std::string(text_in(ctx.english, Txt::kCellOc)) +
+                strf("/%d", g ? g->runners : 0);
     else if (r->status != 0 || r->result < 0)
         place = strf("(%d)", count);
     else
@@ -365,7 +337,7 @@ std::vector<Cell> row_cells(Competition& c, int table, int slot, RowContext& ctx
     auto& t = c.tables;
     switch (table) {
         case kRunners:
-            if (const Runner* r = t.runners[slot]) return runner_cells(c, slot, *r);
+            if (const Runner* r = t.runners[slot]) return runner_cells(c, slot, *r, ctx.english);
             break;
         case kClubs:
             if (const Club* k = t.clubs[slot]) return club_cells(c, slot, *k);
@@ -495,38 +467,38 @@ int live_count(const Competition& c, int table) {
 
 // ---- Marking ----
 
-std::string_view mark_question(int table, MarkOp op) {
+std::string_view mark_question(int table, MarkOp op, bool english) {
     int o = static_cast<int>(op);
-    static constexpr std::string_view kRunnersQ[] = {
-        "Отметить ВСЕХ текущих участников?"_cp1251,
-        "Снять отметку у ВСЕХ текущих участников?"_cp1251,
-        "Инвертировать отметку у ВСЕХ текущих участников?"_cp1251};
-    static constexpr std::string_view kClubsQ[] = {
-        "Отметить ВСЕ коллективы?"_cp1251, "Снять отметку у ВСЕХ коллективов?"_cp1251,
-        "Инвертировать отметку у ВСЕХ коллективов?"_cp1251};
-    static constexpr std::string_view kClassesQ[] = {"Отметить ВСЕ группы?"_cp1251,
-                                                     "Снять отметку у ВСЕХ групп?"_cp1251,
-                                                     "Инвертировать отметку у ВСЕХ групп?"_cp1251};
-    static constexpr std::string_view kCoursesQ[] = {
-        "Отметить ВСЕ дистанции?"_cp1251, "Снять отметку у ВСЕХ дистанций?"_cp1251,
-        "Инвертировать отметку у ВСЕХ дистанций?"_cp1251};
-    static constexpr std::string_view kFinishQ[] = {
-        "Отметить ВСЕХ участников, как объявленных?"_cp1251,
-        "Снять отметку об объявлении у ВСЕХ участников?"_cp1251, ""};
+    static constexpr Txt kRunnersQ[] = {Txt::kMarkAllRunners, Txt::kUnmarkAllRunners,
+                                        Txt::kInvertAllRunners};
+    static constexpr Txt kClubsQ[] = {Txt::kMarkAllClubs, Txt::kUnmarkAllClubs,
+                                      Txt::kInvertAllClubs};
+    static constexpr Txt kClassesQ[] = {Txt::kMarkAllClasses, Txt::kUnmarkAllClasses,
+                                        Txt::kInvertAllClasses};
+    static constexpr Txt kCoursesQ[] = {Txt::kMarkAllCourses, Txt::kUnmarkAllCourses,
+                                        Txt::kInvertAllCourses};
+    static constexpr Txt kFinishQ[] = {Txt::kMarkAllCalled, Txt::kUnmarkAllCalled, Txt::kCount};
+    Txt id = Txt::kCount;
     switch (table) {
         case kRunners:
-            return kRunnersQ[o];
+            id = kRunnersQ[o];
+            break;
         case kClubs:
-            return kClubsQ[o];
+            id = kClubsQ[o];
+            break;
         case kClasses:
-            return kClassesQ[o];
+            id = kClassesQ[o];
+            break;
         case kCourses:
-            return kCoursesQ[o];
+            id = kCoursesQ[o];
+            break;
         case kFinishLines:
-            return kFinishQ[o];
+            id = kFinishQ[o];
+            break;
         default:
-            return {};
+            break;
     }
+    return id == Txt::kCount ? std::string_view() : text_in(english, id);
 }
 
 namespace {
@@ -935,10 +907,8 @@ int find_next(const Competition& c, int table, int cursor, std::string_view text
     return -1;
 }
 
-std::string_view find_failed_message(int table) {
-    if (table == kRunners)
-        return "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции или измените фильтр"_cp1251;
-    return "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции"_cp1251;
+std::string_view find_failed_message(int table, bool english) {
+    return text_in(english, table == kRunners ? Txt::kFindFailedRunners : Txt::kFindFailed);
 }
 
 }  // namespace skarvel::view

@@ -14,6 +14,7 @@
 
 #include "core/competition.h"
 #include "core/flat_index.h"
+#include "platform/language.h"
 
 namespace skarvel::view {
 
@@ -24,8 +25,8 @@ constexpr int kViewCount = 7;
 // ---- Columns and cells ----
 
 struct Column {
-    std::string_view header;  // Windows-1251; empty for the columns without a header
-    int chars;                // width in characters (the last column takes the rest)
+    Txt header;  // the header's text; Txt::kCount for the columns without a header
+    int chars;   // width in characters (the last column takes the rest)
 };
 std::span<const Column> columns(int table);
 
@@ -106,7 +107,7 @@ int live_count(const Competition& c, int table);
 
 enum class MarkOp { kMarkAll, kUnmarkAll, kInvertAll };
 // The question asked before the operation, or empty when the table has no such operation.
-std::string_view mark_question(int table, MarkOp op);
+std::string_view mark_question(int table, MarkOp op, bool english = false);
 // Applies the operation to the live records; true when anything was changed.
 bool apply_mark(Competition& c, int table, MarkOp op);
 // Insert: toggles the mark of one record (the sent bit of a finish line).
@@ -146,6 +147,6 @@ int not_finished_first(Competition& c);
 
 // The next slot after `cursor` that matches, or -1.
 int find_next(const Competition& c, int table, int cursor, std::string_view text);
-std::string_view find_failed_message(int table);
+std::string_view find_failed_message(int table, bool english = false);
 
 }  // namespace skarvel::view

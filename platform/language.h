@@ -81,11 +81,11 @@ namespace skarvel {
     X(kCmdPenaltyClearTable, "обнулить таблицу", "Clear penalty table") \
     X(kCmdPenaltyEnterTable, "заполнить таблицу", "Enter penalty table") \
     X(kCmdPenaltyFromFile, "читать штраф из файла...", "Set penalty from file...") \
-    X(kCmdPenaltyFromReadouts, "Читать штраф из содержимого ЧИПов...", "Читать штраф из содержимого ЧИПов...") \
+    X(kCmdPenaltyFromReadouts, "Читать штраф из содержимого ЧИПов...", "Penalty from the VP-card contents...") \
     X(kCmdMultiDaySave, "Сохранить результаты для многодневки...", "Save result for MultiDay...") \
     X(kCmdMultiDayRead, "Читать результаты многодневки...", "Read MultiDay result...") \
     X(kCmdMultiDayCalc, "Расчет и печать результатов...", "Calculate and print result...") \
-    X(kCmdMultiDayCalc2, "Расчет и печать результатов...2", "Расчет и печать результатов...2") \
+    X(kCmdMultiDayCalc2, "Расчет и печать результатов...2", "Calculate and print result...2") \
     X(kCmdExportStartList, "Экспорт стартового...", "Export start list...") \
     X(kCmdImportStartList, "Импорт стартового...", "Import start list...") \
     X(kCmdSetRound, "Присвоение этапа...", "Seting round...") \
@@ -94,63 +94,63 @@ namespace skarvel {
     X(kCmdPrepareFinish, "Подготовка финиша...", "Clear/Preparation of finish...") \
     X(kCmdRecordSounds, "Запись звуков чисел...", "Record of sounds of numbers...") \
     X(kCmdSoundOptions, "Параметры записи/воспроизведения звука...", "Sound Record/Play a optoins...") \
-    X(kCmdStartServer, "Запустить сервер", "Запустить сервер") \
-    X(kCmdStartClient, "Запустить клиента", "Запустить клиента") \
+    X(kCmdStartServer, "Запустить сервер", "Start the server") \
+    X(kCmdStartClient, "Запустить клиента", "Start the client") \
     X(kCmdPrintClubs, "Печатать коллективы\tCtrl-P", "Print clubs/teams\tCtrl-P") \
     X(kCmdPrintClasses, "Печатать группы\tCtrl-P", "Print categories\tCtrl-P") \
     X(kCmdPrintCourses, "Печатать дистанции\tCtrl-P", "Print courses\tCtrl-P") \
     X(kCmdChangeNumber, "Изменение номера...", "Change number...") \
     X(kCmdJoin, "Объединить...", "Join...") \
-    X(kCmdImportPalm, "Импорт CSV из PALM...", "Импорт CSV из PALM...") \
-    X(kCmdMultiDaySummary, "Сводная таблица-новая мадн.", "Сводная таблица-новая мадн.") \
-    X(kCmdPrintBibs2007, "Печать номеров-2007", "Печать номеров-2007") \
-    X(kCmdImportPalm2, "Импорт CSV из PALM-2...", "Импорт CSV из PALM-2...") \
-    X(kCmdImportVpConfig, "Импорт CSV из VpConfig", "Импорт CSV из VpConfig") \
-    X(kCmdPrintBibsWoc, "Печать номеров-WOC", "Печать номеров-WOC") \
-    X(kCmdServerSettings, "Параметры сервера", "Параметры сервера") \
+    X(kCmdImportPalm, "Импорт CSV из PALM...", "Import CSV from PALM...") \
+    X(kCmdMultiDaySummary, "Сводная таблица-новая мадн.", "Summary table (new multi-day)") \
+    X(kCmdPrintBibs2007, "Печать номеров-2007", "Print numbers-2007") \
+    X(kCmdImportPalm2, "Импорт CSV из PALM-2...", "Import CSV from PALM-2...") \
+    X(kCmdImportVpConfig, "Импорт CSV из VpConfig", "Import CSV from VpConfig") \
+    X(kCmdPrintBibsWoc, "Печать номеров-WOC", "Print numbers-WOC") \
+    X(kCmdServerSettings, "Параметры сервера", "Server settings") \
     X(kCmdAbout, "О программе...", "About Skarvel...") \
     X(kCmdHelp, "Описание программы", "Users guides") \
-    X(kCmdPunchSettings, "Параметры Vespunt...", "Параметры Vespunt...") \
-    X(kCmdClearCardNumbers, "Обнулить № карт", "Обнулить № карт") \
-    X(kCmdCardNumbersFromFile, "присвоить № из файла...", "присвоить № из файла...") \
+    X(kCmdPunchSettings, "Параметры Vespunt...", "Vespunt settings...") \
+    X(kCmdClearCardNumbers, "Обнулить № карт", "Clear VP-card numbers") \
+    X(kCmdCardNumbersFromFile, "присвоить № из файла...", "Set VP-card numbers from file...") \
     X(kCmdImportOcad8, "Import from OCAD8...", "Import from OCAD8...") \
-    X(kCmdCardToStartNumber, "копировать №VP в №...", "копировать №VP в №...") \
-    X(kCmdPrintSplits, "Печать информашек...\tCtrl-P", "Печать информашек...\tCtrl-P") \
-    X(kCmdStartReading, "Запустить чтение\tF8", "Запустить чтение\tF8") \
+    X(kCmdCardToStartNumber, "копировать №VP в №...", "Copy VP-card number to start number...") \
+    X(kCmdPrintSplits, "Печать информашек...\tCtrl-P", "Print splits...\tCtrl-P") \
+    X(kCmdStartReading, "Запустить чтение\tF8", "Start reading\tF8") \
     X(kCmdCheckDoubleCards, "Проверка парных VP-номеров...", "Check duble VP-card...") \
-    X(kCmdSplitsHtml, "генерить сплиты в HTML", "генерить сплиты в HTML") \
-    X(kCmdRebuildFinish, "Перестроить протокол финиша...", "Перестроить протокол финиша...") \
-    X(kCmdStartersByCard, "Ввод стартовавших по №ЧИПов", "Ввод стартовавших по №ЧИПов") \
-    X(kCmdRecheckCard, "перепроверить этот чип", "перепроверить этот чип") \
-    X(kCmdExportNumberCard, "экспорт соответствия N, чипа", "экспорт соответствия N, чипа") \
-    X(kCmdImportNumberCard, "Импорт N, ЧИП", "Импорт N, ЧИП") \
-    X(kCmdReadStationMemory, "Чтение из памяти станций", "Чтение из памяти станций") \
+    X(kCmdSplitsHtml, "генерить сплиты в HTML", "Splits to HTML") \
+    X(kCmdRebuildFinish, "Перестроить протокол финиша...", "Rebuild finish list...") \
+    X(kCmdStartersByCard, "Ввод стартовавших по №ЧИПов", "Enter starters by VP-card numbers") \
+    X(kCmdRecheckCard, "перепроверить этот чип", "Check this VP-card again") \
+    X(kCmdExportNumberCard, "экспорт соответствия N, чипа", "Export start number - VP-card pairs") \
+    X(kCmdImportNumberCard, "Импорт N, ЧИП", "Import start number - VP-card pairs") \
+    X(kCmdReadStationMemory, "Чтение из памяти станций", "Read the stations' memory") \
     X(kCmdEnglish, "English", "English") \
     X(kCmdRussian, "Russian", "Russian") \
     X(kCmdLcdStart, "Start", "Start") \
     X(kCmdLcdFinish, "Finish", "Finish") \
-    X(kCmdLcdShow, "Отображать", "Отображать") \
+    X(kCmdLcdShow, "Отображать", "Show") \
     X(kCmdAmbRead, "read", "read") \
-    X(kCmdAmbImportNumbers, "Импорт номеров транспондеров", "Импорт номеров транспондеров") \
-    X(kCmdAmbTimeShift, "Сдвиг времени", "Сдвиг времени") \
-    X(kCmdAmbGenerateFinish, "Сгенерить финиш", "Сгенерить финиш") \
-    X(kCmdAmbGenerateStart, "Сгенерить старт", "Сгенерить старт") \
-    X(kCmdAmbClearNumbers, "Очистка номеров", "Очистка номеров") \
-    X(kCmdOnlineExportCsv, "Экспорт базы в CSV-лично...", "Экспорт базы в CSV-лично...") \
-    X(kCmdOnlineExportCsvRelay, "Экспорт базы в CSV-эстафета...", "Экспорт базы в CSV-эстафета...") \
-    X(kCmdOnlineSetup, "Настройка on-line", "Настройка on-line") \
+    X(kCmdAmbImportNumbers, "Импорт номеров транспондеров", "Import transponder numbers") \
+    X(kCmdAmbTimeShift, "Сдвиг времени", "Time shift") \
+    X(kCmdAmbGenerateFinish, "Сгенерить финиш", "Make the finish list") \
+    X(kCmdAmbGenerateStart, "Сгенерить старт", "Make the start list") \
+    X(kCmdAmbClearNumbers, "Очистка номеров", "Clear the numbers") \
+    X(kCmdOnlineExportCsv, "Экспорт базы в CSV-лично...", "Export to CSV - individual...") \
+    X(kCmdOnlineExportCsvRelay, "Экспорт базы в CSV-эстафета...", "Export to CSV - relay...") \
+    X(kCmdOnlineSetup, "Настройка on-line", "On-line settings") \
     X(kCmdOnlineSend, "Send\tCtrl-Shift-Z", "Send\tCtrl-Shift-Z") \
-    X(kCmdPrintExtractsMk, "Печать выписок для МК...", "Печать выписок для МК...") \
-    X(kCmdPersonalisation, "Персонализация...", "Персонализация...") \
-    X(kCmdMultipage, "мультипэйдж", "мультипэйдж") \
-    X(kCmdMultipage2, "мультипэйдж-2", "мультипэйдж-2") \
-    X(kCmdRadioControls, "Запустить чтение радио-КП", "Запустить чтение радио-КП") \
-    X(kCmdIntermediateFinish, "Чтение промежуточных финишей", "Чтение промежуточных финишей") \
-    X(kCmdPrintExtractsSorted, "Печать выписок по сортировке базы", "Печать выписок по сортировке базы") \
-    X(kCmdFinishFromReadouts, "Сгенерить финиш по содержимому ЧИПов", "Сгенерить финиш по содержимому ЧИПов") \
-    X(kCmdCorrectReadoutTimes, "Скорректировать время в считанных ЧИПАх", "Скорректировать время в считанных ЧИПАх") \
-    X(kCmdRemoveControlFromReadout, "Удалить КП из считанного", "Удалить КП из считанного") \
-    X(kCmdStartGates, "Обработать стартовые ворота...", "Обработать стартовые ворота...") \
+    X(kCmdPrintExtractsMk, "Печать выписок для МК...", "Print extracts for two days...") \
+    X(kCmdPersonalisation, "Персонализация...", "Personalisation...") \
+    X(kCmdMultipage, "мультипэйдж", "Multipage") \
+    X(kCmdMultipage2, "мультипэйдж-2", "Multipage-2") \
+    X(kCmdRadioControls, "Запустить чтение радио-КП", "Start reading radio controls") \
+    X(kCmdIntermediateFinish, "Чтение промежуточных финишей", "Read intermediate finishes") \
+    X(kCmdPrintExtractsSorted, "Печать выписок по сортировке базы", "Print extracts in the table order") \
+    X(kCmdFinishFromReadouts, "Сгенерить финиш по содержимому ЧИПов", "Make the finish list from the VP-card contents") \
+    X(kCmdCorrectReadoutTimes, "Скорректировать время в считанных ЧИПАх", "Correct the times in the read VP-cards") \
+    X(kCmdRemoveControlFromReadout, "Удалить КП из считанного", "Remove a control from the read VP-cards") \
+    X(kCmdStartGates, "Обработать стартовые ворота...", "Process the start gates...") \
     X(kCmdMulticrossToSplit, "multicross->split", "multicross->split") \
     /* Toolbar buttons without a menu item (tooltips). */ \
     X(kTipPrintTable, "Печать", "Print") \
@@ -160,6 +160,7 @@ namespace skarvel {
     X(kTipBoardNegativeTimes, "Показывать отрицательное время", "Show negative running times") \
     X(kTipPersonalisationMode, "Режим персонализации ЧИПов", "Card personalisation mode") \
     X(kMenuMore, "Разное", "More") \
+    X(kMenuServer, "Сервер", "Server") \
     /* Main window. */ \
     X(kUntitled, "Безымянный", "Untitled") \
     X(kTimerPane, "Timer", "Timer") \
@@ -187,12 +188,12 @@ namespace skarvel {
     X(kSoundListen, "Слушать звук", "Listen") \
     X(kSoundRecord, "Записать звук", "Record") \
     /* List view. */ \
-    X(kAttention, "ВНИМАНИЕ", "ВНИМАНИЕ") \
-    X(kNotInList, "-- нет в протоколе --", "-- нет в протоколе --") \
+    X(kAttention, "ВНИМАНИЕ", "ATTENTION") \
+    X(kNotInList, "-- нет в протоколе --", "-- not in the list --") \
     X(kFindTitle, "Поиск", "Find") \
     X(kFindPrompt, "Введите строку поиска. Это может быть фамилия, номер участника или номер VP-карты", "Enter a name, a start number or a VP-card number") \
-    X(kFindFailedRunners, "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции или измените фильтр", "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции или измените фильтр") \
-    X(kFindFailed, "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции", "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции") \
+    X(kFindFailedRunners, "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции или измените фильтр", "Nothing found.\nTry searching from the first row or change the filter") \
+    X(kFindFailed, "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции", "Nothing found.\nTry searching from the first row") \
     X(kCardSortTitle, "Сортировка ЧИПов", "Sorting of VP-cards") \
     X(kCardSortByCard, "по номеру ЧИПа", "by card number") \
     X(kCardSortByNumber, "по номеру участника", "by start number") \
@@ -233,9 +234,9 @@ namespace skarvel {
     X(kImportDropFinish, "Удалить повторяющиеся строки финиша", "Remove repeated finish lines") \
     X(kImportDropCards, "Удалить повторяющиеся содержимое ЧИПов", "Remove repeated VP-card contents") \
     X(kImportButton, "Import", "Import") \
-    X(kCannotReadFile, "Не могу читать указанный файл", "Не могу читать указанный файл") \
-    X(kWrongFileVersion, "Неправильная версия файла!", "Неправильная версия файла!") \
-    X(kWdbFilter, "wdb - база данных (*.wdb) |*.wdb||", "wdb - база данных (*.wdb) |*.wdb||") \
+    X(kCannotReadFile, "Не могу читать указанный файл", "Cannot read the file") \
+    X(kWrongFileVersion, "Неправильная версия файла!", "Wrong file version!") \
+    X(kWdbFilter, "wdb - база данных (*.wdb) |*.wdb||", "wdb - database (*.wdb) |*.wdb||") \
     X(kDocFilter, "Skarvel files (*.wdb)|*.wdb||", "Skarvel files (*.wdb)|*.wdb||") \
     /* Texts of the editors and other dialogs. */ \
     X(kNameSurname, "Фамилия, имя", "Name, surname") \
@@ -245,7 +246,7 @@ namespace skarvel {
     X(kPadNumbers, "Дополнять до 4-хзначн", "Convert number to xNNN") \
     X(kAutoLoad, "При запуске открывать последний рабочий файл", "Open the last file at start-up") \
     X(kRestoreAllRunners, "Восстановить ВСЕХ спортсменов в базе данных?", "Restore ALL runners?") \
-    X(kNoRunnerWithNumber, "Участника с таким номером в базе данных нет!", "Участника с таким номером в базе данных нет!") \
+    X(kNoRunnerWithNumber, "Участника с таким номером в базе данных нет!", "There is no runner with this number!") \
     /* end of the shell texts */
 
 #define SKARVEL_TEXTS(X) \

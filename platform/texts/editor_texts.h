@@ -1,4 +1,4 @@
-// Texts of the record editors and the shell's own dialogs for the language table:
+// Texts of the record editors, the list view and the shell's own dialogs for the language table:
 // X(kName, "Русский", "English") per line, each line ending in a backslash. Read them with
 // `lang.text(Txt::kName)`.
 #pragma once
@@ -74,5 +74,53 @@
     /* Quick runner entry and the editors' sound buttons. */ \
     X(kEdNo, "№", "No.") \
     X(kEdSound, "Звук", "Sound") \
+    /* The list view's column headers. */ \
+    X(kColRow, "№п/п", "Row") \
+    X(kColQual, "Квал", "Rank") \
+    X(kColBirth, "ГР", "YB") \
+    X(kColNotes, "Примечания", "Notes") \
+    X(kColTotal, "В базе", "Total") \
+    X(kColMarked, "Отмеч.", "Marked") \
+    X(kColFinished, "Финиш.", "Finished") \
+    X(kColRentedReduced, "Ар-Льг", "R-Red") \
+    X(kColRentedNormal, "Ар-Нор", "R-Nor") \
+    X(kColOwnReduced, "Св-Льг", "O-Red") \
+    X(kColOwnNormal, "Св-Нор", "O-Nor") \
+    X(kColCourse, "Дист.", "Course") \
+    X(kColControls, "КП", "Ctrls") \
+    X(kColLength, "Длина", "Length") \
+    X(kColClimb, "Набор", "Climb") \
+    X(kColCourseName, "Название", "Name") \
+    X(kColCalled, "Объявл", "Called") \
+    X(kColFinish, "Финиш", "Finish") \
+    X(kColResult, "Результат", "Result") \
+    X(kColPlace, "Место/из", "Place/of") \
+    X(kColBehind, "Отставан", "Behind") \
+    X(kColCard, "№чипа", "Card") \
+    X(kColBib, "Ст.№", "Bib") \
+    X(kColPunches, "Отметок", "Punches") \
+    /* Words in the list view's cells. */ \
+    X(kCellOutOfCompetition, "в/к", "o/c") \
+    X(kCellIndividual, "лично", "indiv.") \
+    X(kCellReducedFee, "льгота", "reduced") \
+    X(kCellDidNotFinish, "СОШЕЛ", "DNF") \
+    X(kCellDidNotStart, "НЕ СТАРТ", "DNS") \
+    X(kCellDisqualified, "СНЯТ", "DSQ") \
+    X(kCellOc, "вк", "oc") \
+    /* Marking questions of the list view. */ \
+    X(kMarkAllRunners, "Отметить ВСЕХ текущих участников?", "Mark ALL the current runners?") \
+    X(kUnmarkAllRunners, "Снять отметку у ВСЕХ текущих участников?", "Unmark ALL the current runners?") \
+    X(kInvertAllRunners, "Инвертировать отметку у ВСЕХ текущих участников?", "Invert the mark of ALL the current runners?") \
+    X(kMarkAllClubs, "Отметить ВСЕ коллективы?", "Mark ALL teams/clubs?") \
+    X(kUnmarkAllClubs, "Снять отметку у ВСЕХ коллективов?", "Unmark ALL teams/clubs?") \
+    X(kInvertAllClubs, "Инвертировать отметку у ВСЕХ коллективов?", "Invert the mark of ALL teams/clubs?") \
+    X(kMarkAllClasses, "Отметить ВСЕ группы?", "Mark ALL categories?") \
+    X(kUnmarkAllClasses, "Снять отметку у ВСЕХ групп?", "Unmark ALL categories?") \
+    X(kInvertAllClasses, "Инвертировать отметку у ВСЕХ групп?", "Invert the mark of ALL categories?") \
+    X(kMarkAllCourses, "Отметить ВСЕ дистанции?", "Mark ALL courses?") \
+    X(kUnmarkAllCourses, "Снять отметку у ВСЕХ дистанций?", "Unmark ALL courses?") \
+    X(kInvertAllCourses, "Инвертировать отметку у ВСЕХ дистанций?", "Invert the mark of ALL courses?") \
+    X(kMarkAllCalled, "Отметить ВСЕХ участников, как объявленных?", "Mark ALL runners as called?") \
+    X(kUnmarkAllCalled, "Снять отметку об объявлении у ВСЕХ участников?", "Clear the called mark of ALL runners?") \
     /* end of the editor texts */
 // clang-format on

@@ -71,5 +71,35 @@
     X(kFinishDlgPrintSplits, "Печать информашек", "Print splits") \
     X(kFinishDlgStartFrom0Current, "Начать с (0-с текущей)", "Start from (0 - current)") \
     X(kFinishDlgHowMany0ToTheEnd, "Всего печатать (0-до конца)", "How many (0 - to the end)") \
+    /* The punching settings dialog. */ \
+    X(kPunchDlgElectronicPunchingSettings, "Настройка электронной отметки", "Electronic punching settings") \
+    X(kPunchDlgStartOfCompetition, "Начало соревнований:", "Start of competition:") \
+    X(kPunchDlgCommunicationPort, "Коммуникационный порт", "Communication port") \
+    X(kPunchDlgLogStationTraffic, "журнал обмена со станцией", "log station traffic") \
+    X(kPunchDlgMultiDay, "многосуточный вариант", "multi-day") \
+    X(kPunchDlgReReadAppend, "повторное чтение - дописывать", "re-read: append") \
+    X(kPunchDlgStationType, "Тип станции на смотровом", "Station type") \
+    X(kPunchDlgShowWarnings, "выдавать предупреждения", "show warnings") \
+    X(kPunchDlgDisqualifyOverTimeLimit, "снимать по контр. вр.", "disqualify over time limit") \
+    X(kPunchDlgPunchCheck, "Проверка отметки", "Punch check") \
+    X(kPunchDlgDoNotCheck, "не проверять", "do not check") \
+    X(kPunchDlgFromCourse, "Из параметров дистанции", "from course") \
+    X(kPunchDlgCourseRunnerNumber, "дистанция=№ участника", "course = runner number") \
+    X(kPunchDlgCountOfUniqueControls, "Выбор: кол-во уник.КП из параметров", "count of unique controls") \
+    X(kPunchDlgThreadOfControls, "Ориентатлон, нитка", "thread of controls") \
+    X(kPunchDlgCarousel, "Карусель", "Carousel") \
+    X(kPunchDlgFromDatabase, "Из базы данных", "from database") \
+    X(kPunchDlgFromStartStation, "Из стартовой станции", "from start station") \
+    X(kPunchDlgFirstPunch, "Первая отметка", "first punch") \
+    X(kPunchDlgFromFinishList, "Из протокола финиша", "from finish list") \
+    X(kPunchDlgFromFinishStation, "Из финишной станции", "from finish station") \
+    X(kPunchDlgLastPunch, "Последняя отметка", "last punch") \
+    X(kPunchDlgPrintWhenReading, "Печатать при чтении", "Print when reading") \
+    X(kPunchDlg2CopiesOnBadPunch, "2 экз. при плохой отметке", "2 copies on bad punch") \
+    X(kPunchDlgPrintSpeed, "печатать скорость", "print speed") \
+    X(kPunchDlgNewLayout, "новый вид", "new layout") \
+    X(kPunchDlgLeftMarginCm, "Отступ слева, см", "Left margin, cm") \
+    X(kPunchDlgUnknownCardAskNumber, "неизвестный ЧИП-спрашивать номер", "unknown card: ask number") \
+    X(kPunchDlgLabyrinthCreateRunners, "Режим лабиринта-создавать участников", "Labyrinth: create runners") \
     /* end of the punch texts */
 // clang-format on

@@ -43,11 +43,6 @@ std::string_view lang_text(bool english, Txt id) {
     return (english ? en : ru).text(id);
 }
 
-// A text in the chosen language: Russian (Windows-1251) or English.
-QString tr2(bool english, std::string_view ru, const char* en) {
-    return english ? QString::fromLatin1(en) : qs(ru);
-}
-
 template <std::size_t N>
 QGroupBox* radio_group(const QString& title, std::array<QRadioButton*, N>& buttons,
                        const std::array<QString, N>& texts, int checked, QWidget* parent) {
@@ -78,7 +73,7 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
                                          bool english, QWidget* parent)
     : QDialog(parent), initial_(s) {
     const bool en = english;
-    setWindowTitle(tr2(en, "Настройка электронной отметки"_cp1251, "Electronic punching settings"));
+    setWindowTitle(qs(text_in(en, Txt::kPunchDlgElectronicPunchingSettings)));
     auto check = [this](const QString& text, bool on) {
         auto* box = new QCheckBox(text, this);
         box->setChecked(on);
@@ -91,12 +86,10 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     competition_start =
         new QLineEdit(qs(format_time_text(s.competition_start, time_precision)), this);
     competition_start->setMaxLength(14);
-    start_row->addRow(tr2(en, "Начало соревнований:"_cp1251, "Start of competition:"),
-                      competition_start);
+    start_row->addRow(qs(text_in(en, Txt::kPunchDlgStartOfCompetition)), competition_start);
     left->addLayout(start_row);
 
-    auto* port_box =
-        new QGroupBox(tr2(en, "Коммуникационный порт"_cp1251, "Communication port"), this);
+    auto* port_box = new QGroupBox(qs(text_in(en, Txt::kPunchDlgCommunicationPort)), this);
     auto* port_layout = new QVBoxLayout(port_box);
     // One field: the machine's devices to choose from, or a typed device path (a simulator's
     // pseudo-terminal) or COM number.
@@ -118,39 +111,35 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     port->lineEdit()->setPlaceholderText(qs(lang_text(en, Txt::kStationPortHint)));
     port->setToolTip(qs(lang_text(en, Txt::kStationPortHint)));
     port_layout->addWidget(port);
-    frame_log = check(tr2(en, "журнал обмена со станцией"_cp1251, "log station traffic"),
-                      station.frame_log);
+    frame_log = check(qs(text_in(en, Txt::kPunchDlgLogStationTraffic)), station.frame_log);
     port_layout->addWidget(frame_log);
     left->addWidget(port_box);
 
     fast_station = check("BSM7", s.fast_station);
-    multi_day = check(tr2(en, "многосуточный вариант"_cp1251, "multi-day"), s.multi_day);
-    append_on_reread = check(tr2(en, "повторное чтение - дописывать"_cp1251, "re-read: append"),
-                             s.append_on_reread);
+    multi_day = check(qs(text_in(en, Txt::kPunchDlgMultiDay)), s.multi_day);
+    append_on_reread = check(qs(text_in(en, Txt::kPunchDlgReReadAppend)), s.append_on_reread);
     left->addWidget(fast_station);
     left->addWidget(multi_day);
     left->addWidget(append_on_reread);
-    left->addWidget(radio_group<3>(tr2(en, "Тип станции на смотровом"_cp1251, "Station type"),
-                                   station_type, {"BS7-8", "BS7-S", "BS-7-2"}, s.station_type,
-                                   this));
+    left->addWidget(radio_group<3>(qs(text_in(en, Txt::kPunchDlgStationType)), station_type,
+                                   {"BS7-8", "BS7-S", "BS-7-2"}, s.station_type, this));
 
     // Middle column: checking.
     auto* middle = new QVBoxLayout;
-    warnings = check(tr2(en, "выдавать предупреждения"_cp1251, "show warnings"), s.warnings);
-    limit_disqualify = check(tr2(en, "снимать по контр. вр."_cp1251, "disqualify over time limit"),
-                             s.limit_disqualify);
+    warnings = check(qs(text_in(en, Txt::kPunchDlgShowWarnings)), s.warnings);
+    limit_disqualify =
+        check(qs(text_in(en, Txt::kPunchDlgDisqualifyOverTimeLimit)), s.limit_disqualify);
     middle->addWidget(warnings);
     middle->addWidget(limit_disqualify);
-    auto* check_box = new QGroupBox(tr2(en, "Проверка отметки"_cp1251, "Punch check"), this);
+    auto* check_box = new QGroupBox(qs(text_in(en, Txt::kPunchDlgPunchCheck)), this);
     auto* check_layout = new QFormLayout(check_box);
     check_mode = new QComboBox(check_box);
-    check_mode->addItem(tr2(en, "не проверять"_cp1251, "do not check"));
-    check_mode->addItem(tr2(en, "Из параметров дистанции"_cp1251, "from course"));
-    check_mode->addItem(tr2(en, "дистанция=№ участника"_cp1251, "course = runner number"));
-    check_mode->addItem(
-        tr2(en, "Выбор: кол-во уник.КП из параметров"_cp1251, "count of unique controls"));
-    check_mode->addItem(tr2(en, "Ориентатлон, нитка"_cp1251, "thread of controls"));
-    check_mode->addItem(tr2(en, "Карусель"_cp1251, "Carousel"));
+    check_mode->addItem(qs(text_in(en, Txt::kPunchDlgDoNotCheck)));
+    check_mode->addItem(qs(text_in(en, Txt::kPunchDlgFromCourse)));
+    check_mode->addItem(qs(text_in(en, Txt::kPunchDlgCourseRunnerNumber)));
+    check_mode->addItem(qs(text_in(en, Txt::kPunchDlgCountOfUniqueControls)));
+    check_mode->addItem(qs(text_in(en, Txt::kPunchDlgThreadOfControls)));
+    check_mode->addItem(qs(text_in(en, Txt::kPunchDlgCarousel)));
     // Mode 6 comes only from a stored competition; it stays unless another mode is chosen.
     // Mode 6 is kept as stored (no entry shows it); a value outside 0..6 checks nothing and
     // shows as "не проверять", so OK repairs it.
@@ -158,27 +147,26 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     check_layout->addRow(check_mode);
     penalty = new QLineEdit(QString::number(s.penalty_per_miss), check_box);
     penalty->setValidator(new QIntValidator(0, 1000000, penalty));
-    check_layout->addRow(tr2(en, "Штраф"_cp1251, "Penalty"), penalty);
+    check_layout->addRow(qs(text_in(en, Txt::kPenaltyEntryPenalty)), penalty);
     middle->addWidget(check_box);
-    middle->addWidget(radio_group<3>(tr2(en, "Стартовое время"_cp1251, "Start time"), start_source,
-                                     {tr2(en, "Из базы данных"_cp1251, "from database"),
-                                      tr2(en, "Из стартовой станции"_cp1251, "from start station"),
-                                      tr2(en, "Первая отметка"_cp1251, "first punch")},
+    middle->addWidget(radio_group<3>(qs(text_in(en, Txt::kBibStartTime)), start_source,
+                                     {qs(text_in(en, Txt::kPunchDlgFromDatabase)),
+                                      qs(text_in(en, Txt::kPunchDlgFromStartStation)),
+                                      qs(text_in(en, Txt::kPunchDlgFirstPunch))},
                                      s.start_source, this));
-    middle->addWidget(radio_group<3>(tr2(en, "Финишное время"_cp1251, "Finish time"), finish_source,
-                                     {tr2(en, "Из протокола финиша"_cp1251, "from finish list"),
-                                      tr2(en, "Из финишной станции"_cp1251, "from finish station"),
-                                      tr2(en, "Последняя отметка"_cp1251, "last punch")},
+    middle->addWidget(radio_group<3>(qs(text_in(en, Txt::kFinishDlgFinishTime)), finish_source,
+                                     {qs(text_in(en, Txt::kPunchDlgFromFinishList)),
+                                      qs(text_in(en, Txt::kPunchDlgFromFinishStation)),
+                                      qs(text_in(en, Txt::kPunchDlgLastPunch))},
                                      s.finish_source, this));
 
     // Right column: printing and runners.
     auto* right = new QVBoxLayout;
-    print_on_read =
-        check(tr2(en, "Печатать при чтении"_cp1251, "Print when reading"), s.print_on_read);
-    second_copy_on_bad = check(tr2(en, "2 экз. при плохой отметке"_cp1251, "2 copies on bad punch"),
-                               s.second_copy_on_bad);
-    print_speed = check(tr2(en, "печатать скорость"_cp1251, "print speed"), s.print_speed);
-    new_split_layout = check(tr2(en, "новый вид"_cp1251, "new layout"), s.new_split_layout);
+    print_on_read = check(qs(text_in(en, Txt::kPunchDlgPrintWhenReading)), s.print_on_read);
+    second_copy_on_bad =
+        check(qs(text_in(en, Txt::kPunchDlg2CopiesOnBadPunch)), s.second_copy_on_bad);
+    print_speed = check(qs(text_in(en, Txt::kPunchDlgPrintSpeed)), s.print_speed);
+    new_split_layout = check(qs(text_in(en, Txt::kPunchDlgNewLayout)), s.new_split_layout);
     right->addWidget(print_on_read);
     right->addWidget(second_copy_on_bad);
     right->addWidget(print_speed);
@@ -187,16 +175,13 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     split_left_offset = new QSpinBox(this);
     split_left_offset->setRange(0, 255);
     split_left_offset->setValue(s.split_left_offset_cm);
-    offset_row->addRow(tr2(en, "Отступ слева, см"_cp1251, "Left margin, cm"), split_left_offset);
+    offset_row->addRow(qs(text_in(en, Txt::kPunchDlgLeftMarginCm)), split_left_offset);
     right->addLayout(offset_row);
     right->addWidget(
         radio_group<3>(QString(), split_scale, {"100%", "85%", "70%"}, s.split_scale, this));
     ask_owner_number =
-        check(tr2(en, "неизвестный ЧИП-спрашивать номер"_cp1251, "unknown card: ask number"),
-              s.ask_owner_number);
-    labyrinth_mode =
-        check(tr2(en, "Режим лабиринта-создавать участников"_cp1251, "Labyrinth: create runners"),
-              s.labyrinth_mode);
+        check(qs(text_in(en, Txt::kPunchDlgUnknownCardAskNumber)), s.ask_owner_number);
+    labyrinth_mode = check(qs(text_in(en, Txt::kPunchDlgLabyrinthCreateRunners)), s.labyrinth_mode);
     right->addWidget(ask_owner_number);
     right->addWidget(labyrinth_mode);
     right->addStretch();

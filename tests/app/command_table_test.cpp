@@ -44,8 +44,8 @@ TEST(LanguageTable, TellingPairsAndTheLastSlot) {
     EXPECT_EQ(en.text(Txt::kRestoreAllRunners), "Restore ALL runners?");
     EXPECT_EQ(ru.text(Txt::kRestoreAllRunners),
               "Восстановить ВСЕХ спортсменов в базе данных?"_cp1251);
-    // A text that is a literal keeps it in both languages.
-    EXPECT_EQ(en.text(Txt::kCmdStartServer), "Запустить сервер"_cp1251);
+    // Every menu text has an English form too.
+    EXPECT_EQ(en.text(Txt::kCmdStartServer), "Start the server");
     EXPECT_EQ(ru.text(Txt::kCmdStartServer), "Запустить сервер"_cp1251);
     // The incorrect-format text is the last filled slot.
     int last = LanguageTable::kFilledCount - 1;
@@ -123,7 +123,7 @@ TEST(CommandTable, MenuTitlesThatStayTheSameInBothLanguages) {
         ++fixed;
         EXPECT_FALSE(m.fixed.empty());
     }
-    EXPECT_GE(fixed, 10);
+    EXPECT_GE(fixed, 9);
     EXPECT_EQ(menu_table()[0].path, "file");
     EXPECT_EQ(menu_table()[0].text, Txt::kMenuFile);
 }
