@@ -74,7 +74,7 @@ const QSet<QString> kRussianAllows = {
     "from",      "Timer",    "Start",       "Finish",     "read",      "Send",      "multicross",
     "split",     "dev",      "tty",         "Wave",       "wav",       "ms",        "txt",
     "htm",       "files",    "Files",       "St",         "xNNN",      "UDP",       "HTTP",
-    "ch",        "BSM",      "BS",          "Word"};
+    "ch",        "BSM",      "BS",          "Word",       "Comment"};
 
 const C kTables[] = {C::kShowRunners, C::kShowClubs,  C::kShowClasses,
                      C::kShowCourses, C::kShowFinish, C::kShowCardReadouts};
