@@ -6,6 +6,10 @@
 #include <QStandardPaths>
 #include <QTime>
 #include <QTimer>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 #include "periph/display_pages.h"
 #include "platform/qt/qt_serial_port.h"
@@ -156,8 +160,9 @@ void DisplayBoardQt::stop() {
         std::lock_guard<std::mutex> lock(link_mutex_);
         if (link_) link_->request_stop();
     }
-    // A frame being built waits for this thread: let it through while waiting.
-    while (!thread_->wait(10)) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // The worker never blocks on this thread (it gives up waiting for a frame once stopped), so
+    // no events are run here: stop() also runs while the main window is being destroyed.
+    thread_->wait();
     thread_.reset();
 }
 
@@ -182,17 +187,27 @@ void DisplayBoardQt::worker(std::string device, int first_line) {
     }
     sending_ = true;
     run_display_board(link, [this, first_line, &link] {
-        BoardFrame frame = board_frame(BoardLines{});
-        // Built where the tables change, from one state of them.
-        QMetaObject::invokeMethod(
-            this,
-            [this, first_line, &frame, &link] {
-                if (link.stop_requested()) return;
-                frame = board_frame(board_lines(env_.competition(), first_line));
-            },
-            Qt::BlockingQueuedConnection);
+        // Built where the tables change, from one state of them; the request outlives this
+        // thread's wait when the board is stopped before the window gets to it.
+        struct Request {
+            std::mutex mutex;
+            std::condition_variable ready;
+            bool done = false;
+            BoardFrame frame = board_frame(BoardLines{});
+        };
+        auto request = std::make_shared<Request>();
+        QMetaObject::invokeMethod(this, [this, first_line, request] {
+            BoardFrame frame = board_frame(board_lines(env_.competition(), first_line));
+            std::lock_guard<std::mutex> lock(request->mutex);
+            request->frame = frame;
+            request->done = true;
+            request->ready.notify_all();
+        });
+        std::unique_lock<std::mutex> lock(request->mutex);
+        while (!request->done && !link.stop_requested())
+            request->ready.wait_for(lock, std::chrono::milliseconds(10));
         ++frames_;
-        return frame;
+        return request->frame;
     });
     sending_ = false;
     {
