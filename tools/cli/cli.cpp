@@ -6,6 +6,7 @@
 #include "core/cp1251.h"
 #include "core/wdb_file.h"
 #include "platform/file_messages.h"
+#include "tools/cli/exchange_ops.h"
 
 #ifdef SKARVEL_CLI_HAS_QT
 #include <QGuiApplication>
@@ -226,6 +227,21 @@ int save_competition(const Competition& c, const std::string& path) {
     if (save_wdb(c, path, &why)) return kExitOk;
     file_error("cannot save", path, why);
     return kExitOutput;
+}
+
+int run_operation(const std::vector<std::string>& args, std::string_view command,
+                  std::span<const OperationKind> kinds, std::string_view files) {
+    std::vector<std::string_view> names;
+    std::string usage = std::string(command) + " ";
+    for (const OperationKind& k : kinds) {
+        usage += std::string(names.empty() ? "" : "|") + std::string(k.name);
+        names.push_back(k.name);
+    }
+    usage += " " + std::string(files);
+    std::vector<std::string> rest;
+    const int op = operation_of(args, command, usage, names, rest);
+    if (op < 0) return kExitUsage;
+    return kinds[static_cast<std::size_t>(op)].run(rest);
 }
 
 }  // namespace skarvel::cli

@@ -13,12 +13,7 @@ using namespace skarvel::cli;
 
 namespace {
 
-struct Kind {
-    std::string_view name;
-    int (*run)(const OperationArgs&);
-};
-
-const Kind kKinds[] = {
+const OperationKind kKinds[] = {
     {"osv", &export_osv},
     {"routegadget", &export_routegadget},
     {"splits-html", &export_splits_html},
@@ -31,15 +26,5 @@ const Kind kKinds[] = {
 }  // namespace
 
 int cmd_export(const std::vector<std::string>& args) {
-    std::vector<std::string_view> names;
-    std::string usage = "export ";
-    for (const Kind& k : kKinds) {
-        usage += std::string(names.empty() ? "" : "|") + std::string(k.name);
-        names.push_back(k.name);
-    }
-    usage += " FILE.wdb OUT";
-    std::vector<std::string> rest;
-    const int op = operation_of(args, "export", usage, names, rest);
-    if (op < 0) return kExitUsage;
-    return kKinds[op].run(rest);
+    return run_operation(args, "export", kKinds, "FILE.wdb OUT");
 }

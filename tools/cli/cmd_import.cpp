@@ -13,12 +13,7 @@ using namespace skarvel::cli;
 
 namespace {
 
-struct Kind {
-    std::string_view name;
-    int (*run)(const OperationArgs&);
-};
-
-const Kind kKinds[] = {
+const OperationKind kKinds[] = {
     {"card-numbers", &import_card_numbers}, {"number-card", &import_number_card},
     {"station-csv", &import_station_csv},   {"vpconfig", &import_vpconfig},
     {"start-times", &import_start_times},   {"penalties", &import_penalties},
@@ -29,15 +24,5 @@ const Kind kKinds[] = {
 }  // namespace
 
 int cmd_import(const std::vector<std::string>& args) {
-    std::vector<std::string_view> names;
-    std::string usage = "import ";
-    for (const Kind& k : kKinds) {
-        usage += std::string(names.empty() ? "" : "|") + std::string(k.name);
-        names.push_back(k.name);
-    }
-    usage += " FILE.wdb IN [options]";
-    std::vector<std::string> rest;
-    const int op = operation_of(args, "import", usage, names, rest);
-    if (op < 0) return kExitUsage;
-    return kKinds[op].run(rest);
+    return run_operation(args, "import", kKinds, "FILE.wdb IN [options]");
 }

@@ -4,12 +4,23 @@
 // operation word (FILE.wdb, the other file, options); the return value is the exit code.
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace skarvel::cli {
 
 using OperationArgs = std::vector<std::string>;
+
+struct OperationKind {
+    std::string_view name;
+    int (*run)(const OperationArgs&);
+};
+// Runs the kind named by the first argument ("import entries ..."); an unknown or missing kind
+// prints the usage, which lists every kind, then `files` ("FILE.wdb IN [options]").
+int run_operation(const std::vector<std::string>& args, std::string_view command,
+                  std::span<const OperationKind> kinds, std::string_view files);
 
 // import (cmd_import.cpp)
 int import_card_numbers(const OperationArgs& args);
