@@ -8,6 +8,7 @@
 #include "core/file_io.h"
 #include "core/finish_results.h"
 #include "core/text_format.h"
+#include "core/text_lines.h"
 #include "core/time_text.h"
 #include "exchange/table_appender.h"
 #include "platform/file_messages.h"
@@ -19,19 +20,6 @@ namespace skarvel {
 namespace {
 
 constexpr int kMaxStartNumber = 29999;
-
-// Calls f(line) for each line of the text, without its line end.
-template <class F>
-void for_each_line(std::string_view text, F&& f) {
-    while (!text.empty()) {
-        std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        f(line);
-        if (end == std::string_view::npos) break;
-        text.remove_prefix(end + 1);
-    }
-}
 
 // The decimal number at the start of a text (blanks before it allowed); nullopt when the text
 // does not start with digits or the number does not fit 31 bits.
@@ -87,9 +75,6 @@ int clear_card_numbers(Competition& c, bool own_cards_too) {
 CardListOutcome assign_card_numbers(Competition& c, std::string_view list, bool own_cards_too) {
     std::vector<std::string_view> lines;
     for_each_line(list, [&lines](std::string_view l) { lines.push_back(l); });
-    // A file ending in a line end has no line after it.
-    if (!list.empty() && list.back() == '\n' && !lines.empty() && lines.back().empty())
-        lines.pop_back();
     CardListOutcome out;
     std::size_t next = 0;
     for_each_current_runner(c, [&](Runner& r) {

@@ -11,6 +11,7 @@
 #include "core/file_io.h"
 #include "core/finish_results.h"
 #include "core/text_format.h"
+#include "core/text_lines.h"
 #include "core/time_text.h"
 #include "exchange/table_appender.h"
 
@@ -34,16 +35,11 @@ long long leading_int(std::string_view s) {
 // Calls f(line) for each non-empty line of at most kCsvMaxLines (empty ones count too), the
 // line end (LF or CR LF) cut off.
 template <class F>
-void for_each_line(std::string_view text, F&& f) {
+void for_each_csv_line(std::string_view text, F&& f) {
     int lines = 0;
-    for (std::size_t pos = 0; pos < text.size() && lines < kCsvMaxLines; ++lines) {
-        std::size_t end = text.find('\n', pos);
-        std::string_view line =
-            text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
-        pos = end == std::string_view::npos ? text.size() : end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (!line.empty()) f(line);
-    }
+    for_each_line(text, [&](std::string_view line) {
+        if (lines++ < kCsvMaxLines && !line.empty()) f(line);
+    });
 }
 
 std::string_view cut(std::string_view s, std::size_t n) {
@@ -96,7 +92,7 @@ CsvImportReport import_entries_csv(Competition& c, std::string_view text,
                                    const LanguageTable& lang) {
     CsvImportReport r;
     std::vector<EntryIn> entries;
-    for_each_line(text, [&](std::string_view line) {
+    for_each_csv_line(text, [&](std::string_view line) {
         EntryIn e;
         if (parse_entry(line, e, r.out_of_range))
             entries.push_back(e);
@@ -265,7 +261,7 @@ bool parse_line(std::string_view line, bool penalty, LineIn& in, int& out_of_ran
 
 std::vector<LineIn> read_lines(std::string_view text, bool penalty, HandheldImportReport& r) {
     std::vector<LineIn> lines;
-    for_each_line(text, [&](std::string_view line) {
+    for_each_csv_line(text, [&](std::string_view line) {
         LineIn in;
         if (parse_line(line, penalty, in, r.out_of_range))
             lines.push_back(std::move(in));
