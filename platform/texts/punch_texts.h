@@ -101,5 +101,18 @@
     X(kPunchDlgLeftMarginCm, "Отступ слева, см", "Left margin, cm") \
     X(kPunchDlgUnknownCardAskNumber, "неизвестный ЧИП-спрашивать номер", "unknown card: ask number") \
     X(kPunchDlgLabyrinthCreateRunners, "Режим лабиринта-создавать участников", "Labyrinth: create runners") \
+    /* Radio controls read through a GSM modem. */ \
+    X(kRadioReadingOn, "Чтение радио-КП включено, %s", "Radio control reading on, %s") \
+    X(kRadioReadingOff, "Чтение радио-КП выключено", "Radio control reading off") \
+    X(kRadioRecordStatus, "Радио-КП %d: ЧИП %d, %s", "Radio control %d: card %d, %s") \
+    X(kRadioRecordsDropped, "Испорченных записей радио-КП отброшено: %d", "Malformed radio control records dropped: %d") \
+    X(kRadioPortLost, "Порт модема пропал (%s): чтение радио-КП остановлено", "The modem port went away (%s): radio control reading stopped") \
+    /* One serial port, several users: who holds it. */ \
+    X(kPortBusy, "Порт %s занят: %s. Сначала остановите это.", "Port %s is in use: %s. Stop that first.") \
+    X(kPortHolderCards, "чтение ЧИПов", "card reading") \
+    X(kPortHolderMemory, "чтение промежуточных финишей", "intermediate finish reading") \
+    X(kPortHolderRadio, "чтение радио-КП", "radio control reading") \
+    X(kPortHolderDecoder, "чтение транспондеров", "transponder reading") \
+    X(kPortHolderBoard, "вывод на табло", "display board") \
     /* end of the punch texts */
 // clang-format on
