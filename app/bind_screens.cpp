@@ -73,6 +73,7 @@ void bind_screens_commands(AppContext& ctx) {
                                s.value("StationDevice").toString().toStdString());
     };
     board_env.message = [&ctx](const std::string& text) { ctx.prompts.message(text); };
+    board_env.lang = [&ctx]() -> const LanguageTable& { return ctx.lang(); };
     auto* board = new DisplayBoardQt(std::move(board_env), ctx.parent());
 
     auto set_mode = [&ctx, &c](int mode) {

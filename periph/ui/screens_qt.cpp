@@ -142,14 +142,22 @@ void DisplayBoardQt::toggle() {
         stop();
         return;
     }
+    stop();
+    std::string device = env_.device();
+    // The port is the board's until its worker has closed it.
+    auto claim = std::make_shared<PortClaim>();
+    Txt held_by = Txt::kPortHolderBoard;
+    if (!claim_serial_port(device, Txt::kPortHolderBoard, *claim, &held_by)) {
+        const LanguageTable& lang = env_.lang ? env_.lang() : russian_language_table();
+        if (env_.message) env_.message(port_busy_message(lang, device, held_by));
+        return;
+    }
     on_ = true;
     c.info.board_on = 1;
-    stop();
     stop_requested_ = false;
     frames_ = 0;
-    std::string device = env_.device();
     int first = board_first_line(c);
-    thread_.reset(QThread::create([this, device, first] { worker(device, first); }));
+    thread_.reset(QThread::create([this, device, first, claim] { worker(device, first, claim); }));
     thread_->start();
 }
 
@@ -166,10 +174,11 @@ void DisplayBoardQt::stop() {
     thread_.reset();
 }
 
-void DisplayBoardQt::worker(std::string device, int first_line) {
+void DisplayBoardQt::worker(std::string device, int first_line, std::shared_ptr<PortClaim> claim) {
     SerialOpenError error;
     auto port = open_serial_port(device, kBoardBaud, &error);
     if (!port) {
+        claim->release();
         int com = env_.com_number();
         // The button stays pressed until it is pressed again.
         QMetaObject::invokeMethod(this, [this, com, code = error.code] {
@@ -215,6 +224,7 @@ void DisplayBoardQt::worker(std::string device, int first_line) {
         link_ = nullptr;
     }
     port->close();
+    claim->release();
 }
 
 }  // namespace skarvel

@@ -15,6 +15,7 @@
 
 #include "core/competition.h"
 #include "periph/display_board.h"
+#include "platform/port_registry.h"
 
 class QTimer;
 
@@ -80,11 +81,14 @@ class DisplayBoardQt : public QObject {
         std::function<int()> com_number;
         // A message box ("Не могу инициализировать порт COM%d, err=%d"); on this object's thread.
         std::function<void(const std::string&)> message;
+        // The interface language (unset: Russian), for the message that the port is held.
+        std::function<const LanguageTable&()> lang;
     };
     explicit DisplayBoardQt(Environment env, QObject* parent = nullptr);
     ~DisplayBoardQt() override;
 
-    // The toolbar button: off when on; else on, and the worker starts.
+    // The toolbar button: off when on; else on, and the worker starts. While another part of the
+    // program holds the port the button stays off and a message says who holds it.
     void toggle();
     // The button is pressed (board_on).
     bool on() const { return on_; }
@@ -95,7 +99,7 @@ class DisplayBoardQt : public QObject {
     void stop();
 
   private:
-    void worker(std::string device, int first_line);
+    void worker(std::string device, int first_line, std::shared_ptr<PortClaim> claim);
 
     Environment env_;
     bool on_ = false;

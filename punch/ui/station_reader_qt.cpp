@@ -68,12 +68,22 @@ bool StationReaderQt::start(Mode mode) {
         log_path = frame_log_path(file);
     }
 
+    // The port is this reader's until the worker has closed it.
+    auto claim = std::make_shared<PortClaim>();
+    Txt held_by = Txt::kPortHolderCards;
+    if (!claim_serial_port(device,
+                           mode == Mode::kCards ? Txt::kPortHolderCards : Txt::kPortHolderMemory,
+                           *claim, &held_by)) {
+        env_.prompts().message(port_busy_message(env_.prompts().lang(), device, held_by));
+        return false;
+    }
+
     stop_requested_ = false;
     ReadOptions options = read_options_from(s);
     int baud = s.baud_rate();
     // The worker opens the port; the window does not wait for it (see worker()).
-    thread_.reset(QThread::create([this, mode, device, baud, options, log_path, com] {
-        worker(mode, device, baud, options, log_path, com);
+    thread_.reset(QThread::create([this, mode, device, baud, options, log_path, com, claim] {
+        worker(mode, device, baud, options, log_path, com, claim);
     }));
     thread_->start();
     mode_ = mode;
@@ -184,10 +194,12 @@ void StationReaderQt::apply(const StationEvent& e) {
 }
 
 void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOptions options,
-                             std::string log_path, int com_number) {
+                             std::string log_path, int com_number,
+                             std::shared_ptr<PortClaim> claim) {
     SerialOpenError error;
     auto port = open_serial_port(device, baud, &error);
     if (!port) {
+        claim->release();
         // The port cannot be opened: the reader ends on the owner's thread and says so (unless
         // it was stopped meanwhile: then stop() has tidied up).
         QThread* self = QThread::currentThread();
@@ -253,6 +265,7 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
     used->close();
     logging.reset();
     port.reset();
+    claim->release();
     if (!stop_requested_) {
         // Ended by itself (the port went away): tidy up on the owner's thread.
         QThread* self = QThread::currentThread();

@@ -25,6 +25,7 @@
 
 #include "core/competition.h"
 #include "core/prompts.h"
+#include "platform/port_registry.h"
 #include "punch/readout.h"
 #include "punch/station_event.h"
 #include "punch/station_link.h"
@@ -76,7 +77,8 @@ class StationReaderQt : public QObject {
     bool reading_active() const { return mode_ != Mode::kNone; }
 
     // The menu toggles: when a reader runs it is stopped (whatever its kind); otherwise the
-    // reader of `mode` starts. Returns true when a reader now runs. The worker opens the port
+    // reader of `mode` starts (unless another part of the program holds the port: then it says
+    // who). Returns true when a reader now runs. The worker opens the port
     // and the window never waits for it: a port that cannot be opened ends the reader a moment
     // later (`reading_stopped`) with the message "Не могу инициализировать порт COM%d, err=%d".
     bool toggle(Mode mode);
@@ -121,7 +123,7 @@ class StationReaderQt : public QObject {
   private:
     bool start(Mode mode);
     void worker(Mode mode, std::string device, int baud, ReadOptions options, std::string log_path,
-                int com_number);
+                int com_number, std::shared_ptr<PortClaim> claim);
     // Worker side: queues an event and wakes this object's thread.
     void hand_over(StationEvent e);
     // This object's thread: takes the worker's events over.

@@ -178,6 +178,16 @@ class ScreensUiTest : public QObject {
         QVERIFY(qt_board.on());
         qt_board.toggle();
         QVERIFY(!qt_board.on());
+
+        // A port another reader holds: the button stays up and the message says who.
+        PortClaim cards;
+        QVERIFY(claim_serial_port(device, Txt::kPortHolderCards, cards));
+        qt_board.toggle();
+        QVERIFY(!qt_board.on());
+        QCOMPARE(race.c.info.board_on, 0);
+        QCOMPARE(messages.size(), std::size_t(2));
+        QCOMPARE(messages[1],
+                 port_busy_message(russian_language_table(), device, Txt::kPortHolderCards));
     }
 };
 

@@ -291,6 +291,30 @@ TEST(StationReaderQt, StopWhileThePortVanishesKeepsOneOwnerOfTheThread) {
     EXPECT_FALSE(reader.toggle(StationReaderQt::Mode::kNone));
 }
 
+// Another part of the program holds the port: the reader does not start and says who.
+TEST(StationReaderQt, PortHeldElsewhereIsNamedAndFreedAfterStop) {
+    ReaderEnv e;
+    SimThread sim("memory card=4001 time=10:00:00\n");
+    e.device = sim.path;
+    StationReaderQt reader(e.env());
+    reader.timing = {40, 10, 1, 5};
+    reader.pauses = {10, 10};
+    {
+        PortClaim radio;
+        ASSERT_TRUE(claim_serial_port(sim.path, Txt::kPortHolderRadio, radio));
+        EXPECT_FALSE(reader.toggle(StationReaderQt::Mode::kCards));
+        EXPECT_FALSE(reader.reading_active());
+        EXPECT_EQ(e.prompts.messages,
+                  std::vector<std::string>{port_busy_message(russian_language_table(), sim.path,
+                                                             Txt::kPortHolderRadio)});
+    }
+    ASSERT_TRUE(reader.toggle(StationReaderQt::Mode::kMemory));
+    EXPECT_EQ(serial_port_holder(sim.path), Txt::kPortHolderMemory);
+    ASSERT_TRUE(wait_for([&] { return reader.records_processed() == 1; }));
+    reader.stop();
+    EXPECT_EQ(serial_port_holder(sim.path), std::nullopt);
+}
+
 TEST(StationReaderQt, PortThatCannotBeOpenedIsReported) {
     ReaderEnv e;
     e.device = "/dev/skarvel-no-such-port";
