@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/cp1251.h"
+#include "tools/station_sim/sim_pty.h"
 
 namespace skarvel::sim {
 
@@ -63,31 +64,12 @@ BoardSimulator::~BoardSimulator() {
 }
 
 std::string BoardSimulator::open_pty() {
-    int fd = posix_openpt(O_RDWR | O_NOCTTY);
-    if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0) {
-        if (fd >= 0) ::close(fd);
-        return {};
-    }
-    const char* name = ptsname(fd);
-    if (!name) {
-        ::close(fd);
-        return {};
-    }
-    std::string path = name;
-    // The slave stays open in raw mode: nothing is echoed before the program configures the
-    // line, and the master sees no hang-up when the program closes and reopens the port.
-    slave_fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-    if (slave_fd_ >= 0) {
-        termios tio{};
-        if (tcgetattr(slave_fd_, &tio) == 0) {
-            cfmakeraw(&tio);
-            tcsetattr(slave_fd_, TCSANOW, &tio);
-        }
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    fd_ = fd;
+    SimPty pty;
+    if (!open_sim_pty(pty)) return {};
+    slave_fd_ = pty.slave;
+    fd_ = pty.master;
     own_fd_ = true;
-    return path;
+    return pty.path;
 }
 
 void BoardSimulator::use_fd(int fd) {
