@@ -114,5 +114,49 @@
     X(kPortHolderRadio, "чтение радио-КП", "radio control reading") \
     X(kPortHolderDecoder, "чтение транспондеров", "transponder reading") \
     X(kPortHolderBoard, "вывод на табло", "display board") \
+    /* Card personalisation: the form, the write and its check, the registration mode. */ \
+    X(kPersTitle, "Персонификация", "Personalisation") \
+    X(kPersRussian, "по-русски", "in Russian") \
+    X(kPersSurname, "Фамилия", "Surname") \
+    X(kPersFirstName, "Имя", "First name") \
+    X(kPersPatronymic, "Отчество", "Patronymic") \
+    X(kPersLatin, "по-английски", "in Latin letters") \
+    X(kPersSex, "Пол", "Sex") \
+    X(kPersMale, "М", "M") \
+    X(kPersFemale, "Ж", "F") \
+    X(kPersCountry, "Страна", "Country") \
+    X(kPersCityRegion, "Город, субъект", "City, region") \
+    X(kPersClub, "Клуб", "Club") \
+    X(kPersBirthDate, "Дата рождения", "Date of birth") \
+    X(kPersInsuranceEnd, "Окончание страх.", "Insurance ends") \
+    X(kPersPhone, "Телефон(только цифры, + уже есть)", "Phone (digits only, the + is there)") \
+    X(kPersSecondCard, "VP-чип, если есть ещё", "Another VP card, if any") \
+    X(kPersSport1, "1й", "1st") \
+    X(kPersSport2, "2й", "2nd") \
+    X(kPersSport3, "3й", "3rd") \
+    X(kPersSport4, "4й", "4th") \
+    X(kPersSport5, "5й", "5th") \
+    X(kPersSportKind, "вид", "sport") \
+    X(kPersQualification, "квалифик", "qualification") \
+    X(kPersSportFoot, "ориентирование бегом", "foot orienteering") \
+    X(kPersSportSki, "ориентирование на лыжах", "ski orienteering") \
+    X(kPersSportBike, "ориентирование на велосипедах", "mountain bike orienteering") \
+    X(kPersSportTrail, "ориентирование по тропам", "trail orienteering") \
+    X(kPersNotCp1251, "Поле \"%s\" содержит знаки, которых нет в кодировке Windows-1251", "The field \"%s\" holds characters outside Windows-1251") \
+    X(kPersWriting, "Запись персональных данных в ЧИП...", "Writing the personal data into the card...") \
+    X(kPersDone, "Персональные данные записаны в ЧИП и проверены", "The personal data is written into the card and checked") \
+    X(kPersNoCard, "ЧИП не отвечает: вставьте ЧИП в станцию и повторите запись", "The card does not answer: put the card in the station and write again") \
+    X(kPersWordDiffers, "Слово %d ЧИПа не совпало с записанным: повторите запись", "Card word %d differs from what was written: write again") \
+    X(kPersReaderRunning, "Остановите чтение ЧИПов: станция занята", "Stop reading cards first: the station is busy") \
+    X(kPersBusy, "Запись в ЧИП уже идёт", "A card is being written already") \
+    X(kRegCardShown, "Eng_Name: %s\nRus_Name: %s\nCountry: %s\nCity: %s\nClub: %s\n", "Eng_Name: %s\nRus_Name: %s\nCountry: %s\nCity: %s\nClub: %s\n") \
+    X(kRegNumberPrompt, "Стартовый номер нового участника", "Start number of the new runner") \
+    X(kRegNumberInitial, "Номер", "Number") \
+    X(kRegNumberBad, "Номер должен быть в пределах 1..29999", "The number must be within 1..29999") \
+    X(kRegBadCard, "В ЧИПе %d нет верных персональных данных: участник не создан", "Card %d holds no valid personal data: no runner made") \
+    X(kRegNoRoomForClub, "Нет памяти для создания клуба", "No room for another club") \
+    X(kRegDone, "Зарегистрирован ЧИП %d: N%d %s", "Card %d registered: N%d %s") \
+    X(kRegModeOn, "Регистрация по ЧИПам: персональные данные ЧИПов создают участников (чтение F8)", "Registration: the personal data of each card makes a runner (reading F8)") \
+    X(kRegModeOff, "Регистрация по ЧИПам выключена", "Registration from cards is off") \
     /* end of the punch texts */
 // clang-format on
