@@ -207,6 +207,7 @@ void StationLink::pause_ms(int ms) const {
 }
 
 int StationLink::detect_card() {
+    detected_number = 0;
     for (int attempt = 0; attempt < 21; ++attempt) {
         if (stop_requested()) return 0;
         read_failed = false;
@@ -226,6 +227,7 @@ int StationLink::detect_card() {
             // The rest of the detection frame (its sum and end byte) is not part of any block
             // reply: drop it, so the first block reply is consumed from its own first byte.
             port_.discard_input();
+            detected_number = be32(number);
             return be32(number) / 1000000 == 6 ? 10 : 6;
         }
     }

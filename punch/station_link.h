@@ -84,6 +84,8 @@ class StationLink {
 
     // 0 (nothing), 5, 6 or 10: the type of the card just inserted, after at most 21 attempts.
     int detect_card();
+    // The number a type-6/10 card announced itself with at its last detection (0 for type 5).
+    std::int32_t detected_number = 0;
     // Reads and acknowledges a type-5 card; false (and nothing decoded) on a bad frame.
     bool read_card_type5(CardReadout& card, std::int32_t competition_start);
     // Reads the three blocks of a type-6 or type-10 card; acknowledged only when all are good.

@@ -42,7 +42,9 @@
     X(serve, "DIR [--port N]", "serve a display folder over HTTP as the desktop program does") \
     X(summary, "FILE.wdb --html OUT.htm [--only-marked]", "write the summary table of clubs by class") \
     X(penalty, "clear|set60 FILE.wdb | from-cards FILE.wdb --control P --interval M", "set every runner's marked-route penalty to 0 or 60, or count it from the punches at a penalty control, and save") \
-    X(readouts, "shift FILE.wdb --control C --by [-]HH:MM:SS | remove-control FILE.wdb --control C", "move or remove the punches of one control in the read cards and save")
+    X(readouts, "shift FILE.wdb --control C --by [-]HH:MM:SS | remove-control FILE.wdb --control C", "move or remove the punches of one control in the read cards and save") \
+    X(personalise, "--port DEVICE --form FORM.json [--fast]", "write a runner's personal data (FORM.json) into the card in the station and check it by reading it back") \
+    X(register, "FILE.wdb --port DEVICE --number N [--fast]", "make runner N from the personal data of the next personalised card in the station and save")
 // clang-format on
 
 #define SKARVEL_CLI_DECLARE(name, usage, help) int cmd_##name(const std::vector<std::string>& args);

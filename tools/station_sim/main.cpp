@@ -22,17 +22,20 @@ void on_signal(int) {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: skarvel-station-sim [options] SCRIPT\n"
-                 "  --device PATH      use this serial device instead of a new pseudo-terminal\n"
-                 "  --resend MS        announce an unacknowledged card again after MS (300)\n"
-                 "  --gap MS           pause between two cards (50)\n"
-                 "  --station-type N   0 BS7-8, 1 BS7-S, 2 BS-7-2 (memory replies)\n"
-                 "  --exit-when-done   end once every card of the script was read\n"
-                 "script lines:\n"
-                 "  card type=5|6|10 number=N [startno=N] [start=HH:MM:SS] [finish=HH:MM:SS]\n"
-                 "       [punches=CODE@HH:MM:SS,...] [fault=badsum|silence|garbage]\n"
-                 "  memory card=N time=HH:MM:SS[.cc] [fault=fail]\n");
+    std::fprintf(
+        stderr,
+        "usage: skarvel-station-sim [options] SCRIPT\n"
+        "  --device PATH      use this serial device instead of a new pseudo-terminal\n"
+        "  --resend MS        announce an unacknowledged card again after MS (300)\n"
+        "  --gap MS           pause between two cards (50)\n"
+        "  --station-type N   0 BS7-8, 1 BS7-S, 2 BS-7-2 (memory replies)\n"
+        "  --exit-when-done   end once every card of the script was read\n"
+        "script lines:\n"
+        "  card type=5|6|10 number=N [startno=N] [start=HH:MM:SS] [finish=HH:MM:SS]\n"
+        "       [punches=CODE@HH:MM:SS,...] [fault=badsum|silence|garbage|badwrite]\n"
+        "       [words=HEX]  (types 6/10: bytes of card words 8..39, which the\n"
+        "       station also writes and reads back; a card keeps them when inserted again)\n"
+        "  memory card=N time=HH:MM:SS[.cc] [fault=fail]\n");
     return 2;
 }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -143,8 +144,23 @@ bool parse_script(const std::string& text, SimScript& out, std::string* error) {
                         card.fault = Fault::kSilence;
                     else if (v == "garbage")
                         card.fault = Fault::kGarbage;
+                    else if (v == "badwrite")
+                        card.fault = Fault::kBadWrite;
                     else if (v != "none")
-                        return fail("fault is badsum, silence or garbage");
+                        return fail("fault is badsum, silence, garbage or badwrite");
+                } else if (k == "words") {
+                    // Up to 256 hex digits: the bytes of words 8..39 from the first on.
+                    if (v.size() % 2 != 0 || v.size() > 2 * card.words.size())
+                        return fail("words is up to 256 hex digits");
+                    for (std::size_t i = 0; i < v.size(); i += 2) {
+                        char* end = nullptr;
+                        std::string pair = v.substr(i, 2);
+                        long x = std::strtol(pair.c_str(), &end, 16);
+                        if (*end != 0 || !std::isxdigit(static_cast<unsigned char>(pair[0])))
+                            return fail("words is up to 256 hex digits");
+                        card.words[i / 2] = static_cast<std::uint8_t>(x);
+                    }
+                    card.has_words = true;
                 } else {
                     return fail("unknown card field " + k);
                 }
@@ -300,6 +316,49 @@ std::vector<std::uint8_t> card_content(const SimCard& card) {
 StationSimulator::StationSimulator(SimScript script, SimOptions options)
     : script_(std::move(script)), options_(options) {
     memory_failed_.assign(script_.memory.size(), 0);
+    for (const SimCard& card : script_.cards)
+        if (card.has_words) words_[card.number] = card.words;
+}
+
+SimWords StationSimulator::card_words(std::int32_t number) {
+    std::lock_guard<std::mutex> lock(words_mutex_);
+    auto it = words_.find(number);
+    return it == words_.end() ? SimWords{} : it->second;
+}
+
+void StationSimulator::write_word(int word, const std::uint8_t* data) {
+    SimCard* card = current();
+    if (!card || card->type == 5 || word < kSimFirstWord || word >= kSimFirstWord + kSimWords)
+        return;
+    if (!(card->fault == Fault::kBadWrite && word == kSimFirstWord)) {
+        std::lock_guard<std::mutex> lock(words_mutex_);
+        std::memcpy(words_[card->number].data() + 4 * (word - kSimFirstWord), data, 4);
+    }
+    ++words_written_;
+    // The station's answer to a write: the command and the word.
+    std::uint8_t body[3] = {0xEA, 0x01, std::uint8_t(word)};
+    std::uint16_t k = crc16(body, 3);
+    replied_ = true;
+    send({0x02, 0x02, body[0], body[1], body[2], std::uint8_t(k >> 8), std::uint8_t(k), 0x03});
+}
+
+void StationSimulator::reply_word(int word) {
+    SimCard* card = current();
+    if (!card || card->type == 5 || word < kSimFirstWord || word >= kSimFirstWord + kSimWords)
+        return;
+    SimWords w = card_words(card->number);
+    const std::uint8_t* d = w.data() + 4 * (word - kSimFirstWord);
+    // 0x02 0x02 0xEB 0x06 0x00 W D0 D1 D2 D3 CH CL 0x03: 13 bytes, the word at 6..9.
+    std::vector<std::uint8_t> body = {0xEB, 0x06, 0x00, std::uint8_t(word), d[0], d[1], d[2], d[3]};
+    std::uint16_t k = crc16(body.data(), body.size());
+    std::vector<std::uint8_t> out = {0x02, 0x02};
+    out.insert(out.end(), body.begin(), body.end());
+    out.push_back(std::uint8_t(k >> 8));
+    out.push_back(std::uint8_t(k));
+    out.push_back(0x03);
+    replied_ = true;
+    ++reads_answered_;
+    send(out);
 }
 
 StationSimulator::~StationSimulator() {
@@ -544,6 +603,23 @@ void StationSimulator::handle_input() {
                 std::uint32_t address = (in_[5] << 16) | (in_[6] << 8) | in_[7];
                 in_.erase(in_.begin(), in_.begin() + 12);
                 if (ok) reply_memory_record(address);
+                continue;
+            }
+            if (in_[1] == 0x02 && in_[2] == 0x02 && in_[3] == 0xEA) {
+                if (in_.size() < 13) return;
+                bool ok = in_[12] == 0x03 && crc16(&in_[3], 7) == ((in_[10] << 8) | in_[11]);
+                std::uint8_t data[4] = {in_[6], in_[7], in_[8], in_[9]};
+                int word = in_[5];
+                in_.erase(in_.begin(), in_.begin() + 13);
+                if (ok) write_word(word, data);
+                continue;
+            }
+            if (in_[1] == 0x02 && in_[2] == 0x02 && in_[3] == 0xEB) {
+                if (in_.size() < 9) return;
+                bool ok = in_[8] == 0x03 && crc16(&in_[3], 3) == ((in_[6] << 8) | in_[7]);
+                int word = in_[5];
+                in_.erase(in_.begin(), in_.begin() + 9);
+                if (ok) reply_word(word);
                 continue;
             }
         }

@@ -5,9 +5,11 @@
 // memory replies with their 16-bit check. Faults can be asked for per card.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -16,10 +18,16 @@ namespace skarvel::sim {
 
 enum class Fault {
     kNone,
-    kBadSum,   // the first reply of the card carries a wrong sum
-    kSilence,  // the first reply stops halfway and the station falls silent
-    kGarbage,  // bytes of noise come before the first detection frame
+    kBadSum,    // the first reply of the card carries a wrong sum
+    kSilence,   // the first reply stops halfway and the station falls silent
+    kGarbage,   // bytes of noise come before the first detection frame
+    kBadWrite,  // the card keeps its old word 8 whatever is written into it
 };
+
+// Card words 8..39: the personal data a type-6/10 card holds.
+constexpr int kSimFirstWord = 8;
+constexpr int kSimWords = 32;
+using SimWords = std::array<std::uint8_t, 4 * kSimWords>;
 
 struct SimPunch {
     int code = 0;
@@ -34,6 +42,8 @@ struct SimCard {
     std::int32_t finish = -1;  // -1: no finish punch
     std::vector<SimPunch> punches;
     Fault fault = Fault::kNone;
+    bool has_words = false;  // `words` given by the script (else the card's words are zero)
+    SimWords words{};
 };
 
 struct SimMemoryRecord {
@@ -85,6 +95,10 @@ class StationSimulator {
     // Bytes written to and read from the line (for line-time figures).
     std::uint64_t bytes_sent() const { return bytes_sent_.load(); }
     std::uint64_t bytes_received() const { return bytes_received_.load(); }
+    // Words 8..39 of a card as the station holds them (written words included); a card
+    // inserted again keeps what was written into it. Zero words for a card never seen.
+    SimWords card_words(std::int32_t number);
+    int words_written() const { return words_written_.load(); }
     // Appends memory records while running (the station punched again).
     void add_memory_record(const SimMemoryRecord& r);
 
@@ -96,6 +110,8 @@ class StationSimulator {
     void reply_block(std::uint8_t block);
     void reply_memory_count();
     void reply_memory_record(std::uint32_t address);
+    void write_word(int word, const std::uint8_t* data);
+    void reply_word(int word);
     SimCard* current();
 
     SimScript script_;
@@ -109,6 +125,9 @@ class StationSimulator {
     std::atomic<std::uint64_t> bytes_sent_{0};
     std::atomic<std::uint64_t> bytes_received_{0};
     std::mutex memory_mutex_;
+    std::mutex words_mutex_;
+    std::map<std::int32_t, SimWords> words_;  // by card number
+    std::atomic<int> words_written_{0};
 
     // Card state.
     std::size_t next_card_ = 0;

@@ -1,0 +1,142 @@
+// skarvel-cli register FILE.wdb --port DEVICE --number N [--fast]
+// Registration from a personalised card: waits for a type-6/10 card in the station, reads its
+// personal data and makes a runner with start number N from it (name, club, birth year, card
+// number), then saves the file. Cards of type 5 are passed over. Ctrl+C ends the wait.
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/record_edit.h"
+#include "core/wdb_file.h"
+#include "punch/personal_data.h"
+#include "punch/station_reader.h"
+#include "tools/cli/cli.h"
+
+#ifdef SKARVEL_CLI_HAS_QT
+#include <QCoreApplication>
+
+#include "platform/qt/qt_serial_port.h"
+#endif
+
+namespace skarvel::cli {
+namespace {
+
+constexpr const char* kUsage = "register FILE.wdb --port DEVICE --number N [--fast]";
+
+std::atomic<StationLink*> g_link{nullptr};
+
+extern "C" void on_register_interrupt(int) {
+    if (StationLink* link = g_link.load()) link->request_stop();
+}
+
+}  // namespace
+}  // namespace skarvel::cli
+
+int cmd_register(const std::vector<std::string>& args) {
+    using namespace skarvel;
+    using namespace skarvel::cli;
+    std::string file, device;
+    long long number = 0;
+    bool fast = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--port" && i + 1 < args.size()) {
+            device = args[++i];
+        } else if (a == "--number" && i + 1 < args.size()) {
+            if (!parse_int(args[++i], number) || number < 1 ||
+                number > edit_limits::kStartNumberMax) {
+                error("register: --number needs a start number in 1..29999");
+                return kExitUsage;
+            }
+        } else if (a == "--fast") {
+            fast = true;
+        } else if (!a.empty() && a[0] != '-' && file.empty()) {
+            file = a;
+        } else {
+            error(std::string("usage: ") + kUsage);
+            return kExitUsage;
+        }
+    }
+    if (file.empty() || device.empty() || number == 0) {
+        error(std::string("usage: ") + kUsage);
+        return kExitUsage;
+    }
+#ifndef SKARVEL_CLI_HAS_QT
+    (void)fast;
+    error("register: this build has no serial port support (built without Qt)");
+    return kExitUsage;
+#else
+    auto c = std::make_unique<Competition>();
+    if (int rc = load_competition(*c, file); rc != kExitOk) return rc;
+
+    int argc = 1;
+    char name[] = "skarvel-cli";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    SerialOpenError open_error;
+    auto port = open_serial_port(device, fast ? 38400 : 4800, &open_error);
+    if (!port) {
+        error("register: cannot open " + device + ": " + open_error.text);
+        return kExitInput;
+    }
+    port->discard_input();
+    StationLink link(*port);
+    g_link.store(&link);
+    auto old_int = std::signal(SIGINT, on_register_interrupt);
+    auto old_term = std::signal(SIGTERM, on_register_interrupt);
+
+    std::fprintf(stderr, "skarvel-cli: waiting for a personalised card on %s (Ctrl+C ends)\n",
+                 device.c_str());
+    bool taken = false;
+    PersonalDataBlock block{};
+    std::int32_t card_number = 0;
+    CardReaderHooks hooks;
+    hooks.card_read = [](const CardReadout&) { return true; };  // a race card: passed over
+    hooks.personalise = [&](StationLink& l, int) {
+        if (take_personal_block(l, block)) {
+            taken = true;
+            card_number = l.detected_number;
+            l.request_stop();
+        }
+        return true;
+    };
+    run_card_reader(link, {}, hooks);
+    g_link.store(nullptr);
+    std::signal(SIGINT, old_int);
+    std::signal(SIGTERM, old_term);
+    port->close();
+    if (!taken) {
+        error("register: no card was read");
+        return kExitInput;
+    }
+
+    LanguageTable english;
+    english.build(UiLanguage::kEnglish);
+    CardOwner owner;
+    if (!parse_personal_block(block, owner)) {
+        char text[160];
+        std::snprintf(text, sizeof text, std::string(english.text(Txt::kRegBadCard)).c_str(),
+                      card_number);
+        error_cp1251(text);
+        return kExitInput;
+    }
+    error_cp1251(card_owner_message(owner, english));
+    bool no_club_room = false;
+    int slot = register_card_owner(*c, owner, static_cast<int>(number), card_number, &no_club_room);
+    if (slot == kNoSlot) {
+        error_cp1251(english.text(no_club_room ? Txt::kRegNoRoomForClub : Txt::kNoMemoryForRecord));
+        return kExitOutput;
+    }
+    const Runner& r = *c->tables.runners[slot];
+    std::printf("number %d\tcard %d\tname %s\tclub %d\tbirth year %d\n", r.start_number,
+                r.card_number, cp1251_to_utf8(field_text(r.name)).c_str(), r.club_id, r.birth_year);
+    int why = 0;
+    if (!save_wdb(*c, file, &why)) {
+        file_error("register: cannot save", file, why);
+        return kExitOutput;
+    }
+    return kExitOk;
+#endif
+}
