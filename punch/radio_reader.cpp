@@ -67,12 +67,15 @@ int run_radio_reader(StationLink& link,
         int plus = link.read_raw_byte();
         if (link.read_failed || plus != '+') continue;
         // "+" and the rest of the listing line: "CMGL: index,...".
-        if (!read_line(link, line, 5 + kRadioMaxListing)) continue;
+        if (!read_line(link, line, 5 + kRadioMaxListing) || line.size() == 5 + kRadioMaxListing)
+            continue;
         auto index = parse_listing_index("+" + line);
+        // Only a message that arrived whole (its line end seen) is taken and deleted; one cut
+        // short by a silent modem is read again in the next cycle.
         std::string text;
-        read_line(link, text, kRadioMaxMessage);
+        bool whole = read_line(link, text, kRadioMaxMessage + 2);
         drain(link);
-        if (!index) continue;
+        if (!index || !whole) continue;
         while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
 
         RadioMessage m = parse_radio_message(text);

@@ -128,6 +128,7 @@ struct ScriptedModem {
     std::vector<std::string> held;
     std::vector<int> deleted;
     bool silent_listing = false;
+    bool cut_once = false;  // the first listing falls silent in the middle of its message
     void operator()(const std::vector<std::uint8_t>& w, test::FakeSerialPort& port) {
         std::string cmd(w.begin(), w.end());
         auto say = [&](const std::string& s) {
@@ -140,6 +141,10 @@ struct ScriptedModem {
             for (std::size_t i = 0; i < held.size(); ++i)
                 if (!held[i].empty())
                     out += "+CMGL: " + std::to_string(i + 1) + ",1,,40\r\n" + held[i] + "\r\n";
+            if (cut_once) {
+                cut_once = false;
+                return say(out.substr(0, out.size() - 10));
+            }
             say(out + "\r\nOK\r\n");
         } else if (cmd.rfind("AT+CMGD=", 0) == 0) {
             int index = std::atoi(cmd.c_str() + 8);
@@ -175,6 +180,22 @@ TEST(RadioReader, TakesDeletesAndSkipsForeignMessages) {
     EXPECT_EQ(stats.records_dropped, 1);
     EXPECT_EQ(port.writes[0],
               (std::vector<std::uint8_t>{kModemSelectStore.begin(), kModemSelectStore.end()}));
+}
+
+TEST(RadioReader, MessageCutShortIsReadAgainNotDeleted) {
+    test::FakeSerialPort port;
+    ScriptedModem modem;
+    modem.held = {message({"1F8CA0AA0F4240"})};
+    modem.cut_once = true;
+    port.responder = [&modem](const auto& w, auto& p) {
+        modem(w, p);
+        if (p.writes.size() > 100) p.close();  // a broken reader fails instead of hanging
+    };
+    StationLink link(port);
+    int messages = 0;
+    run_radio_reader(link, [&](const RadioMessage&) { return ++messages < 1; }, {0, 0});
+    EXPECT_EQ(messages, 1);
+    EXPECT_EQ(modem.deleted, std::vector<int>{1});
 }
 
 TEST(RadioReader, SilentListingStartsAgainAndStops) {

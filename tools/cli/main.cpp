@@ -16,6 +16,7 @@
     X(convert, "IN.wdb OUT.wdb", "load a version-21 or version-11 file, save it as version 21") \
     X(demo, "OUT.wdb [--runners N] [--seed S] [--full] [--cards SCRIPT]", "write a demo competition on race day (SCRIPT: the station simulator's cards)") \
     X(readout, "FILE.wdb --port DEVICE [--cards N] [--log]", "read punching cards into the file, saving after each") \
+    X(radio, "FILE.wdb --port DEVICE [--messages N]", "read radio control messages from the GSM modem into the file (N messages, or until Ctrl+C), saving after each") \
     X(startlist, "FILE.wdb --html OUT.htm | --pdf OUT.pdf", "write the start protocol with the stored settings") \
     X(results, "FILE.wdb --html OUT.htm | --pdf OUT.pdf [--points TABLE.txt]", "write the result protocol with the stored settings") \
     X(finish_export, "FILE.wdb OUT.txt", "write the finish text file of the competition") \

@@ -1,0 +1,134 @@
+// skarvel-cli radio FILE.wdb --port DEVICE [--messages N]
+// The radio control reader without a screen: the GSM modem's messages are read, each record
+// becomes a finish line and a card readout, the message is deleted from the modem, and the
+// file is saved (atomically) after every message. Ends after N messages or on Ctrl+C.
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/time_text.h"
+#include "core/wdb_file.h"
+#include "punch/radio_reader.h"
+#include "tools/cli/cli.h"
+
+#ifdef SKARVEL_CLI_HAS_QT
+#include <QCoreApplication>
+
+#include "platform/qt/qt_serial_port.h"
+#endif
+
+namespace skarvel::cli {
+namespace {
+
+constexpr const char* kUsage = "radio FILE.wdb --port DEVICE [--messages N]";
+
+std::atomic<StationLink*> g_radio_link{nullptr};
+std::atomic<bool> g_radio_interrupted{false};
+
+extern "C" void on_radio_interrupt(int) {
+    g_radio_interrupted.store(true);
+    if (StationLink* link = g_radio_link.load()) link->request_stop();
+}
+
+}  // namespace
+}  // namespace skarvel::cli
+
+int cmd_radio(const std::vector<std::string>& args) {
+    using namespace skarvel;
+    using namespace skarvel::cli;
+    std::string file, device;
+    long long max_messages = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--port" && i + 1 < args.size()) {
+            device = args[++i];
+        } else if (a == "--messages" && i + 1 < args.size()) {
+            if (!parse_int(args[++i], max_messages) || max_messages < 1) {
+                error("radio: --messages needs a number of at least 1");
+                return kExitUsage;
+            }
+        } else if (!a.empty() && a[0] == '-') {
+            error("radio: unknown option '" + a + "' (usage: " + kUsage + ")");
+            return kExitUsage;
+        } else if (file.empty()) {
+            file = a;
+        } else {
+            error(std::string("usage: ") + kUsage);
+            return kExitUsage;
+        }
+    }
+    if (file.empty() || device.empty()) {
+        error(std::string("usage: ") + kUsage);
+        return kExitUsage;
+    }
+#ifndef SKARVEL_CLI_HAS_QT
+    (void)max_messages;
+    error("radio: this build has no serial port support (built without Qt)");
+    return kExitUsage;
+#else
+    auto c = std::make_unique<Competition>();
+    if (int rc = load_competition(*c, file); rc != kExitOk) return rc;
+
+    int argc = 1;
+    char name[] = "skarvel-cli";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+
+    SerialOpenError open_error;
+    auto port = open_serial_port(device, kModemBaud, &open_error);
+    if (!port) {
+        error("radio: cannot open " + device + ": " + open_error.text);
+        return kExitInput;
+    }
+    port->discard_input();
+    StationLink link(*port);
+    g_radio_link.store(&link);
+    auto old_int = std::signal(SIGINT, on_radio_interrupt);
+    auto old_term = std::signal(SIGTERM, on_radio_interrupt);
+
+    ConsolePrompts prompts;
+    long long messages = 0, records = 0;
+    int save_failures = 0;
+    RadioReaderStats stats;
+    std::fprintf(stderr, "skarvel-cli: reading radio controls on %s (Ctrl+C ends)\n",
+                 device.c_str());
+    run_radio_reader(
+        link,
+        [&](const RadioMessage& m) {
+            ++messages;
+            for (const RadioRecord& r : m.records) {
+                RadioRecordOutcome out = store_radio_record(*c, r, prompts);
+                ++records;
+                std::printf("%lld\tcontrol %d\tcard %d\tnumber %d\ttime %s\n", records, r.control,
+                            r.card_number, out.owner ? out.owner->start_number : 0,
+                            format_time_text(static_cast<std::int32_t>(out.time_word & 0xFFFFFF), 2)
+                                .c_str());
+            }
+            if (m.dropped)
+                std::printf("message %lld: %d malformed record(s) dropped\n", messages, m.dropped);
+            std::fflush(stdout);
+            int why = 0;
+            if (!save_wdb(*c, file, &why)) {
+                ++save_failures;
+                file_error("radio: cannot save", file, why);
+            } else {
+                c->modified = false;
+            }
+            return max_messages == 0 || messages < max_messages;
+        },
+        {}, &stats);
+
+    g_radio_link.store(nullptr);
+    std::signal(SIGINT, old_int);
+    std::signal(SIGTERM, old_term);
+    port->close();
+    std::fprintf(stderr,
+                 "skarvel-cli: %lld message(s), %lld record(s) read, %d malformed dropped, %d "
+                 "other message(s) deleted%s\n",
+                 messages, records, stats.records_dropped, stats.foreign_deleted,
+                 g_radio_interrupted.load() ? ", interrupted" : "");
+    return save_failures ? kExitOutput : kExitOk;
+#endif
+}
