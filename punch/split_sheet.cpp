@@ -442,15 +442,19 @@ int print_split_range(Competition& c, SplitRangeState& state, int current_row, R
 
 std::vector<std::pair<Runner*, const CardReadout*>> runners_with_readouts(const Competition& c) {
     // The first readout of each card number, found once: one walk over each table, into a
-    // flat index (no allocation per readout). Records are allocated one by one; fetching a
-    // few ahead keeps the walks from waiting on memory when the tables outgrow the cache.
-    constexpr int kAhead = 16;
+    // flat index (no allocation per readout). Records are allocated one by one and the index
+    // outgrows the cache at full tables, so each walk fetches ahead on two levels: the record
+    // kFar steps on, and the index slot of the record kNear steps on (whose card number is
+    // already fetched). The lookups then overlap instead of waiting on memory one by one.
+    constexpr int kNear = 8;
+    constexpr int kFar = 24;
     const auto& cards = c.tables.card_readouts;
     const int cards_end = cards.live_count();
     FlatIndex<const CardReadout*> first;
     first.reset(static_cast<std::size_t>(cards_end));
     for (int k = 0; k < cards_end; ++k) {
-        if (k + kAhead < cards_end) __builtin_prefetch(&cards[k + kAhead]->card_number);
+        if (k + kFar < cards_end) __builtin_prefetch(&cards[k + kFar]->card_number);
+        if (k + kNear < cards_end) first.prefetch(cards[k + kNear]->card_number);
         first.insert_first(cards[k]->card_number, cards[k]);
     }
     std::vector<std::pair<Runner*, const CardReadout*>> out;
@@ -458,7 +462,12 @@ std::vector<std::pair<Runner*, const CardReadout*>> runners_with_readouts(const 
     const int runners_end = runners.live_count();
     out.reserve(static_cast<std::size_t>(std::min(runners_end, cards_end)));
     for (int i = 0; i < runners_end; ++i) {
-        if (i + kAhead < runners_end) __builtin_prefetch(&runners[i + kAhead]->card_number);
+        if (i + kFar < runners_end) {
+            // The start number and the card number may sit on different cache lines.
+            __builtin_prefetch(&runners[i + kFar]->start_number);
+            __builtin_prefetch(&runners[i + kFar]->card_number);
+        }
+        if (i + kNear < runners_end) first.prefetch(runners[i + kNear]->card_number);
         Runner* r = runners[i];
         if (r->start_number == 0 || r->card_number == 0) continue;
         if (const CardReadout* const* card = first.find(r->card_number)) out.emplace_back(r, *card);
