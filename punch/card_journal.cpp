@@ -383,6 +383,12 @@ JournalReplay replay_journal(Competition& c, const std::vector<JournalEntry>& en
                 // one with the same number); else a line of its own.
                 int slot = e.slot;
                 FinishLine* at = slot >= 0 && slot < lines.capacity() ? lines[slot] : nullptr;
+                // The same slot with the same clock time holds this very line, edited after it
+                // was journaled (a number typed into a clicked line): the file is newer.
+                if (at && e.line.time() != 0 && at->time() == e.line.time()) {
+                    ++r.already_there;
+                    break;
+                }
                 bool same = at &&
                             (at->start_number == 0 || at->start_number == e.line.start_number) &&
                             (at->time() == 0 || at->time() == e.line.time());
