@@ -42,6 +42,13 @@ void save_port_settings(const StationPortSettings& p) {
 
 }  // namespace
 
+StationPortSettings station_port_settings() {
+    return load_port_settings();
+}
+
+void register_personal_card(AppContext& ctx, const StationEvent& e);
+void bind_personal_commands(AppContext& ctx, StationReaderQt* reader);
+
 void bind_punch_commands(AppContext& ctx) {
     using C = CommandId;
     CommandRegistry& cmd = ctx.commands;
@@ -87,6 +94,8 @@ void bind_punch_commands(AppContext& ctx) {
     reader_env.competition_generation = [&ctx] { return ctx.competition_generation(); };
     // Each card is on disk as soon as the window has it, before it is entered.
     reader_env.arrived = [&ctx](const StationEvent& e) {
+        // Personal data makes a runner only when the operator answers: nothing to recover.
+        if (e.kind == StationEvent::Kind::kPersonalData) return;
         StallScope named("card journal");
         ctx.journal().append(JournalEntry::from(e));
     };
@@ -97,14 +106,24 @@ void bind_punch_commands(AppContext& ctx) {
         auto at = text.find("%d");
         if (at != std::string::npos) text.replace(at, 2, std::to_string(events.size()));
         if (!ctx.prompts.ask_yes_no(text)) return false;
-        for (const StationEvent& e : events) ctx.journal().append(JournalEntry::from(e));
+        for (const StationEvent& e : events)
+            if (e.kind != StationEvent::Kind::kPersonalData)
+                ctx.journal().append(JournalEntry::from(e));
         return true;
     };
+    // Registration from personalised cards (the toolbar's registration mode).
+    reader_env.personal_data = [&ctx](const StationEvent& e) { register_personal_card(ctx, e); };
     // Owned by the main window: destroyed (reader stopped, port closed) when the program ends.
     auto* reader = new StationReaderQt(std::move(reader_env), ctx.parent());
     reader->setObjectName(QStringLiteral("station_reader"));
     ctx.apply_station_events = [reader] { reader->apply_pending(true); };
-    ctx.pending_station_events = [reader] { return reader->pending_events(); };
+    ctx.pending_station_events = [reader] {
+        std::vector<StationEvent> events = reader->pending_events();
+        std::erase_if(events, [](const StationEvent& e) {
+            return e.kind == StationEvent::Kind::kPersonalData;
+        });
+        return events;
+    };
     // A port that goes away stops the reader: say so, and F8 shows it stopped.
     QObject::connect(reader, &StationReaderQt::port_lost, reader, [&ctx](const QString& device) {
         std::string text(ctx.lang().text(Txt::kStationPortLost));
@@ -147,6 +166,8 @@ void bind_punch_commands(AppContext& ctx) {
         [&ctx] {
             return CommandState{ctx.view.shown_table() == kCardReadouts, false};
         });
+
+    bind_personal_commands(ctx, reader);
 }
 
 }  // namespace skarvel

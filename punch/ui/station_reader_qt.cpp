@@ -12,6 +12,7 @@
 #include "platform/qt/qt_serial_port.h"
 #include "platform/stall_scope.h"
 #include "punch/frame_log.h"
+#include "punch/personal_data.h"
 #include "punch/punch_settings.h"
 
 namespace skarvel {
@@ -188,6 +189,10 @@ void StationReaderQt::apply(const StationEvent& e) {
         if (env_.card_processed) env_.card_processed(e.card, out);
         return;
     }
+    if (e.kind == StationEvent::Kind::kPersonalData) {
+        if (env_.personal_data) env_.personal_data(e);
+        return;
+    }
     store_memory_record(c, e.card_number, e.time, env_.prompts());
     ++records_processed_;
     if (env_.changed) env_.changed();
@@ -242,7 +247,18 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
             hand_over(std::move(e));
             return true;
         };
-        hooks.personalise = env_.personalise;
+        hooks.personalise = [this](StationLink& l, int) {
+            if (!registration_.load()) return false;
+            StationEvent e;
+            e.kind = StationEvent::Kind::kPersonalData;
+            PersonalDataBlock block;
+            // A card taken out halfway gives nothing: it is read again when put back.
+            if (!take_personal_block(l, block)) return true;
+            std::copy(block.begin(), block.end(), e.personal.begin());
+            e.card.card_number = l.detected_number;
+            hand_over(std::move(e));
+            return true;
+        };
         run_card_reader(link, options, hooks, pauses);
     } else {
         run_memory_reader(

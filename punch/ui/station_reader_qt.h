@@ -56,9 +56,9 @@ class StationReaderQt : public QObject {
         // The competition's file (UTF-8), empty when untitled; the frame log goes beside it.
         std::function<std::string()> competition_path;
         std::function<StationPortSettings()> port_settings;
-        // Card personalisation, when armed: takes a type-6/10 card instead of the reader
-        // (called on the worker thread with the link; returns true when it took the card).
-        std::function<bool(StationLink& link, int type)> personalise;
+        // The personal data of a card read in the registration mode, on this object's thread
+        // when events may be applied (see set_registration).
+        std::function<void(const StationEvent&)> personal_data;
         // May events be applied now? Unset: when no modal dialog or popup is open.
         std::function<bool()> may_apply;
         // An event has arrived (it is applied later), on this object's thread.
@@ -95,6 +95,12 @@ class StationReaderQt : public QObject {
     std::vector<StationEvent> pending_events() const;
     // Events taken over from the worker so far.
     int arrived_count() const { return arrived_count_; }
+
+    // The registration mode: while it is on, the card reader reads the personal data (words
+    // 8..39) of every type-6/10 card instead of its punches and hands it over as a
+    // kPersonalData event. May be switched while a reader runs.
+    void set_registration(bool on) { registration_.store(on); }
+    bool registration() const { return registration_.load(); }
 
     ReadoutState& state() { return state_; }
     // Test hooks: link timing and pauses of the readers.
@@ -138,6 +144,7 @@ class StationReaderQt : public QObject {
     std::mutex link_mutex_;
     StationLink* link_ = nullptr;  // the running worker's link (under link_mutex_)
     std::atomic<bool> stop_requested_{false};
+    std::atomic<bool> registration_{false};
     bool closing_ = false;  // being destroyed (owner thread only)
     int cards_processed_ = 0;
     int records_processed_ = 0;
