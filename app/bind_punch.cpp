@@ -1,5 +1,5 @@
 // Handlers of the card-reading commands: "Параметры Vespunt...", "Запустить чтение" (F8),
-// "Чтение промежуточных финишей" and "перепроверить этот чип".
+// "Чтение промежуточных финишей", "перепроверить этот чип" and "Запустить чтение радио-КП".
 #include <QApplication>
 #include <QSettings>
 #include <QWidget>
@@ -8,6 +8,7 @@
 #include "app/app_context.h"
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
+#include "core/time_text.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_text.h"
 #include "platform/stall_scope.h"
@@ -16,6 +17,7 @@
 #include "punch/readout.h"
 #include "punch/split_sheet.h"
 #include "punch/ui/punch_settings_dialog.h"
+#include "punch/ui/radio_reader_qt.h"
 #include "punch/ui/station_reader_qt.h"
 #include "results/report_output.h"
 
@@ -86,11 +88,12 @@ void bind_punch_commands(AppContext& ctx) {
     reader_env.competition_path = [&ctx] { return ctx.file_path(); };
     reader_env.port_settings = [] { return load_port_settings(); };
     // Cards wait while a modal dialog is open or a command runs (see StationReaderQt).
-    reader_env.may_apply = [&ctx] {
+    auto reader_env_may_apply = [&ctx] {
         return QApplication::activeModalWidget() == nullptr &&
                QApplication::activePopupWidget() == nullptr &&
                ctx.commands.running() == CommandId::kCount;
     };
+    reader_env.may_apply = reader_env_may_apply;
     reader_env.competition_generation = [&ctx] { return ctx.competition_generation(); };
     // Each card is on disk as soon as the window has it, before it is entered.
     reader_env.arrived = [&ctx](const StationEvent& e) {
@@ -116,7 +119,61 @@ void bind_punch_commands(AppContext& ctx) {
     // Owned by the main window: destroyed (reader stopped, port closed) when the program ends.
     auto* reader = new StationReaderQt(std::move(reader_env), ctx.parent());
     reader->setObjectName(QStringLiteral("station_reader"));
-    ctx.apply_station_events = [reader] { reader->apply_pending(true); };
+    // Radio controls: the modem hangs on the station's port (a device path set for it wins).
+    RadioReaderQt::Environment radio_env;
+    radio_env.competition = [&c]() -> Competition& { return c; };
+    radio_env.prompts = [&ctx]() -> Prompts& { return ctx.prompts; };
+    radio_env.device = [&c] {
+        return com_port_device(c.info.port_index + 1, load_port_settings().device_override);
+    };
+    radio_env.com_number = [&c] { return c.info.port_index + 1; };
+    radio_env.changed = [&ctx] {
+        ctx.mark_modified();
+        ctx.repaint();
+    };
+    radio_env.record_stored = [&ctx, &c](const RadioRecord& r, const RadioRecordOutcome& out) {
+        if (out.finish_slot != kNoSlot) ctx.journal_finish_line(out.finish_slot);
+        char line[160];
+        std::snprintf(line, sizeof line,
+                      std::string(ctx.lang().text(Txt::kRadioRecordStatus)).c_str(), r.control,
+                      r.card_number,
+                      format_time_text(static_cast<std::int32_t>(out.time_word & 0xFFFFFF),
+                                       c.info.time_precision)
+                          .c_str());
+        ctx.show_status(qs(line));
+    };
+    radio_env.dropped = [&ctx](int dropped) {
+        ctx.show_status(qs(ctx.lang().text(Txt::kRadioRecordsDropped))
+                            .replace(QStringLiteral("%d"), QString::number(dropped)));
+    };
+    radio_env.may_apply = reader_env_may_apply;
+    radio_env.competition_generation = [&ctx] { return ctx.competition_generation(); };
+    radio_env.orphaned = [&ctx](int records) {
+        std::string text(ctx.lang().text(Txt::kCardsReadDuringChange));
+        auto at = text.find("%d");
+        if (at != std::string::npos) text.replace(at, 2, std::to_string(records));
+        return ctx.prompts.ask_yes_no(text);
+    };
+    auto* radio = new RadioReaderQt(std::move(radio_env), ctx.parent());
+    radio->setObjectName(QStringLiteral("radio_reader"));
+    QObject::connect(radio, &RadioReaderQt::reading_stopped, radio,
+                     [&ctx] { ctx.frame.refresh_commands(); });
+    QObject::connect(radio, &RadioReaderQt::port_lost, radio, [&ctx](const QString& device) {
+        QString message =
+            qs(ctx.lang().text(Txt::kRadioPortLost)).replace(QStringLiteral("%s"), device);
+        ctx.show_status(message);
+        ctx.prompts.message(cp(message));
+    });
+    cmd.bind(
+        C::kRadioControls, [radio] { radio->toggle(); },
+        [radio] {
+            return CommandState{true, radio->running()};
+        });
+
+    ctx.apply_station_events = [reader, radio] {
+        reader->apply_pending(true);
+        radio->apply_pending(true);
+    };
     ctx.pending_station_events = [reader] {
         std::vector<StationEvent> events = reader->pending_events();
         std::erase_if(events, [](const StationEvent& e) {

@@ -22,6 +22,7 @@
 #include "platform/qt/qt_text.h"
 #include "punch/ui/punch_settings_dialog.h"
 #include "tests/main_window_fixture.h"
+#include "tools/modem_sim/modem_sim.h"
 #include "tools/station_sim/station_sim.h"
 
 using namespace skarvel;
@@ -135,6 +136,48 @@ class PunchCommandsTest : public QObject, testing::MainWindowFixture {
         QVERIFY(!prompts->messages.empty());
         QCOMPARE(qs(prompts->messages.back()), frame->status_text());
         QCOMPARE(c().tables.finish_lines.live_count(), 1);
+    }
+
+    // "Запустить чтение радио-КП": the modem's records become finish lines with the control in
+    // the high time byte; F8 meanwhile says the port is held; the same command stops.
+    void radioControlsReadTheModemAndHoldThePort() {
+        sim::ModemScript script;
+        QVERIFY(sim::parse_modem_script("message 7654321:31@10:00:00\n", script, nullptr));
+        sim::ModemSimulator modem(std::move(script), {});
+        std::string device = modem.open_pty();
+        QVERIFY(!device.empty());
+        std::thread sim_thread([&] { modem.run(); });
+        QSettings settings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"));
+        settings.setValue("Setup/StationDevice", QString::fromStdString(device));
+        settings.sync();
+        Runner& r = *c().tables.runners[c().new_record(kRunners)];
+        r.id = 1;
+        r.start_number = 7;
+        r.card_number = 7654321;
+        c().rebuild_number_index();
+        c().info.competition_start = 9 * 360000;
+
+        trigger(CommandId::kRadioControls);
+        frame->refresh_commands();
+        QVERIFY(frame->action(CommandId::kRadioControls)->isChecked());
+        QTRY_COMPARE_WITH_TIMEOUT(c().tables.finish_lines.live_count(), 1, 15000);
+        QCOMPARE(int(c().tables.finish_lines[0]->start_number), 7);
+        QCOMPARE(c().tables.finish_lines[0]->time_word, (31u << 24) | 10u * 360000u);
+        QCOMPARE(c().tables.card_readouts.live_count(), 1);
+        QVERIFY(frame->status_text().startsWith(QStringLiteral("Радио-КП 31: ЧИП 7654321")));
+
+        trigger(CommandId::kStartReading);
+        frame->refresh_commands();
+        QVERIFY(!frame->action(CommandId::kStartReading)->isChecked());
+        QCOMPARE(prompts->messages.back(),
+                 port_busy_message(russian_language_table(), device, Txt::kPortHolderRadio));
+
+        trigger(CommandId::kRadioControls);
+        frame->refresh_commands();
+        QVERIFY(!frame->action(CommandId::kRadioControls)->isChecked());
+        QCOMPARE(qs(prompts->messages.back()), QStringLiteral("Чтение радио-КП выключено"));
+        modem.stop();
+        sim_thread.join();
     }
 
     void settingsDialogStoresOnOk() {

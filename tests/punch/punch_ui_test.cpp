@@ -13,9 +13,12 @@
 #include <thread>
 
 #include "core/cp1251.h"
+#include "core/time_text.h"
 #include "punch/ui/punch_settings_dialog.h"
+#include "punch/ui/radio_reader_qt.h"
 #include "punch/ui/station_reader_qt.h"
 #include "tests/punch/punch_fixture.h"
+#include "tools/modem_sim/modem_sim.h"
 #include "tools/station_sim/station_sim.h"
 
 namespace skarvel {
@@ -313,6 +316,78 @@ TEST(StationReaderQt, PortHeldElsewhereIsNamedAndFreedAfterStop) {
     ASSERT_TRUE(wait_for([&] { return reader.records_processed() == 1; }));
     reader.stop();
     EXPECT_EQ(serial_port_holder(sim.path), std::nullopt);
+}
+
+struct RadioEnv {
+    PunchFixture f;
+    ScriptedPrompts prompts;
+    std::string device;
+    std::vector<std::pair<int, std::int32_t>> stored;  // card, time
+    RadioReaderQt::Environment env() {
+        RadioReaderQt::Environment e;
+        e.competition = [this]() -> Competition& { return f.c; };
+        e.prompts = [this]() -> Prompts& { return prompts; };
+        e.device = [this] { return device; };
+        e.com_number = [] { return 3; };
+        e.record_stored = [this](const RadioRecord& r, const RadioRecordOutcome& out) {
+            stored.emplace_back(r.card_number, static_cast<std::int32_t>(out.time_word & 0xFFFFFF));
+        };
+        return e;
+    }
+    std::string text(Txt id) { return std::string(prompts.text(id)); }
+};
+
+TEST(RadioReaderQt, StoresRecordsOnTheOwnerThreadAndSaysOnAndOff) {
+    RadioEnv e;
+    e.f.c.info.competition_start = hms(9, 0, 0);
+    e.f.runner(1, 21, 1000000, 0);
+    sim::ModemScript script;
+    ASSERT_TRUE(sim::parse_modem_script(
+        "message 1000000:31@10:00:00 1000001:31@10:00:07\nmessage 4242:32@-\n", script, nullptr));
+    sim::ModemSimulator modem(std::move(script), {});
+    e.device = modem.open_pty();
+    std::thread serve([&modem] { modem.run(); });
+    RadioReaderQt reader(e.env());
+    reader.timing = {40, 10, 1, 5};
+    reader.pauses = {5, 20};
+    ASSERT_TRUE(reader.toggle());
+    EXPECT_EQ(serial_port_holder(e.device), Txt::kPortHolderRadio);
+    ASSERT_TRUE(wait_for([&] { return reader.records_stored() == 3 && modem.held() == 0; }));
+    EXPECT_FALSE(reader.toggle());
+    EXPECT_FALSE(reader.running());
+    EXPECT_EQ(serial_port_holder(e.device), std::nullopt);
+    modem.stop();
+    serve.join();
+    std::string on = e.text(Txt::kRadioReadingOn);
+    on.replace(on.find("%s"), 2, e.device);
+    EXPECT_EQ(e.prompts.messages, (std::vector<std::string>{on, e.text(Txt::kRadioReadingOff)}));
+    EXPECT_EQ(e.stored, (std::vector<std::pair<int, std::int32_t>>{
+                            {1000000, hms(10, 0, 0)}, {1000001, hms(10, 0, 7)}, {4242, kDay - 1}}));
+    ASSERT_EQ(e.f.c.tables.finish_lines.live_count(), 3);
+    EXPECT_EQ(e.f.c.tables.finish_lines[0]->start_number, 21);
+    EXPECT_EQ(e.f.c.tables.finish_lines[0]->time_word >> 24, 31u);
+}
+
+// The radio reader and the card reader on one port: whichever runs, the other says so.
+TEST(RadioReaderQt, PortHeldOrMissingIsReported) {
+    RadioEnv e;
+    e.device = "/dev/skarvel-no-such-port";
+    RadioReaderQt reader(e.env());
+    int stopped = 0;
+    QObject::connect(&reader, &RadioReaderQt::reading_stopped, [&] { ++stopped; });
+    EXPECT_TRUE(reader.toggle());
+    ASSERT_TRUE(wait_for([&] { return !reader.running(); }));
+    EXPECT_EQ(stopped, 1);
+    ASSERT_EQ(e.prompts.messages.size(), 1u);
+    EXPECT_EQ(e.prompts.messages[0].rfind(
+                  std::string("Не могу инициализировать порт COM3, err="_cp1251), 0),
+              0u);
+
+    PortClaim cards;
+    ASSERT_TRUE(claim_serial_port(e.device, Txt::kPortHolderCards, cards));
+    EXPECT_FALSE(reader.toggle());
+    EXPECT_EQ(e.prompts.messages.back(),
+              port_busy_message(russian_language_table(), e.device, Txt::kPortHolderCards));
 }
 
 TEST(StationReaderQt, PortThatCannotBeOpenedIsReported) {

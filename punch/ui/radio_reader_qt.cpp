@@ -1,0 +1,191 @@
+#include "punch/ui/radio_reader_qt.h"
+
+#include <QApplication>
+
+#include "platform/qt/qt_serial_port.h"
+#include "platform/stall_scope.h"
+#include "punch/ui/station_reader_qt.h"
+
+namespace skarvel {
+
+namespace {
+
+std::string with_device(std::string_view format, const std::string& device) {
+    std::string text(format);
+    auto at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, device);
+    return text;
+}
+
+}  // namespace
+
+RadioReaderQt::RadioReaderQt(Environment env, QObject* parent)
+    : QObject(parent), env_(std::move(env)) {
+    retry_ = new QTimer(this);
+    retry_->setSingleShot(true);
+    retry_->setInterval(50);
+    connect(retry_, &QTimer::timeout, this, [this] { apply_pending(); });
+}
+
+RadioReaderQt::~RadioReaderQt() {
+    // At exit the competition and the prompts may already be gone: nothing more is stored.
+    closing_ = true;
+    stop();
+}
+
+bool RadioReaderQt::toggle() {
+    Prompts& prompts = env_.prompts();
+    if (thread_) {
+        stop();
+        prompts.message(prompts.text(Txt::kRadioReadingOff));
+        return false;
+    }
+    std::string device = env_.device ? env_.device() : std::string();
+    // The port is this reader's until the worker has closed it.
+    auto claim = std::make_shared<PortClaim>();
+    Txt held_by = Txt::kPortHolderRadio;
+    if (!claim_serial_port(device, Txt::kPortHolderRadio, *claim, &held_by)) {
+        prompts.message(port_busy_message(prompts.lang(), device, held_by));
+        return false;
+    }
+    stop_requested_ = false;
+    thread_.reset(QThread::create([this, device, claim] { worker(device, claim); }));
+    thread_->start();
+    return true;
+}
+
+void RadioReaderQt::stop() {
+    if (!thread_) return;
+    // This call owns the thread from here on: a worker's own tidy-up finds none.
+    std::unique_ptr<QThread> thread = std::move(thread_);
+    stop_requested_ = true;
+    {
+        std::lock_guard<std::mutex> lock(link_mutex_);
+        if (link_) link_->request_stop();
+    }
+    thread->wait();
+    emit reading_stopped();
+}
+
+void RadioReaderQt::finished(QThread* self, bool lost, const std::string& device, int open_error) {
+    if (!thread_ || thread_.get() != self) return;
+    thread_->wait();
+    thread_.reset();
+    if (lost) emit port_lost(QString::fromStdString(device));
+    emit reading_stopped();
+    if (!lost && !closing_)
+        env_.prompts().message(
+            port_open_failed_message(env_.com_number ? env_.com_number() : 0, open_error));
+}
+
+void RadioReaderQt::worker(std::string device, std::shared_ptr<PortClaim> claim) {
+    QThread* self = QThread::currentThread();
+    SerialOpenError error;
+    auto port = open_serial_port(device, kModemBaud, &error);
+    if (!port) {
+        claim->release();
+        QMetaObject::invokeMethod(
+            this, [this, self, device, code = error.code] { finished(self, false, device, code); },
+            Qt::QueuedConnection);
+        return;
+    }
+    // Said once the port is open (and only while this worker is still the running one).
+    QMetaObject::invokeMethod(
+        this,
+        [this, self, device] {
+            if (closing_ || thread_.get() != self) return;
+            Prompts& prompts = env_.prompts();
+            prompts.message(with_device(prompts.text(Txt::kRadioReadingOn), device));
+        },
+        Qt::QueuedConnection);
+    port->discard_input();
+    StationLink link(*port, timing);
+    {
+        std::lock_guard<std::mutex> lock(link_mutex_);
+        link_ = &link;
+        if (stop_requested_) link.request_stop();
+    }
+    run_radio_reader(
+        link,
+        [this](const RadioMessage& m) {
+            hand_over(m);
+            return true;
+        },
+        pauses);
+    {
+        std::lock_guard<std::mutex> lock(link_mutex_);
+        link_ = nullptr;
+    }
+    port->close();
+    port.reset();
+    claim->release();
+    if (!stop_requested_)
+        QMetaObject::invokeMethod(
+            this, [this, self, device] { finished(self, true, device, 0); }, Qt::QueuedConnection);
+}
+
+void RadioReaderQt::hand_over(RadioMessage m) {
+    {
+        std::lock_guard<std::mutex> lock(incoming_mutex_);
+        incoming_.push_back(std::move(m));
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { take_over(); }, Qt::QueuedConnection);
+}
+
+void RadioReaderQt::take_over() {
+    std::vector<RadioMessage> messages;
+    {
+        std::lock_guard<std::mutex> lock(incoming_mutex_);
+        messages.swap(incoming_);
+    }
+    if (closing_) return;
+    std::uint64_t generation = env_.competition_generation ? env_.competition_generation() : 0;
+    for (RadioMessage& m : messages) pending_.push_back({std::move(m), generation});
+    apply_pending();
+}
+
+void RadioReaderQt::apply_pending(bool at_command_top) {
+    if (applying_ || closing_ || pending_.empty()) return;
+    StallScope named("radio record hand-over");
+    bool may = at_command_top || !env_.may_apply ? QApplication::activeModalWidget() == nullptr &&
+                                                       QApplication::activePopupWidget() == nullptr
+                                                 : env_.may_apply();
+    if (!may) {
+        retry_->start();
+        return;
+    }
+    applying_ = true;
+    std::uint64_t generation = env_.competition_generation ? env_.competition_generation() : 0;
+    std::vector<RadioMessage> orphans;
+    std::vector<RadioMessage> ready;
+    while (!pending_.empty()) {
+        Pending p = std::move(pending_.front());
+        pending_.pop_front();
+        (p.competition == generation ? ready : orphans).push_back(std::move(p.message));
+    }
+    if (!orphans.empty()) {
+        int records = 0;
+        for (const RadioMessage& m : orphans) records += static_cast<int>(m.records.size());
+        if (env_.orphaned && env_.orphaned(records))
+            ready.insert(ready.begin(), orphans.begin(), orphans.end());
+    }
+    Competition& c = env_.competition();
+    for (const RadioMessage& m : ready) {
+        if (closing_) break;
+        for (const RadioRecord& r : m.records) {
+            RadioRecordOutcome out = store_radio_record(c, r, env_.prompts());
+            ++records_stored_;
+            if (env_.record_stored) env_.record_stored(r, out);
+        }
+        if (m.dropped) {
+            records_dropped_ += m.dropped;
+            if (env_.dropped) env_.dropped(m.dropped);
+        }
+        if (env_.changed) env_.changed();
+    }
+    applying_ = false;
+    if (!pending_.empty()) retry_->start();
+}
+
+}  // namespace skarvel
