@@ -82,7 +82,9 @@ std::uint32_t radio_time_word(const RadioRecord& r, std::int32_t competition_sta
            (static_cast<std::uint32_t>(r.control & 0xFF) << 24);
 }
 
-RadioRecordOutcome store_radio_record(Competition& c, const RadioRecord& r, Prompts& prompts) {
+namespace {
+
+RadioRecordOutcome append_record(Competition& c, const RadioRecord& r, Prompts& prompts) {
     RadioRecordOutcome out;
     c.modified = true;
     out.time_word = radio_time_word(r, c.info.competition_start);
@@ -106,7 +108,23 @@ RadioRecordOutcome store_radio_record(Competition& c, const RadioRecord& r, Prom
         card.finish.time = static_cast<std::int32_t>(out.time_word & 0xFFFFFFu);
         out.readout_slot = rs;
     }
+    return out;
+}
+
+}  // namespace
+
+RadioRecordOutcome store_radio_record(Competition& c, const RadioRecord& r, Prompts& prompts) {
+    RadioRecordOutcome out = append_record(c, r, prompts);
     finish_data_changed(c);
+    return out;
+}
+
+std::vector<RadioRecordOutcome> store_radio_message(Competition& c, const RadioMessage& m,
+                                                    Prompts& prompts) {
+    std::vector<RadioRecordOutcome> out;
+    out.reserve(m.records.size());
+    for (const RadioRecord& r : m.records) out.push_back(append_record(c, r, prompts));
+    if (!out.empty()) finish_data_changed(c);
     return out;
 }
 

@@ -64,7 +64,12 @@ struct RadioRecordOutcome {
 };
 
 // Appends the record's finish line (start number of the first runner with the card, 0 when
-// none has it) and a card readout with the card number and the time as its finish.
+// none has it) and a card readout with the card number and the time as its finish; results
+// are brought up to date.
 RadioRecordOutcome store_radio_record(Competition& c, const RadioRecord& r, Prompts& prompts);
+// Every record of a message, with one update of the results at the end (a message of 14
+// records costs one recomputation, not 14). One outcome per record, in order.
+std::vector<RadioRecordOutcome> store_radio_message(Competition& c, const RadioMessage& m,
+                                                    Prompts& prompts);
 
 }  // namespace skarvel

@@ -173,10 +173,10 @@ void RadioReaderQt::apply_pending(bool at_command_top) {
     Competition& c = env_.competition();
     for (const RadioMessage& m : ready) {
         if (closing_) break;
-        for (const RadioRecord& r : m.records) {
-            RadioRecordOutcome out = store_radio_record(c, r, env_.prompts());
+        std::vector<RadioRecordOutcome> outs = store_radio_message(c, m, env_.prompts());
+        for (std::size_t i = 0; i < outs.size(); ++i) {
             ++records_stored_;
-            if (env_.record_stored) env_.record_stored(r, out);
+            if (env_.record_stored) env_.record_stored(m.records[i], outs[i]);
         }
         if (m.dropped) {
             records_dropped_ += m.dropped;

@@ -98,8 +98,10 @@ int cmd_radio(const std::vector<std::string>& args) {
         link,
         [&](const RadioMessage& m) {
             ++messages;
-            for (const RadioRecord& r : m.records) {
-                RadioRecordOutcome out = store_radio_record(*c, r, prompts);
+            std::vector<RadioRecordOutcome> outs = store_radio_message(*c, m, prompts);
+            for (std::size_t i = 0; i < outs.size(); ++i) {
+                const RadioRecord& r = m.records[i];
+                const RadioRecordOutcome& out = outs[i];
                 ++records;
                 std::printf("%lld\tcontrol %d\tcard %d\tnumber %d\ttime %s\n", records, r.control,
                             r.card_number, out.owner ? out.owner->start_number : 0,
