@@ -47,8 +47,8 @@ class Prompts {
     virtual void stop_message(std::string_view text, std::string_view caption) {
         message_captioned(text, caption);
     }
-    // The file choosers with the dialog's title (save, Windows-1251), or with a proposed name
-    // and the extension added to a name typed without one (open; both file-name text).
+    // The file choosers with the dialog's title (Windows-1251), and for opening a proposed
+    // name and the extension added to a name typed without one (both file-name text).
     virtual std::optional<std::string> choose_save_file_titled(std::string_view filter,
                                                                std::string_view suggested,
                                                                std::string_view title) {
@@ -57,9 +57,11 @@ class Prompts {
     }
     virtual std::optional<std::string> choose_open_file_named(std::string_view filter,
                                                               std::string_view suggested,
-                                                              std::string_view extension) {
+                                                              std::string_view extension,
+                                                              std::string_view title = {}) {
         (void)suggested;
         (void)extension;
+        (void)title;
         return choose_open_file(filter);
     }
 
@@ -125,8 +127,9 @@ class ScriptedPrompts : public Prompts {
         return next(files);
     }
     std::optional<std::string> choose_open_file_named(std::string_view, std::string_view s,
-                                                      std::string_view extension) override {
-        file_dialogs.push_back({{}, std::string(s), std::string(extension)});
+                                                      std::string_view extension,
+                                                      std::string_view title = {}) override {
+        file_dialogs.push_back({std::string(title), std::string(s), std::string(extension)});
         return next(files);
     }
     std::optional<std::string> ask_text(std::string_view prompt, std::string_view) override {

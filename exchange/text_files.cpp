@@ -159,11 +159,11 @@ namespace {
 
 template <class Import, class Summary>
 bool run_import(Competition& c, Prompts& prompts, const LanguageTable& lang, Txt question,
-                std::string_view suggested, std::string* summary, Import import,
+                Txt title, std::string_view suggested, std::string* summary, Import import,
                 Summary make_summary) {
     if (!prompts.ask_yes_no_captioned(lang.text(question), "")) return false;
-    std::optional<std::string> path =
-        prompts.choose_open_file_named(lang.text(Txt::kTextFileFilter), suggested, kFilterTxt);
+    std::optional<std::string> path = prompts.choose_open_file_named(
+        lang.text(Txt::kTextFileFilter), suggested, kFilterTxt, lang.text(title));
     if (!path) return false;
     TextImportCounts counts;
     if (!import(c, *path, counts, nullptr)) {
@@ -180,14 +180,14 @@ bool run_import(Competition& c, Prompts& prompts, const LanguageTable& lang, Txt
 
 bool run_import_start_times(Competition& c, Prompts& prompts, const LanguageTable& lang,
                             std::string* summary) {
-    return run_import(c, prompts, lang, Txt::kStartTimesImportAsk, "start", summary,
-                      import_start_times_txt, start_times_summary);
+    return run_import(c, prompts, lang, Txt::kStartTimesImportAsk, Txt::kStartTimesImportTitle,
+                      "start", summary, import_start_times_txt, start_times_summary);
 }
 
 bool run_import_penalties(Competition& c, Prompts& prompts, const LanguageTable& lang,
                           std::string* summary) {
-    return run_import(c, prompts, lang, Txt::kPenaltiesImportAsk, "shtraf", summary,
-                      import_penalties_txt, penalties_summary);
+    return run_import(c, prompts, lang, Txt::kPenaltiesImportAsk, Txt::kPenaltiesImportTitle,
+                      "shtraf", summary, import_penalties_txt, penalties_summary);
 }
 
 }  // namespace skarvel

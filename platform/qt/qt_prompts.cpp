@@ -92,8 +92,9 @@ std::optional<std::string> QtPrompts::choose_save_file_titled(std::string_view f
 
 std::optional<std::string> QtPrompts::choose_open_file_named(std::string_view filter,
                                                              std::string_view suggested,
-                                                             std::string_view extension) {
-    QFileDialog dialog(parent_, QString(), QString(), qt_file_filter(filter));
+                                                             std::string_view extension,
+                                                             std::string_view title) {
+    QFileDialog dialog(parent_, qs(title), QString(), qt_file_filter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(

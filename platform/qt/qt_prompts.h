@@ -29,7 +29,8 @@ class QtPrompts : public Prompts {
                                                        std::string_view title) override;
     std::optional<std::string> choose_open_file_named(std::string_view filter,
                                                       std::string_view suggested,
-                                                      std::string_view extension) override;
+                                                      std::string_view extension,
+                                                      std::string_view title = {}) override;
 
   private:
     QPointer<QWidget> parent_;

@@ -84,5 +84,18 @@
     X(kPalmUnknownCard, "Неизвестный ЧИП: %ld", "Unknown card: %ld") \
     X(kPalmImported, "Импорт CSV из PALM: участников %d, считанных ЧИПов %d, строк финиша %d.", "Handheld CSV import: %d runners, %d card readouts, %d finish lines.") \
     X(kPalmSkippedLines, "Пропущено строк, в которых не хватает полей: %d.", "Lines missing a field skipped: %d.") \
+    X(kStartTimesImportTitle, "Импорт протокола старта", "Import start list") \
+    X(kPenaltiesImportTitle, "Штраф маркировки", "Marked-route penalty") \
+    X(kOcadDialogTitle, "Импорт отметки из OCAD8", "Import controls from OCAD8") \
+    X(kOcadRelayGroup, "Преобразовывать эстафетные номера", "Convert relay numbers") \
+    X(kOcadScale100, "2.1 -> 102", "2.1 -> 102") \
+    X(kOcadScale1000, "2.1 -> 1002", "2.1 -> 1002") \
+    X(kOcadFilter, "Порядок прох. (*.txt) |*.txt||", "Control order (*.txt) |*.txt||") \
+    X(kOcadSuggested, "*.txt", "*.txt") \
+    X(kOcadImported, "Импорт из OCAD8: добавлено дистанций %d.", "OCAD8 import: %d courses added.") \
+    X(kOcadStopped, "Строка %d: меньше двух точек с запятой, импорт на ней закончен.", "Line %d has fewer than two semicolons: the import ended there.") \
+    X(kOcadTooManyPairs, "Дистанций, в которых больше %d КП (оставлены первые %d): %d.", "Courses with more than %d controls (the first %d kept): %d.") \
+    X(kOcadBadCodes, "КП с номером вне 0..255 (пропущены): %d.", "Controls with a code outside 0..255 (left out): %d.") \
+    X(kOcadCourseIds, "дистанции (номера дистанций)", "courses (course ids)") \
     /* end of the exchange texts */
 // clang-format on

@@ -1,15 +1,7 @@
 # End to end: skarvel-cli reads an entry list into a new competition, writes both on-line CSV
 # files byte for byte, and refuses bad input with its exit codes (the competition untouched).
 # Run by CTest with -DCLI=<skarvel-cli> -DWORK=<scratch dir>.
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-function(run expected)
-    execute_process(COMMAND ${CLI} ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(NOT rc EQUAL expected)
-        message(FATAL_ERROR "skarvel-cli ${ARGN}: exit ${rc}, expected ${expected}\n${out}${err}")
-    endif()
-    set(last_out "${out}${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/cli_helpers.cmake)
 # The file's bytes against `expected`, where "@R@" stands for the Windows-1251 word for a
 # rented card.
 function(expect_file path expected)

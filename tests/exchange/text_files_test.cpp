@@ -190,6 +190,8 @@ TEST(TextFiles, Commands) {
     ASSERT_EQ(p.file_dialogs.size(), 3u);
     EXPECT_EQ(p.file_dialogs[1].suggested, "start");
     EXPECT_EQ(p.file_dialogs[2].suggested, "shtraf");
+    EXPECT_EQ(cp1251_to_utf8(p.file_dialogs[1].title), "Импорт протокола старта");
+    EXPECT_EQ(cp1251_to_utf8(p.file_dialogs[2].title), "Штраф маркировки");
     ASSERT_EQ(p.messages.size(), 2u);  // nothing skipped in the penalty file: no message
     EXPECT_EQ(cp1251_to_utf8(p.messages[0]), "Не могу читать указанный файл");
     EXPECT_EQ(cp1251_to_utf8(p.messages[1]),

@@ -18,7 +18,7 @@ const OperationKind kKinds[] = {
     {"station-csv", &import_station_csv},   {"vpconfig", &import_vpconfig},
     {"start-times", &import_start_times},   {"penalties", &import_penalties},
     {"entries", &import_entries},           {"palm", &import_palm},
-    {"palm-penalty", &import_palm_penalty},
+    {"palm-penalty", &import_palm_penalty}, {"ocad8", &import_ocad8},
 };
 
 }  // namespace

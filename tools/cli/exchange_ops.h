@@ -32,6 +32,7 @@ int import_penalties(const OperationArgs& args);    // text_files.cpp
 int import_entries(const OperationArgs& args);      // csv_files.cpp
 int import_palm(const OperationArgs& args);
 int import_palm_penalty(const OperationArgs& args);
+int import_ocad8(const OperationArgs& args);  // control_orders.cpp
 
 // export (cmd_export.cpp)
 int export_osv(const OperationArgs& args);
