@@ -125,6 +125,8 @@ struct CompetitionInfo {
     // Multi-day: the day (0..9) a day file was last read into.
     std::uint8_t read_day = 0;
     std::int16_t sound_durations[3] = {};
+    // Centiseconds (may be negative) added to every passing time of the transponder decoder.
+    std::int32_t amb_time_shift = 0;
     std::int32_t penalty_per_miss = 0;
     // Multi-day protocol: the days added up (a flag for each of days 1..10).
     std::uint8_t multiday_days[10] = {};
@@ -238,6 +240,7 @@ struct CompetitionInfo {
         v(1105, r.card_box_label);
         v(1106, r.read_day);
         v(1108, r.sound_durations);
+        v(1116, r.amb_time_shift);
         v(1120, r.penalty_per_miss);
         v(1124, r.multiday_days);
         v(1134, r.card_box_count);

@@ -97,5 +97,16 @@
     X(kOcadTooManyPairs, "Дистанций, в которых больше %d КП (оставлены первые %d): %d.", "Courses with more than %d controls (the first %d kept): %d.") \
     X(kOcadBadCodes, "КП с номером вне 0..255 (пропущены): %d.", "Controls with a code outside 0..255 (left out): %d.") \
     X(kOcadCourseIds, "дистанции (номера дистанций)", "courses (course ids)") \
+    /* The transponder-code and decoder-file imports. */ \
+    X(kAmbImportAsk, "Импорт номеров транспондеров?", "Import transponder numbers?") \
+    X(kAmbFileFilter, "TXT-файл(*.txt) |*.*||", "TXT file(*.txt) |*.*||") \
+    X(kAmbNumberNotAssigned, "Номер %d никому в базе не приписан!", "Number %d is not assigned to anybody in the database!") \
+    X(kAmbFinishAsk, "Читать финиш из транспондеров?", "Read the finish from the transponders?") \
+    X(kAmbStartAsk, "Читать старт из транспондеров?", "Read the start from the transponders?") \
+    X(kAmbChipNotAssigned, "ЧИП %s никому в базе не приписан!", "Chip %s is not assigned to anybody in the database!") \
+    X(kAmbClearAsk, "Очистить номера AMB?", "Clear the AMB numbers?") \
+    X(kAmbCodesImported, "Номеров транспондеров принято: %d; номеров без участника: %d; пропущено строк с номером вне 1..29999: %d, нечитаемых строк: %d", "Transponder numbers taken: %d; numbers nobody holds: %d; lines skipped with a number outside 1..29999: %d, unreadable lines: %d") \
+    X(kAmbTimesImported, "Времён принято: %d; ЧИПов без владельца: %d; нечитаемых строк: %d", "Times taken: %d; chips nobody holds: %d; unreadable lines: %d") \
+    X(kAmbMoreNotAssigned, "Ещё %d без владельца (сообщения не показаны)", "%d more nobody holds (messages not shown)") \
     /* end of the exchange texts */
 // clang-format on

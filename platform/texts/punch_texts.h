@@ -158,5 +158,11 @@
     X(kRegDone, "Зарегистрирован ЧИП %d: N%d %s", "Card %d registered: N%d %s") \
     X(kRegModeOn, "Регистрация по ЧИПам: персональные данные ЧИПов создают участников (чтение F8)", "Registration: the personal data of each card makes a runner (reading F8)") \
     X(kRegModeOff, "Регистрация по ЧИПам выключена", "Registration from cards is off") \
+    /* The transponder decoder reader and its time shift. */ \
+    X(kAmbShiftTitle, "Сдвиг АМВ", "AMB shift") \
+    X(kAmbShiftBadTime, "Сдвиг АМВ: нужно время ЧЧ:ММ:СС,сс (можно с минусом)", "AMB shift: a time HH:MM:SS,hh is needed (minus allowed)") \
+    X(kAmbPassing, "Транспондер %s: номер %d, время %s", "Transponder %s: number %d, time %s") \
+    X(kAmbReaderStopped, "Чтение транспондеров остановлено; испорченных записей отброшено: %d", "Transponder reading stopped; damaged records dropped: %d") \
+    X(kAmbPortLost, "Порт декодера %s пропал: чтение транспондеров остановлено", "The decoder port %s went away: transponder reading stopped") \
     /* end of the punch texts */
 // clang-format on

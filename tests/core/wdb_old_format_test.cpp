@@ -297,7 +297,7 @@ TEST(WdbOldFormat, RecordsConvertFieldByField) {
 TEST(WdbOldFormat, HeaderMovesToItsNewOffsets) {
     Competition c;
     // Bytes no move names keep what they held before the load.
-    c.info.set_byte_at(1116, 0x66);
+    c.info.set_byte_at(1114, 0x66);
     set_field_text(c.info.title_lines[5], "old line 6");
     set_field_text(c.info.extra_text, "old text");
     Bytes file = sample_old_file().build();
@@ -323,7 +323,7 @@ TEST(WdbOldFormat, HeaderMovesToItsNewOffsets) {
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(field_text(c.info.course_setters[k]), "Setter" + std::to_string(k + 1));
     EXPECT_EQ(field_text(c.info.extra_text), "");
-    EXPECT_EQ(c.info.byte_at(1116), 0x66);
+    EXPECT_EQ(c.info.byte_at(1114), 0x66);
     EXPECT_EQ(field_text(c.info.status_short_texts[4]), "short4");
     EXPECT_EQ(field_text(c.info.status_names[8]), "name8");
     // The view state came from the old header; the display flag is off.
