@@ -14,11 +14,19 @@ using namespace skarvel::cli;
 namespace {
 
 const OperationKind kKinds[] = {
-    {"card-numbers", &import_card_numbers}, {"number-card", &import_number_card},
-    {"station-csv", &import_station_csv},   {"vpconfig", &import_vpconfig},
-    {"start-times", &import_start_times},   {"penalties", &import_penalties},
-    {"entries", &import_entries},           {"palm", &import_palm},
-    {"palm-penalty", &import_palm_penalty}, {"ocad8", &import_ocad8},
+    {"card-numbers", &import_card_numbers},
+    {"number-card", &import_number_card},
+    {"station-csv", &import_station_csv},
+    {"vpconfig", &import_vpconfig},
+    {"start-times", &import_start_times},
+    {"penalties", &import_penalties},
+    {"entries", &import_entries},
+    {"palm", &import_palm},
+    {"palm-penalty", &import_palm_penalty},
+    {"ocad8", &import_ocad8},
+    {"transponder-codes", &import_transponder_code_file},
+    {"amb-finish", &import_amb_finish},
+    {"amb-start", &import_amb_start},
 };
 
 }  // namespace

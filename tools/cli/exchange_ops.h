@@ -32,7 +32,10 @@ int import_penalties(const OperationArgs& args);    // text_files.cpp
 int import_entries(const OperationArgs& args);      // csv_files.cpp
 int import_palm(const OperationArgs& args);
 int import_palm_penalty(const OperationArgs& args);
-int import_ocad8(const OperationArgs& args);  // control_orders.cpp
+int import_ocad8(const OperationArgs& args);                  // control_orders.cpp
+int import_transponder_code_file(const OperationArgs& args);  // transponder_files.cpp
+int import_amb_finish(const OperationArgs& args);             // transponder_files.cpp
+int import_amb_start(const OperationArgs& args);              // transponder_files.cpp
 
 // export (cmd_export.cpp)
 int export_osv(const OperationArgs& args);

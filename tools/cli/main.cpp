@@ -17,6 +17,7 @@
     X(demo, "OUT.wdb [--runners N] [--seed S] [--full] [--cards SCRIPT]", "write a demo competition on race day (SCRIPT: the station simulator's cards)") \
     X(readout, "FILE.wdb --port DEVICE [--cards N] [--log]", "read punching cards into the file, saving after each") \
     X(radio, "FILE.wdb --port DEVICE [--messages N]", "read radio control messages from the GSM modem into the file (N messages, or until Ctrl+C), saving after each") \
+    X(transponders, "FILE.wdb --port DEVICE [--passings N]", "read transponder passings from the decoder into finish lines, saving after each") \
     X(startlist, "FILE.wdb --html OUT.htm | --pdf OUT.pdf", "write the start protocol with the stored settings") \
     X(results, "FILE.wdb --html OUT.htm | --pdf OUT.pdf [--points TABLE.txt]", "write the result protocol with the stored settings") \
     X(finish_export, "FILE.wdb OUT.txt", "write the finish text file of the competition") \
@@ -32,7 +33,7 @@
     X(finish_client, "FILE.wdb --server HOST [--port P] [--once]", "send the finish lines not yet sent to the server station") \
     X(post, "FILE.wdb --url PREFIX [--crossings] (--line N | --all)", "post finish line N (from 1) or all unposted lines to the on-line result script") \
     X(export, "osv|routegadget|splits-html|number-card|start-list|online|relay-online FILE.wdb OUT", "write the split files of the result dialog, the common splits page, the start number / card number pairs, the start-list text file or the on-line CSV file (per runner or per relay team)") \
-    X(import, "card-numbers|number-card|station-csv|vpconfig|start-times|penalties|entries|palm|palm-penalty FILE.wdb IN [--own-cards]", "read card numbers, card contents, start times, marked-route penalties, a semicolon-separated entry list or the handheld recorder's CSV from a file into the competition and save") \
+    X(import, "card-numbers|number-card|station-csv|vpconfig|start-times|penalties|entries|palm|palm-penalty|transponder-codes|amb-finish|amb-start FILE.wdb IN [--own-cards]", "read card numbers, card contents, start times, marked-route penalties, a semicolon-separated entry list, the handheld recorder's CSV, transponder codes or the transponder decoder's finish or start file from a file into the competition and save") \
     X(day_save, "FILE.wdb OUT.txt", "write the day file of a multi-day event (each numbered runner's result)") \
     X(day_read, "FILE.wdb --day N IN.txt", "read a day file into day N (1..10) of the runners and save") \
     X(multiday, "FILE.wdb --days 1,2,3 --html OUT.htm [--places] [--handicap OUT.txt]", "write the multi-day protocol of the selected days (--places: with day places) and the handicap start file") \

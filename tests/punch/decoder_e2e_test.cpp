@@ -1,0 +1,147 @@
+// End to end: the decoder simulator on a pseudo-terminal, the real serial port and the reader
+// on the other side, each passing made into a finish line; and the programs themselves.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "core/wdb_file.h"
+#include "platform/qt/qt_serial_port.h"
+#include "punch/transponders.h"
+#include "tests/punch/punch_fixture.h"
+#include "tools/decoder_sim/decoder_sim.h"
+
+namespace skarvel {
+namespace {
+
+using test::hms;
+using test::PunchFixture;
+
+// Escaped tabs in every record, a record cut short, noise before a record, a bad time.
+constexpr const char* kScript =
+    "# four passings, two of them damaged\n"
+    "passing code=AB-1234X time=36000.456\n"
+    "passing code=CD-5678Y time=36010.120 fault=cut\n"
+    "passing code=ZZ-9999Z time=36020.999 fault=garbage\n"
+    "passing code=CD-5678Y time=36030.000 fault=badtime\n"
+    "passing code=CD-5678Y time=36040.555\n";
+
+std::filesystem::path test_dir() {
+    auto dir = std::filesystem::temp_directory_path() /
+               (std::string("skarvel_decoder_") +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+void two_runners(PunchFixture& f) {
+    set_field_text(f.runner(1, 7, 0, 0).comment, "AB1234X");
+    set_field_text(f.runner(2, 8, 0, 0).comment, "CD5678Y");
+}
+
+void expect_lines(const Competition& c, int precision_cut) {
+    const auto& t = c.tables.finish_lines;
+    ASSERT_EQ(t.live_count(), 3);
+    EXPECT_EQ(t[0]->start_number, 7);
+    EXPECT_EQ(t[0]->time(), 3600045 - 3600045 % precision_cut);
+    EXPECT_EQ(t[1]->start_number, 0);
+    EXPECT_EQ(t[1]->time(), 3602099 - 3602099 % precision_cut);
+    EXPECT_EQ(t[2]->start_number, 8);
+    EXPECT_EQ(t[2]->time(), 3604055 - 3604055 % precision_cut);
+}
+
+TEST(DecoderE2e, PassingsOverThePortBecomeFinishLines) {
+    std::vector<sim::SimPassing> passings;
+    std::string error;
+    ASSERT_TRUE(sim::parse_decoder_script(kScript, passings, &error)) << error;
+    sim::DecoderSimulator decoder(passings);
+    const std::string device = decoder.open_pty();
+    ASSERT_FALSE(device.empty());
+    auto port = open_serial_port(device, kDecoderBaud);
+    ASSERT_TRUE(port);
+    port->discard_input();
+    // The decoder talks once the reader listens.
+    std::thread talk([&] { decoder.run(); });
+
+    PunchFixture f;
+    two_runners(f);
+    f.c.info.time_precision = 2;
+    StationLink link(*port, {40, 10, 1, 1});
+    // A broken reader fails the test instead of hanging it.
+    std::thread watchdog([&] {
+        for (int i = 0; i < 3000 && !link.stop_requested(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        link.request_stop();
+    });
+    DecoderReaderStats stats;
+    run_transponder_reader(
+        link,
+        [&](const DecoderPassing& p) {
+            store_passing(f.c, p);
+            return stats.passings < 3;
+        },
+        stats, 5);
+    link.request_stop();
+    watchdog.join();
+    talk.join();
+    EXPECT_EQ(stats.passings, 3);
+    EXPECT_EQ(stats.dropped, 2);
+    expect_lines(f.c, 1);
+    EXPECT_EQ(f.c.runner_by_number(8)->finish_time, 3604055);
+}
+
+TEST(DecoderE2e, TheProgramsTogether) {
+    const auto dir = test_dir();
+    const std::string file = (dir / "race.wdb").string();
+    {
+        PunchFixture f;
+        two_runners(f);
+        f.c.info.time_precision = 0;
+        ASSERT_TRUE(save_wdb(f.c, file));
+        std::ofstream(dir / "script.txt") << kScript;
+    }
+    // The simulator waits for a line on its input, which comes once the reader listens.
+    const std::string cmd =
+        "cd " + dir.string() + " || exit 9; mkfifo go; exec 3<>go; " + SKARVEL_DECODER_SIM +
+        " --wait --stay script.txt <go >sim.out 2>sim.err & sim=$!; n=0; "
+        "while [ ! -s sim.out ] && [ $n -lt 600 ]; do sleep 0.1; n=$((n+1)); done; "
+        "timeout 120 " +
+        SKARVEL_CLI +
+        " transponders race.wdb --port $(cat sim.out) "
+        "--passings 3 >out.txt 2>err.txt & cli=$!; n=0; "
+        "while ! grep -q 'reading passings' err.txt 2>/dev/null && [ $n -lt 600 ]; "
+        "do sleep 0.1; n=$((n+1)); done; echo go >&3; wait $cli; rc=$?; kill $sim; wait $sim; "
+        "exit $rc";
+    const int status = std::system(cmd.c_str());
+    auto slurp = [&](const char* name) {
+        std::ifstream in(dir / name, std::ios::binary);
+        std::stringstream t;
+        t << in.rdbuf();
+        return t.str();
+    };
+    ASSERT_EQ(status, 0) << slurp("err.txt") << slurp("sim.err");
+    EXPECT_EQ(slurp("out.txt"),
+              "1\tcode AB1234X\tnumber 7\tfinish 10:00:00\n"
+              "2\tcode ZZ9999Z\tnumber 0\tfinish 10:00:20\n"
+              "3\tcode CD5678Y\tnumber 8\tfinish 10:00:40\n");
+    EXPECT_NE(slurp("err.txt").find("3 passing(s) read, 2 damaged record(s) dropped"),
+              std::string::npos)
+        << slurp("err.txt");
+    Competition back;
+    ScriptedPrompts p;
+    ASSERT_TRUE(load_wdb(back, file, p).ok());
+    expect_lines(back, 100);
+}
+
+}  // namespace
+}  // namespace skarvel
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

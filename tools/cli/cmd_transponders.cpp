@@ -1,0 +1,109 @@
+// skarvel-cli transponders FILE.wdb --port DEVICE [--passings N]
+// A transponder decoder reader without a screen: each passing becomes a finish line (the
+// owner found by the transponder code in the runner's comment, the competition's time shift
+// and precision applied) and the file is saved (atomically) after each. Ends after N passings
+// or on Ctrl+C; damaged records are dropped and counted.
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/time_text.h"
+#include "core/wdb_file.h"
+#include "punch/transponders.h"
+#include "tools/cli/cli.h"
+
+#ifdef SKARVEL_CLI_HAS_QT
+#include <QCoreApplication>
+
+#include "platform/qt/qt_serial_port.h"
+#endif
+
+namespace skarvel::cli {
+namespace {
+
+constexpr const char* kUsage = "transponders FILE.wdb --port DEVICE [--passings N]";
+
+std::atomic<StationLink*> g_decoder_link{nullptr};
+std::atomic<bool> g_decoder_interrupted{false};
+
+extern "C" void on_decoder_interrupt(int) {
+    g_decoder_interrupted.store(true);
+    if (StationLink* link = g_decoder_link.load()) link->request_stop();
+}
+
+}  // namespace
+}  // namespace skarvel::cli
+
+int cmd_transponders(const std::vector<std::string>& args) {
+    using namespace skarvel;
+    using namespace skarvel::cli;
+    CommandArgs a;
+    if (int rc = parse_command_args(args, kUsage, {}, {"--port", "--passings"}, a); rc != kExitOk)
+        return rc;
+    long long max_passings = 0;
+    if (a.has("--passings") && !int_option(a, "--passings", 1, 1'000'000'000, max_passings))
+        return kExitUsage;
+    const std::string* device = a.value("--port");
+    if (!device) {
+        error(std::string("usage: skarvel-cli ") + kUsage);
+        return kExitUsage;
+    }
+#ifndef SKARVEL_CLI_HAS_QT
+    (void)max_passings;
+    error("transponders: this build has no serial port support (built without Qt)");
+    return kExitUsage;
+#else
+    auto c = std::make_unique<Competition>();
+    if (int rc = load_competition(*c, a.file); rc != kExitOk) return rc;
+
+    int argc = 1;
+    char name[] = "skarvel-cli";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+
+    SerialOpenError open_error;
+    auto port = open_serial_port(*device, kDecoderBaud, &open_error);
+    if (!port) {
+        error("transponders: cannot open " + *device + ": " + open_error.text);
+        return kExitInput;
+    }
+    port->discard_input();
+    StationLink link(*port);
+    g_decoder_link.store(&link);
+    auto old_int = std::signal(SIGINT, on_decoder_interrupt);
+    auto old_term = std::signal(SIGTERM, on_decoder_interrupt);
+
+    long long passings = 0;
+    int save_failures = 0;
+    std::fprintf(stderr, "skarvel-cli: reading passings on %s (Ctrl+C ends)\n", device->c_str());
+    DecoderReaderStats stats;
+    run_transponder_reader(
+        link,
+        [&](const DecoderPassing& p) {
+            PassingOutcome out = store_passing(*c, p);
+            ++passings;
+            if (out.slot == kNoSlot) error("transponders: the finish table is full");
+            std::printf("%lld\tcode %.*s\tnumber %d\tfinish %s\n", passings,
+                        static_cast<int>(p.code.size()), p.code.data(), out.start_number,
+                        format_time_text(out.time, c->info.time_precision).c_str());
+            std::fflush(stdout);
+            int why = 0;
+            if (!save_wdb(*c, a.file, &why)) {
+                ++save_failures;
+                file_error("transponders: cannot save", a.file, why);
+            }
+            return max_passings == 0 || passings < max_passings;
+        },
+        stats);
+
+    g_decoder_link.store(nullptr);
+    std::signal(SIGINT, old_int);
+    std::signal(SIGTERM, old_term);
+    port->close();
+    std::fprintf(stderr, "skarvel-cli: %lld passing(s) read, %d damaged record(s) dropped%s\n",
+                 passings, stats.dropped, g_decoder_interrupted.load() ? ", interrupted" : "");
+    return save_failures ? kExitOutput : kExitOk;
+#endif
+}

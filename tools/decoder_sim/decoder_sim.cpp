@@ -1,0 +1,143 @@
+#include "tools/decoder_sim/decoder_sim.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <sstream>
+#include <thread>
+
+#include "tools/station_sim/sim_pty.h"
+
+namespace skarvel::sim {
+
+namespace {
+
+constexpr std::uint8_t kEscape = 0x10;
+
+void put(std::vector<std::uint8_t>& out, char ch) {
+    const auto b = static_cast<std::uint8_t>(ch);
+    if (b < 0x20 && b != '\n') out.push_back(kEscape);
+    out.push_back(b);
+}
+
+}  // namespace
+
+bool parse_decoder_script(const std::string& text, std::vector<SimPassing>& out,
+                          std::string* error) {
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    auto fail = [&](const std::string& why) {
+        if (error) *error = "line " + std::to_string(number) + ": " + why;
+        return false;
+    };
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::istringstream words(line);
+        std::string word;
+        if (!(words >> word) || word[0] == '#') continue;
+        if (word != "passing") return fail("unknown line '" + word + "'");
+        SimPassing p;
+        while (words >> word) {
+            const auto eq = word.find('=');
+            if (eq == std::string::npos) return fail("expected key=value: " + word);
+            const std::string key = word.substr(0, eq), value = word.substr(eq + 1);
+            if (key == "code") {
+                p.code = value;
+            } else if (key == "time") {
+                p.time = value;
+            } else if (key == "after") {
+                p.after_ms = std::atoi(value.c_str());
+            } else if (key == "fault") {
+                if (value == "garbage")
+                    p.fault = SimPassing::Fault::kGarbage;
+                else if (value == "cut")
+                    p.fault = SimPassing::Fault::kCut;
+                else if (value == "badtime")
+                    p.fault = SimPassing::Fault::kBadTime;
+                else
+                    return fail("unknown fault " + value);
+            } else {
+                return fail("unknown key " + key);
+            }
+        }
+        if (p.code.empty() || p.time.empty()) return fail("a passing needs code= and time=");
+        out.push_back(p);
+    }
+    return true;
+}
+
+std::string decoder_record_text(const SimPassing& p, int sequence) {
+    // "@", the decoder's number, the sequence, the time, the code, the hits.
+    const std::string time = p.fault == SimPassing::Fault::kBadTime ? "x" + p.time : p.time;
+    return "@\t1\t" + std::to_string(sequence) + "\t" + time + "\t'" + p.code + "'\t12";
+}
+
+std::vector<std::uint8_t> decoder_record_bytes(const SimPassing& p, int sequence) {
+    std::vector<std::uint8_t> out;
+    if (p.fault == SimPassing::Fault::kGarbage)
+        for (std::uint8_t b : {0x55, 0x01, 0x41, 0x0A, 0x10}) out.push_back(b);
+    out.push_back(0x01);
+    out.push_back(0x40);
+    const std::string text = decoder_record_text(p, sequence);
+    const std::size_t n = p.fault == SimPassing::Fault::kCut ? text.size() / 2 : text.size();
+    for (std::size_t i = 0; i < n; ++i) put(out, text[i]);
+    // A cut record ends in a line feed all the same: the reader sees a short record.
+    out.push_back('\n');
+    return out;
+}
+
+DecoderSimulator::~DecoderSimulator() {
+    if (slave_fd_ >= 0) ::close(slave_fd_);
+    if (own_fd_ && fd_ >= 0) ::close(fd_);
+}
+
+std::string DecoderSimulator::open_pty() {
+    SimPty pty;
+    if (!open_sim_pty(pty)) return {};
+    fd_ = pty.master;
+    slave_fd_ = pty.slave;
+    own_fd_ = true;
+    return pty.path;
+}
+
+void DecoderSimulator::use_fd(int fd) {
+    fd_ = fd;
+    own_fd_ = false;
+}
+
+void DecoderSimulator::pause_ms(int ms) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!stop_.load() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+bool DecoderSimulator::send(const std::vector<std::uint8_t>& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size() && !stop_.load()) {
+        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+        pollfd p{fd_, POLLOUT, 0};
+        ::poll(&p, 1, 20);
+    }
+    return done == bytes.size();
+}
+
+void DecoderSimulator::run() {
+    int sequence = 0;
+    for (const SimPassing& p : passings_) {
+        if (stop_.load()) return;
+        pause_ms(p.after_ms);
+        if (!send(decoder_record_bytes(p, ++sequence))) return;
+        ++sent_;
+    }
+}
+
+}  // namespace skarvel::sim
