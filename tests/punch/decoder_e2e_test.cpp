@@ -8,9 +8,11 @@
 #include <sstream>
 #include <thread>
 
+#include "core/cp1251.h"
 #include "core/wdb_file.h"
 #include "platform/qt/qt_serial_port.h"
 #include "punch/transponders.h"
+#include "punch/ui/transponder_reader_qt.h"
 #include "tests/punch/punch_fixture.h"
 #include "tools/decoder_sim/decoder_sim.h"
 
@@ -87,7 +89,7 @@ TEST(DecoderE2e, PassingsOverThePortBecomeFinishLines) {
         stats, 5);
     link.request_stop();
     watchdog.join();
-    talk.join();
+    if (talk.joinable()) talk.join();
     EXPECT_EQ(stats.passings, 3);
     EXPECT_EQ(stats.dropped, 2);
     expect_lines(f.c, 1);
@@ -135,6 +137,72 @@ TEST(DecoderE2e, TheProgramsTogether) {
     ScriptedPrompts p;
     ASSERT_TRUE(load_wdb(back, file, p).ok());
     expect_lines(back, 100);
+}
+
+// Waits for a condition while this thread's events run (generous limit: a busy machine).
+bool wait_for(const std::function<bool()>& done) {
+    for (int i = 0; i < 3000 && !done(); ++i) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return done();
+}
+
+TEST(DecoderE2e, TheWindowWritesThePassingsWhenNoDialogIsOpen) {
+    std::vector<sim::SimPassing> passings;
+    ASSERT_TRUE(sim::parse_decoder_script(kScript, passings, nullptr));
+    sim::DecoderSimulator decoder(passings);
+    const std::string device = decoder.open_pty();
+    ASSERT_FALSE(device.empty());
+    std::thread talk;
+
+    PunchFixture f;
+    two_runners(f);
+    f.c.info.time_precision = 2;
+    ScriptedPrompts prompts;
+    bool dialog_open = true;
+    int batches = 0;
+    TransponderReaderQt::Environment env;
+    env.competition = [&]() -> Competition& { return f.c; };
+    env.prompts = [&]() -> Prompts& { return prompts; };
+    env.device = [&] { return device; };
+    env.may_apply = [&] { return !dialog_open; };
+    env.changed = [&] { ++batches; };
+    TransponderReaderQt reader(env);
+    reader.timing = {40, 10, 1, 1};
+    reader.idle_ms = 5;
+    reader.on_listening = [&] { talk = std::thread([&] { decoder.run(); }); };
+    ASSERT_TRUE(reader.toggle());
+    EXPECT_TRUE(reader.running());
+    // While a dialog is open the passings wait, in order.
+    ASSERT_TRUE(wait_for([&] { return reader.pending_count() == 3; }));
+    EXPECT_EQ(f.c.tables.finish_lines.live_count(), 0);
+    dialog_open = false;
+    ASSERT_TRUE(wait_for([&] { return reader.passings_written() == 3; }));
+    EXPECT_EQ(batches, 1);  // written together, results recomputed once
+    expect_lines(f.c, 1);
+    EXPECT_FALSE(reader.toggle());
+    EXPECT_FALSE(reader.running());
+    EXPECT_EQ(reader.records_dropped(), 2);
+    if (talk.joinable()) talk.join();
+}
+
+TEST(DecoderE2e, APortThatCannotBeOpenedEndsTheReaderWithTheMessage) {
+    PunchFixture f;
+    ScriptedPrompts prompts;
+    TransponderReaderQt::Environment env;
+    env.competition = [&]() -> Competition& { return f.c; };
+    env.prompts = [&]() -> Prompts& { return prompts; };
+    env.device = [] { return std::string("/dev/skarvel-no-such-port"); };
+    env.com_number = [] { return 3; };
+    TransponderReaderQt reader(env);
+    ASSERT_TRUE(reader.toggle());
+    ASSERT_TRUE(wait_for([&] { return !reader.running(); }));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(
+        prompts.messages[0].rfind(utf8_to_cp1251("Не могу инициализировать порт COM3, err="), 0),
+        0u)
+        << prompts.messages[0];
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 
+#include "core/time_text.h"
 #include "punch/transponder_files.h"
 #include "punch/transponders.h"
 #include "tests/punch/fake_serial_port.h"
