@@ -7,28 +7,15 @@
 
 #include <memory>
 
-#include "core/demo_competition.h"
+#include "bench/bench_support.h"
 #include "exchange/iof_xml.h"
 
 namespace skarvel {
 namespace {
 
-DemoOptions scaled(int tenths) {
-    DemoOptions full = DemoOptions::full_capacity(7);
-    if (tenths == 10) return full;
-    DemoOptions o = full;
-    o.runners = full.runners * tenths / 10;
-    o.clubs = full.clubs * tenths / 10;
-    o.classes = full.classes * tenths / 10;
-    o.courses = full.courses * tenths / 10;
-    o.finish_lines = full.finish_lines * tenths / 10;
-    o.card_readouts = full.card_readouts * tenths / 10;
-    return o;
-}
-
 void BM_ResultListExport(benchmark::State& state) {
     auto c = std::make_unique<Competition>();
-    make_demo_competition(*c, scaled(static_cast<int>(state.range(0))));
+    make_demo_competition(*c, demo_tenths(static_cast<int>(state.range(0))));
     IofExportOptions o;
     o.create_time = "2026-12-08T12:00:00";
     std::size_t bytes = 0;

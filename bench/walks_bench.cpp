@@ -8,10 +8,9 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <vector>
 
 #include "app/view_logic.h"
-#include "core/demo_competition.h"
+#include "bench/bench_support.h"
 #include "core/finish_results.h"
 #include "punch/split_sheet.h"
 
@@ -21,16 +20,7 @@ namespace {
 
 std::unique_ptr<Competition> competition(int tenths) {
     auto c = std::make_unique<Competition>();
-    DemoOptions o = DemoOptions::full_capacity();
-    if (tenths < 10) {
-        o.runners = kRunnerCapacity * tenths / 10;
-        o.clubs = kClubCapacity * tenths / 10;
-        o.classes = kClassCapacity * tenths / 10;
-        o.courses = kCourseCapacity * tenths / 10;
-        o.finish_lines = kFinishLineCapacity * tenths / 10;
-        o.card_readouts = kCardReadoutCapacity * tenths / 10;
-    }
-    make_demo_competition(*c, o);
+    make_demo_competition(*c, demo_tenths(tenths, 1));
     finish_data_changed(*c);
     return c;
 }
@@ -78,12 +68,9 @@ void BM_RunnersWithReadouts(benchmark::State& state) {
 // cache size rather than the walk.)
 void BM_RunnersWithReadoutsCold(benchmark::State& state) {
     Competition& c = shared(static_cast<int>(state.range(0)));
-    std::vector<char> evict(64u << 20);
     for (auto _ : state) {
         state.PauseTiming();
-        for (std::size_t i = 0; i < evict.size(); i += 64)
-            evict[i] = static_cast<char>(evict[i] + 1);
-        benchmark::ClobberMemory();
+        evict_caches();
         state.ResumeTiming();
         benchmark::DoNotOptimize(runners_with_readouts(c));
     }

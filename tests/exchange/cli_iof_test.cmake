@@ -1,15 +1,7 @@
 # End to end: skarvel-cli builds a competition from the federation's example messages, writes
 # every message back, has each validated by xmllint, and refuses bad input with its exit codes.
 # Run by CTest with -DCLI=<skarvel-cli> -DWORK=<scratch dir> -DIOF=<shared/iof> -DXMLLINT=<xmllint>.
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-function(run expected)
-    execute_process(COMMAND ${CLI} ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(NOT rc EQUAL expected)
-        message(FATAL_ERROR "skarvel-cli ${ARGN}: exit ${rc}, expected ${expected}\n${out}${err}")
-    endif()
-    set(last_out "${out}${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/cli_helpers.cmake)
 
 set(wdb ${WORK}/race.wdb)
 run(0 iof import entries ${wdb} ${IOF}/EntryList1.xml)

@@ -1,15 +1,7 @@
 # End to end: skarvel-cli writes the start list of a demo competition, reads changed start times
 # and penalties back into it, and refuses bad input without touching the file.
 # Run by CTest with -DCLI=<skarvel-cli> -DWORK=<scratch dir>.
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-function(run expected)
-    execute_process(COMMAND ${CLI} ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(NOT rc EQUAL expected)
-        message(FATAL_ERROR "skarvel-cli ${ARGN}: exit ${rc}, expected ${expected}\n${out}${err}")
-    endif()
-    set(last_out "${out}${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/cli_helpers.cmake)
 
 set(wdb ${WORK}/race.wdb)
 run(0 demo ${wdb} --runners 3 --seed 1)

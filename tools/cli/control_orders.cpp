@@ -5,12 +5,8 @@
 // atomically only when the file was read, fitted the course table and added courses.
 #include "exchange/control_orders.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <memory>
 #include <string>
 
-#include "core/cp1251.h"
 #include "tools/cli/cli.h"
 #include "tools/cli/exchange_ops.h"
 
@@ -28,20 +24,10 @@ int import_ocad8(const OperationArgs& args) {
         error("--relay-scale is 100 or 1000");
         return kExitUsage;
     }
-    LanguageTable lang;
-    lang.build(UiLanguage::kEnglish);
-    auto c = std::make_unique<Competition>();
-    if (std::filesystem::exists(a.files[0]))
-        if (int rc = load_competition(*c, a.files[0]); rc != kExitOk) return rc;
-    ControlOrderReport r = import_control_orders_file(*c, a.files[1], int(scale), lang);
-    if (!r.ok) {
-        error_cp1251(r.message + ": " + a.files[1]);
-        return kExitInput;
-    }
-    if (r.courses > 0)
-        if (int rc = save_competition(*c, a.files[0]); rc != kExitOk) return rc;
-    std::printf("%s\n", cp1251_to_utf8(r.message).c_str());
-    return kExitOk;
+    return import_into(a.files[0], a.files[1], [&](Competition& c, const LanguageTable& lang) {
+        ControlOrderReport r = import_control_orders_file(c, a.files[1], int(scale), lang);
+        return ImportOutcome{r.ok, r.courses > 0, r.message};
+    });
 }
 
 }  // namespace skarvel::cli

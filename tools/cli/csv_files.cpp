@@ -6,6 +6,7 @@
 // line per relay team; the relay file of a competition without numbered runners is empty).
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,25 +17,33 @@
 
 namespace skarvel::cli {
 
+int import_into(const std::string& wdb, const std::string& in,
+                const std::function<ImportOutcome(Competition&, const LanguageTable&)>& read) {
+    LanguageTable lang;
+    lang.build(UiLanguage::kEnglish);
+    auto c = std::make_unique<Competition>();
+    if (std::filesystem::exists(wdb))
+        if (int rc = load_competition(*c, wdb); rc != kExitOk) return rc;
+    ImportOutcome r = read(*c, lang);
+    if (!r.ok) {
+        error_cp1251(r.message + ": " + in);
+        return kExitInput;
+    }
+    if (r.changed)
+        if (int rc = save_competition(*c, wdb); rc != kExitOk) return rc;
+    std::printf("%s\n", cp1251_to_utf8(r.message).c_str());
+    return kExitOk;
+}
+
 int import_entries(const OperationArgs& args) {
     CommandArgs a;
     if (int rc = parse_command_args(args, "import entries FILE.wdb IN.csv", {}, {}, a, 2);
         rc != kExitOk)
         return rc;
-    LanguageTable lang;
-    lang.build(UiLanguage::kEnglish);
-    auto c = std::make_unique<Competition>();
-    if (std::filesystem::exists(a.files[0]))
-        if (int rc = load_competition(*c, a.files[0]); rc != kExitOk) return rc;
-    CsvImportReport r = import_entries_csv_file(*c, a.files[1], lang);
-    if (!r.ok) {
-        error_cp1251(r.message + ": " + a.files[1]);
-        return kExitInput;
-    }
-    if (r.runners > 0)
-        if (int rc = save_competition(*c, a.files[0]); rc != kExitOk) return rc;
-    std::printf("%s\n", cp1251_to_utf8(r.message).c_str());
-    return kExitOk;
+    return import_into(a.files[0], a.files[1], [&a](Competition& c, const LanguageTable& lang) {
+        CsvImportReport r = import_entries_csv_file(c, a.files[1], lang);
+        return ImportOutcome{r.ok, r.runners > 0, r.message};
+    });
 }
 
 namespace {
@@ -42,21 +51,11 @@ namespace {
 int import_handheld(const OperationArgs& args, const char* usage, bool penalty) {
     CommandArgs a;
     if (int rc = parse_command_args(args, usage, {}, {}, a, 2); rc != kExitOk) return rc;
-    LanguageTable lang;
-    lang.build(UiLanguage::kEnglish);
-    auto c = std::make_unique<Competition>();
-    if (std::filesystem::exists(a.files[0]))
-        if (int rc = load_competition(*c, a.files[0]); rc != kExitOk) return rc;
-    HandheldImportReport r = import_handheld_file(*c, a.files[1], penalty, lang);
-    if (!r.ok) {
-        error_cp1251(r.message + ": " + a.files[1]);
-        return kExitInput;
-    }
-    for (std::int32_t card : r.unknown_cards) std::printf("unknown card %d\n", int(card));
-    if (r.readouts > 0)
-        if (int rc = save_competition(*c, a.files[0]); rc != kExitOk) return rc;
-    std::printf("%s\n", cp1251_to_utf8(r.message).c_str());
-    return kExitOk;
+    return import_into(a.files[0], a.files[1], [&](Competition& c, const LanguageTable& lang) {
+        HandheldImportReport r = import_handheld_file(c, a.files[1], penalty, lang);
+        for (std::int32_t card : r.unknown_cards) std::printf("unknown card %d\n", int(card));
+        return ImportOutcome{r.ok, r.readouts > 0, r.message};
+    });
 }
 
 int export_csv(const OperationArgs& args, const char* usage, bool relay) {

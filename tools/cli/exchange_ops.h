@@ -4,10 +4,16 @@
 // operation word (FILE.wdb, the other file, options); the return value is the exit code.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace skarvel {
+class Competition;
+class LanguageTable;
+}  // namespace skarvel
 
 namespace skarvel::cli {
 
@@ -21,6 +27,20 @@ struct OperationKind {
 // prints the usage, which lists every kind, then `files` ("FILE.wdb IN [options]").
 int run_operation(const std::vector<std::string>& args, std::string_view command,
                   std::span<const OperationKind> kinds, std::string_view files);
+
+// What an import into a competition did: refused (nothing changed), or read, and then whether
+// the competition changed; the message says what was done or why not (Windows-1251).
+struct ImportOutcome {
+    bool ok = false;
+    bool changed = false;
+    std::string message;
+};
+// The frame of an import of file `in` into the competition `wdb` (a new one when the file does
+// not exist yet): `read` imports into it, with the English texts. A refused import prints why
+// (exit code 2) and saves nothing; otherwise the competition is saved (atomically) when it
+// changed, and the message printed.
+int import_into(const std::string& wdb, const std::string& in,
+                const std::function<ImportOutcome(Competition&, const LanguageTable&)>& read);
 
 // import (cmd_import.cpp)
 int import_card_numbers(const OperationArgs& args);
