@@ -7,6 +7,7 @@
 
 #include "core/file_io.h"
 #include "core/finish_results.h"
+#include "core/leading_integer.h"
 #include "core/text_format.h"
 #include "core/text_lines.h"
 #include "core/time_text.h"
@@ -21,19 +22,12 @@ namespace {
 
 constexpr int kMaxStartNumber = 29999;
 
-// The decimal number at the start of a text (blanks before it allowed); nullopt when the text
-// does not start with digits or the number does not fit 31 bits.
+// The decimal number at the start of a text (blanks before it allowed, no sign); nullopt when
+// the text does not start with digits or the number does not fit 31 bits.
 std::optional<std::int32_t> leading_number(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    std::int64_t n = 0;
-    std::size_t digits = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, ++digits) {
-        n = n * 10 + (s[i] - '0');
-        if (n > 0x7FFFFFFF) return std::nullopt;
-    }
-    if (digits == 0) return std::nullopt;
-    return static_cast<std::int32_t>(n);
+    std::optional<long long> n = leading_integer(s, false);
+    if (!n || *n > 0x7FFFFFFF) return std::nullopt;
+    return static_cast<std::int32_t>(*n);
 }
 
 std::vector<std::string_view> fields_of(std::string_view line) {

@@ -11,6 +11,7 @@
 #include "core/cp1251.h"
 #include "core/file_io.h"
 #include "core/finish_results.h"
+#include "core/leading_integer.h"
 #include "core/text_format.h"
 #include "core/text_lines.h"
 #include "core/time_text.h"
@@ -20,17 +21,9 @@ namespace skarvel {
 
 namespace {
 
-// A decimal number as the imports read it: leading blanks and a sign, then digits up to the
-// first other character; no digits give 0. Saturates far outside every field's range.
+// A decimal number as the imports read it; no digits give 0.
 long long leading_int(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    long long v = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        if (v < 100000000000000LL) v = v * 10 + (s[i] - '0');
-    return negative ? -v : v;
+    return leading_integer(s).value_or(0);
 }
 
 // Calls f(line) for each non-empty line of at most kCsvMaxLines (empty ones count too), the

@@ -1,0 +1,26 @@
+// The decimal integer at the start of a text, as the file imports read their numbers.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace skarvel {
+
+// Blanks (spaces and tabs) first, then, when `sign` allows it, one + or -, then the digits up
+// to the first other character. nullopt when no digit comes. The value saturates near ±10^15,
+// far outside every field's range, so a long run of digits never overflows and the caller's
+// range check refuses it.
+inline std::optional<long long> leading_integer(std::string_view s, bool sign = true) {
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    bool negative = false;
+    if (sign && i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    const std::size_t first = i;
+    long long v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
+        if (v < 100000000000000LL) v = v * 10 + (s[i] - '0');
+    if (i == first) return std::nullopt;
+    return negative ? -v : v;
+}
+
+}  // namespace skarvel
