@@ -19,6 +19,7 @@ void bind_multiday_commands(AppContext& ctx);
 void bind_correction_commands(AppContext& ctx);
 void bind_card_file_commands(AppContext& ctx);
 void bind_csv_commands(AppContext& ctx);
+void bind_transponder_commands(AppContext& ctx);
 
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
@@ -37,6 +38,7 @@ void bind_all_commands(AppContext& ctx) {
     bind_correction_commands(ctx);
     bind_card_file_commands(ctx);
     bind_csv_commands(ctx);
+    bind_transponder_commands(ctx);
 }
 
 }  // namespace skarvel

@@ -50,7 +50,8 @@ void tell_unknown(Prompts& prompts, const TransponderImportCounts& n, Txt one, b
 }
 
 std::optional<std::string> choose_file(Prompts& prompts) {
-    return prompts.choose_open_file_named(prompts.text(Txt::kAmbFileFilter), "", "txt");
+    return prompts.choose_open_file_named(prompts.text(Txt::kAmbFileFilter), "", "txt",
+                                          prompts.text(Txt::kCmdAmbImportNumbers));
 }
 
 }  // namespace

@@ -31,8 +31,16 @@ bool TransponderReaderQt::toggle() {
     }
     const std::string device = env_.device ? env_.device() : std::string();
     const int com = env_.com_number ? env_.com_number() : 0;
+    // The port is this reader's until the worker has closed it.
+    auto claim = std::make_shared<PortClaim>();
+    Txt held_by = Txt::kPortHolderDecoder;
+    if (!claim_serial_port(device, Txt::kPortHolderDecoder, *claim, &held_by)) {
+        env_.prompts().message(port_busy_message(env_.prompts().lang(), device, held_by));
+        return false;
+    }
     stop_requested_ = false;
-    thread_.reset(QThread::create([this, device, com] { worker(device, com); }));
+    thread_.reset(
+        QThread::create([this, device, com, claim] { worker(device, com, std::move(claim)); }));
     thread_->start();
     return true;
 }
@@ -51,10 +59,12 @@ void TransponderReaderQt::stop() {
     emit reading_stopped();
 }
 
-void TransponderReaderQt::worker(std::string device, int com_number) {
+void TransponderReaderQt::worker(std::string device, int com_number,
+                                 std::shared_ptr<PortClaim> claim) {
     SerialOpenError error;
     auto port = open_serial_port(device, kDecoderBaud, &error);
     if (!port) {
+        claim->release();
         finished_by_itself(QThread::currentThread(), device, error.code == 0 ? -1 : error.code,
                            com_number);
         return;
@@ -88,6 +98,7 @@ void TransponderReaderQt::worker(std::string device, int com_number) {
     }
     port->close();
     port.reset();
+    claim->release();
     if (!stop_requested_) finished_by_itself(QThread::currentThread(), device, 0, com_number);
 }
 

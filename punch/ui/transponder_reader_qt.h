@@ -20,6 +20,7 @@
 
 #include "core/competition.h"
 #include "core/prompts.h"
+#include "platform/port_registry.h"
 #include "punch/transponders.h"
 
 namespace skarvel {
@@ -48,9 +49,10 @@ class TransponderReaderQt : public QObject {
     ~TransponderReaderQt() override;
 
     bool running() const { return static_cast<bool>(thread_); }
-    // Starts the reader, or stops it when it runs. Returns true when it now runs. The window
-    // never waits for the port: one that cannot be opened ends the reader a moment later with
-    // "Не могу инициализировать порт COM%d, err=%d".
+    // Starts the reader, or stops it when it runs. Returns true when it now runs. A port
+    // another reader (or the display board) holds is refused with "Порт %s занят: %s. ...".
+    // The window never waits for the port: one that cannot be opened ends the reader a moment
+    // later with "Не могу инициализировать порт COM%d, err=%d".
     bool toggle();
     // Stops the reader and closes its port; returns when the worker has ended.
     void stop();
@@ -81,7 +83,7 @@ class TransponderReaderQt : public QObject {
         DecoderPassing passing;
         std::uint64_t competition = 0;
     };
-    void worker(std::string device, int com_number);
+    void worker(std::string device, int com_number, std::shared_ptr<PortClaim> claim);
     void take_over();
     void finished_by_itself(QThread* self, const std::string& device, int open_error,
                             int com_number);

@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -21,7 +22,9 @@
 #include "core/cp1251.h"
 #include "platform/qt/qt_text.h"
 #include "punch/ui/punch_settings_dialog.h"
+#include "punch/ui/transponder_reader_qt.h"
 #include "tests/main_window_fixture.h"
+#include "tools/decoder_sim/decoder_sim.h"
 #include "tools/modem_sim/modem_sim.h"
 #include "tools/station_sim/station_sim.h"
 
@@ -205,6 +208,67 @@ class PunchCommandsTest : public QObject, testing::MainWindowFixture {
         });
         trigger(CommandId::kPunchSettings);
         QCOMPARE(int(c().info.check_mode), 4);
+    }
+
+    // The decoder reader with its radio mark, the time shift it applies, and the port it
+    // refuses while the station reader holds it.
+    void decoderPassingsBecomeFinishLinesWithTheShift() {
+        std::vector<sim::SimPassing> passings;
+        QVERIFY(
+            sim::parse_decoder_script("passing code=AB-1234X time=36000.456\n"
+                                      "passing code=ZZ-0000Z time=36001.000\n",
+                                      passings, nullptr));
+        sim::DecoderSimulator decoder(passings);
+        const std::string device = decoder.open_pty();
+        QVERIFY(!device.empty());
+        QSettings settings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"));
+        settings.setValue("Setup/StationDevice", QString::fromStdString(device));
+        settings.sync();
+        Runner& r = *c().tables.runners[c().new_record(kRunners)];
+        r.id = 1;
+        r.start_number = 7;
+        set_field_text(r.comment, "AB1234X");
+        c().info.time_precision = 2;
+
+        prompts->texts = {std::string("-00:01:00,00")};
+        trigger(CommandId::kAmbTimeShift);
+        QCOMPARE(c().info.amb_time_shift, -6000);
+        QCOMPARE(qs(prompts->questions.back()), QStringLiteral("Сдвиг АМВ"));
+
+        auto* reader = frame->findChild<TransponderReaderQt*>("transponder_reader");
+        QVERIFY(reader);
+        std::atomic<bool> listening{false};
+        reader->on_listening = [&] { listening = true; };
+        trigger(CommandId::kAmbRead);
+        frame->refresh_commands();
+        QVERIFY(frame->action(CommandId::kAmbRead)->isChecked());
+        // Sent once the reader listens: the port is opened by the worker.
+        QTRY_VERIFY_WITH_TIMEOUT(listening.load(), 15000);
+        std::thread talk([&] { decoder.run(); });
+        QTRY_COMPARE_WITH_TIMEOUT(c().tables.finish_lines.live_count(), 2, 15000);
+        QCOMPARE(c().tables.finish_lines[0]->start_number, 7);
+        QCOMPARE(c().tables.finish_lines[0]->time(), 3600045 - 6000);
+        QVERIFY2(frame->status_text().startsWith(QStringLiteral("Транспондер ZZ0000Z: номер 0")),
+                 qPrintable(frame->status_text()));
+        // One port: the card reader does not start while the decoder reader holds it.
+        trigger(CommandId::kStartReading);
+        frame->refresh_commands();
+        QVERIFY(!frame->action(CommandId::kStartReading)->isChecked());
+        QVERIFY2(qs(prompts->messages.back()).contains(QStringLiteral("чтение транспондеров")),
+                 qPrintable(qs(prompts->messages.back())));
+        trigger(CommandId::kAmbRead);
+        frame->refresh_commands();
+        QVERIFY(!frame->action(CommandId::kAmbRead)->isChecked());
+        talk.join();
+
+        // Nor the decoder reader while the card reader holds it.
+        trigger(CommandId::kStartReading);
+        trigger(CommandId::kAmbRead);
+        frame->refresh_commands();
+        QVERIFY(!frame->action(CommandId::kAmbRead)->isChecked());
+        QVERIFY2(qs(prompts->messages.back()).contains(QStringLiteral("чтение ЧИПов")),
+                 qPrintable(qs(prompts->messages.back())));
+        trigger(CommandId::kStartReading);
     }
 };
 

@@ -274,6 +274,7 @@ TEST(TransponderFiles, MenuCommandsAskAndTell) {
         ASSERT_FALSE(prompts.messages.empty());
         EXPECT_EQ(prompts.messages[0], utf8_to_cp1251(k.first_message));
         ASSERT_EQ(prompts.file_dialogs.size(), 1u);
+        EXPECT_EQ(prompts.file_dialogs[0].title, utf8_to_cp1251("Импорт номеров транспондеров"));
     }
 }
 
