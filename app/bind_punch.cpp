@@ -132,7 +132,6 @@ void bind_punch_commands(AppContext& ctx) {
         ctx.repaint();
     };
     radio_env.record_stored = [&ctx, &c](const RadioRecord& r, const RadioRecordOutcome& out) {
-        if (out.finish_slot != kNoSlot) ctx.journal_finish_line(out.finish_slot);
         char line[160];
         std::snprintf(line, sizeof line,
                       std::string(ctx.lang().text(Txt::kRadioRecordStatus)).c_str(), r.control,
@@ -148,11 +147,22 @@ void bind_punch_commands(AppContext& ctx) {
     };
     radio_env.may_apply = reader_env_may_apply;
     radio_env.competition_generation = [&ctx] { return ctx.competition_generation(); };
-    radio_env.orphaned = [&ctx](int records) {
+    // Each record is on disk as soon as the window has it, before it is stored.
+    radio_env.arrived = [&ctx](const RadioMessage& m) {
+        StallScope named("card journal");
+        for (const RadioRecord& r : m.records) ctx.journal().append(JournalEntry::radio_record(r));
+    };
+    radio_env.orphaned = [&ctx](const std::vector<RadioMessage>& messages) {
+        std::size_t records = 0;
+        for (const RadioMessage& m : messages) records += m.records.size();
         std::string text(ctx.lang().text(Txt::kCardsReadDuringChange));
         auto at = text.find("%d");
         if (at != std::string::npos) text.replace(at, 2, std::to_string(records));
-        return ctx.prompts.ask_yes_no(text);
+        if (!ctx.prompts.ask_yes_no(text)) return false;
+        for (const RadioMessage& m : messages)
+            for (const RadioRecord& r : m.records)
+                ctx.journal().append(JournalEntry::radio_record(r));
+        return true;
     };
     auto* radio = new RadioReaderQt(std::move(radio_env), ctx.parent());
     radio->setObjectName(QStringLiteral("radio_reader"));

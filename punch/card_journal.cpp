@@ -70,6 +70,13 @@ JournalEntry JournalEntry::finish_line(const FinishLine& line, int slot) {
     return j;
 }
 
+JournalEntry JournalEntry::radio_record(const RadioRecord& r) {
+    JournalEntry j;
+    j.kind = Kind::kRadioRecord;
+    j.radio = r;
+    return j;
+}
+
 std::string journal_path_for(const std::string& competition_path) {
     return competition_path + ".journal";
 }
@@ -90,6 +97,12 @@ std::vector<std::uint8_t> encode_journal_entry(const JournalEntry& e) {
             payload.resize(4 + FinishLine::kSize);
             codec::put(payload.data(), e.slot);
             codec::put(payload.data() + 4, e.line);
+            break;
+        case JournalEntry::Kind::kRadioRecord:
+            payload.resize(12);
+            codec::put(payload.data(), static_cast<std::int32_t>(e.radio.control));
+            codec::put(payload.data() + 4, e.radio.seconds);
+            codec::put(payload.data() + 8, e.radio.card_number);
             break;
     }
     std::vector<std::uint8_t> out;
@@ -138,6 +151,21 @@ std::vector<JournalEntry> decode_journal(const std::vector<std::uint8_t>& bytes)
                     codec::get(payload + 4, e.line);
                 }
                 break;
+            case 4: {
+                e.kind = JournalEntry::Kind::kRadioRecord;
+                ok = length == 12;
+                if (!ok) break;
+                std::int32_t control = 0;
+                codec::get(payload, control);
+                codec::get(payload + 4, e.radio.seconds);
+                codec::get(payload + 8, e.radio.card_number);
+                e.radio.control = control;
+                // Only what a message can carry.
+                ok = control >= 0 && control <= 0xFF && e.radio.seconds >= 0 &&
+                     e.radio.seconds <= 0xFFFF && e.radio.card_number >= 0 &&
+                     e.radio.card_number <= 0xFFFFFF;
+                break;
+            }
             default:
                 ok = false;
         }
@@ -368,6 +396,21 @@ JournalReplay replay_journal(Competition& c, const std::vector<JournalEntry>& en
                     break;
                 }
                 store_memory_record(c, e.card_number, e.time, quiet);
+                ++r.cards;
+                break;
+            }
+            case JournalEntry::Kind::kRadioRecord: {
+                std::int32_t time = static_cast<std::int32_t>(
+                    radio_time_word(e.radio, c.info.competition_start) & 0xFFFFFF);
+                bool there = false;
+                for (int i = 0; i < readouts.capacity() && readouts[i] && !there; ++i)
+                    there = readouts[i]->card_number == e.radio.card_number &&
+                            readouts[i]->finish.time == time && readouts[i]->punch_count == 0;
+                if (there) {
+                    ++r.already_there;
+                    break;
+                }
+                store_radio_record(c, e.radio, quiet);
                 ++r.cards;
                 break;
             }

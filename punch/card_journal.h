@@ -29,21 +29,29 @@
 #include "core/file_io.h"
 #include "core/prompts.h"
 #include "punch/punch_settings.h"
+#include "punch/radio_message.h"
 #include "punch/station_event.h"
 
 namespace skarvel {
 
 struct JournalEntry {
-    enum class Kind : std::uint8_t { kCard = 1, kMemoryRecord = 2, kFinishLine = 3 };
+    enum class Kind : std::uint8_t {
+        kCard = 1,
+        kMemoryRecord = 2,
+        kFinishLine = 3,
+        kRadioRecord = 4
+    };
     Kind kind = Kind::kCard;
     CardReadout card;              // kCard
     std::int32_t card_number = 0;  // kMemoryRecord
     std::int32_t time = 0;         // kMemoryRecord
     FinishLine line;               // kFinishLine: the line as it became
     std::int32_t slot = 0;         // kFinishLine: its slot in the finish table
+    RadioRecord radio;             // kRadioRecord: one record of a radio control message
 
     static JournalEntry from(const StationEvent& e);
     static JournalEntry finish_line(const FinishLine& line, int slot);
+    static JournalEntry radio_record(const RadioRecord& r);
 };
 
 // "<competition file>.journal".
@@ -121,7 +129,8 @@ struct JournalReplay {
 
 // Enters the journal's entries into the competition as the station reader and the finish
 // table would have: cards through the readout with the competition's punching settings (no
-// printing; questions answered "no"), memory records, finish lines. An entry whose result the
+// printing; questions answered "no"), memory records, finish lines, radio control records
+// (a finish line and a readout each). An entry whose result the
 // competition already holds (the same readout, the same line) is skipped.
 JournalReplay replay_journal(Competition& c, const std::vector<JournalEntry>& entries);
 

@@ -141,7 +141,10 @@ void RadioReaderQt::take_over() {
     }
     if (closing_) return;
     std::uint64_t generation = env_.competition_generation ? env_.competition_generation() : 0;
-    for (RadioMessage& m : messages) pending_.push_back({std::move(m), generation});
+    for (RadioMessage& m : messages) {
+        if (env_.arrived) env_.arrived(m);
+        pending_.push_back({std::move(m), generation});
+    }
     apply_pending();
 }
 
@@ -164,12 +167,8 @@ void RadioReaderQt::apply_pending(bool at_command_top) {
         pending_.pop_front();
         (p.competition == generation ? ready : orphans).push_back(std::move(p.message));
     }
-    if (!orphans.empty()) {
-        int records = 0;
-        for (const RadioMessage& m : orphans) records += static_cast<int>(m.records.size());
-        if (env_.orphaned && env_.orphaned(records))
-            ready.insert(ready.begin(), orphans.begin(), orphans.end());
-    }
+    if (!orphans.empty() && env_.orphaned && env_.orphaned(orphans))
+        ready.insert(ready.begin(), orphans.begin(), orphans.end());
     Competition& c = env_.competition();
     for (const RadioMessage& m : ready) {
         if (closing_) break;

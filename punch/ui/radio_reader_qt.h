@@ -40,10 +40,12 @@ class RadioReaderQt : public QObject {
         std::function<void(int dropped)> dropped;
         // May records be stored now? Unset: when no modal dialog or popup is open.
         std::function<bool()> may_apply;
-        // The competition now open; records read while another was open are stored only when
-        // `orphaned` (given their number) says so.
+        // A message has arrived (it is stored later), on this object's thread.
+        std::function<void(const RadioMessage& m)> arrived;
+        // The competition now open; messages read while another was open are stored only
+        // when `orphaned` says so.
         std::function<std::uint64_t()> competition_generation;
-        std::function<bool(int records)> orphaned;
+        std::function<bool(const std::vector<RadioMessage>& messages)> orphaned;
     };
 
     explicit RadioReaderQt(Environment env, QObject* parent = nullptr);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/time_text.h"
+#include "punch/card_journal.h"
 #include "punch/radio_message.h"
 #include "punch/radio_reader.h"
 #include "tests/punch/fake_serial_port.h"
@@ -121,6 +122,27 @@ TEST(RadioMessage, StoreRecordMakesFinishLineAndReadout) {
         EXPECT_EQ(card.finish.time, c.time);
         EXPECT_EQ(card.punch_count, 0);
     }
+}
+
+// Journaled records come back after a crash, each once.
+TEST(RadioMessage, JournalReplaysEachRecordOnce) {
+    test::PunchFixture f;
+    f.c.info.competition_start = hms(9, 0, 0);
+    f.runner(1, 17, 1000000, 0);
+    std::vector<std::uint8_t> bytes;
+    for (RadioRecord r : {RadioRecord{31, 36000, 1000000}, RadioRecord{5, 0, 42}}) {
+        auto b = encode_journal_entry(JournalEntry::radio_record(r));
+        bytes.insert(bytes.end(), b.begin(), b.end());
+    }
+    std::vector<JournalEntry> entries = decode_journal(bytes);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].radio.card_number, 42);
+    EXPECT_EQ(replay_journal(f.c, entries).cards, 2);
+    EXPECT_EQ(replay_journal(f.c, entries).already_there, 2);
+    ASSERT_EQ(f.c.tables.finish_lines.live_count(), 2);
+    EXPECT_EQ(f.c.tables.finish_lines[0]->time_word, (31u << 24) | std::uint32_t(hms(10, 0, 0)));
+    EXPECT_EQ(f.c.tables.finish_lines[0]->start_number, 17);
+    EXPECT_EQ(f.c.tables.card_readouts.live_count(), 2);
 }
 
 // A modem that lists the given messages (first index 1) and deletes on request.
