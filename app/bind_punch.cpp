@@ -132,6 +132,9 @@ void bind_punch_commands(AppContext& ctx) {
         ctx.repaint();
     };
     radio_env.record_stored = [&ctx, &c](const RadioRecord& r, const RadioRecordOutcome& out) {
+        // Again once stored: a save in between empties the journal of what had only arrived
+        // (the replay enters a record once however often it is journaled).
+        ctx.journal().append(JournalEntry::radio_record(r));
         char line[160];
         std::snprintf(line, sizeof line,
                       std::string(ctx.lang().text(Txt::kRadioRecordStatus)).c_str(), r.control,
