@@ -157,3 +157,21 @@ TEST(ControlOrders, MenuCommandAsksForTheFile) {
     EXPECT_EQ(cp1251_to_utf8(p.messages[1]), "Импорт из OCAD8: добавлено дистанций 1.");
     EXPECT_EQ(field_text(c->tables.courses[0]->name), "1002");
 }
+
+TEST(ControlOrders, ALongLineIsCutNotSplit) {
+    LanguageTable lang;
+    lang.build(UiLanguage::kEnglish);
+    TempDir dir;
+    const std::string path = dir.file("long.txt");
+    // 150 pairs of 8 characters: the line is cut at 1000 characters; what follows the cut is
+    // not read as a line of its own (it would be a third course), the next line is a course.
+    std::string line = "7;B;0;1000;10;0;";
+    for (int i = 0; i < 150; ++i) line += "100;100;";
+    std::ofstream(path, std::ios::binary) << line << "\r\n" << kRelayLine << "\r\n";
+    auto c = std::make_unique<Competition>();
+    ControlOrderReport r = import_control_orders_file(*c, path, 100, lang);
+    ASSERT_EQ(r.courses, 2);
+    EXPECT_EQ(r.cut_courses, 1);
+    EXPECT_EQ(c->tables.courses[0]->control_count, 100);
+    EXPECT_EQ(field_text(c->tables.courses[1]->name), "102");
+}
