@@ -10,9 +10,10 @@ using namespace skarvel;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const LanguageTable lang;
+    static auto c = std::make_unique<Competition>();
     std::string_view text(reinterpret_cast<const char*>(data), size);
     for (int scale : {100, 1000}) {
-        auto c = std::make_unique<Competition>();
+        c->clear();
         ControlOrderReport r = import_control_orders(*c, text, scale, lang);
         const auto& courses = c->tables.courses;
         if (r.courses != courses.occupied_count() || (!r.ok && r.courses != 0)) std::abort();

@@ -11,7 +11,8 @@ using namespace skarvel;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const LanguageTable lang;
-    auto c = std::make_unique<Competition>();
+    static auto c = std::make_unique<Competition>();
+    c->clear();
     std::string_view text(reinterpret_cast<const char*>(data), size);
     CsvImportReport r = import_entries_csv(*c, text, lang);
     const auto& runners = c->tables.runners;

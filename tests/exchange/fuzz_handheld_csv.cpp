@@ -11,9 +11,10 @@ using namespace skarvel;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const LanguageTable lang;
+    static auto c = std::make_unique<Competition>();
     std::string_view text(reinterpret_cast<const char*>(data), size);
     for (bool penalty : {false, true}) {
-        auto c = std::make_unique<Competition>();
+        c->clear();
         c->info.penalty_per_miss = 3;
         if (penalty) c->tables.runners[c->new_record(kRunners)]->card_number = 500;
         HandheldImportReport r = penalty ? import_handheld_penalty_csv(*c, text, lang)
