@@ -13,6 +13,16 @@
 
 using namespace skarvel;
 
+namespace {
+// The line closes once every byte of the input was read, which ends the reader.
+struct EndingPort : skarvel::test::FakeSerialPort {
+    int read_byte(int timeout_ms) override {
+        if (input.empty()) open = false;
+        return FakeSerialPort::read_byte(timeout_ms);
+    }
+};
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static auto c = std::make_unique<Competition>();
     c->clear();
@@ -25,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     c->info.amb_time_shift = size > 0 ? static_cast<std::int8_t>(data[0]) * 997 : 0;
     c->info.time_precision = size > 1 ? data[1] % 3 : 2;
 
-    skarvel::test::FakeSerialPort port;
+    EndingPort port;
     port.queue({data, data + size});
     StationLink link(port);
     DecoderReaderStats stats;
