@@ -5,6 +5,7 @@
 
 #include "core/finish_results.h"
 #include "core/time_text.h"
+#include "punch/card_corrections.h"
 
 namespace skarvel {
 
@@ -192,22 +193,23 @@ std::string format_amb_shift(std::int32_t shift) {
 }
 
 std::optional<std::int32_t> parse_amb_shift(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
+    // The shift as a punch-time shift reads it, with hundredths after a comma.
+    std::int32_t hundredths = 0;
+    if (const std::size_t comma = text.find(','); comma != std::string_view::npos) {
+        std::string_view f = text.substr(comma + 1);
+        while (!f.empty() && f.back() == ' ') f.remove_suffix(1);
+        if (f.empty() || f.size() > 2 || !is_digit(f[0]) || (f.size() == 2 && !is_digit(f[1])))
+            return std::nullopt;
+        hundredths = f.size() == 1 ? f[0] - '0' : (f[0] - '0') * 10 + (f[1] - '0');
+        text = text.substr(0, comma);
     }
-    if (text.empty() || text.size() > 14 || !is_digit(text.front()) ||
-        text.find_first_not_of("0123456789:,") != std::string_view::npos ||
-        std::count(text.begin(), text.end(), ':') > 2 ||
-        std::count(text.begin(), text.end(), ',') > 1)
-        return std::nullopt;
-    const std::int64_t t = parse_time_text_wide(text);
+    const std::optional<std::int32_t> whole = parse_time_shift(text);
     // A shift of a day or more means nothing for a time of day.
-    if (t >= kDay) return std::nullopt;
-    return static_cast<std::int32_t>(negative ? -t : t);
+    if (!whole || *whole <= -kDay || *whole >= kDay) return std::nullopt;
+    const bool negative = text.find('-') != std::string_view::npos;
+    const std::int32_t shift = *whole + (negative ? -hundredths : hundredths);
+    if (shift <= -kDay || shift >= kDay) return std::nullopt;
+    return shift;
 }
 
 }  // namespace skarvel
