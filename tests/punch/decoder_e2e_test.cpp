@@ -139,6 +139,49 @@ TEST(DecoderE2e, TheProgramsTogether) {
     expect_lines(back, 100);
 }
 
+TEST(DecoderE2e, TheThreeFileImportsOfTheCommandLineTool) {
+    const auto dir = test_dir();
+    const std::string file = (dir / "race.wdb").string();
+    {
+        PunchFixture f;
+        f.runner(1, 7, 0, 0).start_time = hms(10, 0, 0);
+        f.runner(2, 8, 0, 0);
+        ASSERT_TRUE(save_wdb(f.c, file));
+    }
+    std::ofstream(dir / "codes.txt") << "7 AB1234X\n8 CD5678Y\n9 EF0000Z\n40000 GH1111A\n";
+    std::ofstream(dir / "finish.txt") << "AB1234X 10:30:00,50\nZZ99999 10:31:00\n";
+    std::ofstream(dir / "start.txt") << "CD5678Y 10:01:00\n";
+    auto run = [&](const std::string& kind, const char* in) {
+        const std::string cmd = std::string(SKARVEL_CLI) + " import " + kind + " " + file + " " +
+                                (dir / in).string() + " >" + (dir / "out.txt").string();
+        EXPECT_EQ(std::system(cmd.c_str()), 0) << kind;
+        std::ifstream out(dir / "out.txt");
+        std::stringstream t;
+        t << out.rdbuf();
+        return t.str();
+    };
+    EXPECT_NE(run("transponder-codes", "codes.txt").find("number 9: nobody holds it"),
+              std::string::npos);
+    EXPECT_NE(run("amb-finish", "finish.txt").find("code ZZ99999: nobody holds it"),
+              std::string::npos);
+    run("amb-start", "start.txt");
+    EXPECT_NE(std::system((std::string(SKARVEL_CLI) + " import amb-start " + file + " " +
+                           (dir / "none.txt").string() + " 2>/dev/null")
+                              .c_str()),
+              0);
+
+    Competition back;
+    ScriptedPrompts p;
+    ASSERT_TRUE(load_wdb(back, file, p).ok());
+    EXPECT_EQ(field_text(back.runner_by_number(7)->comment), "AB1234X");
+    EXPECT_EQ(field_text(back.runner_by_number(8)->comment), "CD5678Y");
+    EXPECT_EQ(back.runner_by_number(8)->start_time, hms(10, 1, 0));
+    ASSERT_EQ(back.tables.finish_lines.live_count(), 2);
+    EXPECT_EQ(back.tables.finish_lines[0]->start_number, 7);
+    EXPECT_EQ(back.tables.finish_lines[0]->time(), hms(10, 30, 0) + 50);
+    EXPECT_EQ(back.runner_by_number(7)->finish_time, hms(10, 30, 0) + 50);
+}
+
 // Waits for a condition while this thread's events run (generous limit: a busy machine).
 bool wait_for(const std::function<bool()>& done) {
     for (int i = 0; i < 3000 && !done(); ++i) {

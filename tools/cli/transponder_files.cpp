@@ -5,8 +5,6 @@
 // the competition is saved (atomically) only when the file was read.
 #include "punch/transponder_files.h"
 
-#include <cstdio>
-#include <memory>
 #include <string>
 
 #include "tools/cli/cli.h"
@@ -24,32 +22,26 @@ int import_kind(const OperationArgs& args, Kind kind) {
                                                 : "import amb-start FILE.wdb IN.txt";
     CommandArgs a;
     if (int rc = parse_command_args(args, usage, {}, {}, a, 2); rc != kExitOk) return rc;
-    auto c = std::make_unique<Competition>();
-    if (int rc = load_competition(*c, a.files[0]); rc != kExitOk) return rc;
-    TransponderImportCounts counts;
-    int why = 0;
-    const bool read =
-        kind == Kind::kCodes
-            ? import_transponder_codes_file(*c, a.files[1], counts, &why)
-            : import_decoder_times_file(
-                  *c, a.files[1],
-                  kind == Kind::kFinish ? DecoderFileKind::kFinish : DecoderFileKind::kStart,
-                  counts, &why);
-    if (!read) {
-        file_error("cannot read", a.files[1], why);
-        return kExitInput;
-    }
-    LanguageTable lang;
-    lang.build(UiLanguage::kEnglish);
-    for (const std::string& key : counts.unknown_keys)
-        std::printf("%s %s: nobody holds it\n", kind == Kind::kCodes ? "number" : "code",
-                    key.c_str());
-    const std::string summary = kind == Kind::kCodes ? transponder_codes_summary(lang, counts)
-                                                     : decoder_times_summary(lang, counts);
-    std::printf("%s\n", summary.c_str());
-    if (counts.lines_full > 0)
-        std::printf("Finish lines not written, the finish table is full: %d\n", counts.lines_full);
-    return save_competition(*c, a.files[0]);
+    return import_into(a.files[0], a.files[1], [&](Competition& c, const LanguageTable& lang) {
+        TransponderImportCounts n;
+        const bool read =
+            kind == Kind::kCodes
+                ? import_transponder_codes_file(c, a.files[1], n)
+                : import_decoder_times_file(
+                      c, a.files[1],
+                      kind == Kind::kFinish ? DecoderFileKind::kFinish : DecoderFileKind::kStart,
+                      n);
+        if (!read)
+            return ImportOutcome{false, false, std::string(lang.text(Txt::kTextFileCannotRead))};
+        // The numbers or codes nobody holds, one a line, then the summary.
+        std::string message;
+        for (const std::string& key : n.unknown_keys)
+            message += (kind == Kind::kCodes ? "number " : "code ") + key + ": nobody holds it\n";
+        message += kind == Kind::kCodes ? transponder_codes_summary(lang, n)
+                                        : decoder_times_summary(lang, n);
+        if (n.lines_full > 0) message += "\n" + std::string(lang.text(Txt::kNoMemoryForFinish));
+        return ImportOutcome{true, true, message};
+    });
 }
 
 }  // namespace
