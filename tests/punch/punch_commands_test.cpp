@@ -260,6 +260,7 @@ class PunchCommandsTest : public QObject, testing::MainWindowFixture {
         frame->refresh_commands();
         QVERIFY(!frame->action(CommandId::kAmbRead)->isChecked());
         talk.join();
+        reader->on_listening = nullptr;
 
         // Nor the decoder reader while the card reader holds it.
         trigger(CommandId::kStartReading);
