@@ -81,6 +81,13 @@ void bind_transponder_commands(AppContext& ctx) {
         ctx.frame.refresh_commands();
     });
 
+    // Passings already read belong to the competition open now: written before it is replaced,
+    // with the cards and radio records.
+    ctx.apply_station_events = [before = ctx.apply_station_events, reader] {
+        if (before) before();
+        reader->apply_pending(true);
+    };
+
     cmd.bind(
         C::kAmbRead, [reader] { reader->toggle(); },
         [reader] {

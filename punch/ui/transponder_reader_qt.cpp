@@ -133,12 +133,13 @@ void TransponderReaderQt::take_over() {
     apply_pending();
 }
 
-void TransponderReaderQt::apply_pending() {
+void TransponderReaderQt::apply_pending(bool at_command_top) {
     if (applying_ || closing_ || pending_.empty()) return;
     StallScope named("transponder passings");
-    const bool may = env_.may_apply ? env_.may_apply()
-                                    : QApplication::activeModalWidget() == nullptr &&
-                                          QApplication::activePopupWidget() == nullptr;
+    const bool may = env_.may_apply && !at_command_top
+                         ? env_.may_apply()
+                         : QApplication::activeModalWidget() == nullptr &&
+                               QApplication::activePopupWidget() == nullptr;
     if (!may) {
         retry_->start();
         return;

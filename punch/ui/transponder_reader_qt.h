@@ -56,8 +56,10 @@ class TransponderReaderQt : public QObject {
     bool toggle();
     // Stops the reader and closes its port; returns when the worker has ended.
     void stop();
-    // Writes the passings that wait when `may_apply` allows (else tries again shortly).
-    void apply_pending();
+    // Writes the passings that wait when `may_apply` allows (else tries again shortly). The
+    // window also calls it before the competition is replaced, from the top of a command, with
+    // `at_command_top` (then only a modal dialog or popup holds the passings back).
+    void apply_pending(bool at_command_top = false);
 
     int pending_count() const { return static_cast<int>(pending_.size()); }
     int passings_written() const { return written_; }
