@@ -64,6 +64,17 @@ void register_personal_card(AppContext& ctx, const StationEvent& e) {
         return;
     }
     ctx.prompts.message(card_owner_message(owner, lang));
+    // A card put in twice would make its owner twice: asked first.
+    for (int i = 0; i < c.tables.runners.capacity(); ++i) {
+        const Runner* r = c.tables.runners[i];
+        if (!r || r->card_number != e.card.card_number || e.card.card_number == 0) continue;
+        char question[512];
+        std::snprintf(question, sizeof question, std::string(lang.text(Txt::kRegCardTaken)).c_str(),
+                      e.card.card_number, r->start_number,
+                      std::string(field_text(r->name)).c_str());
+        if (!ctx.prompts.ask_yes_no(question)) return;
+        break;
+    }
     int number = ask_start_number(ctx);
     if (number == 0) return;  // cancelled: no runner
     bool no_room_for_club = false;

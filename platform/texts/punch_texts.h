@@ -155,6 +155,7 @@
     X(kRegNumberBad, "Номер должен быть в пределах 1..29999", "The number must be within 1..29999") \
     X(kRegBadCard, "В ЧИПе %d нет верных персональных данных: участник не создан", "Card %d holds no valid personal data: no runner made") \
     X(kRegNoRoomForClub, "Нет памяти для создания клуба", "No room for another club") \
+    X(kRegCardTaken, "ЧИП %d уже есть у участника N%d %s. Зарегистрировать ещё одного участника с этим ЧИПом?", "Card %d already belongs to runner N%d %s. Register another runner with this card?") \
     X(kRegDone, "Зарегистрирован ЧИП %d: N%d %s", "Card %d registered: N%d %s") \
     X(kRegModeOn, "Регистрация по ЧИПам: персональные данные ЧИПов создают участников (чтение F8)", "Registration: the personal data of each card makes a runner (reading F8)") \
     X(kRegModeOff, "Регистрация по ЧИПам выключена", "Registration from cards is off") \
