@@ -6,14 +6,13 @@
 #include <QLineEdit>
 #include <QSettings>
 #include <QTest>
-#include <thread>
 
 #include "core/cp1251.h"
 #include "platform/language.h"
 #include "punch/personal_data.h"
 #include "punch/ui/personal_dialog.h"
 #include "tests/main_window_fixture.h"
-#include "tools/station_sim/station_sim.h"
+#include "tests/punch/simulated_race.h"
 
 using namespace skarvel;
 using namespace skarvel::literals;
@@ -31,24 +30,11 @@ std::string hex(const PersonalDataBlock& b) {
 }
 
 // The simulator on a pseudo-terminal that the window's station port names.
-struct Station {
-    std::unique_ptr<sim::StationSimulator> sim;
-    std::thread thread;
-    explicit Station(const std::string& script_text) {
-        sim::SimScript script;
-        QVERIFY(sim::parse_script(script_text, script, nullptr));
-        sim =
-            std::make_unique<sim::StationSimulator>(std::move(script), sim::SimOptions{150, 5, 0});
-        std::string device = sim->open_pty();
-        QVERIFY(!device.empty());
-        thread = std::thread([this] { sim->run(); });
+struct Station : testing::SimulatorOnPty {
+    explicit Station(const std::string& script) : SimulatorOnPty(script, {150, 5, 0}) {
         QSettings settings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"));
         settings.setValue("Setup/StationDevice", QString::fromStdString(device));
         settings.sync();
-    }
-    ~Station() {
-        sim->stop();
-        thread.join();
     }
 };
 
@@ -84,7 +70,7 @@ class PersonalCommandsTest : public QObject, testing::MainWindowFixture {
         PersonalForm form;
         form.russian_surname = "Сидоров"_cp1251;
         PersonalDataBlock want = build_personal_block(form);
-        sim::SimWords held = station.sim->card_words(2000777);
+        sim::SimWords held = station.station.card_words(2000777);
         QVERIFY(std::equal(want.begin(), want.end(), held.begin()));
         QVERIFY(enabled(CommandId::kPersonalisation));
     }

@@ -5,42 +5,25 @@
 
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "core/cp1251.h"
 #include "core/wdb_file.h"
 #include "platform/qt/qt_serial_port.h"
 #include "punch/personal_data.h"
-#include "tools/station_sim/station_sim.h"
+#include "tests/punch/simulated_race.h"
 
 namespace skarvel {
 namespace {
 
 using namespace skarvel::literals;
 
-class PersonalSim {
-  public:
-    explicit PersonalSim(const std::string& script_text) {
-        sim::SimScript script;
-        std::string error;
-        EXPECT_TRUE(sim::parse_script(script_text, script, &error)) << error;
-        sim_ =
-            std::make_unique<sim::StationSimulator>(std::move(script), sim::SimOptions{150, 5, 0});
-        path_ = sim_->open_pty();
-        EXPECT_FALSE(path_.empty());
-        thread_ = std::thread([this] { sim_->run(); });
+// The station with short resends and gaps, on a pseudo-terminal.
+struct PersonalSim : skarvel::testing::SimulatorOnPty {
+    explicit PersonalSim(const std::string& script) : SimulatorOnPty(script, {150, 5, 0}) {
+        EXPECT_FALSE(device.empty());
     }
-    ~PersonalSim() {
-        sim_->stop();
-        thread_.join();
-    }
-    const std::string& path() const { return path_; }
-    sim::StationSimulator& sim() { return *sim_; }
-
-  private:
-    std::unique_ptr<sim::StationSimulator> sim_;
-    std::string path_;
-    std::thread thread_;
+    const std::string& path() const { return device; }
+    sim::StationSimulator& sim() { return station; }
 };
 
 TEST(PersonalE2e, TheWriteIsCheckedByReadingBack) {

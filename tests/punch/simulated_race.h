@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "core/competition.h"
+#include "punch/punch_settings.h"
 #include "tools/station_sim/station_sim.h"
 
 namespace skarvel::testing {
