@@ -2,8 +2,6 @@
 // The radio control reader without a screen: the GSM modem's messages are read, each record
 // becomes a finish line and a card readout, the message is deleted from the modem, and the
 // file is saved (atomically) after every message. Ends after N messages or on Ctrl+C.
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,25 +10,12 @@
 #include "core/wdb_file.h"
 #include "punch/radio_reader.h"
 #include "tools/cli/cli.h"
-
-#ifdef SKARVEL_CLI_HAS_QT
-#include <QCoreApplication>
-
-#include "platform/qt/qt_serial_port.h"
-#endif
+#include "tools/cli/serial_session.h"
 
 namespace skarvel::cli {
 namespace {
 
 constexpr const char* kUsage = "radio FILE.wdb --port DEVICE [--messages N]";
-
-std::atomic<StationLink*> g_radio_link{nullptr};
-std::atomic<bool> g_radio_interrupted{false};
-
-extern "C" void on_radio_interrupt(int) {
-    g_radio_interrupted.store(true);
-    if (StationLink* link = g_radio_link.load()) link->request_stop();
-}
 
 }  // namespace
 }  // namespace skarvel::cli
@@ -71,22 +56,10 @@ int cmd_radio(const std::vector<std::string>& args) {
     auto c = std::make_unique<Competition>();
     if (int rc = load_competition(*c, file); rc != kExitOk) return rc;
 
-    int argc = 1;
-    char name[] = "skarvel-cli";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-
-    SerialOpenError open_error;
-    auto port = open_serial_port(device, kModemBaud, &open_error);
-    if (!port) {
-        error("radio: cannot open " + device + ": " + open_error.text);
-        return kExitInput;
-    }
-    port->discard_input();
-    StationLink link(*port);
-    g_radio_link.store(&link);
-    auto old_int = std::signal(SIGINT, on_radio_interrupt);
-    auto old_term = std::signal(SIGTERM, on_radio_interrupt);
+    SerialSession session;
+    if (!session.open("radio", device, kModemBaud)) return kExitInput;
+    StationLink link(session.port());
+    session.stop_on_interrupt(link);
 
     ConsolePrompts prompts;
     long long messages = 0, records = 0;
@@ -122,15 +95,12 @@ int cmd_radio(const std::vector<std::string>& args) {
         },
         {}, &stats);
 
-    g_radio_link.store(nullptr);
-    std::signal(SIGINT, old_int);
-    std::signal(SIGTERM, old_term);
-    port->close();
+    session.end();
     std::fprintf(stderr,
                  "skarvel-cli: %lld message(s), %lld record(s) read, %d malformed dropped, %d "
                  "other message(s) deleted%s\n",
                  messages, records, stats.records_dropped, stats.foreign_deleted,
-                 g_radio_interrupted.load() ? ", interrupted" : "");
+                 session.interrupted() ? ", interrupted" : "");
     return save_failures ? kExitOutput : kExitOk;
 #endif
 }

@@ -2,8 +2,6 @@
 // A readout station without a screen: cards are read with the punching settings stored in
 // the competition, questions are answered "no", messages go to stderr, and the file is saved
 // (atomically) after every card. Ends after N cards or on Ctrl+C.
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,27 +12,12 @@
 #include "punch/readout.h"
 #include "punch/station_reader.h"
 #include "tools/cli/cli.h"
-
-#ifdef SKARVEL_CLI_HAS_QT
-#include <QCoreApplication>
-
-#include "platform/qt/qt_serial_port.h"
-#endif
+#include "tools/cli/serial_session.h"
 
 namespace skarvel::cli {
 namespace {
 
 constexpr const char* kUsage = "readout FILE.wdb --port DEVICE [--cards N] [--log]";
-
-// Ctrl+C reaches the reader through this flag only (a lock-free atomic store is safe in a
-// signal handler); the reader polls it between bytes.
-std::atomic<StationLink*> g_link{nullptr};
-std::atomic<bool> g_interrupted{false};
-
-extern "C" void on_interrupt(int) {
-    g_interrupted.store(true);
-    if (StationLink* link = g_link.load()) link->request_stop();
-}
 
 }  // namespace
 }  // namespace skarvel::cli
@@ -80,31 +63,19 @@ int cmd_readout(const std::vector<std::string>& args) {
     if (int rc = load_competition(*c, file); rc != kExitOk) return rc;
     PunchSettings settings = punch_settings_from(c->info);
 
-    int argc = 1;
-    char name[] = "skarvel-cli";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-
-    SerialOpenError open_error;
-    auto port = open_serial_port(device, settings.baud_rate(), &open_error);
-    if (!port) {
-        error("readout: cannot open " + device + ": " + open_error.text);
-        return kExitInput;
-    }
-    port->discard_input();
+    SerialSession session;
+    if (!session.open("readout", device, settings.baud_rate())) return kExitInput;
     std::unique_ptr<LoggingSerialPort> logging;
-    SerialPort* used = port.get();
+    SerialPort* used = &session.port();
     if (log) {
-        logging = std::make_unique<LoggingSerialPort>(*port, frame_log_path(file));
+        logging = std::make_unique<LoggingSerialPort>(session.port(), frame_log_path(file));
         if (!logging->log_open())
             error("readout: cannot write the frame log " + frame_log_path(file));
         used = logging.get();
     }
 
     StationLink link(*used);
-    g_link.store(&link);
-    auto old_int = std::signal(SIGINT, on_interrupt);
-    auto old_term = std::signal(SIGTERM, on_interrupt);
+    session.stop_on_interrupt(link);
 
     ConsolePrompts prompts;
     ReadoutState state;
@@ -141,12 +112,9 @@ int cmd_readout(const std::vector<std::string>& args) {
     };
     run_card_reader(link, read_options_from(settings), hooks);
 
-    g_link.store(nullptr);
-    std::signal(SIGINT, old_int);
-    std::signal(SIGTERM, old_term);
-    used->close();
+    session.end(used);
     std::fprintf(stderr, "skarvel-cli: %lld card(s) read%s\n", cards,
-                 g_interrupted.load() ? ", interrupted" : "");
+                 session.interrupted() ? ", interrupted" : "");
     return save_failures ? kExitOutput : kExitOk;
 #endif
 }

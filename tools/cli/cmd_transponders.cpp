@@ -3,8 +3,6 @@
 // owner found by the transponder code in the runner's comment, the competition's time shift
 // and precision applied) and the file is saved (atomically) after each. Ends after N passings
 // or on Ctrl+C; damaged records are dropped and counted.
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,25 +11,12 @@
 #include "core/wdb_file.h"
 #include "punch/transponders.h"
 #include "tools/cli/cli.h"
-
-#ifdef SKARVEL_CLI_HAS_QT
-#include <QCoreApplication>
-
-#include "platform/qt/qt_serial_port.h"
-#endif
+#include "tools/cli/serial_session.h"
 
 namespace skarvel::cli {
 namespace {
 
 constexpr const char* kUsage = "transponders FILE.wdb --port DEVICE [--passings N]";
-
-std::atomic<StationLink*> g_decoder_link{nullptr};
-std::atomic<bool> g_decoder_interrupted{false};
-
-extern "C" void on_decoder_interrupt(int) {
-    g_decoder_interrupted.store(true);
-    if (StationLink* link = g_decoder_link.load()) link->request_stop();
-}
 
 }  // namespace
 }  // namespace skarvel::cli
@@ -58,22 +43,10 @@ int cmd_transponders(const std::vector<std::string>& args) {
     auto c = std::make_unique<Competition>();
     if (int rc = load_competition(*c, a.file); rc != kExitOk) return rc;
 
-    int argc = 1;
-    char name[] = "skarvel-cli";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-
-    SerialOpenError open_error;
-    auto port = open_serial_port(*device, kDecoderBaud, &open_error);
-    if (!port) {
-        error("transponders: cannot open " + *device + ": " + open_error.text);
-        return kExitInput;
-    }
-    port->discard_input();
-    StationLink link(*port);
-    g_decoder_link.store(&link);
-    auto old_int = std::signal(SIGINT, on_decoder_interrupt);
-    auto old_term = std::signal(SIGTERM, on_decoder_interrupt);
+    SerialSession session;
+    if (!session.open("transponders", *device, kDecoderBaud)) return kExitInput;
+    StationLink link(session.port());
+    session.stop_on_interrupt(link);
 
     long long passings = 0;
     int save_failures = 0;
@@ -98,12 +71,9 @@ int cmd_transponders(const std::vector<std::string>& args) {
         },
         stats);
 
-    g_decoder_link.store(nullptr);
-    std::signal(SIGINT, old_int);
-    std::signal(SIGTERM, old_term);
-    port->close();
+    session.end();
     std::fprintf(stderr, "skarvel-cli: %lld passing(s) read, %d damaged record(s) dropped%s\n",
-                 passings, stats.dropped, g_decoder_interrupted.load() ? ", interrupted" : "");
+                 passings, stats.dropped, session.interrupted() ? ", interrupted" : "");
     return save_failures ? kExitOutput : kExitOk;
 #endif
 }

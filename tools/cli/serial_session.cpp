@@ -1,0 +1,72 @@
+#include "tools/cli/serial_session.h"
+
+#ifdef SKARVEL_CLI_HAS_QT
+
+#include <atomic>
+#include <csignal>
+
+#include "platform/qt/qt_serial_port.h"
+#include "tools/cli/cli.h"
+
+namespace skarvel::cli {
+namespace {
+
+// Ctrl+C reaches the reader through these only (lock-free atomic stores are safe in a signal
+// handler); the reader polls the link's stop flag between bytes.
+std::atomic<StationLink*> g_link{nullptr};
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void on_session_interrupt(int) {
+    g_interrupted.store(true);
+    if (StationLink* link = g_link.load()) link->request_stop();
+}
+
+}  // namespace
+
+SerialSession::SerialSession() : app_(argc_, argv_) {}
+
+SerialSession::~SerialSession() {
+    end();
+}
+
+bool SerialSession::open(std::string_view command, const std::string& device, int baud) {
+    SerialOpenError open_error;
+    port_ = open_serial_port(device, baud, &open_error);
+    if (!port_) {
+        error(std::string(command) + ": cannot open " + device + ": " + open_error.text);
+        return false;
+    }
+    port_->discard_input();
+    return true;
+}
+
+void SerialSession::stop_on_interrupt(StationLink& link) {
+    g_interrupted.store(false);
+    g_link.store(&link);
+    old_int_ = std::signal(SIGINT, on_session_interrupt);
+    old_term_ = std::signal(SIGTERM, on_session_interrupt);
+    watching_ = true;
+}
+
+bool SerialSession::interrupted() const {
+    return g_interrupted.load();
+}
+
+void SerialSession::end(SerialPort* used) {
+    if (ended_) return;
+    ended_ = true;
+    if (watching_) {
+        g_link.store(nullptr);
+        std::signal(SIGINT, old_int_);
+        std::signal(SIGTERM, old_term_);
+        watching_ = false;
+    }
+    if (used)
+        used->close();
+    else if (port_)
+        port_->close();
+}
+
+}  // namespace skarvel::cli
+
+#endif  // SKARVEL_CLI_HAS_QT

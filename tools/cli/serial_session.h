@@ -1,0 +1,60 @@
+// The frame of a skarvel-cli command that drives one serial device without a screen: the Qt
+// event core the port needs, the port itself, and Ctrl+C / SIGTERM stopping the link that reads
+// it. Only in the Qt build (SKARVEL_CLI_HAS_QT).
+#pragma once
+
+#ifdef SKARVEL_CLI_HAS_QT
+
+#include <QCoreApplication>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/serial_port.h"
+#include "punch/station_link.h"
+
+namespace skarvel::cli {
+
+// One per process at a time. Typical use:
+//   SerialSession session;
+//   if (!session.open("radio", device, kModemBaud)) return kExitInput;
+//   StationLink link(session.port());
+//   session.stop_on_interrupt(link);
+//   ... run the reader until it has enough or session.interrupted() ...
+//   session.end();
+class SerialSession {
+  public:
+    SerialSession();
+    ~SerialSession();
+    SerialSession(const SerialSession&) = delete;
+    SerialSession& operator=(const SerialSession&) = delete;
+
+    // Opens `device` at `baud` and drops what was waiting in it. On failure prints
+    // "skarvel-cli: <command>: cannot open <device>: <why>" and returns false.
+    bool open(std::string_view command, const std::string& device, int baud);
+    SerialPort& port() { return *port_; }
+
+    // From now until end(), SIGINT and SIGTERM ask `link` to stop (the reader gives up at its
+    // next byte) and mark the session interrupted.
+    void stop_on_interrupt(StationLink& link);
+    bool interrupted() const;
+
+    // Puts the old signal handlers back and closes `used` (a wrapper around port(), or port()
+    // itself when null). The destructor does it if nobody did.
+    void end(SerialPort* used = nullptr);
+
+  private:
+    int argc_ = 1;
+    char name_[12] = "skarvel-cli";
+    char* argv_[2] = {name_, nullptr};
+    QCoreApplication app_;
+    std::unique_ptr<SerialPort> port_;
+    bool watching_ = false;
+    bool ended_ = false;
+    void (*old_int_)(int) = nullptr;
+    void (*old_term_)(int) = nullptr;
+};
+
+}  // namespace skarvel::cli
+
+#endif  // SKARVEL_CLI_HAS_QT
