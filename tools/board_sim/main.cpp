@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tools/board_sim/board_sim.h"
+#include "tools/station_sim/sim_pty.h"
 
 namespace {
 
@@ -42,23 +43,9 @@ int main(int argc, char** argv) {
             return usage();
     }
     skarvel::sim::BoardSimulator sim(silent);
-    int fd = -1;
-    if (device.empty()) {
-        device = sim.open_pty();
-        if (device.empty()) {
-            std::fprintf(stderr, "cannot open a pseudo-terminal: %s\n", std::strerror(errno));
-            return 1;
-        }
-    } else {
-        fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd < 0) {
-            std::fprintf(stderr, "cannot open %s: %s\n", device.c_str(), std::strerror(errno));
-            return 1;
-        }
-        sim.use_fd(fd);
-    }
-    std::printf("%s\n", device.c_str());
-    std::fflush(stdout);
+    const int fd = skarvel::sim::open_sim_line(
+        device, [&sim] { return sim.open_pty(); }, [&sim](int f) { sim.use_fd(f); });
+    if (fd == skarvel::sim::kSimLineFailed) return 1;
 
     g_sim = &sim;
     std::signal(SIGINT, on_signal);

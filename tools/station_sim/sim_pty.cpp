@@ -4,7 +4,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace skarvel::sim {
 
@@ -31,6 +34,28 @@ bool open_sim_pty(SimPty& out) {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     out.master = fd;
     return true;
+}
+
+int open_sim_line(std::string& device, const std::function<std::string()>& open_pty,
+                  const std::function<void(int)>& use_fd) {
+    int fd = -1;
+    if (device.empty()) {
+        device = open_pty();
+        if (device.empty()) {
+            std::fprintf(stderr, "cannot open a pseudo-terminal: %s\n", std::strerror(errno));
+            return kSimLineFailed;
+        }
+    } else {
+        fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0) {
+            std::fprintf(stderr, "cannot open %s: %s\n", device.c_str(), std::strerror(errno));
+            return kSimLineFailed;
+        }
+        use_fd(fd);
+    }
+    std::printf("%s\n", device.c_str());
+    std::fflush(stdout);
+    return fd;
 }
 
 }  // namespace skarvel::sim

@@ -2,6 +2,7 @@
 // written by the simulator, non-blocking), the slave's path is what the program opens.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace skarvel::sim {
@@ -16,5 +17,14 @@ struct SimPty {
 
 // A new pseudo-terminal; false (nothing open) on failure.
 bool open_sim_pty(SimPty& out);
+
+// The line a simulator program plays on: a new pseudo-terminal when `device` is empty (`open_pty`
+// makes it and gives its path, which goes into `device`), else the serial device named, opened
+// non-blocking and handed to `use_fd`. Prints the path on standard output. Returns the
+// descriptor the program closes when it ends (-1 for a pseudo-terminal: the simulator owns it),
+// or kSimLineFailed after printing why on standard error.
+constexpr int kSimLineFailed = -2;
+int open_sim_line(std::string& device, const std::function<std::string()>& open_pty,
+                  const std::function<void(int)>& use_fd);
 
 }  // namespace skarvel::sim
