@@ -8,14 +8,12 @@
 
 #include "punch/personal_data.h"
 #include "tools/cli/cli.h"
+#include "tools/cli/serial_session.h"
 
 #ifdef SKARVEL_CLI_HAS_QT
-#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include "platform/qt/qt_serial_port.h"
 #endif
 
 namespace skarvel::cli {
@@ -147,22 +145,13 @@ int cmd_personalise(const std::vector<std::string>& args) {
         return kExitInput;
     }
 
-    int argc = 1;
-    char name[] = "skarvel-cli";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-    SerialOpenError open_error;
-    auto port = open_serial_port(device, fast ? 38400 : 4800, &open_error);
-    if (!port) {
-        error("personalise: cannot open " + device + ": " + open_error.text);
-        return kExitInput;
-    }
-    port->discard_input();
+    SerialSession session;
+    if (!session.open("personalise", device, fast ? 38400 : 4800)) return kExitInput;
     StationLinkTiming timing;
     timing.byte_timeout_ms = kPersonaliseByteTimeoutMs;
-    StationLink link(*port, timing);
+    StationLink link(session.port(), timing);
     PersonaliseResult r = write_personal_data(link, build_personal_block(form));
-    port->close();
+    session.end();
     LanguageTable english;
     english.build(UiLanguage::kEnglish);
     error_cp1251(personalise_message(r, english));

@@ -2,8 +2,6 @@
 // Registration from a personalised card: waits for a type-6/10 card in the station, reads its
 // personal data and makes a runner with start number N from it (name, club, birth year, card
 // number), then saves the file. Cards of type 5 are passed over. Ctrl+C ends the wait.
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,23 +11,12 @@
 #include "punch/personal_data.h"
 #include "punch/station_reader.h"
 #include "tools/cli/cli.h"
-
-#ifdef SKARVEL_CLI_HAS_QT
-#include <QCoreApplication>
-
-#include "platform/qt/qt_serial_port.h"
-#endif
+#include "tools/cli/serial_session.h"
 
 namespace skarvel::cli {
 namespace {
 
 constexpr const char* kUsage = "register FILE.wdb --port DEVICE --number N [--fast]";
-
-std::atomic<StationLink*> g_link{nullptr};
-
-extern "C" void on_register_interrupt(int) {
-    if (StationLink* link = g_link.load()) link->request_stop();
-}
 
 }  // namespace
 }  // namespace skarvel::cli
@@ -71,21 +58,10 @@ int cmd_register(const std::vector<std::string>& args) {
     auto c = std::make_unique<Competition>();
     if (int rc = load_competition(*c, file); rc != kExitOk) return rc;
 
-    int argc = 1;
-    char name[] = "skarvel-cli";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-    SerialOpenError open_error;
-    auto port = open_serial_port(device, fast ? 38400 : 4800, &open_error);
-    if (!port) {
-        error("register: cannot open " + device + ": " + open_error.text);
-        return kExitInput;
-    }
-    port->discard_input();
-    StationLink link(*port);
-    g_link.store(&link);
-    auto old_int = std::signal(SIGINT, on_register_interrupt);
-    auto old_term = std::signal(SIGTERM, on_register_interrupt);
+    SerialSession session;
+    if (!session.open("register", device, fast ? 38400 : 4800)) return kExitInput;
+    StationLink link(session.port());
+    session.stop_on_interrupt(link);
 
     std::fprintf(stderr, "skarvel-cli: waiting for a personalised card on %s (Ctrl+C ends)\n",
                  device.c_str());
@@ -103,10 +79,7 @@ int cmd_register(const std::vector<std::string>& args) {
         return true;
     };
     run_card_reader(link, {}, hooks);
-    g_link.store(nullptr);
-    std::signal(SIGINT, old_int);
-    std::signal(SIGTERM, old_term);
-    port->close();
+    session.end();
     if (!taken) {
         error("register: no card was read");
         return kExitInput;
