@@ -87,7 +87,7 @@ PersonalDataBlock build_personal_block(const PersonalForm& f) {
     return b;
 }
 
-std::array<std::uint8_t, 13> word_write_frame(const PersonalDataBlock& block, int k) {
+std::vector<std::uint8_t> word_write_frame(const PersonalDataBlock& block, int k) {
     std::uint8_t body[7] = {0xEA,
                             0x05,
                             static_cast<std::uint8_t>(kFirstPersonalWord + k),
@@ -95,34 +95,12 @@ std::array<std::uint8_t, 13> word_write_frame(const PersonalDataBlock& block, in
                             block[4 * k + 1],
                             block[4 * k + 2],
                             block[4 * k + 3]};
-    std::uint16_t crc = station_crc16(body, 7);
-    return {0xFF,
-            0x02,
-            0x02,
-            body[0],
-            body[1],
-            body[2],
-            body[3],
-            body[4],
-            body[5],
-            body[6],
-            static_cast<std::uint8_t>(crc >> 8),
-            static_cast<std::uint8_t>(crc),
-            0x03};
+    return station_command_frame(body, 7);
 }
 
-std::array<std::uint8_t, 9> word_read_frame(int word) {
+std::vector<std::uint8_t> word_read_frame(int word) {
     std::uint8_t body[3] = {0xEB, 0x01, static_cast<std::uint8_t>(word)};
-    std::uint16_t crc = station_crc16(body, 3);
-    return {0xFF,
-            0x02,
-            0x02,
-            body[0],
-            body[1],
-            body[2],
-            static_cast<std::uint8_t>(crc >> 8),
-            static_cast<std::uint8_t>(crc),
-            0x03};
+    return station_command_frame(body, 3);
 }
 
 namespace {

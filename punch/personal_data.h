@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/competition.h"
 #include "platform/language.h"
@@ -71,9 +72,9 @@ bool decode_date_code(std::int32_t code, CardDate& out);
 PersonalDataBlock build_personal_block(const PersonalForm& form);
 
 // 0xFF 0x02 0x02 0xEA 0x05 W D0 D1 D2 D3 CH CL 0x03: writes block bytes 4k..4k+3 into word 8 + k.
-std::array<std::uint8_t, 13> word_write_frame(const PersonalDataBlock& block, int k);
+std::vector<std::uint8_t> word_write_frame(const PersonalDataBlock& block, int k);
 // 0xFF 0x02 0x02 0xEB 0x01 W CH CL 0x03: asks for card word `word`.
-std::array<std::uint8_t, 9> word_read_frame(int word);
+std::vector<std::uint8_t> word_read_frame(int word);
 
 // The line's read time-out while a card is written (the link's byte time-out).
 constexpr int kPersonaliseByteTimeoutMs = 100;

@@ -146,23 +146,23 @@ void decode_memory_record(const std::uint8_t* r, std::int32_t& card_number, std:
     time = (r[5] * 256 + r[6]) * 100 + (r[4] & 1) * kTwelveHours + (r[7] * 100) / 256;
 }
 
+std::vector<std::uint8_t> station_command_frame(const std::uint8_t* body, std::size_t n) {
+    std::uint16_t k = station_crc16(body, n);
+    std::vector<std::uint8_t> out(n + 6);
+    out[0] = 0xFF;
+    out[1] = out[2] = 0x02;
+    for (std::size_t i = 0; i < n; ++i) out[3 + i] = body[i];
+    out[n + 3] = static_cast<std::uint8_t>(k >> 8);
+    out[n + 4] = static_cast<std::uint8_t>(k);
+    out[n + 5] = 0x03;
+    return out;
+}
+
 std::vector<std::uint8_t> memory_record_request(int n) {
     std::uint32_t a = 256 + 8u * static_cast<std::uint32_t>(n);
     std::uint8_t body[6] = {
         0x81, 0x04, std::uint8_t(a >> 16), std::uint8_t(a >> 8), std::uint8_t(a), 0x08};
-    std::uint16_t k = station_crc16(body, 6);
-    return {0xFF,
-            0x02,
-            0x02,
-            body[0],
-            body[1],
-            body[2],
-            body[3],
-            body[4],
-            body[5],
-            std::uint8_t(k >> 8),
-            std::uint8_t(k),
-            0x03};
+    return station_command_frame(body, 6);
 }
 
 // --- StationLink ---------------------------------------------------------------------------

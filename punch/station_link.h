@@ -17,6 +17,9 @@ namespace skarvel {
 // Memory-exchange checksum: a 16-bit shift register fed two bytes at a time, polynomial 0x8005.
 std::uint16_t station_crc16(const std::uint8_t* data, std::size_t n);
 
+// A memory-exchange command: 0xFF 0x02 0x02, the body, its station_crc16 (high byte first), 0x03.
+std::vector<std::uint8_t> station_command_frame(const std::uint8_t* body, std::size_t n);
+
 // Bytes of a type-5 reply between the leading two bytes and the checksum.
 constexpr int kType5FrameSize = 129;
 // Data bytes of one block of a type-6 or type-10 card, and the three blocks of a card.

@@ -102,25 +102,17 @@ bool form_from_json(const QJsonObject& o, PersonalForm& f, std::string& why) {
 int cmd_personalise(const std::vector<std::string>& args) {
     using namespace skarvel;
     using namespace skarvel::cli;
-    std::string device, form_path;
-    bool fast = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--port" && i + 1 < args.size()) {
-            device = args[++i];
-        } else if (a == "--form" && i + 1 < args.size()) {
-            form_path = args[++i];
-        } else if (a == "--fast") {
-            fast = true;
-        } else {
-            error(std::string("usage: ") + kUsage);
-            return kExitUsage;
-        }
-    }
-    if (device.empty() || form_path.empty()) {
-        error(std::string("usage: ") + kUsage);
+    CommandArgs a;
+    if (int rc = parse_command_args(args, kUsage, {"--fast"}, {"--port", "--form"}, a, 0);
+        rc != kExitOk)
+        return rc;
+    if (!a.value("--port") || !a.value("--form")) {
+        error(std::string("usage: skarvel-cli ") + kUsage);
         return kExitUsage;
     }
+    const std::string device = *a.value("--port");
+    const std::string form_path = *a.value("--form");
+    const bool fast = a.has("--fast");
 #ifndef SKARVEL_CLI_HAS_QT
     (void)fast;
     error("personalise: this build has no serial port support (built without Qt)");

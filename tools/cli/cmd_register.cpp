@@ -24,34 +24,22 @@ constexpr const char* kUsage = "register FILE.wdb --port DEVICE --number N [--fa
 int cmd_register(const std::vector<std::string>& args) {
     using namespace skarvel;
     using namespace skarvel::cli;
-    std::string file, device;
+    CommandArgs a;
+    if (int rc = parse_command_args(args, kUsage, {"--fast"}, {"--port", "--number"}, a);
+        rc != kExitOk)
+        return rc;
     long long number = 0;
-    bool fast = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--port" && i + 1 < args.size()) {
-            device = args[++i];
-        } else if (a == "--number" && i + 1 < args.size()) {
-            if (!parse_int(args[++i], number) || number < 1 ||
-                number > edit_limits::kStartNumberMax) {
-                error("register: --number needs a start number in 1..29999");
-                return kExitUsage;
-            }
-        } else if (a == "--fast") {
-            fast = true;
-        } else if (!a.empty() && a[0] != '-' && file.empty()) {
-            file = a;
-        } else {
-            error(std::string("usage: ") + kUsage);
-            return kExitUsage;
-        }
-    }
-    if (file.empty() || device.empty() || number == 0) {
-        error(std::string("usage: ") + kUsage);
+    if (!a.value("--port") || !a.value("--number")) {
+        error(std::string("usage: skarvel-cli ") + kUsage);
         return kExitUsage;
     }
+    if (!int_option(a, "--number", 1, edit_limits::kStartNumberMax, number)) return kExitUsage;
+    const std::string& file = a.file;
+    const std::string device = *a.value("--port");
+    const bool fast = a.has("--fast");
 #ifndef SKARVEL_CLI_HAS_QT
     (void)fast;
+    (void)file;
     error("register: this build has no serial port support (built without Qt)");
     return kExitUsage;
 #else
