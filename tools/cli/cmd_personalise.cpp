@@ -142,8 +142,13 @@ int cmd_personalise(const std::vector<std::string>& args) {
     StationLinkTiming timing;
     timing.byte_timeout_ms = kPersonaliseByteTimeoutMs;
     StationLink link(session.port(), timing);
+    session.stop_on_interrupt(link);
     PersonaliseResult r = write_personal_data(link, build_personal_block(form));
     session.end();
+    if (r.kind == PersonaliseResult::Kind::kStopped) {
+        error("personalise: interrupted; the card may hold part of the data");
+        return kExitInput;
+    }
     LanguageTable english;
     english.build(UiLanguage::kEnglish);
     error_cp1251(personalise_message(r, english));
