@@ -58,34 +58,15 @@ bool BoardFrameReader::feed(std::uint8_t byte, BoardSimLines& lines) {
     return true;
 }
 
-BoardSimulator::~BoardSimulator() {
-    if (own_fd_ && fd_ >= 0) ::close(fd_);
-    if (slave_fd_ >= 0) ::close(slave_fd_);
-}
-
-std::string BoardSimulator::open_pty() {
-    SimPty pty;
-    if (!open_sim_pty(pty)) return {};
-    slave_fd_ = pty.slave;
-    fd_ = pty.master;
-    own_fd_ = true;
-    return pty.path;
-}
-
-void BoardSimulator::use_fd(int fd) {
-    fd_ = fd;
-    own_fd_ = false;
-}
-
 void BoardSimulator::run(const std::function<void(const BoardSimLines&)>& on_frame) {
     BoardFrameReader reader;
     BoardSimLines lines;
     while (!stop_) {
-        pollfd p{fd_, POLLIN, 0};
+        pollfd p{line_.fd(), POLLIN, 0};
         int r = ::poll(&p, 1, 50);
         if (r <= 0 || !(p.revents & POLLIN)) continue;
         std::uint8_t buf[256];
-        ssize_t n = ::read(fd_, buf, sizeof buf);
+        ssize_t n = ::read(line_.fd(), buf, sizeof buf);
         if (n <= 0) continue;
         bytes_ += n;
         for (ssize_t i = 0; i < n; ++i) {
@@ -103,7 +84,8 @@ void BoardSimulator::run(const std::function<void(const BoardSimLines&)>& on_fra
             if (!silent_) {
                 // One answer per byte received.
                 std::uint8_t answer = kBoardSimAnswer;
-                while (::write(fd_, &answer, 1) < 0 && errno == EAGAIN && !stop_) ::usleep(1000);
+                while (::write(line_.fd(), &answer, 1) < 0 && errno == EAGAIN && !stop_)
+                    ::usleep(1000);
             }
         }
     }

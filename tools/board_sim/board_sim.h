@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/station_sim/sim_pty.h"
+
 namespace skarvel::sim {
 
 constexpr int kBoardSimFrameSize = 125;
@@ -37,12 +39,11 @@ class BoardFrameReader {
 class BoardSimulator {
   public:
     explicit BoardSimulator(bool silent = false) : silent_(silent) {}
-    ~BoardSimulator();
 
     // Opens a new pseudo-terminal; returns its slave path ("" on failure).
-    std::string open_pty();
+    std::string open_pty() { return line_.open_pty(); }
     // Uses an already open device (neither configured nor closed by the simulator).
-    void use_fd(int fd);
+    void use_fd(int fd) { line_.use_fd(fd); }
 
     // Serves until stop(). `on_frame` (optional) is called with every good frame's lines.
     void run(const std::function<void(const BoardSimLines&)>& on_frame = {});
@@ -55,9 +56,7 @@ class BoardSimulator {
 
   private:
     bool silent_;
-    int fd_ = -1;
-    int slave_fd_ = -1;
-    bool own_fd_ = false;
+    SimLine line_;
     std::atomic<bool> stop_{false};
     std::atomic<int> good_{0}, bad_{0};
     std::atomic<std::int64_t> bytes_{0};

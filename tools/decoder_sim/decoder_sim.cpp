@@ -90,25 +90,6 @@ std::vector<std::uint8_t> decoder_record_bytes(const SimPassing& p, int sequence
     return out;
 }
 
-DecoderSimulator::~DecoderSimulator() {
-    if (slave_fd_ >= 0) ::close(slave_fd_);
-    if (own_fd_ && fd_ >= 0) ::close(fd_);
-}
-
-std::string DecoderSimulator::open_pty() {
-    SimPty pty;
-    if (!open_sim_pty(pty)) return {};
-    fd_ = pty.master;
-    slave_fd_ = pty.slave;
-    own_fd_ = true;
-    return pty.path;
-}
-
-void DecoderSimulator::use_fd(int fd) {
-    fd_ = fd;
-    own_fd_ = false;
-}
-
 void DecoderSimulator::pause_ms(int ms) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!stop_.load() && std::chrono::steady_clock::now() < until)
@@ -118,13 +99,13 @@ void DecoderSimulator::pause_ms(int ms) {
 bool DecoderSimulator::send(const std::vector<std::uint8_t>& bytes) {
     std::size_t done = 0;
     while (done < bytes.size() && !stop_.load()) {
-        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = ::write(line_.fd(), bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
-        pollfd p{fd_, POLLOUT, 0};
+        pollfd p{line_.fd(), POLLOUT, 0};
         ::poll(&p, 1, 20);
     }
     return done == bytes.size();

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/station_sim/sim_pty.h"
+
 namespace skarvel::sim {
 
 struct SimPassing {
@@ -30,11 +32,10 @@ std::vector<std::uint8_t> decoder_record_bytes(const SimPassing& p, int sequence
 class DecoderSimulator {
   public:
     explicit DecoderSimulator(std::vector<SimPassing> passings) : passings_(std::move(passings)) {}
-    ~DecoderSimulator();
     // Opens a new pseudo-terminal; returns its slave path ("" on failure).
-    std::string open_pty();
+    std::string open_pty() { return line_.open_pty(); }
     // Uses an already open device (neither configured nor closed here).
-    void use_fd(int fd);
+    void use_fd(int fd) { line_.use_fd(fd); }
     // Sends every passing of the script in order (or until stop()).
     void run();
     void stop() { stop_.store(true); }
@@ -45,9 +46,7 @@ class DecoderSimulator {
     void pause_ms(int ms);
 
     std::vector<SimPassing> passings_;
-    int fd_ = -1;
-    int slave_fd_ = -1;
-    bool own_fd_ = false;
+    SimLine line_;
     std::atomic<bool> stop_{false};
     std::atomic<int> sent_{0};
 };

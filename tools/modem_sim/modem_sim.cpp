@@ -156,25 +156,6 @@ ModemSimulator::ModemSimulator(ModemScript script, ModemOptions options)
     if (options_.gap_ms > 0) state_.set_released(0);
 }
 
-ModemSimulator::~ModemSimulator() {
-    if (slave_fd_ >= 0) ::close(slave_fd_);
-    if (own_fd_ && fd_ >= 0) ::close(fd_);
-}
-
-std::string ModemSimulator::open_pty() {
-    SimPty pty;
-    if (!open_sim_pty(pty)) return {};
-    slave_fd_ = pty.slave;
-    fd_ = pty.master;
-    own_fd_ = true;
-    return pty.path;
-}
-
-void ModemSimulator::use_fd(int fd) {
-    fd_ = fd;
-    own_fd_ = false;
-}
-
 int ModemSimulator::held() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return state_.held();
@@ -198,10 +179,10 @@ void ModemSimulator::run(bool exit_when_done) {
             }
             if (exit_when_done && state_.released() == state_.total() && state_.held() == 0) break;
         }
-        pollfd p{fd_, POLLIN, 0};
+        pollfd p{line_.fd(), POLLIN, 0};
         if (::poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN)) continue;
         std::uint8_t buf[256];
-        ssize_t n = ::read(fd_, buf, sizeof buf);
+        ssize_t n = ::read(line_.fd(), buf, sizeof buf);
         if (n <= 0) continue;
         out.clear();
         {
@@ -211,13 +192,13 @@ void ModemSimulator::run(bool exit_when_done) {
         std::size_t done = 0;
         auto give_up = Clock::now() + std::chrono::milliseconds(500);
         while (done < out.size() && !stop_.load() && Clock::now() < give_up) {
-            ssize_t w = ::write(fd_, out.data() + done, out.size() - done);
+            ssize_t w = ::write(line_.fd(), out.data() + done, out.size() - done);
             if (w > 0) {
                 done += static_cast<std::size_t>(w);
                 continue;
             }
             if (w < 0 && errno != EAGAIN && errno != EINTR) break;
-            pollfd q{fd_, POLLOUT, 0};
+            pollfd q{line_.fd(), POLLOUT, 0};
             ::poll(&q, 1, 10);
         }
     }

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/station_sim/sim_pty.h"
+
 namespace skarvel::sim {
 
 struct ModemRecord {
@@ -66,12 +68,11 @@ struct ModemOptions {
 class ModemSimulator {
   public:
     ModemSimulator(ModemScript script, ModemOptions options);
-    ~ModemSimulator();
 
     // Opens a new pseudo-terminal; returns its slave path ("" on failure).
-    std::string open_pty();
+    std::string open_pty() { return line_.open_pty(); }
     // Uses an already open device (the simulator neither configures nor closes it).
-    void use_fd(int fd);
+    void use_fd(int fd) { line_.use_fd(fd); }
 
     // Plays until stop() or, when `exit_when_done`, until every message was deleted.
     void run(bool exit_when_done = false);
@@ -84,9 +85,7 @@ class ModemSimulator {
     ModemState state_;
     ModemOptions options_;
     mutable std::mutex mutex_;
-    int fd_ = -1;
-    int slave_fd_ = -1;
-    bool own_fd_ = false;
+    SimLine line_;
     std::atomic<bool> stop_{false};
 };
 

@@ -36,6 +36,25 @@ bool open_sim_pty(SimPty& out) {
     return true;
 }
 
+SimLine::~SimLine() {
+    if (slave_ >= 0) ::close(slave_);
+    if (own_ && fd_ >= 0) ::close(fd_);
+}
+
+std::string SimLine::open_pty() {
+    SimPty pty;
+    if (!open_sim_pty(pty)) return {};
+    fd_ = pty.master;
+    slave_ = pty.slave;
+    own_ = true;
+    return pty.path;
+}
+
+void SimLine::use_fd(int fd) {
+    fd_ = fd;
+    own_ = false;
+}
+
 int open_sim_line(std::string& device, const std::function<std::string()>& open_pty,
                   const std::function<void(int)>& use_fd) {
     int fd = -1;

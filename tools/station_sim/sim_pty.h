@@ -18,6 +18,25 @@ struct SimPty {
 // A new pseudo-terminal; false (nothing open) on failure.
 bool open_sim_pty(SimPty& out);
 
+// The line a simulator plays on: a pseudo-terminal it opened (both ends close with it), or a
+// device the program opened (neither configured nor closed here).
+class SimLine {
+  public:
+    SimLine() = default;
+    SimLine(const SimLine&) = delete;
+    SimLine& operator=(const SimLine&) = delete;
+    ~SimLine();
+    // Opens a new pseudo-terminal; returns its slave path ("" on failure).
+    std::string open_pty();
+    void use_fd(int fd);
+    int fd() const { return fd_; }
+
+  private:
+    int fd_ = -1;
+    int slave_ = -1;
+    bool own_ = false;
+};
+
 // The line a simulator program plays on: a new pseudo-terminal when `device` is empty (`open_pty`
 // makes it and gives its path, which goes into `device`), else the serial device named, opened
 // non-blocking and handed to `use_fd`. Prints the path on standard output. Returns the
