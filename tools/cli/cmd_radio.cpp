@@ -23,36 +23,17 @@ constexpr const char* kUsage = "radio FILE.wdb --port DEVICE [--messages N]";
 int cmd_radio(const std::vector<std::string>& args) {
     using namespace skarvel;
     using namespace skarvel::cli;
-    std::string file, device;
-    long long max_messages = 0;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--port" && i + 1 < args.size()) {
-            device = args[++i];
-        } else if (a == "--messages" && i + 1 < args.size()) {
-            if (!parse_int(args[++i], max_messages) || max_messages < 1) {
-                error("radio: --messages needs a number of at least 1");
-                return kExitUsage;
-            }
-        } else if (!a.empty() && a[0] == '-') {
-            error("radio: unknown option '" + a + "' (usage: " + kUsage + ")");
-            return kExitUsage;
-        } else if (file.empty()) {
-            file = a;
-        } else {
-            error(std::string("usage: ") + kUsage);
-            return kExitUsage;
-        }
-    }
-    if (file.empty() || device.empty()) {
-        error(std::string("usage: ") + kUsage);
-        return kExitUsage;
-    }
+    ReaderArgs a;
+    if (int rc = parse_reader_args(args, "radio", kUsage, "--messages", {}, a); rc != kExitOk)
+        return rc;
+    const long long max_messages = a.count;
 #ifndef SKARVEL_CLI_HAS_QT
     (void)max_messages;
     error("radio: this build has no serial port support (built without Qt)");
     return kExitUsage;
 #else
+    const std::string& file = a.file;
+    const std::string& device = a.device;
     auto c = std::make_unique<Competition>();
     if (int rc = load_competition(*c, file); rc != kExitOk) return rc;
 

@@ -25,40 +25,19 @@ constexpr const char* kUsage = "readout FILE.wdb --port DEVICE [--cards N] [--lo
 int cmd_readout(const std::vector<std::string>& args) {
     using namespace skarvel;
     using namespace skarvel::cli;
-    std::string file, device;
-    long long max_cards = 0;
-    bool log = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--port" && i + 1 < args.size()) {
-            device = args[++i];
-        } else if (a == "--cards" && i + 1 < args.size()) {
-            if (!parse_int(args[++i], max_cards) || max_cards < 1) {
-                error("readout: --cards needs a number of at least 1");
-                return kExitUsage;
-            }
-        } else if (a == "--log") {
-            log = true;
-        } else if (!a.empty() && a[0] == '-') {
-            error("readout: unknown option '" + a + "' (usage: " + kUsage + ")");
-            return kExitUsage;
-        } else if (file.empty()) {
-            file = a;
-        } else {
-            error(std::string("usage: ") + kUsage);
-            return kExitUsage;
-        }
-    }
-    if (file.empty() || device.empty()) {
-        error(std::string("usage: ") + kUsage);
-        return kExitUsage;
-    }
+    ReaderArgs a;
+    if (int rc = parse_reader_args(args, "readout", kUsage, "--cards", {"--log"}, a); rc != kExitOk)
+        return rc;
+    const long long max_cards = a.count;
+    const bool log = a.has("--log");
 #ifndef SKARVEL_CLI_HAS_QT
     (void)log;
     (void)max_cards;
     error("readout: this build has no serial port support (built without Qt)");
     return kExitUsage;
 #else
+    const std::string& file = a.file;
+    const std::string& device = a.device;
     auto c = std::make_unique<Competition>();
     if (int rc = load_competition(*c, file); rc != kExitOk) return rc;
     PunchSettings settings = punch_settings_from(c->info);

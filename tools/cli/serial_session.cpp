@@ -1,12 +1,61 @@
 #include "tools/cli/serial_session.h"
 
+#include "tools/cli/cli.h"
+
+namespace skarvel::cli {
+
+bool ReaderArgs::has(std::string_view flag) const {
+    for (const std::string& f : flags)
+        if (f == flag) return true;
+    return false;
+}
+
+int parse_reader_args(const std::vector<std::string>& args, std::string_view command,
+                      std::string_view usage, std::string_view count,
+                      const std::vector<std::string_view>& flags, ReaderArgs& out) {
+    auto usage_error = [&] {
+        error("usage: " + std::string(usage));
+        return kExitUsage;
+    };
+    auto is_flag = [&](const std::string& a) {
+        for (std::string_view f : flags)
+            if (a == f) return true;
+        return false;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--port" && i + 1 < args.size()) {
+            out.device = args[++i];
+        } else if (!count.empty() && a == count && i + 1 < args.size()) {
+            if (!parse_int(args[++i], out.count) || out.count < 1) {
+                error(std::string(command) + ": " + std::string(count) +
+                      " needs a number of at least 1");
+                return kExitUsage;
+            }
+        } else if (is_flag(a)) {
+            out.flags.push_back(a);
+        } else if (!a.empty() && a[0] == '-') {
+            error(std::string(command) + ": unknown option '" + a +
+                  "' (usage: " + std::string(usage) + ")");
+            return kExitUsage;
+        } else if (out.file.empty()) {
+            out.file = a;
+        } else {
+            return usage_error();
+        }
+    }
+    if (out.file.empty() || out.device.empty()) return usage_error();
+    return kExitOk;
+}
+
+}  // namespace skarvel::cli
+
 #ifdef SKARVEL_CLI_HAS_QT
 
 #include <atomic>
 #include <csignal>
 
 #include "platform/qt/qt_serial_port.h"
-#include "tools/cli/cli.h"
 
 namespace skarvel::cli {
 namespace {

@@ -1,14 +1,34 @@
-// The frame of a skarvel-cli command that drives one serial device without a screen: the Qt
-// event core the port needs, the port itself, and Ctrl+C / SIGTERM stopping the link that reads
-// it. Only in the Qt build (SKARVEL_CLI_HAS_QT).
+// The frame of a skarvel-cli command that drives one serial device without a screen: its
+// arguments, and (only in the Qt build, SKARVEL_CLI_HAS_QT) the Qt event core the port needs,
+// the port itself, and Ctrl+C / SIGTERM stopping the link that reads it.
 #pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace skarvel::cli {
+
+// The arguments of a reader command: FILE.wdb, --port DEVICE, an optional count option
+// (`count`, e.g. "--cards": a number of at least 1) and flags standing alone. Returns kExitOk,
+// or kExitUsage after printing "<command>: <count> needs a number of at least 1",
+// "<command>: unknown option '<arg>' (usage: <usage>)" or "usage: <usage>".
+struct ReaderArgs {
+    std::string file, device;
+    long long count = 0;             // 0 when not given
+    std::vector<std::string> flags;  // the flags given
+    bool has(std::string_view flag) const;
+};
+int parse_reader_args(const std::vector<std::string>& args, std::string_view command,
+                      std::string_view usage, std::string_view count,
+                      const std::vector<std::string_view>& flags, ReaderArgs& out);
+
+}  // namespace skarvel::cli
 
 #ifdef SKARVEL_CLI_HAS_QT
 
 #include <QCoreApplication>
-#include <memory>
-#include <string>
-#include <string_view>
 
 #include "platform/serial_port.h"
 #include "punch/station_link.h"
