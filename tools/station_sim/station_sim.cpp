@@ -361,25 +361,6 @@ void StationSimulator::reply_word(int word) {
     send(out);
 }
 
-StationSimulator::~StationSimulator() {
-    if (slave_fd_ >= 0) ::close(slave_fd_);
-    if (own_fd_ && fd_ >= 0) ::close(fd_);
-}
-
-std::string StationSimulator::open_pty() {
-    SimPty pty;
-    if (!open_sim_pty(pty)) return {};
-    slave_fd_ = pty.slave;
-    fd_ = pty.master;
-    own_fd_ = true;
-    return pty.path;
-}
-
-void StationSimulator::use_fd(int fd) {
-    fd_ = fd;
-    own_fd_ = false;
-}
-
 void StationSimulator::add_memory_record(const SimMemoryRecord& r) {
     std::lock_guard<std::mutex> lock(memory_mutex_);
     script_.memory.push_back(r);
@@ -390,7 +371,7 @@ void StationSimulator::send(const std::vector<std::uint8_t>& bytes) {
     std::size_t done = 0;
     auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
     while (done < bytes.size() && !stop_.load()) {
-        ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        ssize_t n = ::write(line_.fd(), bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             continue;
@@ -398,7 +379,7 @@ void StationSimulator::send(const std::vector<std::uint8_t>& bytes) {
         if (n < 0 && errno != EAGAIN && errno != EINTR) break;
         // The line is full (nobody reads it): wait a little, drop the rest after a while.
         if (std::chrono::steady_clock::now() > give_up) break;
-        pollfd p{fd_, POLLOUT, 0};
+        pollfd p{line_.fd(), POLLOUT, 0};
         ::poll(&p, 1, 10);
     }
     bytes_sent_ += done;
@@ -650,11 +631,11 @@ void StationSimulator::run(bool exit_when_done) {
             wait_ms = std::max(1, std::min(wait_ms, options_.resend_ms));
         else if (next_card_ < script_.cards.size())
             wait_ms = std::max(0, std::min(wait_ms, options_.gap_ms));
-        pollfd p{fd_, POLLIN, 0};
+        pollfd p{line_.fd(), POLLIN, 0};
         int ready = ::poll(&p, 1, wait_ms);
         if (ready > 0 && (p.revents & POLLIN)) {
             std::uint8_t buf[512];
-            ssize_t n = ::read(fd_, buf, sizeof buf);
+            ssize_t n = ::read(line_.fd(), buf, sizeof buf);
             if (n > 0) {
                 bytes_received_ += static_cast<std::uint64_t>(n);
                 in_.insert(in_.end(), buf, buf + n);

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/station_sim/sim_pty.h"
+
 namespace skarvel::sim {
 
 enum class Fault {
@@ -79,12 +81,11 @@ std::uint16_t crc16(const std::uint8_t* data, std::size_t n);
 class StationSimulator {
   public:
     StationSimulator(SimScript script, SimOptions options);
-    ~StationSimulator();
 
     // Opens a new pseudo-terminal; returns its slave path ("" on failure).
-    std::string open_pty();
+    std::string open_pty() { return line_.open_pty(); }
     // Uses an already open device (the simulator neither configures nor closes it).
-    void use_fd(int fd);
+    void use_fd(int fd) { line_.use_fd(fd); }
 
     // Plays until stop() or, when `exit_when_done`, until every card was taken.
     void run(bool exit_when_done = false);
@@ -116,9 +117,7 @@ class StationSimulator {
 
     SimScript script_;
     SimOptions options_;
-    int fd_ = -1;
-    int slave_fd_ = -1;
-    bool own_fd_ = false;
+    SimLine line_;
     std::atomic<bool> stop_{false};
     std::atomic<int> cards_taken_{0};
     std::atomic<int> reads_answered_{0};
