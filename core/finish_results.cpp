@@ -25,14 +25,6 @@ namespace {
 // How many records ahead a walk over a table fetches.
 constexpr int kFetchAhead = 8;
 
-struct Ranked {
-    std::int64_t group;
-    std::int32_t value;
-    bool operator<(const Ranked& o) const {
-        return group != o.group ? group < o.group : value < o.value;
-    }
-};
-
 int laps_of(const Competition& c, const Runner& r) {
     int n = r.start_number;
     return n > 0 && n < kNumberIndexSize ? c.finish_count_by_number[n] : 0;
@@ -113,28 +105,60 @@ std::vector<int> finish_places_of(const Competition& c, const std::vector<const 
 
 void assign_finish_places(Competition& c) {
     const PlaceRule rule(c);
-    // Every runner who can be better than another, sorted by group and value: the place of a
-    // runner is then 1 + the entries of his group below his value (two binary searches).
-    std::vector<Ranked> ranked;
-    const auto& t = c.tables.runners;
-    for (int i = 0; i < t.used_end(); ++i) {
-        const Runner* s = t[i];
-        if (!s || !PlaceRule::counts(*s)) continue;
-        ranked.push_back({rule.group(*s), rule.value(*s)});
-    }
-    std::sort(ranked.begin(), ranked.end());
-
-    for (int i = 0; i < t.used_end(); ++i) {
+    // One walk gathers every runner who can be better than another (counted) or has a place of
+    // his own (placed) with his group and value. Sorted by group and value, one pass gives each
+    // placed runner 1 + the counted runners of his group below his value; the places are then
+    // written in slot order. (The runners are records of their own: fetch a few ahead.)
+    struct Entry {
+        std::int64_t group;
+        std::int32_t value;
+        std::int32_t slot;
+        bool counted, placed;
+    };
+    std::vector<Entry> entries;
+    std::vector<std::int32_t> placed_slots;
+    auto& t = c.tables.runners;
+    const int used = t.used_end();
+    entries.reserve(static_cast<std::size_t>(used));
+    placed_slots.reserve(static_cast<std::size_t>(used));
+    for (int i = 0; i < used; ++i) {
+        if (const Runner* ahead = t[i + kFetchAhead]) {
+            __builtin_prefetch(&ahead->class_id);
+            __builtin_prefetch(&ahead->status);
+        }
         Runner* r = t[i];
         if (!r) continue;
-        std::uint16_t place = 0;
-        if (rule.placed(*r)) {
-            std::int64_t g = rule.group(*r);
-            auto first = std::lower_bound(ranked.begin(), ranked.end(),
-                                          Ranked{g, std::numeric_limits<std::int32_t>::min()});
-            auto own = std::lower_bound(first, ranked.end(), Ranked{g, rule.value(*r)});
-            place = static_cast<std::uint16_t>(own - first + 1);
+        const bool counted = PlaceRule::counts(*r);
+        const bool placed = rule.placed(*r);
+        if (!counted && !placed) {
+            if (r->place != 0) r->place = 0;
+            continue;
         }
+        entries.push_back({rule.group(*r), rule.value(*r), i, counted, placed});
+        if (placed) placed_slots.push_back(i);
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return a.group != b.group ? a.group < b.group : a.value < b.value;
+    });
+
+    std::vector<std::uint16_t> place_of(static_cast<std::size_t>(used), 0);
+    int counted_in_group = 0;
+    int counted_below_value = 0;
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const Entry& e = entries[k];
+        const bool new_group = k == 0 || e.group != entries[k - 1].group;
+        if (new_group) counted_in_group = 0;
+        if (new_group || e.value != entries[k - 1].value) counted_below_value = counted_in_group;
+        if (e.placed)
+            place_of[static_cast<std::size_t>(e.slot)] =
+                static_cast<std::uint16_t>(counted_below_value + 1);
+        if (e.counted) ++counted_in_group;
+    }
+    for (std::size_t k = 0; k < placed_slots.size(); ++k) {
+        if (k + kFetchAhead < placed_slots.size())
+            __builtin_prefetch(&t[placed_slots[k + kFetchAhead]]->place);
+        Runner* r = t[placed_slots[k]];
+        const std::uint16_t place = place_of[static_cast<std::size_t>(placed_slots[k])];
         if (r->place != place) r->place = place;
     }
 }
