@@ -115,8 +115,7 @@ int cmd_personalise(const std::vector<std::string>& args) {
     const bool fast = a.has("--fast");
 #ifndef SKARVEL_CLI_HAS_QT
     (void)fast;
-    error("personalise: this build has no serial port support (built without Qt)");
-    return kExitUsage;
+    return no_serial_support("personalise");
 #else
     QFile file(QString::fromStdString(form_path));
     if (!file.open(QIODevice::ReadOnly)) {

@@ -26,12 +26,10 @@ int cmd_radio(const std::vector<std::string>& args) {
     ReaderArgs a;
     if (int rc = parse_reader_args(args, "radio", kUsage, "--messages", {}, a); rc != kExitOk)
         return rc;
-    const long long max_messages = a.count;
 #ifndef SKARVEL_CLI_HAS_QT
-    (void)max_messages;
-    error("radio: this build has no serial port support (built without Qt)");
-    return kExitUsage;
+    return no_serial_support("radio");
 #else
+    const long long max_messages = a.count;
     const std::string& file = a.file;
     const std::string& device = a.device;
     auto c = std::make_unique<Competition>();

@@ -28,14 +28,11 @@ int cmd_readout(const std::vector<std::string>& args) {
     ReaderArgs a;
     if (int rc = parse_reader_args(args, "readout", kUsage, "--cards", {"--log"}, a); rc != kExitOk)
         return rc;
+#ifndef SKARVEL_CLI_HAS_QT
+    return no_serial_support("readout");
+#else
     const long long max_cards = a.count;
     const bool log = a.has("--log");
-#ifndef SKARVEL_CLI_HAS_QT
-    (void)log;
-    (void)max_cards;
-    error("readout: this build has no serial port support (built without Qt)");
-    return kExitUsage;
-#else
     const std::string& file = a.file;
     const std::string& device = a.device;
     auto c = std::make_unique<Competition>();

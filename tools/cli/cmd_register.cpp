@@ -40,8 +40,7 @@ int cmd_register(const std::vector<std::string>& args) {
 #ifndef SKARVEL_CLI_HAS_QT
     (void)fast;
     (void)file;
-    error("register: this build has no serial port support (built without Qt)");
-    return kExitUsage;
+    return no_serial_support("register");
 #else
     auto c = std::make_unique<Competition>();
     if (int rc = load_competition(*c, file); rc != kExitOk) return rc;

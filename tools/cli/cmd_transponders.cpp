@@ -37,8 +37,7 @@ int cmd_transponders(const std::vector<std::string>& args) {
     }
 #ifndef SKARVEL_CLI_HAS_QT
     (void)max_passings;
-    error("transponders: this build has no serial port support (built without Qt)");
-    return kExitUsage;
+    return no_serial_support("transponders");
 #else
     auto c = std::make_unique<Competition>();
     if (int rc = load_competition(*c, a.file); rc != kExitOk) return rc;

@@ -48,6 +48,11 @@ int parse_reader_args(const std::vector<std::string>& args, std::string_view com
     return kExitOk;
 }
 
+int no_serial_support(std::string_view command) {
+    error(std::string(command) + ": this build has no serial port support (built without Qt)");
+    return kExitUsage;
+}
+
 }  // namespace skarvel::cli
 
 #ifdef SKARVEL_CLI_HAS_QT

@@ -24,6 +24,10 @@ int parse_reader_args(const std::vector<std::string>& args, std::string_view com
                       std::string_view usage, std::string_view count,
                       const std::vector<std::string_view>& flags, ReaderArgs& out);
 
+// In a build without Qt: prints "<command>: this build has no serial port support (built
+// without Qt)" and returns kExitUsage.
+int no_serial_support(std::string_view command);
+
 }  // namespace skarvel::cli
 
 #ifdef SKARVEL_CLI_HAS_QT
