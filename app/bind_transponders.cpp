@@ -12,6 +12,8 @@
 #include "core/time_text.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_text.h"
+#include "platform/stall_scope.h"
+#include "punch/card_journal.h"
 #include "punch/punch_settings.h"
 #include "punch/transponder_files.h"
 #include "punch/ui/transponder_reader_qt.h"
@@ -48,6 +50,13 @@ void bind_transponder_commands(AppContext& ctx) {
                ctx.commands.running() == CommandId::kCount;
     };
     env.competition_generation = [&ctx] { return ctx.competition_generation(); };
+    // Each passing is on disk as soon as the window has it, before it may wait for a dialog
+    // (the line it will make, appended at the end by a replay after a crash).
+    env.arrived = [&ctx, &c](const std::vector<DecoderPassing>& passings) {
+        StallScope named("card journal");
+        for (const DecoderPassing& p : passings)
+            ctx.journal().append(JournalEntry::finish_line(passing_line(c, p), -1));
+    };
     env.passing_written = [&ctx, &c](const DecoderPassing& p, const PassingOutcome& out) {
         if (out.slot == kNoSlot) {
             ctx.show_status(qs(ctx.lang().text(Txt::kNoMemoryForFinish)));

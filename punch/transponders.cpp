@@ -159,11 +159,21 @@ std::int32_t passing_time(std::int32_t decoder_time, std::int32_t shift, int pre
     return static_cast<std::int32_t>(t);
 }
 
+FinishLine passing_line(Competition& c, const DecoderPassing& p) {
+    FinishLine line;
+    const Runner* owner = runner_by_transponder(c, p.code_text());
+    line.start_number = static_cast<std::int16_t>(owner ? owner->start_number : 0);
+    line.time_word = static_cast<std::uint32_t>(
+                         passing_time(p.time, c.info.amb_time_shift, c.info.time_precision)) &
+                     0xFFFFFF;
+    return line;
+}
+
 PassingOutcome store_passing(Competition& c, const DecoderPassing& p, bool recompute) {
     PassingOutcome out;
-    const Runner* owner = runner_by_transponder(c, p.code_text());
-    out.start_number = owner ? owner->start_number : 0;
-    out.time = passing_time(p.time, c.info.amb_time_shift, c.info.time_precision);
+    const FinishLine made = passing_line(c, p);
+    out.start_number = made.start_number;
+    out.time = made.time();
     auto& t = c.tables.finish_lines;
     int last = -1;
     for (int i = t.live_count() - 1; i >= 0; --i)
@@ -176,8 +186,8 @@ PassingOutcome store_passing(Competition& c, const DecoderPassing& p, bool recom
     out.slot = slot;
     if (slot == kNoSlot) return out;
     FinishLine& line = *t[slot];
-    line.start_number = static_cast<std::int16_t>(out.start_number);
-    line.time_word = static_cast<std::uint32_t>(out.time) & 0xFFFFFF;
+    line.start_number = made.start_number;
+    line.time_word = made.time_word;
     if (recompute) finish_data_changed(c);
     return out;
 }

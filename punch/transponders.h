@@ -82,6 +82,9 @@ struct PassingOutcome {
 // (appending a line when that slot is empty). Ends with finish_data_changed unless the caller
 // writes several passings and recomputes once after the last (`recompute` false).
 PassingOutcome store_passing(Competition& c, const DecoderPassing& p, bool recompute = true);
+// The finish line a passing makes (its owner's number and its time), as store_passing writes it:
+// what the card journal keeps of a passing as soon as the window has it.
+FinishLine passing_line(Competition& c, const DecoderPassing& p);
 
 // The "Сдвиг АМВ" field: the shift as shown (hundredths, a minus sign before a negative one),
 // and the typed text read back (nullopt when it is not a time).

@@ -127,6 +127,7 @@ void TransponderReaderQt::take_over() {
         passings.swap(incoming_);
     }
     if (closing_) return;
+    if (env_.arrived && !passings.empty()) env_.arrived(passings);
     const std::uint64_t generation =
         env_.competition_generation ? env_.competition_generation() : 0;
     for (const DecoderPassing& p : passings) pending_.push_back({p, generation});

@@ -39,6 +39,9 @@ class TransponderReaderQt : public QObject {
         std::function<bool()> may_apply;
         // The competition now open (changes when another is loaded or a new one started).
         std::function<std::uint64_t()> competition_generation;
+        // Passings as soon as the window has them, before they may wait for a dialog (the
+        // card journal keeps them from then on).
+        std::function<void(const std::vector<DecoderPassing>&)> arrived;
         // After each passing written (the status line, the journal).
         std::function<void(const DecoderPassing&, const PassingOutcome&)> passing_written;
         // After the passings of a batch were written and the results recomputed.

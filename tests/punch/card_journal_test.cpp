@@ -89,20 +89,26 @@ class CardJournalTest : public QObject, testing::MainWindowFixture {
         FinishLine click;
         click.set_time(11 * 360000);
         entries.push_back(JournalEntry::finish_line(click, 3));
+        // A passing journaled on arrival (no slot yet) and again once written to slot 4.
+        FinishLine passing;
+        passing.start_number = 2;
+        passing.set_time(11 * 360000 + 100);
+        entries.push_back(JournalEntry::finish_line(passing, -1));
+        entries.push_back(JournalEntry::finish_line(passing, 4));
         JournalReplay first = replay_journal(c, entries);
         QCOMPARE(first.cards, 3);
-        QCOMPARE(first.finish_lines, 1);
+        QCOMPARE(first.finish_lines, 2);
         QCOMPARE(c.tables.card_readouts.live_count(), 3);
-        QCOMPARE(c.tables.finish_lines.live_count(), 4);
+        QCOMPARE(c.tables.finish_lines.live_count(), 5);
         QCOMPARE(int(c.tables.finish_lines[0]->start_number), 1);
         // The operator types a number into the clicked line before the save: the journal's
         // older state of that line is not added again.
         c.tables.finish_lines[3]->start_number = 9;
         JournalReplay again = replay_journal(c, entries);
         QCOMPARE(again.cards + again.finish_lines, 0);
-        QCOMPARE(again.already_there, 4);
+        QCOMPARE(again.already_there, 6);
         QCOMPARE(c.tables.card_readouts.live_count(), 3);
-        QCOMPARE(c.tables.finish_lines.live_count(), 4);
+        QCOMPARE(c.tables.finish_lines.live_count(), 5);
         QCOMPARE(int(c.tables.finish_lines[3]->start_number), 9);
     }
 

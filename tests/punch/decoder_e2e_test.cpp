@@ -211,6 +211,8 @@ TEST(DecoderE2e, TheWindowWritesThePassingsWhenNoDialogIsOpenOrBeforeAChange) {
     env.device = [&] { return device; };
     env.may_apply = [&] { return !dialog_open; };
     env.changed = [&] { ++batches; };
+    std::size_t arrived = 0;  // told at once (for the card journal), dialog or not
+    env.arrived = [&](const std::vector<DecoderPassing>& p) { arrived += p.size(); };
     TransponderReaderQt reader(env);
     reader.timing = {40, 10, 1, 1};
     reader.idle_ms = 5;
@@ -220,6 +222,7 @@ TEST(DecoderE2e, TheWindowWritesThePassingsWhenNoDialogIsOpenOrBeforeAChange) {
     // While a dialog is open the passings wait, in order.
     ASSERT_TRUE(wait_for([&] { return reader.pending_count() == 3; }));
     EXPECT_EQ(f.c.tables.finish_lines.live_count(), 0);
+    EXPECT_EQ(arrived, 3u);
     // Before the competition is replaced, from the top of a command, they are written.
     reader.apply_pending(true);
     EXPECT_EQ(reader.passings_written(), 3);
