@@ -58,8 +58,8 @@ bool BackgroundSaver::start() {
     } catch (const std::system_error& e) {
         c.modified = true;
         if (env_.modified_changed) env_.modified_changed();
-        env_.prompts.message(
-            file_error_message(env_.lang, message_cannot_write(), path_, e.code().value()));
+        env_.prompts.message(file_error_message(env_.lang, env_.lang.text(Txt::kCannotWriteFile),
+                                                path_, e.code().value()));
         return false;
     }
     in_flight_ = true;
@@ -78,7 +78,8 @@ void BackgroundSaver::finished(std::uint64_t id) {
         due_ = false;
         env_.competition.modified = true;
         if (env_.modified_changed) env_.modified_changed();
-        env_.prompts.message(file_error_message(env_.lang, message_cannot_write(), path_, error_));
+        env_.prompts.message(
+            file_error_message(env_.lang, env_.lang.text(Txt::kCannotWriteFile), path_, error_));
         return;
     }
     if (due_) {

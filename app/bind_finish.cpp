@@ -41,14 +41,14 @@ void bind_finish_commands(AppContext& ctx) {
     CompetitionSaver saver = competition_saver(ctx);
     auto english = [&ctx] { return ctx.lang().english(); };
     auto report_full = [&ctx](bool full) {
-        if (full) ctx.prompts.message(message_finish_full());
+        if (full) ctx.prompts.message(ctx.prompts.text(Txt::kFinishTableFull));
     };
 
     v.set_right_button_handler([&ctx, &c, saver](bool) {
         StallScope named("finish click");
         int slot = register_clock_time(c, ctx.program_clock());
         if (slot == kNoSlot) {
-            ctx.prompts.message(message_finish_full());
+            ctx.prompts.message(ctx.prompts.text(Txt::kFinishTableFull));
             return;
         }
         ctx.journal_finish_line(slot);

@@ -104,9 +104,9 @@ void bind_personal_commands(AppContext& ctx, StationReaderQt* reader) {
     QObject::connect(writer, &PersonaliserQt::finished, writer,
                      [&ctx](int port_error, int com, PersonaliseResult r) {
                          ctx.frame.refresh_commands();
-                         std::string text = port_error >= 0
-                                                ? port_open_failed_message(com, port_error)
-                                                : personalise_message(r, ctx.lang());
+                         std::string text =
+                             port_error >= 0 ? port_open_failed_message(ctx.lang(), com, port_error)
+                                             : personalise_message(r, ctx.lang());
                          ctx.show_status(qs(text));
                          if (!text.empty()) ctx.prompts.message(text);
                      });

@@ -257,7 +257,7 @@ std::optional<std::string> read_chosen(Prompts& prompts, std::string_view filter
     if (!path) return std::nullopt;
     std::string text;
     if (!read_text_lines(*path, line_max, max_lines, text)) {
-        prompts.message(cannot_read_message());
+        prompts.message(prompts.text(Txt::kCannotReadFile));
         return std::nullopt;
     }
     return text;
@@ -317,7 +317,7 @@ bool export_number_card_command(const Competition& c, Prompts& prompts) {
                          prompts.text(Txt::kPairsDefaultName), "txt");
     if (!path) return false;
     if (!finish::write_file(*path, number_card_pairs(c))) {
-        prompts.message(cannot_write_message());
+        prompts.message(prompts.text(Txt::kCannotWriteFile));
         return false;
     }
     return true;

@@ -299,7 +299,7 @@ int write_multi_screen_pages(Competition& c, const MultiScreenSettings& settings
     int written = 0;
     for (const MultiScreenPage& page : pages) {
         if (!write_page_file(folder, page.file, page.bytes)) {
-            prompts.message(cannot_write_message());
+            prompts.message(prompts.text(Txt::kCannotWriteFile));
             break;
         }
         ++written;

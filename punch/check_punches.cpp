@@ -20,11 +20,11 @@ std::vector<std::uint8_t> course_controls(const Course& course) {
 Course* class_course(Competition& c, const Runner& runner, Prompts& prompts) {
     const ClassRecord* cls = c.find_class_by_id(runner.class_id);
     if (!cls) {
-        prompts.message("Нет такой группы !"_cp1251);
+        prompts.message(prompts.text(Txt::kNoSuchClass));
         return nullptr;
     }
     Course* course = c.find_course_by_id(cls->course_id);
-    if (!course) prompts.message("Нет такой дистанции !"_cp1251);
+    if (!course) prompts.message(prompts.text(Txt::kNoSuchCourse));
     return course;
 }
 
@@ -150,7 +150,7 @@ int check_punches(Competition& c, Runner& runner, const CardReadout& card,
                                  : course_by_number(c, runner.start_number);
             if (!course) {
                 if (settings.check_mode == kCheckNumberCourse)
-                    prompts.message("Нет такой дистанции !"_cp1251);
+                    prompts.message(prompts.text(Txt::kNoSuchCourse));
                 return 0;
             }
             // A course without controls asks for nothing, so every card fulfils it.
@@ -165,8 +165,8 @@ int check_punches(Competition& c, Runner& runner, const CardReadout& card,
             if (settings.warnings) {
                 char buf[96];
                 std::snprintf(buf, sizeof buf,
-                              std::string("Уникальных отметок: %d, нужно: %d"_cp1251).c_str(),
-                              count, need);
+                              std::string(prompts.text(Txt::kUniquePunchesShort)).c_str(), count,
+                              need);
                 prompts.message(buf);
             }
             return static_cast<int>(static_cast<std::int64_t>(need - count) *
@@ -179,7 +179,7 @@ int check_punches(Competition& c, Runner& runner, const CardReadout& card,
                                  : course_by_number(c, runner.start_number);
             if (!course) {
                 if (settings.check_mode == kCheckNumberThread)
-                    prompts.message("Нет такой дистанции !"_cp1251);
+                    prompts.message(prompts.text(Txt::kNoSuchCourse));
                 return 0;
             }
             return missing_in_thread(course_controls(*course), card);

@@ -20,8 +20,8 @@ using namespace literals;
 
 namespace {
 
-std::string_view finish_filter() {
-    return "текстовый файл финиша(*.txt) |*.txt||"_cp1251;
+std::string_view finish_filter(const Prompts& prompts) {
+    return prompts.text(Txt::kFinishFileFilter);
 }
 
 // Splits data into lines as a bounded line reader sees them: each line keeps its line end;
@@ -135,16 +135,6 @@ bool write_file(const std::string& path, std::string_view bytes, int* error) {
 
 }  // namespace finish
 
-std::string_view message_cannot_write() {
-    return "Не могу записать в указанный файл"_cp1251;
-}
-std::string_view message_cannot_read() {
-    return "Не могу читать указанный файл"_cp1251;
-}
-std::string_view message_finish_full() {
-    return "Протокол финиша заполнен, новые строки не записаны!"_cp1251;
-}
-
 // --- Clock registration -------------------------------------------------------------------
 
 int register_clock_time(Competition& c, std::int32_t clock_time) {
@@ -174,9 +164,8 @@ bool toggle_finish_autosave(Competition& c, const CompetitionSaver& saver, Promp
     } else if (saver.has_file_name && saver.has_file_name()) {
         c.info.finish_autosave = 1;
     } else {
-        prompts.message_captioned(
-            "Для автосохранения финиша\nсначала сохраните рабочий\nфайл под каким-либо именем!"_cp1251,
-            "Нет имени файла"_cp1251);
+        prompts.message_captioned(prompts.text(Txt::kFinishAutosaveNeedsFile),
+                                  prompts.text(Txt::kNoFileName));
         return false;
     }
     c.modified = true;
@@ -187,8 +176,8 @@ bool autosave_finish(Competition& c, const CompetitionSaver& saver, Prompts& pro
     if (!c.info.finish_autosave) return false;
     SaveRequest r = saver.save ? saver.save() : SaveRequest::kNoFileName;
     if (r == SaveRequest::kNoFileName) {
-        prompts.message_captioned("Сначала сохраните рабочий файл под каким-либо именем!"_cp1251,
-                                  "Нет имени файла"_cp1251);
+        prompts.message_captioned(prompts.text(Txt::kSaveFileFirst),
+                                  prompts.text(Txt::kNoFileName));
         return false;
     }
     // A failure has been told by the saver (a failed autosave never passes silently).
@@ -303,35 +292,35 @@ int remove_duplicate_finish_lines(Competition& c) {
 }
 
 bool export_finish_file(Competition& c, Prompts& prompts, const LanguageTable& lang) {
-    if (!prompts.ask_yes_no("Сохранить финиш?"_cp1251)) return false;
-    auto path = choose_save_path(prompts, lang, finish_filter(), "fin", "txt");
+    if (!prompts.ask_yes_no(prompts.text(Txt::kExportFinishQuestion))) return false;
+    auto path = choose_save_path(prompts, lang, finish_filter(prompts), "fin", "txt");
     if (!path) return false;
     if (!write_finish_file(c, *path)) {
-        prompts.message(message_cannot_write());
+        prompts.message(prompts.text(Txt::kCannotWriteFile));
         return false;
     }
     return true;
 }
 
 bool import_finish_file(Competition& c, Prompts& prompts) {
-    if (!prompts.ask_yes_no("Читать финиш?"_cp1251)) return false;
-    auto path = prompts.choose_open_file(finish_filter());
+    if (!prompts.ask_yes_no(prompts.text(Txt::kImportFinishQuestion))) return false;
+    auto path = prompts.choose_open_file(finish_filter(prompts));
     if (!path) return false;
     auto data = finish::read_finish_text_file(*path);
     if (!data) {
-        prompts.message(message_cannot_read());
+        prompts.message(prompts.text(Txt::kCannotReadFile));
         return false;
     }
-    bool statuses = prompts.ask_yes_no("Считывать информацию о снятых?"_cp1251);
+    bool statuses = prompts.ask_yes_no(prompts.text(Txt::kImportStatusesQuestion));
     FinishImportResult r = import_finish_text(c, *data, statuses);
     show_finish_table(c);
     if (r.lines_refused > 0) {
-        std::string text(text_pair(Txt::kFinishLinesRefused).ru);
+        std::string text(prompts.text(Txt::kFinishLinesRefused));
         text.replace(text.find("%d"), 2, std::to_string(r.lines_refused));
         prompts.message(text);
     }
-    if (r.table_full) prompts.message(message_finish_full());
-    if (prompts.ask_yes_no("Удалить повторяющиеся строки?"_cp1251) && r.lines_read >= 2)
+    if (r.table_full) prompts.message(prompts.text(Txt::kFinishTableFull));
+    if (prompts.ask_yes_no(prompts.text(Txt::kRemoveRepeatedLinesQuestion)) && r.lines_read >= 2)
         remove_duplicate_finish_lines(c);
     return true;
 }
@@ -481,23 +470,21 @@ StartersResult add_non_starters(Competition& c, StartersResult result) {
 }
 
 bool enter_starters_file(Competition& c, Prompts& prompts) {
-    if (!prompts.ask_yes_no(
-            "Чтение текстового файла с номерами ЧИПов стартовавших участников?"_cp1251))
-        return false;
-    auto path = prompts.choose_open_file("TXT-файл (*.txt) |*.txt||"_cp1251);
+    if (!prompts.ask_yes_no(prompts.text(Txt::kStartersFileQuestion))) return false;
+    auto path = prompts.choose_open_file(prompts.text(Txt::kTxtFileFilter));
     if (!path) return false;
     auto data = finish::read_starters_file(*path);
     if (!data) {
-        prompts.message(message_cannot_read());
+        prompts.message(prompts.text(Txt::kCannotReadFile));
         return false;
     }
     StartersResult r = read_starters(c, *data, prompts);
-    std::string text = std::string("Всего стартовало: "_cp1251) + std::to_string(r.starters) +
-                       std::string(" спортсменов\nВсе нестартовавшие теперь отмечены!"_cp1251);
+    std::string text(prompts.text(Txt::kStartersCount));
+    text.replace(text.find("%d"), 2, std::to_string(r.starters));
     prompts.message(text);
-    if (prompts.ask_yes_no("Добавить всех не стартовавших в протокол финиша?"_cp1251)) {
+    if (prompts.ask_yes_no(prompts.text(Txt::kAddNonStartersQuestion))) {
         r = add_non_starters(c, r);
-        if (r.table_full) prompts.message(message_finish_full());
+        if (r.table_full) prompts.message(prompts.text(Txt::kFinishTableFull));
     }
     return true;
 }

@@ -142,11 +142,6 @@ std::string result_plate_text(const Competition& c, const Runner& r);
 // "%d %-25.25s" with start number and name.
 std::string result_plate_name_line(const Runner& r);
 
-// Message texts shared with the dialogs and the command-line tool.
-std::string_view message_cannot_write();
-std::string_view message_cannot_read();
-std::string_view message_finish_full();
-
 namespace finish {
 // The lines a finish text import reads (bounded, see kFinishTextLineMax); nullopt when the file
 // cannot be read (`error`: the errno value).

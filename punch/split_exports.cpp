@@ -120,7 +120,7 @@ bool write_export(ReportEnv& env, std::string_view filter, std::string_view name
     if (!file) return false;
     file->write(body.text);
     if (!file->close()) {
-        env.prompts.message(cannot_write_message());
+        env.prompts.message(env.prompts.text(Txt::kCannotWriteFile));
         return false;
     }
     if (!body.ok) {
@@ -215,22 +215,22 @@ std::string common_splits_page(Competition& c, Prompts& prompts) {
 }
 
 bool export_osv(Competition& c, int first_n, ReportEnv& env) {
-    return write_export(env, "OSV-Файлы(*.osv) |*.osv||"_cp1251, "OSV-файл"_cp1251, "osv",
-                        osv_split_file(c, first_n), "OSV-Файл сохранён"_cp1251);
+    return write_export(env, env.prompts.text(Txt::kOsvFilesFilter), "OSV-файл"_cp1251, "osv",
+                        osv_split_file(c, first_n), env.prompts.text(Txt::kOsvSaved));
 }
 
 bool export_route_csv(Competition& c, int first_n, ReportEnv& env) {
-    return write_export(env, "CSV-Файлы(*.csv) |*.csv||"_cp1251, "CSV-файл"_cp1251, "csv",
-                        route_split_file(c, first_n), "CSV-Файл сохранён"_cp1251);
+    return write_export(env, env.prompts.text(Txt::kCsvFilesFilter), "CSV-файл"_cp1251, "csv",
+                        route_split_file(c, first_n), env.prompts.text(Txt::kCsvSaved));
 }
 
 bool common_splits_html(Competition& c, ReportEnv& env) {
-    auto file = open_report_file(env, "HTML-Файлы(*.htm) |*.htm||"_cp1251, "Общие сплиты"_cp1251,
-                                 "Общие сплиты"_cp1251);
+    auto file = open_report_file(env, env.prompts.text(Txt::kHtmlFilesFilter),
+                                 "Общие сплиты"_cp1251, env.prompts.text(Txt::kCommonSplitsTitle));
     if (!file) return false;
     file->write(common_splits_page(c, env.prompts));
     if (!file->close()) {
-        env.prompts.message(cannot_write_message());
+        env.prompts.message(env.prompts.text(Txt::kCannotWriteFile));
         return false;
     }
     return true;

@@ -46,11 +46,11 @@ Course* first_course_by_number(const Competition& c, int number) {
 Course* class_course_of(const Competition& c, const Runner& r, Prompts& prompts) {
     ClassRecord* cls = c.find_class_by_id(r.class_id);
     if (!cls) {
-        prompts.message("Нет такой группы !"_cp1251);
+        prompts.message(prompts.text(Txt::kNoSuchClass));
         return nullptr;
     }
     Course* course = c.find_course_by_id(cls->course_id);
-    if (!course) prompts.message("Нет такой дистанции !"_cp1251);
+    if (!course) prompts.message(prompts.text(Txt::kNoSuchCourse));
     return course;
 }
 
@@ -155,7 +155,7 @@ std::string_view over_time_text() {
 Course* sheet_course(const Competition& c, const Runner& r, int mode, Prompts& prompts) {
     if (mode == 2 || mode == 6) {
         Course* course = first_course_by_number(c, r.start_number);
-        if (!course) prompts.message("Нет такой дистанции !"_cp1251);
+        if (!course) prompts.message(prompts.text(Txt::kNoSuchCourse));
         return course;
     }
     return class_course_of(c, r, prompts);
@@ -431,7 +431,7 @@ int print_split_range(Competition& c, SplitRangeState& state, int current_row, R
         if (owner) {
             print_split_sheet(c, *owner, card, env);
         } else {
-            env.prompts.message("Владелец ЧИПа не найден, печатаю все отметки!"_cp1251);
+            env.prompts.message(env.prompts.text(Txt::kSplitOwnerNotFound));
             print_plain_sheet(c, nullptr, card, env);
         }
         ++printed;
@@ -476,8 +476,8 @@ std::vector<std::pair<Runner*, const CardReadout*>> runners_with_readouts(const 
 }
 
 int print_splits_by_runner_order(Competition& c, ReportEnv& env) {
-    if (!env.prompts.ask_yes_no_captioned("Печатать сплиты текущим (из базы)?"_cp1251,
-                                          "ВНИМАНИЕ"_cp1251))
+    if (!env.prompts.ask_yes_no_captioned(env.prompts.text(Txt::kSplitsCurrentQuestion),
+                                          env.prompts.text(Txt::kAttention)))
         return 0;
     int printed = 0;
     for (auto [r, card] : runners_with_readouts(c)) {

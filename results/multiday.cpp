@@ -44,12 +44,12 @@ std::string day_file_text(Competition& c) {
 }
 
 bool save_day_file(Competition& c, ReportEnv& env) {
-    auto file =
-        open_report_file(env, "файл(*.txt) |*.txt||"_cp1251, "результат_многодневки"_cp1251, "txt");
+    auto file = open_report_file(env, env.prompts.text(Txt::kPlainTxtFilter),
+                                 "результат_многодневки"_cp1251, "txt");
     if (!file) return false;
     file->write(day_file_text(c));
     if (!file->close()) {
-        env.prompts.message(cannot_write_message());
+        env.prompts.message(env.prompts.text(Txt::kCannotWriteFile));
         return false;
     }
     return true;
@@ -135,7 +135,7 @@ bool read_day_file(Competition& c, int day, const std::string& path, std::string
     std::vector<DayFileLine> lines;
     if (day < 0 || day >= kMultiDayCount || !read_file_bytes(path, kMaxDayFileBytes + 1, bytes) ||
         !parse_day_file(bytes, lines)) {
-        if (why) *why = std::string(cannot_read_message());
+        if (why) *why = std::string(text_in(false, Txt::kCannotReadFile));
         return false;
     }
     int n = apply_day_file(c, day, lines);
@@ -144,11 +144,11 @@ bool read_day_file(Competition& c, int day, const std::string& path, std::string
 }
 
 bool read_day_file(Competition& c, int day, Prompts& prompts) {
-    auto path = prompts.choose_open_file("файл(*.txt) |*.txt||"_cp1251);
+    auto path = prompts.choose_open_file(prompts.text(Txt::kPlainTxtFilter));
     if (!path || path->empty()) return false;
     std::string why;
     if (!read_day_file(c, day, *path, &why)) {
-        prompts.message(why);
+        prompts.message(prompts.text(Txt::kCannotReadFile));
         return false;
     }
     return true;
@@ -334,12 +334,12 @@ void store_multiday_days(CompetitionInfo& info, unsigned days) {
 bool multiday_protocol(Competition& c, ReportEnv& env, unsigned days, bool handicap, bool places) {
     MultiDayProtocol p = multiday_protocol_text(c, days, places);
     if (p.runners == 0) return false;
-    auto html = open_report_file(env, "HTML-файл(*.htm) |*.htm||"_cp1251,
+    auto html = open_report_file(env, env.prompts.text(Txt::kHtmlFileFilter),
                                  "результат_многодневки"_cp1251, "htm");
     if (!html) return false;
     std::unique_ptr<ReportFile> start;
     if (handicap) {
-        start = open_report_file(env, "TXT-файл(*.txt) |*.txt||"_cp1251,
+        start = open_report_file(env, env.prompts.text(Txt::kTextFileFilter),
                                  "стартовый протокол"_cp1251, "txt");
         if (!start) return false;
         start->write(p.handicap);
@@ -348,7 +348,7 @@ bool multiday_protocol(Competition& c, ReportEnv& env, unsigned days, bool handi
     bool ok = html->close();
     if (start) ok = start->close() && ok;
     if (!ok) {
-        env.prompts.message(cannot_write_message());
+        env.prompts.message(env.prompts.text(Txt::kCannotWriteFile));
         return false;
     }
     env.shell.open_path(html->path());
@@ -416,12 +416,12 @@ std::string summary_table_text(Competition& c, bool only_marked) {
 }
 
 bool summary_table(Competition& c, ReportEnv& env, bool only_marked) {
-    auto file =
-        open_report_file(env, "HTML-Файлы(*.htm) |*.htm||"_cp1251, "Сводная таблица"_cp1251, "htm");
+    auto file = open_report_file(env, env.prompts.text(Txt::kHtmlFilesFilter),
+                                 "Сводная таблица"_cp1251, "htm");
     if (!file) return false;
     file->write(summary_table_text(c, only_marked));
     if (!file->close()) {
-        env.prompts.message(cannot_write_message());
+        env.prompts.message(env.prompts.text(Txt::kCannotWriteFile));
         return false;
     }
     env.shell.open_path(file->path());

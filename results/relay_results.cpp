@@ -398,13 +398,14 @@ RelayProtocol relay_protocol_html(Competition& c, const RelayPrintSettings& s) {
 }
 
 bool print_relay_protocol(Competition& c, const RelayPrintSettings& s, ReportEnv& env) {
-    auto file = open_report_file(env, "HTML-файл(*.htm) |*.htm||"_cp1251,
-                                 "результат_эстафеты"_cp1251, "результат эстафеты"_cp1251);
+    auto file =
+        open_report_file(env, env.prompts.text(Txt::kHtmlFileFilter), "результат_эстафеты"_cp1251,
+                         env.prompts.text(Txt::kRelayResultTitle));
     if (!file) return false;
     RelayProtocol page = relay_protocol_html(c, s);
     file->write(page.html);
     if (!file->close()) {
-        env.prompts.message(cannot_write_message());
+        env.prompts.message(env.prompts.text(Txt::kCannotWriteFile));
         return false;
     }
     if (!page.ok) env.prompts.message(page.failure);

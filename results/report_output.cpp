@@ -11,13 +11,6 @@ namespace skarvel {
 
 using namespace literals;
 
-std::string_view cannot_write_message() {
-    return "Не могу записать в указанный файл"_cp1251;
-}
-std::string_view cannot_read_message() {
-    return "Не могу читать указанный файл"_cp1251;
-}
-
 std::unique_ptr<PageDevice> open_printer_report(ReportEnv& env, std::string_view document_name) {
     std::string error;
     auto dev = env.printers.open_document(document_name, error);
@@ -179,24 +172,24 @@ std::unique_ptr<ReportFile> open_report_file(ReportEnv& env, std::string_view fi
                                              std::string_view default_name_cp1251,
                                              std::string_view extension,
                                              std::string_view title_cp1251) {
-    // The report texts are Russian for now, the question about replacing a file too.
-    auto chosen = choose_save_path(env.prompts, LanguageTable{}, filter_cp1251,
+    auto chosen = choose_save_path(env.prompts, env.prompts.lang(), filter_cp1251,
                                    cp1251_to_utf8(default_name_cp1251), extension, title_cp1251);
     if (!chosen) return nullptr;
     const std::string& path = *chosen;
     auto file = ReportFile::create(path);
-    if (!file) env.prompts.message(cannot_write_message());
+    if (!file) env.prompts.message(env.prompts.text(Txt::kCannotWriteFile));
     return file;
 }
 
 std::unique_ptr<ReportFile> open_html_report(ReportEnv& env, std::string_view default_name_cp1251) {
-    return open_report_file(env, "HTML-Файлы(*.htm) |*.htm||"_cp1251, default_name_cp1251, "htm");
+    return open_report_file(env, env.prompts.text(Txt::kHtmlFilesFilter), default_name_cp1251,
+                            "htm");
 }
 
 bool finish_html_report(ReportEnv& env, ReportFile& file) {
     file.write("\r\n</body>\r\n</html>\r\n");
     if (!file.close()) {
-        env.prompts.message(cannot_write_message());
+        env.prompts.message(env.prompts.text(Txt::kCannotWriteFile));
         return false;
     }
     env.shell.open_path(file.path());
@@ -220,7 +213,7 @@ void ReportText::write(std::string_view bytes) {
 bool ReportText::finish(bool open_with_shell) {
     if (!file_) return false;
     if (!file_->close()) {
-        env_.prompts.message(cannot_write_message());
+        env_.prompts.message(env_.prompts.text(Txt::kCannotWriteFile));
         return false;
     }
     if (open_with_shell) env_.shell.open_path(file_->path());

@@ -158,8 +158,4 @@ class ReportText {
     std::unique_ptr<ReportFile> file_;
 };
 
-// Message texts of the channels (Windows-1251).
-std::string_view cannot_write_message();  // "Не могу записать в указанный файл"
-std::string_view cannot_read_message();  // "Не могу читать указанный файл"
-
 }  // namespace skarvel

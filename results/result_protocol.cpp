@@ -305,7 +305,7 @@ std::string ProtocolWriter::runner_line(const ResultList& list, const Runner& r,
 const Course* ProtocolWriter::course_or_stop(const ResultList& list, const Runner& r, bool& stop) {
     const Course* course = split_course(c_, index_, list, r);
     if (!course && info_.check_mode == 2) {
-        prompts_.message("Нет такой дистанции !"_cp1251);
+        prompts_.message(prompts_.text(Txt::kNoSuchCourse));
         stop = true;
     }
     return course;
@@ -510,11 +510,11 @@ std::string result_protocol_head(const CompetitionInfo& info) {
 ProtocolStatus run_result_protocol(Competition& c, ReportEnv& env) {
     std::vector<std::int32_t> points;
     if (c.info.points_mode == 2) {
-        auto path = env.prompts.choose_open_file_named("таблица очков(*.txt)|*.txt||"_cp1251,
+        auto path = env.prompts.choose_open_file_named(env.prompts.text(Txt::kPointsTableFilter),
                                                        "ochki", "txt");
         if (!path) return ProtocolStatus::Cancelled;
         if (!load_points_table(*path, points)) {
-            env.prompts.message(cannot_read_message());
+            env.prompts.message(env.prompts.text(Txt::kCannotReadFile));
             return ProtocolStatus::Failed;
         }
     }
@@ -533,8 +533,7 @@ ProtocolStatus run_result_protocol(Competition& c, ReportEnv& env) {
     }
     if (run.stopped) return ProtocolStatus::Failed;
     if (run.sections == 0) {
-        env.prompts.message(
-            "Печать результатов отменена:\nНет ни одного участника, группы или дистанции\nс заданными свойствами!"_cp1251);
+        env.prompts.message(env.prompts.text(Txt::kNothingToPrintResults));
         return ProtocolStatus::Empty;
     }
     return ProtocolStatus::Done;

@@ -219,22 +219,14 @@ bool print_extracts(Competition& c, const ExtractOptions& o, ReportEnv& env, boo
     draw_extracts(*dev, c, o, groups, two_day);
     dev->end_document();
     if (groups.empty()) {
-        env.prompts.message(nothing_to_print_message());
+        env.prompts.message(env.prompts.text(Txt::kNothingToPrintExtracts));
         return false;
     }
     if (!dev->ok()) {
-        env.prompts.message(printer_failed_message());
+        env.prompts.message(env.prompts.text(Txt::kPrinterFailed));
         return false;
     }
     return true;
-}
-
-std::string_view nothing_to_print_message() {
-    return "Печать отменена:\nНет ни одного участника или коллектива\nс заданными свойствами!"_cp1251;
-}
-
-std::string_view printer_failed_message() {
-    return "Печать не завершена: принтер сообщил об ошибке"_cp1251;
 }
 
 }  // namespace skarvel

@@ -48,9 +48,4 @@ void draw_extracts(PageDevice& dev, const Competition& c, const ExtractOptions& 
 // nothing was printed or the printer failed.
 bool print_extracts(Competition& c, const ExtractOptions& o, ReportEnv& env, bool two_day = false);
 
-// "Печать отменена:\nНет ни одного участника или коллектива\nс заданными свойствами!"
-std::string_view nothing_to_print_message();
-// Shown when the printer gave up during a job.
-std::string_view printer_failed_message();
-
 }  // namespace skarvel

@@ -142,11 +142,11 @@ bool print_number_bibs(const Competition& c, const BibOptions& o, bool large, Re
     int n = large ? draw_number_bibs_large(*dev, c, o) : draw_number_bibs(*dev, c, o);
     dev->end_document();
     if (n == 0) {
-        env.prompts.message(nothing_to_print_message());
+        env.prompts.message(env.prompts.text(Txt::kNothingToPrintExtracts));
         return false;
     }
     if (!dev->ok()) {
-        env.prompts.message(printer_failed_message());
+        env.prompts.message(env.prompts.text(Txt::kPrinterFailed));
         return false;
     }
     return true;

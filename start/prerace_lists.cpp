@@ -240,7 +240,7 @@ bool print_mandate_protocol(Competition& c, bool only_marked, ReportEnv& env) {
     file->write(mandate_protocol_html(c, only_marked));
     // The page carries its own end; it is closed and shown like every other report.
     if (!file->close()) {
-        env.prompts.message(cannot_write_message());
+        env.prompts.message(env.prompts.text(Txt::kCannotWriteFile));
         return false;
     }
     env.shell.open_path(file->path());

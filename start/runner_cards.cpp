@@ -167,11 +167,11 @@ bool print_runner_cards(Competition& c, const CardPrintOptions& o, ReportEnv& en
     int printed = draw_runner_cards(*dev, c, o);
     dev->end_document();
     if (printed == 0) {
-        env.prompts.message(nothing_to_print_message());
+        env.prompts.message(env.prompts.text(Txt::kNothingToPrintExtracts));
         return false;
     }
     if (!dev->ok()) {
-        env.prompts.message(printer_failed_message());
+        env.prompts.message(env.prompts.text(Txt::kPrinterFailed));
         return false;
     }
     return true;

@@ -234,8 +234,7 @@ void print_start_list_pages(PageDevice& dev, const Competition& c, const StartLi
 
 namespace {
 void nothing_to_print(ReportEnv& env) {
-    env.prompts.message(
-        "Печать отменена:\nНет ни одного участника, группы или дистанции\nс заданными свойствами!"_cp1251);
+    env.prompts.message(env.prompts.text(Txt::kNothingToPrintStartList));
 }
 }  // namespace
 
@@ -360,12 +359,12 @@ bool print_relay_start_list(Competition& c, const StartListSettings& s, ReportEn
     std::string page = relay_start_list_html(c, s);
     if (page.empty()) return false;
     const TextPair& title = text_pair(Txt::kRelayStartSaveTitle);
-    auto file = open_report_file(env, "HTML-файл(*.htm) |*.htm||"_cp1251, "htm", "htm",
+    auto file = open_report_file(env, env.prompts.text(Txt::kHtmlFileFilter), "htm", "htm",
                                  english ? title.en : title.ru);
     if (!file) return false;
     file->write(page);
     if (!file->close()) {
-        env.prompts.message(cannot_write_message());
+        env.prompts.message(env.prompts.text(Txt::kCannotWriteFile));
         return false;
     }
     env.shell.open_path(file->path());

@@ -102,8 +102,8 @@ bool confirm_finish_lines_follow(const Competition& c,
     if (lines == 0) return true;
     char buf[256];
     std::snprintf(buf, sizeof buf,
-                  std::string(text_pair(Txt::kFinishLinesFollowNumbers).ru).c_str(), lines);
-    return prompts.ask_yes_no_captioned(buf, "ВНИМАНИЕ"_cp1251);
+                  std::string(prompts.text(Txt::kFinishLinesFollowNumbers)).c_str(), lines);
+    return prompts.ask_yes_no_captioned(buf, prompts.text(Txt::kAttention));
 }
 
 NumberingResult assign_numbers(Competition& c, const NumberingOptions& o, Prompts& prompts) {
@@ -120,12 +120,8 @@ NumberingResult assign_numbers(Competition& c, const NumberingOptions& o, Prompt
     auto usable = [](long n) { return n >= kFirstUsableNumber && n <= kLastUsableNumber; };
     if (!clearing && (!usable(first) || !usable(last))) {
         char buf[200];
-        std::snprintf(
-            buf, sizeof buf, "%s%ld%s",
-            std::string("Номера должны быть в пределах 1..29999:\nномер последнего был бы "_cp1251)
-                .c_str(),
-            usable(first) ? last : static_cast<long>(first),
-            std::string(".\nНомера не присвоены."_cp1251).c_str());
+        std::snprintf(buf, sizeof buf, std::string(prompts.text(Txt::kNumbersOutOfRange)).c_str(),
+                      usable(first) ? last : static_cast<long>(first));
         prompts.message(buf);
         return NumberingResult::OutOfRange;
     }
@@ -222,7 +218,7 @@ bool draw_start_order(Competition& c, const DrawOptions& o, Rand15& rand15, Prom
     bool apart = true;
     if (o.by_club) apart = spread_clubs(order);
     reorder_current(c, order);
-    if (!apart) prompts.message("Не удалось расставить по командам!"_cp1251);
+    if (!apart) prompts.message(prompts.text(Txt::kClubsApartFailed));
     return apart;
 }
 
@@ -237,9 +233,8 @@ void shift_start_times(Competition& c, const ShiftOptions& o) {
 }
 
 bool truncate_start_seconds(Competition& c, Prompts& prompts) {
-    if (!prompts.ask_yes_no_captioned(
-            "Отбросить секунды и сотые в стартовом времени\nу текущих спортсменов ?"_cp1251,
-            "Изменение старта"_cp1251))
+    if (!prompts.ask_yes_no_captioned(prompts.text(Txt::kTruncateSecondsQuestion),
+                                      prompts.text(Txt::kStartChangeCaption)))
         return false;
     for (Runner* r : current_runners(c)) r->start_time = r->start_time / 100 / 60 * 6000;
     finish_data_changed(c);
@@ -250,7 +245,7 @@ bool truncate_start_seconds(Competition& c, Prompts& prompts) {
 // --- whole-table operations -------------------------------------------------------------
 
 bool copy_result_to_start(Competition& c, Prompts& prompts) {
-    if (!prompts.ask_yes_no_captioned("Вы уверены, что копировать результат в старт?"_cp1251, ""))
+    if (!prompts.ask_yes_no_captioned(prompts.text(Txt::kCopyResultToStartQuestion), ""))
         return false;
     c.rebuild_number_index();
     c.recompute_finish_results();
@@ -281,9 +276,9 @@ bool change_start_number(Competition& c, const RenumberOptions& o, Prompts& prom
     Runner* r = c.runner_by_number(o.old_number);
     bool done = false;
     if (!r) {
-        prompts.message("Участника с таким номером в базе данных нет!"_cp1251);
+        prompts.message(prompts.text(Txt::kNoRunnerWithNumber));
     } else if (o.new_number < 0 || o.new_number > kLastUsableNumber) {
-        prompts.message("Номер должен быть от 0 до 29999!"_cp1251);
+        prompts.message(prompts.text(Txt::kNumberOutOfRange));
     } else if (confirm_finish_lines_follow(c, {{r, o.new_number}}, prompts)) {
         r->start_number = static_cast<std::uint16_t>(o.new_number);
         c.modified = true;
@@ -294,9 +289,8 @@ bool change_start_number(Competition& c, const RenumberOptions& o, Prompts& prom
 }
 
 bool check_duplicate_numbers(Competition& c, Prompts& prompts) {
-    if (!prompts.ask_yes_no_captioned(
-            "Проверить базу данных на парные номера\n(без учета нулевых номеров)?"_cp1251,
-            "Проверка"_cp1251))
+    if (!prompts.ask_yes_no_captioned(prompts.text(Txt::kCheckDoubleNumbersQuestion),
+                                      prompts.text(Txt::kCheckCaption)))
         return false;
     std::vector<Runner*> runners = all_runners(c);
     std::vector<int> count(65536, 0);
@@ -304,11 +298,11 @@ bool check_duplicate_numbers(Competition& c, Prompts& prompts) {
     for (Runner* r : runners)
         if (r->start_number != 0 && ++count[r->start_number] > 1) any = true;
     if (!any) {
-        prompts.message("Ошибок (парных номеров) нет"_cp1251);
+        prompts.message(prompts.text(Txt::kNoDoubleNumbers));
         return false;
     }
-    if (!prompts.ask_yes_no_captioned("Есть парные номера, показать их список?"_cp1251,
-                                      "Ошибка"_cp1251))
+    if (!prompts.ask_yes_no_captioned(prompts.text(Txt::kShowDoubleNumbersQuestion),
+                                      prompts.text(Txt::kErrorCaption)))
         return false;
     std::stable_sort(runners.begin(), runners.end(), [](const Runner* a, const Runner* b) {
         return a->start_number < b->start_number;
@@ -321,9 +315,8 @@ bool check_duplicate_numbers(Competition& c, Prompts& prompts) {
 }
 
 bool card_number_to_start_number(Competition& c, Prompts& prompts) {
-    if (!prompts.ask_yes_no_captioned(
-            "Копировать текущим № ЧИПа в № участника с 'урезанием' до 4-х цифр"_cp1251,
-            "ВНИМАНИЕ"_cp1251))
+    if (!prompts.ask_yes_no_captioned(prompts.text(Txt::kCardToNumberQuestion),
+                                      prompts.text(Txt::kAttention)))
         return false;
     auto from_card = [](const Runner* r) {
         return r->card_number > 0 ? r->card_number % 10000 : 0;
@@ -337,8 +330,8 @@ bool card_number_to_start_number(Competition& c, Prompts& prompts) {
     // The numbers changed, so the competition must be saved (and the index follow).
     c.modified = true;
     c.rebuild_number_index();
-    if (prompts.ask_yes_no_captioned("А может № участника 'урезать' до 3-х цифр"_cp1251,
-                                     "ВНИМАНИЕ"_cp1251)) {
+    if (prompts.ask_yes_no_captioned(prompts.text(Txt::kCutToThreeDigitsQuestion),
+                                     prompts.text(Txt::kAttention))) {
         for (Runner* r : current_runners(c)) r->start_number = r->start_number % 1000;
     }
     finish_data_changed(c);

@@ -182,7 +182,8 @@ void DisplayBoardQt::worker(std::string device, int first_line, std::shared_ptr<
         int com = env_.com_number();
         // The button stays pressed until it is pressed again.
         QMetaObject::invokeMethod(this, [this, com, code = error.code] {
-            if (env_.message) env_.message(port_open_failed_message(com, code));
+            const LanguageTable& lang = env_.lang ? env_.lang() : russian_language_table();
+            if (env_.message) env_.message(port_open_failed_message(lang, com, code));
         });
         return;
     }

@@ -15,6 +15,7 @@
 
 #include "core/competition.h"
 #include "periph/display_board.h"
+#include "platform/language.h"
 #include "platform/port_registry.h"
 
 class QTimer;
@@ -81,7 +82,7 @@ class DisplayBoardQt : public QObject {
         std::function<int()> com_number;
         // A message box ("Не могу инициализировать порт COM%d, err=%d"); on this object's thread.
         std::function<void(const std::string&)> message;
-        // The interface language (unset: Russian), for the message that the port is held.
+        // The interface language (unset: Russian) of the messages about the port.
         std::function<const LanguageTable&()> lang;
     };
     explicit DisplayBoardQt(Environment env, QObject* parent = nullptr);

@@ -15,5 +15,6 @@
     X(kFileErrBusy, "файл занят другой программой", "the file is in use by another program") \
     X(kFileErrIo, "ошибка ввода-вывода (диск извлечён или неисправен?)", "input/output error (disk removed or faulty?)") \
     X(kFileErrOther, "ошибка %d", "error %d") \
+    X(kCannotWriteFile, "Не могу записать в указанный файл", "Cannot write the file") \
     /* end of the file texts */
 // clang-format on

@@ -165,5 +165,29 @@
     X(kAmbPassing, "Транспондер %s: номер %d, время %s", "Transponder %s: number %d, time %s") \
     X(kAmbReaderStopped, "Чтение транспондеров остановлено; испорченных записей отброшено: %d", "Transponder reading stopped; damaged records dropped: %d") \
     X(kAmbPortLost, "Порт декодера %s пропал: чтение транспондеров остановлено", "The decoder port %s went away: transponder reading stopped") \
+    X(kNoSuchClass, "Нет такой группы !", "No such category!") \
+    X(kNoSuchCourse, "Нет такой дистанции !", "No such course!") \
+    X(kUniquePunchesShort, "Уникальных отметок: %d, нужно: %d", "Unique punches: %d, needed: %d") \
+    X(kSplitOwnerNotFound, "Владелец ЧИПа не найден, печатаю все отметки!", "The owner of the VP-card was not found, printing all punches!") \
+    X(kSplitsCurrentQuestion, "Печатать сплиты текущим (из базы)?", "Print the splits of the current runners (from the database)?") \
+    X(kFinishFileFilter, "текстовый файл финиша(*.txt) |*.txt||", "finish text file(*.txt) |*.txt||") \
+    X(kFinishTableFull, "Протокол финиша заполнен, новые строки не записаны!", "The finish list is full, the new lines were not written!") \
+    X(kFinishAutosaveNeedsFile, "Для автосохранения финиша\nсначала сохраните рабочий\nфайл под каким-либо именем!", "For the finish autosave\nfirst save the competition\nfile under some name!") \
+    X(kNoFileName, "Нет имени файла", "No file name") \
+    X(kSaveFileFirst, "Сначала сохраните рабочий файл под каким-либо именем!", "First save the competition file under some name!") \
+    X(kExportFinishQuestion, "Сохранить финиш?", "Save the finish list?") \
+    X(kImportFinishQuestion, "Читать финиш?", "Read a finish list?") \
+    X(kImportStatusesQuestion, "Считывать информацию о снятых?", "Read the disqualification marks too?") \
+    X(kRemoveRepeatedLinesQuestion, "Удалить повторяющиеся строки?", "Remove the repeated lines?") \
+    X(kStartersFileQuestion, "Чтение текстового файла с номерами ЧИПов стартовавших участников?", "Read a text file with the VP-card numbers of the runners who started?") \
+    X(kTxtFileFilter, "TXT-файл (*.txt) |*.txt||", "TXT file (*.txt) |*.txt||") \
+    X(kStartersCount, "Всего стартовало: %d спортсменов\nВсе нестартовавшие теперь отмечены!", "Started in all: %d runners\nAll runners who did not start are marked now!") \
+    X(kAddNonStartersQuestion, "Добавить всех не стартовавших в протокол финиша?", "Add every runner who did not start to the finish list?") \
+    X(kOsvFilesFilter, "OSV-Файлы(*.osv) |*.osv||", "OSV files(*.osv) |*.osv||") \
+    X(kOsvSaved, "OSV-Файл сохранён", "The OSV file is saved") \
+    X(kCsvFilesFilter, "CSV-Файлы(*.csv) |*.csv||", "CSV files(*.csv) |*.csv||") \
+    X(kCsvSaved, "CSV-Файл сохранён", "The CSV file is saved") \
+    X(kCommonSplitsTitle, "Общие сплиты", "Common splits") \
+    X(kPortOpenFailed, "Не могу инициализировать порт COM%d, err=%d", "Cannot open the port COM%d, err=%d") \
     /* end of the punch texts */
 // clang-format on

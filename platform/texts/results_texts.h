@@ -63,5 +63,11 @@
     X(kResultDlgMarkedRoutePenaltyByControl, "Маркировка: штраф по КП", "Marked route: penalty by control") \
     X(kResultDlgNoPointsForIndividuals, "Лично-очки не давать", "No points for individuals") \
     X(kResultDlgTwinMeanOf6Places, "Тпоб=Тср 6ти мест", "Twin = mean of 6 places") \
+    X(kNothingToPrintResults, "Печать результатов отменена:\nНет ни одного участника, группы или дистанции\nс заданными свойствами!", "Printing of the results cancelled:\nno runner, category or course\nhas the chosen properties!") \
+    X(kHtmlFileFilter, "HTML-файл(*.htm) |*.htm||", "HTML file(*.htm) |*.htm||") \
+    X(kHtmlFilesFilter, "HTML-Файлы(*.htm) |*.htm||", "HTML files(*.htm) |*.htm||") \
+    X(kPlainTxtFilter, "файл(*.txt) |*.txt||", "file(*.txt) |*.txt||") \
+    X(kPointsTableFilter, "таблица очков(*.txt)|*.txt||", "points table(*.txt)|*.txt||") \
+    X(kRelayResultTitle, "результат эстафеты", "Relay result") \
     /* end of the results texts */
 // clang-format on

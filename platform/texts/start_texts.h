@@ -88,5 +88,21 @@
     X(kStartDlgTheCurrentPrinter, "Текущий принтер", "The current printer") \
     X(kStartDlgHTMLFile, "HTML-файл", "HTML-file") \
     X(kStartDlgEachClassesFromANewSheet, "Каждую группу/дистанцию - с нового листа", "Each classes - from a new sheet") \
+    X(kStartChangeCaption, "Изменение старта", "Start time change") \
+    X(kTruncateSecondsQuestion, "Отбросить секунды и сотые в стартовом времени\nу текущих спортсменов ?", "Drop the seconds and hundredths of the start times\nof the current runners?") \
+    X(kCopyResultToStartQuestion, "Вы уверены, что копировать результат в старт?", "Copy the results to the start times, are you sure?") \
+    X(kNumbersOutOfRange, "Номера должны быть в пределах 1..29999:\nномер последнего был бы %ld.\nНомера не присвоены.", "Numbers must lie within 1..29999:\nthe last one would be %ld.\nNo numbers were set.") \
+    X(kClubsApartFailed, "Не удалось расставить по командам!", "The runners of a club could not be kept apart!") \
+    X(kNumberOutOfRange, "Номер должен быть от 0 до 29999!", "The number must lie between 0 and 29999!") \
+    X(kCheckDoubleNumbersQuestion, "Проверить базу данных на парные номера\n(без учета нулевых номеров)?", "Check the database for double start numbers\n(numbers 0 aside)?") \
+    X(kCheckCaption, "Проверка", "Check") \
+    X(kErrorCaption, "Ошибка", "Error") \
+    X(kNoDoubleNumbers, "Ошибок (парных номеров) нет", "No errors (no double numbers)") \
+    X(kShowDoubleNumbersQuestion, "Есть парные номера, показать их список?", "There are double numbers, show their list?") \
+    X(kCardToNumberQuestion, "Копировать текущим № ЧИПа в № участника с 'урезанием' до 4-х цифр", "Copy the VP-card number of the current runners to their start number, cut to 4 digits") \
+    X(kCutToThreeDigitsQuestion, "А может № участника 'урезать' до 3-х цифр", "Cut the start numbers to 3 digits instead?") \
+    X(kNothingToPrintExtracts, "Печать отменена:\nНет ни одного участника или коллектива\nс заданными свойствами!", "Printing cancelled:\nno runner or team/club\nhas the chosen properties!") \
+    X(kNothingToPrintStartList, "Печать отменена:\nНет ни одного участника, группы или дистанции\nс заданными свойствами!", "Printing cancelled:\nno runner, category or course\nhas the chosen properties!") \
+    X(kPrinterFailed, "Печать не завершена: принтер сообщил об ошибке", "Printing not finished: the printer reported an error") \
     /* end of the start texts */
 // clang-format on

@@ -74,8 +74,8 @@ void RadioReaderQt::finished(QThread* self, bool lost, const std::string& device
     if (lost) emit port_lost(QString::fromStdString(device));
     emit reading_stopped();
     if (!lost && !closing_)
-        env_.prompts().message(
-            port_open_failed_message(env_.com_number ? env_.com_number() : 0, open_error));
+        env_.prompts().message(port_open_failed_message(
+            env_.prompts().lang(), env_.com_number ? env_.com_number() : 0, open_error));
 }
 
 void RadioReaderQt::worker(std::string device, std::shared_ptr<PortClaim> claim) {

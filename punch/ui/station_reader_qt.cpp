@@ -19,11 +19,10 @@ namespace skarvel {
 
 using namespace skarvel::literals;
 
-std::string port_open_failed_message(int com_number, int error_code) {
+std::string port_open_failed_message(const LanguageTable& lang, int com_number, int error_code) {
     char buf[96];
-    std::snprintf(buf, sizeof buf,
-                  std::string("Не могу инициализировать порт COM%d, err=%d"_cp1251).c_str(),
-                  com_number, error_code);
+    std::snprintf(buf, sizeof buf, std::string(lang.text(Txt::kPortOpenFailed)).c_str(), com_number,
+                  error_code);
     return buf;
 }
 
@@ -217,7 +216,9 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
                 thread_.reset();
                 mode_ = Mode::kNone;
                 emit reading_stopped();
-                if (!closing_) env_.prompts().message(port_open_failed_message(com_number, code));
+                if (!closing_)
+                    env_.prompts().message(
+                        port_open_failed_message(env_.prompts().lang(), com_number, code));
             },
             Qt::QueuedConnection);
         return;

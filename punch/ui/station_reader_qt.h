@@ -25,6 +25,7 @@
 
 #include "core/competition.h"
 #include "core/prompts.h"
+#include "platform/language.h"
 #include "platform/port_registry.h"
 #include "punch/readout.h"
 #include "punch/station_event.h"
@@ -157,7 +158,7 @@ class StationReaderQt : public QObject {
     QTimer* retry_ = nullptr;
 };
 
-// "Не могу инициализировать порт COM%d, err=%d".
-std::string port_open_failed_message(int com_number, int error_code);
+// "Не могу инициализировать порт COM%d, err=%d" in the language of `lang`.
+std::string port_open_failed_message(const LanguageTable& lang, int com_number, int error_code);
 
 }  // namespace skarvel

@@ -115,7 +115,8 @@ void TransponderReaderQt::finished_by_itself(QThread* self, const std::string& d
             if (open_error == 0) emit port_lost(QString::fromStdString(device));
             emit reading_stopped();
             if (open_error != 0 && !closing_)
-                env_.prompts().message(port_open_failed_message(com_number, open_error));
+                env_.prompts().message(
+                    port_open_failed_message(env_.prompts().lang(), com_number, open_error));
         },
         Qt::QueuedConnection);
 }

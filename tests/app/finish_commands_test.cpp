@@ -223,7 +223,8 @@ class FinishCommandsTest : public QObject, testing::MainWindowFixture {
         key(Qt::Key_Return);
         QTRY_COMPARE(prompts->messages.size(), before + 1);
         QCOMPARE(prompts->messages.back(),
-                 file_error_message(frame->state().lang, message_cannot_write(), path, ENOSPC));
+                 file_error_message(frame->state().lang,
+                                    frame->state().lang.text(Txt::kCannotWriteFile), path, ENOSPC));
         QVERIFY(!frame->saver().busy());
         QVERIFY(c().modified);
         QVERIFY(frame->isWindowModified());

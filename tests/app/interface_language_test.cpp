@@ -79,11 +79,8 @@ const QSet<QString> kRussianAllows = {
 const C kTables[] = {C::kShowRunners, C::kShowClubs,  C::kShowClasses,
                      C::kShowCourses, C::kShowFinish, C::kShowCardReadouts};
 
-// Commands whose own questions and messages (told by the logic) are not in the language table
-// yet, and the network dialogs whose Russian texts are still English.
-const std::vector<C> kEnglishLeft = {
-    C::kClearSeconds, C::kCopyResultToStart, C::kFinishAutosave, C::kExportFinish,
-    C::kImportFinish, C::kCardToStartNumber, C::kStartersByCard, C::kPrintExtractsSorted};
+// The network dialogs whose Russian texts are still English.
+const std::vector<C> kEnglishLeft = {};
 const std::vector<C> kRussianLeft = {C::kServerSettings, C::kOnlineSetup};
 
 bool has_cyrillic(const QString& s) {

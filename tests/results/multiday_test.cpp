@@ -81,7 +81,7 @@ TEST(MultiDay, RefusedFilesChangeNothing) {
         std::ofstream(path, std::ios::binary) << text;
         std::string why;
         EXPECT_FALSE(read_day_file(f.c, 0, path, &why));
-        EXPECT_EQ(why, cannot_read_message());
+        EXPECT_EQ(why, text_in(false, Txt::kCannotReadFile));
         EXPECT_EQ(f.c.tables.runners[0]->day_results[0], 0);
     }
     std::vector<DayFileLine> lines;

@@ -251,7 +251,7 @@ TEST(Extracts, TwoDayColumnsAndNothingToPrint) {
     ReportEnv env{prompts, printers, shell};
     EXPECT_FALSE(print_extracts(r.c, marked, env));
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0], nothing_to_print_message());
+    EXPECT_EQ(prompts.messages[0], text_in(false, Txt::kNothingToPrintExtracts));
 }
 
 std::vector<std::string> box_texts(const RecordedPage& page, double y_top, double y_bottom) {

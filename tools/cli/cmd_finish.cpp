@@ -61,7 +61,7 @@ int cmd_finish_import(const std::vector<std::string>& args) {
     if (r.lines_refused > 0)
         cli::error(std::to_string(r.lines_refused) +
                    " lines skipped: their start number is outside 0..65535");
-    if (r.table_full) cli::error_cp1251(message_finish_full());
+    if (r.table_full) cli::error_cp1251(text_in(false, Txt::kFinishTableFull));
     if (!save_wdb(*c, files[0], &why)) {
         cli::file_error("cannot save", files[0], why);
         return cli::kExitOutput;
