@@ -12,10 +12,10 @@ namespace skarvel {
 using namespace literals;
 
 std::string caption_attention(bool english) {
-    return pick(english, "ВНИМАНИЕ"_cp1251, "ATTENTION");
+    return std::string(text_in(english, Txt::kAttention));
 }
 std::string caption_error(bool english) {
-    return pick(english, "ОШИБКА"_cp1251, "ERROR");
+    return std::string(text_in(english, Txt::kResultError));
 }
 
 // ---- deletion ----------------------------------------------------------------------------
@@ -25,33 +25,26 @@ DeleteOutcome delete_with_rules(Competition& c, RecordType type, int slot, Promp
     bool present = with_table(c.tables, type, [slot](auto& t) { return t[slot] != nullptr; });
     if (!present) return DeleteOutcome::NoRecord;
 
-    auto refuse = [&](std::string_view ru, std::string_view en) {
-        prompts.stop_message(pick(english, ru, en), caption_error(english));
+    auto refuse = [&](Txt why) {
+        prompts.stop_message(text_in(english, why), caption_error(english));
         return DeleteOutcome::Refused;
     };
     switch (type) {
         case kClubs:
             c.recount_tables();
-            if (c.tables.clubs[slot]->runner_count != 0)
-                return refuse("Коллектив используется, в нём есть участники !"_cp1251,
-                              "The club is in use: it has runners !");
+            if (c.tables.clubs[slot]->runner_count != 0) return refuse(Txt::kClubInUse);
             break;
         case kClasses:
             c.recount_tables();
-            if (c.tables.classes[slot]->runner_count != 0)
-                return refuse("Группа используется, в ней есть участники !"_cp1251,
-                              "The category is in use: it has runners !");
+            if (c.tables.classes[slot]->runner_count != 0) return refuse(Txt::kClassInUse);
             break;
         case kCourses:
             c.recount_tables();
-            if (c.tables.courses[slot]->runner_count != 0)
-                return refuse("Дистанция используется, есть группы, использующие её."_cp1251,
-                              "The course is in use: categories use it.");
+            if (c.tables.courses[slot]->runner_count != 0) return refuse(Txt::kCourseInUse);
             break;
         case kFinishLines:
-            if (!prompts.ask_yes_no_captioned(
-                    pick(english, "Удалить строку финиша?"_cp1251, "Delete the finish line?"),
-                    caption_attention(english)))
+            if (!prompts.ask_yes_no_captioned(text_in(english, Txt::kDeleteFinishLineQuestion),
+                                              caption_attention(english)))
                 return DeleteOutcome::Declined;
             break;
         default:
@@ -85,7 +78,7 @@ void FinishEntry::digit(Competition& c, int row, int d, Prompts& prompts, bool e
     int live = lines.live_count();
     if (row < 0 || row > live) return;
     if (row < live && lines[row]->start_number != 0) {
-        prompts.message(pick(english, "Занято!"_cp1251, "Busy!"));
+        prompts.message(text_in(english, Txt::kFinishLineBusy));
         return;
     }
     active_ = true;
@@ -153,10 +146,7 @@ bool FinishEntry::enter(Competition& c, int row, Prompts& prompts, const EditHoo
     }
     bool capped = false;
     int n = stored_number(c, row_, typed_, capped);
-    if (capped)
-        prompts.message(pick(hooks.english,
-                             "Введенный номер превышает максимально допустимый!"_cp1251,
-                             "The number entered exceeds the maximum allowed!"));
+    if (capped) prompts.message(text_in(hooks.english, Txt::kNumberTooBig));
     lines[row_]->start_number = static_cast<std::int16_t>(n);
     active_ = false;
     finish_data_changed(c);
@@ -174,10 +164,8 @@ void FinishEntry::escape(Competition& c) {
 void finish_autosave(Competition& c, Prompts& prompts, const EditHooks& hooks) {
     if (!c.info.finish_autosave || !hooks.save_under_file_name) return;
     if (hooks.save_under_file_name() == SaveRequest::kNoFileName)
-        prompts.message_captioned(
-            pick(hooks.english, "Сначала сохраните рабочий файл под каким-либо именем!"_cp1251,
-                 "Save the competition under a file name first!"),
-            pick(hooks.english, "Нет имени файла"_cp1251, "No file name"));
+        prompts.message_captioned(text_in(hooks.english, Txt::kSaveFileFirst),
+                                  text_in(hooks.english, Txt::kNoFileName));
 }
 
 // ---- quick edit --------------------------------------------------------------------------
@@ -192,11 +180,10 @@ bool quick_edit_finish_time(Competition& c, int row, Prompts& prompts, const Edi
         int value, max;
     };
     Part parts[4] = {
-        {pick(en, "Время финиша: часы"_cp1251, "Finish time: hours"), t / kCentisPerHour, 45},
-        {pick(en, "Время финиша: минуты"_cp1251, "Finish time: minutes"), t / kCentisPerMinute % 60,
-         59},
-        {pick(en, "Время финиша: секунды"_cp1251, "Finish time: seconds"), t / 100 % 60, 59},
-        {pick(en, "Время финиша: сотые"_cp1251, "Finish time: hundredths"), t % 100, 99},
+        {std::string(text_in(en, Txt::kFinishTimeHours)), t / kCentisPerHour, 45},
+        {std::string(text_in(en, Txt::kFinishTimeMinutes)), t / kCentisPerMinute % 60, 59},
+        {std::string(text_in(en, Txt::kFinishTimeSeconds)), t / 100 % 60, 59},
+        {std::string(text_in(en, Txt::kFinishTimeHundredths)), t % 100, 99},
     };
     int steps = c.info.time_precision != 0 ? 4 : 3;
     for (int i = 0; i < steps; ++i) {
@@ -230,7 +217,7 @@ EditResult store_quick_runner_form(Competition& c, int slot, const QuickRunnerFo
                                    bool english) {
     Runner* r = c.tables.runners[slot];
     if (!r) return EditResult{false, {}, kNoSlot};
-    std::string label = pick(english, "№"_cp1251, "No.");
+    std::string label = std::string(text_in(english, Txt::kEdNo));
     std::int64_t number = 0;
     if (f.start_number.find_first_not_of(' ') != std::string::npos) {
         auto v = parse_integer_field(f.start_number);
@@ -241,8 +228,7 @@ EditResult store_quick_runner_form(Competition& c, int slot, const QuickRunnerFo
     }
     if (static_cast<int>(f.start_time.size()) > edit_limits::kTimeText)
         return EditResult{
-            false,
-            length_message(pick(english, "Старт"_cp1251, "Start"), edit_limits::kTimeText, english),
+            false, length_message(text_in(english, Txt::kEdStart), edit_limits::kTimeText, english),
             kNoSlot};
     r->start_number = static_cast<std::uint16_t>(number);
     r->start_time = parse_time_text(f.start_time);
@@ -306,15 +292,15 @@ void store_status_texts(Competition& c, const StatusTexts& t) {
 
 std::string status_runner_name(const Competition& c, int number, bool english) {
     if (const Runner* r = c.runner_by_number(number)) return std::string(field_text(r->name));
-    return pick(english, "-- нет в протоколе --"_cp1251, "-- not in the list --");
+    return std::string(text_in(english, Txt::kNotInList));
 }
 
 std::optional<int> status_number(std::string_view text, Prompts& prompts, bool english) {
     if (text.find_first_not_of(' ') == std::string_view::npos) return 0;
     auto v = parse_integer_field(text);
     if (v && *v >= 0 && *v <= edit_limits::kStartNumberMax) return static_cast<int>(*v);
-    prompts.message(range_message(pick(english, "Номер"_cp1251, "Number"), 0,
-                                  edit_limits::kStartNumberMax, english));
+    prompts.message(
+        range_message(text_in(english, Txt::kEdNumber), 0, edit_limits::kStartNumberMax, english));
     return std::nullopt;
 }
 
@@ -322,8 +308,7 @@ bool apply_status(Competition& c, int number, int status, Prompts& prompts, bool
     c.rebuild_number_index();
     Runner* r = c.runner_by_number(number);
     if (!r || status < 0 || status >= kStatusCount) {
-        prompts.message(pick(english, "Участника с таким номером в базе данных нет!"_cp1251,
-                             "There is no runner with this number!"));
+        prompts.message(text_in(english, Txt::kNoRunnerWithNumber));
         return false;
     }
     r->status = static_cast<std::uint8_t>(status);
@@ -350,9 +335,7 @@ bool apply_status(Competition& c, int number, int status, Prompts& prompts, bool
 }
 
 bool restore_all_statuses(Competition& c, Prompts& prompts, bool english) {
-    if (!prompts.ask_yes_no(pick(english, "Восстановить ВСЕХ спортсменов в базе данных?"_cp1251,
-                                 "Restore ALL runners?")))
-        return false;
+    if (!prompts.ask_yes_no(text_in(english, Txt::kRestoreAllRunners))) return false;
     const auto& t = c.tables.runners;
     for (int i = 0; i < t.used_end(); ++i)
         if (Runner* r = t[i]) r->status = 0;
@@ -380,7 +363,7 @@ void unmark(ClassRecord& r) {
 
 template <class R>
 bool join_table(Competition& c, Table<R>& table, std::int16_t Runner::*ref, Prompts& prompts,
-                bool english, std::string_view none_ru, std::string_view none_en) {
+                bool english, Txt none_marked) {
     int target = kNoSlot;
     for (int i = 0; i < table.capacity() && table[i]; ++i)
         if (is_marked(*table[i])) {
@@ -388,7 +371,7 @@ bool join_table(Competition& c, Table<R>& table, std::int16_t Runner::*ref, Prom
             break;
         }
     if (target == kNoSlot) {
-        prompts.message(pick(english, none_ru, none_en));
+        prompts.message(text_in(english, none_marked));
     } else {
         std::int32_t target_id = table[target]->id;
         std::unordered_set<std::int32_t> marked_ids;
@@ -416,7 +399,7 @@ bool join_table(Competition& c, Table<R>& table, std::int16_t Runner::*ref, Prom
     c.recount_tables();
     finish_data_changed(c);  // runners moved to another class are placed there
     c.modified = true;
-    if (prompts.ask_yes_no(pick(english, "Снять отметку?"_cp1251, "Unmark?")))
+    if (prompts.ask_yes_no(text_in(english, Txt::kUnmarkQuestion)))
         for (int i = 0; i < table.capacity() && table[i]; ++i) unmark(*table[i]);
     return true;
 }
@@ -425,20 +408,14 @@ bool join_table(Competition& c, Table<R>& table, std::int16_t Runner::*ref, Prom
 
 bool join_marked(Competition& c, RecordType type, Prompts& prompts, bool english) {
     if (type == kClubs) {
-        if (!prompts.ask_yes_no(
-                pick(english, "Объединить отмеченные коллективы и удалить не используемые?"_cp1251,
-                     "Join the marked clubs and delete the unused ones?")))
-            return false;
+        if (!prompts.ask_yes_no(text_in(english, Txt::kJoinClubsQuestion))) return false;
         return join_table(c, c.tables.clubs, &Runner::club_id, prompts, english,
-                          "Нет ни одного отметенного коллектива!"_cp1251, "No club is marked!");
+                          Txt::kNoClubMarked);
     }
     if (type == kClasses) {
-        if (!prompts.ask_yes_no(
-                pick(english, "Объединить отмеченные группы и удалить не используемые?"_cp1251,
-                     "Join the marked categories and delete the unused ones?")))
-            return false;
+        if (!prompts.ask_yes_no(text_in(english, Txt::kJoinClassesQuestion))) return false;
         return join_table(c, c.tables.classes, &Runner::class_id, prompts, english,
-                          "Нет ни одной отметенной группы!"_cp1251, "No category is marked!");
+                          Txt::kNoClassMarked);
     }
     return false;
 }

@@ -14,10 +14,8 @@ namespace skarvel {
 using namespace literals;
 
 bool check_duplicate_card_numbers(Competition& c, Prompts& prompts, bool english) {
-    if (!prompts.ask_yes_no_captioned(
-            pick(english, "Проверить базу данных на парные VP-номера?"_cp1251,
-                 "Check the database for double VP-card numbers?"),
-            pick(english, "Проверка"_cp1251, "Check")))
+    if (!prompts.ask_yes_no_captioned(text_in(english, Txt::kCheckDoubleCardsQuestion),
+                                      text_in(english, Txt::kCheckCaption)))
         return false;
     auto& table = c.tables.runners;
     std::vector<Runner*> all;
@@ -28,13 +26,11 @@ bool check_duplicate_card_numbers(Competition& c, Prompts& prompts, bool english
             with_card += r->card_number != 0;
         }
     if (with_card == 0) {
-        prompts.message(pick(english, "Участников с VP-картами нет!"_cp1251,
-                             "There are no runners with VP-cards!"));
+        prompts.message(text_in(english, Txt::kNoRunnersWithCards));
         return false;
     }
     if (with_card == 1) {
-        prompts.message(pick(english, "Есть всего 1 участник с VP-картами!"_cp1251,
-                             "Only 1 runner has a VP-card!"));
+        prompts.message(text_in(english, Txt::kOneRunnerWithCard));
         return false;
     }
     // The slots themselves are rearranged only when the user wants the list, so the sort
@@ -50,14 +46,11 @@ bool check_duplicate_card_numbers(Competition& c, Prompts& prompts, bool english
             pairs = true;
         }
     if (!pairs) {
-        prompts.message(pick(english, "Ошибок (парных VP-номеров) нет"_cp1251,
-                             "No errors (double VP-card numbers)"));
+        prompts.message(text_in(english, Txt::kNoDoubleCards));
         return false;
     }
-    if (!prompts.ask_yes_no_captioned(
-            pick(english, "Есть парные номера, показать их список?"_cp1251,
-                 "There are double numbers; show their list?"),
-            pick(english, "Ошибка"_cp1251, "Error")))
+    if (!prompts.ask_yes_no_captioned(text_in(english, Txt::kShowDoubleNumbersQuestion),
+                                      text_in(english, Txt::kErrorCaption)))
         return false;
 
     std::unordered_map<const Runner*, std::unique_ptr<Runner>> owned;
@@ -96,12 +89,8 @@ int fill_unnumbered_finish_lines(Competition& c) {
 }
 
 bool finish_crossings_to_card_readouts(Competition& c, Prompts& prompts, bool english) {
-    if (!prompts.ask_yes_no_captioned(
-            pick(
-                english,
-                "Будет удалено содержимое ЧИПов, номера ЧИПов в базе и т.п., продолжать?"_cp1251,
-                "The card readouts and the card numbers of the runners will be deleted; continue?"),
-            pick(english, "ВНИМАНИЕ"_cp1251, "ATTENTION")))
+    if (!prompts.ask_yes_no_captioned(text_in(english, Txt::kClearCardsQuestion),
+                                      text_in(english, Txt::kAttention)))
         return false;
     auto& cards = c.tables.card_readouts;
     cards.erase_live();

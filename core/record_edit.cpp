@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <limits>
 
 #include "core/cp1251.h"
 #include "core/finish_results.h"
 #include "core/qualification.h"
 #include "core/time_text.h"
+#include "platform/language.h"
 
 namespace skarvel {
 
@@ -20,40 +22,55 @@ constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t kInt16Max = std::numeric_limits<std::int16_t>::max();
 
 struct Label {
-    std::string_view ru, en;
-    std::string text(bool english) const { return pick(english, ru, en); }
+    Txt id;
+    std::string text(bool english) const { return std::string(text_in(english, id)); }
 };
 
-const Label kName{"Фамилия, имя"_cp1251, "Name, surname"};
-const Label kBirthYear{"Год рождения"_cp1251, "Year of birth"};
-const Label kHeat{"Забег/Этап"_cp1251, "Heat/Leg"};
-const Label kNumber{"Номер"_cp1251, "Number"};
-const Label kStart{"Старт"_cp1251, "Start"};
-const Label kCard{"VP-ЧИП"_cp1251, "VP-card"};
-const Label kComment{"Примечание"_cp1251, "Comment"};
-const Label kQualification{"Разряд"_cp1251, "Rank"};
-const Label kClubName{"Наименование"_cp1251, "Name"};
-const Label kRepresentative{"Представитель"_cp1251, "Representative"};
-const Label kMs{"МС"_cp1251, "MS"};
-const Label kKms{"КМС"_cp1251, "CMS"};
-const Label kFeeRentalReduced{"Аренда ЧИПа: льготный"_cp1251, "Rented card: reduced"};
-const Label kFeeRentalNormal{"Аренда ЧИПа: обычный"_cp1251, "Rented card: normal"};
-const Label kFeeOwnReduced{"Свой ЧИП: льготный"_cp1251, "Own card: reduced"};
-const Label kFeeOwnNormal{"Свой ЧИП: обычный"_cp1251, "Own card: normal"};
-const Label kCourseName{"Краткое название"_cp1251, "Short name"};
-const Label kControlCount{"КП"_cp1251, "Controls"};
-const Label kLength{"Длина, метров"_cp1251, "Length, metres"};
-const Label kClimb{"Набор высоты"_cp1251, "Climb"};
-const Label kCorridor{"Стартовый коридор"_cp1251, "Start corridor"};
-const Label kTimeLimit{"Контрольное время, мин"_cp1251, "Max limit time, minutes"};
-const Label kCrossings{"Кол-во пересечений финиша"_cp1251, "Number crossing finish line"};
-const Label kCourseSetter{"Нач. дистанции"_cp1251, "Course setter"};
-const Label kControlOrder{"Порядок прохождения"_cp1251, "Control order"};
-const Label kChipNumber{"Номер чипа"_cp1251, "Card number"};
-const Label kReadoutNumber{"Номер стартовый"_cp1251, "Start number"};
-const Label kStartTime{"Время старта"_cp1251, "Start time"};
-const Label kFinishTime{"Время финиша"_cp1251, "Finish time"};
-const Label kPunches{"Отметки в чипе."_cp1251, "Punches in card."};
+const Label kName{Txt::kNameSurname};
+const Label kBirthYear{Txt::kEdYearOfBirth};
+const Label kHeat{Txt::kEdHeatLeg};
+const Label kNumber{Txt::kEdNumber};
+const Label kStart{Txt::kEdStart};
+const Label kCard{Txt::kEdVPCard};
+const Label kComment{Txt::kEdComment};
+const Label kQualification{Txt::kEdRank};
+const Label kClubName{Txt::kEdName};
+const Label kRepresentative{Txt::kEdRepresentative};
+const Label kMs{Txt::kEdMS};
+const Label kKms{Txt::kEdCMS};
+const Label kFeeRentalReduced{Txt::kEdFeeRentalReduced};
+const Label kFeeRentalNormal{Txt::kEdFeeRentalNormal};
+const Label kFeeOwnReduced{Txt::kEdFeeOwnReduced};
+const Label kFeeOwnNormal{Txt::kEdFeeOwnNormal};
+const Label kCourseName{Txt::kEdShortName};
+const Label kControlCount{Txt::kEdControls};
+const Label kLength{Txt::kEdLengthMetres};
+const Label kClimb{Txt::kEdClimb};
+const Label kCorridor{Txt::kEdStartCorridor};
+const Label kTimeLimit{Txt::kMaxLimitTime};
+const Label kCrossings{Txt::kFinishCrossings};
+const Label kCourseSetter{Txt::kEdCourseSetter};
+const Label kControlOrder{Txt::kEdControlOrder};
+const Label kChipNumber{Txt::kEdCardNumber};
+const Label kReadoutNumber{Txt::kEdStartNumber};
+const Label kStartTime{Txt::kEdStartTime};
+const Label kFinishTime{Txt::kEdFinishTime};
+const Label kPunches{Txt::kEdPunchesInCard};
+
+// A table text with each "%s" replaced by the next of `parts` (texts of any length).
+std::string fill(std::string_view text, std::initializer_list<std::string> parts) {
+    std::string out;
+    auto part = parts.begin();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == 's' && part != parts.end()) {
+            out += *part++;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
 
 // Collects the first rejected field of a form.
 // Every field after the first of "h:m:s" (or "h:m") is 0..59; the fraction is not checked.
@@ -102,9 +119,7 @@ class Checker {
     void time(const std::string& text, const Label& label) {
         this->text(text, label, edit_limits::kTimeText);
         if (failed() || time_fields_in_range(text)) return;
-        error_ = label.text(english_);
-        error_ += english_ ? ": minutes and seconds are 0..59."
-                           : std::string(": минуты и секунды - от 0 до 59."_cp1251);
+        error_ = fill(text_in(english_, Txt::kEdTimeFieldsRange), {label.text(english_)});
     }
     void choice(int value, const Label& label, int min, int max) {
         if (!failed() && (value < min || value > max))
@@ -169,37 +184,19 @@ std::string integer_text(std::int64_t value) {
 
 std::string range_message(std::string_view label, std::int64_t min, std::int64_t max,
                           bool english) {
-    std::string s(label);
-    s += english ? ": enter an integer between " : std::string(": введите целое число от "_cp1251);
-    s += std::to_string(min);
-    s += english ? " and " : std::string(" до "_cp1251);
-    s += std::to_string(max);
-    s += '.';
-    return s;
+    return fill(text_in(english, Txt::kEdRangeMessage),
+                {std::string(label), std::to_string(min), std::to_string(max)});
 }
 
 std::string length_message(std::string_view label, int max_chars, bool english) {
-    std::string s(label);
-    s += english ? ": enter no more than " : std::string(": введите не более "_cp1251);
-    s += std::to_string(max_chars);
-    s += english ? " characters." : std::string(" символов."_cp1251);
-    return s;
+    return fill(text_in(english, Txt::kEdLengthMessage),
+                {std::string(label), std::to_string(max_chars)});
 }
 
 std::string table_full_message(RecordType type, bool english) {
     static const Label kFull[kRecordTypeCount] = {
-        {"Таблица участников заполнена: новую запись создать нельзя"_cp1251,
-         "The runners table is full: no new record can be created"},
-        {"Таблица коллективов заполнена: новую запись создать нельзя"_cp1251,
-         "The clubs table is full: no new record can be created"},
-        {"Таблица групп заполнена: новую запись создать нельзя"_cp1251,
-         "The categories table is full: no new record can be created"},
-        {"Таблица дистанций заполнена: новую запись создать нельзя"_cp1251,
-         "The courses table is full: no new record can be created"},
-        {"Таблица финиша заполнена: новую строку создать нельзя"_cp1251,
-         "The finish table is full: no new line can be created"},
-        {"Таблица ЧИПов заполнена: новую запись создать нельзя"_cp1251,
-         "The card table is full: no new record can be created"},
+        {Txt::kRunnersTableFull}, {Txt::kClubsTableFull},        {Txt::kClassesTableFull},
+        {Txt::kCoursesTableFull}, {Txt::kFinishTableFullNoLine}, {Txt::kCardsTableFull},
     };
     int i = type >= 0 && type < kRecordTypeCount ? type : kRunners;
     return kFull[i].text(english);
@@ -463,14 +460,8 @@ EditResult parse_control_order(std::string_view text, Course& course, bool engli
         }
         std::int64_t code = number + addend;
         if (code > 255 || value > 65535) {
-            std::string msg = kControlOrder.text(english);
-            msg += english ? ", line " : std::string(", строка "_cp1251);
-            msg += std::to_string(entry + 1);
-            msg +=
-                english
-                    ? ": the control code must be 0..255 and the value 0..65535."
-                    : std::string(
-                          ": код КП должен быть от 0 до 255, число после ; от 0 до 65535."_cp1251);
+            std::string msg = fill(text_in(english, Txt::kEdControlValueRange),
+                                   {kControlOrder.text(english), std::to_string(entry + 1)});
             return EditResult{false, msg, kNoSlot};
         }
         codes[entry] = static_cast<std::uint8_t>(code);
@@ -567,11 +558,8 @@ EditResult parse_punch_text(std::string_view text, CardReadout& r, bool english)
             if (code > 1000) code = 1000;
         }
         if (code > 255) {
-            std::string msg = kPunches.text(english);
-            msg += english ? ", line " : std::string(", строка "_cp1251);
-            msg += std::to_string(taken + 1);
-            msg += english ? ": the control code must be 0..255."
-                           : std::string(": код КП должен быть от 0 до 255."_cp1251);
+            std::string msg = fill(text_in(english, Txt::kEdControlCodeRange),
+                                   {kPunches.text(english), std::to_string(taken + 1)});
             return EditResult{false, msg, kNoSlot};
         }
         punches[taken].code = static_cast<std::uint8_t>(code);

@@ -44,11 +44,6 @@ struct EditResult {
     explicit operator bool() const { return ok; }
 };
 
-// Text of the current interface language: the Russian or the English of a pair.
-inline std::string pick(bool english, std::string_view ru, std::string_view en) {
-    return std::string(english ? en : ru);
-}
-
 // Reads a whole field as a decimal integer (blanks around it allowed, an optional minus);
 // nullopt for an empty field, other characters or a number beyond 64 bits.
 std::optional<std::int64_t> parse_integer_field(std::string_view text);

@@ -9,6 +9,7 @@
 #include "core/cp1251.h"
 #include "core/field_codec.h"
 #include "core/finish_results.h"
+#include "core/text_format.h"
 
 namespace skarvel {
 
@@ -29,20 +30,46 @@ constexpr std::size_t kOldFinishLineSize = 16;
 constexpr std::size_t kOldCardReadoutSize = 312;
 
 struct PartName {
-    const char* id;         // for LoadResult::damaged_table
-    std::string_view user;  // for the message (Windows-1251)
+    const char* id;  // for LoadResult::damaged_table
+    Txt user;        // for the message
 };
 
-const PartName kRunnersPart{"runners", "Участники"_cp1251};
-const PartName kClubsPart{"clubs", "Коллективы"_cp1251};
-const PartName kClassesPart{"classes", "Группы"_cp1251};
-const PartName kCoursesPart{"courses", "Дистанции"_cp1251};
-const PartName kInfoPart{"info", "Данные о соревнованиях"_cp1251};
-const PartName kFinishPart{"finish_lines", "Финиш"_cp1251};
-const PartName kCardsPart{"card_readouts", "ЧИПы"_cp1251};
-const PartName kStatusPart{"status_texts", "Тексты статусов"_cp1251};
+const PartName kRunnersPart{"runners", Txt::kWdbPartRunners};
+const PartName kClubsPart{"clubs", Txt::kWdbPartClubs};
+const PartName kClassesPart{"classes", Txt::kWdbPartClasses};
+const PartName kCoursesPart{"courses", Txt::kWdbPartCourses};
+const PartName kInfoPart{"info", Txt::kWdbPartInfo};
+const PartName kFinishPart{"finish_lines", Txt::kWdbPartFinish};
+const PartName kCardsPart{"card_readouts", Txt::kWdbPartCards};
+const PartName kStatusPart{"status_texts", Txt::kWdbPartStatus};
+const PartName* const kParts[] = {&kRunnersPart, &kClubsPart,  &kClassesPart, &kCoursesPart,
+                                  &kInfoPart,    &kFinishPart, &kCardsPart,   &kStatusPart};
 
 enum class Damage { kEndedEarly, kNegativeCount, kOverCapacity };
+
+}  // namespace
+
+std::string damaged_message(const LoadResult& res, const LanguageTable& lang) {
+    Txt table = Txt::kWdbPartRunners;
+    for (const PartName* p : kParts)
+        if (res.damaged_table == p->id) table = p->user;
+    std::string reason;
+    switch (static_cast<Damage>(res.damage)) {
+        case Damage::kEndedEarly:
+            reason = lang.text(Txt::kWdbEndedEarly);
+            break;
+        case Damage::kNegativeCount:
+            reason = lang.text(Txt::kWdbNegativeCount);
+            break;
+        case Damage::kOverCapacity:
+            reason = strf_view(lang.text(Txt::kWdbOverCapacity), res.table_capacity);
+            break;
+    }
+    return strf_view(lang.text(Txt::kWdbDamaged), reason.c_str(),
+                     std::string(lang.text(table)).c_str(), res.records_read, res.records_expected);
+}
+
+namespace {
 
 // Bounds-checked reading of the file's bytes.
 class Reader {
@@ -73,31 +100,9 @@ void mark_damaged(LoadResult& res, const PartName& part, Damage damage, int read
     res.damaged_table = part.id;
     res.records_read = read;
     res.records_expected = expected;
-    std::string reason;
-    switch (damage) {
-        case Damage::kEndedEarly:
-            reason = "файл кончается раньше времени"_cp1251;
-            break;
-        case Damage::kNegativeCount:
-            reason = "отрицательное число записей"_cp1251;
-            break;
-        case Damage::kOverCapacity: {
-            char buf[96];
-            std::snprintf(buf, sizeof buf, "%s%d)",
-                          std::string("число записей больше вместимости таблицы ("_cp1251).c_str(),
-                          capacity);
-            reason = buf;
-            break;
-        }
-    }
-    char buf[512];
-    std::snprintf(buf, sizeof buf, "%s%s.\n%s\"%.*s\"%s%d%s%d.\n%s",
-                  std::string("Файл повреждён: "_cp1251).c_str(), reason.c_str(),
-                  std::string("Таблица "_cp1251).c_str(), int(part.user.size()), part.user.data(),
-                  std::string(": прочитано записей "_cp1251).c_str(), read,
-                  std::string(" из "_cp1251).c_str(), expected,
-                  std::string("Загружена только прочитанная часть."_cp1251).c_str());
-    res.message = buf;
+    res.damage = static_cast<int>(damage);
+    res.table_capacity = capacity;
+    res.message = damaged_message(res, russian_language_table());
 }
 
 // Reads one table section: a count and that many records, each decoded by `decode` from
@@ -445,7 +450,7 @@ LoadResult decode_wdb(Competition& c, const std::uint8_t* data, std::size_t size
         decode_v11(c, in, res);
     } else {
         res.status = LoadStatus::kUnknownVersion;
-        res.message = "Неизвестный формат или версия!"_cp1251;
+        res.message = text_in(false, Txt::kWdbUnknownVersion);
         finish_load(c, false);
     }
     return res;
@@ -456,15 +461,16 @@ LoadResult load_wdb(Competition& c, const std::string& path, Prompts& prompts) {
     if (!read_file_bytes(path, max_wdb_size(), bytes)) {
         LoadResult res;
         res.status = LoadStatus::kCannotOpen;
-        res.message = "Не могу читать указанный файл"_cp1251;
+        res.message = prompts.text(Txt::kCannotReadFile);
         prompts.message(res.message);
         return res;
     }
     LoadResult res =
         decode_wdb(c, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    if (res.status == LoadStatus::kConverted)
-        res.message =
-            "Произведено преобразование в формат Skarvel2 !\nВНИМАНИЕ: после преобразования Вы не сможете открывать этот файл старой программой!\nПроследите, что бы на всех компьютерах была установлена новая версия!"_cp1251;
+    if (res.status == LoadStatus::kConverted) res.message = prompts.text(Txt::kWdbConverted);
+    if (res.status == LoadStatus::kUnknownVersion)
+        res.message = prompts.text(Txt::kWdbUnknownVersion);
+    if (res.status == LoadStatus::kDamaged) res.message = damaged_message(res, prompts.lang());
     if (!res.message.empty()) prompts.message(res.message);
     return res;
 }
@@ -482,7 +488,7 @@ namespace {
 ImportStatus read_import_bytes(const std::string& path, std::size_t limit, std::string& bytes,
                                Prompts& prompts) {
     if (!read_file_bytes(path, limit, bytes)) {
-        prompts.message("Не могу читать указанный файл"_cp1251);
+        prompts.message(prompts.text(Txt::kCannotReadFile));
         return ImportStatus::kCannotOpen;
     }
     std::int32_t version =
@@ -490,7 +496,7 @@ ImportStatus read_import_bytes(const std::string& path, std::size_t limit, std::
             ? codec::read_at<std::int32_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), 0)
             : 0;
     if (version != kWdbVersion) {
-        prompts.message("Неправильная версия файла!"_cp1251);
+        prompts.message(prompts.text(Txt::kWrongFileVersion));
         return ImportStatus::kWrongVersion;
     }
     return ImportStatus::kOk;
@@ -562,7 +568,7 @@ ImportStatus import_wdb(Competition& c, const std::string& path, const ImportWdb
             if (!options.only_marked || in.runners[i]->marked) ++runners;
     struct Need {
         int wanted, free;
-        std::string_view name;
+        Txt name;
     };
     const Need needs[] = {
         {runners, free_slots(t.runners), kRunnersPart.user},
@@ -578,13 +584,8 @@ ImportStatus import_wdb(Competition& c, const std::string& path, const ImportWdb
     };
     for (const Need& n : needs) {
         if (n.wanted > n.free) {
-            char buf[256];
-            std::snprintf(buf, sizeof buf, "%s\"%.*s\"%s%d%s%d%s",
-                          std::string("Не хватает места в таблице "_cp1251).c_str(),
-                          int(n.name.size()), n.name.data(), std::string(": нужно "_cp1251).c_str(),
-                          n.wanted, std::string(", свободно "_cp1251).c_str(), n.free,
-                          std::string(". Импорт отменён."_cp1251).c_str());
-            prompts.message(buf);
+            prompts.message(strf_view(prompts.text(Txt::kWdbImportNoRoom),
+                                      std::string(prompts.text(n.name)).c_str(), n.wanted, n.free));
             return ImportStatus::kTableFull;
         }
     }

@@ -36,6 +36,10 @@ struct LoadResult {
     int records_read = 0;
     // The count the file gave for that table (0 when the count itself was missing).
     int records_expected = 0;
+    // How the part was damaged (ended early, a negative count, more than the table's
+    // `table_capacity` records), for the message in another language.
+    int damage = 0;
+    int table_capacity = 0;
     // Clear text for the user (Windows-1251); empty when all went well.
     std::string message;
     bool ok() const { return status == LoadStatus::kOk || status == LoadStatus::kConverted; }
@@ -45,6 +49,8 @@ struct LoadResult {
 std::vector<std::uint8_t> encode_wdb(const Competition& c);
 // Reads a competition from bytes (either version). The competition is cleared first.
 LoadResult decode_wdb(Competition& c, const std::uint8_t* data, std::size_t size);
+// The message of a damaged file (LoadStatus::kDamaged) in the language of `lang`.
+std::string damaged_message(const LoadResult& res, const LanguageTable& lang);
 
 // The largest well-formed version-21 file (every table full); a loader never needs to read
 // more than this.

@@ -295,10 +295,6 @@ class LanguageTable {
     std::string_view slot(int i) const {
         return i >= 0 && i < kSlotCount ? std::string_view(slots_[i]) : std::string_view();
     }
-    // For a one-off text that has no slot of its own.
-    std::string_view pick(std::string_view ru, std::string_view en) const {
-        return english() ? en : ru;
-    }
 
   private:
     UiLanguage language_ = UiLanguage::kRussian;

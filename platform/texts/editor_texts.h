@@ -122,5 +122,41 @@
     X(kInvertAllCourses, "Инвертировать отметку у ВСЕХ дистанций?", "Invert the mark of ALL courses?") \
     X(kMarkAllCalled, "Отметить ВСЕХ участников, как объявленных?", "Mark ALL runners as called?") \
     X(kUnmarkAllCalled, "Снять отметку об объявлении у ВСЕХ участников?", "Clear the called mark of ALL runners?") \
+    X(kEdFeeRentalReduced, "Аренда ЧИПа: льготный", "Rented card: reduced") \
+    X(kEdFeeRentalNormal, "Аренда ЧИПа: обычный", "Rented card: normal") \
+    X(kEdFeeOwnReduced, "Свой ЧИП: льготный", "Own card: reduced") \
+    X(kEdFeeOwnNormal, "Свой ЧИП: обычный", "Own card: normal") \
+    X(kEdControlOrder, "Порядок прохождения", "Control order") \
+    X(kEdRangeMessage, "%s: введите целое число от %s до %s.", "%s: enter an integer between %s and %s.") \
+    X(kEdLengthMessage, "%s: введите не более %s символов.", "%s: enter no more than %s characters.") \
+    X(kEdTimeFieldsRange, "%s: минуты и секунды - от 0 до 59.", "%s: minutes and seconds are 0..59.") \
+    X(kEdControlValueRange, "%s, строка %s: код КП должен быть от 0 до 255, число после ; от 0 до 65535.", "%s, line %s: the control code must be 0..255 and the value 0..65535.") \
+    X(kEdControlCodeRange, "%s, строка %s: код КП должен быть от 0 до 255.", "%s, line %s: the control code must be 0..255.") \
+    X(kRunnersTableFull, "Таблица участников заполнена: новую запись создать нельзя", "The runners table is full: no new record can be created") \
+    X(kClubsTableFull, "Таблица коллективов заполнена: новую запись создать нельзя", "The clubs table is full: no new record can be created") \
+    X(kClassesTableFull, "Таблица групп заполнена: новую запись создать нельзя", "The categories table is full: no new record can be created") \
+    X(kCoursesTableFull, "Таблица дистанций заполнена: новую запись создать нельзя", "The courses table is full: no new record can be created") \
+    X(kFinishTableFullNoLine, "Таблица финиша заполнена: новую строку создать нельзя", "The finish table is full: no new line can be created") \
+    X(kCardsTableFull, "Таблица ЧИПов заполнена: новую запись создать нельзя", "The card table is full: no new record can be created") \
+    X(kClubInUse, "Коллектив используется, в нём есть участники !", "The club is in use: it has runners !") \
+    X(kClassInUse, "Группа используется, в ней есть участники !", "The category is in use: it has runners !") \
+    X(kCourseInUse, "Дистанция используется, есть группы, использующие её.", "The course is in use: categories use it.") \
+    X(kDeleteFinishLineQuestion, "Удалить строку финиша?", "Delete the finish line?") \
+    X(kFinishLineBusy, "Занято!", "Busy!") \
+    X(kNumberTooBig, "Введенный номер превышает максимально допустимый!", "The number entered exceeds the maximum allowed!") \
+    X(kFinishTimeHours, "Время финиша: часы", "Finish time: hours") \
+    X(kFinishTimeMinutes, "Время финиша: минуты", "Finish time: minutes") \
+    X(kFinishTimeSeconds, "Время финиша: секунды", "Finish time: seconds") \
+    X(kFinishTimeHundredths, "Время финиша: сотые", "Finish time: hundredths") \
+    X(kUnmarkQuestion, "Снять отметку?", "Unmark?") \
+    X(kJoinClubsQuestion, "Объединить отмеченные коллективы и удалить не используемые?", "Join the marked clubs and delete the unused ones?") \
+    X(kNoClubMarked, "Нет ни одного отметенного коллектива!", "No club is marked!") \
+    X(kJoinClassesQuestion, "Объединить отмеченные группы и удалить не используемые?", "Join the marked categories and delete the unused ones?") \
+    X(kNoClassMarked, "Нет ни одной отметенной группы!", "No category is marked!") \
+    X(kCheckDoubleCardsQuestion, "Проверить базу данных на парные VP-номера?", "Check the database for double VP-card numbers?") \
+    X(kNoRunnersWithCards, "Участников с VP-картами нет!", "There are no runners with VP-cards!") \
+    X(kOneRunnerWithCard, "Есть всего 1 участник с VP-картами!", "Only 1 runner has a VP-card!") \
+    X(kNoDoubleCards, "Ошибок (парных VP-номеров) нет", "No errors (double VP-card numbers)") \
+    X(kClearCardsQuestion, "Будет удалено содержимое ЧИПов, номера ЧИПов в базе и т.п., продолжать?", "The card readouts and the card numbers of the runners will be deleted; continue?") \
     /* end of the editor texts */
 // clang-format on

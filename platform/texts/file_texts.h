@@ -16,5 +16,20 @@
     X(kFileErrIo, "ошибка ввода-вывода (диск извлечён или неисправен?)", "input/output error (disk removed or faulty?)") \
     X(kFileErrOther, "ошибка %d", "error %d") \
     X(kCannotWriteFile, "Не могу записать в указанный файл", "Cannot write the file") \
+    X(kWdbPartRunners, "Участники", "Runners") \
+    X(kWdbPartClubs, "Коллективы", "Teams/clubs") \
+    X(kWdbPartClasses, "Группы", "Categories") \
+    X(kWdbPartCourses, "Дистанции", "Courses") \
+    X(kWdbPartInfo, "Данные о соревнованиях", "Competition information") \
+    X(kWdbPartFinish, "Финиш", "Finish") \
+    X(kWdbPartCards, "ЧИПы", "VP-cards") \
+    X(kWdbPartStatus, "Тексты статусов", "Status texts") \
+    X(kWdbEndedEarly, "файл кончается раньше времени", "the file ends too early") \
+    X(kWdbNegativeCount, "отрицательное число записей", "a negative number of records") \
+    X(kWdbOverCapacity, "число записей больше вместимости таблицы (%d)", "more records than the table holds (%d)") \
+    X(kWdbDamaged, "Файл повреждён: %s.\nТаблица \"%s\": прочитано записей %d из %d.\nЗагружена только прочитанная часть.", "The file is damaged: %s.\nTable \"%s\": %d of %d records read.\nOnly the part read is loaded.") \
+    X(kWdbUnknownVersion, "Неизвестный формат или версия!", "Unknown format or version!") \
+    X(kWdbConverted, "Произведено преобразование в формат Skarvel2 !\nВНИМАНИЕ: после преобразования Вы не сможете открывать этот файл старой программой!\nПроследите, что бы на всех компьютерах была установлена новая версия!", "The file was converted to the Skarvel2 format!\nATTENTION: the old program cannot open this file after the conversion!\nMake sure the new version is installed on every computer!") \
+    X(kWdbImportNoRoom, "Не хватает места в таблице \"%s\": нужно %d, свободно %d. Импорт отменён.", "Not enough room in the table \"%s\": %d needed, %d free. Import cancelled.") \
     /* end of the file texts */
 // clang-format on

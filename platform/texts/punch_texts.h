@@ -174,7 +174,7 @@
     X(kFinishTableFull, "Протокол финиша заполнен, новые строки не записаны!", "The finish list is full, the new lines were not written!") \
     X(kFinishAutosaveNeedsFile, "Для автосохранения финиша\nсначала сохраните рабочий\nфайл под каким-либо именем!", "For the finish autosave\nfirst save the competition\nfile under some name!") \
     X(kNoFileName, "Нет имени файла", "No file name") \
-    X(kSaveFileFirst, "Сначала сохраните рабочий файл под каким-либо именем!", "First save the competition file under some name!") \
+    X(kSaveFileFirst, "Сначала сохраните рабочий файл под каким-либо именем!", "Save the competition under a file name first!") \
     X(kExportFinishQuestion, "Сохранить финиш?", "Save the finish list?") \
     X(kImportFinishQuestion, "Читать финиш?", "Read a finish list?") \
     X(kImportStatusesQuestion, "Считывать информацию о снятых?", "Read the disqualification marks too?") \

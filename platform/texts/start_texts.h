@@ -98,7 +98,7 @@
     X(kCheckCaption, "Проверка", "Check") \
     X(kErrorCaption, "Ошибка", "Error") \
     X(kNoDoubleNumbers, "Ошибок (парных номеров) нет", "No errors (no double numbers)") \
-    X(kShowDoubleNumbersQuestion, "Есть парные номера, показать их список?", "There are double numbers, show their list?") \
+    X(kShowDoubleNumbersQuestion, "Есть парные номера, показать их список?", "There are double numbers; show their list?") \
     X(kCardToNumberQuestion, "Копировать текущим № ЧИПа в № участника с 'урезанием' до 4-х цифр", "Copy the VP-card number of the current runners to their start number, cut to 4 digits") \
     X(kCutToThreeDigitsQuestion, "А может № участника 'урезать' до 3-х цифр", "Cut the start numbers to 3 digits instead?") \
     X(kNothingToPrintExtracts, "Печать отменена:\nНет ни одного участника или коллектива\nс заданными свойствами!", "Printing cancelled:\nno runner or team/club\nhas the chosen properties!") \

@@ -37,8 +37,9 @@ namespace {
 
 using C = CommandId;
 
-// Not run: they empty the competition, leave the window, switch the language, wait on a device or
-// the network, or hand a file to the desktop.
+// Not run: they empty the competition, leave the window, switch the language, open a serial port
+// or the network, hand a file to the desktop, or show the system's printer dialog (its texts are
+// the toolkit's own).
 const C kNotRun[] = {C::kNew,
                      C::kExit,
                      C::kEnglish,
@@ -47,7 +48,6 @@ const C kNotRun[] = {C::kNew,
                      C::kStartServer,
                      C::kStartClient,
                      C::kHelp,
-                     C::kRecordSounds,
                      C::kRadioControls,
                      C::kSelectPrinter,
                      C::kLockMouse,
@@ -57,7 +57,6 @@ const C kNotRun[] = {C::kNew,
                      C::kRecentFile4,
                      C::kRecentFile5,
                      C::kIntermediateFinish,
-                     C::kReadStationMemory,
                      C::kAmbRead,
                      C::kNoCommand};
 
@@ -79,9 +78,9 @@ const QSet<QString> kRussianAllows = {
 const C kTables[] = {C::kShowRunners, C::kShowClubs,  C::kShowClasses,
                      C::kShowCourses, C::kShowFinish, C::kShowCardReadouts};
 
-// The network dialogs whose Russian texts are still English.
+// Commands still showing texts of the other language (none now: the lists only shrink).
 const std::vector<C> kEnglishLeft = {};
-const std::vector<C> kRussianLeft = {C::kServerSettings, C::kOnlineSetup};
+const std::vector<C> kRussianLeft = {};
 
 bool has_cyrillic(const QString& s) {
     return std::any_of(s.begin(), s.end(),
