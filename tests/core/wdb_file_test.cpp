@@ -335,6 +335,17 @@ TEST(WdbDamage, MessageNamesTheTableAndTheCounts) {
     EXPECT_EQ(load_wdb(d, dir.file("cut.wdb"), prompts).status, LoadStatus::kDamaged);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0], res.message);
+
+    // The English interface is told the same in English.
+    LanguageTable english;
+    english.build(UiLanguage::kEnglish);
+    ScriptedPrompts en;
+    en.set_language(&english);
+    EXPECT_EQ(load_wdb(d, dir.file("cut.wdb"), en).status, LoadStatus::kDamaged);
+    ASSERT_EQ(en.messages.size(), 1u);
+    EXPECT_EQ(en.messages[0],
+              "The file is damaged: the file ends too early.\nTable \"Runners\": 3 of 10 records "
+              "read.\nOnly the part read is loaded.");
 }
 
 TEST(WdbDamage, NegativeCountsAreDamage) {
