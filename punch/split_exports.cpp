@@ -55,8 +55,10 @@ struct ExportWalk {
     std::unordered_map<std::int32_t, const CardReadout*> first_card;
     std::unordered_map<std::int32_t, std::vector<const Runner*>> by_class;
     bool course_by_number;
+    bool english;
 
-    ExportWalk(Competition& c, int first_n) : look((prepare(c), c)) {
+    ExportWalk(Competition& c, int first_n, bool english_messages)
+        : look((prepare(c), c)), english(english_messages) {
         PunchSettings p = punch_settings_from(c.info);
         course_by_number = p.check_mode == kCheckNumberCourse || p.check_mode == kCheckNumberThread;
         for (int i = 0; i < c.tables.card_readouts.capacity(); ++i)
@@ -86,7 +88,7 @@ const Course* walk_course(Competition& c, const ExportWalk& w, const ClassRecord
     if (!w.course_by_number) return w.look.course(cls.course_id);
     const Course* course = course_by_number(c, r.start_number);
     if (!course)
-        failure = std::string("Нет такой дистанции !"_cp1251) + " (" +
+        failure = std::string(text_in(w.english, Txt::kNoSuchCourse)) + " (" +
                   std::string(field_text(r.name)) + strf(", %d)", r.start_number);
     return course;
 }
@@ -134,7 +136,7 @@ bool write_export(ReportEnv& env, std::string_view filter, std::string_view name
 
 }  // namespace
 
-SplitExport osv_split_file(Competition& c, int first_n) {
+SplitExport osv_split_file(Competition& c, int first_n, bool english) {
     SplitExport out;
     std::string& s = out.text;
     s = "Version 1\r\n@NAME   1, 25\r\n@RESULT 27, 8\r\n@SPLITS 40\r\n";
@@ -143,7 +145,7 @@ SplitExport osv_split_file(Competition& c, int first_n) {
     if (std::string_view d = field_text(c.info.date); !d.empty()) s += " " + std::string(d);
     if (std::string_view p = field_text(c.info.place); !p.empty()) s += " " + std::string(p);
     s += "\r\n";
-    ExportWalk w(c, first_n);
+    ExportWalk w(c, first_n, english);
     out.ok = walk_classes(
         c, w, out.failure,
         [&](const ClassRecord& cls) {
@@ -171,10 +173,10 @@ SplitExport osv_split_file(Competition& c, int first_n) {
     return out;
 }
 
-SplitExport route_split_file(Competition& c, int first_n) {
+SplitExport route_split_file(Competition& c, int first_n, bool english) {
     SplitExport out;
     std::string& s = out.text;
-    ExportWalk w(c, first_n);
+    ExportWalk w(c, first_n, english);
     out.ok = walk_classes(
         c, w, out.failure,
         [&](const ClassRecord& cls) {
@@ -216,12 +218,14 @@ std::string common_splits_page(Competition& c, Prompts& prompts) {
 
 bool export_osv(Competition& c, int first_n, ReportEnv& env) {
     return write_export(env, env.prompts.text(Txt::kOsvFilesFilter), "OSV-файл"_cp1251, "osv",
-                        osv_split_file(c, first_n), env.prompts.text(Txt::kOsvSaved));
+                        osv_split_file(c, first_n, env.prompts.lang().english()),
+                        env.prompts.text(Txt::kOsvSaved));
 }
 
 bool export_route_csv(Competition& c, int first_n, ReportEnv& env) {
     return write_export(env, env.prompts.text(Txt::kCsvFilesFilter), "CSV-файл"_cp1251, "csv",
-                        route_split_file(c, first_n), env.prompts.text(Txt::kCsvSaved));
+                        route_split_file(c, first_n, env.prompts.lang().english()),
+                        env.prompts.text(Txt::kCsvSaved));
 }
 
 bool common_splits_html(Competition& c, ReportEnv& env) {

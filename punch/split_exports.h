@@ -18,8 +18,9 @@ struct SplitExport {
     bool ok = true;
     std::string failure;  // the message shown when !ok
 };
-SplitExport osv_split_file(Competition& c, int first_n);
-SplitExport route_split_file(Competition& c, int first_n);
+// `english`: the language of the failure message.
+SplitExport osv_split_file(Competition& c, int first_n, bool english = false);
+SplitExport route_split_file(Competition& c, int first_n, bool english = false);
 std::string common_splits_page(Competition& c, Prompts& prompts);
 
 // Save dialog, write, "OSV-Файл сохранён" / "CSV-Файл сохранён". False when cancelled or
