@@ -87,7 +87,8 @@ Ranks team_ranks(bool print_ranks, const ClassRecord& cls, const std::vector<Rel
 
 class RelayWriter {
   public:
-    RelayWriter(Competition& c, const RelayPrintSettings& s) : c_(c), s_set_(s), look_(c) {
+    RelayWriter(Competition& c, const RelayPrintSettings& s, bool english)
+        : c_(c), s_set_(s), look_(c), english_(english) {
         for (int i = 0; i < c.tables.card_readouts.capacity(); ++i)
             if (const CardReadout* k = c.tables.card_readouts[i])
                 cards_[k->card_number].push_back(k);
@@ -206,7 +207,7 @@ class RelayWriter {
                 if (!course) {
                     out_.html += line;
                     out_.ok = false;
-                    out_.failure = s_("Нет такой дистанции !"_cp1251) + " (" +
+                    out_.failure = s_(text_in(english_, Txt::kNoSuchCourse)) + " (" +
                                    s_(field_text(r->name)) + strf(", %d)", r->start_number);
                     return false;
                 }
@@ -313,6 +314,7 @@ class RelayWriter {
     Competition& c_;
     const RelayPrintSettings& s_set_;
     RecordLookup look_;
+    bool english_;
     std::unordered_map<std::int32_t, std::vector<const CardReadout*>> cards_;
     RelayProtocol out_;
 };
@@ -393,8 +395,8 @@ std::vector<RelayTeam> relay_teams(std::vector<Runner*> runners) {
     return teams;
 }
 
-RelayProtocol relay_protocol_html(Competition& c, const RelayPrintSettings& s) {
-    return RelayWriter(c, s).run();
+RelayProtocol relay_protocol_html(Competition& c, const RelayPrintSettings& s, bool english) {
+    return RelayWriter(c, s, english).run();
 }
 
 bool print_relay_protocol(Competition& c, const RelayPrintSettings& s, ReportEnv& env) {
@@ -402,7 +404,7 @@ bool print_relay_protocol(Competition& c, const RelayPrintSettings& s, ReportEnv
         open_report_file(env, env.prompts.text(Txt::kHtmlFileFilter), "результат_эстафеты"_cp1251,
                          env.prompts.text(Txt::kRelayResultTitle));
     if (!file) return false;
-    RelayProtocol page = relay_protocol_html(c, s);
+    RelayProtocol page = relay_protocol_html(c, s, env.prompts.lang().english());
     file->write(page.html);
     if (!file->close()) {
         env.prompts.message(env.prompts.text(Txt::kCannotWriteFile));

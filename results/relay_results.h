@@ -49,7 +49,9 @@ struct RelayProtocol {
     bool ok = true;
     std::string failure;
 };
-RelayProtocol relay_protocol_html(Competition& c, const RelayPrintSettings& s);
+// `english`: the language of the failure message.
+RelayProtocol relay_protocol_html(Competition& c, const RelayPrintSettings& s,
+                                  bool english = false);
 
 // Save dialog, write, open with the shell. False when cancelled or not written.
 bool print_relay_protocol(Competition& c, const RelayPrintSettings& s, ReportEnv& env);
