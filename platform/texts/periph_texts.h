@@ -16,15 +16,15 @@
     X(kNetClientStatus, "Клиент: отослано строк финиша: %d", "Client: %d finish line(s) sent") \
     X(kNetServerStatus, "Сервер: принято %lld, записано %lld, повторов %lld, отброшено %lld, нет места %lld", \
       "Server: %lld received, %lld stored, %lld repeated, %lld dropped, %lld without room") \
-    X(kNetServerDialogTitle, "Режим: клиент", "Mode: client") \
-    X(kNetServerNameLabel, "Имя сервера ( <14 букв)", "Server name ( <14 letters)") \
+    X(kNetServerDialogTitle, "Mode: client", "Mode: client") \
+    X(kNetServerNameLabel, "Server name ( <14 letters)", "Server name ( <14 letters)") \
     X(kNetSendModeGroup, "Способ посылки", "Sending") \
     X(kNetModeContinuous, "Фоновый процесс, непрерывно", "Background, continuously") \
     X(kNetModeOnCardRead, "VP - при чтении ЧИПа", "VP - on card reading") \
     X(kNetModeOnce, "однократно", "once") \
     X(kNetPortLabel, "Порт UDP (у обеих станций)", "UDP port (the same on both stations)") \
     /* On-line posting. */ \
-    X(kNetOnlineTitle, "Параметры on-line", "On-line property") \
+    X(kNetOnlineTitle, "On-line property", "On-line property") \
     X(kNetOnlineAsk, "Адрес скрипта on-line результатов, например:", "Address of the on-line result script, for example:") \
     X(kNetOnlineExample, "http://www.example.org/online/result.php?dubl=1&&", "http://www.example.org/online/result.php?dubl=1&&") \
     X(kNetOnlineLimit, "Не более 59 букв", "At most 59 characters") \
