@@ -1,6 +1,7 @@
 #include "punch/card_journal.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "core/atomic_file.h"
@@ -34,6 +35,24 @@ bool flush_to_disk(std::FILE* f) {
 #else
     return ::fsync(fileno(f)) == 0;
 #endif
+}
+
+// Cuts the file back to `size` bytes (a write that failed halfway leaves no torn entry that
+// would hide the entries written after it).
+bool cut_to(std::FILE* f, std::uint64_t size) {
+#ifdef _WIN32
+    return _chsize_s(_fileno(f), static_cast<__int64>(size)) == 0;
+#else
+    return ::ftruncate(fileno(f), static_cast<off_t>(size)) == 0;
+#endif
+}
+
+// Every write goes straight to the file: a failed one leaves nothing behind in a buffer that
+// a later write would carry out.
+FileHandle open_unbuffered(const std::string& path, const char* mode) {
+    FileHandle f = open_file(path, mode);
+    if (f) std::setvbuf(f.get(), nullptr, _IONBF, 0);
+    return f;
 }
 
 bool same_readout(const CardReadout& a, const CardReadout& b) {
@@ -117,7 +136,8 @@ std::vector<std::uint8_t> encode_journal_entry(const JournalEntry& e) {
     return out;
 }
 
-std::vector<JournalEntry> decode_journal(const std::vector<std::uint8_t>& bytes) {
+std::vector<JournalEntry> decode_journal(const std::vector<std::uint8_t>& bytes,
+                                         std::size_t* whole_bytes) {
     std::vector<JournalEntry> out;
     std::size_t at = 0;
     while (bytes.size() - at >= 8) {
@@ -177,6 +197,7 @@ std::vector<JournalEntry> decode_journal(const std::vector<std::uint8_t>& bytes)
         out.push_back(e);
         at += length + 8;
     }
+    if (whole_bytes) *whole_bytes = at;
     return out;
 }
 
@@ -224,6 +245,44 @@ bool CardJournal::flush() {
     return !failed_;
 }
 
+bool CardJournal::failing() const {
+    std::lock_guard<std::mutex> queue(queue_mutex_);
+    return failed_;
+}
+
+void CardJournal::set_state_handler(std::function<void(bool writing)> handler) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    state_handler_ = std::move(handler);
+}
+
+void CardJournal::set_failing(bool failing) {
+    bool flipped;
+    {
+        std::lock_guard<std::mutex> queue(queue_mutex_);
+        flipped = failed_ != failing;
+        failed_ = failing;
+    }
+    if (flipped && state_handler_) state_handler_(!failing);
+}
+
+bool CardJournal::write_locked(const std::uint8_t* data, std::size_t n) {
+    if (!file_) return false;
+    std::uint64_t room = room_.load();
+    std::size_t fits =
+        room > size_ ? static_cast<std::size_t>(std::min<std::uint64_t>(room - size_, n)) : 0;
+    errno = 0;
+    bool ok =
+        std::fwrite(data, 1, fits, file_.get()) == fits && fits == n && flush_to_disk(file_.get());
+    if (ok) {
+        size_ += n;
+        return true;
+    }
+    last_error_ = errno != 0 ? errno : ENOSPC;
+    std::clearerr(file_.get());
+    cut_to(file_.get(), size_);
+    return false;
+}
+
 void CardJournal::write_queued() {
     std::unique_lock<std::mutex> queue(queue_mutex_);
     for (;;) {
@@ -235,15 +294,38 @@ void CardJournal::write_queued() {
         queue.unlock();
         // Everything queued meanwhile goes in one write and one flush to the disk, into the
         // file as it is now (a trim may have replaced it since the entries were queued).
-        std::lock_guard<std::mutex> lock(mutex_);
-        bool ok = file_ && std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size();
-        if (ok) size_ += bytes.size();
-        ok = ok && flush_to_disk(file_.get());
+        // Entries that cannot be written are dropped: the failure is told (set_failing).
+        std::unique_lock<std::mutex> lock(mutex_);
+        bool ok = write_locked(bytes.data(), bytes.size());
+        if (file_) set_failing(!ok);
+        if (!ok) {
+            queue.lock();
+            logical_size_ -= std::min<std::uint64_t>(logical_size_, bytes.size());
+            queue.unlock();
+            // A mark taken before (size()) counted these bytes: it no longer says where the
+            // file's entries end, so no trim may go by it.
+            dropped_since_reset_ = true;
+        }
+        lock.unlock();
         queue.lock();
         in_flight_ = 0;
-        if (!ok) failed_ = true;
         idle_.notify_all();
     }
+}
+
+bool CardJournal::write_now(const JournalEntry& e) {
+    flush();
+    std::vector<std::uint8_t> bytes = encode_journal_entry(e);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (path_.empty()) return false;
+    // A journal that could not be opened (or was lost with its folder) is tried again.
+    bool ok = (file_ || reopen()) && write_locked(bytes.data(), bytes.size());
+    if (ok) {
+        std::lock_guard<std::mutex> queue(queue_mutex_);
+        logical_size_ += bytes.size();
+    }
+    set_failing(!ok);
+    return ok;
 }
 
 bool CardJournal::open(const std::string& competition_path) {
@@ -256,21 +338,33 @@ bool CardJournal::open(const std::string& competition_path) {
 }
 
 bool CardJournal::reopen() {
-    file_ = open_file(path_, "ab");
+    // A torn last entry (a power cut during its write) is cut off: entries appended after it
+    // would not be readable.
+    std::size_t whole = 0;
+    std::vector<std::uint8_t> old = read_from(path_, 0);
+    decode_journal(old, &whole);
+    file_ = open_unbuffered(path_, "ab");
+    if (!file_) last_error_ = errno != 0 ? errno : EIO;
     size_ = 0;
     open_ = file_ != nullptr;
-    if (file_ && std::fseek(file_.get(), 0, SEEK_END) == 0) {
-        long end = std::ftell(file_.get());
-        if (end > 0) size_ = static_cast<std::uint64_t>(end);
+    if (file_ && whole < old.size() && cut_to(file_.get(), whole)) old.resize(whole);
+    if (file_) size_ = old.size();
+    dropped_since_reset_ = false;
+    {
+        std::lock_guard<std::mutex> queue(queue_mutex_);
+        logical_size_ = size_ + pending_bytes();
     }
-    std::lock_guard<std::mutex> queue(queue_mutex_);
-    failed_ = false;
-    logical_size_ = size_ + pending_bytes();
+    set_failing(file_ == nullptr);
     return file_ != nullptr;
 }
 
 bool CardJournal::is_open() const {
     return open_;
+}
+
+bool CardJournal::wanted() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !path_.empty();
 }
 
 std::string CardJournal::path() const {
@@ -295,8 +389,11 @@ void CardJournal::close_locked() {
     open_ = false;
     path_.clear();
     size_ = 0;
-    std::lock_guard<std::mutex> queue(queue_mutex_);
-    logical_size_ = pending_bytes();
+    {
+        std::lock_guard<std::mutex> queue(queue_mutex_);
+        logical_size_ = pending_bytes();
+    }
+    set_failing(false);  // nothing is journaled now, so nothing fails
 }
 
 bool CardJournal::append(const JournalEntry& e) {
@@ -322,19 +419,12 @@ bool CardJournal::clear() {
 
 bool CardJournal::clear_locked() {
     if (!file_) return true;
-    file_ = open_file(path_, "wb");  // truncates
-    size_ = 0;
-    {
-        std::lock_guard<std::mutex> queue(queue_mutex_);
-        failed_ = false;
-        logical_size_ = pending_bytes();
-    }
-    if (!file_) {
-        open_ = false;
-        path_.clear();
-        return false;
-    }
-    return flush_to_disk(file_.get());
+    file_.reset();
+    // Emptied, then appended to again: every write goes to the end, also after a failed one
+    // was cut off.
+    bool ok = open_unbuffered(path_, "wb") != nullptr && reopen() && flush_to_disk(file_.get());
+    if (!ok) set_failing(true);
+    return ok;
 }
 
 bool CardJournal::drop_first(const std::string& journal_path, std::uint64_t bytes,
@@ -344,6 +434,9 @@ bool CardJournal::drop_first(const std::string& journal_path, std::uint64_t byte
     flush();
     std::lock_guard<std::mutex> lock(mutex_);
     if (!file_ || path_ != journal_path) return true;
+    // Entries were dropped since the mark may have been taken: keep everything (a replay
+    // enters what the file already holds once).
+    if (dropped_since_reset_) return true;
     std::uint64_t pending = 0;
     {
         std::lock_guard<std::mutex> queue(queue_mutex_);

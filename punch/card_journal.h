@@ -8,8 +8,14 @@
 // The entries are written and flushed by a writer thread of the journal, in order, so that a
 // slow disk (a USB stick), or a background save trimming the journal, never holds the window:
 // append() queues the entry and returns. Everything else (open, close, clear, drop_first,
-// flush and the destructor) first waits until the queued entries are on the disk; size()
-// counts them and never waits.
+// flush, write_now and the destructor) first waits until the queued entries are on the disk;
+// size() counts them and never waits.
+//
+// A card reader (the window's and the command-line one) calls write_now() with each card
+// before it tells the station the card is taken: a card the station lets go of is on the disk.
+// When the journal cannot write (a full disk), write_now() says so, the reader leaves the card
+// in the station, and the runner's card is read again once there is room. A failed write is
+// cut off the file again, so the entries after it stay readable.
 //
 // An entry is: the byte 0xA5, its kind, the payload length (16 bits), the payload and a 32-bit
 // check of kind, length and payload. A torn last entry (the power went during the write) fails
@@ -20,6 +26,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -57,9 +64,11 @@ struct JournalEntry {
 // "<competition file>.journal".
 std::string journal_path_for(const std::string& competition_path);
 
-// The entry bytes, and the entries of a journal's bytes (up to the first damaged entry).
+// The entry bytes, and the entries of a journal's bytes (up to the first damaged entry;
+// `whole_bytes`, if given, gets the length of those entries).
 std::vector<std::uint8_t> encode_journal_entry(const JournalEntry& e);
-std::vector<JournalEntry> decode_journal(const std::vector<std::uint8_t>& bytes);
+std::vector<JournalEntry> decode_journal(const std::vector<std::uint8_t>& bytes,
+                                         std::size_t* whole_bytes = nullptr);
 // The entries of a journal file (none when it does not exist).
 std::vector<JournalEntry> read_journal(const std::string& journal_path);
 
@@ -70,19 +79,32 @@ class CardJournal {
     CardJournal& operator=(const CardJournal&) = delete;
     ~CardJournal();
 
-    // Journals for this competition file from now on (appending to what is there); an empty
-    // path (an untitled competition) journals nothing.
+    // Journals for this competition file from now on (appending to what is there, after
+    // cutting off a torn last entry); an empty path (an untitled competition) journals nothing.
     // Every call may come from any thread (a background save lets go of what it saved).
     bool open(const std::string& competition_path);
     void close();
     bool is_open() const;
+    // A competition file is named: its cards must be journaled (the journal may be unable to).
+    bool wanted() const;
     std::string path() const;
     // Queues the entry for the writer thread, which writes it and flushes it to the disk;
-    // false when the journal is not open or an earlier write failed (since it was opened or
-    // emptied). Never waits for the disk.
+    // false when the journal is not open or its last write failed. Never waits for the disk.
     bool append(const JournalEntry& e);
-    // Waits until every queued entry is on the disk; false when a write failed.
+    // Writes the entry and flushes it to the disk (after everything queued before it); true
+    // only when it is there. A journal that could not be opened is tried again first.
+    bool write_now(const JournalEntry& e);
+    // Waits until every queued entry is on the disk; false when the last write failed.
     bool flush();
+    // The last write failed (a full disk, a folder gone) and no write has succeeded since;
+    // last_error() is its errno value.
+    bool failing() const;
+    int last_error() const { return last_error_.load(); }
+    // Told when writing starts to fail (false) and when it succeeds again (true), on the thread
+    // that wrote, with the file locked: it must not call the journal. Set it before use.
+    void set_state_handler(std::function<void(bool writing)> handler);
+    // Tests: the file may hold at most this many bytes; a write beyond fails as on a full disk.
+    void set_room_for_tests(std::uint64_t bytes) { room_ = bytes; }
     // Empties the journal (the competition was saved with everything in it).
     bool clear();
     // Bytes in the journal file (what a save made now would let go of).
@@ -90,7 +112,8 @@ class CardJournal {
     // A save of the competition whose journal is `journal_path`, made when the journal held
     // `bytes` bytes, succeeded: those go, the entries written since stay, after `keep` (what
     // had arrived but was not in the saved file). Nothing happens when the journal now
-    // belongs to another file.
+    // belongs to another file, or when queued entries failed to be written since it was
+    // opened or emptied (the mark may count them; everything stays).
     bool drop_first(const std::string& journal_path, std::uint64_t bytes,
                     const std::vector<JournalEntry>& keep);
 
@@ -99,14 +122,18 @@ class CardJournal {
     void close_locked();
     bool clear_locked();
     void write_queued();
+    // Writes and flushes bytes at the end of the file; a write that fails is cut off again.
+    bool write_locked(const std::uint8_t* data, std::size_t n);
+    void set_failing(bool failing);
     std::uint64_t pending_bytes() const;  // under queue_mutex_
 
     // The file; locked before queue_mutex_ where both are held.
     mutable std::mutex mutex_;
     FileHandle file_;
     std::string path_;
-    std::uint64_t size_ = 0;         // bytes in the file
-    std::atomic<bool> open_{false};  // file_ is set (read by append without mutex_)
+    std::uint64_t size_ = 0;            // bytes in the file
+    bool dropped_since_reset_ = false;  // queued entries failed since it was opened or emptied
+    std::atomic<bool> open_{false};     // file_ is set (read by append without mutex_)
 
     // The writer thread and its queue.
     mutable std::mutex queue_mutex_;
@@ -118,6 +145,10 @@ class CardJournal {
     bool failed_ = false;
     std::uint64_t logical_size_ = 0;  // size_ + pending_bytes(), kept without mutex_
     std::thread writer_;
+
+    std::function<void(bool)> state_handler_;  // called under mutex_
+    std::atomic<std::uint64_t> room_{UINT64_MAX};
+    std::atomic<int> last_error_{0};
 };
 
 // What a replay entered.
