@@ -244,7 +244,8 @@ bool StationLink::wait_first_reply_byte() {
     return false;
 }
 
-bool StationLink::read_card_type5(CardReadout& card, std::int32_t competition_start) {
+bool StationLink::read_card_type5(CardReadout& card, std::int32_t competition_start,
+                                  const KeepCard& keep) {
     for (auto& p : card.punches) p.code = 0;
     send({0x02, 0x31, 0x03});
     if (!wait_first_reply_byte()) return false;
@@ -256,15 +257,16 @@ bool StationLink::read_card_type5(CardReadout& card, std::int32_t competition_st
     int k = read_stuffed_byte();
     int end = read_stuffed_byte();
     bool valid = !read_failed && k == sum;
-    if (valid && end == 0x03) send({0x06});
-    for (int i = 0; i < 4; ++i) read_stuffed_byte();
     // Only a frame whose sum matched is decoded: a damaged frame leaves nothing to store.
-    if (!valid) return false;
-    decode_card_type5(p, competition_start, card);
-    return true;
+    if (valid) decode_card_type5(p, competition_start, card);
+    bool taken = valid && (!keep || keep(card));
+    if (taken && end == 0x03) send({0x06});
+    for (int i = 0; i < 4; ++i) read_stuffed_byte();
+    return taken;
 }
 
-bool StationLink::read_card_blocks(CardReadout& card, int type, bool multi_day) {
+bool StationLink::read_card_blocks(CardReadout& card, int type, bool multi_day,
+                                   const KeepCard& keep) {
     std::uint8_t d[kCardBlockCount * kBlockSize];
     int good_blocks = 0;
     for (int i = 0; i < kCardBlockCount; ++i) {
@@ -283,10 +285,11 @@ bool StationLink::read_card_blocks(CardReadout& card, int type, bool multi_day) 
         if (good_blocks == 0) break;
     }
     if (good_blocks != kCardBlockCount) return false;
+    decode_card_blocks(d, type, multi_day, card);
+    if (keep && !keep(card)) return false;
     send({0x06});
     read_failed = false;
     for (int i = 0; i < 4; ++i) read_stuffed_byte();
-    decode_card_blocks(d, type, multi_day, card);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/records.h"
@@ -89,10 +90,16 @@ class StationLink {
     int detect_card();
     // The number a type-6/10 card announced itself with at its last detection (0 for type 5).
     std::int32_t detected_number = 0;
-    // Reads and acknowledges a type-5 card; false (and nothing decoded) on a bad frame.
-    bool read_card_type5(CardReadout& card, std::int32_t competition_start);
-    // Reads the three blocks of a type-6 or type-10 card; acknowledged only when all are good.
-    bool read_card_blocks(CardReadout& card, int type, bool multi_day);
+    // Asked with a good card before the station is told it is taken; false leaves the card
+    // unacknowledged in the station, which offers it again (unset: every good card is taken).
+    using KeepCard = std::function<bool(const CardReadout& card)>;
+    // Reads and acknowledges a type-5 card; false (and nothing decoded) on a bad frame, and
+    // false (the card decoded but not taken) when `keep` refuses it.
+    bool read_card_type5(CardReadout& card, std::int32_t competition_start,
+                         const KeepCard& keep = {});
+    // Reads the three blocks of a type-6 or type-10 card; acknowledged only when all are good
+    // and `keep` takes it.
+    bool read_card_blocks(CardReadout& card, int type, bool multi_day, const KeepCard& keep = {});
 
     // Number of records in the station memory, or -1 when the reply was wrong or incomplete.
     int query_memory_count(int station_type);

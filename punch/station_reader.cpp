@@ -16,13 +16,13 @@ int run_card_reader(StationLink& link, const ReadOptions& options, const CardRea
         int type = link.detect_card();
         bool ok = false;
         if (type == 5) {
-            ok = link.read_card_type5(work, options.competition_start);
+            ok = link.read_card_type5(work, options.competition_start, hooks.keep);
         } else if (type == 6 || type == 10) {
             if (hooks.personalise && hooks.personalise(link, type)) {
                 link.pause_ms(pauses.after_no_card_ms);
                 continue;
             }
-            ok = link.read_card_blocks(work, type, options.multi_day);
+            ok = link.read_card_blocks(work, type, options.multi_day, hooks.keep);
         }
         if (!ok) {
             link.pause_ms(pauses.after_no_card_ms);
@@ -35,8 +35,8 @@ int run_card_reader(StationLink& link, const ReadOptions& options, const CardRea
 }
 
 int run_memory_reader(StationLink& link, const ReadOptions& options, ReadoutState& state,
-                      const std::function<bool(std::int32_t, std::int32_t)>& record_read,
-                      const ReaderPauses& pauses) {
+                      const MemoryRecordHook& record_read, const ReaderPauses& pauses,
+                      const MemoryRecordHook& keep) {
     int taken = 0;
     if (link.stop_requested()) return 0;
     link.drain();
@@ -58,6 +58,11 @@ int run_memory_reader(StationLink& link, const ReadOptions& options, ReadoutStat
         }
         if (time >= kDay) {
             ++state.memory_records_read;
+            continue;
+        }
+        if (keep && !keep(card_number, time)) {
+            // Not safe yet (the journal cannot write): the record is read again later.
+            link.pause_ms(pauses.memory_poll_ms);
             continue;
         }
         ++taken;

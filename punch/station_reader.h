@@ -28,7 +28,11 @@ struct ReadOptions {
 ReadOptions read_options_from(const PunchSettings& s);
 
 struct CardReaderHooks {
-    // A good card; returns false to stop reading.
+    // A good card, before the station is told it is taken: returns true once the card is safe
+    // (on the disk, in the card journal). False leaves it in the station, which offers it
+    // again; it is read again after a pause. Unset: every good card is taken.
+    std::function<bool(const CardReadout& card)> keep;
+    // A good card, taken; returns false to stop reading.
     std::function<bool(const CardReadout& card)> card_read;
     // Card personalisation: when armed it takes a type-6/10 card instead of the reader and
     // returns true.
@@ -42,10 +46,11 @@ int run_card_reader(StationLink& link, const ReadOptions& options, const CardRea
 // Reads the station memory from record `state.memory_records_read` on until the link is told
 // to stop or the port closes. `record_read` gets each record worth storing and returns false to
 // stop. A record read that fails is asked for again; two records with the same time are two
-// records (both are taken), so the reader never stalls on them.
-int run_memory_reader(
-    StationLink& link, const ReadOptions& options, ReadoutState& state,
-    const std::function<bool(std::int32_t card_number, std::int32_t time)>& record_read,
-    const ReaderPauses& pauses = {});
+// records (both are taken), so the reader never stalls on them. `keep`, when set, is asked
+// first, as CardReaderHooks::keep: false leaves the record to be read again after a pause.
+using MemoryRecordHook = std::function<bool(std::int32_t card_number, std::int32_t time)>;
+int run_memory_reader(StationLink& link, const ReadOptions& options, ReadoutState& state,
+                      const MemoryRecordHook& record_read, const ReaderPauses& pauses = {},
+                      const MemoryRecordHook& keep = {});
 
 }  // namespace skarvel

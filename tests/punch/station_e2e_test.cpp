@@ -1,6 +1,11 @@
 // End to end: the station simulator on a pseudo-terminal, the real serial port and StationLink
 // on the other side, and every card processed into a Competition.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <atomic>
@@ -14,6 +19,7 @@
 #include "core/cp1251.h"
 #include "core/wdb_file.h"
 #include "platform/qt/qt_serial_port.h"
+#include "punch/card_journal.h"
 #include "punch/frame_log.h"
 #include "punch/readout.h"
 #include "punch/station_reader.h"
@@ -33,11 +39,13 @@ constexpr ReaderPauses kTestPauses{10, 10};
 
 class SimRun {
   public:
-    SimRun(const std::string& script_text, sim::SimOptions options = {150, 5, 0}) {
+    SimRun(const std::string& script_text, sim::SimOptions options = {150, 5, 0},
+           std::function<void()> on_acknowledged = {}) {
         sim::SimScript script;
         std::string error;
         EXPECT_TRUE(sim::parse_script(script_text, script, &error)) << error;
         sim_ = std::make_unique<sim::StationSimulator>(std::move(script), options);
+        sim_->on_acknowledged = std::move(on_acknowledged);
         path_ = sim_->open_pty();
         EXPECT_FALSE(path_.empty());
         thread_ = std::thread([this] { sim_->run(); });
@@ -356,7 +364,95 @@ struct CliReadout : ::testing::Test {
         t << in.rdbuf();
         return t.str();
     }
+    // Starts the reader on `device` as a process of its own, its output into the folder; with
+    // `file_limit` every file it writes may grow to that many bytes only (a disk that is full).
+    pid_t start(const std::string& device, long file_limit = 0) {
+        std::string out = (dir / "out.txt").string(), errors = (dir / "err.txt").string();
+        std::vector<std::string> words = {SKARVEL_CLI, "readout", file, "--port", device};
+        std::vector<char*> argv;
+        for (std::string& w : words) argv.push_back(w.data());
+        argv.push_back(nullptr);
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            if (file_limit > 0) {
+                rlimit limit{rlim_t(file_limit), rlim_t(file_limit)};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+            }
+            int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            int e = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(o, 1);
+            ::dup2(e, 2);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        return pid;
+    }
+    static bool wait_for(const std::function<bool()>& done) {
+        for (int i = 0; i < 12000 && !done(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return done();
+    }
+    int readouts_in_file() {
+        Competition back;
+        ScriptedPrompts p;
+        EXPECT_TRUE(load_wdb(back, file, p).ok());
+        return back.tables.card_readouts.live_count();
+    }
 };
+
+// Killed the moment the station hears the acknowledgement: the card is in the journal, and the
+// next run brings it back before it reads on.
+TEST_F(CliReadout, KilledAtTheAcknowledgementKeepsTheCard) {
+    std::atomic<pid_t> reader{0};
+    std::atomic<bool> killed{false};
+    SimRun sim(
+        "card type=6 number=1234567 start=10:00:00 finish=10:30:00 "
+        "punches=31@10:10:00,32@10:20:00\n"
+        "card type=5 number=54321 start=10:00:00 finish=10:31:00 punches=31@10:10:00\n",
+        {150, 5, 0}, [&] {
+            if (pid_t pid = reader.exchange(0); pid > 0) {
+                ::kill(pid, SIGKILL);
+                killed = true;
+            }
+        });
+    pid_t pid = start(sim.path());
+    reader = pid;
+    ASSERT_TRUE(wait_for([&] { return killed.load(); })) << err();
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    std::vector<JournalEntry> kept = read_journal(journal_path_for(file));
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].card.card_number, 1234567);
+
+    std::string out = run("--port " + sim.path() + " --cards 1", &status);
+    EXPECT_EQ(status, 0) << err();
+    EXPECT_NE(err().find("1 card(s) brought back"), std::string::npos) << err();
+    EXPECT_NE(out.find("card 54321"), std::string::npos) << out;
+    Competition back;
+    ScriptedPrompts p;
+    ASSERT_TRUE(load_wdb(back, file, p).ok());
+    ASSERT_EQ(back.tables.card_readouts.live_count(), 2);
+    EXPECT_EQ(back.tables.card_readouts[0]->card_number, 1234567);
+    EXPECT_EQ(back.runner_by_number(7)->start_time, hms(10, 0, 0));
+    EXPECT_TRUE(read_journal(journal_path_for(file)).empty());
+}
+
+// A full disk: the journal cannot take the card, so the station is never told it is taken and
+// offers it again and again; the reader says why.
+TEST_F(CliReadout, FullDiskLeavesTheCardInTheStation) {
+    SimRun sim("card type=5 number=54321 start=10:00:00 finish=10:31:00 punches=31@10:10:00\n");
+    pid_t pid = start(sim.path(), 500);  // less than one journal entry
+    bool offered_again = wait_for([&] { return sim.sim().reads_answered() >= 3; });
+    EXPECT_EQ(sim.sim().cards_taken(), 0);
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(offered_again) << err();
+    EXPECT_NE(err().find("cannot write the card journal"), std::string::npos) << err();
+    EXPECT_EQ(readouts_in_file(), 0);
+}
 
 TEST_F(CliReadout, ReadsNCardsAndSavesTheFile) {
     SimRun sim(

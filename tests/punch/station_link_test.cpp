@@ -466,6 +466,40 @@ TEST(StationBlocks, AnyBadBlockMeansNoAcknowledgement) {
     }
 }
 
+// A card the reader cannot make safe (its journal cannot write) is decoded but not taken: the
+// station hears no acknowledgement and keeps it; once the reader takes it, it is acknowledged.
+TEST(StationKeep, RefusedCardIsNotAcknowledged) {
+    for (int type : {5, 6}) {
+        for (bool take : {false, true}) {
+            FakeSerialPort port;
+            Bytes content = type5_frame();
+            BlockStation st{blocks_card(1234567, 6, {{31, hms(10, 5, 0)}}, hms(10, 30, 0)), -1, {}};
+            if (type == 5) {
+                port.responder = [&](const Bytes& w, FakeSerialPort& p) {
+                    if (w == Bytes{0x02, 0x31, 0x03}) p.queue(escaped_reply(content));
+                    if (w == Bytes{0x06}) p.queue({0x02, 0x4F, 0x4B, 0x03});
+                };
+            } else {
+                st.attach(port);
+            }
+            StationLink link(port);
+            CardReadout c;
+            std::int32_t offered = 0;
+            auto keep = [&](const CardReadout& card) {
+                offered = card.card_number;
+                return take;
+            };
+            bool got = type == 5 ? link.read_card_type5(c, hms(9, 0, 0), keep)
+                                 : link.read_card_blocks(c, 6, false, keep);
+            EXPECT_EQ(got, take) << type;
+            EXPECT_EQ(offered, type == 5 ? 12345 : 1234567) << type;
+            bool acknowledged = false;
+            for (const auto& w : port.writes) acknowledged |= w == Bytes{0x06};
+            EXPECT_EQ(acknowledged, take) << type;
+        }
+    }
+}
+
 // --- Memory ------------------------------------------------------------------------------------
 
 TEST(StationMemory, RecordDecoding) {

@@ -2,12 +2,19 @@
 // A readout station without a screen: cards are read with the punching settings stored in
 // the competition, questions are answered "no", messages go to stderr, and the file is saved
 // (atomically) after every card. Ends after N cards or on Ctrl+C.
+//
+// Each card goes into the card journal beside the file ("FILE.wdb.journal") and onto the disk
+// before the station is told it is taken; a save empties the journal. A reader killed between
+// the two, or one whose saves fail, leaves the cards in the journal, and the next run brings
+// them back first. A journal that cannot write (a full disk) takes no card: the station keeps
+// it until there is room.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "core/time_text.h"
 #include "core/wdb_file.h"
+#include "punch/card_journal.h"
 #include "punch/frame_log.h"
 #include "punch/readout.h"
 #include "punch/station_reader.h"
@@ -18,6 +25,41 @@ namespace skarvel::cli {
 namespace {
 
 constexpr const char* kUsage = "readout FILE.wdb --port DEVICE [--cards N] [--log]";
+
+#ifdef SKARVEL_CLI_HAS_QT
+// Saves the competition; once it is on the disk the journal lets go of what it holds.
+bool save_and_trim(Competition& c, const std::string& file, CardJournal& journal) {
+    int why = 0;
+    if (!save_wdb(c, file, &why)) {
+        file_error("readout: cannot save", file, why);
+        return false;
+    }
+    c.modified = false;
+    journal.clear();
+    return true;
+}
+
+// Opens the journal of `file` and enters what an earlier run left in it. False when the
+// journal cannot be written (no card could be taken safely).
+bool recover_from_journal(Competition& c, const std::string& file, CardJournal& journal) {
+    std::string path = journal_path_for(file);
+    std::vector<JournalEntry> left = read_journal(path);
+    if (!journal.open(file)) {
+        file_error("readout: cannot write the card journal", path, journal.last_error());
+        return false;
+    }
+    if (left.empty()) return true;
+    JournalReplay r = replay_journal(c, left);
+    if (r.cards == 0 && r.finish_lines == 0) {
+        journal.clear();  // the file holds all of it already
+        return true;
+    }
+    std::fprintf(stderr, "skarvel-cli: %d card(s) brought back from the card journal %s\n", r.cards,
+                 path.c_str());
+    save_and_trim(c, file, journal);
+    return true;
+}
+#endif
 
 }  // namespace
 }  // namespace skarvel::cli
@@ -37,6 +79,8 @@ int cmd_readout(const std::vector<std::string>& args) {
     const std::string& device = a.device;
     auto c = std::make_unique<Competition>();
     if (int rc = load_competition(*c, file); rc != kExitOk) return rc;
+    CardJournal journal;
+    if (!recover_from_journal(*c, file, journal)) return kExitOutput;
     PunchSettings settings = punch_settings_from(c->info);
 
     SerialSession session;
@@ -59,6 +103,21 @@ int cmd_readout(const std::vector<std::string>& args) {
     int save_failures = 0;
     std::fprintf(stderr, "skarvel-cli: reading cards on %s (Ctrl+C ends)\n", device.c_str());
     CardReaderHooks hooks;
+    bool journal_down = false;
+    hooks.keep = [&](const CardReadout& card) {
+        JournalEntry e;
+        e.card = card;
+        bool kept = journal.write_now(e);
+        if (kept && journal_down)
+            std::fprintf(stderr, "skarvel-cli: the card journal writes again\n");
+        if (!kept && !journal_down) {
+            file_error("readout: cannot write the card journal", journal_path_for(file),
+                       journal.last_error());
+            error("readout: cards stay in the station until there is room");
+        }
+        journal_down = !kept;
+        return kept;
+    };
     hooks.card_read = [&](const CardReadout& card) {
         // The stored settings may be changed by nobody else here; read them per card anyway,
         // as the desktop program does.
@@ -77,13 +136,7 @@ int cmd_readout(const std::vector<std::string>& args) {
                     card.card_number, owner.c_str(), out.owner ? out.owner->status : -1,
                     out.owner ? out.owner->penalty : 0, finish.c_str());
         std::fflush(stdout);
-        int why = 0;
-        if (!save_wdb(*c, file, &why)) {
-            ++save_failures;
-            file_error("readout: cannot save", file, why);
-        } else {
-            c->modified = false;
-        }
+        if (!save_and_trim(*c, file, journal)) ++save_failures;
         return max_cards == 0 || cards < max_cards;
     };
     run_card_reader(link, read_options_from(settings), hooks);
@@ -91,6 +144,11 @@ int cmd_readout(const std::vector<std::string>& args) {
     session.end(used);
     std::fprintf(stderr, "skarvel-cli: %lld card(s) read%s\n", cards,
                  session.interrupted() ? ", interrupted" : "");
+    if (journal.size() > 0)
+        std::fprintf(stderr,
+                     "skarvel-cli: the card journal %s keeps what could not be saved; the next "
+                     "readout brings it back\n",
+                     journal_path_for(file).c_str());
     return save_failures ? kExitOutput : kExitOk;
 #endif
 }

@@ -542,6 +542,7 @@ void StationSimulator::handle_input() {
         if (b0 == 0x06) {
             in_.erase(in_.begin());
             if (current() && replied_) {
+                if (on_acknowledged) on_acknowledged();
                 send({0x02, 0x4F, 0x4B, 0x03});
                 inserted_ = false;
                 ++next_card_;

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -102,6 +103,9 @@ class StationSimulator {
     int words_written() const { return words_written_.load(); }
     // Appends memory records while running (the station punched again).
     void add_memory_record(const SimMemoryRecord& r);
+    // Tests: called on the simulator's thread the moment a card's acknowledgement arrives,
+    // before the station answers it (a reader can be stopped right there). Set before run().
+    std::function<void()> on_acknowledged;
 
   private:
     void send(const std::vector<std::uint8_t>& bytes);
