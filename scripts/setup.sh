@@ -9,9 +9,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 
 packages=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev fonts-dejavu-core socat
-          poppler-utils clang-format qt6-httpserver-dev qt6-websockets-dev qt6-multimedia-dev
-          libpugixml-dev libxml2-utils clang libclang-rt-14-dev)
+          qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
+          fonts-liberation fonts-urw-base35 socat poppler-utils clang-format qt6-httpserver-dev
+          qt6-websockets-dev qt6-multimedia-dev libpugixml-dev libxml2-utils clang libclang-rt-14-dev)
 
 install_packages() {
     local missing=()

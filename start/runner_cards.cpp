@@ -133,8 +133,10 @@ int draw_runner_cards(PageDevice& dev, Competition& c, const CardPrintOptions& o
             }
             for (double x = 22; x <= 162; x += 20)
                 dev.line_at(x, y0 + 1, x, y0 + height + 1, 0.5, false);
-            // The frame.
-            const double top = y0 + 1, bottom = y0 + height + 11;
+            // The frame. Its foot is 12 mm below the grid: the date at 8 mm is a 10-pt line whose
+            // figures stand on a baseline 2.9 mm below its top, so a foot at 11 mm (its 1-mm pen
+            // from 10.5 mm) would run through them.
+            const double top = y0 + 1, bottom = y0 + height + 12;
             dev.line_at(2, top, 182, top, 1, false);
             dev.line_at(182, top, 182, bottom, 1, false);
             dev.line_at(182, bottom, 2, bottom, 1, false);

@@ -14,8 +14,10 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+#include <QStringList>
 #include <QUrl>
 #include <algorithm>
+#include <cmath>
 
 #include "core/cp1251.h"
 
@@ -27,6 +29,31 @@ constexpr double kInchPerMm = 0.03937007874015748;
 
 QString to_qstring(std::string_view cp1251) {
     return QString::fromUtf8(cp1251_to_utf8(cp1251));
+}
+
+// The faces the layouts were made for ("Courier New", "Arial") and the faces that stand in for
+// them where they are not installed. A Courier design takes the place of Courier New: its letters
+// are as tall as the layouts expect at the same character height and it has the same 0.6-em
+// advance (Liberation Mono has those widths but letters about 15 % taller, which run into the
+// rules set just above and below a line). Arial's stand-in is its metric twin, Liberation Sans.
+// A line is placed by the ascent of the designed face, so its baseline lies where the layout
+// puts it whatever face stands in.
+struct FaceChoice {
+    QStringList families;
+    double ascent_em = 0;  // ascent of the designed face in ems (0: the face's own)
+};
+
+FaceChoice face_choice(std::string_view face_cp1251, bool fixed_pitch) {
+    const QString face = to_qstring(face_cp1251);
+    if (face.startsWith(QStringLiteral("Courier New")) || (face.isEmpty() && fixed_pitch))
+        return {{face, "Courier New", "Nimbus Mono PS", "FreeMono", "Liberation Mono",
+                 "DejaVu Sans Mono"},
+                1705.0 / 2048.0};
+    if (face.startsWith(QStringLiteral("Arial")) || (face.isEmpty() && !fixed_pitch))
+        return {{face, "Arial", "Liberation Sans", "DejaVu Sans"}, 1854.0 / 2048.0};
+    return {{face, fixed_pitch ? "Nimbus Mono PS" : "Liberation Sans",
+             fixed_pitch ? "DejaVu Sans Mono" : "DejaVu Sans"},
+            0};
 }
 
 class QtPrinterDevice : public PageDevice {
@@ -69,35 +96,21 @@ class QtPrinterDevice : public PageDevice {
     }
     void set_font(ReportFont font) override {
         if (ended_) return;
-        QFont f;
-        f.setFamilies({"Courier New Cyr", "Courier New", "Liberation Mono", "DejaVu Sans Mono"});
-        f.setStyleHint(QFont::TypeWriter);
-        f.setFixedPitch(true);
-        double height = font == ReportFont::Title       ? dpi_y_ * 0.33333334
-                        : font == ReportFont::BodyLarge ? dpi_y_ * 0.15277778  // 11 pt
-                                                        : dpi_y_ * 0.1388889;
-        f.setPixelSize(std::max(1, static_cast<int>(static_cast<int>(height) * scale_)));
-        f.setWeight(font == ReportFont::Title ? QFont::Bold : QFont::Normal);
-        painter_.setFont(f);
+        const double inch = font == ReportFont::Title       ? 0.33333334
+                            : font == ReportFont::BodyLarge ? 0.15277778  // 11 pt
+                                                            : 0.1388889;
+        select_font({"Courier New Cyr", inch, font == ReportFont::Title ? 700 : 400, true});
     }
     void set_custom_font(const PageFontSpec& font_spec) override {
         if (ended_) return;
-        QFont f;
-        f.setFamilies({to_qstring(font_spec.face), font_spec.fixed_pitch ? "Courier New" : "Arial",
-                       font_spec.fixed_pitch ? "Liberation Mono" : "Liberation Sans",
-                       font_spec.fixed_pitch ? "DejaVu Sans Mono" : "DejaVu Sans"});
-        f.setStyleHint(font_spec.fixed_pitch ? QFont::TypeWriter : QFont::SansSerif);
-        f.setFixedPitch(font_spec.fixed_pitch);
-        int dots = static_cast<int>(dpi_y_ * font_spec.height_inch);
-        f.setPixelSize(std::max(1, static_cast<int>(dots * scale_)));
-        f.setWeight(font_spec.weight >= 700 ? QFont::Bold : QFont::Normal);
-        painter_.setFont(f);
+        select_font(font_spec);
     }
     int dots_per_inch() const override { return dpi_y_; }
     void text_at(double x_mm, double y_mm, std::string_view text) override {
         if (ended_ || pages_ == 0) return;
-        QFontMetrics fm(painter_.font(), printer_.get());
-        painter_.drawText(QPointF(px_x(x_mm), px_y(y_mm) + fm.ascent()), to_qstring(text));
+        double ascent = ascent_px_;
+        if (ascent <= 0) ascent = QFontMetrics(painter_.font(), printer_.get()).ascent();
+        painter_.drawText(QPointF(px_x(x_mm), px_y(y_mm) + ascent), to_qstring(text));
     }
     void rule_at(double y_mm) override {
         if (ended_ || pages_ == 0) return;
@@ -124,6 +137,22 @@ class QtPrinterDevice : public PageDevice {
     }
 
   private:
+    // A font as a Windows printer makes it from a character height (the em, as the layouts'
+    // negative heights mean it) in whole dots of the vertical resolution.
+    void select_font(const PageFontSpec& spec) {
+        const FaceChoice choice = face_choice(spec.face, spec.fixed_pitch);
+        QFont f;
+        f.setFamilies(choice.families);
+        f.setStyleHint(spec.fixed_pitch ? QFont::TypeWriter : QFont::SansSerif);
+        f.setFixedPitch(spec.fixed_pitch);
+        const int dots = static_cast<int>(dpi_y_ * spec.height_inch);
+        const int em = std::max(1, static_cast<int>(dots * scale_));
+        f.setPixelSize(em);
+        f.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
+        painter_.setFont(f);
+        ascent_px_ = choice.ascent_em > 0 ? std::round(choice.ascent_em * em) : 0;
+    }
+
     double px_x(double mm) const { return static_cast<int>(mm * dpi_x_ * kInchPerMm) * scale_; }
     double px_y(double mm) const { return static_cast<int>(mm * dpi_y_ * kInchPerMm) * scale_; }
 
@@ -132,6 +161,7 @@ class QtPrinterDevice : public PageDevice {
     QPainter painter_;
     int dpi_x_ = 600, dpi_y_ = 600;
     double scale_ = 1.0;
+    double ascent_px_ = 0;  // baseline below a text's top in the current font (0: its own)
     int pages_ = 0;
     bool ended_ = false;
     bool failed_ = false;

@@ -12,6 +12,7 @@
 #include "fixture.h"
 #include "platform/qt/qt_printer.h"
 #include "results/result_protocol.h"
+#include "start/runner_cards.h"
 
 using namespace skarvel;
 using test::cp;
@@ -24,6 +25,7 @@ class PdfPrintTest : public QObject {
     void a_document_without_pages_leaves_no_file();
     void no_printer_gives_the_message();
     void each_print_asks_for_its_file_and_text_sits_in_the_printable_area();
+    void letters_keep_clear_of_rules_and_frames();
 };
 
 void PdfPrintTest::protocol_prints_to_a_pdf_with_readable_cyrillic() {
@@ -133,6 +135,64 @@ void PdfPrintTest::each_print_asks_for_its_file_and_text_sits_in_the_printable_a
     QVERIFY2(min_x >= margin_pt && min_x < margin_pt + 3 / 25.4 * 72,
              qPrintable(QString::number(min_x)));
     QVERIFY2(min_y >= margin_pt, qPrintable(QString::number(min_y)));
+}
+
+namespace {
+
+// How many separate dark bands the rows of a box of the first page hold (the box in report
+// millimetres, converted as the PDF page lays them out), from the page drawn at 600 dpi.
+int dark_bands(const QString& pdf, double x0, double x1, double y0, double y1) {
+    const double m = QtPrinterProvider::kPdfMarginMm, scale = (kPageWidthMm - 2 * m) / kPageWidthMm;
+    const double px_per_mm = 600 / 25.4;
+    auto px = [&](double mm) { return QString::number(int((m + mm * scale) * px_per_mm)); };
+    QProcess p;
+    p.start("pdftoppm", {"-gray", "-r", "600", "-f", "1", "-l", "1", "-x", px(x0), "-y", px(y0),
+                         "-W", QString::number(int((x1 - x0) * scale * px_per_mm)), "-H",
+                         QString::number(int((y1 - y0) * scale * px_per_mm)), pdf});
+    if (!p.waitForFinished(60000)) return -1;
+    const QByteArray pgm = p.readAllStandardOutput();
+    const QList<QByteArray> head = pgm.left(64).split('\n');  // P5, width height, 255
+    if (head.size() < 4) return -1;
+    const int w = head[1].split(' ')[0].toInt(), h = head[1].split(' ')[1].toInt();
+    const QByteArray pixels = pgm.right(qsizetype(w) * h);
+    int bands = 0;
+    bool in_band = false;
+    for (int row = 0; row < h; ++row) {
+        bool dark = false;
+        for (int col = 0; col < w && !dark; ++col)
+            dark = static_cast<unsigned char>(pixels[row * w + col]) < 128;
+        bands += dark && !in_band;
+        in_band = dark;
+    }
+    return bands;
+}
+
+}  // namespace
+
+// The layouts' fonts drawn as they were made for: the chief judge's line under the section's
+// rule and the date on a runner card above the card's frame each keep a white gap.
+void PdfPrintTest::letters_keep_clear_of_rules_and_frames() {
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty()) QSKIP("pdftoppm is not installed");
+    QTemporaryDir dir;
+    test::Fixture f;
+    set_field_text(f.c.info.date, cp("01.06.2026"));
+    set_field_text(f.c.info.chief_judge, cp("Судьин"));
+    f.add_class(1, "М21");
+    f.add_club(1, "Клуб");
+    for (int n = 1; n <= 3; ++n) f.add_runner(n, "Йорданов Йован", 1, 1, 0, T(0, 30, n));
+    QtPrinterProvider printers;
+    ScriptedPrompts prompts;
+    RecordingShellOpener shell;
+    ReportEnv env{prompts, printers, shell};
+    printers.pdf_path = dir.filePath("protocol.pdf");
+    QCOMPARE(int(run_result_protocol(f.c, env)), int(ProtocolStatus::Done));
+    // The rule at 24 + 3 × 4 mm, "Главный судья" from the same height down.
+    QCOMPARE(dark_bands(printers.pdf_path, 1, 30, 35.2, 38), 2);
+
+    printers.pdf_path = dir.filePath("cards.pdf");
+    QVERIFY(print_runner_cards(f.c, CardPrintOptions{}, env));
+    // One row of boxes (20 mm): the date from 28 mm, then the frame's foot.
+    QCOMPARE(dark_bands(printers.pdf_path, 142, 165, 27.6, 32.6), 2);
 }
 
 QTEST_MAIN(PdfPrintTest)
