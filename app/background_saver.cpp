@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "core/atomic_file.h"
+#include "core/long_names.h"
 #include "core/wdb_file.h"
 #include "platform/file_messages.h"
 #include "platform/stall_scope.h"
@@ -35,6 +36,7 @@ bool BackgroundSaver::start() {
     Competition& c = env_.competition;
     path_ = env_.file_path();
     std::vector<std::uint8_t> bytes = encode_wdb(c);
+    std::string names = encode_long_names(c);
     std::uint64_t journal_mark = env_.journal.size();
     std::vector<JournalEntry> not_entered =
         env_.not_entered ? env_.not_entered() : std::vector<JournalEntry>{};
@@ -44,17 +46,19 @@ bool BackgroundSaver::start() {
     error_ = 0;
     std::uint64_t id = ++id_;
     try {
-        worker_ = std::thread([this, id, path = path_, bytes = std::move(bytes), write = writer,
-                               mark = journal_mark, keep = std::move(not_entered)] {
-            int error = 0;
-            ok_ = write(path, bytes, &error);
-            error_ = error;
-            // Only what really is in the file leaves the journal (it may be written to while
-            // it is trimmed: it has a lock).
-            if (ok_) env_.journal.drop_first(journal_path_for(path), mark, keep);
-            QMetaObject::invokeMethod(
-                this, [this, id] { finished(id); }, Qt::QueuedConnection);
-        });
+        worker_ =
+            std::thread([this, id, path = path_, bytes = std::move(bytes), names = std::move(names),
+                         write = writer, mark = journal_mark, keep = std::move(not_entered)] {
+                int error = 0;
+                // The long names go with the file (as save_wdb writes them).
+                ok_ = write_long_names(path, names, &error) && write(path, bytes, &error);
+                error_ = error;
+                // Only what really is in the file leaves the journal (it may be written to while
+                // it is trimmed: it has a lock).
+                if (ok_) env_.journal.drop_first(journal_path_for(path), mark, keep);
+                QMetaObject::invokeMethod(
+                    this, [this, id] { finished(id); }, Qt::QueuedConnection);
+            });
     } catch (const std::system_error& e) {
         c.modified = true;
         if (env_.modified_changed) env_.modified_changed();

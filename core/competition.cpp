@@ -18,6 +18,7 @@ void Competition::clear() {
     tables.clear();
     info.reset_to_new();
     view.reset();
+    long_names.clear();
     rebuild_number_index();
     count_finish_lines();
     modified = false;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/competition_info.h"
+#include "core/long_names.h"
 #include "core/record_tables.h"
 
 namespace skarvel {
@@ -40,6 +41,9 @@ class Competition {
     // How many finish lines name each start number; rebuilt by count_finish_lines.
     std::vector<std::int32_t> finish_count_by_number;
     ViewState view;
+    // Full names the records cannot hold, kept beside the competition file (see
+    // core/long_names.h).
+    LongNames long_names;
     // The document differs from its file.
     bool modified = false;
 

@@ -9,6 +9,7 @@
 #include "core/cp1251.h"
 #include "core/field_codec.h"
 #include "core/finish_results.h"
+#include "core/long_names.h"
 #include "core/text_format.h"
 
 namespace skarvel {
@@ -471,11 +472,14 @@ LoadResult load_wdb(Competition& c, const std::string& path, Prompts& prompts) {
     if (res.status == LoadStatus::kUnknownVersion)
         res.message = prompts.text(Txt::kWdbUnknownVersion);
     if (res.status == LoadStatus::kDamaged) res.message = damaged_message(res, prompts.lang());
+    if (res.status != LoadStatus::kUnknownVersion) read_long_names(c, path);
     if (!res.message.empty()) prompts.message(res.message);
     return res;
 }
 
 bool save_wdb(const Competition& c, const std::string& path, int* error) {
+    // The names first: when they cannot be written the competition file is left as it was.
+    if (!write_long_names(path, encode_long_names(c), error)) return false;
     std::vector<std::uint8_t> bytes = encode_wdb(c);
     return write_file_atomically(path, bytes.data(), bytes.size(), error);
 }
@@ -559,6 +563,13 @@ ImportStatus import_wdb(Competition& c, const std::string& path, const ImportWdb
         prompts.message(loaded.message);
         return ImportStatus::kDamaged;
     }
+    read_long_names(*other, path);
+    // A merged record brings its long name along, under its new id.
+    auto carry_name = [&](RecordType type, std::int32_t old_id, std::string_view shown,
+                          std::int32_t new_id) {
+        if (const LongName* n = other->long_names.find(type, old_id, shown))
+            c.long_names.set(type, new_id, *n);
+    };
     const RecordTables& in = other->tables;
     RecordTables& t = c.tables;
 
@@ -607,21 +618,29 @@ ImportStatus import_wdb(Competition& c, const std::string& path, const ImportWdb
             r->class_id = add16(r->class_id, class_shift);
             max_id = add32(std::max(max_id, r->id), 1);
             r->id = max_id;
+            carry_name(kRunners, src.id, field_text(src.name), r->id);
         }
         SlotFiller<Club> clubs(t.clubs);
-        for (int i = 0; i < in.clubs.capacity() && in.clubs[i]; ++i)
-            clubs.add(*in.clubs[i])->id = add32(in.clubs[i]->id, club_shift);
+        for (int i = 0; i < in.clubs.capacity() && in.clubs[i]; ++i) {
+            Club* k = clubs.add(*in.clubs[i]);
+            k->id = add32(in.clubs[i]->id, club_shift);
+            carry_name(kClubs, in.clubs[i]->id, field_text(k->name), k->id);
+        }
         SlotFiller<ClassRecord> classes(t.classes);
         for (int i = 0; i < in.classes.capacity() && in.classes[i]; ++i) {
             ClassRecord* k = classes.add(*in.classes[i]);
             k->id = add32(k->id, class_shift);
             k->course_id = add16(k->course_id, course_shift);
+            carry_name(kClasses, in.classes[i]->id, field_text(k->name), k->id);
         }
     }
     if (options.courses) {
         SlotFiller<Course> courses(t.courses);
-        for (int i = 0; i < in.courses.capacity() && in.courses[i]; ++i)
-            courses.add(*in.courses[i])->id = add32(in.courses[i]->id, course_shift);
+        for (int i = 0; i < in.courses.capacity() && in.courses[i]; ++i) {
+            Course* k = courses.add(*in.courses[i]);
+            k->id = add32(in.courses[i]->id, course_shift);
+            carry_name(kCourses, in.courses[i]->id, field_text(k->name), k->id);
+        }
     }
     if (options.replace_info) {
         std::uint8_t display_on = c.info.display_on;

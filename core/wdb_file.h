@@ -60,9 +60,11 @@ std::size_t max_wdb_size();
 // as a save does before writing it. encode_wdb writes these bytes from `c.view` itself.
 void store_view_state(Competition& c);
 
-// Loads a file; messages (conversion notice, unknown version, damage) go to `prompts`.
+// Loads a file and the long names beside it (core/long_names.h); messages (conversion notice,
+// unknown version, damage) go to `prompts`.
 LoadResult load_wdb(Competition& c, const std::string& path, Prompts& prompts);
-// Saves atomically: a temporary file beside the target, flushed, then renamed over it. On
+// Saves atomically: a temporary file beside the target, flushed, then renamed over it; the
+// long names beside it are written (or removed) the same way just before. On
 // failure the old file is untouched and `error` holds the errno value (platform/file_messages.h
 // words it). `path` is UTF-8.
 bool save_wdb(const Competition& c, const std::string& path, int* error = nullptr);
