@@ -1,5 +1,6 @@
 #include "exchange/iof_commands.h"
 
+#include "core/atomic_file.h"
 #include "core/text_format.h"
 
 namespace skarvel {
@@ -8,7 +9,30 @@ bool run_iof_import(Competition& c, Prompts& prompts, const LanguageTable& lang,
                     IofImportKind kind) {
     auto path = prompts.choose_open_file(lang.text(Txt::kIofFileFilter));
     if (!path) return false;
-    IofImportReport r = iof_import_file(c, kind, *path, lang);
+    std::string bytes;
+    if (!read_file_bytes(*path, kIofMaxFileBytes + 1, bytes)) {
+        prompts.message(lang.text(Txt::kIofCannotRead));
+        return false;
+    }
+    // Times written with a zone are read in the competition's: ask which (this computer's
+    // proposed).
+    IofImportOptions options;
+    if ((kind == IofImportKind::kStart || kind == IofImportKind::kResults) &&
+        iof_has_zoned_times(bytes)) {
+        std::string proposed = utc_offset_text(machine_utc_offset_minutes());
+        for (;;) {
+            auto answer = prompts.ask_text(lang.text(Txt::kIofZonePrompt), proposed);
+            if (!answer) return false;
+            int minutes = 0;
+            if (parse_utc_offset(*answer, minutes)) {
+                options.utc_offset_minutes = minutes;
+                break;
+            }
+            prompts.message(strf_view(lang.text(Txt::kIofBadZone), answer->c_str()));
+            proposed = *answer;
+        }
+    }
+    IofImportReport r = iof_import_text(c, kind, bytes, lang, options);
     prompts.message(r.message);
     return r.ok;
 }

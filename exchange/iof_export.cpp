@@ -115,6 +115,14 @@ class Writer {
         return text(parent, name, buf);
     }
     static std::string utf8(std::string_view cp1251) { return cp1251_to_xml_utf8(cp1251); }
+    // A record's name as the messages carry it: the full name kept beside the competition
+    // while the record still shows the short form it was given.
+    template <class R>
+    std::string name_of(RecordType type, const R& record) const {
+        std::string_view shown = field_text(record.name);
+        const LongName* n = c_.long_names.find(type, record.id, shown);
+        return utf8(n ? std::string_view(n->full) : shown);
+    }
 
     std::string date_time(std::int32_t time_of_day) const {
         std::int32_t t = time_of_day % kDay;
@@ -136,7 +144,12 @@ class Writer {
         auto p = parent.append_child("Person");
         number(p, "Id", r.id);
         auto n = p.append_child("Name");
-        PersonNameParts parts = split_person_name(field_text(r.name));
+        // The split the message gave, else the name split at its first blank.
+        PersonNameParts parts;
+        if (const LongName* kept = c_.long_names.find(kRunners, r.id, field_text(r.name)))
+            parts = {kept->full, kept->given};
+        else
+            parts = split_person_name(field_text(r.name));
         text(n, "Family", utf8(parts.family));
         text(n, "Given", utf8(parts.given));
     }
@@ -145,18 +158,18 @@ class Writer {
         if (!club || r.club_id == 0) return;
         auto o = parent.append_child("Organisation");
         number(o, "Id", club->id);
-        text(o, "Name", utf8(field_text(club->name)));
+        text(o, "Name", name_of(kClubs, *club));
     }
     void class_element(pugi::xml_node parent, const ClassRecord& cls) {
         auto k = parent.append_child("Class");
         number(k, "Id", cls.id);
-        text(k, "Name", utf8(field_text(cls.name)));
+        text(k, "Name", name_of(kClasses, cls));
     }
     void simple_course(pugi::xml_node parent, const Course* course) {
         if (!course) return;
         auto k = parent.append_child("Course");
         number(k, "Id", course->id);
-        text(k, "Name", utf8(field_text(course->name)));
+        text(k, "Name", name_of(kCourses, *course));
         if (course->length_m > 0) number(k, "Length", course->length_m);
         if (course->climb_m > 0) number(k, "Climb", course->climb_m);
         number(k, "NumberOfControls", static_cast<long long>(controls(*course).size()));
@@ -203,7 +216,7 @@ class Writer {
     std::string team_name(const std::vector<Runner*>& members, int team) const {
         for (const Runner* r : members)
             if (const Club* club = index_.club_by_id(r->club_id); club && r->club_id != 0)
-                return utf8(field_text(club->name)) + " " + std::to_string(team);
+                return name_of(kClubs, *club) + " " + std::to_string(team);
         return std::to_string(team);
     }
 
@@ -349,7 +362,7 @@ void Writer::course_data(pugi::xml_node rootn) {
         if (!course) continue;
         auto k = rcd.append_child("Course");
         number(k, "Id", course->id);
-        text(k, "Name", utf8(field_text(course->name)));
+        text(k, "Name", name_of(kCourses, *course));
         if (course->length_m > 0) number(k, "Length", course->length_m);
         if (course->climb_m > 0) number(k, "Climb", course->climb_m);
         auto start = k.append_child("CourseControl");
@@ -375,8 +388,8 @@ void Writer::course_data(pugi::xml_node rootn) {
         if (!course || cls->course_id == 0) continue;
         auto a = rcd.append_child("ClassCourseAssignment");
         number(a, "ClassId", cls->id);
-        text(a, "ClassName", utf8(field_text(cls->name)));
-        text(a, "CourseName", utf8(field_text(course->name)));
+        text(a, "ClassName", name_of(kClasses, *cls));
+        text(a, "CourseName", name_of(kCourses, *course));
     }
 }
 

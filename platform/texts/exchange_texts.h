@@ -34,7 +34,22 @@
     X(kIofTableCards, "содержимое ЧИПов", "card readouts") \
     X(kIofImported, "Импорт IOF XML: добавлено участников %d, обновлено %d; новых групп %d, коллективов %d, дистанций %d; группам назначено дистанций %d.", "IOF XML import: %d runners added, %d updated; %d new classes, %d clubs, %d courses; %d classes given a course.") \
     X(kIofUnknownRunners, "Не найдено в соревнованиях: %d.", "Not found in the competition: %d.") \
-    X(kIofReplacedNames, "Имён с символами, которых нет в Windows-1251 (заменены латиницей или \"?\"): %d.", "Names with characters Windows-1251 cannot hold (written in Latin letters or \"?\"): %d.") \
+    X(kIofReplacedNames, "Имён с символами, которых нет в Windows-1251 (заменены латиницей или \"?\"): участников %d, коллективов %d, групп %d, дистанций %d.", "Names with characters Windows-1251 cannot hold (written in Latin letters or \"?\"): runners %d, clubs %d, classes %d, courses %d.") \
+    X(kIofTimesAndCards, "Времён старта: %d; строк финиша: %d; номеров ЧИПов: %d; содержимых ЧИПов: %d.", "Start times set: %d; finish lines added: %d; card numbers set: %d; card readouts added: %d.") \
+    X(kIofFreeNumbers, "Участникам со временем, но без номера, даны свободные номера (чтобы финиш засчитался): %d, номера от %d до %d.", "Runners with a time but no start number were given free numbers (so that their finish counts): %d, numbers %d to %d.") \
+    X(kIofNumbersTaken, "Номеров из файла, которые уже у других участников (участник оставил свой или получил свободный): %d.", "Start numbers of the file held by other runners (the runner kept his own or got a free one): %d.") \
+    X(kIofTeamsNumbered, "Эстафетных команд без номера, пронумерованных по порядку в своей группе: %d.", "Relay teams without a usable number, numbered on in their class: %d.") \
+    X(kIofTeamsUnnumbered, "Эстафетных команд, которые не помещаются в нумерацию этап x 100 + команда (команды до 99, этапы до 9): %d; их участников без номера и без строки финиша: %d.", "Relay teams the numbering leg x 100 + team cannot hold (teams up to 99, legs up to 9): %d; their runners left without a start number and a finish line: %d.") \
+    X(kIofParallelUnnumbered, "Параллельных участников одного этапа, оставленных без номера (номер у первого): %d.", "Parallel runners of one relay leg left without a number (the first has it): %d.") \
+    X(kIofMembersSkipped, "Участников команд без данных о человеке (состав неизвестен), пропущено: %d.", "Team members without a person (lineup not known), skipped: %d.") \
+    X(kIofLongNames, "Названий длиннее поля, сохранённых полностью рядом с файлом соревнований: групп %d, дистанций %d, коллективов %d; из них сделано различимыми номером: %d.", "Names longer than their field, kept whole beside the competition file: classes %d, courses %d, clubs %d; made distinct with a number: %d.") \
+    X(kIofZonedTimes, "Времён с часовым поясом, пересчитанных в местное время соревнований: %d (UTC%s).", "Times with a time zone converted to the competition's local time: %d (UTC%s).") \
+    X(kIofEncodingRead, "Файл прочитан в кодировке %s.", "The file was read in the encoding %s.") \
+    X(kIofUnknownEncoding, "Файл записан в кодировке %s, которую программа не читает.", "The file is written in the encoding %s, which the program cannot read.") \
+    X(kIofOtherVersion, "Файл - документ IOF XML версии %s (%s); читается только IOF XML 3.0.", "The file is an IOF XML %s document (%s); only IOF XML 3.0 is read.") \
+    X(kIofNothingImported, "Из файла ничего не импортировано.", "Nothing was imported from the file.") \
+    X(kIofZonePrompt, "В файле времена с часовым поясом. Часовой пояс соревнований (+ЧЧ:ММ):", "The file gives times with a time zone. The competition's time zone (+HH:MM):") \
+    X(kIofBadZone, "Неверный часовой пояс: %s (пишется как +ЧЧ:ММ).", "Not a time zone: %s (write it as +HH:MM).") \
     X(kIofCutControls, "Дистанций, у которых КП больше 64 (лишние отброшены): %d.", "Courses with more than 64 controls (the rest dropped): %d.") \
     X(kIofExported, "Записано IOF XML: %s (%d).", "IOF XML written: %s (%d).") \
     /* Card numbers and card contents through files. */ \

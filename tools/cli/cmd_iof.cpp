@@ -1,5 +1,5 @@
 // skarvel-cli iof export results|start|entries|courses FILE.wdb OUT.xml [--create-time T]
-// skarvel-cli iof import entries|courses|classes|start|results FILE.wdb IN.xml
+// skarvel-cli iof import entries|courses|classes|start|results FILE.wdb IN.xml [--zone +HH:MM]
 // IOF XML 3.0 messages. The export writes OUT.xml atomically; the import reads the message
 // whole, changes the competition only when all of it fits, and then saves FILE.wdb (a new
 // competition when FILE.wdb does not exist yet).
@@ -19,17 +19,27 @@ namespace {
 constexpr const char* kUsage =
     "usage: skarvel-cli iof export results|start|entries|courses FILE.wdb OUT.xml "
     "[--create-time YYYY-MM-DDThh:mm:ss]\n"
-    "       skarvel-cli iof import entries|courses|classes|start|results FILE.wdb IN.xml";
+    "       skarvel-cli iof import entries|courses|classes|start|results FILE.wdb IN.xml "
+    "[--zone +HH:MM]";
 }
 
 int cmd_iof(const std::vector<std::string>& args) {
     std::vector<std::string> words;
     IofExportOptions options;
+    IofImportOptions import_options;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--create-time" && i + 1 < args.size())
+        if (args[i] == "--create-time" && i + 1 < args.size()) {
             options.create_time = args[++i];
-        else
+        } else if (args[i] == "--zone" && i + 1 < args.size()) {
+            int minutes = 0;
+            if (!parse_utc_offset(args[++i], minutes)) {
+                cli::error("--zone: not a time zone (write it as +HH:MM): " + args[i]);
+                return cli::kExitUsage;
+            }
+            import_options.utc_offset_minutes = minutes;
+        } else {
             words.push_back(args[i]);
+        }
     }
     if (words.size() != 4 || (words[0] != "export" && words[0] != "import")) {
         cli::error(kUsage);
@@ -61,7 +71,7 @@ int cmd_iof(const std::vector<std::string>& args) {
     // A competition file that does not exist yet is made: the import fills a new competition.
     if (std::filesystem::exists(words[2]))
         if (int rc = cli::load_competition(*c, words[2]); rc != cli::kExitOk) return rc;
-    IofImportReport r = iof_import_file(*c, kind, words[3], lang);
+    IofImportReport r = iof_import_file(*c, kind, words[3], lang, import_options);
     if (!r.ok) {
         cli::error_cp1251(r.message + ": " + words[3]);
         return cli::kExitInput;
