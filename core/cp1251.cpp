@@ -1,5 +1,7 @@
 #include "core/cp1251.h"
 
+#include "core/utf8.h"
+
 namespace skarvel {
 
 char32_t cp1251_to_unicode(unsigned char byte) {
@@ -14,17 +16,7 @@ std::string cp1251_to_utf8(std::string_view in) {
     std::string out;
     out.reserve(in.size() * 2);
     for (char c : in) {
-        char32_t cp = cp1251_to_unicode(static_cast<unsigned char>(c));
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
+        append_utf8(out, cp1251_to_unicode(static_cast<unsigned char>(c)));
     }
     return out;
 }

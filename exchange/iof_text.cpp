@@ -1,6 +1,7 @@
 #include "exchange/iof_text.h"
 
 #include "core/cp1251.h"
+#include "core/utf8.h"
 
 namespace skarvel {
 
@@ -84,19 +85,6 @@ const CodePage* code_page(std::string_view declared) {
     for (const CodePage& page : kCodePages)
         if (squeezed(page.name) == name) return &page;
     return nullptr;
-}
-
-void append_utf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // The value of the declaration's encoding="..." (or '...'); empty when there is none.

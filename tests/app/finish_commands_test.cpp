@@ -87,6 +87,11 @@ class FinishCommandsTest : public QObject, testing::MainWindowFixture {
         frame->refresh_commands();
         QVERIFY(frame->action(CommandId::kFinishAutosave)->isChecked());
 
+        // The long names beside the file go with every autosave.
+        ClassRecord& k = *c().tables.classes[c().new_record(kClasses)];
+        k.id = 77;
+        set_field_text(k.name, "Long");
+        c().long_names.set(kClasses, 77, {"Long", "Long name", ""});
         QTRY_VERIFY(frame->state().program_clock() != 0);
         right_click();
         QVERIFY(!c().modified);  // saved at once
@@ -95,6 +100,7 @@ class FinishCommandsTest : public QObject, testing::MainWindowFixture {
         ScriptedPrompts p;
         QVERIFY(load_wdb(*loaded, path.toStdString(), p).ok());
         QCOMPARE(loaded->tables.finish_lines.live_count(), 1);
+        QVERIFY(loaded->long_names.find(kClasses, 77, "Long"));
         QCOMPARE(int(loaded->info.finish_autosave), 1);
     }
 

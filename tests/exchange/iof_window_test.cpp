@@ -65,6 +65,7 @@ class IofWindowTest : public QObject, testing::MainWindowFixture {
 
     void exportsFromTheFileMenuAndTheDialogs() {
         prompts->files.push_back(std::string(SKARVEL_IOF_DIR) + "/ResultList1.xml");
+        prompts->texts.push_back("+01:00");  // the file's times carry a zone: the question
         trigger(CommandId::kIofImportResults);
         QVERIFY(c().tables.finish_lines.occupied_count() > 0);
         QString entries = xml_path(tmp, "entries.xml"), courses = xml_path(tmp, "courses.xml");
