@@ -1006,8 +1006,10 @@ bool Reader::apply(IofImportKind kind) {
 }
 
 bool Reader::imported_anything() const {
-    return report_.runners_added + report_.runners_updated > 0 || !courses_.empty() ||
-           !class_names_.empty() || report_.courses_assigned > 0;
+    const IofImportReport& r = report_;
+    int records =
+        r.runners_added + r.runners_updated + r.classes_added + r.clubs_added + r.courses_assigned;
+    return records > 0 || !courses_.empty() || !class_names_.empty();
 }
 
 std::string Reader::summary(IofImportKind kind) const {
