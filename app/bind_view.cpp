@@ -78,25 +78,24 @@ void bind_view_commands(AppContext& ctx) {
                 v.card_sort_key = dialog.key();
             }
             // Only the order of the slots changes: the competition is not marked modified.
-            view::sort_table(c, t, v.card_sort_key);
+            sort_table(c, t, v.card_sort_key);
             if (t == kRunners) c.rebuild_number_index();
         },
         [&v, &c] {
             int t = v.shown_table();
-            return CommandState{is_table(t) && !v.finish_entry_active() &&
-                                view::live_count(c, t) > 0};
+            return CommandState{is_table(t) && !v.finish_entry_active() && live_count(c, t) > 0};
         });
 
     cmd.bind(
         C::kFilter,
         [&ctx, &v, &c] {
-            FilterDialog dialog(ctx.lang(), c, view::stored_filter(c.info), ctx.parent());
+            FilterDialog dialog(ctx.lang(), c, stored_filter(c.info), ctx.parent());
             if (dialog.exec() != QDialog::Accepted) return;
             v.reset_swap();
             // Applying the filter draws and discards one random number, so that a draw that
             // follows can be reproduced from the same actions.
             ctx.state.rand15.next();
-            view::apply_filter(c, dialog.settings());
+            apply_filter(c, dialog.settings());
             c.rebuild_number_index();
             v.show_table(kRunners);
             v.set_cursor_row(0);
@@ -108,7 +107,7 @@ void bind_view_commands(AppContext& ctx) {
         C::kNumberedFirst,
         [&ctx, &v, &c] {
             v.reset_swap();
-            view::numbered_first(c);
+            numbered_first(c);
             c.rebuild_number_index();
             v.show_table(kRunners);
             v.set_cursor_row(0);
@@ -120,7 +119,7 @@ void bind_view_commands(AppContext& ctx) {
         C::kNotFinishedFirst,
         [&ctx, &v, &c] {
             v.reset_swap();
-            view::not_finished_first(c);
+            not_finished_first(c);
             v.show_table(kRunners);
             v.set_cursor_row(0);
             ctx.mark_modified();
@@ -137,7 +136,7 @@ void bind_view_commands(AppContext& ctx) {
         C::kFinishFlag, [&v] { v.toggle_finish_flag_and_down(); },
         [&v, &c] {
             return CommandState{v.shown_table() == kFinishLines && !v.finish_entry_active() &&
-                                view::slot_occupied(c, kFinishLines, v.cursor_row())};
+                                slot_occupied(c, kFinishLines, v.cursor_row())};
         });
 }
 

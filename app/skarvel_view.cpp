@@ -103,10 +103,10 @@ void CSkarvelView::set_position(view::Position p) {
 }
 
 bool CSkarvelView::occupied(int slot) const {
-    return view::slot_occupied(c_, c_.view.table, slot);
+    return slot_occupied(c_, c_.view.table, slot);
 }
 int CSkarvelView::capacity() const {
-    return view::table_capacity(c_, c_.view.table);
+    return table_capacity(c_, c_.view.table);
 }
 
 bool CSkarvelView::entry_blocks() const {
@@ -139,7 +139,7 @@ void CSkarvelView::page_down() {
     if (c_.view.board || entry_blocks()) return;
     set_position(view::page_down(
         position(), capacity(), visible_row_count(), [this](int s) { return occupied(s); },
-        view::first_free_slot(c_, c_.view.table)));
+        first_free_slot(c_, c_.view.table)));
 }
 
 void CSkarvelView::first_row() {
@@ -150,7 +150,7 @@ void CSkarvelView::first_row() {
 void CSkarvelView::last_row() {
     if (c_.view.board || entry_blocks()) return;
     set_position(
-        view::last_row(position(), visible_row_count(), view::first_free_slot(c_, c_.view.table)));
+        view::last_row(position(), visible_row_count(), first_free_slot(c_, c_.view.table)));
 }
 
 void CSkarvelView::previous_table() {
@@ -171,45 +171,45 @@ void CSkarvelView::click_at(int y) {
     if (row < 0 || top_row() + row >= capacity()) return;
     set_position(view::click_row(
         position(), row, visible_row_count(), [this](int s) { return occupied(s); },
-        view::first_free_slot(c_, c_.view.table)));
+        first_free_slot(c_, c_.view.table)));
 }
 
-void CSkarvelView::mark(view::MarkOp op) {
+void CSkarvelView::mark(MarkOp op) {
     if (c_.view.board || entry_blocks()) return;
     int t = c_.view.table;
-    std::string_view question = view::mark_question(t, op, row_ctx_.english);
-    if (question.empty() || view::live_count(c_, t) == 0) return;
+    std::string_view question = mark_question(t, op, row_ctx_.english);
+    if (question.empty() || live_count(c_, t) == 0) return;
     if (!prompts_->ask_yes_no_captioned(question, text_in(row_ctx_.english, Txt::kAttention)))
         return;
-    if (view::apply_mark(c_, t, op)) changed();
+    if (apply_mark(c_, t, op)) changed();
 }
 
 void CSkarvelView::toggle_mark_and_down() {
     if (c_.view.board || entry_blocks()) return;
-    if (!view::toggle_mark(c_, c_.view.table, cursor_row())) return;
+    if (!toggle_mark(c_, c_.view.table, cursor_row())) return;
     changed();
     move_down();
 }
 
 void CSkarvelView::toggle_finish_flag_and_down() {
     if (c_.view.board || c_.view.table != kFinishLines || entry_blocks()) return;
-    if (!view::toggle_finish_flag(c_, cursor_row())) return;
+    if (!toggle_finish_flag(c_, cursor_row())) return;
     changed();
     move_down();
 }
 
 void CSkarvelView::swap_press() {
     if (c_.view.board || c_.view.table != kRunners) return;
-    if (view::swap_press(c_, swap_row_, cursor_row())) changed();
+    if (skarvel::swap_press(c_, swap_row_, cursor_row())) changed();
     update();
 }
 
 bool CSkarvelView::find(const std::string& text) {
     if (text.empty() || c_.view.board) return false;
     search_text = text;
-    int slot = view::find_next(c_, c_.view.table, cursor_row(), text);
+    int slot = find_next(c_, c_.view.table, cursor_row(), text);
     if (slot < 0) {
-        prompts_->message_captioned(view::find_failed_message(c_.view.table, row_ctx_.english),
+        prompts_->message_captioned(find_failed_message(c_.view.table, row_ctx_.english),
                                     {});  // no caption
         return false;
     }
@@ -356,19 +356,19 @@ void CSkarvelView::keyPressEvent(QKeyEvent* e) {
             break;
         case Qt::Key_Plus:
             if (keypad)
-                mark(view::MarkOp::kMarkAll);
+                mark(MarkOp::kMarkAll);
             else
                 QWidget::keyPressEvent(e);
             break;
         case Qt::Key_Minus:
             if (keypad)
-                mark(view::MarkOp::kUnmarkAll);
+                mark(MarkOp::kUnmarkAll);
             else
                 QWidget::keyPressEvent(e);
             break;
         case Qt::Key_Asterisk:
             if (keypad)
-                mark(view::MarkOp::kInvertAll);
+                mark(MarkOp::kInvertAll);
             else
                 QWidget::keyPressEvent(e);
             break;

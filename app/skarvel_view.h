@@ -70,7 +70,7 @@ class CSkarvelView : public QWidget {
     void click_at(int y);
 
     // Marking and the runner-table commands; each asks its question where one is due.
-    void mark(view::MarkOp op);
+    void mark(MarkOp op);
     void toggle_mark_and_down();
     void toggle_finish_flag_and_down();
     void swap_press();
@@ -79,7 +79,7 @@ class CSkarvelView : public QWidget {
     // Runs Find with a text (the dialog is the command's); returns whether it found a row.
     bool find(const std::string& text);
     std::string search_text;  // kept for the next search
-    view::CardSortKey card_sort_key = view::CardSortKey::kCardNumber;
+    CardSortKey card_sort_key = CardSortKey::kCardNumber;
 
     bool mouse_locked() const { return mouse_locked_; }
     void set_mouse_locked(bool on);

@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "app/skarvel_view.h"
-#include "app/view_logic.h"
 #include "core/competition.h"
 #include "core/finish_results.h"
+#include "core/list_ops.h"
 #include "core/prompts.h"
 
 namespace {
@@ -79,7 +79,7 @@ void repaint(benchmark::State& state, int table, bool at_end, bool after_change 
     CSkarvelView view(*c, prompts);
     view.resize(1400, 800);
     view.show_table(table);
-    if (at_end) view.set_cursor_row(view::table_capacity(*c, table) - 1);
+    if (at_end) view.set_cursor_row(table_capacity(*c, table) - 1);
     QImage image(1400, 800, QImage::Format_RGB32);
     for (auto _ : state) {
         if (after_change) finish_data_changed(*c);

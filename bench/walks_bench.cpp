@@ -12,6 +12,7 @@
 #include "app/view_logic.h"
 #include "bench/bench_support.h"
 #include "core/finish_results.h"
+#include "core/list_ops.h"
 #include "punch/split_sheet.h"
 
 using namespace skarvel;
@@ -45,14 +46,14 @@ void BM_CardReadoutScreen(benchmark::State& state) {
 
 void BM_FilterByCourse(benchmark::State& state) {
     Competition& c = shared(static_cast<int>(state.range(0)));
-    view::FilterSettings f;
+    FilterSettings f;
     f.course_id = c.tables.courses[0]->id;
     f.sort_key = 1;
-    view::FilterSettings all;
+    FilterSettings all;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(view::apply_filter(c, f));
+        benchmark::DoNotOptimize(apply_filter(c, f));
         state.PauseTiming();
-        view::apply_filter(c, all);
+        apply_filter(c, all);
         state.ResumeTiming();
     }
 }

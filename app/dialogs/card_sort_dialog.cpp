@@ -11,8 +11,7 @@
 
 namespace skarvel {
 
-CardSortDialog::CardSortDialog(const LanguageTable& lang, view::CardSortKey initial,
-                               QWidget* parent)
+CardSortDialog::CardSortDialog(const LanguageTable& lang, CardSortKey initial, QWidget* parent)
     : QDialog(parent), group_(new QButtonGroup(this)) {
     setObjectName(QStringLiteral("CardSortDialog"));
     setWindowTitle(qs(lang.text(Txt::kCardSortTitle)));
@@ -29,12 +28,12 @@ CardSortDialog::CardSortDialog(const LanguageTable& lang, view::CardSortKey init
     add_dialog_buttons(this, layout, lang.english());
 }
 
-view::CardSortKey CardSortDialog::key() const {
+CardSortKey CardSortDialog::key() const {
     int id = group_->checkedId();
-    return static_cast<view::CardSortKey>(id < 0 ? 0 : id);
+    return static_cast<CardSortKey>(id < 0 ? 0 : id);
 }
 
-void CardSortDialog::set_key(view::CardSortKey key) {
+void CardSortDialog::set_key(CardSortKey key) {
     if (QAbstractButton* b = group_->button(static_cast<int>(key))) b->setChecked(true);
 }
 

@@ -3,7 +3,7 @@
 
 #include <QDialog>
 
-#include "app/view_logic.h"
+#include "core/list_ops.h"
 #include "platform/language.h"
 
 class QButtonGroup;
@@ -13,9 +13,9 @@ namespace skarvel {
 class CardSortDialog : public QDialog {
     Q_OBJECT
   public:
-    CardSortDialog(const LanguageTable& lang, view::CardSortKey initial, QWidget* parent = nullptr);
-    view::CardSortKey key() const;
-    void set_key(view::CardSortKey key);
+    CardSortDialog(const LanguageTable& lang, CardSortKey initial, QWidget* parent = nullptr);
+    CardSortKey key() const;
+    void set_key(CardSortKey key);
 
   private:
     QButtonGroup* group_;

@@ -26,7 +26,7 @@ void fill(QComboBox* box, const Table<R>& t, const QString& any, int selected_id
 }  // namespace
 
 FilterDialog::FilterDialog(const LanguageTable& lang, const Competition& c,
-                           const view::FilterSettings& initial, QWidget* parent)
+                           const FilterSettings& initial, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("FilterDialog"));
     setWindowTitle(qs(lang.text(Txt::kFilterTitle)));
@@ -73,8 +73,8 @@ FilterDialog::FilterDialog(const LanguageTable& lang, const Competition& c,
         make_dialog_buttons(this, lang.english(), qs(lang.text(Txt::kFilterSearch)), "search"));
 }
 
-view::FilterSettings FilterDialog::settings() const {
-    view::FilterSettings f;
+FilterSettings FilterDialog::settings() const {
+    FilterSettings f;
     f.class_id = static_cast<std::int16_t>(class_->currentData().toInt());
     f.club_id = static_cast<std::int16_t>(club_->currentData().toInt());
     f.course_id = static_cast<std::int16_t>(course_->currentData().toInt());

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "app/view_logic.h"
+#include "core/list_ops.h"
 #include "platform/language.h"
 
 class QComboBox;
@@ -15,9 +15,9 @@ namespace skarvel {
 class FilterDialog : public QDialog {
     Q_OBJECT
   public:
-    FilterDialog(const LanguageTable& lang, const Competition& c,
-                 const view::FilterSettings& initial, QWidget* parent = nullptr);
-    view::FilterSettings settings() const;
+    FilterDialog(const LanguageTable& lang, const Competition& c, const FilterSettings& initial,
+                 QWidget* parent = nullptr);
+    FilterSettings settings() const;
 
     QComboBox* class_box() const { return class_; }
     QComboBox* club_box() const { return club_; }

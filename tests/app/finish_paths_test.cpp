@@ -21,7 +21,7 @@
 #include "punch/finish_list.h"
 #include "punch/readout.h"
 #include "start/start_ops.h"
-#include "tests/app/app_fixture.h"
+#include "tests/core/competition_fixture.h"
 
 namespace skarvel {
 namespace {

@@ -35,7 +35,7 @@
 #include "platform/qt/dialog_sizing.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/sound_service.h"
-#include "tests/app/app_fixture.h"
+#include "tests/core/competition_fixture.h"
 #include "tests/main_window_fixture.h"
 
 using namespace skarvel;
@@ -436,12 +436,12 @@ class MainWindowTest : public QObject, MainWindowFixture {
         trigger(CommandId::kShowCardReadouts);
         on_dialog<CardSortDialog>([](CardSortDialog* d) {
             QCOMPARE(d->windowTitle(), U("Сортировка ЧИПов"_cp1251));
-            d->set_key(view::CardSortKey::kCardNumber);
+            d->set_key(CardSortKey::kCardNumber);
             d->accept();
         });
         trigger(CommandId::kSortAlphabetically);
         QTRY_COMPARE(c().tables.card_readouts[0]->card_number, 10);
-        QCOMPARE(view().card_sort_key, view::CardSortKey::kCardNumber);
+        QCOMPARE(view().card_sort_key, CardSortKey::kCardNumber);
     }
 
     void lockMouseToggles() {

@@ -8,7 +8,7 @@
 #include "core/time_text.h"
 #include "core/wdb_file.h"
 #include "results/live_board.h"
-#include "tests/app/app_fixture.h"
+#include "tests/core/competition_fixture.h"
 
 namespace skarvel {
 namespace {
@@ -33,7 +33,7 @@ struct ViewLogic : ::testing::Test {
         return out;
     }
     v::Occupied occ(int table) {
-        return [this, table](int s) { return v::slot_occupied(c, table, s); };
+        return [this, table](int s) { return slot_occupied(c, table, s); };
     }
 };
 
@@ -337,7 +337,7 @@ TEST_F(ViewLogic, DownScrollsAtTheBottomAndUpAtTheTop) {
 TEST_F(ViewLogic, PageDownOnAShortTableLandsOnTheFirstEmptyRow) {
     for (int i = 0; i < 3; ++i) add_runner(c, "R", i + 1);
     v::Position p =
-        v::page_down({0, 0}, kRunnerCapacity, 10, occ(kRunners), v::first_free_slot(c, kRunners));
+        v::page_down({0, 0}, kRunnerCapacity, 10, occ(kRunners), first_free_slot(c, kRunners));
     EXPECT_EQ(p.cursor, 3);
     EXPECT_EQ(p.top, 0);
 }
@@ -367,7 +367,7 @@ TEST(ViewCursor, PageDownPastTheCapacityStopsAtTheLastSlot) {
 
 TEST_F(ViewLogic, LastRowAndClick) {
     for (int i = 0; i < 25; ++i) add_runner(c, "R", i + 1);
-    v::Position p = v::last_row({0, 0}, 10, v::first_free_slot(c, kRunners));
+    v::Position p = v::last_row({0, 0}, 10, first_free_slot(c, kRunners));
     EXPECT_EQ(p.cursor, 25);
     EXPECT_EQ(p.top, 16);
     p = v::click_row({0, 0}, 3, 10, occ(kRunners), 25);
@@ -377,296 +377,6 @@ TEST_F(ViewLogic, LastRowAndClick) {
     EXPECT_EQ(p.cursor, 25);
     EXPECT_EQ(p.top, 20);
     EXPECT_EQ(v::click_row({4, 0}, -1, 10, occ(kRunners), 25).cursor, 4);
-}
-
-// ---- marking ----
-
-TEST_F(ViewLogic, MarkQuestionsPerTable) {
-    EXPECT_EQ(v::mark_question(kRunners, v::MarkOp::kMarkAll),
-              "Отметить ВСЕХ текущих участников?"_cp1251);
-    EXPECT_EQ(v::mark_question(kClubs, v::MarkOp::kInvertAll),
-              "Инвертировать отметку у ВСЕХ коллективов?"_cp1251);
-    EXPECT_EQ(v::mark_question(kClasses, v::MarkOp::kUnmarkAll),
-              "Снять отметку у ВСЕХ групп?"_cp1251);
-    EXPECT_EQ(v::mark_question(kCourses, v::MarkOp::kMarkAll), "Отметить ВСЕ дистанции?"_cp1251);
-    EXPECT_EQ(v::mark_question(kFinishLines, v::MarkOp::kMarkAll),
-              "Отметить ВСЕХ участников, как объявленных?"_cp1251);
-    EXPECT_TRUE(v::mark_question(kFinishLines, v::MarkOp::kInvertAll).empty());
-    EXPECT_TRUE(v::mark_question(kCardReadouts, v::MarkOp::kMarkAll).empty());
-}
-
-TEST_F(ViewLogic, MarkAllStopsAtTheFirstEmptySlot) {
-    add_runner(c, "A");
-    add_runner(c, "B").marked = 1;
-    // A runner set aside by a filter, behind an empty slot, is not touched.
-    c.tables.runners.slot(100) = std::make_unique<Runner>();
-    EXPECT_TRUE(v::apply_mark(c, kRunners, v::MarkOp::kInvertAll));
-    EXPECT_EQ(c.tables.runners[0]->marked, 1);
-    EXPECT_EQ(c.tables.runners[1]->marked, 0);
-    EXPECT_EQ(c.tables.runners[100]->marked, 0);
-    EXPECT_TRUE(c.modified);
-    c.modified = false;
-    EXPECT_TRUE(v::apply_mark(c, kRunners, v::MarkOp::kMarkAll));
-    EXPECT_FALSE(v::apply_mark(c, kRunners, v::MarkOp::kMarkAll));  // nothing left to change
-}
-
-TEST_F(ViewLogic, FinishMarkingUsesTheSentBit) {
-    add_line(c, 1, 100).flags = FinishLine::kFlagToggle;
-    add_line(c, 2, 200);
-    EXPECT_TRUE(v::apply_mark(c, kFinishLines, v::MarkOp::kMarkAll));
-    EXPECT_EQ(c.tables.finish_lines[0]->flags, FinishLine::kFlagSent | FinishLine::kFlagToggle);
-    EXPECT_TRUE(v::apply_mark(c, kFinishLines, v::MarkOp::kUnmarkAll));
-    EXPECT_EQ(c.tables.finish_lines[0]->flags, FinishLine::kFlagToggle);
-    EXPECT_TRUE(v::toggle_mark(c, kFinishLines, 1));
-    EXPECT_TRUE(c.tables.finish_lines[1]->sent());
-    EXPECT_FALSE(v::toggle_mark(c, kFinishLines, 2));  // empty row
-    EXPECT_TRUE(v::toggle_finish_flag(c, 1));
-    EXPECT_EQ(c.tables.finish_lines[1]->flags, FinishLine::kFlagSent | FinishLine::kFlagToggle);
-    EXPECT_TRUE(v::toggle_finish_flag(c, 1));
-    EXPECT_EQ(c.tables.finish_lines[1]->flags, FinishLine::kFlagSent);
-}
-
-TEST_F(ViewLogic, ClassMarkIsBitZero) {
-    ClassRecord& k = add_class(c, "K", 1);
-    k.set_ranks_allowed(true);
-    EXPECT_TRUE(v::toggle_mark(c, kClasses, 0));
-    EXPECT_EQ(k.flags, ClassRecord::kFlagMarked | ClassRecord::kFlagRanksAllowed);
-    EXPECT_TRUE(v::apply_mark(c, kClasses, v::MarkOp::kInvertAll));
-    EXPECT_EQ(k.flags, ClassRecord::kFlagRanksAllowed);
-}
-
-// ---- swap ----
-
-TEST_F(ViewLogic, SwapTwoRunnersThenForget) {
-    add_runner(c, "A", 1);
-    add_runner(c, "B", 2);
-    int swap_row = -1;
-    EXPECT_FALSE(v::swap_press(c, swap_row, 0));
-    EXPECT_EQ(swap_row, 0);
-    EXPECT_TRUE(v::swap_press(c, swap_row, 1));
-    EXPECT_EQ(swap_row, -1);
-    EXPECT_EQ(c.tables.runners[0]->start_number, 2);
-    EXPECT_EQ(c.tables.runners[1]->start_number, 1);
-}
-
-TEST_F(ViewLogic, SwapWithAnEmptyRowSwapsNothingAndForgets) {
-    add_runner(c, "A", 1);
-    int swap_row = -1;
-    v::swap_press(c, swap_row, 0);
-    EXPECT_FALSE(v::swap_press(c, swap_row, 1));
-    EXPECT_EQ(swap_row, -1);
-    EXPECT_EQ(c.tables.runners[0]->start_number, 1);
-    EXPECT_EQ(c.tables.runners[1], nullptr);
-}
-
-// ---- sort ----
-
-TEST_F(ViewLogic, SortNamesByUnsignedBytes) {
-    add_runner(c, "Яковлев"_cp1251, 1);
-    add_runner(c, "Zed", 2);
-    add_runner(c, "Абрамов"_cp1251, 3);
-    add_runner(c, "Ёжиков"_cp1251, 4);  // Ё is 0xA8, before А (0xC0)
-    c.modified = false;
-    v::sort_table(c, kRunners);
-    EXPECT_EQ(c.tables.runners[0]->start_number, 2);
-    EXPECT_EQ(c.tables.runners[1]->start_number, 4);
-    EXPECT_EQ(c.tables.runners[2]->start_number, 3);
-    EXPECT_EQ(c.tables.runners[3]->start_number, 1);
-    EXPECT_FALSE(c.modified);
-}
-
-TEST_F(ViewLogic, SortFinishByTimeAndCardsByChosenKey) {
-    FinishLine& a = add_line(c, 1, 500);
-    a.set_counter(200);  // the high byte does not count
-    add_line(c, 2, 300);
-    v::sort_table(c, kFinishLines);
-    EXPECT_EQ(c.tables.finish_lines[0]->start_number, 2);
-
-    for (int i = 0; i < 3; ++i) {
-        CardReadout& k = *c.tables.card_readouts[c.new_record(kCardReadouts)];
-        k.card_number = 30 - i * 10;  // 30, 20, 10
-        k.start_number = i + 1;       // 1, 2, 3
-        k.start.time = (i == 1) ? 1 : 100;
-        k.finish.time = 1000 - i;
-    }
-    v::sort_table(c, kCardReadouts, v::CardSortKey::kCardNumber);
-    EXPECT_EQ(c.tables.card_readouts[0]->card_number, 10);
-    v::sort_table(c, kCardReadouts, v::CardSortKey::kStartNumber);
-    EXPECT_EQ(c.tables.card_readouts[0]->start_number, 1);
-    v::sort_table(c, kCardReadouts, v::CardSortKey::kStartTime);
-    EXPECT_EQ(c.tables.card_readouts[0]->start_number, 2);
-    v::sort_table(c, kCardReadouts, v::CardSortKey::kFinishTime);
-    EXPECT_EQ(c.tables.card_readouts[0]->start_number, 3);
-}
-
-// ---- filter ----
-
-struct Filter : ViewLogic {
-    void SetUp() override {
-        add_course(c, "C1", 1);
-        add_class(c, "M21", 1, 1);
-        add_class(c, "W21", 2, 1);
-        add_class(c, "Empty", 3, 2);
-        add_club(c, "Kedr", 1);
-        add_club(c, "Polus", 2);
-        add_runner(c, "Delta", 4, 1, 2, 44).birth_year = 1990;
-        add_runner(c, "Alpha", 2, 2, 1, 22).birth_year = 1980;
-        Runner& charlie = add_runner(c, "Charlie", 1, 1, 1, 11);
-        charlie.marked = 1;
-        charlie.birth_year = 2000;
-        Runner& bravo = add_runner(c, "Bravo", 3, 2, 2, 33);
-        bravo.heat_or_leg = 2;
-        bravo.birth_year = 1995;
-    }
-    int live() { return c.tables.runners.live_count(); }
-    std::string name(int slot) { return std::string(field_text(c.tables.runners[slot]->name)); }
-};
-
-TEST_F(Filter, ClassWithoutRunnersLeavesOnlyEmptyRowsThenAnyBringsThemBack) {
-    v::FilterSettings f;
-    f.class_id = 3;
-    EXPECT_EQ(v::apply_filter(c, f), 0);
-    EXPECT_EQ(live(), 0);
-    EXPECT_EQ(c.tables.runners.occupied_count(), 4);
-    // The set-aside runners sit at the end of the table, the first failing one last.
-    EXPECT_EQ(name(kRunnerCapacity - 1), "Delta");
-    EXPECT_EQ(name(kRunnerCapacity - 4), "Bravo");
-    EXPECT_EQ(c.info.filter_class_id, 3);
-
-    EXPECT_EQ(v::apply_filter(c, v::FilterSettings{}), 4);
-    EXPECT_EQ(live(), 4);
-    EXPECT_EQ(name(0), "Alpha");
-    EXPECT_EQ(name(3), "Delta");
-    EXPECT_EQ(c.tables.runners[kRunnerCapacity - 1], nullptr);
-}
-
-TEST_F(Filter, EachCriterionAndSortKey) {
-    v::FilterSettings f;
-    f.class_id = 1;
-    f.sort_key = 1;  // by number
-    EXPECT_EQ(v::apply_filter(c, f), 2);
-    EXPECT_EQ(name(0), "Charlie");
-    EXPECT_EQ(name(1), "Delta");
-
-    f = {};
-    f.club_id = 2;
-    f.sort_key = 3;  // by card
-    EXPECT_EQ(v::apply_filter(c, f), 2);
-    EXPECT_EQ(name(0), "Bravo");
-
-    f = {};
-    f.mark = 1;
-    EXPECT_EQ(v::apply_filter(c, f), 1);
-    EXPECT_EQ(name(0), "Charlie");
-    f.mark = 2;
-    EXPECT_EQ(v::apply_filter(c, f), 3);
-
-    f = {};
-    f.heat = 2;
-    EXPECT_EQ(v::apply_filter(c, f), 1);
-    EXPECT_EQ(name(0), "Bravo");
-
-    f = {};
-    f.course_id = 2;  // only the class "Empty" uses course 2
-    EXPECT_EQ(v::apply_filter(c, f), 0);
-    f.course_id = 1;
-    f.sort_key = 4;  // birth year
-    EXPECT_EQ(v::apply_filter(c, f), 4);
-    EXPECT_EQ(name(0), "Alpha");
-    EXPECT_EQ(name(1), "Delta");
-    EXPECT_EQ(name(3), "Charlie");
-
-    f = {};
-    f.sort_key = 5;  // by the club's position in the clubs table
-    v::apply_filter(c, f);
-    EXPECT_EQ(c.tables.runners[0]->club_id, 1);
-    EXPECT_EQ(c.tables.runners[3]->club_id, 2);
-    EXPECT_EQ(live(), 4);
-}
-
-TEST_F(Filter, StartTimeSortBreaksTiesByNumber) {
-    for (int i = 0; i < 4; ++i) c.tables.runners[i]->start_time = 100;
-    c.tables.runners[0]->start_time = 50;  // Delta
-    v::FilterSettings f;
-    f.sort_key = 2;
-    v::apply_filter(c, f);
-    EXPECT_EQ(name(0), "Delta");
-    EXPECT_EQ(name(1), "Charlie");
-    EXPECT_EQ(name(2), "Alpha");
-}
-
-TEST(FilterFullTable, LosesNoRunner) {
-    auto c = std::make_unique<Competition>();
-    add_class(*c, "A", 1);
-    for (int i = 0; i < kRunnerCapacity; ++i) {
-        auto r = std::make_unique<Runner>();
-        r->id = i + 1;
-        r->class_id = static_cast<std::int16_t>(i % 2);
-        c->tables.runners.slot(i) = std::move(r);
-    }
-    v::FilterSettings f;
-    f.class_id = 1;
-    EXPECT_EQ(v::apply_filter(*c, f), kRunnerCapacity / 2);
-    EXPECT_EQ(c->tables.runners.occupied_count(), kRunnerCapacity);
-    EXPECT_EQ(v::apply_filter(*c, v::FilterSettings{}), kRunnerCapacity);
-}
-
-TEST_F(Filter, NumberedFirstAndNotFinishedFirst) {
-    c.tables.runners[0]->start_number = 0;  // Delta has no number
-    add_line(c, 2, 100);                    // Alpha finished
-    EXPECT_EQ(v::numbered_first(c), 3);
-    EXPECT_EQ(name(0), "Charlie");
-    EXPECT_EQ(name(1), "Alpha");
-    EXPECT_EQ(name(2), "Bravo");
-    EXPECT_EQ(name(kRunnerCapacity - 1), "Delta");
-
-    EXPECT_EQ(v::not_finished_first(c), 2);
-    EXPECT_EQ(name(0), "Charlie");
-    EXPECT_EQ(name(1), "Bravo");
-    EXPECT_EQ(c.tables.runners[2], nullptr);
-    EXPECT_EQ(c.tables.runners.occupied_count(), 4);
-}
-
-// ---- find ----
-
-TEST_F(ViewLogic, FindTwelveMatchesNameNumberOrCardWhicheverComesFirst) {
-    add_runner(c, "Start", 1);
-    add_runner(c, "By card", 2, 0, 0, 12);
-    add_runner(c, "By number", 12);
-    add_runner(c, "12 by name", 3);
-    EXPECT_EQ(v::find_next(c, kRunners, 0, "12"), 1);
-    EXPECT_EQ(v::find_next(c, kRunners, 1, "12"), 2);
-    EXPECT_EQ(v::find_next(c, kRunners, 2, "12"), 3);
-    EXPECT_EQ(v::find_next(c, kRunners, 3, "12"), -1);
-    EXPECT_EQ(v::find_next(c, kRunners, -1, "By"), 1);
-    EXPECT_EQ(v::find_next(c, kRunners, 0, "by"), -1);  // case-sensitive
-    EXPECT_EQ(v::find_next(c, kRunners, 0, ""), -1);
-}
-
-TEST_F(ViewLogic, FindStopsAtTheFirstEmptySlot) {
-    add_runner(c, "A", 1);
-    c.tables.runners.slot(5) = std::make_unique<Runner>();
-    set_field_text(c.tables.runners[5]->name, "Hidden");
-    EXPECT_EQ(v::find_next(c, kRunners, -1, "Hidden"), -1);
-}
-
-TEST_F(ViewLogic, FindInFinishAndCardTables) {
-    add_runner(c, "Ann", 7, 0, 0, 900);
-    add_line(c, 3, 100);
-    add_line(c, 7, 200);
-    c.rebuild_number_index();
-    EXPECT_EQ(v::find_next(c, kFinishLines, -1, "7"), 1);
-    EXPECT_EQ(v::find_next(c, kFinishLines, -1, "900"), 1);
-    EXPECT_EQ(v::find_next(c, kFinishLines, -1, "An"), 1);
-    CardReadout& k = *c.tables.card_readouts[c.new_record(kCardReadouts)];
-    k.card_number = 900;
-    EXPECT_EQ(v::find_next(c, kCardReadouts, -1, "900"), 0);
-    EXPECT_EQ(v::find_next(c, kCardReadouts, -1, "Ann"), -1);  // names are not searched
-    EXPECT_EQ(
-        v::find_failed_message(kRunners),
-        "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции или измените фильтр"_cp1251);
-    EXPECT_EQ(v::find_failed_message(kFinishLines),
-              "Поиск результатов не дал.\nПопробуйте начать поиск с первой позиции"_cp1251);
 }
 
 }  // namespace

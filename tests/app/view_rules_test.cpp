@@ -16,7 +16,7 @@
 #include "core/cp1251.h"
 #include "core/wdb_file.h"
 #include "punch/ui/finish_dialogs.h"
-#include "tests/app/app_fixture.h"
+#include "tests/core/competition_fixture.h"
 #include "tests/main_window_fixture.h"
 
 using namespace skarvel;

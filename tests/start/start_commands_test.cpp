@@ -19,7 +19,7 @@
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
 #include "start/ui/start_dialogs.h"
-#include "tests/app/app_fixture.h"
+#include "tests/core/competition_fixture.h"
 #include "tests/main_window_fixture.h"
 
 using namespace skarvel;

@@ -1,4 +1,4 @@
-// Small competitions built in code for the desktop program's tests.
+// Small competitions built in code for tests.
 #pragma once
 
 #include <cstdlib>
