@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/language.h"
 #include "core/rand15.h"
-#include "platform/language.h"
 #include "platform/qt/qt_printer.h"
 
 namespace skarvel {

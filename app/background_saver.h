@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "core/competition.h"
+#include "core/language.h"
 #include "core/prompts.h"
 #include "core/save_request.h"
-#include "platform/language.h"
 #include "punch/card_journal.h"
 
 namespace skarvel {

@@ -26,7 +26,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/language.h"
+#include "core/language.h"
 
 namespace skarvel {
 

@@ -9,7 +9,7 @@
 
 #include "app/command_table.h"
 #include "core/cp1251.h"
-#include "platform/language.h"
+#include "core/language.h"
 #include "platform/stall_scope.h"
 
 #ifdef __linux__

@@ -15,8 +15,8 @@
 
 #include "core/competition.h"
 #include "core/flat_index.h"
+#include "core/language.h"
 #include "core/list_ops.h"
-#include "platform/language.h"
 
 namespace skarvel::view {
 

@@ -1,7 +1,7 @@
-// The language table's pairs and slots. Compiled into core so that every layer, core's own
-// messages included, names its texts through the one table (the lists are in platform/).
+// The language table's pairs and slots, compiled into core so that every layer, core's own
+// messages included, names its texts through the one table (core/language.h, core/texts/).
 #include "core/cp1251.h"
-#include "platform/language.h"
+#include "core/language.h"
 
 namespace skarvel {
 

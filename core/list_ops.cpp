@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/finish_results.h"
-#include "platform/language.h"
+#include "core/language.h"
 
 namespace skarvel {
 

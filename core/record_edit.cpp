@@ -7,9 +7,9 @@
 
 #include "core/cp1251.h"
 #include "core/finish_results.h"
+#include "core/language.h"
 #include "core/qualification.h"
 #include "core/time_text.h"
-#include "platform/language.h"
 
 namespace skarvel {
 

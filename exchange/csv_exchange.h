@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/competition.h"
+#include "core/language.h"
 #include "core/prompts.h"
-#include "platform/language.h"
 #include "platform/page_device.h"
 
 namespace skarvel {

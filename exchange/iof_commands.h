@@ -3,9 +3,9 @@
 #pragma once
 
 #include "core/competition.h"
+#include "core/language.h"
 #include "core/prompts.h"
 #include "exchange/iof_xml.h"
-#include "platform/language.h"
 
 namespace skarvel {
 

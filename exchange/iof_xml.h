@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "core/competition.h"
-#include "platform/language.h"
+#include "core/language.h"
 
 namespace skarvel {
 

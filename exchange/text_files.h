@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "core/competition.h"
+#include "core/language.h"
 #include "core/prompts.h"
-#include "platform/language.h"
 
 namespace skarvel {
 

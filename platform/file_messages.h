@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/language.h"
 #include "core/prompts.h"
-#include "platform/language.h"
 
 namespace skarvel {
 

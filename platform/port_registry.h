@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/language.h"
+#include "core/language.h"
 
 namespace skarvel {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/competition.h"
-#include "platform/language.h"
+#include "core/language.h"
 #include "punch/punch_settings.h"
 #include "punch/readout.h"
 

@@ -11,9 +11,9 @@
 #include <string_view>
 
 #include "core/competition.h"
+#include "core/language.h"
 #include "core/prompts.h"
 #include "core/save_request.h"
-#include "platform/language.h"
 
 namespace skarvel {
 

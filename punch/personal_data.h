@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/competition.h"
-#include "platform/language.h"
+#include "core/language.h"
 #include "platform/serial_port.h"
 #include "punch/station_link.h"
 

@@ -1,8 +1,8 @@
 #include "punch/radio_message.h"
 
 #include "core/finish_results.h"
+#include "core/language.h"
 #include "core/time_text.h"
-#include "platform/language.h"
 #include "punch/readout.h"
 
 namespace skarvel {

@@ -6,8 +6,8 @@
 
 #include "core/file_io.h"
 #include "core/finish_results.h"
+#include "core/language.h"
 #include "core/time_text.h"
-#include "platform/language.h"
 
 namespace skarvel {
 

@@ -4,11 +4,11 @@
 #include <unordered_map>
 
 #include "core/cp1251.h"
+#include "core/language.h"
 #include "core/qualification.h"
 #include "core/record_lookup.h"
 #include "core/text_format.h"
 #include "core/time_text.h"
-#include "platform/language.h"
 
 namespace skarvel {
 

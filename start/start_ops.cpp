@@ -7,8 +7,8 @@
 
 #include "core/cp1251.h"
 #include "core/finish_results.h"
+#include "core/language.h"
 #include "core/time_text.h"
-#include "platform/language.h"
 
 namespace skarvel {
 

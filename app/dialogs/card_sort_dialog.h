@@ -3,8 +3,8 @@
 
 #include <QDialog>
 
+#include "core/language.h"
 #include "core/list_ops.h"
-#include "platform/language.h"
 
 class QButtonGroup;
 

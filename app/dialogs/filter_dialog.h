@@ -4,8 +4,8 @@
 
 #include <QDialog>
 
+#include "core/language.h"
 #include "core/list_ops.h"
-#include "platform/language.h"
 
 class QComboBox;
 class QSpinBox;

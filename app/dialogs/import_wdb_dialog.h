@@ -3,8 +3,8 @@
 
 #include <QDialog>
 
+#include "core/language.h"
 #include "core/wdb_file.h"
-#include "platform/language.h"
 
 class QCheckBox;
 

@@ -8,9 +8,9 @@
 #include <functional>
 
 #include "core/competition.h"
+#include "core/language.h"
 #include "core/list_edit.h"
 #include "core/prompts.h"
-#include "platform/language.h"
 
 class QKeyEvent;
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/language.h"
+#include "core/language.h"
 
 class QBoxLayout;
 class QFormLayout;

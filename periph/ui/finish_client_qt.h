@@ -14,8 +14,8 @@
 #include <string>
 
 #include "core/competition.h"
+#include "core/language.h"
 #include "periph/finish_exchange.h"
-#include "platform/language.h"
 
 namespace skarvel {
 

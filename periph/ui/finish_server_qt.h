@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "core/competition.h"
+#include "core/language.h"
 #include "periph/finish_exchange.h"
-#include "platform/language.h"
 
 namespace skarvel {
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <string>
 
-#include "platform/language.h"
+#include "core/language.h"
 
 class QCheckBox;
 class QLineEdit;

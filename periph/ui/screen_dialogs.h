@@ -4,9 +4,9 @@
 
 #include <QDialog>
 
+#include "core/language.h"
 #include "periph/multi_screen.h"
 #include "periph/ui/screens_qt.h"
-#include "platform/language.h"
 
 class QButtonGroup;
 class QCheckBox;

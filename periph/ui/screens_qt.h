@@ -14,8 +14,8 @@
 #include <string>
 
 #include "core/competition.h"
+#include "core/language.h"
 #include "periph/display_board.h"
-#include "platform/language.h"
 #include "platform/port_registry.h"
 
 class QTimer;

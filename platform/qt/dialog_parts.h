@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "platform/language.h"
+#include "core/language.h"
 #include "platform/qt/qt_text.h"
 
 class QBoxLayout;

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "platform/language.h"
+#include "core/language.h"
 
 class QLabel;
 class QSpinBox;

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <array>
 
-#include "platform/language.h"
+#include "core/language.h"
 #include "punch/personal_data.h"
 
 class QLineEdit;

@@ -18,8 +18,8 @@
 #include <QVBoxLayout>
 
 #include "core/cp1251.h"
+#include "core/language.h"
 #include "core/time_text.h"
-#include "platform/language.h"
 #include "platform/qt/dialog_parts.h"
 #include "platform/qt/qt_text.h"
 

@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "core/competition.h"
+#include "core/language.h"
 #include "core/prompts.h"
-#include "platform/language.h"
 #include "platform/port_registry.h"
 #include "punch/readout.h"
 #include "punch/station_event.h"

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <vector>
 
-#include "platform/language.h"
+#include "core/language.h"
 #include "results/relay_results.h"
 
 class QCheckBox;

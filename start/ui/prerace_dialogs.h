@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/competition.h"
-#include "platform/language.h"
+#include "core/language.h"
 #include "start/extracts.h"
 #include "start/number_bibs.h"
 #include "start/runner_cards.h"

@@ -7,7 +7,7 @@
 
 #include "app/app_state.h"
 #include "core/cp1251.h"
-#include "platform/language.h"
+#include "core/language.h"
 
 namespace skarvel {
 namespace {

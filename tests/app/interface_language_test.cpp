@@ -24,8 +24,8 @@
 
 #include "app/view_logic.h"
 #include "core/demo_competition.h"
+#include "core/language.h"
 #include "core/qualification.h"
-#include "platform/language.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/sound_service.h"
 #include "tests/main_window_fixture.h"

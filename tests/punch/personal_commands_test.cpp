@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "core/cp1251.h"
-#include "platform/language.h"
+#include "core/language.h"
 #include "punch/personal_data.h"
 #include "punch/ui/personal_dialog.h"
 #include "tests/main_window_fixture.h"

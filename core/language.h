@@ -3,7 +3,7 @@
 // then read their texts from the table, so the whole interface follows one setting.
 //
 // Adding texts: append X(kName, "Русский", "English") lines to the list of your subsystem
-// (platform/texts/<subsystem>_texts.h; the shell's own texts are in SKARVEL_TEXTS_SHELL below)
+// (core/texts/<subsystem>_texts.h; the shell's own texts are in SKARVEL_TEXTS_SHELL below)
 // and read them with `lang.text(Txt::kName)`. kIncorrectFileFormat stays the last slot.
 // Texts are Windows-1251 bytes; convert at the Qt boundary (see platform/qt/qt_text.h).
 // Logic without Qt (core included) tells its messages through `Prompts`, which carries the
@@ -14,13 +14,13 @@
 #include <string>
 #include <string_view>
 
-#include "platform/texts/editor_texts.h"
-#include "platform/texts/exchange_texts.h"
-#include "platform/texts/file_texts.h"
-#include "platform/texts/periph_texts.h"
-#include "platform/texts/punch_texts.h"
-#include "platform/texts/results_texts.h"
-#include "platform/texts/start_texts.h"
+#include "core/texts/editor_texts.h"
+#include "core/texts/exchange_texts.h"
+#include "core/texts/file_texts.h"
+#include "core/texts/periph_texts.h"
+#include "core/texts/punch_texts.h"
+#include "core/texts/results_texts.h"
+#include "core/texts/start_texts.h"
 
 namespace skarvel {
 
