@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "core/cp1251.h"
-#include "tools/station_sim/sim_pty.h"
+#include "tools/station_sim/sim_main.h"
 
 namespace skarvel::sim {
 
@@ -83,9 +83,8 @@ void BoardSimulator::run(const std::function<void(const BoardSimLines&)>& on_fra
             bad_ = reader.bad_frames();
             if (!silent_) {
                 // One answer per byte received.
-                std::uint8_t answer = kBoardSimAnswer;
-                while (::write(line_.fd(), &answer, 1) < 0 && errno == EAGAIN && !stop_)
-                    ::usleep(1000);
+                const std::uint8_t answer = kBoardSimAnswer;
+                write_all(line_.fd(), &answer, 1, stop_, -1);
             }
         }
     }

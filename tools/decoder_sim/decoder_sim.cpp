@@ -26,48 +26,38 @@ void put(std::vector<std::uint8_t>& out, char ch) {
 
 bool parse_decoder_script(const std::string& text, std::vector<SimPassing>& out,
                           std::string* error) {
-    std::istringstream in(text);
-    std::string line;
-    int number = 0;
-    auto fail = [&](const std::string& why) {
-        if (error) *error = "line " + std::to_string(number) + ": " + why;
-        return false;
-    };
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::istringstream words(line);
-        std::string word;
-        if (!(words >> word) || word[0] == '#') continue;
-        if (word != "passing") return fail("unknown line '" + word + "'");
-        SimPassing p;
-        while (words >> word) {
-            const auto eq = word.find('=');
-            if (eq == std::string::npos) return fail("expected key=value: " + word);
-            const std::string key = word.substr(0, eq), value = word.substr(eq + 1);
-            if (key == "code") {
-                p.code = value;
-            } else if (key == "time") {
-                p.time = value;
-            } else if (key == "after") {
-                p.after_ms = std::atoi(value.c_str());
-            } else if (key == "fault") {
-                if (value == "garbage")
-                    p.fault = SimPassing::Fault::kGarbage;
-                else if (value == "cut")
-                    p.fault = SimPassing::Fault::kCut;
-                else if (value == "badtime")
-                    p.fault = SimPassing::Fault::kBadTime;
-                else
-                    return fail("unknown fault " + value);
-            } else {
-                return fail("unknown key " + key);
+    return for_each_script_line(
+        text, error, [&out](const std::string& kind, std::istringstream& words) -> std::string {
+            if (kind != "passing") return "unknown line '" + kind + "'";
+            SimPassing p;
+            std::string word;
+            while (words >> word) {
+                const auto eq = word.find('=');
+                if (eq == std::string::npos) return "expected key=value: " + word;
+                const std::string key = word.substr(0, eq), value = word.substr(eq + 1);
+                if (key == "code") {
+                    p.code = value;
+                } else if (key == "time") {
+                    p.time = value;
+                } else if (key == "after") {
+                    p.after_ms = std::atoi(value.c_str());
+                } else if (key == "fault") {
+                    if (value == "garbage")
+                        p.fault = SimPassing::Fault::kGarbage;
+                    else if (value == "cut")
+                        p.fault = SimPassing::Fault::kCut;
+                    else if (value == "badtime")
+                        p.fault = SimPassing::Fault::kBadTime;
+                    else
+                        return "unknown fault " + value;
+                } else {
+                    return "unknown key " + key;
+                }
             }
-        }
-        if (p.code.empty() || p.time.empty()) return fail("a passing needs code= and time=");
-        out.push_back(p);
-    }
-    return true;
+            if (p.code.empty() || p.time.empty()) return "a passing needs code= and time=";
+            out.push_back(p);
+            return {};
+        });
 }
 
 std::string decoder_record_text(const SimPassing& p, int sequence) {
@@ -97,18 +87,11 @@ void DecoderSimulator::pause_ms(int ms) {
 }
 
 bool DecoderSimulator::send(const std::vector<std::uint8_t>& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size() && !stop_.load()) {
-        const ssize_t n = ::write(line_.fd(), bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
-        pollfd p{line_.fd(), POLLOUT, 0};
-        ::poll(&p, 1, 20);
-    }
-    return done == bytes.size();
+    return write_all(line_.fd(), bytes.data(), bytes.size(), stop_, -1) == bytes.size();
+}
+
+bool DecoderSimulator::wait_until_opened() {
+    return wait_until_set_up(line_.fd(), stop_);
 }
 
 void DecoderSimulator::run() {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/station_sim/sim_pty.h"
+#include "tools/station_sim/sim_main.h"
 
 namespace skarvel::sim {
 
@@ -39,6 +39,9 @@ class DecoderSimulator {
     // Sends every passing of the script in order (or until stop()).
     void run();
     void stop() { stop_.store(true); }
+    bool stopped() const { return stop_.load(); }
+    // Waits until the program has opened the line (see wait_until_set_up); false when stopped.
+    bool wait_until_opened();
     int records_sent() const { return sent_.load(); }
 
   private:

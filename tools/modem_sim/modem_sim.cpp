@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "tools/station_sim/sim_pty.h"
+#include "tools/station_sim/sim_main.h"
 #include "tools/station_sim/station_sim.h"
 
 namespace skarvel::sim {
@@ -53,45 +53,33 @@ std::string radio_message_text(const std::vector<ModemRecord>& records) {
 }
 
 bool parse_modem_script(const std::string& text, ModemScript& out, std::string* error) {
-    std::istringstream in(text);
-    std::string line;
-    int line_no = 0;
-    auto fail = [&](const std::string& why) {
-        if (error) *error = "line " + std::to_string(line_no) + ": " + why;
-        return false;
-    };
-    while (std::getline(in, line)) {
-        ++line_no;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::istringstream words(line);
-        std::string kind;
-        if (!(words >> kind) || kind[0] == '#') continue;
-        std::string rest;
-        std::getline(words >> std::ws, rest);
-        if (kind == "text" || kind == "hex") {
-            if (rest.empty() || rest.size() > 3000)
-                return fail("a message holds 1..3000 characters");
-            out.messages.push_back({rest});
-            continue;
-        }
-        if (kind != "message") return fail("unknown line '" + kind + "'");
-        std::vector<ModemRecord> records;
-        std::istringstream items(rest);
-        std::string item;
-        while (items >> item) {
-            auto colon = item.find(':'), at = item.find('@');
-            ModemRecord r;
-            if (colon == std::string::npos || at == std::string::npos || at < colon ||
-                !parse_number(item.substr(0, colon), r.card, 0xFFFFFF) ||
-                !parse_number(item.substr(colon + 1, at - colon - 1), r.control, 255) ||
-                !parse_sim_time(item.substr(at + 1), r.time))
-                return fail("a record is CARD:CONTROL@HH:MM:SS (or @- for no time)");
-            records.push_back(r);
-        }
-        if (records.empty() || records.size() > 200) return fail("a message holds 1..200 records");
-        out.messages.push_back({radio_message_text(records)});
-    }
-    return true;
+    return for_each_script_line(
+        text, error, [&out](const std::string& kind, std::istringstream& words) -> std::string {
+            std::string rest;
+            std::getline(words >> std::ws, rest);
+            if (kind == "text" || kind == "hex") {
+                if (rest.empty() || rest.size() > 3000) return "a message holds 1..3000 characters";
+                out.messages.push_back({rest});
+                return {};
+            }
+            if (kind != "message") return "unknown line '" + kind + "'";
+            std::vector<ModemRecord> records;
+            std::istringstream items(rest);
+            std::string item;
+            while (items >> item) {
+                auto colon = item.find(':'), at = item.find('@');
+                ModemRecord r;
+                if (colon == std::string::npos || at == std::string::npos || at < colon ||
+                    !parse_number(item.substr(0, colon), r.card, 0xFFFFFF) ||
+                    !parse_number(item.substr(colon + 1, at - colon - 1), r.control, 255) ||
+                    !parse_sim_time(item.substr(at + 1), r.time))
+                    return "a record is CARD:CONTROL@HH:MM:SS (or @- for no time)";
+                records.push_back(r);
+            }
+            if (records.empty() || records.size() > 200) return "a message holds 1..200 records";
+            out.messages.push_back({radio_message_text(records)});
+            return {};
+        });
 }
 
 // --- The modem's answers --------------------------------------------------------------------
@@ -189,18 +177,8 @@ void ModemSimulator::run(bool exit_when_done) {
             std::lock_guard<std::mutex> lock(mutex_);
             for (ssize_t i = 0; i < n; ++i) state_.feed(buf[i], out);
         }
-        std::size_t done = 0;
-        auto give_up = Clock::now() + std::chrono::milliseconds(500);
-        while (done < out.size() && !stop_.load() && Clock::now() < give_up) {
-            ssize_t w = ::write(line_.fd(), out.data() + done, out.size() - done);
-            if (w > 0) {
-                done += static_cast<std::size_t>(w);
-                continue;
-            }
-            if (w < 0 && errno != EAGAIN && errno != EINTR) break;
-            pollfd q{line_.fd(), POLLOUT, 0};
-            ::poll(&q, 1, 10);
-        }
+        // A modem nobody reads drops the rest of its answer after a while.
+        write_all(line_.fd(), out.data(), out.size(), stop_, 500);
     }
 }
 

@@ -1,26 +1,13 @@
 // skarvel-station-sim: plays a Vespunt station on a pseudo-terminal for the card reader and
 // the memory reader. Prints the device path, then serves the script until interrupted.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
-#include "core/atomic_file.h"
-#include "tools/station_sim/sim_pty.h"
+#include "tools/station_sim/sim_main.h"
 #include "tools/station_sim/station_sim.h"
 
 namespace {
-
-skarvel::sim::StationSimulator* g_sim = nullptr;
-
-void on_signal(int) {
-    if (g_sim) g_sim->stop();
-}
 
 int usage() {
     std::fprintf(
@@ -74,30 +61,16 @@ int main(int argc, char** argv) {
         }
     }
     if (script_path.empty()) return usage();
-    // A script is a few lines; a megabyte is far more than any needs.
-    std::string text;
-    if (!skarvel::read_file_bytes(script_path, 1 << 20, text)) {
-        std::fprintf(stderr, "cannot read %s\n", script_path.c_str());
-        return 1;
-    }
     skarvel::sim::SimScript script;
-    std::string error;
-    if (!skarvel::sim::parse_script(text, script, &error)) {
-        std::fprintf(stderr, "%s: %s\n", script_path.c_str(), error.c_str());
+    if (!skarvel::sim::load_sim_script(script_path,
+                                       [&script](const std::string& text, std::string* error) {
+                                           return skarvel::sim::parse_script(text, script, error);
+                                       }))
         return 1;
-    }
 
     skarvel::sim::StationSimulator sim(std::move(script), options);
-    const int fd = skarvel::sim::open_sim_line(
-        device, [&sim] { return sim.open_pty(); }, [&sim](int f) { sim.use_fd(f); });
-    if (fd == skarvel::sim::kSimLineFailed) return 1;
-
-    g_sim = &sim;
-    std::signal(SIGINT, on_signal);
-    std::signal(SIGTERM, on_signal);
-    sim.run(exit_when_done);
-    g_sim = nullptr;
-    std::fprintf(stderr, "cards read: %d\n", sim.cards_taken());
-    if (fd >= 0) ::close(fd);
-    return 0;
+    return skarvel::sim::play_on_line(device, sim, [&] {
+        sim.run(exit_when_done);
+        std::fprintf(stderr, "cards read: %d\n", sim.cards_taken());
+    });
 }

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "tools/station_sim/sim_pty.h"
+#include "tools/station_sim/sim_main.h"
 
 namespace skarvel::sim {
 
@@ -368,20 +368,8 @@ void StationSimulator::add_memory_record(const SimMemoryRecord& r) {
 }
 
 void StationSimulator::send(const std::vector<std::uint8_t>& bytes) {
-    std::size_t done = 0;
-    auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    while (done < bytes.size() && !stop_.load()) {
-        ssize_t n = ::write(line_.fd(), bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) break;
-        // The line is full (nobody reads it): wait a little, drop the rest after a while.
-        if (std::chrono::steady_clock::now() > give_up) break;
-        pollfd p{line_.fd(), POLLOUT, 0};
-        ::poll(&p, 1, 10);
-    }
+    // A line nobody reads stays full: the rest is dropped after a while.
+    const std::size_t done = write_all(line_.fd(), bytes.data(), bytes.size(), stop_, 500);
     bytes_sent_ += done;
     last_send_ = std::chrono::steady_clock::now();
 }
