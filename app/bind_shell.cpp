@@ -84,7 +84,8 @@ void bind_shell_commands(AppContext& ctx) {
     });
     cmd.bind(C::kHelp, [&ctx] {
         // The desktop reports a missing file itself; nothing else happens.
-        QDesktopServices::openUrl(QUrl::fromLocalFile(help_file_path(ctx.settings.dir())));
+        QDesktopServices::openUrl(
+            QUrl::fromLocalFile(help_file_path(ctx.settings.dir(), ctx.lang().english())));
     });
 }
 

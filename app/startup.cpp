@@ -115,7 +115,8 @@ const char* usage_text() {
            "       skarvel --screenshot OUT.png [--table N] [--lang ru|en] FILE.wdb\n"
            "       skarvel --help\n"
            "--stall-log FILE: every stall of the window over 20 ms is logged to FILE\n"
-           "Printing from the command line: skarvel-cli results|startlist FILE.wdb --pdf OUT.pdf\n";
+           "Printing from the command line: skarvel-cli results|startlist FILE.wdb --pdf OUT.pdf\n"
+           "The user guide: F1 in the program (skarvel.mht, skarvel-en.mht beside it)\n";
 }
 
 QString unsupported_switch(const QStringList& args) {

@@ -12,6 +12,8 @@ packages=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libb
           qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
           fonts-liberation fonts-urw-base35 socat poppler-utils clang-format qt6-httpserver-dev
           qt6-websockets-dev qt6-multimedia-dev libpugixml-dev libxml2-utils clang libclang-rt-14-dev)
+# The user guide (docs/guide.*.md) is built into the file F1 opens with cmark-gfm.
+packages+=(libcmark-gfm-dev libcmark-gfm-extensions-dev)
 
 install_packages() {
     local missing=()

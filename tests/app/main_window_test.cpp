@@ -760,8 +760,13 @@ class MainWindowTest : public QObject, MainWindowFixture {
     void helpFileNamedByDir() {
         QCOMPARE(help_file_path(QStringLiteral("/opt/guide")),
                  QStringLiteral("/opt/guide/skarvel.mht"));
-        // Unset: a folder that holds the shipped guide.
+        // No English guide there: the Russian one.
+        QCOMPARE(help_file_path(QStringLiteral("/opt/guide"), true),
+                 QStringLiteral("/opt/guide/skarvel.mht"));
+        // Unset: the folder the build put the guide in, in each language.
         QVERIFY(QFileInfo::exists(help_file_path(QString())));
+        QVERIFY(help_file_path(QString(), true).endsWith(QStringLiteral("/skarvel-en.mht")));
+        QVERIFY(QFileInfo::exists(help_file_path(QString(), true)));
     }
 
     void toolbarFollowsTheCommandTable() {

@@ -78,6 +78,9 @@ void print_usage(std::FILE* out) {
     for (const Command& c : kCommands) {
         std::fprintf(out, "  %s %s\n      %s\n", dashed(c.name).c_str(), c.usage, c.help);
     }
+    std::fprintf(out,
+                 "\nThe user guide shows each command at work: F1 in the desktop program, or\n"
+                 "docs/guide.en.md (Russian: docs/guide.ru.md) in the source tree.\n");
 }
 
 }  // namespace
