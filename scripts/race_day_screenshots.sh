@@ -1,5 +1,5 @@
 #!/bin/sh
-# Plays the README's race-day walkthrough on the demo in a real window (Xvfb + openbox) and
+# Plays the user guide's race-day walkthrough on the demo in a real window (Xvfb + openbox) and
 # takes the screenshots in docs/race_day/: the status bar after the cards, the finish table
 # and the live board. Needs a release build, Xvfb, openbox, xdotool, xwd and ImageMagick.
 set -eu

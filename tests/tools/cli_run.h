@@ -1,5 +1,5 @@
-// Runs the built skarvel-cli as a script does: standard output captured, standard error
-// dropped, the exit code kept.
+// Runs the built skarvel-cli (or any shell command) as a script does: standard output
+// captured, the exit code kept.
 #pragma once
 
 #include <sys/wait.h>
@@ -17,8 +17,7 @@ struct CliResult {
     std::string out;
 };
 
-inline CliResult cli(const std::string& args) {
-    std::string cmd = std::string(SKARVEL_CLI_PATH) + " " + args + " 2>/dev/null";
+inline CliResult shell(const std::string& cmd) {
     CliResult r;
     std::FILE* p = ::popen(cmd.c_str(), "r");
     if (!p) return r;
@@ -28,6 +27,11 @@ inline CliResult cli(const std::string& args) {
     int status = ::pclose(p);
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+// skarvel-cli ARGS, its standard error dropped.
+inline CliResult cli(const std::string& args) {
+    return shell(std::string(SKARVEL_CLI_PATH) + " " + args + " 2>/dev/null");
 }
 
 inline std::string read_all(const std::filesystem::path& p) {

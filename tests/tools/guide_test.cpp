@@ -1,15 +1,12 @@
 // The user guide as a reader meets it: every command line it shows runs (device commands
-// against the simulators, `--db` commands on a throwaway PostgreSQL server when the run has
-// one; the desktop program's window steps are not run), every picture and file it names
-// exists, both languages show the same commands and pictures in the same chapters, and every
-// skarvel-cli command has an example that runs.
+// against the simulators; the desktop program's window steps are not run), every picture and
+// file it names exists, both languages show the same commands and pictures in the same chapters,
+// and every skarvel-cli command has an example that runs.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,19 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/tools/cli_run.h"
 #include "tools/guide/guide_doc.h"
 
 namespace skarvel::guide {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_text(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 const fs::path kDocs = SKARVEL_DOCS_DIR;
 
@@ -45,16 +36,16 @@ const std::vector<Guide>& guides() {
     static const std::vector<Guide> all = [] {
         std::vector<Guide> g;
         for (const char* lang : {"en", "ru"})
-            g.push_back(
-                {lang, read_outline(read_text(kDocs / ("guide." + std::string(lang) + ".md")))});
+            g.push_back({lang, read_outline(skarvel::testing::read_all(
+                                   kDocs / ("guide." + std::string(lang) + ".md")))});
         return g;
     }();
     return all;
 }
 
-// Blocks the reader types: "sh" (run here), "sh db" (run where a server is at hand).
+// Blocks the reader types.
 bool shell_block(const CodeBlock& b) {
-    return b.info == "sh" || b.info == "sh db";
+    return b.info == "sh";
 }
 
 // The command lines of a block without their comments, in order.
@@ -69,24 +60,6 @@ std::vector<std::string> command_lines(const CodeBlock& b) {
         if (!line.empty()) out.push_back(line);
     }
     return out;
-}
-
-struct Run {
-    int code = -1;
-    std::string output;
-};
-
-Run run_shell(const fs::path& script, const fs::path& dir) {
-    const std::string cmd =
-        "cd '" + dir.string() + "' && bash '" + script.string() + "' 2>&1 < /dev/null";
-    Run r;
-    std::FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.output.append(buf, n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
 }
 
 int free_port() {
@@ -145,7 +118,7 @@ std::string runnable(const CodeBlock& b, std::string& prelude_extra) {
     std::string text = std::regex_replace(b.text, std::regex("/dev/pts/N"), "$SIM_DEVICE");
     if (text.find("http://results.example/") != std::string::npos) {
         prelude_extra += "start_web\n";
-        text = std::regex_replace(text, std::regex("http://results\\.example/"), "$WEB_URL");
+        text = std::regex_replace(text, std::regex("http://results\\.example/"), "${WEB_URL}");
     }
     // Fixed ports of the examples: free ones here, the same number for the same port.
     std::map<std::string, std::string> ports;
@@ -154,18 +127,7 @@ std::string runnable(const CodeBlock& b, std::string& prelude_extra) {
         ports.emplace((*it)[1].str(), std::to_string(free_port()));
     for (const auto& [from, to] : ports)
         text = std::regex_replace(text, std::regex("\\b" + from + "\\b"), to);
-    if (b.info == "sh db") {
-        prelude_extra +=
-            "createdb \"guide_$$\"\ntrap 'end_all; dropdb --if-exists \"guide_$$\"' EXIT\n";
-        text =
-            std::regex_replace(text, std::regex("postgresql://[^ ]*"), "postgresql:///guide_$$$$");
-    }
     return text;
-}
-
-bool server_at_hand() {
-    return std::getenv("PGHOST") != nullptr &&
-           std::system("psql -Atc 'select 1' postgres > /dev/null 2>&1") == 0;
 }
 
 TEST(Guide, EveryPictureAndFileItNamesExists) {
@@ -203,12 +165,8 @@ TEST(Guide, BothLanguagesShowTheSameChaptersCommandsAndPictures) {
 }
 
 TEST(Guide, EveryCliCommandHasAnExample) {
-    std::FILE* p = ::popen((std::string(SKARVEL_CLI_PATH) + " help").c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::string help;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) help.append(buf, n);
-    ::pclose(p);
+    const std::string help = skarvel::testing::cli("--help").out;
+    EXPECT_NE(help.find("docs/guide.en.md"), std::string::npos) << "--help points to the guide";
     std::set<std::string> shown;
     for (const CodeBlock& b : guides()[0].outline.blocks)
         if (shell_block(b))
@@ -234,25 +192,19 @@ TEST(Guide, EveryCommandLineItShowsRuns) {
         fs::temp_directory_path() / ("skarvel_guide_" + std::to_string(::getpid()));
     fs::remove_all(work);
     fs::create_directories(work);
-    const bool server = server_at_hand();
-    int ran = 0, waiting_for_server = 0;
+    int ran = 0;
     for (const CodeBlock& b : guides()[0].outline.blocks) {
         if (!shell_block(b)) continue;
-        if (b.info == "sh db" && !server) {
-            ++waiting_for_server;
-            continue;
-        }
         std::string extra;
         const std::string text = runnable(b, extra);
         const fs::path script = work / ("block" + std::to_string(b.line) + ".sh");
         std::ofstream(script) << "export PATH=\"" << SKARVEL_TOOL_DIRS << ":$PATH\"\n"
                               << kPrelude << extra << text;
-        const Run r = run_shell(script, work);
-        EXPECT_EQ(r.code, 0) << "guide.en.md:" << b.line << "\n" << b.text << "---\n" << r.output;
+        const auto r = skarvel::testing::shell("cd '" + work.string() + "' && bash '" +
+                                               script.string() + "' 2>&1 < /dev/null");
+        EXPECT_EQ(r.code, 0) << "guide.en.md:" << b.line << "\n" << b.text << "---\n" << r.out;
         ++ran;
     }
-    std::printf("ran %d blocks of commands; %d need a PostgreSQL server%s\n", ran,
-                waiting_for_server, waiting_for_server && !server ? " (none here: not run)" : "");
     EXPECT_GT(ran, 10);
     if (!HasFailure()) fs::remove_all(work);
 }
