@@ -78,6 +78,24 @@ class Table {
         }
         return i;
     }
+    // Puts `r` at slot i and moves the records from there on one slot up; kNoSlot (and `r`
+    // dropped) when the table is full or i lies beyond the used slots.
+    int insert_at(int i, std::unique_ptr<R> r) {
+        if (used_ >= capacity() || i < 0 || i > used_) return kNoSlot;
+        for (int k = used_; k > i; --k) slots_[k] = std::move(slots_[k - 1]);
+        slots_[i] = std::move(r);
+        ++used_;
+        return i;
+    }
+    // Takes the record at slot i out of the table (not into the deleted records) and closes
+    // the gap.
+    std::unique_ptr<R> extract(int i) {
+        if (i < 0 || i >= used_ || !slots_[i]) return nullptr;
+        std::unique_ptr<R> r = std::move(slots_[i]);
+        for (int k = i + 1; k < used_; ++k) slots_[k - 1] = std::move(slots_[k]);
+        --used_;
+        return r;
+    }
     // Moves the record at slot i to the deleted records and closes the gap.
     bool erase(int i);
     // Moves the records of slots 0 up to the first empty one to the deleted records, in slot

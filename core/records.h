@@ -36,6 +36,18 @@ void set_field_text(char (&field)[N], std::string_view text) {
     std::memcpy(field, text.data(), n);
 }
 
+// Which row of a shared competition a record is (see shared/): kept in the record so it
+// follows the record through every move, sort and compaction of its table, but never stored
+// in the file and never copied: a copy of a record is a new record, and assigning one record
+// over another keeps the target's identity (it is that row, changed).
+struct RowTag {
+    std::int64_t uid = 0;  // 0: not a row yet; < 0: made here, not yet stored on the server
+    bool foreign = false;  // made on another computer
+    RowTag() = default;
+    RowTag(const RowTag&) noexcept {}
+    RowTag& operator=(const RowTag&) noexcept { return *this; }
+};
+
 struct Runner {
     static constexpr int kSize = 196;
     char name[26] = {};
@@ -72,6 +84,8 @@ struct Runner {
 
     static constexpr std::uint8_t kFeeReduced = 1;
     static constexpr std::uint8_t kFeeOwnCard = 2;
+
+    RowTag row;  // not stored
 
     template <class R, class V>
     static void visit_fields(R& r, V&& v) {
@@ -121,6 +135,8 @@ struct Club {
     std::uint8_t marked = 0;
     std::uint8_t reserved53[3] = {};
 
+    RowTag row;  // not stored
+
     template <class R, class V>
     static void visit_fields(R& r, V&& v) {
         v(0, r.id);
@@ -161,6 +177,8 @@ struct ClassRecord {
     void set_ranks_allowed(bool on) {
         flags = on ? (flags | kFlagRanksAllowed) : (flags & ~kFlagRanksAllowed);
     }
+
+    RowTag row;  // not stored
 
     template <class R, class V>
     static void visit_fields(R& r, V&& v) {
@@ -203,6 +221,8 @@ struct Course {
     std::int16_t marked_count = 0;
     std::uint8_t marked = 0;
     std::uint8_t reserved351 = 0;
+
+    RowTag row;  // not stored
 
     template <class R, class V>
     static void visit_fields(R& r, V&& v) {
@@ -248,6 +268,8 @@ struct FinishLine {
     bool sent() const { return flags & kFlagSent; }
     bool posted() const { return flags & kFlagPosted; }
 
+    RowTag row;  // not stored
+
     template <class R, class V>
     static void visit_fields(R& r, V&& v) {
         v(0, r.start_number);
@@ -287,6 +309,8 @@ struct CardReadout {
     // The punches held in `punches`: `punch_count` as stored, kept within 0..64 (a damaged or
     // hostile file may hold anything there).
     int held_punches() const { return std::clamp(punch_count, 0, kMaxPunches); }
+
+    RowTag row;  // not stored
 
     template <class R, class V>
     static void visit_fields(R& r, V&& v) {

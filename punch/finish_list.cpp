@@ -141,12 +141,15 @@ int register_clock_time(Competition& c, std::int32_t clock_time) {
     auto& t = c.tables.finish_lines;
     int n = t.live_count();
     int last_timed = -1;
+    // In a shared competition the lines of other computers are passed over: a computer
+    // fills the lines it prepared.
     for (int i = n - 1; i >= 0; --i)
-        if (t[i]->time() != 0) {
+        if (t[i]->time() != 0 && !t[i]->row.foreign) {
             last_timed = i;
             break;
         }
     int slot = last_timed + 1;
+    while (t[slot] && t[slot]->row.foreign) ++slot;
     if (!t[slot]) slot = c.new_record(kFinishLines);
     if (slot == kNoSlot) return kNoSlot;
     // The high 8 bits become 0; flags and start number stay.

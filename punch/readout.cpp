@@ -33,13 +33,16 @@ int find_readout(const Competition& c, std::int32_t card_number) {
 }
 
 // A finish line for the reader: the line after the last one in use, reused when present,
-// otherwise appended. kNoSlot when the table is full.
+// otherwise appended. kNoSlot when the table is full. In a shared competition only this
+// computer's lines count: lines another computer prepared are filled there.
 int finish_line_after_last(Competition& c) {
     auto& t = c.tables.finish_lines;
     int last = 0;
     for (int i = 0; i < t.capacity() && t[i]; ++i)
-        if (t[i]->time() != 0 || t[i]->start_number != 0) last = i;
-    if (t[last + 1]) return last + 1;
+        if ((t[i]->time() != 0 || t[i]->start_number != 0) && !t[i]->row.foreign) last = i;
+    int next = last + 1;
+    while (t[next] && t[next]->row.foreign) ++next;
+    if (t[next]) return next;
     return c.new_record(kFinishLines);
 }
 

@@ -177,11 +177,12 @@ PassingOutcome store_passing(Competition& c, const DecoderPassing& p, bool recom
     auto& t = c.tables.finish_lines;
     int last = -1;
     for (int i = t.live_count() - 1; i >= 0; --i)
-        if (t[i]->time() != 0 || t[i]->start_number != 0) {
+        if ((t[i]->time() != 0 || t[i]->start_number != 0) && !t[i]->row.foreign) {
             last = i;
             break;
         }
     int slot = last + 1;
+    while (t[slot] && t[slot]->row.foreign) ++slot;  // filled where they were prepared
     if (!t[slot]) slot = c.new_record(kFinishLines);
     out.slot = slot;
     if (slot == kNoSlot) return out;

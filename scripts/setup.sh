@@ -2,7 +2,8 @@
 # Sets Skarvel up on a Debian 12 machine.
 #   scripts/setup.sh run    install what is missing, build, start the program on the demo competition
 #   scripts/setup.sh test   install what is missing, build, run every test (sanitizer build first,
-#                           the fuzz targets before the Release build)
+#                           the fuzz targets before the Release build), all under a throwaway
+#                           PostgreSQL server (pg_virtualenv) for the shared competition's tests
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,7 +12,8 @@ cd "$here"
 packages=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
           fonts-liberation fonts-urw-base35 socat poppler-utils clang-format qt6-httpserver-dev
-          qt6-websockets-dev qt6-multimedia-dev libpugixml-dev libxml2-utils clang libclang-rt-14-dev)
+          qt6-websockets-dev qt6-multimedia-dev libpugixml-dev libxml2-utils clang libclang-rt-14-dev
+          libpq-dev postgresql)
 # The user guide (docs/guide.*.md) is built into the file F1 opens with cmark-gfm.
 packages+=(libcmark-gfm-dev libcmark-gfm-extensions-dev)
 
@@ -39,6 +41,18 @@ case "${1:-}" in
         ;;
     test)
         install_packages
+        # The shared competition's tests need a PostgreSQL server: pg_virtualenv makes a
+        # throwaway one (-t: in a temporary folder, also as root), sets PGHOST, PGPORT, PGUSER
+        # and PGPASSWORD for the run, and removes the server afterwards (and says so: CTest's
+        # summary is repeated after it, so that it stays the last line).
+        log=$(mktemp)
+        status=0
+        pg_virtualenv -t "$here/scripts/setup.sh" test-with-server | tee "$log" || status=$?
+        grep -E '^[0-9]+% tests passed' "$log" | tail -n 1 || true
+        rm -f "$log"
+        exit "$status"
+        ;;
+    test-with-server)
         # Everything under AddressSanitizer and UBSan; the build without Qt (logic and
         # command-line tool, as on a headless finish computer); then everything in Release.
         cmake --workflow --preset asan

@@ -80,6 +80,14 @@ int free_port() {
 // simulator started in the background with the device it prints standing for /dev/pts/N, a
 // web server that answers every request standing for the on-line result script, and
 // everything started in the background ended with the block.
+// The PostgreSQL server of the shared competition's examples: the one libpq's environment
+// names, or the one tests/shared/pg_server.sh started for the test run.
+std::string server_env() {
+    const std::string env = SKARVEL_TEST_PG_ENV;
+    return "if [ -z \"${PGHOST:-}${PGPORT:-}\" ] && [ -f '" + env + "' ]; then set -a; . '" + env +
+           "'; set +a; fi\n";
+}
+
 const char* const kPrelude = R"(set -eo pipefail
 pids=()
 end_all() { for p in "${pids[@]}" $(jobs -p); do kill "$p" 2> /dev/null || true; done; }
@@ -199,7 +207,7 @@ TEST(Guide, EveryCommandLineItShowsRuns) {
         const std::string text = runnable(b, extra);
         const fs::path script = work / ("block" + std::to_string(b.line) + ".sh");
         std::ofstream(script) << "export PATH=\"" << SKARVEL_TOOL_DIRS << ":$PATH\"\n"
-                              << kPrelude << extra << text;
+                              << kPrelude << server_env() << extra << text;
         const auto r = skarvel::testing::shell("cd '" + work.string() + "' && bash '" +
                                                script.string() + "' 2>&1 < /dev/null");
         EXPECT_EQ(r.code, 0) << "guide.en.md:" << b.line << "\n" << b.text << "---\n" << r.out;

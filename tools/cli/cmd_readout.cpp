@@ -19,6 +19,7 @@
 #include "punch/readout.h"
 #include "punch/station_reader.h"
 #include "tools/cli/cli.h"
+#include "tools/cli/readout_db.h"
 #include "tools/cli/serial_session.h"
 
 namespace skarvel::cli {
@@ -67,6 +68,9 @@ bool recover_from_journal(Competition& c, const std::string& file, CardJournal& 
 int cmd_readout(const std::vector<std::string>& args) {
     using namespace skarvel;
     using namespace skarvel::cli;
+    // A readout place of a shared competition (tools/cli/readout_db.cpp).
+    for (const std::string& arg : args)
+        if (arg == "--db") return readout_db_command(args);
     ReaderArgs a;
     if (int rc = parse_reader_args(args, "readout", kUsage, "--cards", {"--log"}, a); rc != kExitOk)
         return rc;

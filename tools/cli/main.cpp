@@ -1,4 +1,5 @@
 // skarvel-cli: the competition file and the program's logic from the command line.
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "tools/cli/cli.h"
+#include "tools/cli/shared_db.h"
 
 // One line per subcommand: its name, its arguments, what it does. The code is
 // `int cmd_<name>(const std::vector<std::string>& args)` in cli/cmd_<name>.cpp, which returns
@@ -15,7 +17,7 @@
     X(dump, "FILE.wdb", "print the competition as one JSON object (UTF-8)") \
     X(convert, "IN.wdb OUT.wdb", "load a version-21 or version-11 file, save it as version 21") \
     X(demo, "OUT.wdb [--runners N] [--seed S] [--full] [--cards SCRIPT]", "write a demo competition on race day (SCRIPT: the station simulator's cards)") \
-    X(readout, "FILE.wdb --port DEVICE [--cards N] [--log]", "read punching cards into the file, saving after each") \
+    X(readout, "FILE.wdb --port DEVICE [--cards N] [--log] | --db URI --port DEVICE [--cards N] [--state DIR]", "read punching cards into the file, saving after each, or into the shared competition on a server (each card on the server before the station hears it is taken)") \
     X(radio, "FILE.wdb --port DEVICE [--messages N]", "read radio control messages from the GSM modem into the file (N messages, or until Ctrl+C), saving after each") \
     X(transponders, "FILE.wdb --port DEVICE [--passings N]", "read transponder passings from the decoder into finish lines, saving after each") \
     X(startlist, "FILE.wdb --html OUT.htm | --pdf OUT.pdf", "write the start protocol with the stored settings") \
@@ -46,7 +48,9 @@
     X(penalty, "clear|set60 FILE.wdb | from-cards FILE.wdb --control P --interval M", "set every runner's marked-route penalty to 0 or 60, or count it from the punches at a penalty control, and save") \
     X(readouts, "shift FILE.wdb --control C --by [-]HH:MM:SS | remove-control FILE.wdb --control C", "move or remove the punches of one control in the read cards and save") \
     X(personalise, "--port DEVICE --form FORM.json [--fast]", "write a runner's personal data (FORM.json) into the card in the station and check it by reading it back") \
-    X(register, "FILE.wdb --port DEVICE --number N [--fast]", "make runner N from the personal data of the next personalised card in the station and save")
+    X(register, "FILE.wdb --port DEVICE --number N [--fast]", "make runner N from the personal data of the next personalised card in the station and save") \
+    X(share, "FILE.wdb --db URI [--replace]", "put the competition on a PostgreSQL server as a competition shared by several computers") \
+    X(fetch, "--db URI OUT.wdb", "write the shared competition on the server into a competition file")
 // clang-format on
 
 #define SKARVEL_CLI_DECLARE(name, usage, help) int cmd_##name(const std::vector<std::string>& args);
@@ -79,6 +83,10 @@ void print_usage(std::FILE* out) {
         std::fprintf(out, "  %s %s\n      %s\n", dashed(c.name).c_str(), c.usage, c.help);
     }
     std::fprintf(out,
+                 "\nA shared competition on a PostgreSQL server: every command that reads a "
+                 "FILE.wdb\ntakes --db URI in its place (a libpq connection string or URI); "
+                 "what the command\nwould save goes to the server as one change.\n");
+    std::fprintf(out,
                  "\nThe user guide shows each command at work: F1 in the desktop program, or\n"
                  "docs/guide.en.md (Russian: docs/guide.ru.md) in the source tree.\n");
 }
@@ -99,7 +107,14 @@ int main(int argc, char** argv) {
         if (name != c.name && name != dashed(c.name)) continue;
         std::vector<std::string> args(argv + 2, argv + argc);
         try {
-            return c.run(args);
+            // The commands of the shared competition take --db themselves.
+            std::string_view own[] = {"share", "fetch", "readout"};
+            skarvel::cli::DbStandIn db;
+            if (std::find(std::begin(own), std::end(own), std::string_view(c.name)) ==
+                std::end(own)) {
+                if (int rc = db.prepare(args); rc != skarvel::cli::kExitOk) return rc;
+            }
+            return db.finish(c.run(args));
         } catch (const std::exception& e) {
             skarvel::cli::error(std::string(c.name) + ": " + e.what());
             return skarvel::cli::kExitOutput;
