@@ -46,7 +46,7 @@ bool is_blank(std::string_view line) {
 
 // Decimal number at the start of the text after blanks, with an optional sign; saturates
 // instead of overflowing. `found` tells whether any digit was read.
-std::int64_t read_decimal(std::string_view s, bool* found = nullptr) {
+std::int64_t read_decimal(std::string_view s, bool* found = nullptr, std::size_t* end = nullptr) {
     std::size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
     bool negative = false;
@@ -59,6 +59,7 @@ std::int64_t read_decimal(std::string_view s, bool* found = nullptr) {
     }
     if (n > 0x7FFFFFFF) n = 0x7FFFFFFF;
     if (found) *found = any;
+    if (end) *end = i;
     return negative ? -n : n;
 }
 
@@ -217,9 +218,11 @@ FinishImportResult import_finish_text(Competition& c, std::string_view data, boo
         if (lines_seen >= static_cast<int>(kFinishTextMaxLines)) return false;
         ++lines_seen;
         if (is_blank(line)) return true;
-        // A number that does not fit the line's 16 bits would wrap to another runner.
-        std::int64_t number = read_decimal(line);
-        if (number < 0 || number > 0xFFFF) {
+        // The numbers the export writes: a line's signed 16 bits, a negative one being a start
+        // station's line ("St"). Anything outside would wrap to another runner's line.
+        std::size_t number_end = 0;
+        std::int64_t number = read_decimal(line, nullptr, &number_end);
+        if (number < -32768 || number > 32767) {
             ++result.lines_refused;
             return true;
         }
@@ -228,11 +231,14 @@ FinishImportResult import_finish_text(Competition& c, std::string_view data, boo
             result.table_full = true;
             return false;
         }
-        fl->start_number = static_cast<std::int16_t>(static_cast<std::uint16_t>(number));
-        std::string_view time_text = line.size() > 5 ? line.substr(5) : std::string_view{};
+        fl->start_number = static_cast<std::int16_t>(number);
+        // The time follows from column 5; a six-character number ("-32768") pushes it right.
+        const std::size_t time_at = std::max<std::size_t>(5, number_end);
+        std::string_view time_text =
+            line.size() > time_at ? line.substr(time_at) : std::string_view{};
         fl->time_word = static_cast<std::uint32_t>(parse_time_text(time_text)) & 0xFFFFFF;
         ++result.lines_read;
-        if (read_statuses && line.size() > 16) {
+        if (read_statuses && number > 0 && line.size() > 16) {
             if (Runner* r = c.runner_by_number(fl->start_number)) {
                 std::int64_t status = read_decimal(line.substr(16));
                 // -1 (no runner at export) or a damaged column names no status: keep it.

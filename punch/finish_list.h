@@ -63,7 +63,7 @@ bool write_finish_file(const Competition& c, const std::string& path, int* error
 struct FinishImportResult {
     int lines_read = 0;       // lines appended
     int statuses_set = 0;     // runners whose status was taken from the file
-    int lines_refused = 0;    // lines whose start number does not fit 0..65535 (not appended)
+    int lines_refused = 0;    // lines whose number is outside -32768..32767 (not appended)
     bool table_full = false;  // reading stopped because the finish table is full
 };
 

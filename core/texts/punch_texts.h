@@ -4,7 +4,7 @@
 
 // clang-format off
 #define SKARVEL_TEXTS_PUNCH(X) \
-    X(kFinishLinesRefused, "Пропущено строк с номером вне 0..65535: %d", "Lines skipped, their number is outside 0..65535: %d") \
+    X(kFinishLinesRefused, "Пропущено строк с номером вне -32768..32767: %d", "Lines skipped, their number is outside -32768..32767: %d") \
     X(kStationPortHint, "COM-порт или путь к устройству", "COM port or device path") \
     X(kCardsReadDuringChange, "Во время смены соревнования прочитано карт: %d. Внести их в открытое соревнование?", "Cards read while the competition was being changed: %d. Enter them into the competition now open?") \
     X(kJournalRecovered, "Из журнала восстановлено после сбоя: карт %d, строк финиша %d. Сохраните соревнование.", "Recovered from the journal after a failure: %d cards, %d finish lines. Save the competition.") \

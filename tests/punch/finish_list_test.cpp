@@ -138,21 +138,26 @@ TEST(FinishTextImport, FileReadIsBounded) {
     std::filesystem::remove(path);
 }
 
-TEST(FinishTextImport, NumbersThatDoNotFitSixteenBitsAreRefused) {
+// The numbers the export writes are the line's signed 16 bits; a negative one is a start
+// station's line and sets no status. Numbers outside would wrap to another runner's line.
+TEST(FinishTextImport, SignedSixteenBitNumbersOnly) {
     Competition c;
     Runner& one = add_runner(c, 1);
     one.status = 4;
-    // 65537 would wrap to runner 1 and give him this time and status.
     auto res = import_finish_text(c,
                                   "65537    10:00:00 0\r\n  -1    10:00:01 0\r\n"
-                                  "65535    10:00:02 0\r\n   0    10:00:03 0\r\n",
+                                  "65535    10:00:02 0\r\n   0    10:00:03 0\r\n"
+                                  "32767    10:00:04 0\r\n-32768    10:00:05 0\r\n"
+                                  "32768    10:00:06 0\r\n-32769    10:00:07 0\r\n",
                                   true);
-    EXPECT_EQ(res.lines_read, 2);
-    EXPECT_EQ(res.lines_refused, 2);
-    ASSERT_EQ(c.tables.finish_lines.live_count(), 2);
-    EXPECT_EQ(static_cast<std::uint16_t>(c.tables.finish_lines[0]->start_number), 65535);
-    EXPECT_EQ(c.tables.finish_lines[1]->start_number, 0);
+    EXPECT_EQ(res.lines_read, 4);
+    EXPECT_EQ(res.lines_refused, 4);
+    ASSERT_EQ(c.tables.finish_lines.live_count(), 4);
+    const std::int16_t kept[] = {-1, 0, 32767, -32768};  // in time order
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(c.tables.finish_lines[i]->start_number, kept[i]);
     EXPECT_EQ(one.status, 4);
+    // The export writes a start line as such, and it reads back.
+    EXPECT_EQ(finish_text(c).substr(0, 21), "  -1    10:00:01 -1\r\n");
 }
 
 TEST(FinishTextImport, StatusesOnlyWhenAskedAndLineLongEnough) {

@@ -84,6 +84,17 @@ TEST_F(CliFinish, StatusesOnlyWhenAsked) {
     EXPECT_EQ(load()->tables.runners[0]->status, 3);
 }
 
+// The program reads back what it exports: a start station's line (a negative number) is
+// kept; a number outside the line's 16 bits is skipped.
+TEST_F(CliFinish, StartLinesReadBackAndWideNumbersAreSkipped) {
+    write_all(dir / "in.txt", "  -7    10:00:00 -1\r\n65535    10:40:00 0\r\n");
+    CliResult r = cli("finish-import " + wdb.string() + " " + (dir / "in.txt").string());
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("1 lines read"), std::string::npos) << r.out;
+    ASSERT_EQ(cli("finish-export " + wdb.string() + " " + (dir / "out.txt").string()).code, 0);
+    EXPECT_EQ(read_all(dir / "out.txt"), "  -7    10:00:00 -1\r\n   7    10:23:45 0\r\n");
+}
+
 TEST_F(CliFinish, BadArgumentsAndFiles) {
     EXPECT_EQ(cli("finish-export " + wdb.string()).code, 1);
     EXPECT_EQ(cli("finish-import " + wdb.string() + " x.txt --bogus").code, 1);

@@ -60,7 +60,7 @@ int cmd_finish_import(const std::vector<std::string>& args) {
     if (dedupe && r.lines_read >= 2) dropped = remove_duplicate_finish_lines(*c);
     if (r.lines_refused > 0)
         cli::error(std::to_string(r.lines_refused) +
-                   " lines skipped: their start number is outside 0..65535");
+                   " lines skipped: their number is outside -32768..32767");
     if (r.table_full) cli::error_cp1251(text_in(false, Txt::kFinishTableFull));
     if (!save_wdb(*c, files[0], &why)) {
         cli::file_error("cannot save", files[0], why);
