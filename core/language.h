@@ -219,6 +219,7 @@ namespace skarvel {
     X(kFilterSearch, "Искать", "Search") \
     X(kOk, "OK", "OK") \
     X(kCancel, "Отмена", "Cancel") \
+    X(kFixedCancel, "Cancel", "Cancel") /* dialogs whose texts are the same in both languages */ \
     /* Import WDB. */ \
     X(kImportTitle, "Import WDB", "Import WDB") \
     X(kImportRunners, "Участники, коллективы, группы", "Runners, teams/clubs, categories") \

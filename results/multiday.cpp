@@ -144,7 +144,8 @@ bool read_day_file(Competition& c, int day, const std::string& path, std::string
 }
 
 bool read_day_file(Competition& c, int day, Prompts& prompts) {
-    auto path = prompts.choose_open_file(prompts.text(Txt::kPlainTxtFilter));
+    auto path = prompts.choose_open_file_named(prompts.text(Txt::kPlainTxtFilter),
+                                               "результат_многодневки", "результат многодн.");
     if (!path || path->empty()) return false;
     std::string why;
     if (!read_day_file(c, day, *path, &why)) {
@@ -182,6 +183,11 @@ std::string club_field(const RecordLookup& lookup, const Runner& r) {
 void places_body(const Competition& c, const RecordLookup& lookup, const std::vector<Runner*>& list,
                  unsigned days, MultiDayProtocol& out) {
     const int precision = c.info.time_precision;
+    // A day or total cell is 9 characters, the whole time at whole seconds; a time with tenths
+    // or hundredths is one or two characters longer, and every cell and day title widens by as
+    // much so the columns stay under their titles.
+    const int widen = std::clamp(precision, 0, 2);
+    const int cell = 9 + widen;
     const Table<Runner>& runners = c.tables.runners;
     const Table<ClassRecord>& classes = c.tables.classes;
     // Every runner of the table by class (day places count runners without number too); the
@@ -212,9 +218,10 @@ void places_body(const Competition& c, const RecordLookup& lookup, const std::ve
             "<b>№ п/п Фамилия, имя           номер квал Коллектив            "_cp1251);
         for (int j = 0; j < kMultiDayCount; ++j)
             if (day_selected(days, j))
-                s += j < 9 ? strf("%d %s", j + 1,
-                                  std::string(std::string_view("день (место) "_cp1251)).c_str())
-                           : std::string(std::string_view("10день (место) "_cp1251));
+                s += (j < 9 ? strf("%d %s", j + 1,
+                                   std::string(std::string_view("день (место) "_cp1251)).c_str())
+                            : std::string(std::string_view("10день (место) "_cp1251))) +
+                     std::string(static_cast<std::size_t>(widen), ' ');
         s += std::string_view("Сумма(сумма мест)</b>\r\n"_cp1251);
         int k = 0;
         std::int32_t leader = 0;
@@ -235,10 +242,10 @@ void places_body(const Competition& c, const RecordLookup& lookup, const std::ve
                 const int place = 1 + int(std::lower_bound(sorted[j].begin(), sorted[j].end(), v) -
                                           sorted[j].begin());
                 place_sum += place;
-                s += strf("%-9s(%3d) ", day_cell(v, precision).c_str(), place);
+                s += strf("%-*.*s(%3d) ", cell, cell, day_cell(v, precision).c_str(), place);
             }
             if (!complete) continue;
-            s += strf("%-9s", format_time_text(r.multiday_total, precision).c_str());
+            s += strf("%-*.*s", cell, cell, format_time_text(r.multiday_total, precision).c_str());
             out.handicap += strf("%d %s\r\n", int(r.start_number),
                                  format_time_text(r.multiday_total - leader, precision).c_str());
             s += strf("(%lld)", place_sum);

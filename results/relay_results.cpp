@@ -173,7 +173,9 @@ class RelayWriter {
                                       [](const Runner* r) { return r->status != 0; });
             const std::int32_t team_time =
                 team.legs.back()->finish_time - team.legs.front()->start_time;
-            if (ranks.determined && clean && team.legs.size() == class_legs) {
+            // A team whose last leg is still running has no result yet: no time, no rank.
+            const bool finished = team.legs.back()->finish_time != 0;
+            if (ranks.determined && clean && finished && team.legs.size() == class_legs) {
                 const std::int32_t t = team_time / 100;
                 int rank = -1;
                 for (int k = 0; k < 3 && rank < 0; ++k)

@@ -20,7 +20,8 @@
     X(kRelayVariant, "Печатать вариант", "Print the variant") \
     X(kRelayAllClasses, "Для всех групп", "For all classes") \
     X(kRelayMarkedClasses, "Только для отмеченных групп", "Only for the selected classes") \
-    X(kRelayFirstN, "Печатать только первых (0 - всех)", "Print only the first (0 - all)") \
+    X(kRelayPrintHeader, "Печатать шапку", "Print the header") \
+    X(kRelayPrintPoints, "Печатать очки", "Print points") \
     X(kRelayRanks, "Печатать выполнение разрядов", "Print rank fulfilment") \
     X(kRelayCourseSetter, "Печатать нач. дистанции", "Print the course setter") \
     X(kRelayExtendedHtml, "расширенный HTML", "extended HTML") \

@@ -8,13 +8,14 @@
 namespace skarvel {
 
 QDialogButtonBox* make_dialog_buttons(QDialog* dialog, bool english, const QString& accept_text,
-                                      const char* accept_name) {
+                                      const char* accept_name, const QString& cancel_text) {
     auto* buttons = new QDialogButtonBox(dialog);
     QPushButton* ok = buttons->addButton(accept_text, QDialogButtonBox::AcceptRole);
     ok->setObjectName(QString::fromLatin1(accept_name));
     ok->setDefault(true);
     QPushButton* cancel =
-        buttons->addButton(qs(text_in(english, Txt::kCancel)), QDialogButtonBox::RejectRole);
+        buttons->addButton(cancel_text.isEmpty() ? qs(text_in(english, Txt::kCancel)) : cancel_text,
+                           QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancel"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);

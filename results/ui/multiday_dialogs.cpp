@@ -59,8 +59,9 @@ DayChoiceDialog::DayChoiceDialog(int day, const LanguageTable& lang, QWidget* pa
     }
     day_buttons[static_cast<std::size_t>(day >= 0 && day < kDays ? day : 0)]->setChecked(true);
     layout->addLayout(grid);
-    layout->addWidget(
-        make_dialog_buttons(this, lang.english(), qs(lang.text(Txt::kDayChoiceRead))));
+    // The second button reads "Cancel" in both languages.
+    layout->addWidget(make_dialog_buttons(this, lang.english(), qs(lang.text(Txt::kDayChoiceRead)),
+                                          "ok", qs(lang.text(Txt::kFixedCancel))));
 }
 
 int DayChoiceDialog::day() const {

@@ -1,5 +1,6 @@
 #include "results/ui/relay_print_dialog.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -25,6 +26,21 @@ RelayPrintDialog::RelayPrintDialog(const RelayPrintSettings& initial, const Lang
     auto t = [&lang](Txt id) { return qs(lang.text(id)); };
     setWindowTitle(t(Txt::kRelayPrintTitle));
     auto* layout = new QVBoxLayout(this);
+    // The controls of the individual protocol's dialog that mean nothing for a relay: shown,
+    // greyed, not stored (the protocol is an HTML file).
+    auto shown_off = [](QAbstractButton* b, const char* name, bool checked = false) {
+        b->setObjectName(QString::fromLatin1(name));
+        b->setChecked(checked);
+        b->setEnabled(false);
+        return b;
+    };
+    auto* channel_box = new QGroupBox(t(Txt::kResultDlgPrintTo), this);
+    auto* channel_layout = new QVBoxLayout(channel_box);
+    channel_layout->addWidget(
+        shown_off(new QRadioButton(t(Txt::kResultDlgCurrentPrinter), channel_box), "channel0"));
+    channel_layout->addWidget(
+        shown_off(new QRadioButton(t(Txt::kResultDlgHTMLFile), channel_box), "channel1", true));
+    layout->addWidget(channel_box);
     auto* split_box = new QGroupBox(t(Txt::kRelaySplits), this);
     auto* split_layout = new QVBoxLayout(split_box);
     for (Txt id : {Txt::kRelaySplitsNone, Txt::kRelaySplitsCorrect, Txt::kRelaySplitsAll}) {
@@ -45,11 +61,18 @@ RelayPrintDialog::RelayPrintDialog(const RelayPrintSettings& initial, const Lang
         whom_layout->addWidget(selection.back());
     }
     selection[initial.selection == 1 ? 1 : 0]->setChecked(true);
+    whom_layout->addWidget(
+        shown_off(new QRadioButton(t(Txt::kResultDlgAllCourses), whom), "selection2"));
+    whom_layout->addWidget(
+        shown_off(new QRadioButton(t(Txt::kResultDlgMarkedCoursesOnly), whom), "selection3"));
     auto* first_row = new QHBoxLayout;
-    first_row->addWidget(new QLabel(t(Txt::kRelayFirstN), whom));
+    first_row->addWidget(new QLabel(t(Txt::kMultiScreenFirstN), whom));
     first_n = new QLineEdit(QString::number(initial.first_n), whom);
     first_n->setObjectName(QStringLiteral("first_n"));
+    first_n->setMaximumWidth(80);
     first_row->addWidget(first_n);
+    first_row->addWidget(new QLabel(t(Txt::kMultiScreenFirstNAfter), whom));
+    first_row->addStretch();
     whom_layout->addLayout(first_row);
     layout->addWidget(whom);
 
@@ -64,6 +87,20 @@ RelayPrintDialog::RelayPrintDialog(const RelayPrintSettings& initial, const Lang
     ranks = check(Txt::kRelayRanks, initial.print_ranks, "ranks");
     course_setter = check(Txt::kRelayCourseSetter, initial.print_course_setter, "course_setter");
     extended_html = check(Txt::kRelayExtendedHtml, initial.extended_html, "extended_html");
+    static const struct {
+        Txt text;
+        const char* name;
+    } kUnused[] = {{Txt::kResultDlgPrintNonStarters, "print_non_starters"},
+                   {Txt::kResultDlgPrintAllFinishPasses, "all_finish_passes"},
+                   {Txt::kResultDlgPrintTimeLimit, "print_time_limit"},
+                   {Txt::kRelayPrintHeader, "print_header"},
+                   {Txt::kResultDlgTimeBehindTheLeader, "time_behind"},
+                   {Txt::kResultDlgExtractsByTeam, "team_extracts"},
+                   {Txt::kResultDlgPrintASecondLineOfSplits, "split_second_line"},
+                   {Txt::kResultDlgMarkedRoutePenaltyByControl, "penalty_by_control"},
+                   {Txt::kRelayPrintPoints, "print_points"}};
+    for (const auto& unused : kUnused)
+        layout->addWidget(shown_off(new QCheckBox(t(unused.text), this), unused.name));
     add_dialog_buttons(this, layout, lang.english());
 }
 

@@ -106,6 +106,9 @@ TEST(MultiDay, SavedDayReadsBackIntoAnotherDay) {
     ScriptedPrompts prompts;  // cancelled open dialog: nothing read, nothing said
     EXPECT_FALSE(read_day_file(day2.c, 0, prompts));
     EXPECT_TRUE(prompts.messages.empty());
+    ASSERT_EQ(prompts.file_dialogs.size(), 1u);  // the day file's name and extension proposed
+    EXPECT_EQ(prompts.file_dialogs[0].suggested, "результат_многодневки");
+    EXPECT_EQ(prompts.file_dialogs[0].extension, "результат многодн.");
 }
 
 }  // namespace
@@ -194,22 +197,39 @@ TEST(MultiDay, ProtocolAndHandicapAreByteExact) {
     EXPECT_EQ(c.tables.runners[5]->multiday_total, 0);  // no start number: no part
 
     // The second form: classes in table order, day places counted over the whole class (the
-    // runner without number too); times are not cut at nine characters.
+    // runner without number too); at precision 1 every cell and day title is one wider.
     p = multiday_protocol_text(c, 0b101u, true);
     const std::string header =
-        cp("<b>№ п/п Фамилия, имя           номер квал Коллектив            1 день (место) 3 день "
-           "(место) Сумма(сумма мест)</b>\r\n");
+        cp("<b>№ п/п Фамилия, имя           номер квал Коллектив            1 день (место)  3 "
+           "день (место)  Сумма(сумма мест)</b>\r\n");
     const std::string body2 =
         cp("\r\n\r\n<h2>М21</h2>\r\n") + header + "\r\n   1 " + pad("Глеб", 25) + "   22      " +
         none + "00:35:00,0(  1) 00:44:00,2(  3) 01:19:00,2(4)" + "\r\n   2 " + pad("Борис", 25) +
         "   21      " + none + "00:40:00,0(  2) 00:41:00,0(  2) 01:21:00,0(4)" + "\r\n   3 " +
-        pad("Дима", 25) + "   23      " + none + pad(" Н/СТАРТ", 9) + "(  3) 00:30:00,0(  1) " +
+        pad("Дима", 25) + "   23      " + none + pad(" Н/СТАРТ", 10) + "(  3) 00:30:00,0(  1) " +
         cp("\r\n\r\n<h2>Ж21</h2>\r\n") + header + "\r\n   1 " + pad("Анна", 25) + "   11 " +
         cp("КМС  ") + pad("СК Лес", 20) + "00:30:00,0(  3) 00:20:00,5(  2) 00:50:00,5(5)" +
         "\r\n   2 " + pad("Вера", 25) + "   12      " + none + "00:25:00,0(  2) " +
-        pad("  СНЯТ", 9) + "(  3) ";
+        pad("  СНЯТ", 10) + "(  3) ";
     EXPECT_EQ(p.html, head + body2 + foot);
     EXPECT_EQ(p.handicap, "22 00:00:00,0\r\n21 00:01:59,8\r\n11 00:00:00,0\r\n");
+    // Whole seconds: nine characters; hundredths: two wider. The same runner's line and titles.
+    const struct {
+        int precision;
+        const char* titles;
+        const char* cells;
+    } kWidths[] = {
+        {0, "1 день (место) 3 день (место) ", "00:35:00 (  1) 00:44:00 (  3) 01:19:00 (4)"},
+        {2, "1 день (место)   3 день (место)   ",
+         "00:35:00,00(  1) 00:44:00,20(  3) 01:19:00,20(4)"},
+    };
+    for (const auto& w : kWidths) {
+        c.info.time_precision = static_cast<std::uint8_t>(w.precision);
+        const std::string html = multiday_protocol_text(c, 0b101u, true).html;
+        EXPECT_NE(html.find(cp(w.titles) + cp("Сумма")), std::string::npos) << w.precision;
+        EXPECT_NE(html.find(pad("Глеб", 25) + "   22      " + none + w.cells), std::string::npos)
+            << w.precision;
+    }
 
     test::Fixture empty;
     EXPECT_EQ(multiday_protocol_text(empty.c, 1u).runners, 0);

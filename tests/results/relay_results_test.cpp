@@ -226,8 +226,15 @@ TEST(RelayResults, RanksDetermined) {
             sp40 + " " + sp20 + w("\r\nГлавный секретарь ") + sp40 + " " + sp20 +
             "</pre>\r\n\r\n</html>");
 
+    // A team whose last leg is still running (no finish, no status) has no time and no rank.
+    r.leg(111, "A11", hms(10, 0, 0), hms(10, 30, 0));
+    r.leg(211, "B11", hms(10, 0, 0), 0);
+    s.first_n = 0;
+    EXPECT_NE(r.body(s).find("\r\n<b>11 </b>\r\n    111 A11"), std::string::npos) << r.body(s);
+
     // Nine clean teams: not determined.
     r.c.tables.runners[19]->status = 2;
+    r.c.tables.runners[20]->status = 2;
     EXPECT_NE(r.body(s).find(w("\r\n\r\nРанг не определялся")), std::string::npos);
 }
 

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -8,6 +9,7 @@
 #include <QTimer>
 #include <QtTest/QtTest>
 
+#include "results/ui/relay_print_dialog.h"
 #include "results/ui/result_print_dialog.h"
 
 using skarvel::CompetitionInfo;
@@ -22,6 +24,7 @@ class ResultDialogTest : public QObject {
     void out_of_range_numbers_are_refused();
     void settings_round_trip_through_the_header();
     void export_buttons_follow_their_actions();
+    void relay_dialog_greys_what_a_relay_does_not_use();
 };
 
 void ResultDialogTest::shows_the_stored_settings() {
@@ -119,6 +122,32 @@ void ResultDialogTest::export_buttons_follow_their_actions() {
     QVERIFY(!d.findChild<QPushButton*>("export_route_gadget")->isEnabled());
     osv->click();
     QCOMPARE(runs, 1);
+}
+
+// The relay dialog shows the individual dialog's controls that mean nothing for a relay,
+// greyed; the first-N row reads "Печатать только" [number] "первых".
+void ResultDialogTest::relay_dialog_greys_what_a_relay_does_not_use() {
+    skarvel::LanguageTable ru;
+    ru.build(skarvel::UiLanguage::kRussian);
+    skarvel::RelayPrintDialog d(skarvel::RelayPrintSettings{}, ru);
+    QVERIFY(d.findChild<QRadioButton*>("channel1")->isChecked());
+    for (const char* name : {"channel0", "channel1", "selection2", "selection3"})
+        QVERIFY2(!d.findChild<QRadioButton*>(name)->isEnabled(), name);
+    const char* const greyed[] = {"print_non_starters", "all_finish_passes",  "print_time_limit",
+                                  "print_header",       "time_behind",        "team_extracts",
+                                  "split_second_line",  "penalty_by_control", "print_points"};
+    QStringList texts;
+    for (const char* name : greyed) {
+        auto* box = d.findChild<QCheckBox*>(name);
+        QVERIFY2(box && !box->isEnabled() && !box->isChecked(), name);
+        texts << box->text();
+    }
+    QVERIFY(texts.contains(QString::fromUtf8("Печатать шапку")));
+    QVERIFY(texts.contains(QString::fromUtf8("Печатать очки")));
+    QStringList labels;
+    for (auto* l : d.findChildren<QLabel*>()) labels << l->text();
+    QVERIFY(labels.contains(QString::fromUtf8("Печатать только")));
+    QVERIFY(labels.contains(QString::fromUtf8("первых")));
 }
 
 QTEST_MAIN(ResultDialogTest)
