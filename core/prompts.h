@@ -55,6 +55,9 @@ class Prompts {
         (void)title;
         return choose_save_file(filter, suggested);
     }
+    // True when a chosen file is written under exactly the name given (a command line's OUT):
+    // no default extension is added to a name without one, as a save dialog does.
+    virtual bool takes_names_as_given() const { return false; }
     virtual std::optional<std::string> choose_open_file_named(std::string_view filter,
                                                               std::string_view suggested,
                                                               std::string_view extension,

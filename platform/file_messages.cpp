@@ -77,7 +77,8 @@ std::optional<std::string> choose_save_path(Prompts& prompts, const LanguageTabl
                                 : prompts.choose_save_file_titled(filter, suggested, title);
     if (!chosen || chosen->empty()) return std::nullopt;
     std::string path = *chosen;
-    if (extension.empty() || has_file_extension(path)) return path;
+    if (extension.empty() || prompts.takes_names_as_given() || has_file_extension(path))
+        return path;
     path += '.';
     path += extension;
     std::error_code ec;

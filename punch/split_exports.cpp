@@ -93,9 +93,11 @@ const Course* walk_course(Competition& c, const ExportWalk& w, const ClassRecord
     return course;
 }
 
-template <class ClassFn, class RunnerFn>
+// Each runner's line is begun (`on_runner`) before his course is looked for, so a runner
+// whose course is missing leaves his line's start as the last thing written.
+template <class ClassFn, class RunnerFn, class SplitsFn>
 bool walk_classes(Competition& c, const ExportWalk& w, std::string& failure, ClassFn on_class,
-                  RunnerFn on_runner) {
+                  RunnerFn on_runner, SplitsFn on_splits) {
     for (int i = 0; i < c.tables.classes.capacity(); ++i) {
         ClassRecord* cls = c.tables.classes[i];
         if (!cls) break;
@@ -104,13 +106,14 @@ bool walk_classes(Competition& c, const ExportWalk& w, std::string& failure, Cla
         if (it == w.by_class.end() || it->second.empty()) continue;
         on_class(*cls);
         for (const Runner* r : it->second) {
+            on_runner(*r);
             const CardReadout* card = w.card_of(*r);
             const Course* course = nullptr;
             if (card) {
                 course = walk_course(c, w, *cls, *r, failure);
                 if (!course && !failure.empty()) return false;
             }
-            on_runner(*r, split_walk(*r, course, card));
+            on_splits(split_walk(*r, course, card));
         }
     }
     return true;
@@ -163,13 +166,15 @@ SplitExport osv_split_file(Competition& c, int first_n, bool english) {
             s += strf(", %d.%03d км"_cp1251.c_str(), course->length_m / 1000,
                       course->length_m % 1000);
         },
-        [&](const Runner& r, const std::vector<std::int32_t>& splits) {
+        [&](const Runner& r) {
             s += "\r\n" +
                  strf("%-25.25s %-7d ", std::string(field_text(r.name)).c_str(), r.card_number);
             s += strf("%-11.11s", clock_text(r.result).c_str());
+        },
+        [&](const std::vector<std::int32_t>& splits) {
             for (std::int32_t d : splits) s += split_text(d, " %3d:%02d");
         });
-    s += "\r\n";
+    if (out.ok) s += "\r\n";
     return out;
 }
 
@@ -183,17 +188,19 @@ SplitExport route_split_file(Competition& c, int first_n, bool english) {
             if (w.look.course(cls.course_id))
                 s += strf("\r\n\r\n%-5.5s", std::string(field_text(cls.name)).c_str());
         },
-        [&](const Runner& r, const std::vector<std::int32_t>& splits) {
+        [&](const Runner& r) {
             std::string name(field_text(r.name));
             if (auto blank = name.find(' '); blank != std::string::npos) name[blank] = ';';
             const Club* club = w.look.club(r.club_id);
             s += "\r\n" + strf("%s;%s;%s;", name.c_str(),
                                club ? std::string(field_text(club->name)).c_str() : "",
                                clock_text(r.start_time).c_str());
+        },
+        [&](const std::vector<std::int32_t>& splits) {
             for (std::size_t i = 0; i < splits.size(); ++i)
                 s += split_text(splits[i], i + 1 < splits.size() ? "%d:%02d;" : "%d:%02d");
         });
-    s += "\r\n";
+    if (out.ok) s += "\r\n";
     return out;
 }
 
@@ -210,7 +217,8 @@ std::string common_splits_page(Competition& c, Prompts& prompts) {
         if (it == owner.end() || card->card_number == 0) continue;
         sink.text.clear();
         write_split_text(sink, c, *it->second, *card, prompts);
-        s += sink.text + "<hr>\r\n";
+        // Names, clubs and the title come from the records: text, not markup.
+        s += html_escape(sink.text) + "<hr>\r\n";
     }
     s += "</pre></html>\r\n";
     return s;
@@ -230,7 +238,7 @@ bool export_route_csv(Competition& c, int first_n, ReportEnv& env) {
 
 bool common_splits_html(Competition& c, ReportEnv& env) {
     auto file = open_report_file(env, env.prompts.text(Txt::kHtmlFilesFilter),
-                                 "Общие сплиты"_cp1251, env.prompts.text(Txt::kCommonSplitsTitle));
+                                 "Общие сплиты"_cp1251, "htm");
     if (!file) return false;
     file->write(common_splits_page(c, env.prompts));
     if (!file->close()) {

@@ -402,9 +402,8 @@ RelayProtocol relay_protocol_html(Competition& c, const RelayPrintSettings& s, b
 }
 
 bool print_relay_protocol(Competition& c, const RelayPrintSettings& s, ReportEnv& env) {
-    auto file =
-        open_report_file(env, env.prompts.text(Txt::kHtmlFileFilter), "результат_эстафеты"_cp1251,
-                         env.prompts.text(Txt::kRelayResultTitle));
+    auto file = open_report_file(env, env.prompts.text(Txt::kHtmlFileFilter),
+                                 "результат_эстафеты"_cp1251, "htm");
     if (!file) return false;
     RelayProtocol page = relay_protocol_html(c, s, env.prompts.lang().english());
     file->write(page.html);

@@ -187,7 +187,6 @@
     X(kOsvSaved, "OSV-Файл сохранён", "The OSV file is saved") \
     X(kCsvFilesFilter, "CSV-Файлы(*.csv) |*.csv||", "CSV files(*.csv) |*.csv||") \
     X(kCsvSaved, "CSV-Файл сохранён", "The CSV file is saved") \
-    X(kCommonSplitsTitle, "Общие сплиты", "Common splits") \
     X(kPortOpenFailed, "Не могу инициализировать порт COM%d, err=%d", "Cannot open the port COM%d, err=%d") \
     /* end of the punch texts */
 // clang-format on

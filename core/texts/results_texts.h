@@ -69,6 +69,5 @@
     X(kHtmlFilesFilter, "HTML-Файлы(*.htm) |*.htm||", "HTML files(*.htm) |*.htm||") \
     X(kPlainTxtFilter, "файл(*.txt) |*.txt||", "file(*.txt) |*.txt||") \
     X(kPointsTableFilter, "таблица очков(*.txt)|*.txt||", "points table(*.txt)|*.txt||") \
-    X(kRelayResultTitle, "результат эстафеты", "Relay result") \
     /* end of the results texts */
 // clang-format on

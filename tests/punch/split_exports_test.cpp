@@ -95,6 +95,12 @@ TEST(SplitExports, RouteCsvAndCommonPage) {
          at = page.find("<hr>\r\n", at + 1))
         ++count;
     EXPECT_EQ(count, 4u);
+    // Names and clubs are text on the page, not markup.
+    set_field_text(r.c.tables.runners[0]->name, "Ann <i>Lee</i>");
+    set_field_text(r.c.tables.clubs[0]->name, "A&B");
+    page = common_splits_page(r.c, prompts);
+    EXPECT_NE(page.find("Ann &lt;i&gt;Lee&lt;/i&gt;\r\nA&amp;B\r\n"), std::string::npos) << page;
+    EXPECT_EQ(page.find("<i>"), std::string::npos);
 }
 
 TEST(SplitExports, CourseByNumberMissingEndsTheFileAndNamesTheRunner) {
@@ -109,9 +115,14 @@ TEST(SplitExports, CourseByNumberMissingEndsTheFileAndNamesTheRunner) {
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0], utf8_to_cp1251("Нет такой дистанции ! (Ivanov Petr, 1)"));
     ASSERT_EQ(shell.opened.size(), 1u);  // the file as far as written is shown
+    // The runner's line is begun before the walk stops, and nothing follows it.
     SplitExport cut = route_split_file(r.c, 0);
     EXPECT_FALSE(cut.ok);
-    EXPECT_EQ(cut.text, "\r\n\r\nM21  \r\n");
+    EXPECT_EQ(cut.text, "\r\n\r\nM21  \r\nIvanov;Petr;Club A;10:00:00;");
+    cut = osv_split_file(r.c, 0);
+    EXPECT_FALSE(cut.ok);
+    const std::string osv_end = "\r\nIvanov Petr               101     00:30:00   ";
+    EXPECT_EQ(cut.text.substr(cut.text.size() - osv_end.size()), osv_end);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -366,4 +367,41 @@ TEST_F(CliTest, BadInputGivesAMessageAndAnExitCode) {
     CliRun help = run_cli("help");
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("dump"), std::string::npos);
+}
+
+// Every report goes to exactly the OUT it is given, with or without an extension (no default
+// extension is added, as a save dialog would).
+TEST_F(CliTest, ReportsAreWrittenToExactlyTheOutGiven) {
+    ASSERT_EQ(run_cli("demo " + file("d.wdb") + " --runners 40 --seed 3").code, 0);
+    {
+        Competition c;
+        ScriptedPrompts p;
+        ASSERT_TRUE(load_wdb(c, file("d.wdb"), p).ok());
+        c.info.relay = 1;
+        ASSERT_TRUE(save_wdb(c, file("relay.wdb")));
+    }
+    const std::string d = file("d.wdb");
+    const std::map<std::string, std::string> runs = {
+        {"relayout", "results " + file("relay.wdb") + " --html "},
+        {"protocol", "results " + d + " --html "},
+        {"splits", "export osv " + d + " "},
+        {"route", "export routegadget " + d + " "},
+        {"common", "export splits-html " + d + " "},
+        {"clubs", "lists clubs " + d + " --html "},
+        {"summary", "summary " + d + " --html "},
+        {"start", "startlist " + d + " --html "},
+        {"pairs.list", "export number-card " + d + " "},
+    };
+    std::vector<std::string> expected = {"d.wdb", "relay.wdb"};
+    for (const auto& [out, command] : runs) {
+        CliRun r = run_cli(command + file(out));
+        EXPECT_EQ(r.code, 0) << command << r.err;
+        expected.push_back(out);
+    }
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        written.push_back(entry.path().filename().string());
+    std::sort(written.begin(), written.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(written, expected);
 }

@@ -60,14 +60,15 @@ int parse_report_args(const std::vector<std::string>& args, std::string_view com
                       std::string_view usage, ReportArgs& out,
                       const std::vector<std::pair<std::string_view, std::string*>>& extra = {});
 
-// Answers every save dialog with one path (the OUT of the command line) and keeps the messages
-// the report showed, so that a write failure becomes the exit code.
+// Answers every save dialog with one path (the OUT of the command line, written as given) and
+// keeps the messages the report showed, so that a write failure becomes the exit code.
 class PathPrompts : public ConsolePrompts {
   public:
     explicit PathPrompts(std::string path) : path_(std::move(path)) {}
     std::optional<std::string> choose_save_file(std::string_view, std::string_view) override {
         return path_;
     }
+    bool takes_names_as_given() const override { return true; }
     void message(std::string_view text) override;
     std::vector<std::string> messages;
 

@@ -14,24 +14,6 @@ namespace {
 
 constexpr const char* kUsage = "startlist FILE.wdb --html OUT.htm | --pdf OUT.pdf";
 
-// Answers the save dialog with the path from the command line and remembers what the report
-// said, so that a write failure becomes the exit code.
-class StartListPrompts : public ConsolePrompts {
-  public:
-    explicit StartListPrompts(std::string path) : path_(std::move(path)) {}
-    std::optional<std::string> choose_save_file(std::string_view, std::string_view) override {
-        return path_;
-    }
-    void message(std::string_view text) override {
-        messages.emplace_back(text);
-        ConsolePrompts::message(text);
-    }
-    std::vector<std::string> messages;
-
-  private:
-    std::string path_;
-};
-
 class NoShell : public ShellOpener {
   public:
     void open_path(const std::string&) override {}
@@ -78,7 +60,7 @@ int cmd_startlist(const std::vector<std::string>& args) {
         });
     }
     s.to_html = true;
-    StartListPrompts prompts(html);
+    PathPrompts prompts(html);
     NoPrinter printers;
     NoShell shell;
     ReportEnv env{prompts, printers, shell};
