@@ -95,12 +95,13 @@ void bind_punch_commands(AppContext& ctx) {
     };
     reader_env.may_apply = reader_env_may_apply;
     reader_env.competition_generation = [&ctx] { return ctx.competition_generation(); };
-    // Each card is on disk as soon as the window has it, before it is entered.
-    reader_env.arrived = [&ctx](const StationEvent& e) {
-        // Personal data makes a runner only when the operator answers: nothing to recover.
-        if (e.kind == StationEvent::Kind::kPersonalData) return;
-        StallScope named("card journal");
-        ctx.journal().append(JournalEntry::from(e));
+    // Each card is on the disk before the station is told it is taken (on the reader's worker:
+    // the window never waits for the disk). A journal that cannot write takes no card: the
+    // runner's card stays in the station until there is room (told by the main window). An
+    // untitled competition has no journal.
+    reader_env.keep = [&ctx](const StationEvent& e) {
+        CardJournal& journal = ctx.journal();
+        return !journal.wanted() || journal.write_now(JournalEntry::from(e));
     };
     // Cards that arrived for the competition open before (its journal keeps them): entered
     // here only when the operator says so.

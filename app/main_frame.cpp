@@ -114,6 +114,11 @@ CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
     build_toolbar();
     build_status_bar();
     bind_all_commands(*ctx_);
+    // A journal that cannot write is told at once (from whichever thread wrote).
+    journal_.set_state_handler([this](bool writing) {
+        QMetaObject::invokeMethod(
+            this, [this, writing] { journal_state_changed(writing); }, Qt::QueuedConnection);
+    });
 
     clock_timer_ = new QTimer(this);
     connect(clock_timer_, &QTimer::timeout, this, &CMainFrame::tick_clock);
@@ -242,6 +247,30 @@ void CMainFrame::build_status_bar() {
         statusBar()->addPermanentWidget(l);
     }
     timer_pane_->setText(QStringLiteral("Timer"));
+    journal_pane_ = new QLabel(this);
+    journal_pane_->setObjectName(QStringLiteral("journal_pane"));
+    journal_pane_->setStyleSheet(
+        QStringLiteral("QLabel { background: #C00000; color: white; font-weight: bold; }"));
+    statusBar()->insertPermanentWidget(0, journal_pane_);
+    journal_pane_->hide();
+}
+
+void CMainFrame::journal_state_changed(bool) {
+    // The state now (another change may be on its way).
+    if (!journal_.failing()) {
+        if (journal_pane_->isHidden()) return;
+        journal_pane_->hide();
+        show_status(qs(state_.lang.text(Txt::kJournalWritesAgain)));
+        return;
+    }
+    if (!journal_pane_->isHidden()) return;
+    std::string text = file_error_message(state_.lang, state_.lang.text(Txt::kJournalCannotWrite),
+                                          journal_.path(), journal_.last_error());
+    journal_pane_->setText(qs(state_.lang.text(Txt::kJournalPane)));
+    journal_pane_->setToolTip(qs(text));
+    journal_pane_->show();
+    show_status(qs(state_.lang.text(Txt::kJournalPane)));
+    prompts_->message(text);
 }
 
 void CMainFrame::build_language_table() {

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -59,8 +60,9 @@ class CMainFrame : public QMainWindow {
     // Asks to save a changed competition: false when the user cancelled (or saving failed).
     bool maybe_save();
     const std::string& file_path() const { return path_; }
-    // Changes whenever another competition replaces the open one.
-    std::uint64_t competition_generation() const { return generation_; }
+    // Changes whenever another competition replaces the open one (read by the readers'
+    // workers too).
+    std::uint64_t competition_generation() const { return generation_.load(); }
     // The card journal beside the open competition's file (see punch/card_journal.h).
     CardJournal& journal() { return journal_; }
     // Finish autosave's saver; every document command waits for its write first.
@@ -101,6 +103,8 @@ class CMainFrame : public QMainWindow {
     void restart_journal_after_save();
     // The station reader's cards that are in the journal but not entered yet.
     std::vector<JournalEntry> cards_not_entered();
+    // The card journal stopped (or started again) writing to the disk: told loudly.
+    void journal_state_changed(bool writing);
     void update_recent_actions();
 
   public:
@@ -116,7 +120,7 @@ class CMainFrame : public QMainWindow {
     std::unique_ptr<AppContext> ctx_;
     UserSettings settings_;
     std::string path_;  // UTF-8; empty for an untitled competition
-    std::uint64_t generation_ = 1;
+    std::atomic<std::uint64_t> generation_{1};
     CardJournal journal_;
     std::unique_ptr<BackgroundSaver> saver_;  // after the journal: its worker ends first
 
@@ -127,6 +131,7 @@ class CMainFrame : public QMainWindow {
     QToolBar* toolbar_ = nullptr;
     QLabel* message_pane_ = nullptr;
     QLabel* timer_pane_ = nullptr;
+    QLabel* journal_pane_ = nullptr;  // shown while the card journal cannot write
     QTimer* clock_timer_ = nullptr;
     QTimer* second_timer_ = nullptr;
 };

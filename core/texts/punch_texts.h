@@ -8,6 +8,9 @@
     X(kStationPortHint, "COM-порт или путь к устройству", "COM port or device path") \
     X(kCardsReadDuringChange, "Во время смены соревнования прочитано карт: %d. Внести их в открытое соревнование?", "Cards read while the competition was being changed: %d. Enter them into the competition now open?") \
     X(kJournalRecovered, "Из журнала восстановлено после сбоя: карт %d, строк финиша %d. Сохраните соревнование.", "Recovered from the journal after a failure: %d cards, %d finish lines. Save the competition.") \
+    X(kJournalCannotWrite, "Журнал карт не записывается на диск. Карты не снимаются со станции (участник ждёт у станции), пока на диске не будет места.", "The card journal cannot be written to the disk. Cards are not taken from the station (the runner waits at the station) until there is room on the disk.") \
+    X(kJournalPane, "ЖУРНАЛ КАРТ НЕ ПИШЕТСЯ: карты не снимаются", "CARD JOURNAL NOT WRITTEN: cards are not taken") \
+    X(kJournalWritesAgain, "Журнал карт снова записывается на диск.", "The card journal is written to the disk again.") \
     X(kStartProvedByCard, "Финиш на ЧИПе: статус \"Не стартовал\" снят", "The card has a finish: status \"did not start\" cleared") \
     /* Messages of the card readout. */ \
     X(kNoMemoryForCards, "Нет памяти для создания чипов", "No room for another card readout") \

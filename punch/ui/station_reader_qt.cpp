@@ -117,6 +117,17 @@ void StationReaderQt::hand_over(StationEvent e) {
         this, [this] { take_over(); }, Qt::QueuedConnection);
 }
 
+void StationReaderQt::hand_over_kept() {
+    {
+        std::lock_guard<std::mutex> lock(incoming_mutex_);
+        if (!keeping_) return;
+        incoming_.push_back(std::move(*keeping_));
+        keeping_.reset();
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { take_over(); }, Qt::QueuedConnection);
+}
+
 void StationReaderQt::take_over() {
     StallScope named("station card arrival");
     std::vector<StationEvent> events;
@@ -127,7 +138,8 @@ void StationReaderQt::take_over() {
     if (closing_) return;
     std::uint64_t generation = env_.competition_generation ? env_.competition_generation() : 0;
     for (StationEvent& e : events) {
-        e.competition = generation;
+        // Stamped where it was journaled; else it belongs to the competition open now.
+        if (e.competition == 0) e.competition = generation;
         ++arrived_count_;
         if (env_.arrived) env_.arrived(e);
         pending_.push_back(std::move(e));
@@ -140,7 +152,11 @@ int StationReaderQt::pending_count() const {
 }
 
 std::vector<StationEvent> StationReaderQt::pending_events() const {
-    return {pending_.begin(), pending_.end()};
+    std::vector<StationEvent> out(pending_.begin(), pending_.end());
+    std::lock_guard<std::mutex> lock(incoming_mutex_);
+    out.insert(out.end(), incoming_.begin(), incoming_.end());
+    if (keeping_) out.push_back(*keeping_);
+    return out;
 }
 
 bool StationReaderQt::may_apply_now(bool at_command_top) const {
@@ -239,13 +255,32 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
         if (stop_requested_) link.request_stop();
     }
 
+    // Each card or record is stamped with the competition open now and made safe before the
+    // station lets go of it; from then until it is handed over it counts as not entered (a
+    // save in between keeps it in the journal).
+    auto keep = [this](StationEvent e) {
+        e.competition = env_.competition_generation ? env_.competition_generation() : 0;
+        {
+            std::lock_guard<std::mutex> lock(incoming_mutex_);
+            keeping_ = e;
+        }
+        bool kept = !env_.keep || env_.keep(e);
+        if (!kept) {
+            std::lock_guard<std::mutex> lock(incoming_mutex_);
+            keeping_.reset();
+        }
+        return kept;
+    };
     if (mode == Mode::kCards) {
         CardReaderHooks hooks;
-        hooks.card_read = [this](const CardReadout& card) {
+        hooks.keep = [&keep](const CardReadout& card) {
             StationEvent e;
             e.kind = StationEvent::Kind::kCard;
             e.card = card;
-            hand_over(std::move(e));
+            return keep(e);
+        };
+        hooks.card_read = [this](const CardReadout&) {
+            hand_over_kept();
             return true;
         };
         hooks.personalise = [this](StationLink& l, int) {
@@ -262,17 +297,23 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
         };
         run_card_reader(link, options, hooks, pauses);
     } else {
+        auto record = [](std::int32_t card_number, std::int32_t time) {
+            StationEvent e;
+            e.kind = StationEvent::Kind::kMemoryRecord;
+            e.card_number = card_number;
+            e.time = time;
+            return e;
+        };
         run_memory_reader(
             link, options, state_,
-            [this](std::int32_t card_number, std::int32_t time) {
-                StationEvent e;
-                e.kind = StationEvent::Kind::kMemoryRecord;
-                e.card_number = card_number;
-                e.time = time;
-                hand_over(std::move(e));
+            [this](std::int32_t, std::int32_t) {
+                hand_over_kept();
                 return true;
             },
-            pauses);
+            pauses,
+            [&keep, &record](std::int32_t card_number, std::int32_t time) {
+                return keep(record(card_number, time));
+            });
     }
 
     {

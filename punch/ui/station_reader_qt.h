@@ -3,8 +3,9 @@
 // serial port is opened, read and closed on a worker thread, which does nothing else: each
 // card or memory record it reads goes into a queue and the worker reads on.
 //
-// The window's thread takes the queue over as soon as it can (`arrived` is told of each event
-// at once: the journal keeps it safe on disk) and applies the events to the competition only
+// The worker has each card made safe (`keep`: the journal writes it to the disk) before it tells
+// the station the card is taken. The window's thread takes the queue over as soon as it can
+// (`arrived` is told of each event at once) and applies the events to the competition only
 // when `may_apply` says the window is at its top level: no modal dialog (an editor, a message,
 // a file dialog, the load message) and no command running. A modal dialog therefore never sees
 // the tables change under it, and the events wait, in order, until it has closed. Each event
@@ -20,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,9 +64,15 @@ class StationReaderQt : public QObject {
         std::function<void(const StationEvent&)> personal_data;
         // May events be applied now? Unset: when no modal dialog or popup is open.
         std::function<bool()> may_apply;
+        // On the worker's thread, with each card or memory record read (stamped with the
+        // competition open now): makes it safe (the card journal) before the station is told
+        // the card is taken, or the memory reader moves past the record. False leaves it in
+        // the station, to be read again after a pause (unset: everything is taken).
+        std::function<bool(const StationEvent&)> keep;
         // An event has arrived (it is applied later), on this object's thread.
         std::function<void(const StationEvent&)> arrived;
-        // The competition now open (changes when another is loaded or a new one started).
+        // The competition now open (changes when another is loaded or a new one started);
+        // asked on the worker's thread too.
         std::function<std::uint64_t()> competition_generation;
         // Events that arrived while another competition was open; returns true to apply them
         // to the open one all the same (unset: they are not applied).
@@ -93,6 +101,7 @@ class StationReaderQt : public QObject {
     void apply_pending(bool at_command_top = false);
     // Events read and not applied yet (for tests and the status line).
     int pending_count() const;
+    // Every card and record kept (journaled, or being journaled) and not applied yet.
     std::vector<StationEvent> pending_events() const;
     // Events taken over from the worker so far.
     int arrived_count() const { return arrived_count_; }
@@ -133,6 +142,8 @@ class StationReaderQt : public QObject {
                 int com_number, std::shared_ptr<PortClaim> claim);
     // Worker side: queues an event and wakes this object's thread.
     void hand_over(StationEvent e);
+    // Worker side: the same for the event just kept.
+    void hand_over_kept();
     // This object's thread: takes the worker's events over.
     void take_over();
     bool may_apply_now(bool at_command_top) const;
@@ -150,9 +161,10 @@ class StationReaderQt : public QObject {
     int cards_processed_ = 0;
     int records_processed_ = 0;
     std::atomic<int> self_tidy_calls_{0};
-    std::mutex incoming_mutex_;
-    std::vector<StationEvent> incoming_;  // from the worker (under incoming_mutex_)
-    std::deque<StationEvent> pending_;    // taken over, not yet applied (owner thread only)
+    mutable std::mutex incoming_mutex_;
+    std::vector<StationEvent> incoming_;   // from the worker (under incoming_mutex_)
+    std::optional<StationEvent> keeping_;  // being made safe (under incoming_mutex_)
+    std::deque<StationEvent> pending_;     // taken over, not yet applied (owner thread only)
     int arrived_count_ = 0;
     bool applying_ = false;
     QTimer* retry_ = nullptr;

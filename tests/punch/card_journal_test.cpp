@@ -4,12 +4,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
+#include <QSettings>
 #include <QTest>
 #include <memory>
 
 #include "app/main_frame.h"
 #include "core/wdb_file.h"
+#include "punch/ui/station_reader_qt.h"
 #include "tests/main_window_fixture.h"
 #include "tests/punch/simulated_race.h"
 
@@ -208,6 +211,45 @@ class CardJournalTest : public QObject, testing::MainWindowFixture {
         // Saved: the journal starts empty.
         QVERIFY(frame->save());
         QCOMPARE(read_journal(journal).size(), std::size_t(0));
+        close();
+    }
+
+    // A full disk: the window says so at once (a message and a red pane in the status bar),
+    // the station hears no acknowledgement and keeps offering the card; once there is room the
+    // card is taken, entered and journaled, and the pane goes.
+    void fullDiskTakesNoCardAndSaysSo() {
+        std::string file = (tmp.path() + "/full.wdb").toStdString();
+        {
+            Competition c;
+            race(c);
+            QVERIFY(save_wdb(c, file));
+        }
+        QVERIFY(open(900, 400, false));
+        QVERIFY(frame->open_file(QString::fromStdString(file)));
+        frame->journal().set_room_for_tests(0);
+        testing::SimulatorOnPty station(testing::simulated_cards(1, kFirstCard), {150, 5, 0});
+        QVERIFY(!station.device.empty());
+        QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"))
+            .setValue("Setup/StationDevice", QString::fromStdString(station.device));
+        auto* reader = frame->findChild<StationReaderQt*>("station_reader");
+        auto* pane = frame->findChild<QLabel*>("journal_pane");
+        QVERIFY(reader && pane);
+        QVERIFY(reader->toggle(StationReaderQt::Mode::kCards));
+        // Read twice (three blocks each), taken never.
+        QVERIFY(QTest::qWaitFor([&] { return station.station.reads_answered() >= 6; }, 60000));
+        QCOMPARE(station.station.cards_taken(), 0);
+        QVERIFY(QTest::qWaitFor([&] { return pane->isVisible(); }, 20000));
+        QCOMPARE(prompts->messages.size(), std::size_t(1));
+        QVERIFY(prompts->messages[0].find(journal_path_for(file)) != std::string::npos);
+        QCOMPARE(c().tables.card_readouts.live_count(), 0);
+
+        frame->journal().set_room_for_tests(UINT64_MAX);
+        QVERIFY(QTest::qWaitFor([&] { return c().tables.card_readouts.live_count() == 1; }, 60000));
+        QCOMPARE(station.station.cards_taken(), 1);
+        QVERIFY(QTest::qWaitFor([&] { return !pane->isVisible(); }, 20000));
+        QCOMPARE(read_journal(journal_path_for(file)).size(), std::size_t(1));
+        QCOMPARE(prompts->messages.size(), std::size_t(1));  // told once
+        reader->stop();
         close();
     }
 };
