@@ -1,8 +1,10 @@
 #include "core/wdb_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 
 #include "core/atomic_file.h"
@@ -43,14 +45,20 @@ const PartName kInfoPart{"info", Txt::kWdbPartInfo};
 const PartName kFinishPart{"finish_lines", Txt::kWdbPartFinish};
 const PartName kCardsPart{"card_readouts", Txt::kWdbPartCards};
 const PartName kStatusPart{"status_texts", Txt::kWdbPartStatus};
-const PartName* const kParts[] = {&kRunnersPart, &kClubsPart,  &kClassesPart, &kCoursesPart,
-                                  &kInfoPart,    &kFinishPart, &kCardsPart,   &kStatusPart};
+const PartName kEndPart{"end", Txt::kWdbPartEnd};
+const PartName* const kParts[] = {&kRunnersPart, &kClubsPart,  &kClassesPart,
+                                  &kCoursesPart, &kInfoPart,   &kFinishPart,
+                                  &kCardsPart,   &kStatusPart, &kEndPart};
 
-enum class Damage { kEndedEarly, kNegativeCount, kOverCapacity };
+// kWrongEnd: the bytes after the last table are not what the version holds (a count changed,
+// bytes inserted or lost inside a table); records_read and records_expected then count bytes.
+enum class Damage { kEndedEarly, kNegativeCount, kOverCapacity, kWrongEnd };
 
 }  // namespace
 
 std::string damaged_message(const LoadResult& res, const LanguageTable& lang) {
+    if (static_cast<Damage>(res.damage) == Damage::kWrongEnd)
+        return strf_view(lang.text(Txt::kWdbWrongEnd), res.records_read, res.records_expected);
     Txt table = Txt::kWdbPartRunners;
     for (const PartName* p : kParts)
         if (res.damaged_table == p->id) table = p->user;
@@ -64,6 +72,8 @@ std::string damaged_message(const LoadResult& res, const LanguageTable& lang) {
             break;
         case Damage::kOverCapacity:
             reason = strf_view(lang.text(Txt::kWdbOverCapacity), res.table_capacity);
+            break;
+        case Damage::kWrongEnd:
             break;
     }
     return strf_view(lang.text(Txt::kWdbDamaged), reason.c_str(),
@@ -136,6 +146,18 @@ bool read_table(Reader& in, Table<R>& table, std::size_t record_size, const Part
         return false;
     }
     return true;
+}
+
+// Every byte is accounted for: after its last table a file holds exactly one of `lengths`
+// (a count read from record bytes, or bytes inserted or lost in a table, shows here).
+bool check_end(const Reader& in, std::initializer_list<std::size_t> lengths, LoadResult& res) {
+    for (std::size_t n : lengths)
+        if (in.remaining() == n) return true;
+    std::size_t most = 0;
+    for (std::size_t n : lengths) most = std::max(most, n);
+    int found = static_cast<int>(std::min<std::size_t>(in.remaining(), INT32_MAX));
+    mark_damaged(res, kEndPart, Damage::kWrongEnd, found, static_cast<int>(most), 0);
+    return false;
 }
 
 template <class R>
@@ -328,8 +350,9 @@ void decode_v21(Competition& c, Reader& in, LoadResult& res) {
         } else {
             c.info.decode(in.take(CompetitionInfo::kSize));
             header_read = true;
-            if (read_table(in, t.finish_lines, FinishLine::kSize, kFinishPart, res, rec))
-                read_table(in, t.card_readouts, CardReadout::kSize, kCardsPart, res, rec);
+            if (read_table(in, t.finish_lines, FinishLine::kSize, kFinishPart, res, rec) &&
+                read_table(in, t.card_readouts, CardReadout::kSize, kCardsPart, res, rec))
+                check_end(in, {kTrailerSize}, res);
         }
     }
     finish_load(c, header_read);
@@ -356,10 +379,10 @@ void decode_v11(Competition& c, Reader& in, LoadResult& res) {
             if (read_table(in, t.finish_lines, kOldFinishLineSize, kFinishPart, res, line) &&
                 read_table(in, t.card_readouts, kOldCardReadoutSize, kCardsPart, res, card)) {
                 // The status block is optional: a file may end before it.
-                if (in.has(kStatusBlockSize))
-                    apply_status_block(in.take(kStatusBlockSize), c.info);
-                else if (in.remaining() != 0)
+                if (in.remaining() > 0 && in.remaining() < kStatusBlockSize)
                     mark_damaged(res, kStatusPart, Damage::kEndedEarly, 0, 1, 1);
+                else if (check_end(in, {0, kStatusBlockSize}, res) && in.remaining() != 0)
+                    apply_status_block(in.take(kStatusBlockSize), c.info);
             }
         }
     }

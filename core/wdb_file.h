@@ -19,8 +19,10 @@ enum class LoadStatus {
     kConverted,  // a version-11 file was read and converted (saved as 21 next time)
     kUnknownVersion,
     kCannotOpen,
-    // Ended early or held an impossible count (negative, or more records than the table
-    // holds); what was readable is loaded. The caller must not let a later Save overwrite
+    // Ended early, held an impossible count (negative, or more records than the table
+    // holds), or did not end where its tables say (a version-21 file holds exactly 20 bytes
+    // after its last table, a version-11 file none or its 220-byte status block); what was
+    // readable is loaded. The caller must not let a later Save overwrite
     // the damaged file with this partial data: the desktop program opens it as an untitled
     // competition, so Save asks for a new name.
     kDamaged,
@@ -30,11 +32,12 @@ struct LoadResult {
     LoadStatus status = LoadStatus::kOk;
     std::int32_t version = 0;
     // For kDamaged: which part was being read ("runners", "clubs", "classes", "courses",
-    // "info", "finish_lines", "card_readouts", "status_texts") and how many of its records
-    // were read.
+    // "info", "finish_lines", "card_readouts", "status_texts", or "end" after the last
+    // table) and how many of its records were read ("end": the bytes found there).
     std::string damaged_table;
     int records_read = 0;
-    // The count the file gave for that table (0 when the count itself was missing).
+    // The count the file gave for that table (0 when the count itself was missing; "end": the
+    // bytes that belong there).
     int records_expected = 0;
     // How the part was damaged (ended early, a negative count, more than the table's
     // `table_capacity` records), for the message in another language.

@@ -24,6 +24,8 @@
     X(kWdbPartFinish, "Финиш", "Finish") \
     X(kWdbPartCards, "ЧИПы", "VP-cards") \
     X(kWdbPartStatus, "Тексты статусов", "Status texts") \
+    X(kWdbPartEnd, "Конец файла", "End of the file") \
+    X(kWdbWrongEnd, "Файл повреждён: после последней таблицы %d байт вместо %d (числа записей в таблицах не сходятся с длиной файла).\nЗагружено прочитанное, но оно может быть неверно.", "The file is damaged: %d bytes follow its last table where %d belong (the record counts do not match the length of the file).\nWhat was read is loaded, but it may be wrong.") \
     X(kWdbEndedEarly, "файл кончается раньше времени", "the file ends too early") \
     X(kWdbNegativeCount, "отрицательное число записей", "a negative number of records") \
     X(kWdbOverCapacity, "число записей больше вместимости таблицы (%d)", "more records than the table holds (%d)") \

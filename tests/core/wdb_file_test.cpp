@@ -87,21 +87,29 @@ TEST(WdbFile, RandomRecordBytesSurviveLoadAndSaveExactly) {
     }
 }
 
-TEST(WdbFile, TrailingZerosAreNotRequiredAndTheRunTimeFlagIsCleared) {
+// The trailing zeros must be there (their content is not checked): a file without them does
+// not end where its tables say.
+TEST(WdbFile, TrailingBytesMustBeThereAndTheRunTimeFlagIsCleared) {
     const int counts[6] = {2, 1, 1, 1, 1, 1};
     Bytes file = random_v21_file(42, counts);
     std::size_t info_at =
         4 + 4 * 4 + 2 * Runner::kSize + Club::kSize + ClassRecord::kSize + Course::kSize;
     file[info_at + 1456] = 1;
-    file.resize(file.size() - 20);
+    std::fill(file.end() - 20, file.end(), std::uint8_t(0x5A));
     Competition c;
     ASSERT_EQ(decode(c, file).status, LoadStatus::kOk);
     EXPECT_EQ(c.info.display_on, 0);
     Bytes again = encode(c);
     EXPECT_EQ(again[info_at + 1456], 0);
     again[info_at + 1456] = 1;
-    again.resize(again.size() - 20);
+    std::fill(again.end() - 20, again.end(), std::uint8_t(0x5A));
     EXPECT_TRUE(again == file);
+
+    file.resize(file.size() - 20);
+    LoadResult cut = decode(c, file);
+    EXPECT_EQ(cut.status, LoadStatus::kDamaged);
+    EXPECT_EQ(cut.damaged_table, "end");
+    EXPECT_EQ(cut.records_read, 0);
 }
 
 TEST(WdbFile, DemoCompetitionRoundTripsThroughAFile) {
@@ -273,6 +281,8 @@ Expected expected_for_truncation(const Bytes& file, std::size_t len) {
             at += sizes[t];
         }
     }
+    // The 20 bytes after the last table are there whole, or the file is damaged.
+    if (len != file.size()) return {LoadStatus::kDamaged, "end", int(len - at)};
     return {LoadStatus::kOk, "", 0};
 }
 
@@ -305,6 +315,67 @@ TEST(WdbDamage, TruncatedAtEveryPlaceIsReportedWithTheTableAndWhatWasRead) {
         }
     }
     EXPECT_GT(damaged, 5000);
+}
+
+// Structural damage inside the tables: a count zeroed, bytes inserted or lost. The counts
+// after it are read from record bytes, so the file cannot end where they say it does: every
+// such file is refused, never loaded as a smaller sound one.
+TEST(WdbDamage, ZeroedCountsAndInsertedOrLostBytesAreRefused) {
+    Competition c;
+    DemoOptions o;
+    o.runners = 40;
+    make_demo_competition(c, o);
+    Bytes good = encode(c);
+    const int sizes[6] = {Runner::kSize, Club::kSize,       ClassRecord::kSize,
+                          Course::kSize, FinishLine::kSize, CardReadout::kSize};
+    std::vector<std::size_t> count_at;
+    std::size_t at = 4;
+    for (int t = 0; t < 6; ++t) {
+        if (t == 4) at += CompetitionInfo::kSize;
+        count_at.push_back(at);
+        at += 4 + std::size_t(get_le(good, at, 4)) * sizes[t];
+    }
+    std::vector<std::pair<std::string, Bytes>> damaged;
+    for (int t = 0; t < 6; ++t) {
+        ASSERT_GT(get_le(good, count_at[t], 4), 0) << t;
+        Bytes b = good;
+        put_le(b, count_at[t], 0, 4);
+        damaged.emplace_back("count of table " + std::to_string(t) + " zeroed", b);
+    }
+    // A few places in every part of the file, the trailing zeros included.
+    for (std::size_t place = 4; place < good.size(); place += good.size() / 97) {
+        for (std::size_t n : {1, 3, 4, 12, 556}) {
+            Bytes more = good;
+            more.insert(more.begin() + std::ptrdiff_t(place), n, std::uint8_t(0));
+            damaged.emplace_back(std::to_string(n) + " bytes inserted at " + std::to_string(place),
+                                 more);
+            if (place + n > good.size()) continue;
+            Bytes less = good;
+            less.erase(less.begin() + std::ptrdiff_t(place),
+                       less.begin() + std::ptrdiff_t(place + n));
+            damaged.emplace_back(std::to_string(n) + " bytes lost at " + std::to_string(place),
+                                 less);
+        }
+    }
+    for (const auto& [what, bytes] : damaged) {
+        Competition d;
+        LoadResult res = decode(d, bytes);
+        EXPECT_EQ(res.status, LoadStatus::kDamaged) << what;
+        EXPECT_FALSE(res.message.empty()) << what;
+    }
+
+    // Told in the interface's language, with what was found where.
+    Bytes longer = good;
+    longer.resize(longer.size() + 8);
+    Competition d;
+    LoadResult res = decode(d, longer);
+    ASSERT_EQ(res.damaged_table, "end");
+    LanguageTable english;
+    english.build(UiLanguage::kEnglish);
+    EXPECT_EQ(damaged_message(res, english),
+              "The file is damaged: 28 bytes follow its last table where 20 belong (the record "
+              "counts do not match the length of the file).\nWhat was read is loaded, but it may "
+              "be wrong.");
 }
 
 TEST(WdbDamage, MessageNamesTheTableAndTheCounts) {

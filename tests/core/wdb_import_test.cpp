@@ -193,6 +193,23 @@ TEST(WdbImport, RefusalsLeaveTheCompetitionUnchanged) {
     ASSERT_EQ(f.prompts.messages.size(), 1u);
     EXPECT_NE(cp1251_to_utf8(f.prompts.messages[0]).find("ЧИПы"), std::string::npos);
     unchanged();
+
+    // A zeroed count (the last table's, so the rest reads as records): the file does not end
+    // where its tables say, and is refused whole.
+    f.prompts.messages.clear();
+    Bytes zeroed = before;
+    std::size_t cards_count_at =
+        zeroed.size() - 20 - 4 -
+        std::size_t(c.tables.card_readouts.live_count()) * CardReadout::kSize;
+    ASSERT_GT(c.tables.card_readouts.live_count(), 0);
+    std::fill(zeroed.begin() + std::ptrdiff_t(cards_count_at),
+              zeroed.begin() + std::ptrdiff_t(cards_count_at + 4), std::uint8_t(0));
+    write_bytes(f.dir.file("zeroed.wdb"), zeroed);
+    EXPECT_EQ(import_wdb(c, f.dir.file("zeroed.wdb"), {}, f.prompts), ImportStatus::kDamaged);
+    ASSERT_EQ(f.prompts.messages.size(), 1u);
+    EXPECT_NE(cp1251_to_utf8(f.prompts.messages[0]).find("после последней таблицы"),
+              std::string::npos);
+    unchanged();
 }
 
 TEST(WdbImport, RecordsThatDoNotFitAreRefusedWhole) {

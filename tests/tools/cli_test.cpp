@@ -326,6 +326,15 @@ TEST_F(CliTest, ConvertWritesVersion21AndRefusesDamagedFiles) {
     EXPECT_NE(bad.err.find("damaged"), std::string::npos) << bad.err;
     EXPECT_NE(bad.err.find("runners"), std::string::npos) << bad.err;
     EXPECT_FALSE(std::filesystem::exists(file("out.wdb")));
+    // A count zeroed inside the file: the tables after it are read from record bytes, and the
+    // file does not end where they say.
+    std::string zeroed = read(file("d.wdb"));
+    std::memset(zeroed.data() + 4, 0, 4);
+    std::ofstream(file("zeroed.wdb"), std::ios::binary) << zeroed;
+    CliRun refused = run_cli("convert " + file("zeroed.wdb") + " " + file("out.wdb"));
+    EXPECT_EQ(refused.code, 3);
+    EXPECT_NE(refused.err.find("after the last table"), std::string::npos) << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(file("out.wdb")));
     // Nowhere to write.
     CliRun nowhere = run_cli("convert " + file("d.wdb") + " " + file("no/such/dir/x.wdb"));
     EXPECT_EQ(nowhere.code, 4);

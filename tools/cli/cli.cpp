@@ -110,9 +110,14 @@ int load_competition(Competition& c, const std::string& path, int* version) {
                   std::to_string(res.version) + ")");
             return kExitInput;
         case LoadStatus::kDamaged:
-            error(path + ": damaged file: table " + res.damaged_table + ", " +
-                  std::to_string(res.records_read) + " of " + std::to_string(res.records_expected) +
-                  " records read");
+            if (res.damaged_table == "end")
+                error(path + ": damaged file: " + std::to_string(res.records_read) +
+                      " bytes after the last table where " + std::to_string(res.records_expected) +
+                      " belong");
+            else
+                error(path + ": damaged file: table " + res.damaged_table + ", " +
+                      std::to_string(res.records_read) + " of " +
+                      std::to_string(res.records_expected) + " records read");
             error_cp1251(res.message);
             return kExitDamaged;
     }
