@@ -1,5 +1,6 @@
 #include "app/stall_meter.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEvent>
@@ -127,6 +128,11 @@ StallMeter::StallMeter(const QString& path, int threshold_ms, QObject* parent)
         }
     }
     QCoreApplication::instance()->installEventFilter(this);
+    // A dispatcher that says when it blocks lets the watchdog sleep meanwhile; one that does
+    // not keeps it awake (the heartbeat every tick, as always).
+    if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance())
+        connect(d, &QAbstractEventDispatcher::aboutToBlock, this, &StallMeter::going_idle,
+                Qt::DirectConnection);
     watchdog_ = std::thread([this] { watch(); });
 }
 
@@ -154,7 +160,23 @@ std::vector<Stall> StallMeter::stalls() const {
     return stalls_;
 }
 
+void StallMeter::going_idle() {
+    window_idle_.store(true);
+}
+
+void StallMeter::at_work() {
+    window_idle_.store(false);
+    // Paired with the watchdog, which marks itself asleep before it looks at window_idle_
+    // for the last time: either it sees the thread at work, or this sees it asleep and wakes
+    // it under the lock it waits with.
+    if (watchdog_asleep_.load()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        wake_.notify_all();
+    }
+}
+
 bool StallMeter::eventFilter(QObject* watched, QEvent* e) {
+    if (window_idle_.load(std::memory_order_relaxed) || watchdog_asleep_.load()) at_work();
     if (e->type() != heartbeat_type() && watched) {
         event_type_.store(static_cast<int>(e->type()), std::memory_order_relaxed);
         receiver_class_.store(watched->metaObject()->className(), std::memory_order_relaxed);
@@ -217,6 +239,11 @@ void StallMeter::watch() {
     std::uint64_t seq = 0;
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stopping_) {
+        // Nothing can stall while the window's thread waits for events: sleep until it has one.
+        watchdog_asleep_.store(true);
+        wake_.wait(lock, [&] { return stopping_ || !window_idle_.load(); });
+        watchdog_asleep_.store(false);
+        if (stopping_) break;
         ++seq;
         lock.unlock();
         std::int64_t wait_at_post = cpu_wait_ns(tid_);

@@ -1,8 +1,11 @@
 // The stall meter (`skarvel --stall-log FILE`): every stall of the window's thread longer than
 // the threshold (20 ms) is written to the log as one line.
 //
-// How it measures: a watchdog thread posts a heartbeat event to the window's thread every
-// 5 ms (one at a time) and waits for the window's thread to answer it. Posted events are
+// How it measures: while the window's thread is at work, a watchdog thread posts a heartbeat
+// event to it every 5 ms (one at a time) and waits for the window's thread to answer it. While
+// the window's thread waits for events (blocked in its event dispatcher) it cannot stall, and
+// the watchdog sleeps: the first event delivered after that wakes it again, so an idle window
+// costs the meter nothing but one check per event. Posted events are
 // delivered by every event loop, the nested ones of modal dialogs and processEvents() too, so
 // the heartbeat is answered within microseconds whenever the thread gets back to any event
 // loop; a heartbeat that waits longer than the threshold is a stall, and its length is the
@@ -75,7 +78,9 @@ class StallMeter : public QObject {
   private:
     using Clock = std::chrono::steady_clock;
     void watch();
-    void post_heartbeat(std::uint64_t seq);
+    // The window's thread is about to wait for events / has an event to deliver.
+    void going_idle();
+    void at_work();
     std::string what_runs_now() const;
     void record(const Stall& s);
 
@@ -99,6 +104,9 @@ class StallMeter : public QObject {
     std::int64_t answered_cpu_ns_ = 0;    // under mutex_; processor time since the last answer
     std::vector<Stall> stalls_;           // under mutex_
     std::atomic<std::uint64_t> answered_count_{0};
+    // The window's thread waits in its dispatcher; the watchdog sleeps until it is at work.
+    std::atomic<bool> window_idle_{false};
+    std::atomic<bool> watchdog_asleep_{false};
     std::thread watchdog_;
 };
 

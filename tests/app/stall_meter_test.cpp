@@ -1,6 +1,6 @@
 // The stall meter catches a deliberate 60 ms busy stretch of the window's thread in the loops a
 // program runs (the top-level loop, a nested processEvents() loop, a command), names what ran,
-// logs it, and sees no stall of its own making while the thread is idle.
+// logs it, sees no stall of its own making while the thread is idle, and sleeps meanwhile.
 #include "app/stall_meter.h"
 
 #include <QElapsedTimer>
@@ -124,6 +124,19 @@ class StallMeterTest : public QObject {
         QVERIFY(run_until([&] { return meter.heartbeats() >= 40; }));
         for (const Stall& s : meter.stalls())
             QVERIFY2(s.own_ms() < 20, qPrintable(QString::fromStdString(s.what)));
+    }
+
+    // While the window's thread waits for events the meter sleeps: an idle window costs it
+    // nothing (a heartbeat every tick would be some 60 in this wait).
+    void idleThreadWakesNoHeartbeat() {
+        StallMeter meter({});
+        QVERIFY(run_until([&] { return meter.heartbeats() >= 3; }));
+        QEventLoop idle;
+        QTimer::singleShot(300, &idle, &QEventLoop::quit);
+        const std::uint64_t before = meter.heartbeats();
+        idle.exec();
+        QVERIFY2(meter.heartbeats() - before <= 5,
+                 qPrintable(QString::number(meter.heartbeats() - before)));
     }
 };
 
