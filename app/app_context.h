@@ -40,7 +40,7 @@ struct AppContext {
     QString text(Txt id) const;
     // The competition changed: marks it and the window title.
     void mark_modified();
-    // Repaints the list view (commands repaint by themselves when they end).
+    // Repaints what changed in the list view (commands repaint all of it when they end).
     void repaint();
     // The competition's file (UTF-8), empty for an untitled one.
     std::string file_path() const;

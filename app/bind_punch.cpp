@@ -80,8 +80,8 @@ void bind_punch_commands(AppContext& ctx) {
         ctx.mark_modified();
         ctx.repaint();
     };
+    // The card brought results and places up to date (process_card): the line only reads them.
     reader_env.card_processed = [&ctx, &c](const CardReadout& card, const ReadoutOutcome& out) {
-        c.recompute_finish_results();
         ctx.show_status(
             qs(card_status_line(c, card, out, punch_settings_from(c.info), ctx.lang())));
     };

@@ -47,9 +47,10 @@ QString AppContext::text(Txt id) const {
 void AppContext::mark_modified() {
     competition.modified = true;
     frame.update_title();
+    emit frame.competition_changed();
 }
 void AppContext::repaint() {
-    view.update();
+    view.data_changed();
 }
 std::string AppContext::file_path() const {
     return frame.file_path();
@@ -356,6 +357,7 @@ void CMainFrame::after_command(CommandId) {
     update_title();
     refresh_commands();
     view_->update();
+    emit competition_changed();
 }
 
 void CMainFrame::tick_clock() {

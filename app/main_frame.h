@@ -84,6 +84,11 @@ class CMainFrame : public QMainWindow {
     // Answer of the ask-to-save question in tests (Yes, No or Cancel); unset: a message box.
     std::function<int()> save_question_answer;
 
+  signals:
+    // The competition changed (a card, a click, a command, a network line...): what follows
+    // the tables live (the display page's browsers) brings itself up to date.
+    void competition_changed();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

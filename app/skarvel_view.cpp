@@ -6,7 +6,9 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "core/cp1251.h"
 #include "platform/qt/qt_text.h"
@@ -239,22 +241,79 @@ void CSkarvelView::set_finish_entry(bool active, int slot, const std::string& ty
 }
 
 void CSkarvelView::render_to(QPainter& p, const QRect& client) {
-    p.fillRect(client, Qt::white);
+    render_rows(p, client, nullptr);
+}
+
+bool CSkarvelView::Shown::same_frame(const Shown& o) const {
+    return valid && o.valid && table == o.table && top == o.top && cursor == o.cursor &&
+           swap_row == o.swap_row && width == o.width && height == o.height &&
+           english == o.english && entry.active == o.entry.active && entry.slot == o.entry.slot &&
+           entry.typed == o.entry.typed;
+}
+
+CSkarvelView::Shown CSkarvelView::frame_now() const {
+    Shown s;
+    s.valid = true;
+    s.table = shown_table();
+    s.top = top_row();
+    s.cursor = cursor_row();
+    s.swap_row = swap_row_;
+    s.width = width();
+    s.height = height();
+    s.english = row_ctx_.english;
+    s.entry = entry_;
+    return s;
+}
+
+void CSkarvelView::data_changed() {
+    Shown now = frame_now();
+    if (now.table == view::kResultsBoard || !now.same_frame(shown_)) {
+        update();
+        return;
+    }
+    // The same rows on show: work out their cells and repaint the rows that differ.
+    view::prepare_paint(c_, now.table, row_ctx_);
+    row_ctx_.entry = entry_;
+    const int visible = view::visible_rows(height());
+    const int cap = capacity();
+    for (int r = 0; r < visible && r < static_cast<int>(shown_.rows.size()); ++r) {
+        const int slot = shown_.top + r;
+        std::vector<view::Cell> cells =
+            slot < cap ? view::row_cells(c_, now.table, slot, row_ctx_) : std::vector<view::Cell>{};
+        const std::vector<view::Cell>& was = shown_.rows[static_cast<std::size_t>(r)];
+        const bool same = cells.size() == was.size() &&
+                          std::equal(cells.begin(), cells.end(), was.begin(),
+                                     [](const view::Cell& a, const view::Cell& b) {
+                                         return a.text == b.text && a.background == b.background;
+                                     });
+        if (!same) update(QRect(0, kFirstRowY + kRowHeight * r, width(), kRowHeight));
+    }
+}
+
+void CSkarvelView::render_rows(QPainter& p, const QRect& client, const QRegion* dirty) {
+    const bool all = !dirty || dirty->contains(client);
     p.setFont(font());
     const QFontMetrics fm(font());
     const int cw = fm.horizontalAdvance(QLatin1Char('0'));
     const int ascent = fm.ascent();
     const int table = shown_table();
+    Shown frame = frame_now();
+    frame.width = client.width();
+    frame.height = client.height();
 
     if (table == view::kResultsBoard) {
+        p.fillRect(client, Qt::white);
         if (board_) {
             board_->paint(p, client, c_, now ? now() : 0);
         } else {
             p.setPen(Qt::black);
             p.drawText(4, kHeaderY + ascent, qs(text_in(row_ctx_.english, Txt::kBoardTitle)));
         }
+        shown_ = Shown{};
         return;
     }
+    // A partial paint only when the frame is the one the rows on record were drawn in.
+    const bool partial = !all && frame.same_frame(shown_);
 
     auto cols = view::columns(table);
     std::vector<int> xs;
@@ -266,11 +325,15 @@ void CSkarvelView::render_to(QPainter& p, const QRect& client) {
     }
     xs.push_back(std::max(x, client.width()));
 
-    // Header line.
-    p.setPen(Qt::black);
-    for (std::size_t i = 0; i < cols.size(); ++i)
-        if (cols[i].header != Txt::kCount)
-            p.drawText(xs[i], kHeaderY + ascent - 2, qs(text_in(row_ctx_.english, cols[i].header)));
+    if (!partial || dirty->intersects(QRect(0, 0, client.width(), kFirstRowY))) {
+        // Header line.
+        p.fillRect(QRect(0, 0, client.width(), kFirstRowY - 1), Qt::white);
+        p.setPen(Qt::black);
+        for (std::size_t i = 0; i < cols.size(); ++i)
+            if (cols[i].header != Txt::kCount)
+                p.drawText(xs[i], kHeaderY + ascent - 2,
+                           qs(text_in(row_ctx_.english, cols[i].header)));
+    }
 
     view::prepare_paint(c_, table, row_ctx_);
     row_ctx_.entry = entry_;
@@ -279,11 +342,23 @@ void CSkarvelView::render_to(QPainter& p, const QRect& client) {
     const int cap = capacity();
     const int top = top_row();
     const int cursor = cursor_row();
+    if (!partial) {
+        // Below the last row, whatever is left of the view.
+        const int rows_end = kFirstRowY + kRowHeight * visible;
+        if (rows_end < client.height())
+            p.fillRect(QRect(0, rows_end, client.width(), client.height() - rows_end), Qt::white);
+        frame.rows.assign(static_cast<std::size_t>(visible), {});
+    } else {
+        frame.rows = std::move(shown_.rows);
+        frame.rows.resize(static_cast<std::size_t>(visible));
+    }
     for (int r = 0; r < visible; ++r) {
         int slot = top + r;
-        if (slot >= cap) break;
         int y = kFirstRowY + kRowHeight * r;
-        std::vector<view::Cell> cells = view::row_cells(c_, table, slot, row_ctx_);
+        if (partial && !dirty->intersects(QRect(0, y, client.width(), kRowHeight))) continue;
+        std::vector<view::Cell> cells =
+            slot < cap ? view::row_cells(c_, table, slot, row_ctx_) : std::vector<view::Cell>{};
+        ++rows_painted_;
         QColor bg = slot == cursor ? kCursorColor : !cells.empty() ? kRecordColor : kEmptyColor;
         p.fillRect(QRect(0, y, client.width(), kRowHeight), bg);
         p.setPen(kRuleColor);
@@ -305,12 +380,15 @@ void CSkarvelView::render_to(QPainter& p, const QRect& client) {
             }
             if (!cell.text.empty()) p.drawText(xs[i], y + 1 + ascent, qs(cell.text));
         }
+        frame.rows[static_cast<std::size_t>(r)] = std::move(cells);
     }
+    shown_ = std::move(frame);
 }
 
-void CSkarvelView::paintEvent(QPaintEvent*) {
+void CSkarvelView::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    render_to(p, rect());
+    const QRegion dirty = e->region();
+    render_rows(p, rect(), &dirty);
 }
 
 void CSkarvelView::keyPressEvent(QKeyEvent* e) {

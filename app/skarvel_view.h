@@ -23,12 +23,14 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "app/view_logic.h"
 #include "core/competition.h"
 #include "core/prompts.h"
 
 class QPainter;
+class QRegion;
 
 namespace skarvel {
 
@@ -110,6 +112,12 @@ class CSkarvelView : public QWidget {
     // Draws the view into any painter (the benchmark and screenshots use an image).
     void render_to(QPainter& painter, const QRect& client);
 
+    // The tables changed under the view (a batch of cards, a line from the network): only the
+    // rows whose cells changed are repainted, or the whole view when what it shows has moved.
+    void data_changed();
+    // Rows drawn by paint events so far (for tests and the benchmarks).
+    int rows_painted() const { return rows_painted_; }
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -120,6 +128,19 @@ class CSkarvelView : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // Draws the rows that meet `dirty` (all of them without one) and notes what they showed.
+    void render_rows(QPainter& painter, const QRect& client, const QRegion* dirty);
+    // What the last paint showed: a later change repaints only the rows that differ.
+    struct Shown {
+        bool valid = false;
+        int table = -1, top = -1, cursor = -1, swap_row = -1, width = -1, height = -1;
+        bool english = false;
+        view::FinishEntryDisplay entry;
+        std::vector<std::vector<view::Cell>> rows;
+        bool same_frame(const Shown& o) const;
+    };
+    Shown frame_now() const;
+
     view::Position position() const;
     void set_position(view::Position p);
     bool occupied(int slot) const;
@@ -136,6 +157,8 @@ class CSkarvelView : public QWidget {
     std::function<bool(QKeyEvent*)> key_handler_;
     std::function<void(bool)> right_button_;
     ResultsBoardRenderer* board_ = nullptr;
+    Shown shown_;
+    int rows_painted_ = 0;
 };
 
 }  // namespace skarvel

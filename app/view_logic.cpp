@@ -63,26 +63,17 @@ std::string mark_text(bool marked) {
 }
 
 std::string class_name(const Competition& c, int id) {
-    const ClassRecord* k = c.find_class_by_id(id);
+    const ClassRecord* k = c.live.klass(id);
     return k ? fmt_s("%-10s", field_text(k->name)) : std::string();
 }
 std::string club_name(const Competition& c, int id) {
-    const Club* k = c.find_club_by_id(id);
+    const Club* k = c.live.club(id);
     return k ? fmt_s("%-20s", field_text(k->name)) : std::string();
-}
-
-std::int64_t group_key(int class_id, int count) {
-    return (static_cast<std::int64_t>(class_id) << 32) | static_cast<std::uint32_t>(count);
 }
 
 int finish_count(const Competition& c, int start_number) {
     if (start_number <= 0 || start_number >= kNumberIndexSize) return 0;
     return c.finish_count_by_number[start_number];
-}
-
-// Counts for the time behind: a time (no status, a finish after the start) in competition.
-bool ranked(const Runner& r) {
-    return !r.out_of_competition && result_is_time(r);
 }
 
 std::vector<Cell> runner_cells(const Competition& c, int slot, const Runner& r, bool english) {
@@ -131,7 +122,7 @@ std::vector<Cell> class_cells(const Competition& c, int slot, const ClassRecord&
         {std::string(field_text(k.name))}, {strf("%d", k.fee_rental_reduced)},
         {strf("%d", k.fee_rental_normal)}, {strf("%d", k.fee_own_reduced)},
         {strf("%d", k.fee_own_normal)}};
-    if (const Course* d = c.find_course_by_id(k.course_id)) {
+    if (const Course* d = c.live.course(k.course_id)) {
         cells.push_back({fmt_s("%-10.10s", field_text(d->name))});
         cells.push_back({strf("%d", d->control_count)});
         cells.push_back({strf("%d", d->length_m)});
@@ -224,19 +215,19 @@ std::vector<Cell> finish_cells(const Competition& c, int slot, const FinishLine&
     }
     cells.push_back({result});
     int count = finish_count(c, r->start_number);
-    const FinishStats::Group* g = ctx.finish_stats.group(r->class_id, count);
+    const LapFigures g = lap_figures(c, r->class_id, count);
     std::string place;
     if (r->out_of_competition)
         place = strf("(%d) ", count) + std::string(text_in(ctx.english, Txt::kCellOc)) +
-                strf("/%d", g ? g->runners : 0);
+                strf("/%d", g.finishers);
     else if (r->status != 0 || r->result < 0)
         place = strf("(%d)", count);
     else
-        place = strf("(%d) %d/%d", count, r->place, g ? g->runners : 0);
+        place = strf("(%d) %d/%d", count, r->place, g.finishers);
     cells.push_back({place});
     std::string behind;
-    if (has_time && result_is_time(*r) && g && !g->results.empty()) {
-        std::int32_t d = r->result - g->results.front();
+    if (has_time && result_is_time(*r) && g.has_ranked_leader) {
+        std::int32_t d = r->result - g.ranked_leader;
         if (d < 0) d = 0;
         int seconds = d / 100;
         behind = strf("%3d:%02d", seconds / 60, seconds % 60);
@@ -252,11 +243,9 @@ std::vector<Cell> finish_cells(const Competition& c, int slot, const FinishLine&
     return cells;
 }
 
-std::vector<Cell> card_cells(int slot, const CardReadout& k, const RowContext& ctx) {
+std::vector<Cell> card_cells(const Competition& c, int slot, const CardReadout& k) {
     std::string owner;
-    if (k.card_number != 0)
-        if (const Runner* const* r = ctx.card_owner.find(k.card_number))
-            owner = field_text((*r)->name);
+    if (const Runner* r = c.live.owner_of_card(k.card_number)) owner = field_text(r->name);
     return {{strf("%d", slot + 1)},
             {strf("%d", k.card_number)},
             {strf("%d", k.start_number)},
@@ -287,50 +276,9 @@ std::span<const Column> columns(int table) {
     }
 }
 
-void FinishStats::build(const Competition& c) {
-    groups_.clear();
-    const auto& t = c.tables.runners;
-    for (int i = 0; i < t.capacity(); ++i) {
-        const Runner* r = t[i];
-        if (!r || r->start_number == 0) continue;
-        int count = finish_count(c, r->start_number);
-        if (count == 0) continue;
-        Group& g = groups_[group_key(r->class_id, count)];
-        ++g.runners;
-        if (ranked(*r)) g.results.push_back(r->result);
-    }
-    for (auto& [key, g] : groups_) std::sort(g.results.begin(), g.results.end());
-}
-
-const FinishStats::Group* FinishStats::group(int class_id, int count) const {
-    auto it = groups_.find(group_key(class_id, count));
-    return it == groups_.end() ? nullptr : &it->second;
-}
-
-void prepare_paint(Competition& c, int table, RowContext& ctx) {
-    if (table == kFinishLines) {
-        // Results, places and number_index are kept fresh by finish_data_changed; the paint
-        // only reads them.
-        ctx.finish_stats.build(c);
-    } else if (table != kCardReadouts) {
+void prepare_paint(Competition& c, int table, RowContext&) {
+    if (table == kClubs || table == kClasses || table == kCourses)
         c.count_tables();  // figures for the cells; the records are not written
-    }
-    if (table == kCardReadouts) {
-        // The first runner in table order with each card number: one walk per paint into a
-        // flat index that keeps its memory from paint to paint. Runner records are allocated
-        // one by one; fetching a few ahead keeps the walk from waiting on memory when the
-        // table no longer fits in the cache.
-        const auto& t = c.tables.runners;
-        const int end = t.used_end();
-        ctx.card_owner.reset(static_cast<std::size_t>(end));
-        constexpr int kAhead = 16;
-        for (int i = 0; i < end; ++i) {
-            if (i + kAhead < end)
-                if (const Runner* next = t[i + kAhead]) __builtin_prefetch(&next->card_number);
-            if (const Runner* r = t[i]; r && r->card_number != 0)
-                ctx.card_owner.insert_first(r->card_number, r);
-        }
-    }
 }
 
 std::vector<Cell> row_cells(Competition& c, int table, int slot, RowContext& ctx) {
@@ -352,7 +300,7 @@ std::vector<Cell> row_cells(Competition& c, int table, int slot, RowContext& ctx
             if (const FinishLine* f = t.finish_lines[slot]) return finish_cells(c, slot, *f, ctx);
             break;
         case kCardReadouts:
-            if (const CardReadout* k = t.card_readouts[slot]) return card_cells(slot, *k, ctx);
+            if (const CardReadout* k = t.card_readouts[slot]) return card_cells(c, slot, *k);
             break;
         default:
             break;

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "core/competition.h"
-#include "core/flat_index.h"
 #include "core/language.h"
 #include "core/list_ops.h"
 
@@ -38,21 +37,6 @@ struct Cell {
     CellBackground background = CellBackground::kRow;
 };
 
-// Per-paint figures of the finish table: for each (class id, finish-line count) the number of
-// runners and their results, so place, "of" and time behind cost no walk per row.
-class FinishStats {
-  public:
-    void build(const Competition& c);
-    struct Group {
-        int runners = 0;
-        std::vector<std::int32_t> results;  // sorted, of ranked runners only
-    };
-    const Group* group(int class_id, int count) const;
-
-  private:
-    std::unordered_map<std::int64_t, Group> groups_;
-};
-
 struct FinishEntryDisplay {
     bool active = false;
     int slot = -1;      // the row whose number is being typed
@@ -60,18 +44,15 @@ struct FinishEntryDisplay {
 };
 
 struct RowContext {
-    FinishStats finish_stats;
     FinishEntryDisplay entry;
     bool english = false;  // language of the few texts the finish table shows
-    // Card readouts: the first runner in table order with each card number.
-    FlatIndex<const Runner*> card_owner;
 };
 
-// Prepares the context of one paint: counts the tables (into the competition's scratch, not
-// into the records), builds the finish statistics for the finish table, or the card owners
-// for the card-readout table. Nothing that is
-// saved is written: results and places are kept fresh by finish_data_changed wherever the
-// finish data changes, and only read here.
+// Prepares the context of one paint: counts the tables of clubs, classes and courses (into
+// the competition's scratch, not into the records). Nothing that is saved is written:
+// results, places, the finish table's groups and the card owners are kept fresh where the
+// data change (finish_data_changed, the card reader) and only read here, through the
+// competition's live indexes.
 void prepare_paint(Competition& c, int table, RowContext& ctx);
 // The cells of one slot of a table; empty for an empty slot.
 std::vector<Cell> row_cells(Competition& c, int table, int slot, RowContext& ctx);

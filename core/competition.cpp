@@ -15,6 +15,7 @@ Competition::Competition()
 }
 
 void Competition::clear() {
+    bump_generation();
     tables.clear();
     info.reset_to_new();
     view.reset();
@@ -93,18 +94,28 @@ bool Competition::can_undo_delete(RecordType type) {
 }
 
 void Competition::rebuild_number_index() {
-    std::fill(number_index.begin(), number_index.end(), nullptr);
+    // Built aside and compared: the indexes built over the old one stay good when it is the same.
+    index_scratch_.assign(kNumberIndexSize, nullptr);
     const auto& t = tables.runners;
     for (int i = 0; i < t.used_end(); ++i) {
         Runner* r = t[i];
         if (r && r->start_number != 0 && r->start_number < kNumberIndexSize)
-            number_index[r->start_number] = r;
+            index_scratch_[r->start_number] = r;
     }
+    take_number_index();
+}
+
+void Competition::take_number_index() {
+    if (index_scratch_ == number_index) return;
+    number_index.swap(index_scratch_);
+    bump_generation();
 }
 
 void Competition::count_finish_lines() {
     // Lines per number first (a walk over the lines alone), then one check per number of the
-    // runner the index gives: the same runner answers for every line with that number.
+    // runner the index gives: the same runner answers for every line with that number. The
+    // old counts are kept aside: only new figures make the indexes over them stale.
+    counts_scratch_ = finish_count_by_number;
     std::fill(finish_count_by_number.begin(), finish_count_by_number.end(), 0);
     const auto& t = tables.finish_lines;
     for (int i = 0; i < t.used_end() && t[i]; ++i) {
@@ -116,9 +127,12 @@ void Competition::count_finish_lines() {
         const Runner* r = number_index[n];
         if (!r || r->start_number == 0) finish_count_by_number[n] = 0;
     }
+    if (counts_scratch_ != finish_count_by_number) bump_generation();
 }
 
 void Competition::recompute_finish_results() {
+    // Every result is written afresh: the indexes built over the old ones are stale.
+    bump_generation();
     count_finish_lines();
     for (int i = 0; i < tables.runners.used_end(); ++i)
         if (Runner* r = tables.runners[i]) r->finish_time = r->result = 0;
@@ -137,17 +151,21 @@ void Competition::recompute_finish_results() {
         Runner* r = number_index[n];
         if (!r) continue;
         r->finish_time = f;
-        // Worked out in 64 bits and kept to 32 as stored: values read from a file may be
-        // anything, and a status above 8 would overflow.
-        std::int64_t result;
-        if (r->status != 0)
-            result = std::int64_t(r->status) * kDay + std::int64_t(r->start_number) * 100;
-        else if (info.competition_kind == kKindMarkedMinutes)
-            result = std::int64_t(f) + std::int64_t(r->penalty) * kCentisPerMinute - r->start_time;
-        else
-            result = std::int64_t(f) - r->start_time;
-        r->result = static_cast<std::int32_t>(result);
+        r->result = result_of(*r, f);
     }
+}
+
+std::int32_t Competition::result_of(const Runner& r, std::int32_t f) const {
+    // Worked out in 64 bits and kept to 32 as stored: values read from a file may be
+    // anything, and a status above 8 would overflow.
+    std::int64_t result;
+    if (r.status != 0)
+        result = std::int64_t(r.status) * kDay + std::int64_t(r.start_number) * 100;
+    else if (info.competition_kind == kKindMarkedMinutes)
+        result = std::int64_t(f) + std::int64_t(r.penalty) * kCentisPerMinute - r.start_time;
+    else
+        result = std::int64_t(f) - r.start_time;
+    return static_cast<std::int32_t>(result);
 }
 
 template <class R>
@@ -205,9 +223,14 @@ TableCounts Competition::counts_of(RecordType type, int slot) const {
 
 void Competition::count_tables() {
     static_assert(kClubCapacity <= 32767 && kClassCapacity <= 32767 && kCourseCapacity <= 32767);
+    // Built afresh: the counts are the figures of the tables as they are now, whoever changed
+    // them.
     build_id16_lookup(tables.clubs, club_lookup_);
     build_id16_lookup(tables.classes, class_lookup_);
     build_id16_lookup(tables.courses, course_lookup_);
+    const std::vector<std::int16_t>& club_lookup = club_lookup_;
+    const std::vector<std::int16_t>& class_lookup = class_lookup_;
+    const std::vector<std::int16_t>& course_lookup = course_lookup_;
 
     // Counters are gathered in one dense array (three per slot: runners, finish lines,
     // marked; clubs, then classes, then courses) and written to the records at the end.
@@ -221,7 +244,7 @@ void Competition::count_tables() {
     class_course_.assign(classes, -1);
     for (int i = 0; i < classes; ++i)
         if (const ClassRecord* c = tables.classes[i])
-            class_course_[i] = course_lookup_[id16_slot(c->course_id)];
+            class_course_[i] = course_lookup[id16_slot(c->course_id)];
 
     number_owner_.assign(kNumberIndexSize, NumberOwner{-2, -1, -1});
 
@@ -229,7 +252,7 @@ void Competition::count_tables() {
     // with the same number replaces an earlier one, as rebuild_number_index does). Records
     // are allocated one by one; fetching a few ahead keeps the walk from waiting on memory
     // when the table no longer fits in the cache.
-    std::fill(number_index.begin(), number_index.end(), nullptr);
+    index_scratch_.assign(kNumberIndexSize, nullptr);
     const auto& runners = tables.runners;
     const int runners_end = runners.used_end();
     for (int i = 0; i < runners_end; ++i) {
@@ -242,7 +265,7 @@ void Competition::count_tables() {
         Runner* r = runners[i];
         if (!r) continue;
         const int m = r->marked ? 1 : 0;
-        const int k = class_lookup_[id16_slot(r->class_id)];
+        const int k = class_lookup[id16_slot(r->class_id)];
         int course = -1;
         if (k >= 0) {
             class_counts[3 * k] += 1;
@@ -253,18 +276,19 @@ void Competition::count_tables() {
                 course_counts[3 * course + 2] += m;
             }
         }
-        const int club = club_lookup_[id16_slot(r->club_id)];
+        const int club = club_lookup[id16_slot(r->club_id)];
         if (club >= 0) {
             club_counts[3 * club] += 1;
             club_counts[3 * club + 2] += m;
         }
         if (r->start_number != 0 && r->start_number < kNumberIndexSize) {
-            number_index[r->start_number] = r;
+            index_scratch_[r->start_number] = r;
             number_owner_[r->start_number] =
                 NumberOwner{static_cast<std::int16_t>(k), static_cast<std::int16_t>(course),
                             static_cast<std::int16_t>(club)};
         }
     }
+    take_number_index();
     const auto& lines = tables.finish_lines;
     for (int i = 0; i < lines.used_end() && lines[i]; ++i) {
         int n = lines[i]->start_number;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/competition_info.h"
+#include "core/live_indexes.h"
 #include "core/long_names.h"
 #include "core/record_tables.h"
 
@@ -46,6 +47,15 @@ class Competition {
     LongNames long_names;
     // The document differs from its file.
     bool modified = false;
+    // Indexes over the tables for the card reader, the list view and the display pages; kept
+    // beside the tables as a cache, so a reader of a const competition may use them too (all
+    // on the thread that owns the competition).
+    mutable LiveIndexes live{*this};
+
+    // Changes whenever derived data are worked out afresh (number_index, the results, the
+    // places, a new or loaded competition): the live indexes built before are stale.
+    std::uint64_t generation() const { return generation_; }
+    void bump_generation() { ++generation_; }
 
     // Frees every record, resets the view, the filter and the header defaults of a new
     // competition, and clears the indexes.
@@ -73,6 +83,8 @@ class Competition {
     void rebuild_number_index();
     void count_finish_lines();
     void recompute_finish_results();
+    // The result a runner gets from his last finish time (the rule of the recomputation).
+    std::int32_t result_of(const Runner& r, std::int32_t finish) const;
     // Counts the runners, finish lines and marked runners of every club, class and course
     // (and rebuilds number_index) and writes the counters into the records.
     void recount_tables();
@@ -92,14 +104,19 @@ class Competition {
     void fill_new_card_readout(CardReadout& c);
 
   private:
+    std::uint64_t generation_ = 0;
     // Lookup of keyed records by a 16-bit reference (class_id, club_id, course_id): for each
-    // key value the slot of the first record in slot order with that id, or -1. Rebuilt on
-    // demand.
+    // key value the slot of the first record in slot order with that id, or -1. Rebuilt by
+    // every count.
     template <class R>
     void build_id16_lookup(const Table<R>& table, std::vector<std::int16_t>& lookup);
     std::vector<std::int16_t> club_lookup_;
     std::vector<std::int16_t> class_lookup_;
     std::vector<std::int16_t> course_lookup_;
+    // number_index as just built (index_scratch_) replaces the old one when they differ.
+    void take_number_index();
+    std::vector<Runner*> index_scratch_;
+    std::vector<std::int32_t> counts_scratch_;
     // Scratch arrays of recount_tables and recompute_finish_results: small and dense, so the
     // walks stay in the cache however large the tables are.
     // Counters wrap at 16 bits, as the records keep them.

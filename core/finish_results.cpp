@@ -7,6 +7,8 @@
 namespace skarvel {
 
 void finish_data_changed(Competition& c) {
+    // The records changed by other hands: every index over them is to be built again.
+    c.bump_generation();
     c.rebuild_number_index();
     c.recompute_finish_results();
     assign_finish_places(c);
@@ -103,12 +105,87 @@ std::vector<int> finish_places_of(const Competition& c, const std::vector<const 
     return places;
 }
 
+bool place_entry_of(const Competition& c, Runner& r, PlaceEntry& out) {
+    const PlaceRule rule(c);
+    const bool counted = PlaceRule::counts(r);
+    const bool placed = rule.placed(r);
+    if (!counted && !placed) return false;
+    out = PlaceEntry{rule.group(r), rule.value(r), r.place, counted, placed, &r};
+    return true;
+}
+
+bool place_entry_less(const PlaceEntry& a, const PlaceEntry& b) {
+    return a.group != b.group ? a.group < b.group : a.value < b.value;
+}
+
+bool lap_entry_of(const Competition& c, Runner& r, LapEntry& out) {
+    const int n = r.start_number;
+    if (n <= 0 || n >= kNumberIndexSize || c.number_index[n] != &r) return false;
+    const int laps = c.finish_count_by_number[n];
+    if (laps <= 0) return false;
+    out.group = lap_group_key(r.class_id, laps);
+    out.result = r.result;
+    out.leads = !r.out_of_competition && r.finish_time != 0 && r.result != 0;
+    out.ranked = !r.out_of_competition && result_is_time(r);
+    out.runner = &r;
+    return true;
+}
+
+bool lap_entry_less(const LapEntry& a, const LapEntry& b) {
+    return a.group != b.group ? a.group < b.group : a.result < b.result;
+}
+
+namespace {
+
+// Recomputes the places of the group that starts at `begin` of the sorted entries, writing
+// the places that changed into the runners; returns the end of the group.
+std::size_t assign_group_places(std::vector<PlaceEntry>& entries, std::size_t begin) {
+    const std::int64_t group = entries[begin].group;
+    int counted_in_group = 0;
+    int counted_below_value = 0;
+    std::size_t k = begin;
+    for (; k < entries.size() && entries[k].group == group; ++k) {
+        PlaceEntry& e = entries[k];
+        if (k == begin || e.value != entries[k - 1].value) counted_below_value = counted_in_group;
+        if (e.placed) {
+            const auto place = static_cast<std::uint16_t>(counted_below_value + 1);
+            if (e.place != place) {
+                e.place = place;
+                e.runner->place = place;
+            }
+        }
+        if (e.counted) ++counted_in_group;
+    }
+    return k;
+}
+
+std::size_t group_begin(const std::vector<PlaceEntry>& entries, std::int64_t group) {
+    auto it = std::lower_bound(entries.begin(), entries.end(), group,
+                               [](const PlaceEntry& e, std::int64_t g) { return e.group < g; });
+    return static_cast<std::size_t>(it - entries.begin());
+}
+
+// Removes a runner's entry (found by its group and value); false when it is not there.
+template <class E>
+bool erase_entry(std::vector<E>& entries, const E& entry, bool (*less)(const E&, const E&)) {
+    auto range = std::equal_range(entries.begin(), entries.end(), entry, less);
+    for (auto it = range.first; it != range.second; ++it)
+        if (it->runner == entry.runner) {
+            entries.erase(it);
+            return true;
+        }
+    return false;
+}
+
+}  // namespace
+
 void assign_finish_places(Competition& c) {
     const PlaceRule rule(c);
     // One walk gathers every runner who can be better than another (counted) or has a place of
     // his own (placed) with his group and value. Sorted by group and value, one pass gives each
     // placed runner 1 + the counted runners of his group below his value; the places are then
-    // written in slot order. (The runners are records of their own: fetch a few ahead.)
+    // written in slot order. (The runners are records of their own: fetch a few ahead.) The
+    // sorted entries are kept (LiveIndexes::place_entries) for the card reader's updates.
     struct Entry {
         std::int64_t group;
         std::int32_t value;
@@ -161,6 +238,110 @@ void assign_finish_places(Competition& c) {
         const std::uint16_t place = place_of[static_cast<std::size_t>(placed_slots[k])];
         if (r->place != place) r->place = place;
     }
+
+    std::vector<PlaceEntry>& kept = c.live.place_entries();
+    kept.clear();
+    kept.reserve(entries.size());
+    for (const Entry& e : entries)
+        kept.push_back(PlaceEntry{e.group, e.value, place_of[static_cast<std::size_t>(e.slot)],
+                                  e.counted, e.placed, t[e.slot]});
+    c.live.stamp_places();
+}
+
+RunnerUpdate::RunnerUpdate(Competition& c, int start_number)
+    : c_(c),
+      number_(start_number),
+      runner_(c.runner_by_number(start_number)),
+      places_fresh_(c.live.places_fresh()),
+      laps_fresh_(c.live.laps_fresh()),
+      place_builds_(c.live.place_builds()),
+      lap_builds_(c.live.lap_builds()),
+      generation_(c.generation()),
+      runners_revision_(c.tables.runners.revision()) {
+    if (!runner_) return;
+    placed_before_ = place_entry_of(c, *runner_, place_before_);
+    lapped_before_ = lap_entry_of(c, *runner_, lap_before_);
+}
+
+void RunnerUpdate::line_appended(std::int32_t time) {
+    ++lines_;
+    if (time != 0) last_time_ = time;
+}
+
+void RunnerUpdate::commit() {
+    LiveIndexes& live = c_.live;
+    // Anything else that changed since the update began (a dialog's event loop runs timers,
+    // a runner may have been made) leaves no difference to apply: recompute everything.
+    if (everything_ || !places_fresh_ || c_.generation() != generation_ ||
+        c_.tables.runners.revision() != runners_revision_ || live.place_builds() != place_builds_) {
+        finish_data_changed(c_);
+        return;
+    }
+    if (!runner_) return;  // the number's line counts for nobody
+
+    Runner& r = *runner_;
+    c_.finish_count_by_number[number_] += lines_;
+    if (last_time_ != 0) r.finish_time = last_time_;
+    r.result = r.finish_time != 0 ? c_.result_of(r, r.finish_time) : 0;
+
+    std::vector<PlaceEntry>& places = live.place_entries();
+    if (placed_before_ && !erase_entry(places, place_before_, place_entry_less)) {
+        finish_data_changed(c_);  // the kept places did not hold this runner as they should
+        return;
+    }
+    PlaceEntry after;
+    const bool placed_after = place_entry_of(c_, r, after);
+    if (placed_after)
+        places.insert(std::upper_bound(places.begin(), places.end(), after, place_entry_less),
+                      after);
+    else if (r.place != 0)
+        r.place = 0;
+    if (placed_before_) {
+        const std::size_t b = group_begin(places, place_before_.group);
+        if (b < places.size() && places[b].group == place_before_.group)
+            assign_group_places(places, b);
+    }
+    if (placed_after && !(placed_before_ && place_before_.group == after.group))
+        assign_group_places(places, group_begin(places, after.group));
+
+    if (!laps_fresh_ || live.lap_builds() != lap_builds_) {
+        live.forget_laps();
+        return;
+    }
+    std::vector<LapEntry>& laps = live.lap_entries_kept();
+    if (lapped_before_ && !erase_entry(laps, lap_before_, lap_entry_less)) {
+        live.forget_laps();
+        return;
+    }
+    LapEntry lap_after;
+    if (lap_entry_of(c_, r, lap_after))
+        laps.insert(std::upper_bound(laps.begin(), laps.end(), lap_after, lap_entry_less),
+                    lap_after);
+}
+
+LapFigures lap_figures(const Competition& c, std::int32_t class_id, int laps) {
+    LapFigures out;
+    if (laps <= 0) return out;
+    const std::vector<LapEntry>& entries = c.live.lap_entries();
+    LapEntry key;
+    key.group = lap_group_key(class_id, laps);
+    auto [lo, hi] =
+        std::equal_range(entries.begin(), entries.end(), key,
+                         [](const LapEntry& a, const LapEntry& b) { return a.group < b.group; });
+    out.finishers = static_cast<int>(hi - lo);
+    // Sorted by result: the first of each kind leads (statuses sort last, by their large
+    // results, so the walk is short).
+    for (auto it = lo; it != hi && !(out.has_leader && out.has_ranked_leader); ++it) {
+        if (it->leads && !out.has_leader) {
+            out.has_leader = true;
+            out.leader = it->result;
+        }
+        if (it->ranked && !out.has_ranked_leader) {
+            out.has_ranked_leader = true;
+            out.ranked_leader = it->result;
+        }
+    }
+    return out;
 }
 
 }  // namespace skarvel

@@ -18,8 +18,43 @@ namespace skarvel {
 
 // Rebuilds number_index, recomputes every runner's finish_time and result from the finish
 // lines (recompute_finish_results, which also recounts finish_count_by_number), and writes
-// every runner's `place` as the finish table shows it (assign_finish_places).
+// every runner's `place` as the finish table shows it (assign_finish_places). The indexes of
+// core/live_indexes.h built before are stale from here on.
 void finish_data_changed(Competition& c);
+
+// Brings results and places up to date after a change that concerns one runner only: the
+// card reader's. It works out again only that runner's finish time and result and the places
+// of his groups, and gives exactly what finish_data_changed would give. Made before the
+// change, for the runner who holds `start_number` (number_index); the change may set that
+// runner's start time, status, penalty or class, and append finish lines for the number after
+// every line in use (line_appended for each). commit() applies it; when the tables changed in
+// any other way meanwhile (or the places were not current when it began), commit() runs
+// finish_data_changed instead.
+class RunnerUpdate {
+  public:
+    RunnerUpdate(Competition& c, int start_number);
+    // A finish line for the number was appended after every line in use, with this time.
+    void line_appended(std::int32_t time);
+    // Something beyond this one runner changed (a runner or class made, a card number
+    // given): commit() recomputes everything.
+    void touch_everything() { everything_ = true; }
+    void commit();
+
+  private:
+    Competition& c_;
+    int number_;
+    Runner* runner_;
+    PlaceEntry place_before_;
+    bool placed_before_ = false;  // had a place entry
+    LapEntry lap_before_;
+    bool lapped_before_ = false;
+    bool places_fresh_, laps_fresh_;
+    std::uint64_t place_builds_, lap_builds_;
+    std::uint64_t generation_, runners_revision_;
+    int lines_ = 0;
+    std::int32_t last_time_ = 0;
+    bool everything_ = false;
+};
 
 // The leg of a relay start number: its thousands, else its hundreds (205 and 2005 are leg 2).
 int leg_of_number(int n);
@@ -39,6 +74,26 @@ bool result_is_time(const Runner& r);
 // never counted as better than anyone. Runners without a finish line get place 0. Needs
 // fresh results (finish_data_changed calls it after the recomputation).
 void assign_finish_places(Competition& c);
+
+// A runner's entry among the places, and among the class-and-laps groups (core/live_indexes.h);
+// false when he has none.
+bool place_entry_of(const Competition& c, Runner& r, PlaceEntry& out);
+bool lap_entry_of(const Competition& c, Runner& r, LapEntry& out);
+bool place_entry_less(const PlaceEntry& a, const PlaceEntry& b);
+bool lap_entry_less(const LapEntry& a, const LapEntry& b);
+
+// The group of a class and a number of finish lines, from the kept lap groups: how many
+// runners have that many lines (each runner that number_index gives for a start number), the
+// best result of those who may lead on the display page (in competition, a finish time and a
+// result) and of those who may lead in the finish table (a time without status).
+struct LapFigures {
+    int finishers = 0;
+    bool has_leader = false;
+    std::int32_t leader = 0;
+    bool has_ranked_leader = false;
+    std::int32_t ranked_leader = 0;
+};
+LapFigures lap_figures(const Competition& c, std::int32_t class_id, int laps);
 
 // The same place of one runner, counted directly (one walk over the runners); needs fresh
 // results. For a single lookup; the places of a whole list are already in `place`.

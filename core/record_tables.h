@@ -60,6 +60,9 @@ class Table {
     }
     // Every slot from this one on is empty: whole-table walks can stop here.
     int used_end() const { return used_; }
+    // Changes whenever a record is added, deleted or moved, or a slot is handed out to be
+    // filled: an index of the table's records built at one revision is stale at another.
+    std::uint64_t revision() const { return revision_; }
     // Puts a zero-filled record in the first empty slot; kNoSlot when the table is full.
     int new_record() {
         int i = find_free_slot();
@@ -127,10 +130,12 @@ class Table {
   private:
     void push_deleted(std::unique_ptr<R> r);
     void touch(int i) {
+        ++revision_;
         if (i + 1 > used_) used_ = i + 1;
     }
     // All slots from used_ on are empty, so walks and clearing need not visit them.
     int used_ = 0;
+    std::uint64_t revision_ = 0;
     std::vector<std::unique_ptr<R>> slots_;
     // A ring: the oldest deleted record sits at deleted_head_, so freeing it when the ring is
     // full costs nothing.
@@ -198,6 +203,7 @@ void Table<R>::push_deleted(std::unique_ptr<R> r) {
 template <class R>
 bool Table<R>::erase(int i) {
     if (i < 0 || i >= capacity() || !slots_[i]) return false;
+    ++revision_;
     push_deleted(std::move(slots_[i]));
     for (int k = i + 1; k < used_; ++k) slots_[k - 1] = std::move(slots_[k]);
     slots_[used_ - 1].reset();
@@ -208,6 +214,7 @@ bool Table<R>::erase(int i) {
 template <class R>
 int Table<R>::erase_live() {
     int n = live_count();
+    ++revision_;
     for (int i = 0; i < n; ++i) push_deleted(std::move(slots_[i]));
     if (n > 0) {
         for (int k = n; k < used_; ++k) slots_[k - n] = std::move(slots_[k]);
@@ -222,6 +229,7 @@ int Table<R>::undo_erase() {
     int i = find_free_slot();
     if (i == kNoSlot) return kNoSlot;
     --deleted_count_;
+    ++revision_;
     slots_[i] = std::move(deleted_[(deleted_head_ + deleted_count_) % capacity()]);
     touch(i);
     return i;
@@ -229,6 +237,7 @@ int Table<R>::undo_erase() {
 
 template <class R>
 void Table<R>::clear() {
+    ++revision_;
     for (int i = 0; i < used_; ++i) slots_[i].reset();
     for (auto& d : deleted_) d.reset();
     used_ = 0;

@@ -1,5 +1,6 @@
 #include "periph/display_pages.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 
 #include "core/cp1251.h"
 #include "core/file_io.h"
+#include "core/finish_results.h"
 #include "core/time_text.h"
 #include "periph/page_text.h"
 #include "results/result_compute.h"
@@ -155,22 +157,16 @@ std::string finish_page(Competition& c) {
     std::string p = page_open(10, style, "");
     p += "<div align=\"left\"><table>\n";
 
-    // Results once for the page, then the places (stored as the finish table shows them),
-    // finishers and leaders of its lines in one walk each.
+    // Results and places are kept current where the finish data change (finish_data_changed,
+    // the card reader); a competition whose figures are not current is recomputed once. The
+    // finishers and leaders of each line's class and laps come from the kept groups.
+    if (!c.live.places_fresh()) finish_data_changed(c);
     const auto& lines = c.tables.finish_lines;
     const int first = lines.live_count() - kFinishPageLines;
-    std::vector<int> numbers;
-    for (int i = 0; i < kFinishPageLines; ++i)
-        if (const FinishLine* line = lines[first + i]) numbers.push_back(line->start_number);
-    const std::vector<int> places = runner_places(c, numbers);
-    const std::vector<SameLapsFigures> figures = same_laps_figures(c, numbers);
 
-    std::size_t k = 0;
     for (int i = 0; i < kFinishPageLines; ++i) {
         const FinishLine* line = lines[first + i];
         if (!line) continue;
-        const int place = places[k];
-        const SameLapsFigures& figure = figures[k++];
         p += row_open(i);
         const int number = line->start_number;
         if (number == 0) continue;
@@ -179,6 +175,10 @@ std::string finish_page(Competition& c) {
             p += "<td>-- нет в протоколе --</td>"_cp1251;
             continue;
         }
+        const int place = r->place;
+        const LapFigures laps = lap_figures(c, r->class_id, c.finish_count_by_number[number]);
+        const int finishers = laps.finishers;
+        const std::int32_t leader = laps.has_leader ? std::min(laps.leader, r->result) : r->result;
         p += "<td><b>" + html_field(field_text(r->name), 25) + "</b>";
         if (const Club* club = club_of(c, *r))
             p += "</td><td>" + html_field(field_text(club->name), 20, false);
@@ -197,15 +197,14 @@ std::string finish_page(Competition& c) {
         std::string place_text;
         if (r->status == 0) {
             if (r->out_of_competition)
-                append_format(place_text, "%s%d", std::string("вк/"_cp1251).c_str(),
-                              figure.finishers);
+                append_format(place_text, "%s%d", std::string("вк/"_cp1251).c_str(), finishers);
             else
-                append_format(place_text, "%d/%d", place, figure.finishers);
+                append_format(place_text, "%d/%d", place, finishers);
         }
         p += "<td>&nbsp;" + place_text + "</td>";
         p += "<td>&nbsp;" + html_field(field_text(cls->name), 10, false) + "</td>";
         if (has_time && r->status == 0) {
-            std::int32_t d = r->result - figure.leader;
+            std::int32_t d = r->result - leader;
             append_format(p, "<td>&nbsp;%3d:%02d</td>", d / 6000, d / 100 % 60);
         } else {
             p += "<td></td>";

@@ -51,11 +51,11 @@ std::string_view finish_status_text(int status) {
 }
 
 const ClassRecord* class_of(const Competition& c, const Runner& r) {
-    return c.find_class_by_id(r.class_id);
+    return c.live.klass(r.class_id);
 }
 
 const Club* club_of(const Competition& c, const Runner& r) {
-    return c.find_club_by_id(r.club_id);
+    return c.live.club(r.club_id);
 }
 
 }  // namespace skarvel

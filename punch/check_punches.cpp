@@ -18,12 +18,12 @@ std::vector<std::uint8_t> course_controls(const Course& course) {
 }
 
 Course* class_course(Competition& c, const Runner& runner, Prompts& prompts) {
-    const ClassRecord* cls = c.find_class_by_id(runner.class_id);
+    const ClassRecord* cls = c.live.klass(runner.class_id);
     if (!cls) {
         prompts.message(prompts.text(Txt::kNoSuchClass));
         return nullptr;
     }
-    Course* course = c.find_course_by_id(cls->course_id);
+    Course* course = c.live.course(cls->course_id);
     if (!course) prompts.message(prompts.text(Txt::kNoSuchCourse));
     return course;
 }

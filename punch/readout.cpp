@@ -25,22 +25,12 @@ Runner* runner_by_card(const Competition& c, std::int32_t card_number) {
 
 namespace {
 
-int find_readout(const Competition& c, std::int32_t card_number) {
-    const auto& t = c.tables.card_readouts;
-    for (int i = 0; i < t.capacity() && t[i]; ++i)
-        if (t[i]->card_number == card_number) return i;
-    return kNoSlot;
-}
-
 // A finish line for the reader: the line after the last one in use, reused when present,
 // otherwise appended. kNoSlot when the table is full. In a shared competition only this
 // computer's lines count: lines another computer prepared are filled there.
 int finish_line_after_last(Competition& c) {
     auto& t = c.tables.finish_lines;
-    int last = 0;
-    for (int i = 0; i < t.capacity() && t[i]; ++i)
-        if ((t[i]->time() != 0 || t[i]->start_number != 0) && !t[i]->row.foreign) last = i;
-    int next = last + 1;
+    int next = c.live.last_finish_line() + 1;
     while (t[next] && t[next]->row.foreign) ++next;
     if (t[next]) return next;
     return c.new_record(kFinishLines);
@@ -93,7 +83,7 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
     c.modified = true;
 
     // 1. Store the readout.
-    int existing = s.labyrinth_mode ? kNoSlot : find_readout(c, card.card_number);
+    int existing = s.labyrinth_mode ? kNoSlot : c.live.readout_of_card(card.card_number);
     if (existing == kNoSlot) {
         int slot = c.new_record(kCardReadouts);
         if (slot == kNoSlot) {
@@ -117,6 +107,7 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
                 }
             }
             *c.tables.card_readouts[slot] = card;
+            c.live.note_readout_added(slot);
             out.readout_slot = slot;
         }
     } else {
@@ -136,7 +127,11 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
     }
 
     // 2. The owner.
-    Runner* owner = runner_by_card(c, card.card_number);
+    Runner* owner = c.live.owner_of_card(card.card_number);
+    // Results, counts and places are brought up to date for the runner who holds the
+    // owner's number once the card is through (RunnerUpdate), not recomputed for everyone. A
+    // runner made by the labyrinth mode or a card number given to one changes more than that.
+    bool everything = s.labyrinth_mode;
     if (!owner && s.ask_owner_number) {
         auto typed = prompts.ask_text("Finish time", std::to_string(state.last_typed_number));
         if (typed) {
@@ -145,15 +140,19 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
             if (Runner* r = c.runner_by_number(state.last_typed_number)) {
                 r->card_number = card.card_number;
                 owner = r;
+                everything = true;
             }
         }
     }
     if (!owner) {
+        if (everything) finish_data_changed(c);
         if (s.warnings) prompts.message(prompts.text(Txt::kOwnerNotFound));
         if (s.print_on_read && hooks.print_split) hooks.print_split(nullptr, card);
         return out;
     }
     out.owner = owner;
+    RunnerUpdate update(c, owner->start_number);
+    if (everything) update.touch_everything();
 
     // 3. Start time.
     if (s.start_source == kSourceStation)
@@ -195,8 +194,8 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
                 if (s.penalty_per_miss != 0)
                     owner->penalty = r == 1 ? 0 : static_cast<std::uint16_t>(r);
                 if (s.limit_disqualify) {
-                    const ClassRecord* cls = c.find_class_by_id(owner->class_id);
-                    const Course* course = cls ? c.find_course_by_id(cls->course_id) : nullptr;
+                    const ClassRecord* cls = c.live.klass(owner->class_id);
+                    const Course* course = cls ? c.live.course(cls->course_id) : nullptr;
                     if (over_course_time_limit(course, card_result(c, *owner, card_finish))) {
                         if (s.warnings) prompts.message(prompts.text(Txt::kOverTimeLimit));
                         owner->status = kStatusOverTime;
@@ -230,13 +229,19 @@ ReadoutOutcome process_card(Competition& c, const CardReadout& read, const Punch
             // only the number and the time are this card's.
             line.start_number = static_cast<std::int16_t>(owner->start_number);
             line.set_time(time);
+            c.live.note_finish_line_written(slot);
+            // The line counts for the runner of its number (after the int16 it is stored in).
+            if (line.start_number == static_cast<int>(owner->start_number))
+                update.line_appended(time);
+            else
+                update.touch_everything();
             out.finish_slot = slot;
         }
     } else if (hooks.send_unsent_finish_lines) {
         hooks.send_unsent_finish_lines();
     }
 
-    finish_data_changed(c);
+    update.commit();
 
     // 6. Printing.
     if (s.print_on_read) {

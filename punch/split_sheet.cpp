@@ -44,12 +44,12 @@ Course* first_course_by_number(const Competition& c, int number) {
 
 // The course of the runner's class, with the messages for a missing class or course.
 Course* class_course_of(const Competition& c, const Runner& r, Prompts& prompts) {
-    ClassRecord* cls = c.find_class_by_id(r.class_id);
+    ClassRecord* cls = c.live.klass(r.class_id);
     if (!cls) {
         prompts.message(prompts.text(Txt::kNoSuchClass));
         return nullptr;
     }
-    Course* course = c.find_course_by_id(cls->course_id);
+    Course* course = c.live.course(cls->course_id);
     if (!course) prompts.message(prompts.text(Txt::kNoSuchCourse));
     return course;
 }
@@ -141,8 +141,8 @@ std::vector<std::string> finish_lines(const Competition& c, const Runner& r, con
 
 bool over_time_limit(const Competition& c, const Runner& r) {
     if (!c.info.limit_disqualify) return false;
-    const ClassRecord* cls = c.find_class_by_id(r.class_id);
-    const Course* course = cls ? c.find_course_by_id(cls->course_id) : nullptr;
+    const ClassRecord* cls = c.live.klass(r.class_id);
+    const Course* course = cls ? c.live.course(cls->course_id) : nullptr;
     return over_course_time_limit(course, r.result);
 }
 
@@ -216,7 +216,7 @@ SplitSheet compose_split_sheet(Competition& c, Runner& r, const CardReadout& car
     body(strf_view("№ %4d, VP-чип № %d"_cp1251, r.start_number, card.card_number));
     StartRef ref = start_reference(c, r);
     if (!ref.line.empty()) body(ref.line);
-    if (const ClassRecord* cls = c.find_class_by_id(r.class_id))
+    if (const ClassRecord* cls = c.live.klass(r.class_id))
         body(strf_view("Группа: %s"_cp1251, std::string(field_text(cls->name)).c_str()));
 
     CourseWalk w = walk_course(c, r, card, *course, ref.time, precision);
@@ -240,8 +240,7 @@ SplitSheet compose_split_sheet(Competition& c, Runner& r, const CardReadout& car
         }
         if (!codes.empty()) body(std::move(codes));
     }
-    if (c.find_class_by_id(r.class_id) && over_time_limit(c, r))
-        body(std::string(over_time_text()));
+    if (c.live.klass(r.class_id) && over_time_limit(c, r)) body(std::string(over_time_text()));
     return s;
 }
 
@@ -258,7 +257,7 @@ SplitSheet compose_plain_sheet(Competition& c, Runner* r, const CardReadout& car
     if (r) {
         if (!class_course_of(c, *r, prompts)) return s;
         s.document_name = strf_view("Информашка № %d"_cp1251, r->start_number);
-        const ClassRecord* cls = c.find_class_by_id(r->class_id);
+        const ClassRecord* cls = c.live.klass(r->class_id);
         s.lines.push_back({20, true, title_of(c)});
         s.lines.push_back({26, true,
                            strf_view("№ %d, %s"_cp1251, r->start_number,
@@ -368,7 +367,7 @@ bool write_split_text(ByteSink& out, Competition& c, const Runner& r, const Card
     line(strf_view("№ %4d, VP-чип № %d"_cp1251, r.start_number, card.card_number));
     StartRef ref = start_reference(c, r);
     if (!ref.line.empty()) line(ref.line);
-    if (const ClassRecord* cls = c.find_class_by_id(r.class_id))
+    if (const ClassRecord* cls = c.live.klass(r.class_id))
         line(strf_view("Группа: %s"_cp1251, std::string(field_text(cls->name)).c_str()));
 
     bool found;

@@ -177,6 +177,7 @@ void StationReaderQt::apply_pending(bool at_command_top) {
     applying_ = true;
     std::uint64_t generation = env_.competition_generation ? env_.competition_generation() : 0;
     std::vector<StationEvent> orphans;
+    bool changed = false;
     while (!pending_.empty() && !closing_) {
         StationEvent e = std::move(pending_.front());
         pending_.pop_front();
@@ -184,33 +185,34 @@ void StationReaderQt::apply_pending(bool at_command_top) {
             orphans.push_back(std::move(e));
             continue;
         }
-        apply(e);
+        changed = apply(e) || changed;
     }
     if (!orphans.empty() && !closing_ && env_.orphaned && env_.orphaned(orphans))
-        for (const StationEvent& e : orphans) apply(e);
+        for (const StationEvent& e : orphans) changed = apply(e) || changed;
     applying_ = false;
+    // One repaint (and one title update) for the whole batch.
+    if (changed && !closing_ && env_.changed) env_.changed();
     // Events that arrived while a message of this run was open.
     if (!pending_.empty()) retry_->start();
 }
 
-void StationReaderQt::apply(const StationEvent& e) {
+bool StationReaderQt::apply(const StationEvent& e) {
     Competition& c = env_.competition();
     if (e.kind == StationEvent::Kind::kCard) {
         PunchSettings s = punch_settings_from(c.info);
         ReadoutHooks h = env_.hooks ? env_.hooks() : ReadoutHooks{};
         ReadoutOutcome out = process_card(c, e.card, s, state_, env_.prompts(), h);
         ++cards_processed_;
-        if (env_.changed) env_.changed();
         if (env_.card_processed) env_.card_processed(e.card, out);
-        return;
+        return true;
     }
     if (e.kind == StationEvent::Kind::kPersonalData) {
         if (env_.personal_data) env_.personal_data(e);
-        return;
+        return false;
     }
     store_memory_record(c, e.card_number, e.time, env_.prompts());
     ++records_processed_;
-    if (env_.changed) env_.changed();
+    return true;
 }
 
 void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOptions options,

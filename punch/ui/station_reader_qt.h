@@ -52,7 +52,8 @@ class StationReaderQt : public QObject {
         std::function<Prompts&()> prompts;
         // Split printout and finish client call points.
         std::function<ReadoutHooks()> hooks;
-        // After a card or record changed the tables: mark modified, repaint.
+        // After a batch of cards or records changed the tables: mark modified, repaint (once
+        // for the batch).
         std::function<void()> changed;
         // After each card: what became of it (for the status bar).
         std::function<void(const CardReadout& card, const ReadoutOutcome& outcome)> card_processed;
@@ -147,7 +148,8 @@ class StationReaderQt : public QObject {
     // This object's thread: takes the worker's events over.
     void take_over();
     bool may_apply_now(bool at_command_top) const;
-    void apply(const StationEvent& e);
+    // Applies one event; true when it changed the tables.
+    bool apply(const StationEvent& e);
 
     Environment env_;
     Mode mode_ = Mode::kNone;
