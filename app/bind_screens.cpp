@@ -59,8 +59,15 @@ void bind_screens_commands(AppContext& ctx) {
     pages_env.report = [&ctx](const QString& why) {
         status_message(ctx, ctx.text(Txt::kDisplayWriteFailed) + why);
     };
+    // The web server's browsers follow the page live.
+    pages_env.watched = [state] { return state->http.running(); };
+    pages_env.publish = [state](const std::string& page) {
+        state->http.publish_display_page(QByteArray(page.data(), qsizetype(page.size())));
+    };
     // Owned by the main window: stopped when the program ends.
     auto* display = new DisplayPages(std::move(pages_env), ctx.parent());
+    QObject::connect(&ctx.frame, &CMainFrame::competition_changed, display,
+                     &DisplayPages::data_changed);
 
     DisplayBoardQt::Environment board_env;
     board_env.competition = [&c]() -> Competition& { return c; };

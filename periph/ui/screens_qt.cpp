@@ -84,6 +84,13 @@ void DisplayPages::toggle() {
     timer_->start(c.info.display_mode == 1 ? kStartPageIntervalMs : kFinishPageIntervalMs);
 }
 
+void DisplayPages::data_changed() {
+    Competition& c = env_.competition();
+    if (!c.info.display_on || c.info.display_mode == 1) return;
+    if (!env_.publish || !env_.watched || !env_.watched()) return;
+    env_.publish(finish_page(c));
+}
+
 void DisplayPages::tick() {
     Competition& c = env_.competition();
     // A load or a new competition clears the flag: the display ends at its next turn.
@@ -103,6 +110,7 @@ void DisplayPages::tick() {
     } else {
         page = finish_page(c);
     }
+    if (env_.publish && env_.watched && env_.watched()) env_.publish(page);
     std::string folder = env_.folder().toUtf8().toStdString();
     ++pending_;
     QMetaObject::invokeMethod(writer_, [this, folder, page = std::move(page)] {

@@ -47,12 +47,19 @@ class DisplayPages : public QObject {
         std::function<void(const QString&)> report;
         // The local clock as hour, minute, second (tests set it).
         std::function<void(int&, int&, int&)> clock;
+        // Browsers that follow the page live (the web server's live connections): `watched`
+        // tells whether there are any, `publish` hands them the page (unset: none).
+        std::function<bool()> watched;
+        std::function<void(const std::string& page)> publish;
     };
     explicit DisplayPages(Environment env, QObject* parent = nullptr);
     ~DisplayPages() override;
 
     // "Отображать": switches the display on or off (display_on).
     void toggle();
+    // The finish data changed: live browsers get the finish page at once (the page file is
+    // still written at its pace).
+    void data_changed();
     bool running() const;
     // Pages written since the program started (for tests and the status line).
     int pages_written() const { return written_.load(); }

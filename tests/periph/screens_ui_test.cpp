@@ -5,6 +5,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTemporaryDir>
+#include <QWebSocket>
 #include <QtTest>
 #include <fstream>
 #include <thread>
@@ -139,6 +140,74 @@ class ScreensUiTest : public QObject {
         QCOMPARE(fetch(base + ".hidden").status, 404);
         server.stop();
         QVERIFY(!server.running());
+    }
+
+    // Over HTTP the display page is live: the served page follows a WebSocket instead of
+    // reloading, and each change of the finish data reaches the browsers at once (the page
+    // file keeps its own pace). Live browsers beyond the cap are turned away.
+    void display_page_is_live_over_http() {
+        QTemporaryDir dir;
+        Race race;
+        DisplayHttpServer server;
+        QString why;
+        QVERIFY2(server.start_local(dir.path(), 0, &why), qPrintable(why));
+        DisplayPages::Environment env;
+        env.competition = [&race]() -> Competition& { return race.c; };
+        env.folder = [&dir] { return dir.path(); };
+        env.clock = [](int& h, int& m, int& s) { h = 10, m = 0, s = 0; };
+        env.watched = [&server] { return server.running(); };
+        env.publish = [&server](const std::string& page) {
+            server.publish_display_page(QByteArray::fromStdString(page));
+        };
+        DisplayPages display(env);
+        race.c.info.display_mode = 0;
+        display.toggle();
+        display.data_changed();
+        const QString base = QStringLiteral("127.0.0.1:%1/").arg(server.port());
+
+        Fetched index = fetch("http://" + base);
+        QCOMPARE(index.status, 200);
+        const QByteArray page = QByteArray::fromStdString(finish_page(race.c));
+        QCOMPARE(index.body, live_display_page(page));
+        QVERIFY(!index.body.contains("Refresh") && index.body.contains("/live"));
+        QVERIFY(index.body.startsWith(page.left(page.indexOf("<META"))));
+        QCOMPARE(fetch("http://" + base + "test2.htm").body, index.body);
+
+        auto open_live = [&](QWebSocket& ws) {
+            ws.open(QUrl("ws://" + base + "live"));
+            QTRY_VERIFY_WITH_TIMEOUT(ws.state() == QAbstractSocket::ConnectedState, 20000);
+        };
+        QStringList got;
+        QWebSocket ws;
+        QObject::connect(&ws, &QWebSocket::textMessageReceived,
+                         [&got](const QString& m) { got << m; });
+        open_live(ws);
+        // The page as it is now, then each new one.
+        QTRY_COMPARE_WITH_TIMEOUT(got.size(), 1, 20000);
+        QCOMPARE(got[0], QString::fromUtf8(u8(page.toStdString())));
+        race.add_runner(3, "Третий", 1, 0, T(10, 0, 0), T(10, 59, 0));
+        race.refresh();
+        display.data_changed();
+        QTRY_COMPARE_WITH_TIMEOUT(got.size(), 2, 20000);
+        QVERIFY(got[1].contains(QStringLiteral("Третий")));
+        QCOMPARE(server.live_connections(), 1);
+
+        // The cap: the connection beyond it is closed as a policy matter.
+        std::vector<std::unique_ptr<QWebSocket>> more;
+        for (int i = 1; i < DisplayHttpServer::kMaxLiveConnections; ++i) {
+            more.push_back(std::make_unique<QWebSocket>());
+            open_live(*more.back());
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(server.live_connections(), DisplayHttpServer::kMaxLiveConnections,
+                                  20000);
+        QWebSocket refused;
+        refused.open(QUrl("ws://" + base + "live"));
+        QTRY_COMPARE_WITH_TIMEOUT(refused.closeCode(), QWebSocketProtocol::CloseCodePolicyViolated,
+                                  20000);
+        more.clear();
+        QTRY_COMPARE_WITH_TIMEOUT(server.live_connections(), 1, 20000);
+        display.toggle();
+        server.stop();
     }
 
     void board_shows_the_four_lines_on_the_simulator() {
