@@ -24,6 +24,7 @@
 #include "punch/readout.h"
 #include "punch/station_reader.h"
 #include "tests/punch/punch_fixture.h"
+#include "tools/station_sim/sim_main.h"
 #include "tools/station_sim/station_sim.h"
 
 namespace skarvel {
@@ -517,6 +518,71 @@ TEST(E2eSimulatorScript, RejectsImpossibleCards) {
     EXPECT_FALSE(sim::parse_script("card type=6 number=1 punches=31@1O:00:00\n", script, &error));
     EXPECT_FALSE(sim::parse_script("carx type=6\n", script, &error));
     EXPECT_TRUE(sim::parse_script("# nothing\n\n", script, &error));
+}
+
+// A whole day's script (far over a megabyte) is read to its last card.
+TEST(E2eSimulatorScript, ReadsADayOfCardsFromAFile) {
+    auto dir = std::filesystem::temp_directory_path() / "skarvel_sim_day_script_test";
+    std::filesystem::create_directories(dir);
+    auto path = dir / "day.txt";
+    constexpr int kDayCards = 6000;
+    {
+        std::ofstream out(path);
+        for (int i = 0; i < kDayCards; ++i) {
+            out << "card type=6 number=" << 2000000 + i
+                << " start=10:00:00 finish=11:00:00 punches=";
+            for (int k = 0; k < 64; ++k)
+                out << (k ? "," : "") << 31 + k % 100 << "@10:" << 10 + k % 40 << ":00";
+            out << "\n";
+        }
+    }
+    ASSERT_GT(std::filesystem::file_size(path), 2u << 20);
+    sim::SimScript script;
+    auto parse = [&script](const std::string& text, std::string* error) {
+        return sim::parse_script(text, script, error);
+    };
+    ASSERT_TRUE(sim::load_sim_script(path.string(), parse));
+    ASSERT_EQ(script.cards.size(), std::size_t(kDayCards));
+    EXPECT_EQ(script.cards.back().number, 2000000 + kDayCards - 1);
+    EXPECT_EQ(script.cards.back().punches.size(), 64u);
+    EXPECT_FALSE(sim::load_sim_script((dir / "none.txt").string(), parse));
+    std::filesystem::remove_all(dir);
+}
+
+// On a paced line a card takes at least the time its bytes need at the line's speed, and the
+// simulator tells when the last byte of each card was on the line.
+TEST(E2eSimulatorScript, PacedLineTakesTheBytesTime) {
+    SimRun run(
+        "card type=6 number=2000001 start=10:00:00 finish=10:30:00 punches=31@10:10:00\n"
+        "card type=6 number=2000002 start=10:00:00 finish=10:31:00 punches=31@10:10:00\n",
+        {150, 0, 0, 38400});
+    PunchFixture f;
+    PunchSettings s;
+    s.fast_station = 1;
+    ScriptedPrompts prompts;
+    auto port = open_serial_port(run.path(), s.baud_rate());
+    ASSERT_NE(port, nullptr);
+    StationLink link(*port);
+    Watchdog dog(link, 20);
+    ReadoutState state;
+    int read = 0;
+    CardReaderHooks hooks;
+    hooks.card_read = [&](const CardReadout& card) {
+        process_card(f.c, card, s, state, prompts, {});
+        return ++read < 2;
+    };
+    const auto t0 = std::chrono::steady_clock::now();
+    run_card_reader(link, read_options_from(s), hooks, kTestPauses);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    port->close();
+    ASSERT_EQ(read, 2);
+    // At least the three block replies of each card (128 data bytes and 5 more each) crossed
+    // the line after the reader began.
+    EXPECT_GE(seconds, 2 * 3 * 133 * 10 / 38400.0);
+    const auto last = run.sim().last_bytes();
+    ASSERT_EQ(last.size(), 2u);
+    EXPECT_LT(last[0], last[1]);
 }
 
 TEST(E2eSimulatorScript, CheckMatchesTheLinkSide) {

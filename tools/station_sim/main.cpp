@@ -17,6 +17,7 @@ int usage() {
         "  --resend MS        announce an unacknowledged card again after MS (300)\n"
         "  --gap MS           pause between two cards (50)\n"
         "  --station-type N   0 BS7-8, 1 BS7-S, 2 BS-7-2 (memory replies)\n"
+        "  --baud N           pace the line: every byte takes 10 bits at N baud (0: unpaced)\n"
         "  --exit-when-done   end once every card of the script was read\n"
         "script lines:\n"
         "  card type=5|6|10 number=N [startno=N] [start=HH:MM:SS] [finish=HH:MM:SS]\n"
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
             const char* v = value();
             if (!v) return usage();
             device = v;
-        } else if (a == "--resend" || a == "--gap" || a == "--station-type") {
+        } else if (a == "--resend" || a == "--gap" || a == "--station-type" || a == "--baud") {
             const char* v = value();
             if (!v) return usage();
             int n = std::atoi(v);
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
                 options.resend_ms = n;
             else if (a == "--gap")
                 options.gap_ms = n;
+            else if (a == "--baud")
+                options.baud = n;
             else
                 options.station_type = n;
         } else if (a == "--exit-when-done") {

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <thread>
 
 #include "core/atomic_file.h"
@@ -26,9 +27,9 @@ void on_signal(int) {
 
 bool load_sim_script(const std::string& path,
                      const std::function<bool(const std::string&, std::string*)>& parse) {
-    // A script is a few lines; a megabyte is far more than any needs.
+    // A whole race day is tens of thousands of cards: the file is read whole, however long.
     std::string text;
-    if (!read_file_bytes(path, 1 << 20, text)) {
+    if (!read_file_bytes(path, std::numeric_limits<std::size_t>::max(), text)) {
         std::fprintf(stderr, "cannot read %s\n", path.c_str());
         return false;
     }

@@ -12,8 +12,8 @@
 
 namespace skarvel::sim {
 
-// Reads a script of at most a megabyte and parses it with `parse(text, &error)`. False after
-// printing why ("cannot read PATH", "PATH: line N: reason") on standard error.
+// Reads a script of any length (a whole day of cards) and parses it with `parse(text, &error)`.
+// False after printing why ("cannot read PATH", "PATH: line N: reason") on standard error.
 bool load_sim_script(const std::string& path,
                      const std::function<bool(const std::string&, std::string*)>& parse);
 

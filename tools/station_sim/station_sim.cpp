@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <thread>
 
 #include "tools/station_sim/sim_main.h"
 
@@ -83,6 +84,22 @@ bool parse_sim_time(const std::string& text, std::int32_t& out) {
     if (m > 59 || s > 59 || h > 200) return false;
     out = ((h * 60 + m) * 60 + s) * 100 + cs;
     return true;
+}
+
+SimScript script_of_readouts(const std::vector<CardReadout>& cards) {
+    SimScript script;
+    script.cards.reserve(cards.size());
+    for (const CardReadout& c : cards) {
+        SimCard s;
+        s.type = 6;
+        s.number = c.card_number;
+        s.start = c.start.time != 0 ? c.start.time : -1;
+        s.finish = c.finish.time != 0 ? c.finish.time : -1;
+        for (int k = 0; k < c.held_punches(); ++k)
+            s.punches.push_back({c.punches[k].code, c.punches[k].time});
+        script.cards.push_back(std::move(s));
+    }
+    return script;
 }
 
 bool parse_script(const std::string& text, SimScript& out, std::string* error) {
@@ -367,7 +384,30 @@ void StationSimulator::add_memory_record(const SimMemoryRecord& r) {
     memory_failed_.push_back(0);
 }
 
+std::vector<std::chrono::steady_clock::time_point> StationSimulator::last_bytes() const {
+    std::lock_guard<std::mutex> lock(taken_mutex_);
+    return last_bytes_;
+}
+
+std::vector<std::chrono::steady_clock::time_point> StationSimulator::acknowledged() const {
+    std::lock_guard<std::mutex> lock(taken_mutex_);
+    return acks_;
+}
+
+void StationSimulator::occupy_line(std::size_t bytes) {
+    if (options_.baud <= 0) return;
+    const auto now = std::chrono::steady_clock::now();
+    const auto start = std::max(now, line_free_);
+    line_free_ = start + std::chrono::nanoseconds(static_cast<std::int64_t>(bytes) * 10 *
+                                                  1000000000 / options_.baud);
+}
+
 void StationSimulator::send(const std::vector<std::uint8_t>& bytes) {
+    if (options_.baud > 0) {
+        // The bytes arrive when their last one would have crossed the line.
+        occupy_line(bytes.size());
+        std::this_thread::sleep_until(line_free_);
+    }
     // A line nobody reads stays full: the rest is dropped after a while.
     const std::size_t done = write_all(line_.fd(), bytes.data(), bytes.size(), stop_, 500);
     bytes_sent_ += done;
@@ -410,6 +450,7 @@ void StationSimulator::reply_type5() {
     replied_ = true;
     ++reads_answered_;
     send(out);
+    card_replied_ = last_send_;
 }
 
 void StationSimulator::reply_block(std::uint8_t block) {
@@ -439,6 +480,7 @@ void StationSimulator::reply_block(std::uint8_t block) {
     replied_ = true;
     ++reads_answered_;
     send(out);
+    card_replied_ = last_send_;
 }
 
 void StationSimulator::reply_memory_count() {
@@ -530,6 +572,11 @@ void StationSimulator::handle_input() {
         if (b0 == 0x06) {
             in_.erase(in_.begin());
             if (current() && replied_) {
+                {
+                    std::lock_guard<std::mutex> lock(taken_mutex_);
+                    last_bytes_.push_back(card_replied_);
+                    acks_.push_back(std::chrono::steady_clock::now());
+                }
                 if (on_acknowledged) on_acknowledged();
                 send({0x02, 0x4F, 0x4B, 0x03});
                 inserted_ = false;
@@ -626,6 +673,7 @@ void StationSimulator::run(bool exit_when_done) {
             std::uint8_t buf[512];
             ssize_t n = ::read(line_.fd(), buf, sizeof buf);
             if (n > 0) {
+                occupy_line(static_cast<std::size_t>(n));
                 bytes_received_ += static_cast<std::uint64_t>(n);
                 in_.insert(in_.end(), buf, buf + n);
                 handle_input();

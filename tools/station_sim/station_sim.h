@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/records.h"
 #include "tools/station_sim/sim_pty.h"
 
 namespace skarvel::sim {
@@ -62,6 +63,8 @@ struct SimScript {
 
 // Parses the script text; on a bad line returns false with the line number and reason.
 bool parse_script(const std::string& text, SimScript& out, std::string* error);
+// A script of type-6 cards that give these readouts (card number, start, finish, punches).
+SimScript script_of_readouts(const std::vector<CardReadout>& cards);
 // "10:05:00", "10:05:00.50", "25:10:00" (next day), "-" (none: -1).
 bool parse_sim_time(const std::string& text, std::int32_t& out);
 
@@ -69,6 +72,9 @@ struct SimOptions {
     int resend_ms = 300;   // an unacknowledged card is announced again after this silence
     int gap_ms = 50;       // pause between a card taken and the next one inserted
     int station_type = 0;  // 0 "BS7-8": memory count reply without the extra byte
+    // The line's speed: each byte either way takes 10 bits of it, one after the other (a reply
+    // waits for the command before it and arrives when its last byte would). 0: unpaced.
+    int baud = 0;
 };
 
 // Encoders, usable on their own by tests.
@@ -93,6 +99,10 @@ class StationSimulator {
     void stop() { stop_.store(true); }
 
     int cards_taken() const { return cards_taken_.load(); }
+    // For each card taken so far, in order, when the last byte of its last reply was on the
+    // line (the reader had the whole card from then on), and when its acknowledgement came.
+    std::vector<std::chrono::steady_clock::time_point> last_bytes() const;
+    std::vector<std::chrono::steady_clock::time_point> acknowledged() const;
     int reads_answered() const { return reads_answered_.load(); }
     // Bytes written to and read from the line (for line-time figures).
     std::uint64_t bytes_sent() const { return bytes_sent_.load(); }
@@ -109,6 +119,8 @@ class StationSimulator {
 
   private:
     void send(const std::vector<std::uint8_t>& bytes);
+    // The paced line carries `bytes` more bytes from now or from when it is free.
+    void occupy_line(std::size_t bytes);
     void announce();
     void handle_input();
     void reply_type5();
@@ -139,6 +151,11 @@ class StationSimulator {
     int replies_sent_ = 0;  // replies sent for the current card (faults hit the first)
     std::vector<int> memory_failed_;
     std::chrono::steady_clock::time_point last_send_;
+    std::chrono::steady_clock::time_point line_free_;     // paced line: busy until then
+    std::chrono::steady_clock::time_point card_replied_;  // the current card's last reply
+    mutable std::mutex taken_mutex_;
+    std::vector<std::chrono::steady_clock::time_point> last_bytes_;  // under taken_mutex_
+    std::vector<std::chrono::steady_clock::time_point> acks_;        // under taken_mutex_
     std::chrono::steady_clock::time_point removed_at_;
     std::vector<std::uint8_t> in_;
 };
