@@ -25,6 +25,7 @@ int run_card_reader(StationLink& link, const ReadOptions& options, const CardRea
             ok = link.read_card_blocks(work, type, options.multi_day, hooks.keep);
         }
         if (!ok) {
+            if (type <= 0 && hooks.idle) hooks.idle();
             link.pause_ms(pauses.after_no_card_ms);
             continue;
         }

@@ -37,6 +37,8 @@ struct CardReaderHooks {
     // Card personalisation: when armed it takes a type-6/10 card instead of the reader and
     // returns true.
     std::function<bool(StationLink& link, int type)> personalise;
+    // The station has no card (between two looks): the line is idle.
+    std::function<void()> idle;
 };
 
 // Reads cards until the link is told to stop or the port closes. Returns the cards handed over.

@@ -326,7 +326,8 @@ TEST(E2eSimulatorProgram, PrintsItsDeviceAndServesACard) {
     EXPECT_EQ(pclose(sim), 0);
 }
 
-// The headless readout station: reads into the file and saves after every card.
+// The headless readout station: cards safe in the journal, the file written in the background
+// and when the reader stops.
 struct CliReadout : ::testing::Test {
     std::filesystem::path dir;
     std::string file;
@@ -495,6 +496,35 @@ TEST_F(CliReadout, CtrlCEndsAfterSavingWhatWasRead) {
     ASSERT_TRUE(load_wdb(back, file, p).ok());
     EXPECT_EQ(back.tables.card_readouts.live_count(), 1);
     EXPECT_TRUE(std::filesystem::exists(dir / "race.station.log"));
+}
+
+// Cards in quick succession are not each a rewrite of the file: while the reader runs, the
+// file lags behind (the first card may be in it) and the journal holds the rest; when it
+// stops, the file has them all and the journal is empty.
+TEST_F(CliReadout, WritesTheFileInTheBackgroundNotPerCard) {
+    std::string script;
+    for (int i = 0; i < 3; ++i)
+        script += "card type=6 number=" + std::to_string(2000001 + i) +
+                  " start=10:00:00 finish=10:3" + std::to_string(i) + ":00 punches=31@10:10:00\n";
+    SimRun sim(script);
+    const std::string out = (dir / "out.txt").string();
+    std::string cmd =
+        std::string(SKARVEL_CLI) + " readout " + file + " --port " + sim.path() + " 2>" +
+        (dir / "err.txt").string() + " >" + out + " & pid=$!; n=0; while [ \"$(cat " + out +
+        " 2>/dev/null | wc -l)\" -lt 3 ] && " + "[ $n -lt 600 ]; " +
+        "do sleep 0.1; n=$((n+1)); done; cp " + file + " " + file + ".mid; cp " +
+        journal_path_for(file) + " " + file + ".midjournal; kill -INT $pid; wait $pid";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << err();
+    Competition mid, back;
+    ScriptedPrompts p;
+    ASSERT_TRUE(load_wdb(mid, file + ".mid", p).ok());
+    EXPECT_LE(mid.tables.card_readouts.live_count(), 1);
+    std::vector<JournalEntry> kept = read_journal(file + ".midjournal");
+    ASSERT_FALSE(kept.empty());
+    EXPECT_EQ(kept.back().card.card_number, 2000003);
+    ASSERT_TRUE(load_wdb(back, file, p).ok());
+    EXPECT_EQ(back.tables.card_readouts.live_count(), 3);
+    EXPECT_TRUE(read_journal(journal_path_for(file)).empty());
 }
 
 TEST_F(CliReadout, BadArgumentsAndPorts) {

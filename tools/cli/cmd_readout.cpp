@@ -1,13 +1,15 @@
 // skarvel-cli readout FILE.wdb --port DEVICE [--cards N] [--log]
 // A readout station without a screen: cards are read with the punching settings stored in
-// the competition, questions are answered "no", messages go to stderr, and the file is saved
-// (atomically) after every card. Ends after N cards or on Ctrl+C.
+// the competition, questions are answered "no", messages go to stderr. Ends after N cards or
+// on Ctrl+C.
 //
 // Each card goes into the card journal beside the file ("FILE.wdb.journal") and onto the disk
-// before the station is told it is taken; a save empties the journal. A reader killed between
-// the two, or one whose saves fail, leaves the cards in the journal, and the next run brings
-// them back first. A journal that cannot write (a full disk) takes no card: the station keeps
-// it until there is room.
+// before the station is told it is taken: from then on it is safe. The file itself is written
+// in the background (atomically), at most once a minute and only between cards, and a last
+// time when the reader stops (PeriodicSaver); each write lets the journal go of what it holds.
+// A reader killed before a write, or one whose writes fail, leaves the cards in the journal,
+// and the next run brings them back first. A journal that cannot write (a full disk) takes no
+// card: the station keeps it until there is room.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "core/wdb_file.h"
 #include "punch/card_journal.h"
 #include "punch/frame_log.h"
+#include "punch/periodic_saver.h"
 #include "punch/readout.h"
 #include "punch/station_reader.h"
 #include "tools/cli/cli.h"
@@ -104,7 +107,8 @@ int cmd_readout(const std::vector<std::string>& args) {
     ConsolePrompts prompts;
     ReadoutState state;
     long long cards = 0;
-    int save_failures = 0;
+    PeriodicSaver saver(*c, journal, file,
+                        [&file](int why) { file_error("readout: cannot save", file, why); });
     std::fprintf(stderr, "skarvel-cli: reading cards on %s (Ctrl+C ends)\n", device.c_str());
     CardReaderHooks hooks;
     bool journal_down = false;
@@ -140,12 +144,15 @@ int cmd_readout(const std::vector<std::string>& args) {
                     card.card_number, owner.c_str(), out.owner ? out.owner->status : -1,
                     out.owner ? out.owner->penalty : 0, finish.c_str());
         std::fflush(stdout);
-        if (!save_and_trim(*c, file, journal)) ++save_failures;
+        // The station is free again: a write that is due starts now, in the background.
+        saver.between_cards();
         return max_cards == 0 || cards < max_cards;
     };
+    hooks.idle = [&saver] { saver.between_cards(); };
     run_card_reader(link, read_options_from(settings), hooks);
 
     session.end(used);
+    const bool saved = saver.finish();
     std::fprintf(stderr, "skarvel-cli: %lld card(s) read%s\n", cards,
                  session.interrupted() ? ", interrupted" : "");
     if (journal.size() > 0)
@@ -153,6 +160,6 @@ int cmd_readout(const std::vector<std::string>& args) {
                      "skarvel-cli: the card journal %s keeps what could not be saved; the next "
                      "readout brings it back\n",
                      journal_path_for(file).c_str());
-    return save_failures ? kExitOutput : kExitOk;
+    return saved ? kExitOk : kExitOutput;
 #endif
 }
