@@ -400,9 +400,11 @@ struct Incoming {
     }
 
     void remove(R* r) {
+        // The uid is read before the record is let go: extract() hands back its only owner.
+        auto uid = r->row.uid;
         int slot = slot_of(t, r);
         if (slot != kNoSlot) t.extract(slot);
-        if (indexed) index.erase(r->row.uid);
+        if (indexed) index.erase(uid);
     }
 
     // Puts a record whose place changed where the server now has it.
