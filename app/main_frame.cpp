@@ -83,6 +83,7 @@ CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
     setObjectName(QStringLiteral("CMainFrame"));
     // Messages of the logic speak the interface language.
     prompts_->set_language(&state_.lang);
+    state_.printer.lang = &state_.lang;
     // Every print to a PDF file asks for its file and says where it went.
     state_.printer.choose_pdf_file = [this](const QString& proposed) {
         auto chosen =

@@ -28,9 +28,10 @@ void set_error(int* error, int err) {
 
 #ifndef _WIN32
 
-bool write_file_atomically(const std::string& path, const std::uint8_t* data, std::size_t size,
-                           int* error) {
+bool AtomicFile::open(const std::string& path, int* error) {
     namespace fs = std::filesystem;
+    discard();
+    error_ = 0;
     if (path.empty()) {
         set_error(error, ENOENT);
         return false;
@@ -51,12 +52,6 @@ bool write_file_atomically(const std::string& path, const std::uint8_t* data, st
         set_error(error, errno);
         return false;
     }
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(tmpl.c_str());
-        set_error(error, err);
-        return false;
-    };
     // Keep the permissions of the file being replaced; a new file gets the usual ones.
     mode_t mode;
     if (exists) {
@@ -66,30 +61,56 @@ bool write_file_atomically(const std::string& path, const std::uint8_t* data, st
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    if (::fchmod(fd, mode) != 0) return fail(errno);
+    if (::fchmod(fd, mode) != 0) {
+        int err = errno;
+        ::close(fd);
+        ::unlink(tmpl.c_str());
+        set_error(error, err);
+        return false;
+    }
+    fd_ = fd;
+    target_ = path;
+    temp_ = tmpl;
+    open_ = true;
+    return true;
+}
+
+bool AtomicFile::write(const void* data, std::size_t size) {
+    if (!open_ || error_ != 0) return false;
+    const auto* p = static_cast<const std::uint8_t*>(data);
     std::size_t done = 0;
     while (done < size) {
-        ssize_t n = ::write(fd, data + done, size - done);
+        ssize_t n = ::write(fd_, p + done, size - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return fail(errno);
+            error_ = errno != 0 ? errno : EIO;
+            return false;
         }
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) return fail(errno);
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(tmpl.c_str());
+    return true;
+}
+
+bool AtomicFile::commit(int* error) {
+    if (!open_) {
+        set_error(error, error_ != 0 ? error_ : EBADF);
+        return false;
+    }
+    if (error_ == 0 && ::fsync(fd_) != 0) error_ = errno;
+    if (::close(fd_) != 0 && error_ == 0) error_ = errno;
+    fd_ = -1;
+    if (error_ == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0) error_ = errno;
+    if (error_ != 0) {
+        int err = error_;
+        discard();
+        error_ = err;
         set_error(error, err);
         return false;
     }
-    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
-        int err = errno;
-        ::unlink(tmpl.c_str());
-        set_error(error, err);
-        return false;
-    }
+    open_ = false;
     // Make the rename itself durable.
+    std::filesystem::path dir = utf8_path(target_).parent_path();
+    if (dir.empty()) dir = ".";
     int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
     if (dfd >= 0) {
         ::fsync(dfd);
@@ -98,39 +119,90 @@ bool write_file_atomically(const std::string& path, const std::uint8_t* data, st
     return true;
 }
 
+void AtomicFile::discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (open_) ::unlink(temp_.c_str());
+    open_ = false;
+}
+
 #else
 
-bool write_file_atomically(const std::string& path, const std::uint8_t* data, std::size_t size,
-                           int* error) {
+bool AtomicFile::open(const std::string& path, int* error) {
     namespace fs = std::filesystem;
-    fs::path target = utf8_path(path);
-    fs::path tmp = target;
+    discard();
+    error_ = 0;
+    fs::path tmp = utf8_path(path);
     tmp += ".tmp";
     std::FILE* f = _wfopen(tmp.c_str(), L"wb");  // the temporary name is a path already
     if (!f) {
         set_error(error, errno);
         return false;
     }
-    bool ok =
-        std::fwrite(data, 1, size, f) == size && std::fflush(f) == 0 && _commit(_fileno(f)) == 0;
-    int err = errno;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) {
-        fs::remove(tmp);
-        set_error(error, err);
-        return false;
-    }
-    std::error_code ec;
-    fs::rename(tmp, target, ec);  // replaces an existing file
-    if (ec) {
-        fs::remove(tmp);
-        set_error(error, ec.default_error_condition().value());
+    file_ = f;
+    target_ = path;
+    std::u8string u8 = tmp.u8string();
+    temp_.assign(u8.begin(), u8.end());
+    open_ = true;
+    return true;
+}
+
+bool AtomicFile::write(const void* data, std::size_t size) {
+    if (!open_ || error_ != 0) return false;
+    if (std::fwrite(data, 1, size, static_cast<std::FILE*>(file_)) != size) {
+        error_ = errno != 0 ? errno : EIO;
         return false;
     }
     return true;
 }
 
+bool AtomicFile::commit(int* error) {
+    if (!open_) {
+        set_error(error, error_ != 0 ? error_ : EBADF);
+        return false;
+    }
+    auto* f = static_cast<std::FILE*>(file_);
+    if (error_ == 0 && (std::fflush(f) != 0 || _commit(_fileno(f)) != 0)) error_ = errno;
+    if (std::fclose(f) != 0 && error_ == 0) error_ = errno;
+    file_ = nullptr;
+    if (error_ == 0) {
+        std::error_code ec;
+        std::filesystem::rename(utf8_path(temp_), utf8_path(target_), ec);  // replaces
+        if (ec) error_ = ec.default_error_condition().value();
+    }
+    if (error_ != 0) {
+        int err = error_;
+        discard();
+        error_ = err;
+        set_error(error, err);
+        return false;
+    }
+    open_ = false;
+    return true;
+}
+
+void AtomicFile::discard() {
+    if (file_) std::fclose(static_cast<std::FILE*>(file_));
+    file_ = nullptr;
+    if (open_) {
+        std::error_code ec;
+        std::filesystem::remove(utf8_path(temp_), ec);
+    }
+    open_ = false;
+}
+
 #endif
+
+bool write_file_atomically(const std::string& path, const std::uint8_t* data, std::size_t size,
+                           int* error) {
+    AtomicFile file;
+    if (!file.open(path, error)) return false;
+    if (!file.write(data, size)) {
+        file.commit(error);  // says why, and removes the temporary file
+        return false;
+    }
+    return file.commit(error);
+}
 
 bool read_file_bytes(const std::string& path, std::size_t limit, std::string& bytes, int* error) {
     bytes.clear();

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/atomic_file.h"
 #include "core/cp1251.h"
 #include "core/file_io.h"
 #include "core/finish_results.h"
@@ -578,9 +579,8 @@ std::string relay_online_csv(const Competition& c) {
 }
 
 bool write_csv_file(const std::string& path, std::string_view bytes, Prompts& prompts) {
-    FileHandle f = open_file(path, "wb");
-    bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
-    if (f && std::fclose(f.release()) != 0) ok = false;
+    bool ok = write_file_atomically(path, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                    bytes.size());
     if (!ok) prompts.message(prompts.text(Txt::kIofCannotWrite));
     return ok;
 }

@@ -117,7 +117,9 @@ std::unique_ptr<PageDevice> RecordingPrinterProvider::open_document(std::string_
         error = fail_with;
         return nullptr;
     }
-    return std::make_unique<ProvidedRecordingDevice>(*this, std::string(document_name));
+    auto dev = std::make_unique<ProvidedRecordingDevice>(*this, std::string(document_name));
+    dev->fails = fail_on_paper;
+    return dev;
 }
 
 }  // namespace skarvel

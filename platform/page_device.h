@@ -132,8 +132,13 @@ class RecordingPageDevice : public PageDevice {
     void line_at(double x1_mm, double y1_mm, double x2_mm, double y2_mm, double width_mm,
                  bool dotted) override;
 
+    bool ok() const override { return !fails; }
+
     RecordedDocument doc;
     int faults = 0;
+    // The device says it could not put everything on paper (a printer that failed, a PDF file
+    // on a full disk).
+    bool fails = false;
     // The resolution the device claims (custom font heights are whole dots of it).
     int dpi = 600;
 
@@ -152,6 +157,8 @@ class RecordingPrinterProvider : public PrinterProvider {
                                               std::string& error) override;
     // When set, opening fails with this message (as with no printer installed).
     std::string fail_with;
+    // When set, every document fails on paper (its device's ok() is false).
+    bool fail_on_paper = false;
     // Every device handed out, in order (owned by the report while it runs; kept here by
     // copying its document at destruction).
     std::vector<RecordedDocument> documents;

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/atomic_file.h"
 #include "core/cp1251.h"
 #include "core/file_io.h"
 #include "core/finish_results.h"
@@ -124,14 +125,8 @@ std::optional<std::string> read_starters_file(const std::string& path, int* erro
 }
 
 bool write_file(const std::string& path, std::string_view bytes, int* error) {
-    FileHandle f = open_file(path, "wb", error);
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size() &&
-              std::fflush(f.get()) == 0;
-    int err = errno;
-    ok = std::fclose(f.release()) == 0 && ok;
-    if (!ok && error) *error = err != 0 ? err : EIO;
-    return ok;
+    return write_file_atomically(path, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                 bytes.size(), error);
 }
 
 }  // namespace finish

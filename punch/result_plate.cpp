@@ -33,7 +33,7 @@ bool print_result_plate(Competition& c, ReportEnv& env) {
     auto dev = open_printer_report(env, "Печать плашки"_cp1251);
     if (!dev) return false;
     draw_result_plate(*dev, c, *r);
-    dev->end_document();
+    if (!end_printer_report(env, *dev)) return false;
     if (row + 1 < c.tables.finish_lines.capacity()) c.view.cursor[kFinishLines] = row + 1;
     return true;
 }

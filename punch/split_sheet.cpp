@@ -338,7 +338,7 @@ void print_sheet(const SplitSheet& sheet, Competition& c, ReportEnv& env) {
     auto dev = open_printer_report(env, sheet.document_name);
     if (!dev) return;
     draw_split_sheet(*dev, sheet, c.info.split_scale);
-    dev->end_document();
+    end_printer_report(env, *dev);
 }
 }  // namespace
 

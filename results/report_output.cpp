@@ -77,30 +77,27 @@ void SectionedPrinter::end_section(const std::vector<std::string>& footer) {
     page_open_ = false;
 }
 
-// --- files ---
-
-std::unique_ptr<ReportFile> ReportFile::create(const std::string& path) {
-    std::FILE* f = open_file(path, "wb").release();
-    if (!f) return nullptr;
-    return std::unique_ptr<ReportFile>(new ReportFile(f, path));
+bool end_printer_report(ReportEnv& env, PageDevice& dev, bool printed) {
+    dev.end_document();
+    if (!printed || dev.ok()) return true;
+    env.prompts.message(env.prompts.text(Txt::kPrinterFailed));
+    return false;
 }
 
-ReportFile::~ReportFile() {
-    if (f_) std::fclose(f_);
+// --- files ---
+
+std::unique_ptr<ReportFile> ReportFile::create(const std::string& path, int* error) {
+    std::unique_ptr<ReportFile> f(new ReportFile);
+    if (!f->file_.open(path, error)) return nullptr;
+    return f;
 }
 
 void ReportFile::write(std::string_view bytes) {
-    if (!f_ || bytes.empty()) return;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), f_) != bytes.size()) failed_ = true;
+    if (!bytes.empty()) file_.write(bytes.data(), bytes.size());
 }
 
-bool ReportFile::close() {
-    if (f_) {
-        if (std::fflush(f_) != 0) failed_ = true;
-        if (std::fclose(f_) != 0) failed_ = true;
-        f_ = nullptr;
-    }
-    return !failed_;
+bool ReportFile::close(int* error) {
+    return file_.commit(error);
 }
 
 std::string html_page_head(const CompetitionInfo& info, const HtmlHead& head) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/atomic_file.h"
 #include "core/competition_info.h"
 #include "core/prompts.h"
 #include "platform/page_device.h"
@@ -28,6 +29,10 @@ struct ReportEnv {
 // A device in a started document named `document_name`; on failure the message
 // ("GetPrinterDeviceDefaults = 0", "CreatePrinterDC = 0") has been shown and null returned.
 std::unique_ptr<PageDevice> open_printer_report(ReportEnv& env, std::string_view document_name);
+// Ends the printed document and checks that the device took all of it (the printer, or the
+// PDF file whole on the disk): false, after "printer failed" was shown, when it did not. A
+// document that printed nothing is not checked (`printed` false: the report says so itself).
+bool end_printer_report(ReportEnv& env, PageDevice& dev, bool printed = true);
 inline void report_font(PageDevice& dev, ReportFont font) {
     dev.set_font(font);
 }
@@ -86,24 +91,24 @@ class StringSink : public ByteSink {
     std::string text;
 };
 
-// A file written in binary (no newline translation). Write errors are remembered so that a
-// full disk is reported instead of showing a cut file as done.
+// A report file written in binary (no newline translation), through a temporary file that
+// replaces the target only when the report is whole and on the disk (AtomicFile): a full disk
+// or an abandoned report keeps the last good file. Write errors are remembered so that they
+// are reported instead of showing a cut file as done.
 class ReportFile : public ByteSink {
   public:
-    // Creates (truncates) the file; null when it cannot be created.
-    static std::unique_ptr<ReportFile> create(const std::string& path);
-    ~ReportFile() override;
+    // Starts the file; null when it cannot be created (`error`: the errno value).
+    static std::unique_ptr<ReportFile> create(const std::string& path, int* error = nullptr);
     void write(std::string_view bytes) override;
-    // Closes the file; false when anything could not be written.
-    bool close();
-    bool failed() const { return failed_; }
-    const std::string& path() const { return path_; }
+    // Puts the whole file in place; false (the target untouched) when anything could not be
+    // written (`error`: the errno value).
+    bool close(int* error = nullptr);
+    bool failed() const { return file_.failed(); }
+    const std::string& path() const { return file_.path(); }
 
   private:
-    ReportFile(std::FILE* f, std::string path) : f_(f), path_(std::move(path)) {}
-    std::FILE* f_;
-    std::string path_;
-    bool failed_ = false;
+    ReportFile() = default;
+    AtomicFile file_;
 };
 
 // The parts of the HTML page head that differ between reports. Texts are Windows-1251.

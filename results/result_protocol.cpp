@@ -529,7 +529,7 @@ ProtocolStatus run_result_protocol(Competition& c, ReportEnv& env) {
         auto dev = open_printer_report(env, "Протокол результатов"_cp1251);
         if (!dev) return ProtocolStatus::Failed;
         run = write_result_protocol(c, {dev.get(), nullptr}, env.prompts, &points);
-        dev->end_document();
+        if (!end_printer_report(env, *dev, run.sections > 0)) return ProtocolStatus::Failed;
     }
     if (run.stopped) return ProtocolStatus::Failed;
     if (run.sections == 0) {

@@ -217,16 +217,12 @@ bool print_extracts(Competition& c, const ExtractOptions& o, ReportEnv& env, boo
     if (!dev) return false;
     std::vector<ExtractGroup> groups = extract_groups(c, o);
     draw_extracts(*dev, c, o, groups, two_day);
-    dev->end_document();
+    bool whole = end_printer_report(env, *dev, !groups.empty());
     if (groups.empty()) {
         env.prompts.message(env.prompts.text(Txt::kNothingToPrintExtracts));
         return false;
     }
-    if (!dev->ok()) {
-        env.prompts.message(env.prompts.text(Txt::kPrinterFailed));
-        return false;
-    }
-    return true;
+    return whole;
 }
 
 }  // namespace skarvel

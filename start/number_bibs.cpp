@@ -140,16 +140,12 @@ bool print_number_bibs(const Competition& c, const BibOptions& o, bool large, Re
     auto dev = open_printer_report(env, "Печать номеров"_cp1251);
     if (!dev) return false;
     int n = large ? draw_number_bibs_large(*dev, c, o) : draw_number_bibs(*dev, c, o);
-    dev->end_document();
+    bool whole = end_printer_report(env, *dev, n > 0);
     if (n == 0) {
         env.prompts.message(env.prompts.text(Txt::kNothingToPrintExtracts));
         return false;
     }
-    if (!dev->ok()) {
-        env.prompts.message(env.prompts.text(Txt::kPrinterFailed));
-        return false;
-    }
-    return true;
+    return whole;
 }
 
 }  // namespace skarvel

@@ -167,16 +167,12 @@ bool print_runner_cards(Competition& c, const CardPrintOptions& o, ReportEnv& en
     auto dev = open_printer_report(env, "Карточки участников"_cp1251);
     if (!dev) return false;
     int printed = draw_runner_cards(*dev, c, o);
-    dev->end_document();
+    bool whole = end_printer_report(env, *dev, printed > 0);
     if (printed == 0) {
         env.prompts.message(env.prompts.text(Txt::kNothingToPrintExtracts));
         return false;
     }
-    if (!dev->ok()) {
-        env.prompts.message(env.prompts.text(Txt::kPrinterFailed));
-        return false;
-    }
-    return true;
+    return whole;
 }
 
 }  // namespace skarvel

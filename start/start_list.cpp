@@ -255,12 +255,12 @@ bool print_start_list(Competition& c, const StartListSettings& s, ReportEnv& env
     if (!dev) return false;
     std::vector<StartGroup> groups = start_list_groups(c, s);
     print_start_list_pages(*dev, c, s, groups);
-    dev->end_document();
+    bool whole = end_printer_report(env, *dev, !groups.empty());
     if (groups.empty()) {
         nothing_to_print(env);
         return false;
     }
-    return true;
+    return whole;
 }
 
 // --- relay protocol ---------------------------------------------------------------------

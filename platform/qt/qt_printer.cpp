@@ -19,7 +19,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/atomic_file.h"
 #include "core/cp1251.h"
+#include "platform/file_messages.h"
 
 namespace skarvel {
 
@@ -29,6 +31,25 @@ constexpr double kInchPerMm = 0.03937007874015748;
 
 QString to_qstring(std::string_view cp1251) {
     return QString::fromUtf8(cp1251_to_utf8(cp1251));
+}
+
+// A PDF file the printer finished: it ends with the position of its cross-reference table
+// and "%%EOF", and the table is where that says. A file cut short by a full disk, or one that
+// lost bytes on the way, fails.
+bool pdf_is_whole(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    qint64 size = f.size();
+    if (size < 32 || !f.seek(std::max<qint64>(0, size - 64))) return false;
+    QByteArray tail = f.readAll();
+    qsizetype eof = tail.lastIndexOf("%%EOF");
+    qsizetype startxref = tail.lastIndexOf("startxref");
+    if (eof < 0 || startxref < 0 || startxref > eof || !tail.mid(eof + 5).trimmed().isEmpty())
+        return false;
+    bool number = false;
+    qint64 at = tail.mid(startxref + 9, eof - startxref - 9).trimmed().toLongLong(&number);
+    if (!number || at <= 0 || at >= size || !f.seek(at)) return false;
+    return f.read(4) == "xref";
 }
 
 // The faces the layouts were made for ("Courier New", "Arial") and the faces that stand in for
@@ -58,8 +79,10 @@ FaceChoice face_choice(std::string_view face_cp1251, bool fixed_pitch) {
 
 class QtPrinterDevice : public PageDevice {
   public:
-    QtPrinterDevice(std::unique_ptr<QPrinter> printer, std::function<void(const QString&)> done)
-        : printer_(std::move(printer)), done_(std::move(done)) {}
+    // `pdf`: the PDF file being written (through a temporary file), or null for a printer.
+    QtPrinterDevice(std::unique_ptr<QPrinter> printer, std::unique_ptr<AtomicFile> pdf,
+                    std::function<void(const QString&)> done)
+        : printer_(std::move(printer)), pdf_(std::move(pdf)), done_(std::move(done)) {}
     ~QtPrinterDevice() override { end_document(); }
 
     // Starts the document; false when the printer cannot be drawn on.
@@ -88,11 +111,19 @@ class QtPrinterDevice : public PageDevice {
         // A document that never started a page is discarded rather than spooled blank.
         if (pages_ == 0) printer_->abort();
         if (!painter_.end() && pages_ > 0) failed_ = true;
-        if (printer_->outputFormat() != QPrinter::PdfFormat) return;
-        if (pages_ == 0)
-            QFile::remove(printer_->outputFileName());
-        else if (done_ && !failed_)
-            done_(printer_->outputFileName());
+        if (!pdf_) return;
+        // The PDF file replaces the chosen one only when it is whole and on the disk.
+        if (pages_ == 0) {
+            pdf_->discard();
+            return;
+        }
+        if (failed_ || !pdf_is_whole(QString::fromStdString(pdf_->temp_path())) ||
+            !pdf_->commit()) {
+            failed_ = true;
+            pdf_->discard();
+            return;
+        }
+        if (done_) done_(QString::fromStdString(pdf_->path()));
     }
     void set_font(ReportFont font) override {
         if (ended_) return;
@@ -157,6 +188,7 @@ class QtPrinterDevice : public PageDevice {
     double px_y(double mm) const { return static_cast<int>(mm * dpi_y_ * kInchPerMm) * scale_; }
 
     std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<AtomicFile> pdf_;
     std::function<void(const QString&)> done_;
     QPainter painter_;
     int dpi_x_ = 600, dpi_y_ = 600;
@@ -205,10 +237,19 @@ std::unique_ptr<PageDevice> QtPrinterProvider::open_document(std::string_view do
         if (pdf_file.isEmpty()) return nullptr;        // cancelled: nothing to report
         if (!pdf_path.isEmpty()) pdf_path = pdf_file;  // the next one is proposed beside it
     }
+    std::unique_ptr<AtomicFile> pdf;
     if (!pdf_file.isEmpty()) {
+        pdf = std::make_unique<AtomicFile>();
+        int why = 0;
+        if (!pdf->open(pdf_file.toStdString(), &why)) {
+            const LanguageTable& words = lang ? *lang : russian_language_table();
+            error = file_error_message(words, words.text(Txt::kCannotWriteFile),
+                                       pdf_file.toStdString(), why);
+            return nullptr;
+        }
         printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(pdf_file);
+        printer->setOutputFileName(QString::fromStdString(pdf->temp_path()));
     } else {
         printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     }
@@ -221,8 +262,8 @@ std::unique_ptr<PageDevice> QtPrinterProvider::open_document(std::string_view do
         printer->setPageMargins(QMarginsF(m, m, m, m), QPageLayout::Millimeter);
     }
     printer->setDocName(to_qstring(document_name));
-    auto dev = std::make_unique<QtPrinterDevice>(std::move(printer),
-                                                 pdf_file.isEmpty() ? nullptr : pdf_written);
+    std::function<void(const QString&)> done = pdf ? pdf_written : nullptr;
+    auto dev = std::make_unique<QtPrinterDevice>(std::move(printer), std::move(pdf), done);
     if (!dev->start()) {
         error = "CreatePrinterDC = 0";
         return nullptr;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 
+#include "core/language.h"
 #include "platform/page_device.h"
 
 class QWidget;
@@ -29,6 +30,8 @@ class QtPrinterProvider : public PrinterProvider {
     std::function<QString(const QString& proposed)> choose_pdf_file;
     // Told where each PDF document went, once it is complete.
     std::function<void(const QString& path)> pdf_written;
+    // The language of its messages (a PDF file that cannot be written); unset: Russian.
+    const LanguageTable* lang = nullptr;
 
     // The proposed file for a document: its name, made safe for a file name, in `folder`,
     // numbered " (2)", " (3)", ... when the file exists.

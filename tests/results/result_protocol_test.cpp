@@ -499,6 +499,15 @@ TEST_F(ProtocolRunTest, PointsFileCancelledOrUnreadable) {
     EXPECT_TRUE(printers.documents.empty());
 }
 
+// A printer (or a PDF file on a full disk) that did not take the whole document is told,
+// and the protocol is not reported as done.
+TEST_F(ProtocolRunTest, PrinterThatFailsOnPaperIsTold) {
+    ProtocolFixture f;
+    printers.fail_on_paper = true;
+    EXPECT_EQ(run_result_protocol(f.c, env), ProtocolStatus::Failed);
+    EXPECT_EQ(u8(prompts.messages.at(0)), "Печать не завершена: принтер сообщил об ошибке");
+}
+
 TEST_F(ProtocolRunTest, PrinterUnavailableAndNothingToPrint) {
     ProtocolFixture f;
     printers.fail_with = "CreatePrinterDC = 0";

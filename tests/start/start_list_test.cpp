@@ -354,6 +354,13 @@ TEST(StartListPrinted, NothingToPrintAndNoPrinter) {
     runner(c, "Бегун", 1, 1, 1, "10:00:00");
     EXPECT_FALSE(print_start_list(c, s, f.env));
     EXPECT_EQ(f.prompts.messages, (std::vector<std::string>{"GetPrinterDeviceDefaults = 0"}));
+
+    // A printer that did not take the whole document (a PDF file on a full disk).
+    Env g;
+    g.printers.fail_on_paper = true;
+    EXPECT_FALSE(print_start_list(c, s, g.env));
+    ASSERT_EQ(g.prompts.messages.size(), 1u);
+    EXPECT_EQ(g.prompts.messages[0], g.prompts.text(Txt::kPrinterFailed));
 }
 
 TEST(StartListSettings, RoundTripThroughTheHeader) {

@@ -1,6 +1,10 @@
 // skarvel-cli run as a user runs it: output, exit codes, files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -47,6 +51,29 @@ CliRun run_cli(const std::string& args) {
     r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
     std::filesystem::remove(err_path);
     return r;
+}
+
+// Runs skarvel-cli with every file it writes limited to `limit` bytes, as on a disk that is
+// full: a write past it fails. Returns the exit code.
+int run_cli_on_full_disk(std::vector<std::string> words, long limit) {
+    words.insert(words.begin(), SKARVEL_CLI_PATH);
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        rlimit r{rlim_t(limit), rlim_t(limit)};
+        ::setrlimit(RLIMIT_FSIZE, &r);
+        ::signal(SIGXFSZ, SIG_IGN);
+        int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // A small JSON reader: enough to check that the output is well formed and to look at it.
@@ -339,6 +366,35 @@ TEST_F(CliTest, ConvertWritesVersion21AndRefusesDamagedFiles) {
     CliRun nowhere = run_cli("convert " + file("d.wdb") + " " + file("no/such/dir/x.wdb"));
     EXPECT_EQ(nowhere.code, 4);
     EXPECT_FALSE(nowhere.err.empty());
+}
+
+// A report written to a full disk fails with the output exit code, and the file written before
+// stays as it was: reports go to a temporary file renamed over the target only when whole, and
+// a PDF file is checked when the printer is done.
+TEST_F(CliTest, ReportsToAFullDiskFailAndKeepTheLastGoodFile) {
+    ASSERT_EQ(run_cli("demo " + file("d.wdb") + " --runners 200").code, 0);
+    const std::vector<std::vector<std::string>> reports = {
+        {"results", file("d.wdb"), "--html", file("r.htm")},
+        {"results", file("d.wdb"), "--pdf", file("r.pdf")},
+        {"startlist", file("d.wdb"), "--html", file("s.htm")},
+        {"startlist", file("d.wdb"), "--pdf", file("s.pdf")},
+    };
+    auto read = [](const std::string& p) {
+        std::ifstream f(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    };
+    for (const auto& words : reports) {
+        std::string args;
+        for (const std::string& w : words) args += w + " ";
+        CliRun good = run_cli(args);
+        ASSERT_EQ(good.code, 0) << args << good.err;
+        std::string before = read(words[3]);
+        ASSERT_GT(before.size(), 4096u) << args;
+        EXPECT_EQ(run_cli_on_full_disk(words, long(before.size() / 2)), 4) << args;
+        EXPECT_EQ(read(words[3]), before) << args;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
 }
 
 TEST_F(CliTest, BadInputGivesAMessageAndAnExitCode) {

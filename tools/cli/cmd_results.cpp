@@ -94,6 +94,10 @@ int cmd_results(const std::vector<std::string>& args) {
         }
         ProtocolRun run = write_result_protocol(c, {dev.get(), nullptr}, prompts, &points);
         dev->end_document();
+        if (run.sections > 0 && !dev->ok()) {
+            error("results: cannot write '" + pdf + "' (the PDF file is not whole)");
+            return kExitOutput;
+        }
         return finish_run(run, prompts);
     });
 }
