@@ -102,6 +102,12 @@ void bind_network_commands(AppContext& ctx) {
         ctx.repaint();
     };
     server_env.failed = [&ctx](const std::string& text) { show_status(ctx, text); };
+    server_env.overflowed = [&ctx, &lang](std::int64_t dropped) {
+        std::string text =
+            strf_view(lang.text(Txt::kNetServerOverflow), static_cast<long long>(dropped));
+        show_status(ctx, text);
+        ctx.prompts.message(text);
+    };
     auto* server = new FinishServerQt(std::move(server_env), ctx.parent());
     QObject::connect(server, &FinishServerQt::stored, server, [&ctx, &lang, server] {
         show_status(ctx, server_status(lang, server->counts()));

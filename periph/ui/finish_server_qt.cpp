@@ -49,6 +49,8 @@ std::optional<std::string> FinishServerQt::start(const QHostAddress& address, in
     {
         std::lock_guard lock(mutex_);
         receive_error_.clear();
+        queue_.reset_counts();
+        overflow_told_ = 0;
     }
     std::promise<std::optional<std::string>> bound;
     auto result = bound.get_future();
@@ -82,7 +84,7 @@ std::optional<std::string> FinishServerQt::start(const QHostAddress& address, in
             }
             if (got.empty()) continue;
             std::lock_guard lock(mutex_);
-            for (auto& d : got) queue_.push_back(std::move(d));
+            for (auto& d : got) queue_.push(d);
             if (!apply_scheduled_) {
                 apply_scheduled_ = true;
                 QMetaObject::invokeMethod(
@@ -119,6 +121,16 @@ void FinishServerQt::stop() {
     apply_queued();
 }
 
+FinishServerCounts FinishServerQt::counts() const {
+    FinishServerCounts n = receiver_.counts();
+    std::lock_guard lock(mutex_);
+    const FinishQueue::Counts& q = queue_.counts();
+    n.received += q.repeats + q.malformed + q.overflow;
+    n.duplicates += q.repeats;
+    n.dropped += q.malformed + q.overflow;
+    return n;
+}
+
 void FinishServerQt::schedule_apply() {
     QTimer::singleShot(kRetryMs, this, [this] { apply_queued(); });
 }
@@ -130,17 +142,21 @@ void FinishServerQt::apply_queued() {
     }
     std::vector<std::vector<std::uint8_t>> batch;
     std::string error;
+    std::int64_t overflow = 0;
     {
         std::lock_guard lock(mutex_);
-        batch.swap(queue_);
+        batch = queue_.take();
         apply_scheduled_ = false;
         error.swap(receive_error_);
+        overflow = queue_.counts().overflow - overflow_told_;
+        overflow_told_ = queue_.counts().overflow;
     }
     if (!batch.empty()) {
         receiver_.store_all(env_.competition(), batch);
         if (env_.changed) env_.changed();
         emit stored();
     }
+    if (overflow > 0 && env_.overflowed) env_.overflowed(overflow);
     if (!error.empty() && env_.failed) {
         env_.failed(strf_view(env_.lang->text(Txt::kNetRecvFailed), error.c_str()));
     }

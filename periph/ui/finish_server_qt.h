@@ -1,7 +1,8 @@
 // The finish server ("Запустить сервер"): a worker thread receives the datagrams on a bound
 // UDP socket and only queues them; the owner's thread (the window's) stores them in the
 // finish list, when the tables may change (no modal dialog open), and brings results up to
-// date. Receiving never waits on the window, so a busy window loses no datagram.
+// date. Receiving never waits on the window, so a busy window loses no datagram. The queue is
+// bounded (FinishQueue): exact repeats go first, and what does not fit is told.
 #pragma once
 
 #include <QHostAddress>
@@ -18,6 +19,7 @@
 #include "core/competition.h"
 #include "core/language.h"
 #include "periph/finish_exchange.h"
+#include "periph/finish_queue.h"
 
 namespace skarvel {
 
@@ -33,6 +35,8 @@ class FinishServerQt : public QObject {
         std::function<void()> changed;
         // The receive thread ended on an error (its text, Windows-1251).
         std::function<void(const std::string&)> failed;
+        // Datagrams were dropped because too many waited (the count since the last time).
+        std::function<void(std::int64_t dropped)> overflowed;
     };
 
     explicit FinishServerQt(Environment env, QObject* parent = nullptr);
@@ -47,7 +51,9 @@ class FinishServerQt : public QObject {
     // The port bound (useful with port 0 in tests).
     int port() const { return bound_port_; }
 
-    const FinishServerCounts& counts() const { return receiver_.counts(); }
+    // What was received and stored, the datagrams the queue dropped included (exact repeats
+    // count as duplicates, malformed and overflowing ones as dropped).
+    FinishServerCounts counts() const;
     // Stores what is queued now if the tables may change (called by itself; public for
     // tests and for the window when a dialog closes).
     void apply_queued();
@@ -64,10 +70,11 @@ class FinishServerQt : public QObject {
     int bound_port_ = 0;
     std::unique_ptr<QThread> thread_;
     std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::vector<std::vector<std::uint8_t>> queue_;
-    bool apply_scheduled_ = false;  // under mutex_
-    std::string receive_error_;     // under mutex_
+    mutable std::mutex mutex_;
+    FinishQueue queue_;               // under mutex_
+    std::int64_t overflow_told_ = 0;  // under mutex_
+    bool apply_scheduled_ = false;    // under mutex_
+    std::string receive_error_;       // under mutex_
 };
 
 }  // namespace skarvel
