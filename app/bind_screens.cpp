@@ -36,10 +36,15 @@ void status_message(AppContext& ctx, const QString& text) {
 void apply_http(AppContext& ctx, ScreensState& s) {
     s.http.stop();
     if (!s.settings.http_on) return;
+    QHostAddress address = listen_address(s.settings.http_address);
+    if (address.isNull()) {
+        status_message(ctx, ctx.text(Txt::kScreenHttpBadAddress) + s.settings.http_address);
+        return;
+    }
     QString why;
-    if (s.http.start(s.settings.folder, s.settings.http_port, &why))
-        status_message(ctx,
-                       ctx.text(Txt::kScreenHttpRunning) + QString::number(s.http.port()) + "/");
+    if (s.http.start(s.settings.folder, s.settings.http_port, &why, address))
+        status_message(
+            ctx, ctx.text(Txt::kScreenHttpRunning) + s.http.urls().join(QStringLiteral("  ")));
     else
         status_message(ctx, ctx.text(Txt::kScreenHttpFailed) + why);
 }

@@ -55,7 +55,10 @@
     X(kScreenHttpOn, "Показывать папку по HTTP (веб-сервер)", "Serve the folder over HTTP (web server)") \
     X(kScreenHttpPort, "Порт", "Port") \
     X(kScreenHttpFailed, "Веб-сервер экранов не запущен: порт занят или недоступен: ", "The screen web server did not start: the port is taken or not allowed: ") \
-    X(kScreenHttpRunning, "Веб-сервер экранов: http://<этот компьютер>:", "Screen web server: http://<this computer>:") \
+    X(kScreenHttpRunning, "Веб-сервер экранов: ", "Screen web server: ") \
+    X(kScreenHttpAddress, "Адрес (только этот интерфейс)", "Address (this interface only)") \
+    X(kScreenHttpAllAddresses, "все интерфейсы", "every interface") \
+    X(kScreenHttpBadAddress, "Веб-сервер экранов не запущен: это не IP-адрес: ", "The screen web server did not start: not an IP address: ") \
     X(kDisplayWriteFailed, "Страница для экрана не записана: ", "The screen page was not written: ") \
     /* end of the periph texts */
 // clang-format on

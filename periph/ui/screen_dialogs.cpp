@@ -148,6 +148,10 @@ ScreenSettingsDialog::ScreenSettingsDialog(const ScreenSettings& settings,
     root->addWidget(http_);
     port_ = spin(this, 1, 65535, settings.http_port, "port");
     root->addLayout(row(this, t(Txt::kScreenHttpPort), port_));
+    address_ = new QLineEdit(settings.http_address, this);
+    address_->setObjectName(QStringLiteral("address"));
+    address_->setPlaceholderText(t(Txt::kScreenHttpAllAddresses));
+    root->addLayout(row(this, t(Txt::kScreenHttpAddress), address_));
     add_dialog_buttons(this, root, lang.english());
 }
 
@@ -157,6 +161,7 @@ ScreenSettings ScreenSettingsDialog::settings() const {
     if (s.folder.isEmpty()) s.folder = ScreenSettings::default_folder();
     s.http_on = http_->isChecked();
     s.http_port = port_->value();
+    s.http_address = address_->text().trimmed();
     return s;
 }
 

@@ -53,6 +53,7 @@ class ScreenSettingsDialog : public QDialog {
     QLineEdit* folder_;
     QCheckBox* http_;
     QSpinBox* port_;
+    QLineEdit* address_;
 };
 
 }  // namespace skarvel

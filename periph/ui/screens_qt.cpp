@@ -36,6 +36,7 @@ ScreenSettings ScreenSettings::load() {
     r.http_on = s.value("DisplayHttp", 0).toInt() != 0;
     r.http_port = s.value("DisplayHttpPort", 8080).toInt();
     if (r.http_port < 1 || r.http_port > 65535) r.http_port = 8080;
+    r.http_address = s.value("DisplayHttpAddress").toString().trimmed();
     return r;
 }
 
@@ -45,6 +46,7 @@ void ScreenSettings::save() const {
     s.setValue("DisplayFolder", folder);
     s.setValue("DisplayHttp", http_on ? 1 : 0);
     s.setValue("DisplayHttpPort", http_port);
+    s.setValue("DisplayHttpAddress", http_address);
 }
 
 // --- display pages ---

@@ -27,6 +27,8 @@ struct ScreenSettings {
     QString folder;  // the display folder
     bool http_on = false;
     int http_port = 8080;
+    // The one address to listen on (an IP address of this computer); empty: every interface.
+    QString http_address;
 
     static ScreenSettings load();
     void save() const;

@@ -3,14 +3,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHostAddress>
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QHttpServerResponse>
+#include <QNetworkInterface>
 #include <QRegularExpression>
 #include <QWebSocket>
 #include <algorithm>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "core/cp1251.h"
 
@@ -27,6 +33,35 @@ QHttpServerResponse not_found() {
     return QHttpServerResponse(QHttpServerResponder::StatusCode::NotFound);
 }
 
+// The bytes of a regular file directly inside `folder`, never through a symbolic link (a link
+// in the folder could point anywhere); false for anything else.
+bool read_served_file(const QString& folder, const QString& name, QByteArray& bytes) {
+    QFileInfo info(QDir(folder), name);
+    if (info.isSymLink() || !info.isFile() || info.size() > kMaxServedBytes) return false;
+    // The folder itself may be reached through a link; the file must sit right in it.
+    if (QFileInfo(info.canonicalFilePath()).absolutePath() != QDir(folder).canonicalPath())
+        return false;
+    QFile file;
+#ifndef _WIN32
+    // Opened without following a link and checked again once open: a link or a pipe put in
+    // its place meanwhile is refused too.
+    int fd = ::open(QFile::encodeName(info.filePath()).constData(),
+                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxServedBytes ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+#else
+    file.setFileName(info.filePath());
+    if (!file.open(QIODevice::ReadOnly)) return false;
+#endif
+    bytes = file.read(kMaxServedBytes + 1);
+    return bytes.size() <= kMaxServedBytes;
+}
+
 QHttpServerResponse html_response(const QByteArray& bytes) {
     QHttpServerResponse response(display_content_type(QString::fromLatin1(kIndexFile)), bytes);
     response.setHeader("Cache-Control", "no-store");
@@ -36,11 +71,9 @@ QHttpServerResponse html_response(const QByteArray& bytes) {
 QHttpServerResponse serve(const QString& folder, const QString& name) {
     if (name.isEmpty() || name.startsWith('.') || name.contains('/') || name.contains('\\'))
         return not_found();
-    QFileInfo info(QDir(folder), name);
-    if (!info.isFile() || info.size() > kMaxServedBytes) return not_found();
-    QFile file(info.filePath());
-    if (!file.open(QIODevice::ReadOnly)) return not_found();
-    QHttpServerResponse response(display_content_type(name), file.readAll());
+    QByteArray bytes;
+    if (!read_served_file(folder, name, bytes)) return not_found();
+    QHttpServerResponse response(display_content_type(name), bytes);
     response.setHeader("Cache-Control", "no-store");
     return response;
 }
@@ -94,18 +127,28 @@ QByteArray display_content_type(const QString& file_name) {
     return "application/octet-stream";
 }
 
+QHostAddress listen_address(const QString& text) {
+    QString t = text.trimmed();
+    if (t.isEmpty() || t == QLatin1String("*")) return QHostAddress(QHostAddress::Any);
+    QHostAddress a;
+    if (!a.setAddress(t)) return QHostAddress();
+    return a;
+}
+
 DisplayHttpServer::DisplayHttpServer() = default;
 DisplayHttpServer::~DisplayHttpServer() = default;
 
-bool DisplayHttpServer::start(const QString& folder, int port, QString* error) {
-    return listen(folder, port, false, error);
+bool DisplayHttpServer::start(const QString& folder, int port, QString* error,
+                              const QHostAddress& address) {
+    return listen(folder, port, address, error);
 }
 
 bool DisplayHttpServer::start_local(const QString& folder, int port, QString* error) {
-    return listen(folder, port, true, error);
+    return listen(folder, port, QHostAddress(QHostAddress::LocalHost), error);
 }
 
-bool DisplayHttpServer::listen(const QString& folder, int port, bool local, QString* error) {
+bool DisplayHttpServer::listen(const QString& folder, int port, const QHostAddress& address,
+                               QString* error) {
     stop();
     auto server = std::make_unique<QHttpServer>();
     // "/live" first: an upgraded request gets no answer from a route (the server then hands
@@ -129,14 +172,16 @@ bool DisplayHttpServer::listen(const QString& folder, int port, bool local, QStr
     // is connected).
     QObject::connect(server.get(), &QAbstractHttpServer::newWebSocketConnection, server.get(),
                      [this] { take_live_connections(); });
-    quint16 got = server->listen(local ? QHostAddress(QHostAddress::LocalHost) : QHostAddress::Any,
-                                 static_cast<quint16>(port));
-    if (got == 0) {
+    auto* tcp = new GuardedTcpServer(limits, server.get());
+    if (address.isNull() || !tcp->listen(address, static_cast<quint16>(port))) {
         if (error) *error = QString::number(port);
         return false;
     }
+    server->bind(tcp);
     server_ = std::move(server);
-    port_ = got;
+    tcp_ = tcp;
+    address_ = address;
+    port_ = tcp->serverPort();
     folder_ = folder;
     return true;
 }
@@ -144,6 +189,7 @@ bool DisplayHttpServer::listen(const QString& folder, int port, bool local, QStr
 void DisplayHttpServer::stop() {
     live_.clear();
     server_.reset();
+    tcp_ = nullptr;
     port_ = 0;
 }
 
@@ -165,6 +211,9 @@ void DisplayHttpServer::take_live_connections() {
             continue;
         }
         QWebSocket* s = socket.get();
+        // A live connection sends no more requests: the cap above is its limit, not the
+        // waiting time of a connection that has not asked for anything yet.
+        if (tcp_) tcp_->release(s->peerAddress(), s->peerPort());
         QObject::connect(s, &QWebSocket::disconnected, s, [this, s] {
             for (auto it = live_.begin(); it != live_.end(); ++it)
                 if (it->get() == s) {
@@ -184,6 +233,35 @@ void DisplayHttpServer::publish_display_page(const QByteArray& page) {
     page_message_ =
         QString::fromStdString(cp1251_to_utf8(std::string_view(page.data(), page.size())));
     for (const auto& socket : live_) socket->sendTextMessage(page_message_);
+}
+
+QStringList DisplayHttpServer::urls() const {
+    QStringList out;
+    if (!server_) return out;
+    auto url = [this](const QHostAddress& a) {
+        QString host = a.protocol() == QAbstractSocket::IPv6Protocol
+                           ? QLatin1Char('[') + a.toString() + QLatin1Char(']')
+                           : a.toString();
+        return QStringLiteral("http://%1:%2/").arg(host).arg(port_);
+    };
+    bool every = address_ == QHostAddress(QHostAddress::Any) ||
+                 address_ == QHostAddress(QHostAddress::AnyIPv4) ||
+                 address_ == QHostAddress(QHostAddress::AnyIPv6);
+    if (!every) return {url(address_)};
+    // IPv4 addresses first (what screens on a local network use), then IPv6 ones that are
+    // not link-local (those need an interface name in the address).
+    QStringList v6;
+    for (const QNetworkInterface& i : QNetworkInterface::allInterfaces()) {
+        if (!(i.flags() & QNetworkInterface::IsUp)) continue;
+        for (const QNetworkAddressEntry& e : i.addressEntries()) {
+            QHostAddress a = e.ip();
+            if (a.protocol() == QAbstractSocket::IPv4Protocol)
+                out << url(a);
+            else if (address_ != QHostAddress(QHostAddress::AnyIPv4) && !a.isLinkLocal())
+                v6 << url(a);
+        }
+    }
+    return out + v6;
 }
 
 }  // namespace skarvel

@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QWebSocket>
 #include <QtTest>
@@ -110,7 +111,7 @@ class ScreensUiTest : public QObject {
     }
 
     void folder_is_served_over_http() {
-        QTemporaryDir dir;
+        QTemporaryDir dir, outside;
         Race race;
         ScriptedPrompts prompts;
         QCOMPARE(write_multi_screen_pages(race.c, {}, MultiScreenKind::kLines,
@@ -138,6 +139,18 @@ class ScreensUiTest : public QObject {
         QCOMPARE(fetch(base + "nothing.htm").status, 404);
         QCOMPARE(fetch(base + "..%2Fsecret").status, 404);
         QCOMPARE(fetch(base + ".hidden").status, 404);
+        // Symbolic links are not served, wherever they point: out of the folder or in it.
+        std::ofstream(outside.path().toStdString() + "/secret.txt") << "secret";
+        QVERIFY(QFile::link(outside.path() + "/secret.txt", dir.path() + "/out.htm"));
+        QVERIFY(
+            QFile::link(dir.path() + "/" + QString::fromStdString(std::string(kDisplayPageFile)),
+                        dir.path() + "/again.htm"));
+        QCOMPARE(fetch(base + "out.htm").status, 404);
+        QCOMPARE(fetch(base + "again.htm").status, 404);
+        QVERIFY(QDir().mkdir(dir.path() + "/sub"));
+        QCOMPARE(fetch(base + "sub").status, 404);
+        // It tells the address it really serves.
+        QCOMPARE(server.urls(), QStringList{base});
         server.stop();
         QVERIFY(!server.running());
     }
@@ -149,6 +162,7 @@ class ScreensUiTest : public QObject {
         QTemporaryDir dir;
         Race race;
         DisplayHttpServer server;
+        server.limits.request_timeout_ms = 1500;
         QString why;
         QVERIFY2(server.start_local(dir.path(), 0, &why), qPrintable(why));
         DisplayPages::Environment env;
@@ -191,6 +205,14 @@ class ScreensUiTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(got.size(), 2, 20000);
         QVERIFY(got[1].contains(QStringLiteral("Третий")));
         QCOMPARE(server.live_connections(), 1);
+        // A live connection asks for nothing more and is not closed as an idle one: an idle
+        // connection opened after it is closed for waiting, the live one stays.
+        QTcpSocket idle;
+        idle.connectToHost(QHostAddress::LocalHost, quint16(server.port()));
+        QVERIFY(idle.waitForConnected(20000));
+        QTRY_COMPARE_WITH_TIMEOUT(idle.state(), QAbstractSocket::UnconnectedState, 30000);
+        QCOMPARE(ws.state(), QAbstractSocket::ConnectedState);
+        QCOMPARE(server.live_connections(), 1);
 
         // The cap: the connection beyond it is closed as a policy matter.
         std::vector<std::unique_ptr<QWebSocket>> more;
@@ -208,6 +230,32 @@ class ScreensUiTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(server.live_connections(), 1, 20000);
         display.toggle();
         server.stop();
+    }
+
+    // Connections that never send a request are closed after the time-out, and only so many
+    // may wait at once (the oldest go): a screen still gets its page.
+    void idle_connections_cannot_starve_the_server() {
+        QTemporaryDir dir;
+        QVERIFY(write_page_file(dir.path().toStdString(), kDisplayPageFile, "<html></html>"));
+        DisplayHttpServer server;
+        server.limits = {1500, 8};
+        QString why;
+        QVERIFY2(server.start_local(dir.path(), 0, &why), qPrintable(why));
+        std::vector<std::unique_ptr<QTcpSocket>> idle;
+        for (int i = 0; i < 20; ++i) {
+            idle.push_back(std::make_unique<QTcpSocket>());
+            idle.back()->connectToHost(QHostAddress::LocalHost, quint16(server.port()));
+            QVERIFY(idle.back()->waitForConnected(20000));
+        }
+        auto open_count = [&] {
+            int n = 0;
+            for (auto& s : idle) n += s->state() == QAbstractSocket::ConnectedState;
+            return n;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(open_count() <= 8, 20000);
+        QCOMPARE(fetch(QStringLiteral("http://127.0.0.1:%1/").arg(server.port())).status, 200);
+        QTRY_COMPARE_WITH_TIMEOUT(open_count(), 0, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(server.tcp_server()->waiting(), 0, 30000);
     }
 
     void board_shows_the_four_lines_on_the_simulator() {
