@@ -43,17 +43,36 @@ constexpr unsigned char encode_cp(char32_t cp) {
     return '?';
 }
 
-// Decodes one UTF-8 sequence starting at s[i]; advances i. Malformed input yields U+FFFD.
+// Decodes one UTF-8 sequence starting at s[i]; advances i. Malformed input yields U+FFFD,
+// one for each longest start of a valid sequence (as Unicode recommends): overlong forms,
+// surrogates, values above U+10FFFF, stray continuation bytes and cut sequences are replaced,
+// never decoded to a character they might be taken for ("\xC0\xAF" is not "/").
 constexpr char32_t next_utf8(const char* s, std::size_t n, std::size_t& i) {
     auto b0 = static_cast<unsigned char>(s[i++]);
     if (b0 < 0x80) return b0;
-    int extra = b0 >= 0xF0 ? 3 : b0 >= 0xE0 ? 2 : b0 >= 0xC0 ? 1 : -1;
-    if (extra < 0) return 0xFFFD;
+    // The continuation bytes of each lead byte, and the range its first one must be in.
+    int extra = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        extra = 1;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        extra = 2;
+        if (b0 == 0xE0) lo = 0xA0;  // below: overlong
+        if (b0 == 0xED) hi = 0x9F;  // above: surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        extra = 3;
+        if (b0 == 0xF0) lo = 0x90;  // below: overlong
+        if (b0 == 0xF4) hi = 0x8F;  // above: beyond U+10FFFF
+    } else {
+        return 0xFFFD;  // a continuation byte, or a lead byte of no valid form
+    }
     char32_t cp = b0 & (0x3F >> extra);
     for (int k = 0; k < extra; ++k) {
         if (i >= n) return 0xFFFD;
         auto b = static_cast<unsigned char>(s[i]);
-        if ((b & 0xC0) != 0x80) return 0xFFFD;
+        if (b < lo || b > hi) return 0xFFFD;  // b begins whatever comes next
+        lo = 0x80;
+        hi = 0xBF;
         cp = (cp << 6) | (b & 0x3F);
         ++i;
     }

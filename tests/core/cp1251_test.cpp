@@ -33,6 +33,25 @@ TEST(Cp1251, UnknownAndMalformedBecomeQuestionMarks) {
     EXPECT_EQ(utf8_to_cp1251("漢"), "?");
     EXPECT_EQ(utf8_to_cp1251("a\xC3"), "a?");
     EXPECT_EQ(utf8_to_cp1251("\xFF"), "?");
+    // No loose decoding: one "?" per longest start of a valid sequence, and the byte that
+    // broke a sequence is read again as a start of its own.
+    struct Case {
+        const char* utf8;
+        const char* cp1251;
+    } cases[] = {
+        {"\xC0\xAF", "??"},                 // overlong "/"
+        {"\xE0\x80\xAF", "???"},            // overlong "/" in three bytes
+        {"\xF0\x80\x80\xAF", "????"},       // and in four
+        {"\xED\xA0\x80", "???"},            // a surrogate
+        {"\xF4\x90\x80\x80", "????"},       // above U+10FFFF
+        {"\xF8\x88\x80\x80\x80", "?????"},  // a five-byte form
+        {"\xD0"
+         "a",
+         "?a"},                       // a cut sequence keeps what follows
+        {"\xE2\x84\x96", "\xB9"},     // "№" is still "№"
+        {"\xF0\x9F\x98\x80!", "?!"},  // a valid character the code page lacks
+    };
+    for (const Case& c : cases) EXPECT_EQ(utf8_to_cp1251(c.utf8), c.cp1251) << c.utf8;
 }
 
 TEST(Cp1251, CompileTimeLiteral) {

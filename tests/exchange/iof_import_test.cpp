@@ -192,6 +192,30 @@ TEST(IofImport, NamesOutsideWindows1251AreCountedAndCut) {
     EXPECT_EQ(class_name(c, *longer), "Veryvery");
 }
 
+// Invalid UTF-8 in a name (an overlong "/", a surrogate, a value above U+10FFFF, written as
+// bytes or as character references) is replaced and counted, never decoded to a character.
+TEST(IofImport, InvalidUtf8IsReplacedNotDecoded) {
+    Competition c;
+    std::string xml = std::string(kHead) +
+                      person_entry(
+                          "Ab\xC0\xAF"
+                          "cd",
+                          "E", "H21") +
+                      person_entry("Fg\xED\xA0\x80", "H", "H21") +
+                      person_entry("Ij\xF4\x90\x80\x80", "K", "H21") +
+                      person_entry("Lm&#xD800;", "N", "H21") + "</EntryList>";
+    IofImportReport r = import_text(c, IofImportKind::kEntries, xml);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(r.runners_added, 4);
+    EXPECT_EQ(r.names_replaced, 4);
+    EXPECT_TRUE(runner_named(c, "Ab??cd E"));
+    EXPECT_TRUE(runner_named(c, "Fg??? H"));
+    EXPECT_TRUE(runner_named(c, "Ij???? K"));
+    for (int i = 0; i < c.tables.runners.used_end(); ++i)
+        if (const Runner* p = c.tables.runners[i])
+            EXPECT_EQ(field_text(p->name).find('/'), std::string_view::npos);
+}
+
 TEST(IofImport, HostileOrBrokenMessagesAreRefusedAndChangeNothing) {
     std::string deep = std::string(kHead);
     for (int i = 0; i < 60; ++i) deep += "<Extensions>";
