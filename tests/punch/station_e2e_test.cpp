@@ -467,7 +467,7 @@ TEST_F(CliReadout, ReadsNCardsAndSavesTheFile) {
     EXPECT_EQ(status, 0) << err();
     EXPECT_NE(out.find("card 1234567\towner 7 Seven\tstatus 0"), std::string::npos) << out;
     EXPECT_NE(out.find("card 54321\towner -"), std::string::npos) << out;
-    EXPECT_NE(err().find(cp1251_to_utf8("Владелец не найден!"_cp1251)), std::string::npos) << err();
+    EXPECT_NE(err().find("No runner has this card!"), std::string::npos) << err();  // in English
 
     Competition back;
     ScriptedPrompts p;

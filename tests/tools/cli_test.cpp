@@ -397,6 +397,24 @@ TEST_F(CliTest, ReportsToAFullDiskFailAndKeepTheLastGoodFile) {
         EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
 }
 
+// The tool speaks one language: failures told by the logic come in English like its own.
+TEST_F(CliTest, ErrorsAreToldInEnglishOnly) {
+    ASSERT_EQ(run_cli("demo " + file("d.wdb") + " --runners 30").code, 0);
+    std::ofstream(file("plain"), std::ios::binary) << "x";
+    const std::string cases[] = {
+        "export online " + file("d.wdb") + " " + file("no/such/x.csv"),
+        "multipage " + file("d.wdb") + " --out " + file("plain"),
+        "lists clubs " + file("d.wdb") + " --html " + file("no/such/x.htm"),
+        "startlist " + file("d.wdb") + " --html " + file("no/such/x.htm"),
+    };
+    for (const std::string& args : cases) {
+        CliRun r = run_cli(args);
+        EXPECT_NE(r.code, 0) << args;
+        EXPECT_FALSE(r.err.empty()) << args;
+        for (unsigned char ch : r.err) EXPECT_LT(ch, 0x80) << args << ": " << r.err;
+    }
+}
+
 TEST_F(CliTest, BadInputGivesAMessageAndAnExitCode) {
     struct Case {
         std::string args;

@@ -17,6 +17,15 @@
 
 namespace skarvel::cli {
 
+const LanguageTable& english_texts() {
+    static const LanguageTable table = [] {
+        LanguageTable t;
+        t.build(UiLanguage::kEnglish);
+        return t;
+    }();
+    return table;
+}
+
 void error(std::string_view text) {
     std::fprintf(stderr, "skarvel-cli: %.*s\n", int(text.size()), text.data());
 }
@@ -27,13 +36,11 @@ void error_cp1251(std::string_view text) {
 
 void file_error(std::string_view what, std::string_view utf8_path, int err) {
     // One encoding on the console: the reason is turned into UTF-8 like the path.
-    LanguageTable english;
-    english.build(UiLanguage::kEnglish);
     std::string text(what);
     text += ' ';
     text += utf8_path;
     text += ": ";
-    text += cp1251_to_utf8(file_error_reason(english, err));
+    text += cp1251_to_utf8(file_error_reason(english_texts(), err));
     error(text);
 }
 
@@ -70,6 +77,7 @@ int run_with_pdf_printer(std::string_view command, const std::string& pdf,
     QGuiApplication app(argc, argv);
     QtPrinterProvider printers;
     printers.pdf_path = QString::fromUtf8(pdf);
+    printers.lang = &english_texts();
     return run(printers);
 #else
     (void)pdf;

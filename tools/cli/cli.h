@@ -22,6 +22,9 @@ constexpr int kExitInput = 2;    // a file cannot be read, or is not a competiti
 constexpr int kExitDamaged = 3;  // a competition file is damaged
 constexpr int kExitOutput = 4;   // a file cannot be written
 
+// The tool speaks English: its own messages and the logic's (through this table) alike.
+const LanguageTable& english_texts();
+
 // Prints "skarvel-cli: <text>" on stderr; `text` is UTF-8.
 void error(std::string_view text);
 // The same for a Windows-1251 text from the logic.
@@ -29,10 +32,11 @@ void error_cp1251(std::string_view text);
 // "skarvel-cli: <what> <path>: <reason>" for a failed file operation (`err`: the errno value).
 void file_error(std::string_view what, std::string_view utf8_path, int err);
 
-// Prompts for a run without a user: messages go to stderr, questions get "no", file choices
-// are cancelled.
+// Prompts for a run without a user: messages go to stderr (in English), questions get "no",
+// file choices are cancelled.
 class ConsolePrompts : public Prompts {
   public:
+    ConsolePrompts() { set_language(&english_texts()); }
     bool ask_yes_no(std::string_view question) override;
     void message(std::string_view text) override;
     std::optional<std::string> choose_open_file(std::string_view) override { return std::nullopt; }

@@ -33,7 +33,7 @@ bool write_text(const std::string& path, const std::string& text) {
     if (write_file_atomically(path, reinterpret_cast<const std::uint8_t*>(text.data()),
                               text.size()))
         return true;
-    cli::error_cp1251(std::string(text_in(false, Txt::kCannotWriteFile)) + ": " + path);
+    cli::error_cp1251(std::string(cli::english_texts().text(Txt::kCannotWriteFile)) + ": " + path);
     return false;
 }
 

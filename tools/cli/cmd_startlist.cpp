@@ -66,7 +66,7 @@ int cmd_startlist(const std::vector<std::string>& args) {
     ReportEnv env{prompts, printers, shell};
     if (print_start_protocol(c, s, env)) return kExitOk;
     for (const auto& m : prompts.messages)
-        if (m == text_in(false, Txt::kCannotWriteFile)) {
+        if (m == prompts.text(Txt::kCannotWriteFile)) {
             error("startlist: cannot write '" + html + "'");
             return kExitOutput;
         }
