@@ -207,13 +207,16 @@ TEST(IofImport, InvalidUtf8IsReplacedNotDecoded) {
     IofImportReport r = import_text(c, IofImportKind::kEntries, xml);
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_EQ(r.runners_added, 4);
-    EXPECT_EQ(r.names_replaced, 4);
+    EXPECT_EQ(r.runner_names_replaced, 4);
     EXPECT_TRUE(runner_named(c, "Ab??cd E"));
     EXPECT_TRUE(runner_named(c, "Fg??? H"));
     EXPECT_TRUE(runner_named(c, "Ij???? K"));
-    for (int i = 0; i < c.tables.runners.used_end(); ++i)
-        if (const Runner* p = c.tables.runners[i])
+    for (int i = 0; i < c.tables.runners.used_end(); ++i) {
+        const Runner* p = c.tables.runners[i];
+        if (p) {
             EXPECT_EQ(field_text(p->name).find('/'), std::string_view::npos);
+        }
+    }
 }
 
 TEST(IofImport, HostileOrBrokenMessagesAreRefusedAndChangeNothing) {
