@@ -12,11 +12,9 @@ namespace skarvel {
 namespace {
 
 std::vector<std::uint8_t> datagram(int number, int time, int status) {
-    char text[64];
-    int n = std::snprintf(text, sizeof text, "%4d %12d %d %d\n", number, time, status, 1);
-    std::vector<std::uint8_t> out(text, text + n);
-    out.resize(128, 0);
-    return out;
+    char text[128] = {};  // a datagram is 128 bytes, the text zero-padded
+    std::snprintf(text, sizeof text, "%4d %12d %d %d\n", number, time, status, 1);
+    return std::vector<std::uint8_t>(text, text + sizeof text);
 }
 
 TEST(FinishQueue, ExactRepeatsGoFirstThenTheOverflowIsCounted) {

@@ -7,9 +7,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest/QtTest>
+#include <cerrno>
 
 #include "core/cp1251.h"
 #include "fixture.h"
+#include "platform/file_messages.h"
 #include "platform/qt/qt_printer.h"
 #include "results/result_protocol.h"
 #include "start/runner_cards.h"
@@ -78,10 +80,12 @@ void PdfPrintTest::no_printer_gives_the_message() {
     std::string error;
     QVERIFY(!printers.open_document("x", error));
     QCOMPARE(QString::fromStdString(error), QString("GetPrinterDeviceDefaults = 0"));
-    // An unwritable PDF path cannot be drawn on.
+    // A PDF file that cannot be written is named with the reason before anything is drawn.
     printers.pdf_path = "/nonexistent-dir/x.pdf";
     QVERIFY(!printers.open_document("x", error));
-    QCOMPARE(QString::fromStdString(error), QString("CreatePrinterDC = 0"));
+    const LanguageTable& words = russian_language_table();
+    QCOMPARE(error, file_error_message(words, words.text(Txt::kCannotWriteFile),
+                                       "/nonexistent-dir/x.pdf", ENOENT));
 }
 
 // Printing the protocol twice to PDF: each print asks, proposing the report's name beside the
