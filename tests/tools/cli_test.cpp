@@ -373,12 +373,14 @@ TEST_F(CliTest, ConvertWritesVersion21AndRefusesDamagedFiles) {
 // a PDF file is checked when the printer is done.
 TEST_F(CliTest, ReportsToAFullDiskFailAndKeepTheLastGoodFile) {
     ASSERT_EQ(run_cli("demo " + file("d.wdb") + " --runners 200").code, 0);
-    const std::vector<std::vector<std::string>> reports = {
+    std::vector<std::vector<std::string>> reports = {
         {"results", file("d.wdb"), "--html", file("r.htm")},
-        {"results", file("d.wdb"), "--pdf", file("r.pdf")},
         {"startlist", file("d.wdb"), "--html", file("s.htm")},
-        {"startlist", file("d.wdb"), "--pdf", file("s.pdf")},
     };
+#ifdef SKARVEL_CLI_HAS_QT  // PDF files need the Qt build of the tool
+    reports.push_back({"results", file("d.wdb"), "--pdf", file("r.pdf")});
+    reports.push_back({"startlist", file("d.wdb"), "--pdf", file("s.pdf")});
+#endif
     auto read = [](const std::string& p) {
         std::ifstream f(p, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
