@@ -218,16 +218,7 @@ bool pull_changes(pg::Connection& db, std::int64_t since, std::vector<ServerRow>
     last_change = since;
     for (int i = 0; i < r.rows(); ++i) {
         last_change = std::max<std::int64_t>(last_change, r.integer(i, 7));
-        if (r.is_null(i, 0)) continue;
-        ServerRow row;
-        row.kind = static_cast<int>(r.integer(i, 0));
-        row.uid = r.integer(i, 1);
-        row.pos = r.integer(i, 2);
-        row.version = r.integer(i, 3);
-        row.deleted = r.integer(i, 4) != 0;
-        row.origin = std::string(r.text(i, 5));
-        row.data = r.bytes(i, 6);
-        rows.push_back(std::move(row));
+        if (!r.is_null(i, 0)) rows.push_back(server_row(r, i));
     }
     return true;
 }

@@ -158,20 +158,22 @@ ShareResult share_competition(pg::Connection& db, const Competition& c, const st
     return res;
 }
 
+ServerRow server_row(const pg::Result& r, int i) {
+    ServerRow row;
+    row.kind = static_cast<int>(r.integer(i, 0));
+    row.uid = r.integer(i, 1);
+    row.pos = r.integer(i, 2);
+    row.version = r.integer(i, 3);
+    row.deleted = r.integer(i, 4) != 0;
+    row.origin = std::string(r.text(i, 5));
+    row.data = r.bytes(i, 6);
+    return row;
+}
+
 std::vector<ServerRow> server_rows(const pg::Result& r) {
     std::vector<ServerRow> rows;
     rows.reserve(r.rows());
-    for (int i = 0; i < r.rows(); ++i) {
-        ServerRow row;
-        row.kind = static_cast<int>(r.integer(i, 0));
-        row.uid = r.integer(i, 1);
-        row.pos = r.integer(i, 2);
-        row.version = r.integer(i, 3);
-        row.deleted = r.integer(i, 4) != 0;
-        row.origin = std::string(r.text(i, 5));
-        row.data = r.bytes(i, 6);
-        rows.push_back(std::move(row));
-    }
+    for (int i = 0; i < r.rows(); ++i) rows.push_back(server_row(r, i));
     return rows;
 }
 

@@ -63,7 +63,9 @@ struct FetchResult {
 };
 FetchResult fetch_snapshot(pg::Connection& db, Snapshot& out);
 
-// Rows of a result of `SELECT kind, uid, pos, version, deleted, origin, data` (binary).
+// Rows of a result of `SELECT kind, uid, pos, version, deleted, origin, data` (binary): row i,
+// and all of them.
+ServerRow server_row(const pg::Result& r, int i);
 std::vector<ServerRow> server_rows(const pg::Result& r);
 
 // Replaces the competition with the snapshot: records in table order, each tagged with its
