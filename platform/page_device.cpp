@@ -112,13 +112,15 @@ class ProvidedRecordingDevice : public RecordingPageDevice {
 }  // namespace
 
 std::unique_ptr<PageDevice> RecordingPrinterProvider::open_document(std::string_view document_name,
-                                                                    std::string& error) {
+                                                                    std::string& error,
+                                                                    PageOrientation orientation) {
     if (!fail_with.empty()) {
         error = fail_with;
         return nullptr;
     }
     auto dev = std::make_unique<ProvidedRecordingDevice>(*this, std::string(document_name));
     dev->fails = fail_on_paper;
+    dev->doc.orientation = orientation;
     return dev;
 }
 

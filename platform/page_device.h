@@ -17,6 +17,11 @@ namespace skarvel {
 enum class ReportFont { Title, Body, BodyLarge };
 
 constexpr double kPageWidthMm = 210.0;
+// A sheet turned on its side (the large bibs): its width in the same millimetres.
+constexpr double kLandscapeWidthMm = 297.0;
+enum class PageOrientation { kPortrait, kLandscape };
+// A fixed-pitch character is 0.6 em wide (Courier New's 1229 of 2048 units).
+constexpr double kFixedAdvanceEm = 1229.0 / 2048.0;
 
 // A font of its own, for sheets that are not lists (the split printout, the result plate):
 // a face, the character height in inches (the device makes whole dots of it at its vertical
@@ -28,6 +33,15 @@ struct PageFontSpec {
     bool fixed_pitch = true;
     bool operator==(const PageFontSpec&) const = default;
 };
+
+// The report font as a font of its own ("Courier New Cyr"; the title a third of an inch and
+// bold, the body 10 pt, the large body 11 pt).
+inline PageFontSpec report_font_spec(ReportFont font) {
+    const double inch = font == ReportFont::Title       ? 0.33333334
+                        : font == ReportFont::BodyLarge ? 0.15277778
+                                                        : 0.1388889;
+    return {"Courier New Cyr", inch, font == ReportFont::Title ? 700 : 400, true};
+}
 
 class PageDevice {
   public:
@@ -63,10 +77,12 @@ class PageDevice {
 class PrinterProvider {
   public:
     virtual ~PrinterProvider() = default;
-    // A device in a started document named `document_name`, or null with `error` set to the
-    // message the user should see (left empty when the user cancelled: nothing to say).
-    virtual std::unique_ptr<PageDevice> open_document(std::string_view document_name,
-                                                      std::string& error) = 0;
+    // A device in a started document named `document_name` on A4 sheets of the orientation
+    // given, or null with `error` set to the message the user should see (left empty when the
+    // user cancelled: nothing to say).
+    virtual std::unique_ptr<PageDevice> open_document(
+        std::string_view document_name, std::string& error,
+        PageOrientation orientation = PageOrientation::kPortrait) = 0;
 };
 
 // Shows a finished file with the system's "open" action (the browser for HTML).
@@ -112,6 +128,7 @@ struct RecordedPage {
 
 struct RecordedDocument {
     std::string name;
+    PageOrientation orientation = PageOrientation::kPortrait;
     std::vector<RecordedPage> pages;
     bool ended = false;
 };
@@ -153,8 +170,9 @@ class RecordingPageDevice : public PageDevice {
 // Hands out recording devices; the documents stay readable after the report ends.
 class RecordingPrinterProvider : public PrinterProvider {
   public:
-    std::unique_ptr<PageDevice> open_document(std::string_view document_name,
-                                              std::string& error) override;
+    std::unique_ptr<PageDevice> open_document(
+        std::string_view document_name, std::string& error,
+        PageOrientation orientation = PageOrientation::kPortrait) override;
     // When set, opening fails with this message (as with no printer installed).
     std::string fail_with;
     // When set, every document fails on paper (its device's ok() is false).

@@ -1,5 +1,6 @@
 #include "results/report_output.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/cp1251.h"
@@ -11,11 +12,32 @@ namespace skarvel {
 
 using namespace literals;
 
-std::unique_ptr<PageDevice> open_printer_report(ReportEnv& env, std::string_view document_name) {
+std::unique_ptr<PageDevice> open_printer_report(ReportEnv& env, std::string_view document_name,
+                                                PageOrientation orientation) {
     std::string error;
-    auto dev = env.printers.open_document(document_name, error);
+    auto dev = env.printers.open_document(document_name, error, orientation);
     if (!dev && !error.empty()) env.prompts.message(error);
     return dev;
+}
+
+// --- fitting the page ---
+
+PageFontSpec fit_to_page(PageFontSpec font, std::size_t chars, double x_mm) {
+    constexpr double kMmPerInch = 25.4;
+    const double room = kPageWidthMm - x_mm;
+    if (chars == 0 || room <= 0) return font;
+    const double widest_inch = room / (static_cast<double>(chars) * kFixedAdvanceEm * kMmPerInch);
+    if (font.height_inch > widest_inch) font.height_inch = widest_inch;
+    return font;
+}
+
+void select_fitting_font(PageDevice& dev, ReportFont font, std::size_t widest_chars, double x_mm) {
+    const PageFontSpec spec = report_font_spec(font);
+    const PageFontSpec fitted = fit_to_page(spec, widest_chars, x_mm);
+    if (fitted == spec)
+        dev.set_font(font);
+    else
+        dev.set_custom_font(fitted);
 }
 
 // --- sectioned pages ---
@@ -24,9 +46,15 @@ void SectionedPrinter::begin_section(std::string title, std::string header, int 
     title_ = std::move(title);
     header_ = std::move(header);
     count_ = line_count;
+    lines_.clear();
+    widest_ = header_.size();
     pos_ = 0;
     page_open_ = false;
     y_ = kFirstLineY;
+}
+
+void SectionedPrinter::body_font() {
+    select_fitting_font(dev_, ReportFont::Body, widest_, kHeaderX);
 }
 
 void SectionedPrinter::start_page() {
@@ -40,34 +68,39 @@ void SectionedPrinter::start_page() {
     std::snprintf(buf, sizeof buf, "%s %d/%d", std::string("Лист"_cp1251).c_str(),
                   pos_ / kLinesPerPage + 1, count_ / kLinesPerPage + 1);
     dev_.text_at(kCounterX, kCounterY, buf);
+    body_font();
     dev_.text_at(kHeaderX, kHeaderY, header_);
     y_ = kFirstLineY;
     page_open_ = true;
 }
 
 void SectionedPrinter::line(std::string_view text) {
-    if (!page_open_) start_page();
-    dev_.text_at(kHeaderX, y_, text);
-    y_ += kLineStep;
-    if (pos_ % kLinesPerPage == kLinesPerPage - 1) {
-        dev_.end_page();
-        page_open_ = false;
-    }
-    ++pos_;
+    widest_ = std::max(widest_, text.size());
+    lines_.emplace_back(std::string(text));
 }
 
 void SectionedPrinter::skip() {
-    if (page_open_ && pos_ % kLinesPerPage == kLinesPerPage - 1) {
-        dev_.end_page();
-        page_open_ = false;
-    }
-    ++pos_;
+    lines_.emplace_back(std::nullopt);
 }
 
 void SectionedPrinter::end_section(const std::vector<std::string>& footer) {
+    for (const auto& f : footer) widest_ = std::max(widest_, f.size());
+    for (const auto& text : lines_) {
+        if (text) {
+            if (!page_open_) start_page();
+            dev_.text_at(kHeaderX, y_, *text);
+            y_ += kLineStep;
+        }
+        if (page_open_ && pos_ % kLinesPerPage == kLinesPerPage - 1) {
+            dev_.end_page();
+            page_open_ = false;
+        }
+        ++pos_;
+    }
+    lines_.clear();
     if (!page_open_) start_page();
     dev_.rule_at(y_);
-    dev_.set_font(ReportFont::Body);
+    body_font();
     double y = y_;
     for (const auto& f : footer) {
         dev_.text_at(kHeaderX, y, f);

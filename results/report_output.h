@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +29,9 @@ struct ReportEnv {
 
 // A device in a started document named `document_name`; on failure the message
 // ("GetPrinterDeviceDefaults = 0", "CreatePrinterDC = 0") has been shown and null returned.
-std::unique_ptr<PageDevice> open_printer_report(ReportEnv& env, std::string_view document_name);
+std::unique_ptr<PageDevice> open_printer_report(
+    ReportEnv& env, std::string_view document_name,
+    PageOrientation orientation = PageOrientation::kPortrait);
 // Ends the printed document and checks that the device took all of it (the printer, or the
 // PDF file whole on the disk): false, after "printer failed" was shown, when it did not. A
 // document that printed nothing is not checked (`printed` false: the report says so itself).
@@ -43,6 +46,13 @@ inline void print_rule_at(PageDevice& dev, double y_mm) {
     dev.rule_at(y_mm);
 }
 
+// A line of `chars` fixed-pitch characters drawn at x mm stays on the page: `font` as it is
+// when the line fits, else the same font made smaller until it does.
+PageFontSpec fit_to_page(PageFontSpec font, std::size_t chars, double x_mm);
+// Selects `font` for lines of at most `widest_chars` characters at x mm: the report font itself
+// when they fit, else a smaller one of the same face that keeps them on the page.
+void select_fitting_font(PageDevice& dev, ReportFont font, std::size_t widest_chars, double x_mm);
+
 // Page geometry of every sectioned report.
 constexpr int kLinesPerPage = 60;
 constexpr double kTitleX = 1, kTitleY = 10, kTitleRuleY = 18;
@@ -53,23 +63,29 @@ constexpr double kFirstLineY = 24, kLineStep = 4;
 // Lays out one section after another: every section starts on a new page, a page holds 60
 // body lines, each page carries the title, the rule, "Лист %d/%d" and the column header, and
 // the section ends with a rule and its footer lines. A section whose line count is a multiple
-// of 60 puts its rule and footer on one more page (with the same page frame).
+// of 60 puts its rule and footer on one more page (with the same page frame). A section whose
+// widest line would run past the page is set in a body font that keeps it on the page, so the
+// section is drawn when it ends.
 class SectionedPrinter {
   public:
     explicit SectionedPrinter(PageDevice& dev) : dev_(dev) {}
     // `line_count` positions follow (printed or skipped); it fixes the page total.
     void begin_section(std::string title, std::string header, int line_count);
-    // Draws the next position's line.
+    // The next position's line.
     void line(std::string_view text);
     // Counts the next position without drawing it (no page is started for it).
     void skip();
+    // Draws the section with its rule and footer.
     void end_section(const std::vector<std::string>& footer);
     int pages_started() const { return pages_; }
 
   private:
     void start_page();
+    void body_font();
     PageDevice& dev_;
     std::string title_, header_;
+    std::vector<std::optional<std::string>> lines_;  // a skipped position holds nothing
+    std::size_t widest_ = 0;
     int count_ = 0;
     int pos_ = 0;
     bool page_open_ = false;

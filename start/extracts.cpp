@@ -1,6 +1,8 @@
 #include "start/extracts.h"
 
+#include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 #include "core/cp1251.h"
 #include "core/qualification.h"
@@ -119,24 +121,12 @@ void draw_extracts(PageDevice& dev, const Competition& c, const ExtractOptions& 
     const std::string date(field_text(c.info.date));
     for (const ExtractGroup& g : groups) {
         const std::string head = heading(g, o, two_day);
-        double y = kFirstY;
-        bool sheet_open = false;
-        auto start_sheet = [&] {
-            dev.begin_page();
-            dev.set_font(ReportFont::Title);
-            dev.text_at(kX, kSheetTitleY, strf("%s %-22.22s", date.c_str(), g.name.c_str()));
-            dev.rule_at(kRuleY);
-            dev.set_custom_font(sheet_body_font());
-            dev.text_at(kX, kHeadingY, head);
-            y = kFirstY;
-            sheet_open = true;
-        };
+        // The extract's lines and footer first: the widest sets the size that keeps every
+        // column on the sheet.
+        std::vector<std::string> lines;
         long fee_total = 0;
         int rented = 0;
-        int n = 0;
         for (const Runner* r : g.runners) {
-            if (!sheet_open) start_sheet();
-            ++n;
             const ClassRecord* cls = look.klass(r->class_id);
             std::string club_piece = " ";
             if (g.current) {
@@ -144,10 +134,10 @@ void draw_extracts(PageDevice& dev, const Competition& c, const ExtractOptions& 
                 club_piece =
                     strf(" %-22.22s ", club ? std::string(field_text(club->name)).c_str() : " ");
             }
-            std::string line =
-                strf("%4d %-25.25s%s%-4.4s %5s ", n, std::string(field_text(r->name)).c_str(),
-                     club_piece.c_str(), std::string(qualification_text(r->qualification)).c_str(),
-                     number_text(*r, o.relay_leg_dot_number).c_str());
+            std::string line = strf("%4d %-25.25s%s%-4.4s %5s ", static_cast<int>(lines.size()) + 1,
+                                    std::string(field_text(r->name)).c_str(), club_piece.c_str(),
+                                    std::string(qualification_text(r->qualification)).c_str(),
+                                    number_text(*r, o.relay_leg_dot_number).c_str());
             line += r->birth_year != 0 ? strf("%4d ", r->birth_year) : std::string(5, ' ');
             if (two_day) {
                 for (int day = 0; day < 2; ++day)
@@ -182,7 +172,40 @@ void draw_extracts(PageDevice& dev, const Competition& c, const ExtractOptions& 
                 if (o.print_fee) line += strf("%d", fee);
             }
             line += field_text(r->comment);
-            dev.text_at(kX, y, line);
+            lines.push_back(std::move(line));
+        }
+        // The footer: (gap before the line in mm, text).
+        std::vector<std::pair<double, std::string>> footer;
+        if (o.print_fee)
+            footer.emplace_back(0, strf("Стартовый взнос: %ld"_cp1251.c_str(), fee_total));
+        if (o.card_numbers)
+            footer.emplace_back(0, strf("Арендованных ЧИПов: %d"_cp1251.c_str(), rented));
+        if (o.signature) {
+            footer.emplace_back(10, o.free_text.substr(0, kFreeTextMax));
+            std::string who = g.current ? std::string("Текущие"_cp1251) : g.representative;
+            footer.emplace_back(0, strf("Представитель коллектива %30s/%-22.22s/"_cp1251.c_str(),
+                                        " ", who.c_str()));
+        }
+        std::size_t widest = head.size();
+        for (const std::string& l : lines) widest = std::max(widest, l.size());
+        for (const auto& f : footer) widest = std::max(widest, f.second.size());
+        const PageFontSpec body = fit_to_page(sheet_body_font(), widest, kX);
+
+        double y = kFirstY;
+        bool sheet_open = false;
+        auto start_sheet = [&] {
+            dev.begin_page();
+            dev.set_font(ReportFont::Title);
+            dev.text_at(kX, kSheetTitleY, strf("%s %-22.22s", date.c_str(), g.name.c_str()));
+            dev.rule_at(kRuleY);
+            dev.set_custom_font(body);
+            dev.text_at(kX, kHeadingY, head);
+            y = kFirstY;
+            sheet_open = true;
+        };
+        for (std::size_t n = 1; n <= lines.size(); ++n) {
+            if (!sheet_open) start_sheet();
+            dev.text_at(kX, y, lines[n - 1]);
             y += kStep;
             if (n % kRunnersPerSheet == 0) {
                 dev.rule_at(y);
@@ -190,25 +213,14 @@ void draw_extracts(PageDevice& dev, const Competition& c, const ExtractOptions& 
                 sheet_open = false;
             }
         }
-        if (!sheet_open) start_sheet();
-        if (o.print_fee) {
-            dev.text_at(kX, y, strf("Стартовый взнос: %ld"_cp1251.c_str(), fee_total));
+        // A full last sheet needs no further sheet unless a footer goes on it.
+        if (!sheet_open && !footer.empty()) start_sheet();
+        for (const auto& [gap, text] : footer) {
+            y += gap;
+            dev.text_at(kX, y, text);
             y += kStep;
         }
-        if (o.card_numbers) {
-            dev.text_at(kX, y, strf("Арендованных ЧИПов: %d"_cp1251.c_str(), rented));
-            y += kStep;
-        }
-        if (o.signature) {
-            y += 10;
-            dev.text_at(kX, y, o.free_text.substr(0, kFreeTextMax));
-            y += kStep;
-            std::string who = g.current ? std::string("Текущие"_cp1251) : g.representative;
-            dev.text_at(
-                kX, y,
-                strf("Представитель коллектива %30s/%-22.22s/"_cp1251.c_str(), " ", who.c_str()));
-        }
-        dev.end_page();
+        if (sheet_open) dev.end_page();
     }
 }
 

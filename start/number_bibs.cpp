@@ -1,5 +1,7 @@
 #include "start/number_bibs.h"
 
+#include <algorithm>
+
 #include "core/cp1251.h"
 #include "core/record_lookup.h"
 #include "core/text_format.h"
@@ -14,6 +16,35 @@ namespace {
 
 PageFontSpec arial(double points, bool bold = false) {
     return {"Arial", points / 72.0, bold ? 700 : 400, false};
+}
+
+// Arial's figures are 1139/2048 em wide and its space 569/2048 em (the same in its metric
+// twins); an em of p points is p/72 inch.
+constexpr double kMmPerPoint = 25.4 / 72.0;
+constexpr double kFigureEm = 1139.0 / 2048.0, kSpaceEm = 569.0 / 2048.0;
+
+struct BigNumber {
+    double x = 0;
+    double points = 0;
+};
+
+// Where and how large the big number of a large bib goes: at the layout's size and place when
+// every figure is on the sheet (from its left edge to `limit` mm), else moved onto it and, when
+// still wider, set in the largest size that fits. The text's leading blanks stay before it.
+BigNumber place_big_number(std::string_view text, double x, double points, double limit) {
+    const std::size_t blanks = text.find_first_not_of(' ');
+    if (blanks == std::string_view::npos) return {x, points};
+    const double figures = static_cast<double>(text.size() - blanks);
+    auto lead = [&](double pt) {
+        return static_cast<double>(blanks) * kSpaceEm * pt * kMmPerPoint;
+    };
+    double width = figures * kFigureEm * points * kMmPerPoint;
+    if (width > limit) {
+        points = limit / (figures * kFigureEm * kMmPerPoint);
+        width = limit;
+    }
+    const double start = std::clamp(x + lead(points), 0.0, limit - width);
+    return {start - lead(points), points};
 }
 
 // The big number: a runner without a start number gets no digits (a blank bib to write on).
@@ -107,14 +138,19 @@ int draw_number_bibs(PageDevice& dev, const Competition& c, const BibOptions& o)
 int draw_number_bibs_large(PageDevice& dev, const Competition& c, const BibOptions& o) {
     RecordLookup look(c);
     constexpr double b = 5;
+    constexpr double kLegX = 210, kLegGap = 5;
     return for_current_runners(c, [&](const Runner& r, int) {
         dev.begin_page();
-        dev.set_custom_font(arial(380));
-        if (std::string digits = big_number(r, o.relay_leg); !digits.empty())
-            dev.text_at(o.relay_leg ? -50 : -20, b + 10, digits);
+        if (std::string digits = big_number(r, o.relay_leg); !digits.empty()) {
+            // On a sheet on its side; the relay form's number keeps clear of its leg.
+            const BigNumber n = place_big_number(digits, o.relay_leg ? -50 : -20, 380,
+                                                 o.relay_leg ? kLegX - kLegGap : kLandscapeWidthMm);
+            dev.set_custom_font(arial(n.points));
+            dev.text_at(n.x, b + 10, digits);
+        }
         if (o.relay_leg) {
             dev.set_custom_font(arial(200));
-            dev.text_at(210, b + 70, strf("%d", r.start_number / 1000));
+            dev.text_at(kLegX, b + 70, strf("%d", r.start_number / 1000));
         }
         if (const ClassRecord* cls = look.klass(r.class_id); o.class_name && cls) {
             dev.set_custom_font(arial(60));
@@ -137,7 +173,9 @@ int draw_number_bibs_large(PageDevice& dev, const Competition& c, const BibOptio
 }
 
 bool print_number_bibs(const Competition& c, const BibOptions& o, bool large, ReportEnv& env) {
-    auto dev = open_printer_report(env, "Печать номеров"_cp1251);
+    auto dev =
+        open_printer_report(env, "Печать номеров"_cp1251,
+                            large ? PageOrientation::kLandscape : PageOrientation::kPortrait);
     if (!dev) return false;
     int n = large ? draw_number_bibs_large(*dev, c, o) : draw_number_bibs(*dev, c, o);
     bool whole = end_printer_report(env, *dev, n > 0);

@@ -54,10 +54,11 @@ std::string mandate_protocol_html(Competition& c, bool only_marked) {
          "color: #FF0000;text-align: left;  }\r\n";
     s += "-->\n</style>\n</head><body link=\"#00A5DE\" vlink=\"#00A5DE\">\n";
     s += "<table>\r\n<tr>\r\n<td width=600px colspan=3>\r\n<h1>";
+    // The competition's own lines go out as stored, as in every report's head.
     for (const auto& line : c.info.title_lines)
-        if (std::string_view t = field_text(line); !t.empty()) s += html_escape(t) + "<br>\n";
-    if (std::string_view d = field_text(c.info.date); !d.empty()) s += html_escape(d) + "<br>\n";
-    if (std::string_view p = field_text(c.info.place); !p.empty()) s += html_escape(p) + "<br>\n";
+        if (std::string_view t = field_text(line); !t.empty()) s += std::string(t) + "<br>\n";
+    if (std::string_view d = field_text(c.info.date); !d.empty()) s += std::string(d) + "<br>\n";
+    if (std::string_view p = field_text(c.info.place); !p.empty()) s += std::string(p) + "<br>\n";
     s += "<br>ПРОТОКОЛ МАНДАТНОЙ КОМИССИИ</h1>\r\n</td>\r\n</tr>"_cp1251;
 
     // Column 1: runners by qualification, in the committee's order.
@@ -234,8 +235,15 @@ std::string course_list_html(Competition& c) {
     return s;
 }
 
+namespace {
+// The save dialog of a list: its title is the proposed name.
+std::unique_ptr<ReportFile> open_list_file(ReportEnv& env, std::string_view name) {
+    return open_report_file(env, env.prompts.text(Txt::kHtmlFilesFilter), name, "htm", name);
+}
+}  // namespace
+
 bool print_mandate_protocol(Competition& c, bool only_marked, ReportEnv& env) {
-    auto file = open_html_report(env, "Протокол_Мандатной"_cp1251);
+    auto file = open_list_file(env, "Протокол_Мандатной"_cp1251);
     if (!file) return false;
     file->write(mandate_protocol_html(c, only_marked));
     // The page carries its own end; it is closed and shown like every other report.
@@ -252,7 +260,7 @@ bool print_overview_list(Competition& c, OverviewList which, ReportEnv& env) {
         which == OverviewList::kClubs     ? std::string_view("Инфо_коллективы"_cp1251)
         : which == OverviewList::kClasses ? std::string_view("Инфо_группы"_cp1251)
                                           : std::string_view("Инфо_дистанции"_cp1251);
-    auto file = open_html_report(env, name);
+    auto file = open_list_file(env, name);
     if (!file) return false;
     file->write(which == OverviewList::kClubs     ? club_list_html(c)
                 : which == OverviewList::kClasses ? class_list_html(c)

@@ -163,11 +163,14 @@ int draw_runner_cards(PageDevice& dev, Competition& c, const CardPrintOptions& o
     return printed;
 }
 
-bool print_runner_cards(Competition& c, const CardPrintOptions& o, ReportEnv& env) {
+bool print_runner_cards(Competition& c, const CardPrintOptions& o, ReportEnv& env,
+                        const std::function<void(bool)>& busy) {
     auto dev = open_printer_report(env, "Карточки участников"_cp1251);
     if (!dev) return false;
+    if (busy) busy(true);
     int printed = draw_runner_cards(*dev, c, o);
     bool whole = end_printer_report(env, *dev, printed > 0);
+    if (busy) busy(false);
     if (printed == 0) {
         env.prompts.message(env.prompts.text(Txt::kNothingToPrintExtracts));
         return false;

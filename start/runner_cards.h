@@ -3,6 +3,8 @@
 // dotted line to cut along.
 #pragma once
 
+#include <functional>
+
 #include "core/competition.h"
 #include "results/report_output.h"
 
@@ -25,7 +27,9 @@ struct CardPrintOptions {
 // Draws the cards; the number printed.
 int draw_runner_cards(PageDevice& dev, Competition& c, const CardPrintOptions& o);
 // On the current printer as "Карточки участников"; false (message shown) when nothing was
-// printed or the printer failed.
-bool print_runner_cards(Competition& c, const CardPrintOptions& o, ReportEnv& env);
+// printed or the printer failed. `busy`, when given, is told when the sheets start being made
+// (true) and when they are done (false, before any message), for a wait cursor.
+bool print_runner_cards(Competition& c, const CardPrintOptions& o, ReportEnv& env,
+                        const std::function<void(bool)>& busy = {});
 
 }  // namespace skarvel

@@ -204,6 +204,14 @@ void print_start_list_pages(PageDevice& dev, const Competition& c, const StartLi
     const std::string date = text(field_text(c.info.date));
     for (const auto& g : groups) {
         const int count = static_cast<int>(g.runners.size());
+        // The group's lines first: the widest sets the size that keeps them on the sheet.
+        std::vector<std::string> lines;
+        std::size_t widest = heading.size();
+        for (int i = 0; i < count; ++i) {
+            lines.push_back(line_of(look, c, *g.runners[i], i + 1, s.print_card_numbers,
+                                    s.course_mode(), false));
+            widest = std::max(widest, lines.back().size());
+        }
         double y = kSheetFirstLineY;
         for (int i = 0; i < count; ++i) {
             if (i % kRunnersPerSheet == 0) {
@@ -212,13 +220,11 @@ void print_start_list_pages(PageDevice& dev, const Competition& c, const StartLi
                 dev.text_at(kSheetLineX, kSheetTitleY,
                             strf("%-10.10s %s", g.name.c_str(), date.c_str()));
                 dev.rule_at(kSheetRuleY);
-                dev.set_font(body);
+                select_fitting_font(dev, body, widest, kSheetLineX);
                 dev.text_at(kSheetLineX, kSheetHeadingY, heading);
                 y = kSheetFirstLineY;
             }
-            dev.text_at(kSheetLineX, y,
-                        line_of(look, c, *g.runners[i], i + 1, s.print_card_numbers,
-                                s.course_mode(), false));
+            dev.text_at(kSheetLineX, y, lines[static_cast<std::size_t>(i)]);
             y += kSheetLineStep;
             if (i == count - 1) {
                 // The closing rule goes under the last runner, on the same sheet (a full sheet

@@ -81,8 +81,11 @@ class QtPrinterDevice : public PageDevice {
   public:
     // `pdf`: the PDF file being written (through a temporary file), or null for a printer.
     QtPrinterDevice(std::unique_ptr<QPrinter> printer, std::unique_ptr<AtomicFile> pdf,
-                    std::function<void(const QString&)> done)
-        : printer_(std::move(printer)), pdf_(std::move(pdf)), done_(std::move(done)) {}
+                    std::function<void(const QString&)> done, double page_width_mm)
+        : printer_(std::move(printer)),
+          pdf_(std::move(pdf)),
+          done_(std::move(done)),
+          page_width_mm_(page_width_mm) {}
     ~QtPrinterDevice() override { end_document(); }
 
     // Starts the document; false when the printer cannot be drawn on.
@@ -91,7 +94,7 @@ class QtPrinterDevice : public PageDevice {
         dpi_x_ = printer_->logicalDpiX();
         dpi_y_ = printer_->logicalDpiY();
         QRect area = printer_->pageLayout().paintRectPixels(printer_->resolution());
-        double page_px = kPageWidthMm * dpi_x_ * kInchPerMm;
+        double page_px = page_width_mm_ * dpi_x_ * kInchPerMm;
         scale_ = page_px > 0 ? std::min(1.0, area.width() / page_px) : 1.0;
         set_font(ReportFont::Body);
         return true;
@@ -127,10 +130,7 @@ class QtPrinterDevice : public PageDevice {
     }
     void set_font(ReportFont font) override {
         if (ended_) return;
-        const double inch = font == ReportFont::Title       ? 0.33333334
-                            : font == ReportFont::BodyLarge ? 0.15277778  // 11 pt
-                                                            : 0.1388889;
-        select_font({"Courier New Cyr", inch, font == ReportFont::Title ? 700 : 400, true});
+        select_font(report_font_spec(font));
     }
     void set_custom_font(const PageFontSpec& font_spec) override {
         if (ended_) return;
@@ -151,7 +151,7 @@ class QtPrinterDevice : public PageDevice {
         pen.setStyle(Qt::SolidLine);
         painter_.setPen(pen);
         double y = px_y(y_mm);
-        painter_.drawLine(QPointF(px_x(0), y), QPointF(px_x(kPageWidthMm), y));
+        painter_.drawLine(QPointF(px_x(0), y), QPointF(px_x(page_width_mm_), y));
         painter_.setPen(old);
     }
 
@@ -190,6 +190,7 @@ class QtPrinterDevice : public PageDevice {
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<AtomicFile> pdf_;
     std::function<void(const QString&)> done_;
+    double page_width_mm_;
     QPainter painter_;
     int dpi_x_ = 600, dpi_y_ = 600;
     double scale_ = 1.0;
@@ -215,7 +216,9 @@ QString QtPrinterProvider::proposed_pdf_path(const QString& folder,
 }
 
 std::unique_ptr<PageDevice> QtPrinterProvider::open_document(std::string_view document_name,
-                                                             std::string& error) {
+                                                             std::string& error,
+                                                             PageOrientation orientation) {
+    const bool landscape = orientation == PageOrientation::kLandscape;
     std::unique_ptr<QPrinter> printer;
     QString pdf_file = pdf_path;
     QPrinterInfo info;
@@ -254,7 +257,7 @@ std::unique_ptr<PageDevice> QtPrinterProvider::open_document(std::string_view do
         printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     }
     printer->setPageSize(QPageSize(QPageSize::A4));
-    printer->setPageOrientation(QPageLayout::Portrait);
+    printer->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     if (!pdf_file.isEmpty()) {
         // A PDF page keeps the margins a printer cannot print on, so the positions (which
         // count from the printable area) land where a printed page has them.
@@ -263,7 +266,8 @@ std::unique_ptr<PageDevice> QtPrinterProvider::open_document(std::string_view do
     }
     printer->setDocName(to_qstring(document_name));
     std::function<void(const QString&)> done = pdf ? pdf_written : nullptr;
-    auto dev = std::make_unique<QtPrinterDevice>(std::move(printer), std::move(pdf), done);
+    auto dev = std::make_unique<QtPrinterDevice>(std::move(printer), std::move(pdf), done,
+                                                 landscape ? kLandscapeWidthMm : kPageWidthMm);
     if (!dev->start()) {
         error = "CreatePrinterDC = 0";
         return nullptr;

@@ -1,6 +1,7 @@
 // The printer channel on a real QPrinter: the default printer (or the one chosen in the
 // printer set-up), or a PDF file. Report pages are laid out in the printable area; a printable
-// area narrower than the 210 mm report page is scaled down uniformly so nothing is cut.
+// area narrower than the report page (210 mm wide, 297 mm on its side) is scaled down
+// uniformly so nothing is cut.
 #pragma once
 
 #include <QString>
@@ -15,8 +16,9 @@ namespace skarvel {
 
 class QtPrinterProvider : public PrinterProvider {
   public:
-    std::unique_ptr<PageDevice> open_document(std::string_view document_name,
-                                              std::string& error) override;
+    std::unique_ptr<PageDevice> open_document(
+        std::string_view document_name, std::string& error,
+        PageOrientation orientation = PageOrientation::kPortrait) override;
 
     // Where documents go: a PDF file when `pdf_path` is set, else the printer named
     // `printer_name`, else the system's default printer.

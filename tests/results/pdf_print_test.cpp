@@ -14,6 +14,7 @@
 #include "platform/file_messages.h"
 #include "platform/qt/qt_printer.h"
 #include "results/result_protocol.h"
+#include "start/number_bibs.h"
 #include "start/runner_cards.h"
 
 using namespace skarvel;
@@ -28,6 +29,7 @@ class PdfPrintTest : public QObject {
     void no_printer_gives_the_message();
     void each_print_asks_for_its_file_and_text_sits_in_the_printable_area();
     void letters_keep_clear_of_rules_and_frames();
+    void large_bibs_keep_every_figure_on_the_sheet();
 };
 
 void PdfPrintTest::protocol_prints_to_a_pdf_with_readable_cyrillic() {
@@ -197,6 +199,78 @@ void PdfPrintTest::letters_keep_clear_of_rules_and_frames() {
     QVERIFY(print_runner_cards(f.c, CardPrintOptions{}, env));
     // One row of boxes (20 mm): the date from 28 mm, then the frame's foot.
     QCOMPARE(dark_bands(printers.pdf_path, 142, 165, 27.6, 32.6), 2);
+}
+
+// Large bibs on A4 on its side: 105, 197 and 29999, and the relay form of 2105 (105 and the
+// leg 2): every figure within the printable area, the relay number clear of its leg.
+void PdfPrintTest::large_bibs_keep_every_figure_on_the_sheet() {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) QSKIP("pdftotext is not installed");
+    QTemporaryDir dir;
+    QtPrinterProvider printers;
+    ScriptedPrompts prompts;
+    RecordingShellOpener shell;
+    ReportEnv env{prompts, printers, shell};
+    struct Word {
+        double x0, x1;
+        QString text;
+    };
+    // The words of each page of a PDF, with their left and right edges in points.
+    auto pages = [](const QString& pdf) {
+        QProcess p;
+        p.start("pdftotext", {"-bbox", pdf, "-"});
+        p.waitForFinished(60000);
+        const QString html = QString::fromUtf8(p.readAllStandardOutput());
+        QList<QList<Word>> out;
+        for (const QString& page : html.split("<page ").mid(1)) {
+            out.append(QList<Word>());
+            QRegularExpression word(
+                "<word xMin=\"([0-9.]+)\" yMin=\"[0-9.]+\" "
+                "xMax=\"([0-9.]+)\" yMax=\"[0-9.]+\">([^<]*)</word>");
+            for (auto it = word.globalMatch(page); it.hasNext();) {
+                auto m = it.next();
+                out.back().append(
+                    {m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3)});
+            }
+        }
+        return out;
+    };
+    const double margin = QtPrinterProvider::kPdfMarginMm / 25.4 * 72, width = 297 / 25.4 * 72;
+    test::Fixture f;
+    f.add_class(1, "M21");
+    for (int n : {105, 197, 29999}) f.add_runner(n, "Runner", 1, 0, 0);
+    printers.pdf_path = dir.filePath("bibs.pdf");
+    QVERIFY(print_number_bibs(f.c, BibOptions{}, true, env));
+    const auto plain = pages(printers.pdf_path);
+    QCOMPARE(plain.size(), 3);
+    const char* const numbers[] = {"105", "197", "29999"};
+    auto find = [](const QList<Word>& words, const QString& text) {
+        for (const Word& w : words)
+            if (w.text == text) return w;
+        return Word{-1, -1, QString()};
+    };
+    for (int i = 0; i < 3; ++i) {
+        const Word n = find(plain[i], numbers[i]);
+        QCOMPARE(n.text, QString(numbers[i]));
+        QVERIFY2(n.x0 >= margin - 0.5 && n.x1 <= width - margin + 0.5,
+                 qPrintable(QString("%1: %2..%3").arg(n.text).arg(n.x0).arg(n.x1)));
+    }
+
+    test::Fixture relay;
+    relay.add_class(1, "M21");
+    relay.add_runner(2105, "Runner", 1, 0, 0);
+    BibOptions leg;
+    leg.relay_leg = true;
+    printers.pdf_path = dir.filePath("relay.pdf");
+    QVERIFY(print_number_bibs(relay.c, leg, true, env));
+    const auto relay_pages = pages(printers.pdf_path);
+    QCOMPARE(relay_pages.size(), 1);
+    const Word number = find(relay_pages[0], "105");
+    const Word leg_word = find(relay_pages[0], "2");
+    QCOMPARE(number.text, QString("105"));
+    QCOMPARE(leg_word.text, QString("2"));
+    QVERIFY(number.x0 >= margin - 0.5);
+    QVERIFY2(number.x1 < leg_word.x0, qPrintable(QString("%1 %2").arg(number.x1).arg(leg_word.x0)));
+    QVERIFY(leg_word.x1 <= width - margin + 0.5);
 }
 
 QTEST_MAIN(PdfPrintTest)

@@ -181,6 +181,31 @@ TEST(SectionedPages, SectionsStartOnNewPages) {
     EXPECT_EQ(dev.doc.pages[1].texts()[0], "S1");
 }
 
+// A section whose widest line (header, body or footer) would run past the page is set in a
+// smaller body font that keeps it on the page; the page counter and title keep their fonts.
+TEST(SectionedPages, WideSectionsAreSetInAFontThatFits) {
+    for (std::size_t width : {98u, 99u, 140u}) {
+        RecordingPageDevice dev;
+        SectionedPrinter p(dev);
+        p.begin_section("T", "H", 2);
+        p.line("short");
+        p.line(std::string(width, 'x'));
+        p.end_section({"foot"});
+        const RecordedPage& page = dev.doc.pages.at(0);
+        const PageFontSpec* body = page.font_of(3);  // the header
+        if (width * kFixedAdvanceEm * report_font_spec(ReportFont::Body).height_inch * 25.4 + 1 <=
+            kPageWidthMm) {
+            EXPECT_EQ(body, nullptr) << width;
+            continue;
+        }
+        ASSERT_NE(body, nullptr) << width;
+        EXPECT_NEAR(1 + width * kFixedAdvanceEm * body->height_inch * 25.4, kPageWidthMm, 1e-9);
+        for (std::size_t i : {4u, 5u, 7u}) EXPECT_EQ(*page.font_of(i), *body) << i;
+        EXPECT_EQ(page.items[2].font, ReportFont::Body);  // "Лист 1/1"
+        EXPECT_EQ(page.font_of(2), nullptr);
+    }
+}
+
 class TempDir : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -161,6 +161,30 @@ TEST(PreraceLists, OverviewListsByteForByte) {
               "\r\n</pre>\r\n"));
 }
 
+// The credentials protocol's head writes the competition's lines as stored (markup kept, as
+// every report head does); each list's save dialog is titled with the name it proposes.
+TEST(PreraceLists, HeadAsStoredAndSaveDialogsTitled) {
+    Race r;
+    set_field_text(r.c.info.title_lines[0], w("<b>Кубок</b>"));
+    EXPECT_NE(mandate_protocol_html(r.c, false).find(w("<h1><b>Кубок</b><br>\n")),
+              std::string::npos);
+    ScriptedPrompts prompts;
+    RecordingPrinterProvider printers;
+    RecordingShellOpener shell;
+    ReportEnv env{prompts, printers, shell};
+    EXPECT_FALSE(print_mandate_protocol(r.c, false, env));  // cancelled
+    for (OverviewList which :
+         {OverviewList::kClubs, OverviewList::kClasses, OverviewList::kCourses})
+        EXPECT_FALSE(print_overview_list(r.c, which, env));
+    const char* const names[] = {"Протокол_Мандатной", "Инфо_коллективы", "Инфо_группы",
+                                 "Инфо_дистанции"};
+    ASSERT_EQ(prompts.file_dialogs.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(prompts.file_dialogs[i].title, w(names[i]));
+        EXPECT_EQ(prompts.file_dialogs[i].suggested, names[i]);
+    }
+}
+
 TEST(PreraceLists, StartGridWidensACorridorForSharedStartTimes) {
     Race r;
     r.course(3, "Дист3", {31}, 1000, 0, 0);
@@ -254,6 +278,38 @@ TEST(Extracts, TwoDayColumnsAndNothingToPrint) {
     EXPECT_EQ(prompts.messages[0], text_in(false, Txt::kNothingToPrintExtracts));
 }
 
+// Sixty runners and no footer fill one sheet; the current runners' extract with card numbers
+// and fees is set in a size that keeps its widest line on the sheet.
+TEST(Extracts, SixtyRunnersOneSheetAndEveryColumnOnTheSheet) {
+    Race r;
+    for (int i = 1; i <= 60; ++i) {
+        Runner& x = r.runner("Константинопольский Вадим", 1, 1, i);
+        x.card_number = 2000000 + i;
+        set_field_text(x.comment, w("заявка по почте"));
+    }
+    RecordingPageDevice sixty;
+    draw_extracts(sixty, r.c, ExtractOptions{}, extract_groups(r.c, ExtractOptions{}), false);
+    EXPECT_EQ(sixty.doc.pages.size(), 1u);
+
+    ExtractOptions wide;
+    wide.card_numbers = wide.print_fee = true;
+    RecordingPageDevice dev;
+    draw_extracts(dev, r.c, wide, extract_groups(r.c, wide), false);
+    ASSERT_EQ(dev.doc.pages.size(), 2u);  // the totals go on a sheet of their own
+    const RecordedPage& page = dev.doc.pages[0];
+    EXPECT_NE(page.items[3].text.find(w("100заявка по почте")), std::string::npos);
+    const PageFontSpec* font = page.font_of(3);
+    ASSERT_NE(font, nullptr);
+    EXPECT_LT(font->height_inch * 72, 9);
+    for (std::size_t i = 2; i < page.items.size(); ++i) {
+        if (page.items[i].kind != PageItem::Text) continue;
+        EXPECT_LE(page.items[i].x_mm + page.items[i].text.size() * kFixedAdvanceEm *
+                                           page.font_of(i)->height_inch * 25.4,
+                  kPageWidthMm + 1e-9)
+            << i;
+    }
+}
+
 std::vector<std::string> box_texts(const RecordedPage& page, double y_top, double y_bottom) {
     std::vector<std::string> out;
     for (const PageItem& i : page.items)
@@ -320,6 +376,28 @@ TEST(RunnerCards, BoxesRowsSheetsAndLabels) {
     EXPECT_EQ(box_texts(spare.doc.pages.at(0), 0, 20), V(9, "R"));
 }
 
+// The wait cursor's hook: on once the document is open, off before the message of a run that
+// printed nothing.
+TEST(RunnerCards, BusyWhileTheSheetsAreMade) {
+    Race r;
+    RecordingPrinterProvider printers;
+    RecordingShellOpener shell;
+    ScriptedPrompts prompts;
+    ReportEnv env{prompts, printers, shell};
+    std::vector<std::string> told;
+    auto busy = [&](bool on) {
+        told.push_back(std::string(on ? "on" : "off") + "/" +
+                       std::to_string(prompts.messages.size()));
+    };
+    EXPECT_FALSE(print_runner_cards(r.c, CardPrintOptions{}, env, busy));  // nobody to print
+    EXPECT_EQ(told, (std::vector<std::string>{"on/0", "off/0"}));
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    printers.fail_with = "GetPrinterDeviceDefaults = 0";
+    told.clear();
+    EXPECT_FALSE(print_runner_cards(r.c, CardPrintOptions{}, env, busy));
+    EXPECT_TRUE(told.empty());  // no document: never busy
+}
+
 struct Drawn {
     double x, y;
     std::string text;
@@ -381,6 +459,47 @@ TEST(NumberBibs, NumberPlacesLegFormAndSheets) {
     EXPECT_DOUBLE_EQ(l[0].x, -20);
     EXPECT_EQ(l.back().text, "DNS");
     EXPECT_EQ(l[l.size() - 2].text, "VP-card: 1234");
+
+    // Large bibs go on sheets on their side; every figure of the number stays on the sheet
+    // (a number too wide is set in the largest size that fits) and the relay form's number
+    // keeps clear of its leg at 210 mm.
+    Race big;
+    for (int n : {105, 197, 29999}) big.runner("Б", 1, 1, n);
+    Race relay_big;
+    relay_big.runner("Этап", 1, 1, 2105);
+    const struct {
+        Race* race;
+        bool leg;
+        int page;
+        const char* text;
+        double limit;
+        bool as_laid_out;
+    } kBig[] = {{&big, false, 0, " 105", kLandscapeWidthMm, true},
+                {&big, false, 1, " 197", kLandscapeWidthMm, true},
+                {&big, false, 2, "29999", kLandscapeWidthMm, false},
+                {&relay_big, true, 0, " 105", 210, false}};
+    for (const auto& k : kBig) {
+        BibOptions bo;
+        bo.relay_leg = k.leg;
+        RecordingPrinterProvider printers;
+        RecordingShellOpener shell;
+        ScriptedPrompts prompts;
+        ReportEnv env{prompts, printers, shell};
+        ASSERT_TRUE(print_number_bibs(k.race->c, bo, true, env));
+        ASSERT_EQ(printers.documents.size(), 1u);
+        EXPECT_EQ(printers.documents[0].orientation, PageOrientation::kLandscape);
+        Drawn n = drawn(printers.documents[0].pages.at(k.page))[0];
+        EXPECT_EQ(n.text, k.text);
+        const double mm = n.points * 25.4 / 72, blanks = n.text.find_first_not_of(' ');
+        const double start = n.x + blanks * 569.0 / 2048 * mm;
+        const double end = start + (n.text.size() - blanks) * 1139.0 / 2048 * mm;
+        EXPECT_GE(start, 0) << k.text;
+        EXPECT_LE(end, k.limit) << k.text;
+        EXPECT_EQ(n.points == 380 && n.x == (k.leg ? -50 : -20), k.as_laid_out) << k.text;
+        if (!k.as_laid_out) {
+            EXPECT_GT(end, k.limit - 6) << k.text;  // the largest that fits
+        }
+    }
 
     // A runner without a number or card gets blanks, not zeros.
     Race blank;

@@ -216,3 +216,45 @@ TEST(StartListCli, PreraceListsGridAndPrintouts) {
         run_command("print bibs " + dir / "comp.wdb" + " --pdf " + dir / "x.pdf --times never"), 1);
 #endif
 }
+
+// The printouts' options switch each stored choice either way: the off forms turn off what the
+// competition stores on, and the boxes come from the course or a fixed count.
+TEST(StartListCli, PrintOptionsSwitchStoredChoicesBothWays) {
+#ifndef SKARVEL_CLI_HAS_QT
+    GTEST_SKIP() << "printing needs the Qt build of skarvel-cli";
+#endif
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftotext is not installed";
+    Dir dir;
+    Competition c;
+    fill(c);
+    c.info.extract_print_fee = c.info.print_card_numbers = 1;
+    c.info.extract_only_marked = 1;
+    c.info.card_box_source = 1;  // a fixed 20 boxes: three rows, three cards a sheet
+    c.info.card_box_count = 20;
+    ASSERT_TRUE(save_wdb(c, dir / "comp.wdb"));
+    auto printed = [&](const std::string& what) {
+        const std::string pdf = dir / "p.pdf", txt = dir / "p.txt";
+        std::filesystem::remove(pdf);
+        EXPECT_EQ(run_command("print " + what + " " + dir / "comp.wdb" + " --pdf " + pdf), 0)
+            << what;
+        EXPECT_EQ(std::system(("pdftotext -layout " + pdf + " " + txt).c_str()), 0);
+        return read_file(txt);
+    };
+    std::string stored = printed("extracts");
+    EXPECT_NE(stored.find("Стартовый взнос"), std::string::npos);
+    EXPECT_NE(stored.find("VP-чип"), std::string::npos);
+    EXPECT_EQ(stored.find("Бегун 3"), std::string::npos);  // only the marked runners
+    std::string off = printed("extracts --no-fee --no-card-numbers --all");
+    EXPECT_EQ(off.find("Стартовый взнос"), std::string::npos);
+    EXPECT_EQ(off.find("VP-чип"), std::string::npos);
+    EXPECT_NE(off.find("Бегун 3"), std::string::npos);
+    EXPECT_NE(printed("extracts --all --only-marked").find("Бегун 0"), std::string::npos);
+
+    auto sheets = [](const std::string& text) {
+        return std::count(text.begin(), text.end(), '\f');
+    };
+    EXPECT_EQ(sheets(printed("cards")), 2);
+    EXPECT_EQ(sheets(printed("cards --boxes course")), 1);  // a course without controls: one row
+    EXPECT_EQ(sheets(printed("cards --boxes course --boxes 20")), 2);
+}

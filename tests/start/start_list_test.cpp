@@ -337,6 +337,28 @@ TEST(StartListPrinted, ExactlySixtyEndsWithTheRuleOnTheSameSheetAndEachGroupOnIt
     EXPECT_EQ(e.printers.faults, (std::vector<int>{0}));
 }
 
+// By course, with card numbers and hundredths, a line is 108 characters: the sheet is set in
+// the size that keeps it on the page.
+TEST(StartListPrinted, WideLinesAreSetInASizeThatFits) {
+    Competition c;
+    individual(c);
+    c.info.time_precision = 2;
+    Env e;
+    StartListSettings s;
+    s.selection = kAllCourses;
+    s.print_card_numbers = true;
+    ASSERT_TRUE(print_start_list(c, s, e.env));
+    const RecordedPage& page = e.printers.documents.at(0).pages.at(0);
+    const PageFontSpec* font = page.font_of(2);
+    ASSERT_NE(font, nullptr);
+    std::size_t widest = 0;
+    for (std::size_t i = 2; i < page.items.size(); ++i)
+        if (page.items[i].kind == PageItem::Text)
+            widest = std::max(widest, page.items[i].text.size());
+    EXPECT_EQ(widest, 108u);
+    EXPECT_NEAR(1 + widest * kFixedAdvanceEm * font->height_inch * 25.4, kPageWidthMm, 1e-9);
+}
+
 TEST(StartListPrinted, NothingToPrintAndNoPrinter) {
     Competition c;
     base_info(c);

@@ -22,7 +22,9 @@ class NoShell : public ShellOpener {
 // No printer is used: the protocol is always written as HTML here.
 class NoPrinter : public PrinterProvider {
   public:
-    std::unique_ptr<PageDevice> open_document(std::string_view, std::string& error) override {
+    std::unique_ptr<PageDevice> open_document(
+        std::string_view, std::string& error,
+        PageOrientation = PageOrientation::kPortrait) override {
         error = "no printer";
         return nullptr;
     }
