@@ -2,6 +2,7 @@
 // protocol, the start grid, the overview lists of clubs, classes and courses, runner cards and
 // number bibs. Each shows its dialog (start/ui/prerace_dialogs), stores what the competition
 // keeps, and runs the plain function.
+#include <QApplication>
 #include <QCheckBox>
 
 #include "app/app_context.h"
@@ -39,7 +40,7 @@ void bind_prerace_commands(AppContext& ctx) {
                 ReportEnv e = env();
                 print_extracts(c, o, e, two_day);
             },
-            with_runners);
+            idle);
     }
 
     cmd.bind(
@@ -89,9 +90,16 @@ void bind_prerace_commands(AppContext& ctx) {
             o.store(c.info);
             ctx.mark_modified();
             ReportEnv e = env();
-            print_runner_cards(c, o, e);
+            // The wait cursor while the sheets are made (not over the printer's file dialog or
+            // the messages).
+            print_runner_cards(c, o, e, [](bool busy) {
+                if (busy)
+                    QApplication::setOverrideCursor(Qt::WaitCursor);
+                else
+                    QApplication::restoreOverrideCursor();
+            });
         },
-        with_runners);
+        idle);
 
     for (bool large : {false, true}) {
         cmd.bind(
@@ -102,7 +110,7 @@ void bind_prerace_commands(AppContext& ctx) {
                 ReportEnv e = env();
                 print_number_bibs(c, dialog.options(), large, e);
             },
-            with_runners);
+            idle);
     }
 }
 

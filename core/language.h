@@ -103,10 +103,10 @@ namespace skarvel {
     X(kCmdJoin, "Объединить...", "Join...") \
     X(kCmdImportPalm, "Импорт CSV из PALM...", "Import CSV from PALM...") \
     X(kCmdMultiDaySummary, "Сводная таблица-новая мадн.", "Summary table (new multi-day)") \
-    X(kCmdPrintBibs2007, "Печать номеров-2007", "Print numbers-2007") \
+    X(kCmdPrintBibs2007, "Печать номеров-2007", "Печать номеров-2007") \
     X(kCmdImportPalm2, "Импорт CSV из PALM-2...", "Import CSV from PALM-2...") \
     X(kCmdImportVpConfig, "Импорт CSV из VpConfig", "Import CSV from VpConfig") \
-    X(kCmdPrintBibsWoc, "Печать номеров-WOC", "Print numbers-WOC") \
+    X(kCmdPrintBibsWoc, "Печать номеров-WOC", "Печать номеров-WOC") \
     X(kCmdServerSettings, "Параметры сервера", "Server settings") \
     X(kCmdAbout, "О программе...", "About Skarvel...") \
     X(kCmdHelp, "Описание программы", "Users guides") \
@@ -140,7 +140,7 @@ namespace skarvel {
     X(kCmdOnlineExportCsvRelay, "Экспорт базы в CSV-эстафета...", "Export to CSV - relay...") \
     X(kCmdOnlineSetup, "Настройка on-line", "On-line settings") \
     X(kCmdOnlineSend, "Send\tCtrl-Shift-Z", "Send\tCtrl-Shift-Z") \
-    X(kCmdPrintExtractsMk, "Печать выписок для МК...", "Print extracts for two days...") \
+    X(kCmdPrintExtractsMk, "Печать выписок для МК...", "Печать выписок для МК...") \
     X(kCmdPersonalisation, "Персонализация...", "Personalisation...") \
     X(kCmdMultipage, "мультипэйдж", "Multipage") \
     X(kCmdMultipage2, "мультипэйдж-2", "Multipage-2") \

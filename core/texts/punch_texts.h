@@ -66,6 +66,7 @@
     X(kFinishDlgFromDatabase, "Из базы данных", "From database") \
     X(kFinishDlgFromStartStation, "Из стартовой станции", "From start station") \
     X(kFinishDlgFirstPunch, "Первая отметка", "First punch") \
+    X(kFinishDlgStartTime, "Стартовое время", "Start time") \
     X(kFinishDlgFinishTime, "Финишное время", "Finish time") \
     X(kFinishDlgFromFinishList, "Из протокола финиша", "From finish list") \
     X(kFinishDlgFromFinishStation, "Из финишной станции", "From finish station") \

@@ -30,19 +30,21 @@
     X(kCardsBoxCode, "обозначение КП (31, 32...)", "Control codes (31, 32..)") \
     X(kCardsBoxBoth, "Номер+обозначение КП", "1(31), 2(32)...") \
     X(kCardsClubPerSheet, "Каждый коллектив - с нового листа", "Each club - from a new sheet") \
-    X(kBibTitle, "Печать номера", "Print numbers") \
-    X(kBibStartTime, "Стартовое время", "Start time") \
-    X(kBibOneDay, "Однодневные", "One day") \
-    X(kBibMultiDay, "Многодневные", "Multi-day") \
-    X(kBibNoTime, "Не печатать", "Do not print") \
-    X(kBibDay1, "1 день", "Day 1") \
-    X(kBibDay2, "2 день", "Day 2") \
-    X(kBibDay3, "3 день", "Day 3") \
-    X(kBibTwoPerSheet, "2 номера в листе", "2 numbers a sheet") \
+    /* The bib dialog: its texts are the same in both languages. */ \
+    X(kBibTitle, "Печать номера", "Печать номера") \
+    X(kBibStartTime, "Стартовое время", "Стартовое время") \
+    X(kBibOneDay, "Однодневные", "Однодневные") \
+    X(kBibMultiDay, "Многодневные", "Многодневные") \
+    X(kBibNoTime, "Не печатать", "Не печатать") \
+    X(kBibDay1, "1 день", "1 день") \
+    X(kBibDay2, "2 день", "2 день") \
+    X(kBibDay3, "3 день", "3 день") \
+    X(kBibTwoPerSheet, "2 номера в листе", "2 номера в листе") \
     X(kBibLegForm, "1234->234.1", "1234->234.1") \
-    X(kBibClub, "коллектив", "club") \
-    X(kBibCard, "VP-чип", "VP-card") \
-    X(kBibClass, "Группа", "Class") \
+    X(kBibClub, "коллектив", "коллектив") \
+    X(kBibCard, "VP-чип", "VP-чип") \
+    X(kBibClass, "Группа", "Группа") \
+    X(kBibAddition, "Дополнительно", "Дополнительно") \
     X(kRelayStartSaveTitle, "старт эстафеты", "relay start") \
     X(kFinishLinesFollowNumbers, "Строк финиша с номерами, которые сменят владельца: %d.\nОни перейдут к участникам с новыми номерами. Продолжать?", "Finish lines with numbers that change hands: %d.\nThey will follow the runners' new numbers. Continue?") \
     /* Numbering, start times, draw, heats, marked runners, start list. */ \

@@ -58,7 +58,7 @@ RebuildFinishDialog::RebuildFinishDialog(const RebuildOptions& initial, bool eng
     setWindowTitle(qs(text_in(english, Txt::kFinishDlgRebuildFinishList)));
     auto* layout = new QVBoxLayout(this);
     auto* groups = new QHBoxLayout;
-    groups->addWidget(source_group(this, qs(text_in(english, Txt::kBibStartTime)),
+    groups->addWidget(source_group(this, qs(text_in(english, Txt::kFinishDlgStartTime)),
                                    {qs(text_in(english, Txt::kFinishDlgFromDatabase)),
                                     qs(text_in(english, Txt::kFinishDlgFromStartStation)),
                                     qs(text_in(english, Txt::kFinishDlgFirstPunch))},

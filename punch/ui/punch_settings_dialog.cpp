@@ -149,7 +149,7 @@ PunchSettingsDialog::PunchSettingsDialog(const PunchSettings& s,
     penalty->setValidator(new QIntValidator(0, 1000000, penalty));
     check_layout->addRow(qs(text_in(en, Txt::kPenaltyEntryPenalty)), penalty);
     middle->addWidget(check_box);
-    middle->addWidget(radio_group<3>(qs(text_in(en, Txt::kBibStartTime)), start_source,
+    middle->addWidget(radio_group<3>(qs(text_in(en, Txt::kFinishDlgStartTime)), start_source,
                                      {qs(text_in(en, Txt::kPunchDlgFromDatabase)),
                                       qs(text_in(en, Txt::kPunchDlgFromStartStation)),
                                       qs(text_in(en, Txt::kPunchDlgFirstPunch))},

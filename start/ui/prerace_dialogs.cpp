@@ -1,6 +1,7 @@
 #include "start/ui/prerace_dialogs.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -206,14 +207,15 @@ BibDialog::BibDialog(const BibOptions& initial, const LanguageTable& lang, QWidg
         days[d]->setEnabled(multi_day->isChecked());
         connect(multi_day, &QRadioButton::toggled, days[d], &QCheckBox::setEnabled);
     }
-    QVBoxLayout* more = group(this, layout, t(lang, Txt::kAddition));
+    QVBoxLayout* more = group(this, layout, t(lang, Txt::kBibAddition));
     two_per_sheet =
         check(more, t(lang, Txt::kBibTwoPerSheet), initial.two_per_sheet, "two_per_sheet");
     leg = check(more, t(lang, Txt::kBibLegForm), initial.relay_leg, "leg");
     club = check(more, t(lang, Txt::kBibClub), initial.club, "club");
     card = check(more, t(lang, Txt::kBibCard), initial.card, "card");
     class_name = check(more, t(lang, Txt::kBibClass), initial.class_name, "class_name");
-    add_dialog_buttons(this, layout, lang.english());
+    layout->addWidget(make_dialog_buttons(this, lang.english(), QStringLiteral("OK"), "ok",
+                                          t(lang, Txt::kFixedCancel)));
 }
 
 BibOptions BibDialog::options() const {

@@ -90,6 +90,16 @@ class StartCommandsTest : public QObject, MainWindowFixture {
         QVERIFY(enabled(CommandId::kCopyResultToStart));
     }
 
+    // With no runner at all the extracts, cards and bibs still run and say there is nothing to
+    // print.
+    void printoutsRunWithAnEmptyTable() {
+        QCOMPARE(c().tables.runners.occupied_count(), 0);
+        for (CommandId id :
+             {CommandId::kPrintExtracts, CommandId::kPrintExtractsMk, CommandId::kPrintRunnerCards,
+              CommandId::kPrintBibs2007, CommandId::kPrintBibsWoc})
+            QVERIFY2(enabled(id), qPrintable(QString::number(int(id))));
+    }
+
     void drawKeepsClubsApart() {
         runners(8);
         on_dialog<DrawDialog>([](DrawDialog* d) {
