@@ -113,6 +113,8 @@
     X(kRadioPortLost, "Порт модема пропал (%s): чтение радио-КП остановлено", "The modem port went away (%s): radio control reading stopped") \
     /* One serial port, several users: who holds it. */ \
     X(kPortBusy, "Порт %s занят: %s. Сначала остановите это.", "Port %s is in use: %s. Stop that first.") \
+    X(kPortNotFree, "Порт %s ещё не освобождён: %s заканчивается. Попробуйте ещё раз.", "Port %s is not free yet: %s is ending. Try again.") \
+    X(kPortHolderServer, "сервер финиша", "finish server") \
     X(kPortHolderCards, "чтение ЧИПов", "card reading") \
     X(kPortHolderMemory, "чтение промежуточных финишей", "intermediate finish reading") \
     X(kPortHolderRadio, "чтение радио-КП", "radio control reading") \

@@ -4,9 +4,9 @@
 #include <QTimer>
 #include <QUdpSocket>
 #include <QVariant>
-#include <future>
 
 #include "core/text_format.h"
+#include "platform/port_registry.h"
 #include "platform/qt/qt_text.h"
 
 namespace skarvel {
@@ -33,91 +33,94 @@ std::string bind_failure(const LanguageTable& lang, int port, const QUdpSocket& 
 
 }  // namespace
 
+// The end codes of the receive thread.
+constexpr int kReceiveEnded = 0;
+constexpr int kBindFailed = 1;
+
 FinishServerQt::FinishServerQt(Environment env, QObject* parent)
-    : QObject(parent), env_(std::move(env)) {}
+    : QObject(parent), env_(std::move(env)) {
+    connect(&holder_, &WorkerHolder::ended, this, &FinishServerQt::ended);
+}
 
 FinishServerQt::~FinishServerQt() {
     // Only the thread ends here: the window the datagrams would go to is being destroyed.
-    stop_ = true;
-    if (thread_) thread_->wait();
+    holder_.blockSignals(true);
+    holder_.stop_and_wait();
 }
 
-std::optional<std::string> FinishServerQt::start(const QHostAddress& address, int port) {
-    if (running_) return std::nullopt;
-    stop_ = false;
+bool FinishServerQt::start(const QHostAddress& address, int port) {
+    if (running()) return false;
     receiver_.reset();
+    bound_port_ = 0;
+    port_asked_ = port;
     {
         std::lock_guard lock(mutex_);
         receive_error_.clear();
+        bind_error_.clear();
         queue_.reset_counts();
         overflow_told_ = 0;
     }
-    std::promise<std::optional<std::string>> bound;
-    auto result = bound.get_future();
-    const LanguageTable& lang = *env_.lang;
-    thread_.reset(QThread::create([this, address, port, &bound, &lang] {
-        QUdpSocket socket;
-        // Not shared: a second program on the port must fail here, not take half the datagrams.
-        if (!socket.bind(address, static_cast<quint16>(port), QAbstractSocket::DontShareAddress)) {
-            bound.set_value(bind_failure(lang, port, socket));
-            return;
-        }
-        socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
-                               QVariant(kReceiveBufferBytes));
-        bound_port_ = socket.localPort();
-        bound.set_value(std::nullopt);
-        std::vector<std::uint8_t> buffer(kFinishDatagramSize + 1);
-        while (!stop_) {
-            if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(kPollMs)) {
-                if (socket.error() == QAbstractSocket::SocketTimeoutError) continue;
-                std::lock_guard lock(mutex_);
-                receive_error_ = cp(socket.errorString());
-                break;
-            }
-            std::vector<std::vector<std::uint8_t>> got;
-            while (socket.hasPendingDatagrams()) {
-                // One byte more than a datagram holds: a longer one is seen as such and dropped.
-                qint64 n = socket.readDatagram(reinterpret_cast<char*>(buffer.data()),
-                                               static_cast<qint64>(buffer.size()));
-                if (n < 0) break;
-                got.emplace_back(buffer.begin(), buffer.begin() + n);
-            }
-            if (got.empty()) continue;
-            std::lock_guard lock(mutex_);
-            for (auto& d : got) queue_.push(d);
-            if (!apply_scheduled_) {
-                apply_scheduled_ = true;
-                QMetaObject::invokeMethod(
-                    this, [this] { apply_queued(); }, Qt::QueuedConnection);
-            }
-        }
+    WorkerHolder::Start started = holder_.start_udp(
+        port, Txt::kPortHolderServer,
+        [this, address, port](WorkerHolder::Job& job) { return receive(job, address, port); });
+    if (!started.started && env_.start_failed)
+        env_.start_failed(
+            port_busy_message(*env_.lang, "UDP " + std::to_string(port), started.held_by));
+    return started.started;
+}
+
+int FinishServerQt::receive(WorkerHolder::Job& job, const QHostAddress& address, int port) {
+    QUdpSocket socket;
+    // Not shared: a second program on the port must fail here, not take half the datagrams.
+    if (!socket.bind(address, static_cast<quint16>(port), QAbstractSocket::DontShareAddress)) {
         std::lock_guard lock(mutex_);
-        if (!receive_error_.empty() && !apply_scheduled_) {
-            apply_scheduled_ = true;
-            QMetaObject::invokeMethod(
-                this, [this] { apply_queued(); }, Qt::QueuedConnection);
-        }
-    }));
-    thread_->start();
-    std::optional<std::string> error = result.get();
-    if (error) {
-        thread_->wait();
-        thread_.reset();
-        return error;
+        bind_error_ = bind_failure(*env_.lang, port, socket);
+        return kBindFailed;
     }
-    running_ = true;
-    return std::nullopt;
+    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
+                           QVariant(kReceiveBufferBytes));
+    const int bound = socket.localPort();
+    bound_port_ = bound;
+    QMetaObject::invokeMethod(
+        this,
+        [this, self = job.shared_from_this(), bound] {
+            if (holder_.current(*self)) emit listening(bound);
+        },
+        Qt::QueuedConnection);
+    std::vector<std::uint8_t> buffer(kFinishDatagramSize + 1);
+    while (!job.stop_requested()) {
+        if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(kPollMs)) {
+            if (socket.error() == QAbstractSocket::SocketTimeoutError) continue;
+            std::lock_guard lock(mutex_);
+            receive_error_ = cp(socket.errorString());
+            queue_apply();
+            break;
+        }
+        std::vector<std::vector<std::uint8_t>> got;
+        while (socket.hasPendingDatagrams()) {
+            // One byte more than a datagram holds: a longer one is seen as such and dropped.
+            qint64 n = socket.readDatagram(reinterpret_cast<char*>(buffer.data()),
+                                           static_cast<qint64>(buffer.size()));
+            if (n < 0) break;
+            got.emplace_back(buffer.begin(), buffer.begin() + n);
+        }
+        if (got.empty()) continue;
+        std::lock_guard lock(mutex_);
+        for (auto& d : got) queue_.push(d);
+        queue_apply();
+    }
+    return kReceiveEnded;
+}
+
+void FinishServerQt::queue_apply() {
+    if (apply_scheduled_) return;
+    apply_scheduled_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { apply_queued(); }, Qt::QueuedConnection);
 }
 
 void FinishServerQt::stop() {
-    if (!thread_) {
-        running_ = false;
-        return;
-    }
-    stop_ = true;
-    thread_->wait();
-    thread_.reset();
-    running_ = false;
+    holder_.stop();
     apply_queued();
 }
 
@@ -129,6 +132,19 @@ FinishServerCounts FinishServerQt::counts() const {
     n.duplicates += q.repeats;
     n.dropped += q.malformed + q.overflow;
     return n;
+}
+
+void FinishServerQt::ended(int code) {
+    std::string why;
+    if (code == kBindFailed) {
+        std::lock_guard lock(mutex_);
+        why.swap(bind_error_);
+    } else if (code == WorkerHolder::kPortNotFree) {
+        why = port_not_free_message(*env_.lang, "UDP " + std::to_string(port_asked_),
+                                    holder_.port_kept_by());
+    }
+    if (!why.empty() && env_.start_failed) env_.start_failed(why);
+    emit stopped();
 }
 
 void FinishServerQt::schedule_apply() {

@@ -7,12 +7,10 @@
 
 #include <QHostAddress>
 #include <QObject>
-#include <QThread>
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +18,7 @@
 #include "core/language.h"
 #include "periph/finish_exchange.h"
 #include "periph/finish_queue.h"
+#include "platform/qt/worker_holder.h"
 
 namespace skarvel {
 
@@ -37,19 +36,26 @@ class FinishServerQt : public QObject {
         std::function<void(const std::string&)> failed;
         // Datagrams were dropped because too many waited (the count since the last time).
         std::function<void(std::int64_t dropped)> overflowed;
+        // The server could not start: the port cannot be bound ("bind() failed: port 1000:
+        // permission denied") or a server of a moment ago did not let go of it (Windows-1251).
+        std::function<void(const std::string&)> start_failed;
     };
 
     explicit FinishServerQt(Environment env, QObject* parent = nullptr);
     ~FinishServerQt() override;
 
-    // Binds the port and starts receiving. On failure returns the message ("bind() failed:
-    // port 1000: permission denied") and nothing runs.
-    std::optional<std::string> start(const QHostAddress& address, int port);
-    // Stops receiving; datagrams already queued are still stored.
+    // Starts receiving: the worker binds the port (once a server stopped a moment ago has let
+    // go of it) and receives; the window does not wait for either. `listening` follows, or
+    // `start_failed` with the reason and `stopped`. False when the server runs already.
+    bool start(const QHostAddress& address, int port);
+    // Stops receiving without waiting for the worker: it ends on its own within a poll and lets
+    // go of the port. Datagrams already queued, and those it still takes, are stored.
     void stop();
-    bool running() const { return running_; }
-    // The port bound (useful with port 0 in tests).
-    int port() const { return bound_port_; }
+    bool running() const { return holder_.running(); }
+    // The port bound, once listening (useful with port 0 in tests).
+    int port() const { return bound_port_.load(); }
+    // Receive threads alive, the running one and those ending (for tests).
+    int worker_threads() const { return holder_.threads(); }
 
     // What was received and stored, the datagrams the queue dropped included (exact repeats
     // count as duplicates, malformed and overflowing ones as dropped).
@@ -60,17 +66,24 @@ class FinishServerQt : public QObject {
 
   signals:
     void stored();
+    // The port is bound and datagrams are received.
+    void listening(int port);
+    // The server ended by itself: its port could not be had, or receiving failed.
+    void stopped();
 
   private:
     void schedule_apply();
+    int receive(WorkerHolder::Job& job, const QHostAddress& address, int port);
+    void ended(int code);
+    void queue_apply();  // under mutex_
 
     Environment env_;
     FinishReceiver receiver_;
-    bool running_ = false;
-    int bound_port_ = 0;
-    std::unique_ptr<QThread> thread_;
-    std::atomic<bool> stop_{false};
+    WorkerHolder holder_;
+    int port_asked_ = 0;
+    std::atomic<int> bound_port_{0};
     mutable std::mutex mutex_;
+    std::string bind_error_;          // under mutex_
     FinishQueue queue_;               // under mutex_
     std::int64_t overflow_told_ = 0;  // under mutex_
     bool apply_scheduled_ = false;    // under mutex_

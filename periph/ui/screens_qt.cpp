@@ -138,10 +138,16 @@ void DisplayPages::written(bool ok, const QString& why) {
 // --- display board ---
 
 DisplayBoardQt::DisplayBoardQt(Environment env, QObject* parent)
-    : QObject(parent), env_(std::move(env)) {}
+    : QObject(parent), env_(std::move(env)) {
+    connect(&holder_, &WorkerHolder::ended, this, &DisplayBoardQt::ended);
+}
 
 DisplayBoardQt::~DisplayBoardQt() {
-    stop();
+    holder_.stop_and_wait();
+}
+
+const LanguageTable& DisplayBoardQt::lang() const {
+    return env_.lang ? env_.lang() : russian_language_table();
 }
 
 void DisplayBoardQt::toggle() {
@@ -154,61 +160,44 @@ void DisplayBoardQt::toggle() {
     }
     stop();
     std::string device = env_.device();
-    // The port is the board's until its worker has closed it.
-    auto claim = std::make_shared<PortClaim>();
-    Txt held_by = Txt::kPortHolderBoard;
-    if (!claim_serial_port(device, Txt::kPortHolderBoard, *claim, &held_by)) {
-        const LanguageTable& lang = env_.lang ? env_.lang() : russian_language_table();
-        if (env_.message) env_.message(port_busy_message(lang, device, held_by));
-        return;
-    }
-    on_ = true;
-    c.info.board_on = 1;
-    stop_requested_ = false;
     frames_ = 0;
     int first = board_first_line(c);
-    thread_.reset(QThread::create([this, device, first, claim] { worker(device, first, claim); }));
-    thread_->start();
+    // The port is the board's until its worker has closed it.
+    WorkerHolder::Start started = holder_.start(
+        device, Txt::kPortHolderBoard,
+        [this, device, first](WorkerHolder::Job& job) { return worker(job, device, first); });
+    if (!started.started) {
+        if (env_.message) env_.message(port_busy_message(lang(), device, started.held_by));
+        return;
+    }
+    device_ = device;
+    on_ = true;
+    c.info.board_on = 1;
 }
 
 void DisplayBoardQt::stop() {
-    if (!thread_) return;
-    stop_requested_ = true;
-    {
-        std::lock_guard<std::mutex> lock(link_mutex_);
-        if (link_) link_->request_stop();
-    }
-    // The worker never blocks on this thread (it gives up waiting for a frame once stopped), so
-    // no events are run here: stop() also runs while the main window is being destroyed.
-    thread_->wait();
-    thread_.reset();
+    holder_.stop();
 }
 
-void DisplayBoardQt::worker(std::string device, int first_line, std::shared_ptr<PortClaim> claim) {
+void DisplayBoardQt::ended(int code) {
+    // The button stays pressed until it is pressed again; a port that went away says nothing.
+    if (!env_.message) return;
+    std::string message = reader_end_message(lang(), holder_, code, env_.com_number(), device_);
+    if (!message.empty()) env_.message(message);
+}
+
+int DisplayBoardQt::worker(WorkerHolder::Job& job, const std::string& device, int first_line) {
     SerialOpenError error;
     auto port = open_serial_port(device, kBoardBaud, &error);
-    if (!port) {
-        claim->release();
-        int com = env_.com_number();
-        // The button stays pressed until it is pressed again.
-        QMetaObject::invokeMethod(this, [this, com, code = error.code] {
-            const LanguageTable& lang = env_.lang ? env_.lang() : russian_language_table();
-            if (env_.message) env_.message(port_open_failed_message(lang, com, code));
-        });
-        return;
-    }
+    if (!port) return error.code == 0 ? -1 : error.code;
     StationLinkTiming timing;
     timing.byte_timeout_ms = kBoardReadTimeoutMs;
     StationLink link(*port, timing);
-    {
-        std::lock_guard<std::mutex> lock(link_mutex_);
-        link_ = &link;
-        if (stop_requested_) link.request_stop();
-    }
+    job.set_stopper([&link] { link.request_stop(); });
     sending_ = true;
     run_display_board(link, [this, first_line, &link] {
         // Built where the tables change, from one state of them; the request outlives this
-        // thread's wait when the board is stopped before the window gets to it.
+        // worker when the board is stopped before the window gets to it.
         struct Request {
             std::mutex mutex;
             std::condition_variable ready;
@@ -230,12 +219,9 @@ void DisplayBoardQt::worker(std::string device, int first_line, std::shared_ptr<
         return request->frame;
     });
     sending_ = false;
-    {
-        std::lock_guard<std::mutex> lock(link_mutex_);
-        link_ = nullptr;
-    }
+    job.clear_stopper();
     port->close();
-    claim->release();
+    return kPortWentAway;
 }
 
 }  // namespace skarvel

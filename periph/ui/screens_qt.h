@@ -16,7 +16,7 @@
 #include "core/competition.h"
 #include "core/language.h"
 #include "periph/display_board.h"
-#include "platform/port_registry.h"
+#include "platform/qt/worker_holder.h"
 
 class QTimer;
 
@@ -105,18 +105,21 @@ class DisplayBoardQt : public QObject {
     // The worker sends frames (false after a port that could not be opened).
     bool sending() const { return sending_.load(); }
     int frames_sent() const { return frames_.load(); }
-    // Stops the worker; returns when it has ended.
+    // Stops the worker without waiting: it ends on its own and lets go of the port when it has
+    // closed it.
     void stop();
+    // Worker threads alive, the running one and those ending (for tests).
+    int worker_threads() const { return holder_.threads(); }
 
   private:
-    void worker(std::string device, int first_line, std::shared_ptr<PortClaim> claim);
+    int worker(WorkerHolder::Job& job, const std::string& device, int first_line);
+    void ended(int code);
+    const LanguageTable& lang() const;
 
     Environment env_;
     bool on_ = false;
-    std::unique_ptr<QThread> thread_;
-    std::mutex link_mutex_;
-    StationLink* link_ = nullptr;
-    std::atomic<bool> stop_requested_{false};
+    WorkerHolder holder_;
+    std::string device_;  // the port of the running worker
     std::atomic<bool> sending_{false};
     std::atomic<int> frames_{0};
 };

@@ -25,86 +25,65 @@ RadioReaderQt::RadioReaderQt(Environment env, QObject* parent)
     retry_->setSingleShot(true);
     retry_->setInterval(50);
     connect(retry_, &QTimer::timeout, this, [this] { apply_pending(); });
+    connect(&holder_, &WorkerHolder::ended, this, &RadioReaderQt::ended);
 }
 
 RadioReaderQt::~RadioReaderQt() {
     // At exit the competition and the prompts may already be gone: nothing more is stored.
     closing_ = true;
-    stop();
+    holder_.stop_and_wait();
 }
 
 bool RadioReaderQt::toggle() {
     Prompts& prompts = env_.prompts();
-    if (thread_) {
+    if (running()) {
         stop();
         prompts.message(prompts.text(Txt::kRadioReadingOff));
         return false;
     }
     std::string device = env_.device ? env_.device() : std::string();
     // The port is this reader's until the worker has closed it.
-    auto claim = std::make_shared<PortClaim>();
-    Txt held_by = Txt::kPortHolderRadio;
-    if (!claim_serial_port(device, Txt::kPortHolderRadio, *claim, &held_by)) {
-        prompts.message(port_busy_message(prompts.lang(), device, held_by));
+    WorkerHolder::Start started =
+        holder_.start(device, Txt::kPortHolderRadio,
+                      [this, device](WorkerHolder::Job& job) { return worker(job, device); });
+    if (!started.started) {
+        prompts.message(port_busy_message(prompts.lang(), device, started.held_by));
         return false;
     }
-    stop_requested_ = false;
-    thread_.reset(QThread::create([this, device, claim] { worker(device, claim); }));
-    thread_->start();
+    device_ = device;
     return true;
 }
 
 void RadioReaderQt::stop() {
-    if (!thread_) return;
-    // This call owns the thread from here on: a worker's own tidy-up finds none.
-    std::unique_ptr<QThread> thread = std::move(thread_);
-    stop_requested_ = true;
-    {
-        std::lock_guard<std::mutex> lock(link_mutex_);
-        if (link_) link_->request_stop();
-    }
-    thread->wait();
+    if (!running()) return;
+    holder_.stop();
     emit reading_stopped();
 }
 
-void RadioReaderQt::finished(QThread* self, bool lost, const std::string& device, int open_error) {
-    if (!thread_ || thread_.get() != self) return;
-    thread_->wait();
-    thread_.reset();
-    if (lost) emit port_lost(QString::fromStdString(device));
+void RadioReaderQt::ended(int code) {
+    if (code == kPortWentAway) emit port_lost(QString::fromStdString(device_));
     emit reading_stopped();
-    if (!lost && !closing_)
-        env_.prompts().message(port_open_failed_message(
-            env_.prompts().lang(), env_.com_number ? env_.com_number() : 0, open_error));
+    std::string message = reader_end_message(env_.prompts().lang(), holder_, code,
+                                             env_.com_number ? env_.com_number() : 0, device_);
+    if (!message.empty() && !closing_) env_.prompts().message(message);
 }
 
-void RadioReaderQt::worker(std::string device, std::shared_ptr<PortClaim> claim) {
-    QThread* self = QThread::currentThread();
+int RadioReaderQt::worker(WorkerHolder::Job& job, const std::string& device) {
     SerialOpenError error;
     auto port = open_serial_port(device, kModemBaud, &error);
-    if (!port) {
-        claim->release();
-        QMetaObject::invokeMethod(
-            this, [this, self, device, code = error.code] { finished(self, false, device, code); },
-            Qt::QueuedConnection);
-        return;
-    }
+    if (!port) return error.code == 0 ? -1 : error.code;
     // Said once the port is open (and only while this worker is still the running one).
     QMetaObject::invokeMethod(
         this,
-        [this, self, device] {
-            if (closing_ || thread_.get() != self) return;
+        [this, self = job.shared_from_this(), device] {
+            if (closing_ || !holder_.current(*self)) return;
             Prompts& prompts = env_.prompts();
             prompts.message(with_device(prompts.text(Txt::kRadioReadingOn), device));
         },
         Qt::QueuedConnection);
     port->discard_input();
     StationLink link(*port, timing);
-    {
-        std::lock_guard<std::mutex> lock(link_mutex_);
-        link_ = &link;
-        if (stop_requested_) link.request_stop();
-    }
+    job.set_stopper([&link] { link.request_stop(); });
     run_radio_reader(
         link,
         [this](const RadioMessage& m) {
@@ -112,16 +91,9 @@ void RadioReaderQt::worker(std::string device, std::shared_ptr<PortClaim> claim)
             return true;
         },
         pauses);
-    {
-        std::lock_guard<std::mutex> lock(link_mutex_);
-        link_ = nullptr;
-    }
+    job.clear_stopper();
     port->close();
-    port.reset();
-    claim->release();
-    if (!stop_requested_)
-        QMetaObject::invokeMethod(
-            this, [this, self, device] { finished(self, true, device, 0); }, Qt::QueuedConnection);
+    return kPortWentAway;
 }
 
 void RadioReaderQt::hand_over(RadioMessage m) {

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <QObject>
-#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <deque>
@@ -18,7 +17,7 @@
 
 #include "core/competition.h"
 #include "core/prompts.h"
-#include "platform/port_registry.h"
+#include "platform/qt/worker_holder.h"
 #include "punch/radio_reader.h"
 
 namespace skarvel {
@@ -56,9 +55,9 @@ class RadioReaderQt : public QObject {
     // port and the window does not wait: "Чтение радио-КП включено, %s" (or the port failure
     // message) follows a moment later. Returns true when the reader now runs.
     bool toggle();
-    bool running() const { return thread_ != nullptr; }
-    // Stops the reader and closes its port; returns when the worker has ended. Messages already
-    // read stay queued.
+    bool running() const { return holder_.running(); }
+    // Stops the reader without waiting: the worker ends on its own and lets go of the port when
+    // it has closed it. Messages already read stay queued.
     void stop();
 
     // Stores the queued records when `may_apply` allows (else tries again shortly).
@@ -81,16 +80,14 @@ class RadioReaderQt : public QObject {
         RadioMessage message;
         std::uint64_t competition = 0;
     };
-    void worker(std::string device, std::shared_ptr<PortClaim> claim);
+    int worker(WorkerHolder::Job& job, const std::string& device);
     void hand_over(RadioMessage m);
     void take_over();
-    void finished(QThread* self, bool lost, const std::string& device, int open_error);
+    void ended(int code);
 
     Environment env_;
-    std::unique_ptr<QThread> thread_;
-    std::mutex link_mutex_;
-    StationLink* link_ = nullptr;
-    std::atomic<bool> stop_requested_{false};
+    WorkerHolder holder_;
+    std::string device_;  // the running reader's port
     bool closing_ = false;
     std::mutex incoming_mutex_;
     std::vector<RadioMessage> incoming_;

@@ -1,7 +1,6 @@
 #include "punch/ui/station_reader_qt.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 #include <QTimer>
@@ -26,19 +25,28 @@ std::string port_open_failed_message(const LanguageTable& lang, int com_number, 
     return buf;
 }
 
+std::string reader_end_message(const LanguageTable& lang, const WorkerHolder& holder, int code,
+                               int com_number, const std::string& device) {
+    if (code == kPortWentAway) return {};
+    if (code == WorkerHolder::kPortNotFree)
+        return port_not_free_message(lang, device, holder.port_kept_by());
+    return port_open_failed_message(lang, com_number, code);
+}
+
 StationReaderQt::StationReaderQt(Environment env, QObject* parent)
     : QObject(parent), env_(std::move(env)) {
     retry_ = new QTimer(this);
     retry_->setSingleShot(true);
     retry_->setInterval(50);
     connect(retry_, &QTimer::timeout, this, [this] { apply_pending(); });
+    connect(&holder_, &WorkerHolder::ended, this, &StationReaderQt::ended);
 }
 
 StationReaderQt::~StationReaderQt() {
     // At exit the competition and the prompts may already be gone: a card handed over while
     // the worker winds down is dropped, not processed.
     closing_ = true;
-    stop();
+    stop_and_wait();
 }
 
 bool StationReaderQt::toggle(Mode mode) {
@@ -50,7 +58,7 @@ bool StationReaderQt::toggle(Mode mode) {
 }
 
 bool StationReaderQt::start(Mode mode) {
-    if (mode == Mode::kNone || thread_) return false;
+    if (mode == Mode::kNone || holder_.running()) return false;
     Competition& c = env_.competition();
     PunchSettings s = punch_settings_from(c.info);
     StationPortSettings ps = env_.port_settings ? env_.port_settings() : StationPortSettings{};
@@ -68,44 +76,44 @@ bool StationReaderQt::start(Mode mode) {
         log_path = frame_log_path(file);
     }
 
-    // The port is this reader's until the worker has closed it.
-    auto claim = std::make_shared<PortClaim>();
-    Txt held_by = Txt::kPortHolderCards;
-    if (!claim_serial_port(device,
-                           mode == Mode::kCards ? Txt::kPortHolderCards : Txt::kPortHolderMemory,
-                           *claim, &held_by)) {
-        env_.prompts().message(port_busy_message(env_.prompts().lang(), device, held_by));
-        return false;
-    }
-
-    stop_requested_ = false;
     ReadOptions options = read_options_from(s);
     int baud = s.baud_rate();
-    // The worker opens the port; the window does not wait for it (see worker()).
-    thread_.reset(QThread::create([this, mode, device, baud, options, log_path, com, claim] {
-        worker(mode, device, baud, options, log_path, com, claim);
-    }));
-    thread_->start();
+    // The worker opens the port; the window does not wait for it (see worker()). The port is
+    // this reader's until the worker has closed it.
+    WorkerHolder::Start started =
+        holder_.start(device, mode == Mode::kCards ? Txt::kPortHolderCards : Txt::kPortHolderMemory,
+                      [this, mode, device, baud, options, log_path](WorkerHolder::Job& job) {
+                          return worker(job, mode, device, baud, options, log_path);
+                      });
+    if (!started.started) {
+        env_.prompts().message(port_busy_message(env_.prompts().lang(), device, started.held_by));
+        return false;
+    }
+    device_ = device;
+    com_number_ = com;
     mode_ = mode;
     return true;
 }
 
 void StationReaderQt::stop() {
-    if (!thread_) return;
-    // This call owns the thread from here on: the tidy-up a worker posts when its port went
-    // away finds no thread and does nothing, whenever it runs.
-    std::unique_ptr<QThread> thread = std::move(thread_);
-    stop_requested_ = true;
-    {
-        std::lock_guard<std::mutex> lock(link_mutex_);
-        if (link_) link_->request_stop();
-    }
-    // The worker never waits for this thread, so this is a plain wait.
-    thread->wait();
-    thread.reset();
-    bool was_active = mode_ != Mode::kNone;
+    if (!holder_.running()) return;
+    holder_.stop();
     mode_ = Mode::kNone;
-    if (was_active) emit reading_stopped();
+    emit reading_stopped();
+}
+
+void StationReaderQt::stop_and_wait() {
+    stop();
+    holder_.stop_and_wait();
+}
+
+void StationReaderQt::ended(int code) {
+    mode_ = Mode::kNone;
+    if (code == kPortWentAway) emit port_lost(QString::fromStdString(device_));
+    emit reading_stopped();
+    std::string message =
+        reader_end_message(env_.prompts().lang(), holder_, code, com_number_, device_);
+    if (!message.empty() && !closing_) env_.prompts().message(message);
 }
 
 void StationReaderQt::hand_over(StationEvent e) {
@@ -215,32 +223,11 @@ bool StationReaderQt::apply(const StationEvent& e) {
     return true;
 }
 
-void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOptions options,
-                             std::string log_path, int com_number,
-                             std::shared_ptr<PortClaim> claim) {
+int StationReaderQt::worker(WorkerHolder::Job& job, Mode mode, const std::string& device, int baud,
+                            ReadOptions options, const std::string& log_path) {
     SerialOpenError error;
     auto port = open_serial_port(device, baud, &error);
-    if (!port) {
-        claim->release();
-        // The port cannot be opened: the reader ends on the owner's thread and says so (unless
-        // it was stopped meanwhile: then stop() has tidied up).
-        QThread* self = QThread::currentThread();
-        int code = error.code;
-        QMetaObject::invokeMethod(
-            this,
-            [this, self, com_number, code] {
-                if (!thread_ || thread_.get() != self) return;
-                thread_->wait();
-                thread_.reset();
-                mode_ = Mode::kNone;
-                emit reading_stopped();
-                if (!closing_)
-                    env_.prompts().message(
-                        port_open_failed_message(env_.prompts().lang(), com_number, code));
-            },
-            Qt::QueuedConnection);
-        return;
-    }
+    if (!port) return error.code == 0 ? -1 : error.code;
     // Bytes that arrived before the reader started belong to nobody.
     port->discard_input();
 
@@ -251,11 +238,7 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
         used = logging.get();
     }
     StationLink link(*used, timing);
-    {
-        std::lock_guard<std::mutex> lock(link_mutex_);
-        link_ = &link;
-        if (stop_requested_) link.request_stop();
-    }
+    job.set_stopper([&link] { link.request_stop(); });
 
     // Each card or record is stamped with the competition open now and made safe before the
     // station lets go of it; from then until it is handed over it counts as not entered (a
@@ -318,32 +301,9 @@ void StationReaderQt::worker(Mode mode, std::string device, int baud, ReadOption
             });
     }
 
-    {
-        std::lock_guard<std::mutex> lock(link_mutex_);
-        link_ = nullptr;
-    }
+    job.clear_stopper();
     used->close();
-    logging.reset();
-    port.reset();
-    claim->release();
-    if (!stop_requested_) {
-        // Ended by itself (the port went away): tidy up on the owner's thread.
-        QThread* self = QThread::currentThread();
-        if (test_hooks.before_self_tidy) test_hooks.before_self_tidy();
-        QMetaObject::invokeMethod(
-            this,
-            [this, self, device] {
-                ++self_tidy_calls_;
-                if (!thread_ || thread_.get() != self) return;
-                thread_->wait();
-                thread_.reset();
-                mode_ = Mode::kNone;
-                emit port_lost(QString::fromStdString(device));
-                emit reading_stopped();
-            },
-            Qt::QueuedConnection);
-        if (test_hooks.after_self_tidy_posted) test_hooks.after_self_tidy_posted();
-    }
+    return kPortWentAway;
 }
 
 }  // namespace skarvel

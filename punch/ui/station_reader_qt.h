@@ -14,7 +14,6 @@
 #pragma once
 
 #include <QObject>
-#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <deque>
@@ -29,6 +28,7 @@
 #include "core/language.h"
 #include "core/prompts.h"
 #include "platform/port_registry.h"
+#include "platform/qt/worker_holder.h"
 #include "punch/readout.h"
 #include "punch/station_event.h"
 #include "punch/station_link.h"
@@ -91,10 +91,16 @@ class StationReaderQt : public QObject {
     // who). Returns true when a reader now runs. The worker opens the port
     // and the window never waits for it: a port that cannot be opened ends the reader a moment
     // later (`reading_stopped`) with the message "Не могу инициализировать порт COM%d, err=%d".
+    // A port that a reader which is ending still holds is waited for on the worker.
     bool toggle(Mode mode);
-    // Stops the running reader and closes its port; returns when the worker has ended.
-    // Events already read stay queued.
+    // Stops the running reader without waiting for it: the worker ends on its own and lets go
+    // of the port when it has closed it. Events already read stay queued; a card the worker
+    // still hands over while it ends is queued too.
     void stop();
+    // Stops and waits for the worker (when the program ends).
+    void stop_and_wait();
+    // The worker threads alive, the running one and those ending (for tests).
+    int worker_threads() const { return holder_.threads(); }
 
     // Applies the queued events when `may_apply` allows (else tries again shortly). Called
     // by itself; the window also calls it before the competition changes, from the top of a
@@ -117,15 +123,6 @@ class StationReaderQt : public QObject {
     // Test hooks: link timing and pauses of the readers.
     StationLinkTiming timing;
     ReaderPauses pauses;
-    // Test hooks on the worker when it ends by itself (port gone): before and after it asks
-    // this thread to tidy up.
-    struct TestHooks {
-        std::function<void()> before_self_tidy;
-        std::function<void()> after_self_tidy_posted;
-    } test_hooks;
-    // Tidy-up requests of workers that ended by themselves, run so far.
-    int self_tidy_calls() const { return self_tidy_calls_; }
-    bool stop_requested() const { return stop_requested_; }
 
     // Cards and records processed since the program started (for the status line and tests).
     int cards_processed() const { return cards_processed_; }
@@ -139,8 +136,12 @@ class StationReaderQt : public QObject {
 
   private:
     bool start(Mode mode);
-    void worker(Mode mode, std::string device, int baud, ReadOptions options, std::string log_path,
-                int com_number, std::shared_ptr<PortClaim> claim);
+    // Runs on the worker: returns the system's error code of a port that could not be opened,
+    // or kPortWentAway.
+    int worker(WorkerHolder::Job& job, Mode mode, const std::string& device, int baud,
+               ReadOptions options, const std::string& log_path);
+    // The worker ended by itself: the port could not be opened, went away or stayed held.
+    void ended(int code);
     // Worker side: queues an event and wakes this object's thread.
     void hand_over(StationEvent e);
     // Worker side: the same for the event just kept.
@@ -154,15 +155,14 @@ class StationReaderQt : public QObject {
     Environment env_;
     Mode mode_ = Mode::kNone;
     ReadoutState state_;
-    std::unique_ptr<QThread> thread_;
-    std::mutex link_mutex_;
-    StationLink* link_ = nullptr;  // the running worker's link (under link_mutex_)
-    std::atomic<bool> stop_requested_{false};
+    WorkerHolder holder_;
+    // What the running reader was started on (for the messages when it ends by itself).
+    std::string device_;
+    int com_number_ = 0;
     std::atomic<bool> registration_{false};
     bool closing_ = false;  // being destroyed (owner thread only)
     int cards_processed_ = 0;
     int records_processed_ = 0;
-    std::atomic<int> self_tidy_calls_{0};
     mutable std::mutex incoming_mutex_;
     std::vector<StationEvent> incoming_;   // from the worker (under incoming_mutex_)
     std::optional<StationEvent> keeping_;  // being made safe (under incoming_mutex_)
@@ -174,5 +174,13 @@ class StationReaderQt : public QObject {
 
 // "Не могу инициализировать порт COM%d, err=%d" in the language of `lang`.
 std::string port_open_failed_message(const LanguageTable& lang, int com_number, int error_code);
+
+// The end code of a device worker whose port went away while it read (any other code is the
+// system's error code of a port that could not be opened, or WorkerHolder::kPortNotFree).
+inline constexpr int kPortWentAway = 0;
+// What a device reader that ended by itself tells the user: nothing for kPortWentAway (each
+// reader says that in its own words), the open failure, or that the port was not freed.
+std::string reader_end_message(const LanguageTable& lang, const WorkerHolder& holder, int code,
+                               int com_number, const std::string& device);
 
 }  // namespace skarvel

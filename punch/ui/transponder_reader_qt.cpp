@@ -15,13 +15,14 @@ TransponderReaderQt::TransponderReaderQt(Environment env, QObject* parent)
     retry_->setSingleShot(true);
     retry_->setInterval(50);
     connect(retry_, &QTimer::timeout, this, [this] { apply_pending(); });
+    connect(&holder_, &WorkerHolder::ended, this, &TransponderReaderQt::ended);
 }
 
 TransponderReaderQt::~TransponderReaderQt() {
     // At exit the competition may already be gone: passings that wait are dropped.
     closing_ = true;
     blockSignals(true);
-    stop();
+    holder_.stop_and_wait();
 }
 
 bool TransponderReaderQt::toggle() {
@@ -30,53 +31,33 @@ bool TransponderReaderQt::toggle() {
         return false;
     }
     const std::string device = env_.device ? env_.device() : std::string();
-    const int com = env_.com_number ? env_.com_number() : 0;
     // The port is this reader's until the worker has closed it.
-    auto claim = std::make_shared<PortClaim>();
-    Txt held_by = Txt::kPortHolderDecoder;
-    if (!claim_serial_port(device, Txt::kPortHolderDecoder, *claim, &held_by)) {
-        env_.prompts().message(port_busy_message(env_.prompts().lang(), device, held_by));
+    WorkerHolder::Start started =
+        holder_.start(device, Txt::kPortHolderDecoder,
+                      [this, device](WorkerHolder::Job& job) { return worker(job, device); });
+    if (!started.started) {
+        env_.prompts().message(port_busy_message(env_.prompts().lang(), device, started.held_by));
         return false;
     }
-    stop_requested_ = false;
-    thread_.reset(
-        QThread::create([this, device, com, claim] { worker(device, com, std::move(claim)); }));
-    thread_->start();
+    device_ = device;
+    com_number_ = env_.com_number ? env_.com_number() : 0;
     return true;
 }
 
 void TransponderReaderQt::stop() {
-    if (!thread_) return;
-    // This call owns the thread from here on: a tidy-up the worker posted finds none.
-    std::unique_ptr<QThread> thread = std::move(thread_);
-    stop_requested_ = true;
-    {
-        std::lock_guard<std::mutex> lock(link_mutex_);
-        if (link_) link_->request_stop();
-    }
-    thread->wait();
-    thread.reset();
+    if (!running()) return;
+    holder_.stop();
     emit reading_stopped();
 }
 
-void TransponderReaderQt::worker(std::string device, int com_number,
-                                 std::shared_ptr<PortClaim> claim) {
+int TransponderReaderQt::worker(WorkerHolder::Job& job, const std::string& device) {
     SerialOpenError error;
     auto port = open_serial_port(device, kDecoderBaud, &error);
-    if (!port) {
-        claim->release();
-        finished_by_itself(QThread::currentThread(), device, error.code == 0 ? -1 : error.code,
-                           com_number);
-        return;
-    }
+    if (!port) return error.code == 0 ? -1 : error.code;
     // Bytes that arrived before the reader started belong to nobody.
     port->discard_input();
     StationLink link(*port, timing);
-    {
-        std::lock_guard<std::mutex> lock(link_mutex_);
-        link_ = &link;
-        if (stop_requested_) link.request_stop();
-    }
+    job.set_stopper([&link] { link.request_stop(); });
     if (on_listening) on_listening();
     DecoderReaderStats stats;
     run_transponder_reader(
@@ -92,33 +73,18 @@ void TransponderReaderQt::worker(std::string device, int com_number,
         },
         stats, idle_ms);
     dropped_ += stats.dropped;
-    {
-        std::lock_guard<std::mutex> lock(link_mutex_);
-        link_ = nullptr;
-    }
+    job.clear_stopper();
     port->close();
-    port.reset();
-    claim->release();
-    if (!stop_requested_) finished_by_itself(QThread::currentThread(), device, 0, com_number);
+    return kPortWentAway;
 }
 
-void TransponderReaderQt::finished_by_itself(QThread* self, const std::string& device,
-                                             int open_error, int com_number) {
-    // The port could not be opened (open_error != 0) or went away: the reader ends on the
-    // owner's thread and says so, unless it was stopped meanwhile (then stop() tidied up).
-    QMetaObject::invokeMethod(
-        this,
-        [this, self, device, open_error, com_number] {
-            if (!thread_ || thread_.get() != self) return;
-            thread_->wait();
-            thread_.reset();
-            if (open_error == 0) emit port_lost(QString::fromStdString(device));
-            emit reading_stopped();
-            if (open_error != 0 && !closing_)
-                env_.prompts().message(
-                    port_open_failed_message(env_.prompts().lang(), com_number, open_error));
-        },
-        Qt::QueuedConnection);
+void TransponderReaderQt::ended(int code) {
+    // The port could not be opened, went away or stayed held: the reader says so.
+    if (code == kPortWentAway) emit port_lost(QString::fromStdString(device_));
+    emit reading_stopped();
+    std::string message =
+        reader_end_message(env_.prompts().lang(), holder_, code, com_number_, device_);
+    if (!message.empty() && !closing_) env_.prompts().message(message);
 }
 
 void TransponderReaderQt::take_over() {

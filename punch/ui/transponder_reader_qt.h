@@ -8,7 +8,6 @@
 #pragma once
 
 #include <QObject>
-#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <deque>
@@ -20,7 +19,7 @@
 
 #include "core/competition.h"
 #include "core/prompts.h"
-#include "platform/port_registry.h"
+#include "platform/qt/worker_holder.h"
 #include "punch/transponders.h"
 
 namespace skarvel {
@@ -51,13 +50,14 @@ class TransponderReaderQt : public QObject {
     explicit TransponderReaderQt(Environment env, QObject* parent = nullptr);
     ~TransponderReaderQt() override;
 
-    bool running() const { return static_cast<bool>(thread_); }
+    bool running() const { return holder_.running(); }
     // Starts the reader, or stops it when it runs. Returns true when it now runs. A port
     // another reader (or the display board) holds is refused with "Порт %s занят: %s. ...".
     // The window never waits for the port: one that cannot be opened ends the reader a moment
     // later with "Не могу инициализировать порт COM%d, err=%d".
     bool toggle();
-    // Stops the reader and closes its port; returns when the worker has ended.
+    // Stops the reader without waiting: the worker ends on its own and lets go of the port when
+    // it has closed it.
     void stop();
     // Writes the passings that wait when `may_apply` allows (else tries again shortly). The
     // window also calls it before the competition is replaced, from the top of a command, with
@@ -88,16 +88,14 @@ class TransponderReaderQt : public QObject {
         DecoderPassing passing;
         std::uint64_t competition = 0;
     };
-    void worker(std::string device, int com_number, std::shared_ptr<PortClaim> claim);
+    int worker(WorkerHolder::Job& job, const std::string& device);
     void take_over();
-    void finished_by_itself(QThread* self, const std::string& device, int open_error,
-                            int com_number);
+    void ended(int code);
 
     Environment env_;
-    std::unique_ptr<QThread> thread_;
-    std::mutex link_mutex_;
-    StationLink* link_ = nullptr;  // the running worker's link (under link_mutex_)
-    std::atomic<bool> stop_requested_{false};
+    WorkerHolder holder_;
+    std::string device_;  // the running reader's port and the COM number it stands for
+    int com_number_ = 0;
     std::atomic<int> dropped_{0};
     bool closing_ = false;
     std::mutex incoming_mutex_;

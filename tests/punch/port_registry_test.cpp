@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace skarvel {
 namespace {
@@ -44,6 +45,46 @@ TEST(PortRegistry, OneHolderPerPortAndLinksAreThePort) {
     radio.release();
     other.release();
     fs::remove_all(dir);
+}
+
+// A holder told to stop is "ending": one claim may queue behind it and takes the port over when
+// it lets go; nobody else gets in meanwhile, and a withdrawn claim leaves the port free.
+TEST(PortRegistry, OneClaimQueuesBehindAnEndingHolder) {
+    const std::string device = "/dev/skarvel-queue-test-" + std::to_string(::getpid());
+    PortClaim cards, radio, board;
+    ASSERT_EQ(claim_serial_port_queued(device, Txt::kPortHolderCards, cards), ClaimResult::kHeld);
+    Txt held_by = Txt::kPortHolderBoard;
+    // Not ending yet: nobody may queue.
+    EXPECT_EQ(claim_serial_port_queued(device, Txt::kPortHolderRadio, radio, &held_by),
+              ClaimResult::kBusy);
+    EXPECT_EQ(held_by, Txt::kPortHolderCards);
+    cards.mark_ending();
+    ASSERT_EQ(claim_serial_port_queued(device, Txt::kPortHolderRadio, radio), ClaimResult::kQueued);
+    EXPECT_TRUE(radio);
+    EXPECT_FALSE(radio.held());
+    // A third is told who will hold it; the ending one still holds it.
+    EXPECT_EQ(claim_serial_port_queued(device, Txt::kPortHolderBoard, board, &held_by),
+              ClaimResult::kBusy);
+    EXPECT_EQ(held_by, Txt::kPortHolderRadio);
+    EXPECT_EQ(serial_port_holder(device), Txt::kPortHolderCards);
+    // Giving up at once (told to): the queue is empty again.
+    EXPECT_FALSE(radio.wait_until_held(
+        std::chrono::milliseconds(0), [] { return true; }, &held_by));
+    EXPECT_EQ(held_by, Txt::kPortHolderCards);
+    EXPECT_FALSE(radio);
+
+    ASSERT_EQ(claim_serial_port_queued(device, Txt::kPortHolderRadio, radio), ClaimResult::kQueued);
+    std::thread ender([&cards] { cards.release(); });
+    EXPECT_TRUE(radio.wait_until_held(std::chrono::minutes(5), [] { return false; }));
+    ender.join();
+    EXPECT_TRUE(radio.held());
+    EXPECT_EQ(serial_port_holder(device), Txt::kPortHolderRadio);
+    radio.release();
+    EXPECT_EQ(serial_port_holder(device), std::nullopt);
+    // UDP ports are ports too; port 0 (any) is held by nobody.
+    PortClaim server;
+    EXPECT_EQ(claim_udp_port_queued(0, Txt::kPortHolderServer, server), ClaimResult::kHeld);
+    EXPECT_FALSE(server);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // The punching settings dialog and the desktop program's station readers, offscreen: the
 // readers run against the simulator on a pseudo-terminal, with cards processed on this thread.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,6 +13,9 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <atomic>
+#include <filesystem>
+#include <future>
 #include <thread>
 
 #include "core/cp1251.h"
@@ -227,7 +233,7 @@ TEST(StationReaderQt, MemoryReaderStoresRecords) {
     reader.pauses = {10, 10};
     ASSERT_TRUE(reader.toggle(StationReaderQt::Mode::kMemory));
     ASSERT_TRUE(wait_for([&] { return reader.records_processed() == 2; }));
-    reader.stop();
+    reader.stop_and_wait();
     EXPECT_EQ(reader.state().memory_records_read, 2);
     ASSERT_EQ(e.f.c.tables.finish_lines.live_count(), 2);
     EXPECT_EQ(e.f.c.tables.finish_lines[0]->start_number, 9);
@@ -246,10 +252,7 @@ TEST(StationReaderQt, DestroyedWhileReadingStopsAndTouchesNothingMore) {
     reader->pauses = {10, 10};
     ASSERT_TRUE(reader->toggle(StationReaderQt::Mode::kCards));
     ASSERT_TRUE(wait_for([&] { return e->f.c.tables.card_readouts.live_count() >= 2; }));
-    QElapsedTimer t;
-    t.start();
-    reader.reset();  // as at program exit
-    EXPECT_LT(t.elapsed(), 2000);
+    reader.reset();  // as at program exit: the worker is stopped and waited for
     int stored = e->f.c.tables.card_readouts.live_count();
     QCoreApplication::processEvents();
     EXPECT_EQ(e->f.c.tables.card_readouts.live_count(), stored);
@@ -257,17 +260,8 @@ TEST(StationReaderQt, DestroyedWhileReadingStopsAndTouchesNothingMore) {
     QCoreApplication::processEvents();
 }
 
-// Waits on a worker thread (no event loop there) for a condition set by the owner's thread.
-bool wait_on_worker(const std::function<bool()>& done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) std::this_thread::yield();
-    return done();
-}
-
-// The port goes away while the user stops the reader: the worker's own tidy-up arrives while
-// stop() waits for the worker. Exactly one of them owns the thread.
-TEST(StationReaderQt, StopWhileThePortVanishesKeepsOneOwnerOfTheThread) {
+// The adapter is pulled out while reading: the reader ends by itself, once, and says so.
+TEST(StationReaderQt, PortThatGoesAwayEndsTheReaderOnce) {
     ReaderEnv e;
     auto sim = std::make_unique<SimThread>(
         "card type=6 number=2000001 start=10:00:00 finish=10:30:00 punches=31@10:10:00\n");
@@ -275,23 +269,112 @@ TEST(StationReaderQt, StopWhileThePortVanishesKeepsOneOwnerOfTheThread) {
     StationReaderQt reader(e.env());
     reader.timing = {40, 10, 1, 5};
     reader.pauses = {10, 10};
-    int stopped = 0;
+    int stopped = 0, lost = 0;
     QObject::connect(&reader, &StationReaderQt::reading_stopped, [&] { ++stopped; });
-    reader.test_hooks.before_self_tidy = [&] {
-        QMetaObject::invokeMethod(
-            &reader, [&] { reader.stop(); }, Qt::QueuedConnection);
-        wait_on_worker([&] { return reader.stop_requested(); }, 10000);
-    };
-    reader.test_hooks.after_self_tidy_posted = [&] {
-        wait_on_worker([&] { return reader.self_tidy_calls() > 0; }, 3000);
-    };
+    QObject::connect(&reader, &StationReaderQt::port_lost, [&] { ++lost; });
     ASSERT_TRUE(reader.toggle(StationReaderQt::Mode::kCards));
     ASSERT_TRUE(wait_for([&] { return reader.cards_processed() == 1; }));
-    sim.reset();  // the adapter is pulled out
-    ASSERT_TRUE(wait_for([&] { return !reader.reading_active() && reader.stop_requested(); }));
-    wait_for([&] { return reader.self_tidy_calls() > 0; }, 5000);
+    sim.reset();
+    ASSERT_TRUE(wait_for([&] { return !reader.reading_active(); }));
+    EXPECT_TRUE(wait_for([&] { return reader.worker_threads() == 0; }));
     EXPECT_EQ(stopped, 1);
-    EXPECT_FALSE(reader.toggle(StationReaderQt::Mode::kNone));
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(serial_port_holder(e.device), std::nullopt);
+}
+
+// F8 to stop, F8 again at once: the window waits for neither the ending reader nor its port.
+// The worker is held up in opening its frame log (a pipe nobody reads yet), so it cannot end
+// before the test lets it.
+TEST(StationReaderQt, StopDoesNotWaitAndARestartWaitsForThePortOnItsWorker) {
+    ReaderEnv e;
+    SimThread sim(
+        "card type=6 number=2000001 start=10:00:00 finish=10:30:00 punches=31@10:10:00\n");
+    e.device = sim.path;
+    auto dir =
+        std::filesystem::temp_directory_path() / ("skarvel-f8-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::string log = (dir / "race.station.log").string();
+    ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
+    StationReaderQt::Environment env = e.env();
+    env.competition_path = [&dir] { return (dir / "race.wdb").string(); };
+    env.port_settings = [&e] { return StationPortSettings{e.device, true}; };
+    StationReaderQt reader(std::move(env));
+    reader.timing = {40, 10, 1, 5};
+    reader.pauses = {10, 10};
+    // Lets the first worker go if stop() ever waited for it, so the test fails instead of hanging.
+    std::atomic<bool> released{false}, rescued{false};
+    int log_fd = -1;
+    auto release = [&] {
+        if (released.exchange(true)) return;
+        log_fd = ::open(log.c_str(), O_RDONLY | O_NONBLOCK);
+    };
+    std::thread watchdog([&] {
+        for (int i = 0; i < 600 && !released; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!released) rescued = true;
+        release();
+    });
+
+    ASSERT_TRUE(reader.toggle(StationReaderQt::Mode::kCards));
+    EXPECT_FALSE(reader.toggle(StationReaderQt::Mode::kCards));  // F8 again: stopped at once
+    EXPECT_FALSE(reader.reading_active());
+    EXPECT_EQ(serial_port_holder(e.device), Txt::kPortHolderCards);  // still closing
+    // Started again: it runs and waits for the port on its own thread; nobody else gets it.
+    ASSERT_TRUE(reader.toggle(StationReaderQt::Mode::kCards));
+    EXPECT_EQ(reader.worker_threads(), 2);
+    PortClaim board;
+    Txt held_by = Txt::kPortHolderBoard;
+    EXPECT_FALSE(claim_serial_port(e.device, Txt::kPortHolderBoard, board, &held_by));
+    EXPECT_EQ(held_by, Txt::kPortHolderCards);
+    EXPECT_FALSE(rescued);
+
+    release();
+    ASSERT_TRUE(wait_for([&] { return reader.cards_processed() == 1; }));
+    EXPECT_TRUE(wait_for([&] { return reader.worker_threads() == 1; }));
+    EXPECT_TRUE(reader.reading_active());
+    EXPECT_EQ(e.prompts.messages, std::vector<std::string>{});
+    reader.stop_and_wait();
+    EXPECT_EQ(serial_port_holder(e.device), std::nullopt);
+    watchdog.join();
+    if (log_fd >= 0) ::close(log_fd);
+    std::filesystem::remove_all(dir);
+}
+
+// The work of a holder that waited in vain for an ending one's port does not run, and says who
+// kept the port; the port goes to nobody else meanwhile.
+TEST(WorkerHolder, GivesUpOnAPortThatStaysHeldAndNeverRunsTheWork) {
+    std::string port = "/dev/skarvel-holder-test-" + std::to_string(::getpid());
+    std::promise<void> go;
+    std::shared_future<void> gate = go.get_future().share();
+    WorkerHolder board, radio;
+    ASSERT_TRUE(board
+                    .start(port, Txt::kPortHolderBoard,
+                           [gate](WorkerHolder::Job&) {
+                               gate.wait();
+                               return 0;
+                           })
+                    .started);
+    board.stop();
+    radio.port_wait_ms = 50;
+    bool ran = false;
+    std::vector<int> codes;
+    QObject::connect(&radio, &WorkerHolder::ended, [&](int code) { codes.push_back(code); });
+    ASSERT_TRUE(radio
+                    .start(port, Txt::kPortHolderRadio,
+                           [&ran](WorkerHolder::Job&) {
+                               ran = true;
+                               return 0;
+                           })
+                    .started);
+    ASSERT_TRUE(wait_for([&] { return !codes.empty(); }));
+    EXPECT_EQ(codes, std::vector<int>{WorkerHolder::kPortNotFree});
+    EXPECT_EQ(radio.port_kept_by(), Txt::kPortHolderBoard);
+    EXPECT_FALSE(ran);
+    EXPECT_FALSE(radio.running());
+    EXPECT_EQ(serial_port_holder(port), Txt::kPortHolderBoard);
+    go.set_value();
+    EXPECT_TRUE(wait_for([&] { return board.threads() == 0; }));
+    EXPECT_EQ(serial_port_holder(port), std::nullopt);
 }
 
 // Another part of the program holds the port: the reader does not start and says who.
@@ -315,7 +398,8 @@ TEST(StationReaderQt, PortHeldElsewhereIsNamedAndFreedAfterStop) {
     EXPECT_EQ(serial_port_holder(sim.path), Txt::kPortHolderMemory);
     ASSERT_TRUE(wait_for([&] { return reader.records_processed() == 1; }));
     reader.stop();
-    EXPECT_EQ(serial_port_holder(sim.path), std::nullopt);
+    // The worker lets go of the port once it has closed it.
+    EXPECT_TRUE(wait_for([&] { return !serial_port_holder(sim.path); }));
 }
 
 struct RadioEnv {
@@ -355,7 +439,7 @@ TEST(RadioReaderQt, StoresRecordsOnTheOwnerThreadAndSaysOnAndOff) {
     ASSERT_TRUE(wait_for([&] { return reader.records_stored() == 3 && modem.held() == 0; }));
     EXPECT_FALSE(reader.toggle());
     EXPECT_FALSE(reader.running());
-    EXPECT_EQ(serial_port_holder(e.device), std::nullopt);
+    EXPECT_TRUE(wait_for([&] { return !serial_port_holder(e.device); }));
     modem.stop();
     serve.join();
     std::string on = e.text(Txt::kRadioReadingOn);

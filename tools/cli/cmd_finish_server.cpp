@@ -108,14 +108,19 @@ int cmd_finish_server(const std::vector<std::string>& args) {
         error_cp1251(text);
         app.exit(kExitInput);
     };
+    bool start_failed = false;
+    env.start_failed = [&](const std::string& text) {
+        error_cp1251(text);
+        start_failed = true;
+        app.exit(kExitInput);
+    };
     FinishServerQt server(std::move(env));
     server_ptr = &server;
-    if (auto failure = server.start(address, static_cast<int>(port))) {
-        error_cp1251(*failure);
-        return kExitInput;
-    }
-    std::printf("listening on port %d\n", server.port());
-    std::fflush(stdout);
+    QObject::connect(&server, &FinishServerQt::listening, [](int bound) {
+        std::printf("listening on port %d\n", bound);
+        std::fflush(stdout);
+    });
+    server.start(address, static_cast<int>(port));
 
     auto old_int = std::signal(SIGINT, on_interrupt);
     auto old_term = std::signal(SIGTERM, on_interrupt);
@@ -130,6 +135,7 @@ int cmd_finish_server(const std::vector<std::string>& args) {
     server.stop();
     std::signal(SIGINT, old_int);
     std::signal(SIGTERM, old_term);
+    if (start_failed) return kExitInput;
 
     const FinishServerCounts& n = server.counts();
     std::printf("received %lld, stored %lld, repeated %lld, dropped %lld, without room %lld\n",
