@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QHostAddress>
 #include <QSettings>
-#include <QStatusBar>
 
 #include "app/app_context.h"
 #include "app/main_frame.h"
@@ -39,7 +38,7 @@ std::function<bool()> at_top_level(AppContext& ctx) {
 }
 
 void show_status(AppContext& ctx, const std::string& cp1251) {
-    ctx.frame.statusBar()->showMessage(qs(cp1251), 15000);
+    ctx.show_status(qs(cp1251));
 }
 
 std::string server_status(const LanguageTable& lang, const FinishServerCounts& n) {
@@ -108,6 +107,10 @@ void bind_network_commands(AppContext& ctx) {
         show_status(ctx, text);
         ctx.prompts.message(text);
     };
+    server_env.start_failed = [&ctx](const std::string& text) {
+        ctx.prompts.message(text);
+        ctx.frame.refresh_commands();
+    };
     auto* server = new FinishServerQt(std::move(server_env), ctx.parent());
     QObject::connect(server, &FinishServerQt::stored, server, [&ctx, &lang, server] {
         show_status(ctx, server_status(lang, server->counts()));
@@ -161,7 +164,7 @@ void bind_network_commands(AppContext& ctx) {
                                  .value(QStringLiteral("Setup/FinishListen"))
                                  .toString();
             if (!listen.isEmpty()) address.setAddress(listen);
-            if (auto error = server->start(address, port)) ctx.prompts.message(*error);
+            server->start(address, port);
         },
         [server] {
             return CommandState{true, server->running()};
