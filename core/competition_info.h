@@ -276,8 +276,18 @@ struct CompetitionInfo {
     void encode(std::uint8_t* out) const;
     void decode(const std::uint8_t* in);
 
-    // Resets what a new competition (New, or the clearing step of a load) starts afresh.
+    // Resets what a new competition (New, or the clearing step of a load) starts afresh. A
+    // status text left empty gets the standard one.
     void reset_to_new();
 };
+
+// The standard texts of the runner statuses 0..8 (what a new competition starts with): the
+// short text printed in protocols ("снят", "сошел", "не старт") and the name ("непр.отм.").
+std::string_view standard_status_short_text(int status);
+std::string_view standard_status_name(int status);
+// The competition's text of `status`, or the standard one where its own is empty, so that a
+// runner with a status never prints as nothing.
+std::string_view status_short_text(const CompetitionInfo& info, int status);
+std::string_view status_name(const CompetitionInfo& info, int status);
 
 }  // namespace skarvel

@@ -163,16 +163,9 @@ void fill_info(CompetitionInfo& info, DemoRandom& rnd) {
     info.start_source = 0;   // from the database
     info.finish_source = 1;  // from the finish station
     info.check_mode = 1;     // against the course
-    const std::string_view shorts[kStatusCount] = {
-        ""_cp1251,     "снят"_cp1251, "снят"_cp1251,  "снят"_cp1251,    "снят"_cp1251,
-        "снят"_cp1251, "снят"_cp1251, "сошел"_cp1251, "не старт"_cp1251};
-    const std::string_view names[kStatusCount] = {
-        "норма"_cp1251,     "непр.отм."_cp1251, "контр.вр."_cp1251,
-        "причина 3"_cp1251, "причина 4"_cp1251, "причина 5"_cp1251,
-        "причина 6"_cp1251, "сошел"_cp1251,     "не стартов"_cp1251};
     for (int s = 0; s < kStatusCount; ++s) {
-        set_field_text(info.status_short_texts[s], shorts[s]);
-        set_field_text(info.status_names[s], names[s]);
+        set_field_text(info.status_short_texts[s], standard_status_short_text(s));
+        set_field_text(info.status_names[s], standard_status_name(s));
     }
     (void)rnd;
 }

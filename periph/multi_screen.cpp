@@ -246,7 +246,7 @@ class PageBuilder {
 
     std::string status_text(const Runner& r) const {
         if (r.status >= kStatusCount) return {};
-        return html_escape(field_text(info_.status_short_texts[r.status]));
+        return html_escape(status_short_text(info_, r.status));
     }
 
     const Competition& c_;

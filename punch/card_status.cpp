@@ -24,7 +24,7 @@ std::string card_status_line(const Competition& c, const CardReadout& card,
         line += field_text(owner->name);
         if (owner->status != kStatusOk && owner->status < kStatusCount) {
             line += dash;
-            line += field_text(c.info.status_names[owner->status]);
+            line += status_name(c.info, owner->status);
         } else if (out.finish_slot != kNoSlot && owner->result > 0) {
             line += dash;
             line += lang.text(Txt::kCardStatusResult);

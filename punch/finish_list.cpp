@@ -530,8 +530,7 @@ GenerateResult generate_finish_from_readouts(Competition& c) {
 
 std::string result_plate_text(const Competition& c, const Runner& r) {
     if (r.status != 0) {
-        if (r.status < kStatusCount)
-            return std::string(field_text(c.info.status_short_texts[r.status]));
+        if (r.status < kStatusCount) return std::string(status_short_text(c.info, r.status));
         return std::to_string(r.status);
     }
     std::string text = format_time_text(r.result, c.info.time_precision);

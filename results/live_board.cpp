@@ -99,7 +99,7 @@ std::vector<BoardRow> live_board_rows(const Competition& c, const std::vector<Bo
             std::string time;
             if (r.status != 0) {
                 int st = r.status < kStatusCount ? r.status : 0;
-                time = std::string(field_text(info.status_short_texts[st]));
+                time = std::string(status_short_text(info, st));
             } else if (e.running_time < 0) {
                 time = "-" + format_time_text(-e.running_time, info.time_precision);
             } else {

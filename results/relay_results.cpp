@@ -230,12 +230,11 @@ class RelayWriter {
             if (kind1()) line += strf(" %2d  ", r->penalty);
             if (r->finish_time != 0) {
                 const int precision = c_.info.time_precision;
-                line += strf(
-                    " %10s",
-                    r->status != 0
-                        ? s_(field_text(c_.info.status_short_texts[std::min<int>(r->status, 8)]))
-                              .c_str()
-                        : format_time_text(r->finish_time - prev, precision).c_str());
+                line +=
+                    strf(" %10s",
+                         r->status != 0
+                             ? s_(status_short_text(c_.info, std::min<int>(r->status, 8))).c_str()
+                             : format_time_text(r->finish_time - prev, precision).c_str());
                 line += strf(
                     " %10s",
                     clean ? format_time_text(r->finish_time - team_start, precision).c_str() : "");

@@ -251,9 +251,8 @@ std::string ProtocolWriter::runner_line(const ResultList& list, const Runner& r,
     if (kind == 1 || kind == 2) s += strf("   %2d  ", r.penalty);
     if (r.status != 0 || place.kind == PlaceCell::Error) {
         int st = r.status < kStatusCount ? r.status : 0;
-        std::string text = place.kind == PlaceCell::Error
-                               ? std::string(result_error_text())
-                               : str(field_text(info_.status_short_texts[st]));
+        std::string text = place.kind == PlaceCell::Error ? std::string(result_error_text())
+                                                          : str(status_short_text(info_, st));
         s += strf("%-11.11s    ", text.c_str());
         if (v) s += "     ";
         if (info_.time_behind) s += strf("%-9.9s", " ");

@@ -59,11 +59,14 @@ StatusDialog::StatusDialog(const LanguageTable& lang, Competition& c, Prompts& p
         if (s >= 3 && s <= 6) {
             names_[s] = make_line_edit(this, ("name" + std::to_string(s)).c_str(), texts.names[s],
                                        edit_limits::kStatusText);
+            // An empty text prints as the standard one: the field shows which.
+            names_[s]->setPlaceholderText(qs(standard_status_name(s)));
             grid->addWidget(names_[s], row, 1);
         }
         if (s >= 1) {
             short_texts_[s] = make_line_edit(this, ("short" + std::to_string(s)).c_str(),
                                              texts.short_texts[s], edit_limits::kStatusText);
+            short_texts_[s]->setPlaceholderText(qs(standard_status_short_text(s)));
             grid->addWidget(short_texts_[s], row, 2);
         }
     }

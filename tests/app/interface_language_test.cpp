@@ -228,6 +228,12 @@ class InterfaceLanguageTest : public QObject, MainWindowFixture {
         keep(field_text(k.info.chief_judge));
         keep(field_text(k.info.chief_secretary));
         keep(field_text(k.info.date));
+        // Status texts print in the protocols as they are (the status dialog shows the standard
+        // ones in its empty fields).
+        for (int s = 0; s < kStatusCount; ++s) {
+            keep(field_text(k.info.status_short_texts[s]));
+            keep(field_text(k.info.status_names[s]));
+        }
         data_.removeAll(QString());
         std::sort(data_.begin(), data_.end(),
                   [](const QString& a, const QString& b) { return a.size() > b.size(); });

@@ -478,7 +478,7 @@ TEST(Status, NumberFieldAndTexts) {
     store_status_texts(c, t);
     EXPECT_EQ(field_text(c.info.status_names[3]), "Reason thre");
     EXPECT_EQ(field_text(c.info.status_short_texts[8]), "DNS");
-    EXPECT_EQ(field_text(c.info.status_names[0]), "");
+    EXPECT_EQ(field_text(c.info.status_names[0]), "\xED\xEE\xF0\xEC\xE0");  // "норма", as it was
     EXPECT_TRUE(c.modified);
 }
 

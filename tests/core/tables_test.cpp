@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/competition.h"
+#include "core/cp1251.h"
 #include "core/flat_index.h"
 #include "core/qualification.h"
 #include "core/rand15.h"
@@ -169,6 +170,37 @@ TEST(Tables, NewRecordDefaults) {
     EXPECT_EQ(normalize_birth_year(85), 1985);
     EXPECT_EQ(normalize_birth_year(0), 0);
     EXPECT_EQ(normalize_birth_year(100), 100);
+}
+
+// A new competition carries the standard status texts; an edited one is kept by New (the
+// previous competition is the template), an emptied one prints as the standard one.
+TEST(Tables, StatusTextsOfANewCompetition) {
+    using namespace skarvel::literals;
+    struct Row {
+        int status;
+        std::string_view short_text, name;
+    } rows[] = {{0, "", "норма"_cp1251},
+                {1, "снят"_cp1251, "непр.отм."_cp1251},
+                {2, "снят"_cp1251, "контр.вр."_cp1251},
+                {3, "снят"_cp1251, "причина 3"_cp1251},
+                {6, "снят"_cp1251, "причина 6"_cp1251},
+                {7, "сошел"_cp1251, "сошел"_cp1251},
+                {8, "не старт"_cp1251, "не стартов"_cp1251}};
+    Competition c;
+    for (const Row& r : rows) {
+        EXPECT_EQ(field_text(c.info.status_short_texts[r.status]), r.short_text) << r.status;
+        EXPECT_EQ(field_text(c.info.status_names[r.status]), r.name) << r.status;
+    }
+    set_field_text(c.info.status_short_texts[2], "DSQ");
+    set_field_text(c.info.status_short_texts[8], "");
+    set_field_text(c.info.status_names[7], "");
+    EXPECT_EQ(status_short_text(c.info, 8), "не старт"_cp1251);
+    EXPECT_EQ(status_name(c.info, 7), "сошел"_cp1251);
+    EXPECT_EQ(status_short_text(c.info, 9), "");
+    c.clear();
+    EXPECT_EQ(field_text(c.info.status_short_texts[2]), "DSQ");
+    EXPECT_EQ(field_text(c.info.status_short_texts[8]), "не старт"_cp1251);
+    EXPECT_EQ(field_text(c.info.status_names[7]), "сошел"_cp1251);
 }
 
 TEST(Tables, QualificationTextsAndRand15) {
