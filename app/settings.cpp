@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace skarvel {
@@ -12,8 +13,15 @@ QSettings store() {
 QString file_key(int i) {
     return QStringLiteral("Recent File List/File%1").arg(i + 1);
 }
+// A file as the list keeps it: absolute (so an entry works whatever folder the program is
+// started from) and, when it exists, with links resolved (so one file is one entry).
+QString listed_path(const QString& path) {
+    QFileInfo info(path);
+    QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
 bool same_file(const QString& a, const QString& b) {
-    return QDir::cleanPath(a) == QDir::cleanPath(b);
+    return listed_path(a) == listed_path(b);
 }
 }  // namespace
 
@@ -71,7 +79,7 @@ void write_recent(const QStringList& list) {
 void UserSettings::add_recent_file(const QString& path) {
     QStringList list = recent_files();
     list.removeIf([&path](const QString& f) { return same_file(f, path); });
-    list.prepend(path);
+    list.prepend(listed_path(path));
     while (list.size() > kRecentCount) list.removeLast();
     write_recent(list);
 }

@@ -10,6 +10,7 @@
 #include "core/atomic_file.h"
 #include "core/cp1251.h"
 #include "core/field_codec.h"
+#include "core/file_error.h"
 #include "core/finish_results.h"
 #include "core/long_names.h"
 #include "core/text_format.h"
@@ -482,10 +483,13 @@ LoadResult decode_wdb(Competition& c, const std::uint8_t* data, std::size_t size
 
 LoadResult load_wdb(Competition& c, const std::string& path, Prompts& prompts) {
     std::string bytes;
-    if (!read_file_bytes(path, max_wdb_size(), bytes)) {
+    int error = 0;
+    if (!read_file_bytes(path, max_wdb_size(), bytes, &error)) {
         LoadResult res;
         res.status = LoadStatus::kCannotOpen;
-        res.message = prompts.text(Txt::kCannotReadFile);
+        // Named, with the reason: the file may be a recent entry from another folder or disk.
+        res.message =
+            file_error_message(prompts.lang(), prompts.text(Txt::kCannotReadFile), path, error);
         prompts.message(res.message);
         return res;
     }
@@ -514,8 +518,10 @@ namespace {
 // Reads the file to import (at most `limit` bytes) and checks its version.
 ImportStatus read_import_bytes(const std::string& path, std::size_t limit, std::string& bytes,
                                Prompts& prompts) {
-    if (!read_file_bytes(path, limit, bytes)) {
-        prompts.message(prompts.text(Txt::kCannotReadFile));
+    int error = 0;
+    if (!read_file_bytes(path, limit, bytes, &error)) {
+        prompts.message(
+            file_error_message(prompts.lang(), prompts.text(Txt::kCannotReadFile), path, error));
         return ImportStatus::kCannotOpen;
     }
     std::int32_t version =

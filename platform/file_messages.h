@@ -7,16 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/file_error.h"
 #include "core/language.h"
 #include "core/prompts.h"
 
 namespace skarvel {
-
-// Why a file operation failed, from its errno value ("нет места на диске").
-std::string file_error_reason(const LanguageTable& lang, int error);
-// "<what>\n<path>: <reason>", e.g. "Не могу сохранить файл\nD:\Старт\a.wdb: нет доступа".
-std::string file_error_message(const LanguageTable& lang, std::string_view what,
-                               std::string_view utf8_path, int error);
 
 // The file to write, as the save dialog's answer names it: `extension` (without the dot) is
 // added when the name has none, and when the name so made is an existing file the user is

@@ -233,7 +233,9 @@ TEST(WdbFile, LoadShowsItsMessagesThroughPrompts) {
     LoadResult res = load_wdb(c, dir.file("missing.wdb"), prompts);
     EXPECT_EQ(res.status, LoadStatus::kCannotOpen);
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0], std::string("Не могу читать указанный файл"_cp1251));
+    EXPECT_EQ(prompts.messages[0], std::string("Не могу читать указанный файл\n"_cp1251) +
+                                       dir.file("missing.wdb") +
+                                       std::string(": нет такой папки или файла"_cp1251));
     // A file that cannot be read leaves the open competition as it was.
     EXPECT_EQ(c.tables.runners.live_count(), 200);
 

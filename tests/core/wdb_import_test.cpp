@@ -168,7 +168,9 @@ TEST(WdbImport, RefusalsLeaveTheCompetitionUnchanged) {
     EXPECT_EQ(check_import_file(f.dir.file("missing.wdb"), f.prompts), ImportStatus::kCannotOpen);
     EXPECT_EQ(import_wdb(c, f.dir.file("missing.wdb"), {}, f.prompts), ImportStatus::kCannotOpen);
     ASSERT_EQ(f.prompts.messages.size(), 2u);
-    EXPECT_EQ(f.prompts.messages[0], std::string("Не могу читать указанный файл"_cp1251));
+    EXPECT_EQ(f.prompts.messages[0], std::string("Не могу читать указанный файл\n"_cp1251) +
+                                         f.dir.file("missing.wdb") +
+                                         std::string(": нет такой папки или файла"_cp1251));
     unchanged();
 
     // Version 11 is read by Open only.
