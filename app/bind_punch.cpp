@@ -62,10 +62,13 @@ void bind_punch_commands(AppContext& ctx) {
     // unsent lines, send this line; bound in bind_network.cpp).
     auto hooks = [&c, env, &state = ctx.state] {
         ReadoutHooks h;
-        h.print_split = [print = split_print_hook(c, *env)](const Runner* owner,
-                                                            const CardReadout& card) {
+        h.print_split = [print = split_print_hook(c, *env), env](const Runner* owner,
+                                                                 const CardReadout& card) {
             StallScope named("split printout");
+            // Printed by the program itself: no file dialog per sheet.
+            env->printers.automatic = true;
             print(owner, card);
+            env->printers.automatic = false;
         };
         h.send_unsent_finish_lines = state.send_unsent_finish_lines;
         h.send_finish_line = state.send_finish_line;

@@ -1,11 +1,11 @@
 // Handlers of the shell's own commands: the document commands, printer set-up, Import WDB,
 // toolbar and status bar, language, About and Help.
 #include <QApplication>
-#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QUrl>
 
 #include "app/app_context.h"
 #include "app/dialogs/import_wdb_dialog.h"
@@ -13,6 +13,7 @@
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
 #include "core/wdb_file.h"
+#include "platform/qt/qt_printer.h"
 #include "platform/qt/qt_text.h"
 
 namespace skarvel {
@@ -83,9 +84,13 @@ void bind_shell_commands(AppContext& ctx) {
                      ctx.text(Txt::kAboutText).toHtmlEscaped()));
     });
     cmd.bind(C::kHelp, [&ctx] {
-        // The desktop reports a missing file itself; nothing else happens.
-        QDesktopServices::openUrl(
-            QUrl::fromLocalFile(help_file_path(ctx.settings.dir(), ctx.lang().english())));
+        // Said in the status bar: where the guide is, and when nothing could show it.
+        QString path = help_file_path(ctx.settings.dir(), ctx.lang().english());
+        Txt said = !QFileInfo::exists(path)  ? Txt::kHelpMissing
+                   : open_with_desktop(path) ? Txt::kHelpOpened
+                                             : Txt::kHelpNoProgram;
+        ctx.show_status(
+            ctx.text(said).replace(QStringLiteral("%s"), QDir::toNativeSeparators(path)));
     });
 }
 

@@ -94,6 +94,19 @@ CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
         show_status(qs(state_.lang.text(Txt::kPrintedToFile))
                         .replace(QStringLiteral("%s"), QDir::toNativeSeparators(path)));
     };
+    // A long document keeps the window painting and can be cancelled.
+    state_.printer.progress_parent = this;
+    state_.printer.lang = &state_.lang;
+    state_.printer.cancelled = [this](std::string_view document_name) {
+        show_status(qs(state_.lang.text(Txt::kPrintCancelled))
+                        .replace(QStringLiteral("%s"), qs(document_name)));
+    };
+    // Every file handed to the desktop: where it is, and whether anything could show it.
+    state_.shell.told = [this](const QString& path, bool opened) {
+        show_status(
+            qs(state_.lang.text(opened ? Txt::kFileWrittenOpened : Txt::kFileWrittenNoProgram))
+                .replace(QStringLiteral("%s"), QDir::toNativeSeparators(path)));
+    };
     view_ = new CSkarvelView(*competition_, *prompts_, this);
     setCentralWidget(view_);
     ctx_ = std::unique_ptr<AppContext>(
@@ -481,7 +494,9 @@ std::vector<JournalEntry> CMainFrame::cards_not_entered() {
 
 bool CMainFrame::save_as() {
     saver_->wait();
-    std::string suggested = path_.empty() ? std::string("untitled.wdb") : path_;
+    // An untitled competition is proposed under the name the title bar shows.
+    std::string suggested =
+        path_.empty() ? cp1251_to_utf8(state_.lang.text(Txt::kUntitled)) + ".wdb" : path_;
     auto chosen = choose_save_path(*prompts_, state_.lang, state_.lang.text(Txt::kDocFilter),
                                    suggested, "wdb");
     if (!chosen) return false;

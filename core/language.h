@@ -170,6 +170,13 @@ namespace skarvel {
     X(kAboutText, "Skarvel — секретариат соревнований по спортивному ориентированию", "Skarvel - secretariat of orienteering competitions") \
     X(kNoPrinter, "Принтеры не установлены", "No printers are installed") \
     X(kPrintedToFile, "Напечатано в файл %s", "Printed to the file %s") \
+    X(kPrintingSheet, "Печать: %s, лист %d", "Printing: %s, sheet %d") \
+    X(kPrintCancelled, "Печать отменена: %s", "Printing cancelled: %s") \
+    X(kFileWrittenOpened, "Файл записан: %s", "File written: %s") \
+    X(kFileWrittenNoProgram, "Файл записан: %s. Нет программы, чтобы его открыть.", "File written: %s. No program could open it.") \
+    X(kHelpOpened, "Описание программы: %s", "User guide: %s") \
+    X(kHelpNoProgram, "Описание программы: %s. Нет программы, чтобы его открыть.", "User guide: %s. No program could open it.") \
+    X(kHelpMissing, "Нет файла описания программы: %s", "The user guide is missing: %s") \
     X(kPdfFilter, "PDF (*.pdf)|*.pdf||", "PDF (*.pdf)|*.pdf||") \
     /* Sound. */ \
     X(kSoundNoOutput, "Нет устройства воспроизведения звука: звук не проигран", "No audio output device: nothing was played") \

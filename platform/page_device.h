@@ -77,6 +77,9 @@ class PageDevice {
 class PrinterProvider {
   public:
     virtual ~PrinterProvider() = default;
+    // Set while the program prints by itself (a split sheet per card while reading): such a
+    // document never asks the user anything (a PDF goes into the folder of the last PDF file).
+    bool automatic = false;
     // A device in a started document named `document_name` on A4 sheets of the orientation
     // given, or null with `error` set to the message the user should see (left empty when the
     // user cancelled: nothing to say).

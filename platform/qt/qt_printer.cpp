@@ -1,7 +1,9 @@
 #include "platform/qt/qt_printer.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
@@ -13,6 +15,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProgressDialog>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QUrl>
@@ -77,6 +80,53 @@ FaceChoice face_choice(std::string_view face_cp1251, bool fixed_pitch) {
             0};
 }
 
+// While a long document prints, the window keeps painting, and after a moment a progress
+// dialog over it shows the sheet being printed and can cancel the document.
+class PrintProgress {
+  public:
+    PrintProgress(QWidget* parent, const LanguageTable& lang, std::string_view document_name,
+                  int show_after_ms)
+        : parent_(parent),
+          lang_(lang),
+          name_(to_qstring(document_name)),
+          show_after_ms_(show_after_ms) {
+        clock_.start();
+    }
+    // Before each page; false once the user has cancelled.
+    bool page(int number) {
+        if (last_pump_ms_ >= 0 && clock_.elapsed() - last_pump_ms_ < kPumpMs) return true;
+        last_pump_ms_ = clock_.elapsed();
+        if (!dialog_ && clock_.elapsed() >= show_after_ms_) {
+            dialog_ = std::make_unique<QProgressDialog>(parent_);
+            dialog_->setWindowTitle(QStringLiteral("Skarvel"));
+            dialog_->setCancelButtonText(to_qstring(lang_.text(Txt::kCancel)));
+            dialog_->setRange(0, 0);
+            dialog_->setMinimumDuration(0);
+            dialog_->setWindowModality(Qt::ApplicationModal);
+            dialog_->show();
+        }
+        if (dialog_)
+            dialog_->setLabelText(to_qstring(lang_.text(Txt::kPrintingSheet))
+                                      .replace(QStringLiteral("%s"), name_)
+                                      .replace(QStringLiteral("%d"), QString::number(number)));
+        // Until the dialog is up (it holds the window's input back) nothing the user does may
+        // run in the middle of the document.
+        QCoreApplication::processEvents(dialog_ ? QEventLoop::AllEvents
+                                                : QEventLoop::ExcludeUserInputEvents);
+        return !(dialog_ && dialog_->wasCanceled());
+    }
+
+  private:
+    static constexpr qint64 kPumpMs = 30;
+    QWidget* parent_;
+    const LanguageTable& lang_;
+    QString name_;
+    qint64 show_after_ms_;
+    QElapsedTimer clock_;
+    qint64 last_pump_ms_ = -1;
+    std::unique_ptr<QProgressDialog> dialog_;
+};
+
 class QtPrinterDevice : public PageDevice {
   public:
     // `pdf`: the PDF file being written (through a temporary file), or null for a printer.
@@ -87,6 +137,13 @@ class QtPrinterDevice : public PageDevice {
           done_(std::move(done)),
           page_width_mm_(page_width_mm) {}
     ~QtPrinterDevice() override { end_document(); }
+
+    // Shows progress (and offers to cancel) while the document prints; `cancelled` is told when
+    // the user does.
+    void show_progress(std::unique_ptr<PrintProgress> progress, std::function<void()> cancelled) {
+        progress_ = std::move(progress);
+        cancelled_ = std::move(cancelled);
+    }
 
     // Starts the document; false when the printer cannot be drawn on.
     bool start() {
@@ -102,6 +159,18 @@ class QtPrinterDevice : public PageDevice {
 
     void begin_page() override {
         if (ended_) return;
+        if (progress_ && !progress_->page(pages_ + 1)) {
+            // Cancelled: nothing more is drawn, and the document is thrown away.
+            ended_ = true;
+            printer_->abort();
+            painter_.end();
+            progress_.reset();
+            // A PDF is a temporary file until the document is whole: it goes, and a file of the
+            // same name from before stays as it was.
+            if (pdf_) pdf_->discard();
+            if (cancelled_) cancelled_();
+            return;
+        }
         if (pages_ > 0 && !printer_->newPage()) failed_ = true;
         ++pages_;
     }
@@ -110,6 +179,7 @@ class QtPrinterDevice : public PageDevice {
     void end_document() override {
         if (ended_) return;
         ended_ = true;
+        progress_.reset();
         if (!painter_.isActive()) return;
         // A document that never started a page is discarded rather than spooled blank.
         if (pages_ == 0) printer_->abort();
@@ -191,6 +261,8 @@ class QtPrinterDevice : public PageDevice {
     std::unique_ptr<AtomicFile> pdf_;
     std::function<void(const QString&)> done_;
     double page_width_mm_;
+    std::unique_ptr<PrintProgress> progress_;
+    std::function<void()> cancelled_;
     QPainter painter_;
     int dpi_x_ = 600, dpi_y_ = 600;
     double scale_ = 1.0;
@@ -231,14 +303,22 @@ std::unique_ptr<PageDevice> QtPrinterProvider::open_document(std::string_view do
         }
     }
     if (choose_pdf_file && (!pdf_file.isEmpty() || info.isNull())) {
-        // Each document asks for its own file, so no report overwrites another unasked.
         QString folder = !pdf_file.isEmpty()
                              ? QFileInfo(pdf_file).absolutePath()
                              : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (folder.isEmpty()) folder = QDir::currentPath();
-        pdf_file = choose_pdf_file(proposed_pdf_path(folder, document_name));
-        if (pdf_file.isEmpty()) return nullptr;        // cancelled: nothing to report
-        if (!pdf_path.isEmpty()) pdf_path = pdf_file;  // the next one is proposed beside it
+        if (automatic) {
+            // A sheet the program prints by itself goes beside the last PDF file, under a name
+            // of its own, unasked: reading cards never waits for a file dialog.
+            if (!automatic_pdf_folder.isEmpty()) folder = automatic_pdf_folder;
+            QDir().mkpath(folder);
+            pdf_file = proposed_pdf_path(folder, document_name);
+        } else {
+            // Each document asks for its own file, so no report overwrites another unasked.
+            pdf_file = choose_pdf_file(proposed_pdf_path(folder, document_name));
+            if (pdf_file.isEmpty()) return nullptr;        // cancelled: nothing to report
+            if (!pdf_path.isEmpty()) pdf_path = pdf_file;  // the next one is proposed beside it
+        }
     }
     std::unique_ptr<AtomicFile> pdf;
     if (!pdf_file.isEmpty()) {
@@ -272,6 +352,14 @@ std::unique_ptr<PageDevice> QtPrinterProvider::open_document(std::string_view do
         error = "CreatePrinterDC = 0";
         return nullptr;
     }
+    // A document the program prints by itself runs in the middle of other work (a card being
+    // entered): it shows nothing and lets nothing else run meanwhile.
+    if (progress_parent && lang && !automatic)
+        dev->show_progress(std::make_unique<PrintProgress>(progress_parent, *lang, document_name,
+                                                           progress_after_ms),
+                           [this, name = std::string(document_name)] {
+                               if (cancelled) cancelled(name);
+                           });
     return dev;
 }
 
@@ -296,8 +384,14 @@ bool QtPrinterProvider::choose_printer(QWidget* parent) {
     return true;
 }
 
+bool open_with_desktop(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
 void QtShellOpener::open_path(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromUtf8(path)));
+    QString file = QString::fromUtf8(path);
+    bool opened = open_with_desktop(file);
+    if (told) told(QFileInfo(file).absoluteFilePath(), opened);
 }
 
 }  // namespace skarvel

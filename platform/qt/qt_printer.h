@@ -32,8 +32,19 @@ class QtPrinterProvider : public PrinterProvider {
     std::function<QString(const QString& proposed)> choose_pdf_file;
     // Told where each PDF document went, once it is complete.
     std::function<void(const QString& path)> pdf_written;
-    // The language of its messages (a PDF file that cannot be written); unset: Russian.
+    // Where the documents the program prints by itself (`automatic`) go when they are PDF
+    // files; empty: the folder of the last PDF file, else the documents folder.
+    QString automatic_pdf_folder;
+    // The window that keeps painting while a long document prints, with a progress dialog
+    // over it that can cancel the document (unset: none, as in the command-line tool).
+    QWidget* progress_parent = nullptr;
+    // The language of its messages (a PDF file that cannot be written) and of the progress
+    // dialog; unset: Russian.
     const LanguageTable* lang = nullptr;
+    // How long a document prints before its progress dialog shows.
+    int progress_after_ms = 400;
+    // Told of a document the user cancelled (its name, Windows-1251); a PDF of it is removed.
+    std::function<void(std::string_view document_name)> cancelled;
 
     // The proposed file for a document: its name, made safe for a file name, in `folder`,
     // numbered " (2)", " (3)", ... when the file exists.
@@ -50,6 +61,11 @@ class QtPrinterProvider : public PrinterProvider {
 class QtShellOpener : public ShellOpener {
   public:
     void open_path(const std::string& path) override;
+    // Told of every file handed to the desktop: its path, and whether a program took it.
+    std::function<void(const QString& path, bool opened)> told;
 };
+
+// Hands `path` to the desktop's default application; false when none could take it.
+bool open_with_desktop(const QString& path);
 
 }  // namespace skarvel
