@@ -1,6 +1,7 @@
 // Every menu command and every dialog of the main window, opened on the demo competition in
 // each interface language: the English interface shows no Cyrillic (the competition's own
-// names aside), the Russian one no English beyond the program's own names.
+// names aside), the Russian one no English beyond the program's own names; and every dialog
+// fits a 1024x600 screen with its buttons in view.
 #include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QAction>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QSet>
 #include <QStatusBar>
 #include <QTabBar>
@@ -26,6 +28,7 @@
 #include "core/demo_competition.h"
 #include "core/language.h"
 #include "core/qualification.h"
+#include "platform/qt/dialog_sizing.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/sound_service.h"
 #include "tests/main_window_fixture.h"
@@ -89,6 +92,9 @@ const std::vector<C> kEnglishLeft = {C::kPrintBibs2007, C::kPrintBibsWoc, C::kPr
 const std::vector<C> kRussianLeft = {C::kServerSettings, C::kOnlineSetup, C::kPrintBibs2007,
                                      C::kPrintBibsWoc, C::kMultiDayRead};
 
+// The smallest screen the dialogs must fit.
+constexpr QSize kNetbook(1024, 600);
+
 bool has_cyrillic(const QString& s) {
     return std::any_of(s.begin(), s.end(),
                        [](QChar ch) { return ch.unicode() >= 0x0400 && ch.unicode() <= 0x04FF; });
@@ -113,7 +119,8 @@ class InterfaceLanguageTest : public QObject, MainWindowFixture {
     QString where_;
     std::vector<C> sources_;  // the command each text came from (kCount: menus, headers, editors)
     C command_ = C::kCount;
-    QStringList data_;  // the competition's own texts, longest first
+    QStringList data_;   // the competition's own texts, longest first
+    QStringList unfit_;  // dialogs larger than kNetbook, or with a button out of view
 
     void add(const QString& text) {
         QString t = text;
@@ -165,6 +172,27 @@ class InterfaceLanguageTest : public QObject, MainWindowFixture {
         }
     }
 
+    // A dialog larger than the netbook's screen, or a button of it (outside the part that
+    // scrolls) that is not in view.
+    void check_fits(QWidget* w) {
+        auto* d = qobject_cast<QDialog*>(w);
+        if (!d) return;
+        const QSize room = dialog_room(kNetbook);
+        if (d->width() > room.width() || d->height() > room.height())
+            unfit_ << QStringLiteral("%1: %2 is %3x%4")
+                          .arg(where_, d->windowTitle())
+                          .arg(d->width())
+                          .arg(d->height());
+        for (QAbstractButton* b : d->findChildren<QAbstractButton*>()) {
+            if (!b->isVisibleTo(d)) continue;
+            bool scrolls = false;
+            for (QWidget* p = b->parentWidget(); p && p != d; p = p->parentWidget())
+                scrolls = scrolls || qobject_cast<QScrollArea*>(p);
+            if (!scrolls && !d->rect().contains(QRect(b->mapTo(d, QPoint(0, 0)), b->size())))
+                unfit_ << QStringLiteral("%1: button '%2' out of view").arg(where_, b->text());
+        }
+    }
+
     // Collects and closes every dialog that opens while `run` runs (and any window it leaves).
     void walk(const QString& where, const std::function<void()>& run) {
         where_ = where;
@@ -172,6 +200,7 @@ class InterfaceLanguageTest : public QObject, MainWindowFixture {
         closer.setInterval(5);
         connect(&closer, &QTimer::timeout, this, [this] {
             if (QWidget* w = QApplication::activeModalWidget()) {
+                check_fits(w);
                 collect_widget(w);
                 if (auto* d = qobject_cast<QDialog*>(w))
                     d->reject();
@@ -184,6 +213,7 @@ class InterfaceLanguageTest : public QObject, MainWindowFixture {
         closer.stop();
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w != frame.get() && w->isVisible() && !qobject_cast<QMenu*>(w)) {
+                check_fits(w);
                 collect_widget(w);
                 w->close();
             }
@@ -311,11 +341,20 @@ class InterfaceLanguageTest : public QObject, MainWindowFixture {
         QVERIFY2(failures.isEmpty(),
                  qPrintable(QStringLiteral("%1 texts (listed above)").arg(failures.size())));
         QVERIFY(texts_.size() > 500);
+        QVERIFY2(unfit_.isEmpty(), qPrintable(unfit_.join('\n')));
     }
 
   private slots:
-    void initTestCase() { QVERIFY(set_up_program()); }
-    void init() { QVERIFY(open(1000, 600, false)); }
+    void initTestCase() {
+        QVERIFY(set_up_program());
+        // As the program does, on the smallest screen it must fit.
+        install_dialog_sizing(*qApp);
+        set_dialog_screen(kNetbook);
+    }
+    void init() {
+        unfit_.clear();
+        QVERIFY(open(1000, 600, false));
+    }
     void cleanup() { close(); }
 
     void englishInterfaceHasNoCyrillic() {
