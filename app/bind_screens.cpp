@@ -2,6 +2,7 @@
 // "Отображать", and the folder with its web server), "мультипэйдж" and "мультипэйдж-2", and
 // the display-board button of the toolbar.
 #include <QDialog>
+#include <QLabel>
 #include <QSettings>
 #include <QStatusBar>
 #include <memory>
@@ -25,16 +26,26 @@ struct ScreensState {
     MultiScreenSettings pages, tables;
     ScreenSettings settings = ScreenSettings::load();
     DisplayHttpServer http;
+    // The web server's address, in a pane of its own beside the message pane (owned by the
+    // status bar).
+    QLabel* address = nullptr;
 };
 
 void status_message(AppContext& ctx, const QString& text) {
-    ctx.frame.statusBar()->showMessage(text, 15000);
+    ctx.show_status(text);
 }
 
-// Starts, restarts or stops the web server as the settings say; a port that cannot be had
-// is told in the status bar.
+// Starts, restarts or stops the web server as the settings say; its address stays in the
+// status bar while it runs, a port that cannot be had is told in the message pane.
 void apply_http(AppContext& ctx, ScreensState& s) {
     s.http.stop();
+    if (!s.address) {
+        s.address = new QLabel(&ctx.frame);
+        s.address->setObjectName(QStringLiteral("screen_server_pane"));
+        s.address->setFrameShape(QFrame::StyledPanel);
+        ctx.frame.statusBar()->insertPermanentWidget(1, s.address);  // before the clock
+    }
+    s.address->hide();
     if (!s.settings.http_on) return;
     QHostAddress address = listen_address(s.settings.http_address);
     if (address.isNull()) {
@@ -42,11 +53,13 @@ void apply_http(AppContext& ctx, ScreensState& s) {
         return;
     }
     QString why;
-    if (s.http.start(s.settings.folder, s.settings.http_port, &why, address))
-        status_message(
-            ctx, ctx.text(Txt::kScreenHttpRunning) + s.http.urls().join(QStringLiteral("  ")));
-    else
+    if (s.http.start(s.settings.folder, s.settings.http_port, &why, address)) {
+        s.address->setText(ctx.text(Txt::kScreenHttpRunning) +
+                           s.http.urls().join(QStringLiteral("  ")));
+        s.address->show();
+    } else {
         status_message(ctx, ctx.text(Txt::kScreenHttpFailed) + why);
+    }
 }
 
 }  // namespace
