@@ -147,16 +147,16 @@ QString startup_file(const QString& command_line_file, const UserSettings& setti
     return recent.isEmpty() ? QString() : recent.first();
 }
 
-int run_application(QApplication& app) {
-    QApplication::setOrganizationName(QStringLiteral("Skarvel"));
-    QApplication::setApplicationName(QStringLiteral("Skarvel"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0"));
-    if (QString sw = unsupported_switch(app.arguments()); !sw.isEmpty()) {
+namespace {
+
+// The answers of answer_without_window for the arguments as Qt gives them.
+int answer_arguments(const QStringList& args) {
+    if (QString sw = unsupported_switch(args); !sw.isEmpty()) {
         std::fprintf(stderr, "skarvel: the switch %s is not supported; nothing was opened\n%s",
                      sw.toLocal8Bit().constData(), usage_text());
         return 2;
     }
-    Options o = parse(app.arguments());
+    Options o = parse(args);
     if (o.help) {
         std::fputs(usage_text(), stdout);
         return 0;
@@ -167,6 +167,49 @@ int run_application(QApplication& app) {
     }
     // The program registers nothing with the system: a registration run ends here.
     if (o.registration) return 0;
+    return -1;
+}
+
+}  // namespace
+
+int answer_without_window(int argc, char** argv) {
+    // Options of the toolkit itself ("-platform offscreen", "-style fusion") are taken out of
+    // the command line by the application object: with one of them the answer waits for it.
+    static const QStringList kToolkitOptions = {"-platform",
+                                                "-platformpluginpath",
+                                                "-platformtheme",
+                                                "-plugin",
+                                                "-qwindowgeometry",
+                                                "-qwindowtitle",
+                                                "-qwindowicon",
+                                                "-display",
+                                                "-geometry",
+                                                "-style",
+                                                "-stylesheet",
+                                                "-title",
+                                                "-name",
+                                                "-session",
+                                                "-reverse",
+                                                "-nograb",
+                                                "-dograb",
+                                                "-sync",
+                                                "-widgetcount"};
+    QStringList args;
+    for (int i = 0; i < argc; ++i) {
+        QString a = QString::fromLocal8Bit(argv[i]);
+        if (i > 0 && kToolkitOptions.contains(a.startsWith(QLatin1String("--")) ? a.mid(1) : a))
+            return -1;
+        args << a;
+    }
+    return answer_arguments(args);
+}
+
+int run_application(QApplication& app) {
+    QApplication::setOrganizationName(QStringLiteral("Skarvel"));
+    QApplication::setApplicationName(QStringLiteral("Skarvel"));
+    QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    if (int rc = answer_arguments(app.arguments()); rc >= 0) return rc;
+    Options o = parse(app.arguments());
     if (!o.screenshot.isEmpty()) return screenshot(app, o);
 
     if (!o.stall_log.isEmpty() && !QFile(o.stall_log).open(QIODevice::Append)) {

@@ -13,6 +13,11 @@ class UserSettings;
 
 int run_application(QApplication& app);
 
+// What the command line asks that needs no window: the usage for --help (0), the refusal of a
+// switch the program does not carry out or of a malformed one (2), with the usage. -1 when
+// the program is to start.
+int answer_without_window(int argc, char** argv);
+
 // The file to open at start-up: the one named on the command line, else the newest recent
 // file when "AutoLoad" is set, else none (a new competition).
 QString startup_file(const QString& command_line_file, const UserSettings& settings);
