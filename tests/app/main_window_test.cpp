@@ -9,13 +9,18 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QStatusBar>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -589,7 +594,11 @@ class MainWindowTest : public QObject, MainWindowFixture {
         QVERIFY(!frame->open_file(tmp.path() + "/missing.wdb"));
         QCOMPARE(c().tables.runners.live_count(), 5);
         QVERIFY(frame->file_path().empty());
-        QCOMPARE(prompts->messages.back(), std::string("Не могу читать указанный файл"_cp1251));
+        // The message names the file and why it could not be read.
+        QCOMPARE(qs(prompts->messages.back()),
+                 QStringLiteral("Не могу читать указанный файл\n%1/missing.wdb: "
+                                "нет такой папки или файла")
+                     .arg(tmp.path()));
     }
 
     void importWdbMergesWithTheDialogsOptions() {
@@ -624,14 +633,114 @@ class MainWindowTest : public QObject, MainWindowFixture {
         QCOMPARE(s.recent_files(), (QStringList{"/data/f7.wdb", "/data/f6.wdb", "/data/f5.wdb",
                                                 "/data/f4.wdb", "/data/f3.wdb"}));
         s.add_recent_file(QStringLiteral("/data/./f4.wdb"));  // the same file moves to the top
-        QCOMPARE(s.recent_files().value(0), QStringLiteral("/data/./f4.wdb"));
+        QCOMPARE(s.recent_files().value(0), QStringLiteral("/data/f4.wdb"));
         QCOMPARE(s.recent_files().size(), 5);
-        QCOMPARE(s.recent_files().count(QStringLiteral("/data/f4.wdb")), 0);
+        QCOMPARE(s.recent_files().count(QStringLiteral("/data/f4.wdb")), 1);
         QSettings raw("Skarvel", "Skarvel");
-        QCOMPARE(raw.value("Recent File List/File1").toString(), QStringLiteral("/data/./f4.wdb"));
+        QCOMPARE(raw.value("Recent File List/File1").toString(), QStringLiteral("/data/f4.wdb"));
         s.remove_recent_file(QStringLiteral("/data/f7.wdb"));
         QCOMPARE(s.recent_files().size(), 4);
         QVERIFY(!raw.contains("Recent File List/File5"));
+    }
+
+    // A file opened by a relative name is listed by its absolute path (the entry works from any
+    // folder), and a file reached through a link is the one file, listed once.
+    void recentFilesAreAbsoluteAndListedOnce() {
+        five_runners();
+        const QString folder = QFileInfo(tmp.path()).canonicalFilePath();
+        const QString file = folder + "/relative.wdb";
+        QVERIFY(save_wdb(c(), file.toStdString()));
+        QVERIFY(QFile::link(file, folder + "/link.wdb"));
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder));
+        const bool opened = frame->open_file(QStringLiteral("relative.wdb"));
+        const bool linked = frame->open_file(QStringLiteral("./link.wdb"));
+        QDir::setCurrent(before);
+        QVERIFY(opened && linked);
+        QCOMPARE(UserSettings().recent_files(), QStringList{file});
+        // Opened from the list in another folder.
+        trigger(CommandId::kNew);
+        trigger(CommandId::kRecentFile1);
+        QCOMPARE(c().tables.runners.live_count(), 5);
+    }
+
+    // Save As proposes the name the title bar shows for an untitled competition.
+    void saveAsProposesTheUntitledName() {
+        for (bool english : {false, true}) {
+            trigger(english ? CommandId::kEnglish : CommandId::kRussian);
+            trigger(CommandId::kNew);
+            prompts->files = {std::nullopt};
+            trigger(CommandId::kSaveAs);
+            QCOMPARE(QString::fromStdString(prompts->suggested_files.back()),
+                     english ? QStringLiteral("Untitled.wdb") : QStringLiteral("Безымянный.wdb"));
+        }
+    }
+
+    // A long document shows its progress over the window, which keeps running its timers while
+    // it prints, and can be cancelled there: nothing more is drawn and no PDF file is left.
+    void longPrintShowsProgressAndCanBeCancelled() {
+        QtPrinterProvider& printer = frame->state().printer;
+        const QString pdf = tmp.path() + "/long.pdf";
+        printer.pdf_path = pdf;
+        printer.choose_pdf_file = [pdf](const QString&) { return pdf; };
+        printer.progress_after_ms = 0;
+        int ticks = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+        tick.start(1);
+        std::string error;
+        auto dev = printer.open_document("Протокол результатов"_cp1251, error);
+        QVERIFY(dev);
+        QPointer<QProgressDialog> shown;
+        bool seen = false;
+        int pages = 0;
+        // Until the dialog has been seen and is gone with the cancelled document.
+        for (; pages < 100000 && !(seen && !shown); ++pages) {
+            dev->begin_page();
+            dev->text_at(1, 24, "line");
+            dev->end_page();
+            if (!seen) shown = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            seen = seen || shown;
+            if (shown && pages >= 3) shown->cancel();
+        }
+        dev->end_document();
+        QVERIFY(seen);
+        QVERIFY(!shown);  // gone with the cancelled document
+        QVERIFY(ticks > 0);
+        QVERIFY(pages < 100000);
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(QDir(tmp.path()).entryList({QStringLiteral("long*")}, QDir::Files).isEmpty());
+        QCOMPARE(frame->status_text(), QStringLiteral("Печать отменена: Протокол результатов"));
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // The screen server's address has a pane of its own: a message never draws over it.
+    void statusMessageAndServerAddressKeepApart() {
+        int port = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            port = probe.serverPort();
+        }
+        close();
+        QVERIFY(open(1000, 300, false));  // empty settings
+        QSettings settings("Skarvel", "Skarvel");
+        settings.setValue("Setup/DisplayHttp", 1);
+        settings.setValue("Setup/DisplayHttpPort", port);
+        // The window reads the setting as it starts.
+        frame->save_question_answer = [] { return int(QMessageBox::No); };
+        frame.reset();
+        frame = std::make_unique<CMainFrame>(prompts.get());
+        frame->resize(1000, 300);
+        frame->show();
+        auto* address = frame->findChild<QLabel*>(QStringLiteral("screen_server_pane"));
+        QVERIFY(address && address->isVisible());
+        QVERIFY(address->text().startsWith(QStringLiteral("Веб-сервер экранов: http://")));
+        frame->show_status(QStringLiteral("ЧИП 2001001: N1 Смирнов Алексей — снят"));
+        auto* message = frame->findChild<QLabel*>(QStringLiteral("message_pane"));
+        QVERIFY(message->isVisible());
+        QVERIFY(!message->geometry().intersects(address->geometry()));
+        QCOMPARE(frame->statusBar()->currentMessage(), QString());
     }
 
     void startupFileFollowsAutoLoad() {
@@ -767,6 +876,12 @@ class MainWindowTest : public QObject, MainWindowFixture {
         QVERIFY(QFileInfo::exists(help_file_path(QString())));
         QVERIFY(help_file_path(QString(), true).endsWith(QStringLiteral("/skarvel-en.mht")));
         QVERIFY(QFileInfo::exists(help_file_path(QString(), true)));
+        // A guide that is not there is named in the status bar.
+        UserSettings().set_dir(tmp.path() + "/nowhere");
+        trigger(CommandId::kHelp);
+        QCOMPARE(
+            frame->status_text(),
+            QStringLiteral("Нет файла описания программы: %1/nowhere/skarvel.mht").arg(tmp.path()));
     }
 
     void toolbarFollowsTheCommandTable() {
