@@ -20,6 +20,9 @@ class SerialPort {
     // Drops every byte that has arrived and was not read yet.
     virtual void discard_input() = 0;
     virtual bool is_open() const = 0;
+    // Changes the line speed of an open port; false when this line cannot (the caller then
+    // stays at the speed it has).
+    virtual bool set_baud_rate(int /*baud*/) { return false; }
     virtual void close() = 0;
 };
 

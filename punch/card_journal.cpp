@@ -71,8 +71,9 @@ bool same_line(const FinishLine& a, const FinishLine& b) {
 JournalEntry JournalEntry::from(const StationEvent& e) {
     JournalEntry j;
     if (e.kind == StationEvent::Kind::kCard) {
-        j.kind = Kind::kCard;
+        j.kind = e.extras.beyond_readout() ? Kind::kWholeCard : Kind::kCard;
         j.card = e.card;
+        if (j.kind == Kind::kWholeCard) j.extras = e.extras;
     } else {
         j.kind = Kind::kMemoryRecord;
         j.card_number = e.card_number;
@@ -100,12 +101,67 @@ std::string journal_path_for(const std::string& competition_path) {
     return competition_path + ".journal";
 }
 
+namespace {
+
+// A whole card: the readout, then family, 0, punch count (16 bits), check and clear times, and
+// each punch as its code (16 bits) and time.
+constexpr std::size_t kWholeHead = CardReadout::kSize + 12;
+constexpr std::size_t kWholePunch = 6;
+
+void put_whole_card(std::vector<std::uint8_t>& payload, const JournalEntry& e) {
+    std::size_t n = std::min<std::size_t>(e.extras.punches.size(), kMaxCardPunches);
+    payload.assign(kWholeHead + kWholePunch * n, 0);
+    std::uint8_t* p = payload.data();
+    codec::put(p, e.card);
+    p += CardReadout::kSize;
+    p[0] = static_cast<std::uint8_t>(e.extras.family);
+    codec::put(p + 2, static_cast<std::uint16_t>(n));
+    codec::put(p + 4, e.extras.check_time);
+    codec::put(p + 8, e.extras.clear_time);
+    p += 12;
+    for (std::size_t k = 0; k < n; ++k, p += kWholePunch) {
+        codec::put(p, static_cast<std::uint16_t>(e.extras.punches[k].code));
+        codec::put(p + 2, e.extras.punches[k].time);
+    }
+}
+
+bool get_whole_card(const std::uint8_t* p, std::size_t length, JournalEntry& e) {
+    if (length < kWholeHead) return false;
+    codec::get(p, e.card);
+    p += CardReadout::kSize;
+    std::uint16_t n = 0;
+    codec::get(p + 2, n);
+    if (p[0] >= kCardFamilyCount || n > kMaxCardPunches || length != kWholeHead + kWholePunch * n)
+        return false;
+    e.extras.family = static_cast<CardFamily>(p[0]);
+    codec::get(p + 4, e.extras.check_time);
+    codec::get(p + 8, e.extras.clear_time);
+    p += 12;
+    e.extras.punches.resize(n);
+    for (CardPunch& punch : e.extras.punches) {
+        std::uint16_t code = 0;
+        codec::get(p, code);
+        codec::get(p + 2, punch.time);
+        if (code > 1023) return false;
+        punch.code = code;
+        if (code > 255 && e.extras.long_code == 0) e.extras.long_code = code;
+        p += kWholePunch;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> encode_journal_entry(const JournalEntry& e) {
     std::vector<std::uint8_t> payload;
     switch (e.kind) {
         case JournalEntry::Kind::kCard:
             payload.resize(CardReadout::kSize);
             codec::put(payload.data(), e.card);
+            break;
+        case JournalEntry::Kind::kWholeCard:
+        case JournalEntry::Kind::kCardArchive:
+            put_whole_card(payload, e);
             break;
         case JournalEntry::Kind::kMemoryRecord:
             payload.resize(8);
@@ -186,12 +242,19 @@ std::vector<JournalEntry> decode_journal(const std::vector<std::uint8_t>& bytes,
                      e.radio.card_number <= 0xFFFFFF;
                 break;
             }
+            case 5:
+            case 6:
+                e.kind = static_cast<JournalEntry::Kind>(p[1]);
+                ok = get_whole_card(payload, length, e);
+                break;
             default:
                 ok = false;
         }
         if (!ok) break;
         // A punch count beyond the card's room would read past its punches.
-        if (e.kind == JournalEntry::Kind::kCard &&
+        if (e.kind != JournalEntry::Kind::kMemoryRecord &&
+            e.kind != JournalEntry::Kind::kFinishLine &&
+            e.kind != JournalEntry::Kind::kRadioRecord &&
             (e.card.punch_count < 0 || e.card.punch_count > CardReadout::kMaxPunches))
             break;
         out.push_back(e);
@@ -217,6 +280,19 @@ std::vector<std::uint8_t> read_from(const std::string& path, std::uint64_t offse
         at += n;
     }
     return bytes;
+}
+
+// The whole cards among a journal's entries, as archive entries: what a trim keeps.
+std::vector<std::uint8_t> archives_in(const std::vector<std::uint8_t>& bytes) {
+    std::vector<std::uint8_t> out;
+    for (JournalEntry e : decode_journal(bytes)) {
+        if (e.kind != JournalEntry::Kind::kWholeCard && e.kind != JournalEntry::Kind::kCardArchive)
+            continue;
+        e.kind = JournalEntry::Kind::kCardArchive;
+        std::vector<std::uint8_t> b = encode_journal_entry(e);
+        out.insert(out.end(), b.begin(), b.end());
+    }
+    return out;
 }
 
 }  // namespace
@@ -419,10 +495,17 @@ bool CardJournal::clear() {
 
 bool CardJournal::clear_locked() {
     if (!file_) return true;
+    std::vector<std::uint8_t> kept = archives_in(read_from(path_, 0));
     file_.reset();
-    // Emptied, then appended to again: every write goes to the end, also after a failed one
-    // was cut off.
-    bool ok = open_unbuffered(path_, "wb") != nullptr && reopen() && flush_to_disk(file_.get());
+    bool ok;
+    if (!kept.empty()) {
+        // Whole cards stay (as archive entries); everything else goes.
+        ok = write_file_atomically(path_, kept.data(), kept.size()) && reopen();
+    } else {
+        // Emptied, then appended to again: every write goes to the end, also after a failed one
+        // was cut off.
+        ok = open_unbuffered(path_, "wb") != nullptr && reopen() && flush_to_disk(file_.get());
+    }
     if (!ok) set_failing(true);
     return ok;
 }
@@ -444,13 +527,15 @@ bool CardJournal::drop_first(const std::string& journal_path, std::uint64_t byte
     }
     if (bytes >= size_ + pending && keep.empty()) return clear_locked();
     std::fflush(file_.get());
-    std::vector<std::uint8_t> content;
+    std::vector<std::uint8_t> all = read_from(path_, 0);
+    auto cut =
+        all.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(bytes, all.size()));
+    std::vector<std::uint8_t> content = archives_in({all.begin(), cut});
     for (const JournalEntry& e : keep) {
         std::vector<std::uint8_t> b = encode_journal_entry(e);
         content.insert(content.end(), b.begin(), b.end());
     }
-    std::vector<std::uint8_t> rest = read_from(path_, bytes);
-    content.insert(content.end(), rest.begin(), rest.end());
+    content.insert(content.end(), cut, all.end());
     // Replaced whole by a rename, so a power cut leaves the old journal or the new one.
     file_.reset();
     bool ok = write_file_atomically(path_, content.data(), content.size());
@@ -467,7 +552,10 @@ JournalReplay replay_journal(Competition& c, const std::vector<JournalEntry>& en
     auto& lines = c.tables.finish_lines;
     for (const JournalEntry& e : entries) {
         switch (e.kind) {
-            case JournalEntry::Kind::kCard: {
+            case JournalEntry::Kind::kCardArchive:
+                break;  // its readout went into a saved file already
+            case JournalEntry::Kind::kCard:
+            case JournalEntry::Kind::kWholeCard: {
                 bool there = false;
                 for (int i = 0; i < readouts.capacity() && readouts[i] && !there; ++i)
                     there = same_readout(*readouts[i], e.card);

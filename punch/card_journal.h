@@ -20,6 +20,10 @@
 // An entry is: the byte 0xA5, its kind, the payload length (16 bits), the payload and a 32-bit
 // check of kind, length and payload. A torn last entry (the power went during the write) fails
 // its check and ends the reading; everything before it is kept.
+//
+// A card with more punches than its readout keeps (or control codes above 255) is journaled
+// whole, and the journal keeps it whole across saves (as an archive entry that is never entered
+// again), so what the readout record could not take is never lost.
 #pragma once
 
 #include <atomic>
@@ -46,10 +50,16 @@ struct JournalEntry {
         kCard = 1,
         kMemoryRecord = 2,
         kFinishLine = 3,
-        kRadioRecord = 4
+        kRadioRecord = 4,
+        // A card its readout could not hold whole (more than 64 punches, codes above 255):
+        // entered as kCard is, with every punch kept beside it.
+        kWholeCard = 5,
+        // Such a card after a save took its readout into the file: kept, never entered again.
+        kCardArchive = 6,
     };
     Kind kind = Kind::kCard;
-    CardReadout card;              // kCard
+    CardReadout card;              // kCard, kWholeCard, kCardArchive
+    CardExtras extras;             // kWholeCard, kCardArchive
     std::int32_t card_number = 0;  // kMemoryRecord
     std::int32_t time = 0;         // kMemoryRecord
     FinishLine line;               // kFinishLine: the line as it became

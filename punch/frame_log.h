@@ -30,6 +30,7 @@ class LoggingSerialPort : public SerialPort {
     bool write(const std::uint8_t* data, std::size_t size) override;
     void discard_input() override;
     bool is_open() const override { return inner_.is_open(); }
+    bool set_baud_rate(int baud) override { return inner_.set_baud_rate(baud); }
     void close() override;
 
   private:

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/records.h"
+#include "punch/card_families.h"
 
 namespace skarvel {
 
@@ -15,6 +16,7 @@ struct StationEvent {
     enum class Kind : std::uint8_t { kCard = 1, kMemoryRecord = 2, kPersonalData = 3 };
     Kind kind = Kind::kCard;
     CardReadout card;                          // kCard
+    CardExtras extras;                         // kCard: its family, every punch it held
     std::int32_t card_number = 0;              // kMemoryRecord
     std::int32_t time = 0;                     // kMemoryRecord
     std::array<std::uint8_t, 128> personal{};  // kPersonalData: card words 8..39 (card_number too)

@@ -57,6 +57,8 @@ struct StationLinkTiming {
     int memory_count_wait_ms = 10;    // pause after the count request
     int memory_record_wait_ms = 100;  // pause after a record request
 };
+// Extended protocol: a reply is due within this many byte time-outs (1 s at 200 ms).
+constexpr int kReplyWaitTimeouts = 5;
 
 class StationLink {
   public:

@@ -5,11 +5,16 @@
 namespace skarvel {
 
 ReadOptions read_options_from(const PunchSettings& s) {
-    return {s.competition_start, s.multi_day != 0, s.station_type};
+    ReadOptions o;
+    o.competition_start = s.competition_start;
+    o.multi_day = s.multi_day != 0;
+    o.station_type = s.station_type;
+    return o;
 }
 
 int run_card_reader(StationLink& link, const ReadOptions& options, const CardReaderHooks& hooks,
                     const ReaderPauses& pauses) {
+    if (options.station.extended()) return run_extended_card_reader(link, options, hooks, pauses);
     int cards = 0;
     CardReadout work;
     while (!link.stop_requested() && link.port().is_open()) {
@@ -30,7 +35,11 @@ int run_card_reader(StationLink& link, const ReadOptions& options, const CardRea
             continue;
         }
         ++cards;
-        if (hooks.card_read && !hooks.card_read(work)) break;
+        if (hooks.whole_card_read) {
+            if (!hooks.whole_card_read(whole_card_of(work))) break;
+        } else if (hooks.card_read && !hooks.card_read(work)) {
+            break;
+        }
     }
     return cards;
 }

@@ -9,6 +9,8 @@
 #include <functional>
 
 #include "core/records.h"
+#include "punch/card_families.h"
+#include "punch/extended_link.h"
 #include "punch/readout.h"
 #include "punch/station_link.h"
 
@@ -19,13 +21,26 @@ struct ReaderPauses {
     int memory_poll_ms = 200;    // between memory count queries
 };
 
-// The reading side of the punching settings, copied when a reader starts.
+// The reading side of the punching settings, copied when a reader starts, and what the
+// station's start-up told (a station that was not asked reads in the basic protocol).
 struct ReadOptions {
     std::int32_t competition_start = 0;
     bool multi_day = false;
     int station_type = 0;
+    StationSetup station;
 };
 ReadOptions read_options_from(const PunchSettings& s);
+
+// What a card reader tells on its way, beside the cards.
+struct ReaderNotice {
+    enum class Kind : std::uint8_t {
+        kUnknownCard,          // a card of no family this program reads: not read
+        kReinsert,             // an autosend card arrived damaged or incomplete: put it in again
+        kRegistrationRefused,  // registration from cards needs the basic protocol
+    };
+    Kind kind = Kind::kUnknownCard;
+    std::int32_t card_number = 0;  // 0 when not known
+};
 
 struct CardReaderHooks {
     // A good card, before the station is told it is taken: returns true once the card is safe
@@ -34,16 +49,31 @@ struct CardReaderHooks {
     std::function<bool(const CardReadout& card)> keep;
     // A good card, taken; returns false to stop reading.
     std::function<bool(const CardReadout& card)> card_read;
+    // A good card with what its readout cannot hold (its family, every punch); when set it is
+    // called instead of card_read.
+    std::function<bool(const WholeCard& card)> whole_card_read;
+    // Extended protocol: a card read whole, before the station is told it was taken; false
+    // keeps it unacknowledged (it stays in the station and is read again).
+    std::function<bool(const WholeCard& card)> before_ack;
+    std::function<void(const ReaderNotice& notice)> notice;
     // Card personalisation: when armed it takes a type-6/10 card instead of the reader and
-    // returns true.
+    // returns true (basic protocol).
     std::function<bool(StationLink& link, int type)> personalise;
     // The station has no card (between two looks): the line is idle.
     std::function<void()> idle;
+    // Is registration from cards on? A station in the extended protocol then reads nothing and
+    // says so (kRegistrationRefused).
+    std::function<bool()> registration_armed;
 };
 
-// Reads cards until the link is told to stop or the port closes. Returns the cards handed over.
+// Reads cards until the link is told to stop or the port closes, in the protocol
+// `options.station` names. Returns the cards handed over.
 int run_card_reader(StationLink& link, const ReadOptions& options, const CardReaderHooks& hooks,
                     const ReaderPauses& pauses = {});
+// The extended protocol's reader: handshake (the program asks for each block, acknowledges the
+// card) or autosend (the station sends the blocks by itself), as the station is set.
+int run_extended_card_reader(StationLink& link, const ReadOptions& options,
+                             const CardReaderHooks& hooks, const ReaderPauses& pauses = {});
 
 // Reads the station memory from record `state.memory_records_read` on until the link is told
 // to stop or the port closes. `record_read` gets each record worth storing and returns false to

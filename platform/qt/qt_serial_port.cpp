@@ -68,6 +68,10 @@ class QtSerialPort : public SerialPort {
     }
 
     bool is_open() const override { return port.isOpen(); }
+    bool set_baud_rate(int baud) override {
+        discard_input();
+        return port.isOpen() && port.setBaudRate(baud);
+    }
     void close() override {
         if (port.isOpen()) port.close();
     }
