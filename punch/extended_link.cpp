@@ -10,9 +10,11 @@ namespace {
 constexpr int kMaxFramesPassed = 16;
 // Bytes between frames passed over in one wait (a line full of noise ends the wait).
 constexpr int kMaxNoiseBytes = 4096;
+// Frames kept from the start-up for the reader (more would be no card's).
+constexpr std::size_t kMaxEarlyFrames = 64;
 
-bool announces_card(std::uint8_t cmd) {
-    return cmd == ext::kCard5In || cmd == ext::kCard6In || cmd == ext::kCard8In;
+void keep_early(StationSetup& setup, const ExtendedFrame& f) {
+    if (!f.basic && setup.early.size() < kMaxEarlyFrames) setup.early.push_back(f);
 }
 
 // One byte of the system memory at `address`; false when the station did not tell it.
@@ -24,13 +26,11 @@ bool read_system_byte(StationLink& link, std::uint8_t address, std::uint8_t& out
     link.send(request.data(), request.size());
     for (int passed = 0; passed < kMaxFramesPassed; ++passed) {
         if (next_frame(link, reader, f) != FrameWait::kFrame) return false;
-        if (f.basic) continue;
-        if (announces_card(f.cmd())) setup.announced = f;
-        if (f.cmd() == ext::kCardOut) setup.announced.reset();
         if (f.cmd() == ext::kReadSystem && f.payload_size() >= 2 && f.payload()[0] == address) {
             out = f.payload()[1];
             return true;
         }
+        keep_early(setup, f);
     }
     return false;
 }
@@ -95,27 +95,26 @@ StationSetup start_station(StationLink& link, int baud) {
         link.send(direct.data(), direct.size());
         for (int passed = 0; passed < kMaxFramesPassed; ++passed) {
             if (next_frame(link, reader, f) != FrameWait::kFrame) break;
-            if (f.basic) continue;
-            if (announces_card(f.cmd())) setup.announced = f;
-            if (f.cmd() == ext::kSetMode) {
+            if (!f.basic && f.cmd() == ext::kSetMode) {
                 setup.answered = true;
                 setup.baud = speeds[i];
                 setup.station_code = f.station_code();
                 break;
             }
+            keep_early(setup, f);
         }
     }
     if (!setup.answered) {
         // Nobody answered: the line stays as it was opened (an old station reads in the basic
         // protocol at the speed of the settings).
         link.port().set_baud_rate(baud);
-        setup.announced.reset();
+        setup.early.clear();
         return setup;
     }
     setup.settings_read = read_system_byte(link, ext::kProtocolAddress, setup.protocol, setup);
     read_system_byte(link, ext::kModeAddress, setup.mode, setup);
     read_system_byte(link, ext::kCard6BlocksAddress, setup.card6_blocks, setup);
-    if (!setup.extended()) setup.announced.reset();
+    if (!setup.extended()) setup.early.clear();
     return setup;
 }
 

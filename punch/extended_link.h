@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
+#include <vector>
 
 #include "punch/extended_frames.h"
 #include "punch/station_link.h"
@@ -40,8 +40,9 @@ struct StationSetup {
     std::uint8_t protocol = 0;      // bit 0 extended, 1 autosend, 2 handshake
     std::uint8_t mode = 0;          // 0x05 readout, 0x02 control, 0x03 start, 0x04 finish, ...
     std::uint8_t card6_blocks = 0;  // 0xC1/0x00: blocks 0, 6, 7; 0xFF/0x08: all ("192 punches")
-    // A card announced while the start-up ran (the reader takes it first).
-    std::optional<ExtendedFrame> announced;
+    // Frames the station sent by itself while the start-up ran (a card put in meanwhile): the
+    // reader takes them first.
+    std::vector<ExtendedFrame> early;
 
     bool extended() const { return settings_read && (protocol & 1); }
     bool autosend() const { return (protocol & 2) != 0; }

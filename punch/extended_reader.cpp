@@ -63,7 +63,7 @@ class ExtendedReader {
         decode_.competition_start = options.competition_start;
         decode_.multi_day = options.multi_day;
         decode_.card6_192 = options.station.card6_192();
-        next_ = options.station.announced;
+        early_.assign(options.station.early.rbegin(), options.station.early.rend());
     }
 
     int run_handshake();
@@ -77,6 +77,11 @@ class ExtendedReader {
         if (next_) {
             f = *next_;
             next_.reset();
+            return FrameWait::kFrame;
+        }
+        if (!early_.empty()) {
+            f = early_.back();
+            early_.pop_back();
             return FrameWait::kFrame;
         }
         return next_frame(link_, reader_, f);
@@ -102,6 +107,7 @@ class ExtendedReader {
     CardDecodeOptions decode_;
     ExtendedFrameReader reader_;
     std::optional<ExtendedFrame> next_;  // a frame that ended a read and begins what follows
+    std::vector<ExtendedFrame> early_;   // frames of the start-up, the first at the back
     int cards_ = 0;
 };
 

@@ -13,10 +13,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 
 #include "core/cp1251.h"
+#include "core/time_text.h"
 #include "core/wdb_file.h"
 #include "platform/qt/qt_serial_port.h"
 #include "punch/card_journal.h"
@@ -241,6 +243,100 @@ TEST_F(E2e, FrameLogRecordsBothDirections) {
     EXPECT_NE(t.find("> 06\r\n"), std::string::npos) << t;
     EXPECT_NE(t.find("-- port closed"), std::string::npos) << t;
     EXPECT_EQ(dir / "race.station.log", std::filesystem::path(log));
+}
+
+// Every card family through the simulator, in each protocol that carries it: the punches
+// read whole (a card pulled out halfway, a damaged block and silence in the middle of a reply
+// among them), the first 64 in the readout, each card delivered once.
+TEST(E2eFamilies, EveryFamilyInEachProtocolThatCarriesIt) {
+    struct Family {
+        const char* name;
+        std::int32_t number;
+        int punches;
+        const char* fault;
+    };
+    const Family families[] = {
+        {"5", 308000, 30, ""},         {"6", 612345, 64, ""},          {"6*", 16711700, 100, ""},
+        {"8", 2100000, 30, "silence"}, {"9", 1050000, 50, "removed"},  {"p", 4100000, 20, ""},
+        {"t", 6100000, 25, ""},        {"10", 7100000, 128, "badsum"}, {"11", 9100000, 40, ""},
+        {"active", 8100000, 64, ""},
+    };
+    struct Protocol {
+        const char* station;
+        bool extended;
+        int reinsert_notices;  // autosend: a damaged or cut card is sent again when put back
+    } protocols[] = {
+        {"station protocol=basic", false, 0},
+        {"station protocol=extended send=handshake card6=64", true, 0},
+        {"station protocol=extended send=autosend card6=192", true, 2},
+    };
+    auto punch_of = [](const Family& f, int i) {
+        // Codes 31.., one a minute from 10:00; card 11's first code above 255.
+        int code = 31 + i % 200 + (std::string(f.name) == "11" && i == 0 ? 270 : 0);
+        return std::pair<int, std::int32_t>{code, hms(10, 0, 0) + 6000 * i};
+    };
+    for (const Protocol& protocol : protocols) {
+        SCOPED_TRACE(protocol.station);
+        std::string script = std::string(protocol.station) + "\n";
+        std::vector<const Family*> played;
+        for (const Family& f : families) {
+            std::string name = f.name;
+            if (!protocol.extended && name != "5" && name != "6" && name != "t") continue;
+            played.push_back(&f);
+            script += "card family=" + name + " number=" + std::to_string(f.number) +
+                      " start=09:59:00 finish=13:00:00 punches=";
+            for (int i = 0; i < f.punches; ++i) {
+                auto [code, time] = punch_of(f, i);
+                script += (i ? "," : "") + std::to_string(code) + "@" + format_time_text(time, 0);
+            }
+            if (protocol.extended && *f.fault) script += std::string(" fault=") + f.fault;
+            script += "\n";
+        }
+        SimRun run(script);
+        auto port = open_serial_port(run.path(), 38400);
+        ASSERT_NE(port, nullptr);
+        StationLink link(*port, kTestTiming);
+        Watchdog dog(link, 60);
+        ReadOptions options;
+        options.competition_start = hms(9, 0, 0);
+        options.station = start_station(link, 38400);
+        EXPECT_TRUE(options.station.answered);
+        EXPECT_EQ(options.station.extended(), protocol.extended);
+        std::map<std::int32_t, std::vector<WholeCard>> read;
+        int notices = 0;
+        CardReaderHooks hooks;
+        hooks.whole_card_read = [&](const WholeCard& card) {
+            read[card.readout.card_number].push_back(card);
+            return read.size() < played.size();
+        };
+        hooks.notice = [&](const ReaderNotice& n) {
+            EXPECT_EQ(n.kind, ReaderNotice::Kind::kReinsert);
+            ++notices;
+        };
+        run_card_reader(link, options, hooks, kTestPauses);
+        port->close();
+        EXPECT_EQ(notices, protocol.reinsert_notices);
+        ASSERT_EQ(read.size(), played.size());
+        for (const Family* f : played) {
+            SCOPED_TRACE(f->name);
+            ASSERT_EQ(read[f->number].size(), 1u);
+            const WholeCard& card = read[f->number][0];
+            EXPECT_EQ(card_family_code(card.family),
+                      f->name == std::string("active") ? "" : f->name);
+            ASSERT_EQ(static_cast<int>(card.punches.size()), f->punches);
+            EXPECT_EQ(card.readout.punch_count, std::min(f->punches, 64));
+            for (int i = 0; i < f->punches; ++i) {
+                auto [code, time] = punch_of(*f, i);
+                ASSERT_EQ(card.punches[i].code, code) << i;
+                ASSERT_EQ(card.punches[i].time, time) << i;
+                if (i < 64) {
+                    ASSERT_EQ(card.readout.punches[i].code, code % 256) << i;
+                }
+            }
+            EXPECT_EQ(card.readout.start.time, hms(9, 59, 0));
+            EXPECT_EQ(card.readout.finish.time, hms(13, 0, 0));
+        }
+    }
 }
 
 TEST(E2eMemory, ReadsTheStationMemoryWithoutStalling) {

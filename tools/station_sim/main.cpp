@@ -20,10 +20,17 @@ int usage() {
         "  --baud N           pace the line: every byte takes 10 bits at N baud (0: unpaced)\n"
         "  --exit-when-done   end once every card of the script was read\n"
         "script lines:\n"
-        "  card type=5|6|10 number=N [startno=N] [start=HH:MM:SS] [finish=HH:MM:SS]\n"
-        "       [punches=CODE@HH:MM:SS,...] [fault=badsum|silence|garbage|badwrite]\n"
-        "       [words=HEX]  (types 6/10: bytes of card words 8..39, which the\n"
-        "       station also writes and reads back; a card keeps them when inserted again)\n"
+        "  station [protocol=basic|extended] [send=handshake|autosend] [mode=readout|control|...]\n"
+        "       [card6=64|192] [code=N] [date=YYYY-MM-DD] [clock=HH:MM:SS]\n"
+        "       (the basic protocol, handshake, readout, 64 unless said)\n"
+        "  card type=5|6|10 | family=5|6|6*|8|9|10|11|active|p|t  number=N [startno=N]\n"
+        "       [start=HH:MM:SS] [finish=HH:MM:SS] [punches=CODE@HH:MM:SS,...]\n"
+        "       [fault=badsum|silence|garbage|badwrite|removed] [words=HEX]\n"
+        "       (type: the basic protocol's layouts; family: every card family, cards 8, 9,\n"
+        "       10, 11, active and p in the extended protocol only; codes up to 1023 on\n"
+        "       cards 6 and later; removed: pulled out before the last block, then put back;\n"
+        "       words: types 6/10, bytes of card words 8..39, which the station also writes\n"
+        "       and reads back; a card keeps them when inserted again)\n"
         "  memory card=N time=HH:MM:SS[.cc] [fault=fail]\n");
     return 2;
 }

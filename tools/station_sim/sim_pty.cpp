@@ -1,6 +1,7 @@
 #include "tools/station_sim/sim_pty.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -48,6 +49,12 @@ std::string SimLine::open_pty() {
     slave_ = pty.slave;
     own_ = true;
     return pty.path;
+}
+
+int SimLine::unread() const {
+    int n = 0;
+    if (slave_ < 0 || ::ioctl(slave_, FIONREAD, &n) != 0) return 0;
+    return n;
 }
 
 void SimLine::use_fd(int fd) {

@@ -30,6 +30,8 @@ class SimLine {
     std::string open_pty();
     void use_fd(int fd);
     int fd() const { return fd_; }
+    // Bytes sent and not yet read by the program (0 when the line cannot tell: a device).
+    int unread() const;
 
   private:
     int fd_ = -1;

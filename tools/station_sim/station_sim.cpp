@@ -63,7 +63,68 @@ bool parse_int(const std::string& s, std::int32_t& v) {
     return true;
 }
 
+// The family a card number belongs to (-1 for none).
+int family_of_number(std::int32_t n) {
+    if (n <= 0) return -1;
+    if (n < 500000) return int(SimFamily::k5);
+    if (n < 1000000 || (n >= 2003000 && n <= 2003999)) return int(SimFamily::k6);
+    if (n >= 16711680 && n <= 16777215) return int(SimFamily::k6Star);
+    switch (n < 10000000 ? n / 1000000 : 0) {
+        case 1:
+            return int(SimFamily::k9);
+        case 2:
+            return int(SimFamily::k8);
+        case 4:
+            return int(SimFamily::kP);
+        case 6:
+            return int(SimFamily::kT);
+        case 7:
+            return int(SimFamily::k10);
+        case 8:
+            return int(SimFamily::kActive);
+        case 9:
+            return int(SimFamily::k11);
+        default:
+            return -1;
+    }
+}
+
+const char* const kFamilyNames[] = {"5", "6", "6*", "8", "9", "10", "11", "active", "p", "t"};
+
+bool extended_only(SimFamily f) {
+    return f != SimFamily::k5 && f != SimFamily::k6 && f != SimFamily::kT;
+}
+
+int family_max_punches(SimFamily f) {
+    switch (f) {
+        case SimFamily::k5:
+            return 36;
+        case SimFamily::k6:
+        case SimFamily::k6Star:
+            return 192;
+        case SimFamily::k8:
+            return 30;
+        case SimFamily::k9:
+            return 50;
+        case SimFamily::kP:
+            return 20;
+        case SimFamily::kT:
+            return 25;
+        default:
+            return 128;
+    }
+}
+
 }  // namespace
+
+bool parse_sim_family(const std::string& text, SimFamily& out) {
+    for (int f = 0; f < int(std::size(kFamilyNames)); ++f)
+        if (text == kFamilyNames[f]) {
+            out = SimFamily(f);
+            return true;
+        }
+    return false;
+}
 
 bool parse_sim_time(const std::string& text, std::int32_t& out) {
     if (text == "-") {
@@ -106,6 +167,8 @@ bool parse_script(const std::string& text, SimScript& out, std::string* error) {
     std::istringstream in(text);
     std::string line;
     int line_no = 0;
+    // Cards only the extended protocol reads whole (checked once the station line is known).
+    std::vector<std::pair<int, SimFamily>> needs_extended;
     auto fail = [&](const std::string& why) {
         if (error) *error = "line " + std::to_string(line_no) + ": " + why;
         return false;
@@ -123,12 +186,58 @@ bool parse_script(const std::string& text, SimScript& out, std::string* error) {
             if (eq == std::string::npos) return fail("expected key=value, got " + word);
             fields.emplace_back(word.substr(0, eq), word.substr(eq + 1));
         }
-        if (kind == "card") {
-            SimCard card;
-            bool have_number = false;
+        if (kind == "station") {
+            SimStation& st = out.station;
             for (auto& [k, v] : fields) {
                 std::int32_t n;
-                if (k == "type") {
+                if (k == "protocol" && (v == "basic" || v == "extended")) {
+                    st.extended = v == "extended";
+                } else if (k == "send" && (v == "handshake" || v == "autosend")) {
+                    st.autosend = v == "autosend";
+                } else if (k == "mode") {
+                    const char* names[] = {"", "",      "control", "start", "finish", "readout",
+                                           "", "clear", "",        "",      "check"};
+                    int m = -1;
+                    for (int i = 0; i < int(std::size(names)); ++i)
+                        if (v == names[i] && *names[i]) m = i;
+                    if (m < 0 && (!parse_int(v, n) || n > 255))
+                        return fail("mode is readout, control, start, finish, clear, check or N");
+                    st.mode = std::uint8_t(m >= 0 ? m : n);
+                } else if (k == "card6" && (v == "64" || v == "192")) {
+                    st.card6_192 = v == "192";
+                } else if (k == "code") {
+                    if (!parse_int(v, n) || n > 0xFFFF) return fail("bad station code");
+                    st.code = std::uint16_t(n);
+                } else if (k == "date") {
+                    auto parts = split(v, '-');
+                    std::int32_t y, m, d;
+                    if (parts.size() != 3 || !parse_int(parts[0], y) || !parse_int(parts[1], m) ||
+                        !parse_int(parts[2], d) || y < 2000 || y > 2255 || m < 1 || m > 12 ||
+                        d < 1 || d > 31)
+                        return fail("date is YYYY-MM-DD");
+                    st.year = y, st.month = m, st.day = d;
+                } else if (k == "clock") {
+                    if (!parse_sim_time(v, st.clock) || st.clock < 0 || st.clock >= 8640000)
+                        return fail("bad clock");
+                } else {
+                    return fail(
+                        "station takes protocol=basic|extended, send=handshake|autosend, "
+                        "mode=, card6=64|192, code=, date=, clock=");
+                }
+            }
+            continue;
+        }
+        if (kind == "card") {
+            SimCard card;
+            bool have_number = false, have_type = false, have_family = false;
+            for (auto& [k, v] : fields) {
+                std::int32_t n;
+                if (k == "family") {
+                    if (!parse_sim_family(v, card.family))
+                        return fail("family is 5, 6, 6*, 8, 9, 10, 11, active, p or t");
+                    have_family = true;
+                } else if (k == "type") {
+                    have_type = true;
                     if (!parse_int(v, n) || (n != 5 && n != 6 && n != 10))
                         return fail("type is 5, 6 or 10");
                     card.type = n;
@@ -148,7 +257,7 @@ bool parse_script(const std::string& text, SimScript& out, std::string* error) {
                         SimPunch punch;
                         std::int32_t code;
                         if (at == std::string::npos || !parse_int(p.substr(0, at), code) ||
-                            code > 255 || !parse_sim_time(p.substr(at + 1), punch.time) ||
+                            code > 1023 || !parse_sim_time(p.substr(at + 1), punch.time) ||
                             punch.time < 0)
                             return fail("punch is CODE@HH:MM:SS");
                         punch.code = code;
@@ -163,8 +272,10 @@ bool parse_script(const std::string& text, SimScript& out, std::string* error) {
                         card.fault = Fault::kGarbage;
                     else if (v == "badwrite")
                         card.fault = Fault::kBadWrite;
+                    else if (v == "removed")
+                        card.fault = Fault::kRemoved;
                     else if (v != "none")
-                        return fail("fault is badsum, silence, garbage or badwrite");
+                        return fail("fault is badsum, silence, garbage, badwrite or removed");
                 } else if (k == "words") {
                     // Up to 256 hex digits: the bytes of words 8..39 from the first on.
                     if (v.size() % 2 != 0 || v.size() > 2 * card.words.size())
@@ -183,6 +294,33 @@ bool parse_script(const std::string& text, SimScript& out, std::string* error) {
                 }
             }
             if (!have_number) return fail("card without number");
+            if (have_family && have_type) return fail("a card has a type or a family, not both");
+            if (have_family) {
+                // A family named: its number range, its most punches; the basic layout of the
+                // families the basic protocol carries.
+                if (family_of_number(card.number) != int(card.family))
+                    return fail(std::string("the number is not one of a card ") +
+                                kFamilyNames[int(card.family)]);
+                if (int(card.punches.size()) > family_max_punches(card.family))
+                    return fail("too many punches for the card");
+                bool long_codes = false;
+                for (const SimPunch& p : card.punches) long_codes = long_codes || p.code > 255;
+                if (long_codes && (card.family == SimFamily::k5 || card.family == SimFamily::kT))
+                    return fail("control codes above 255 need a card 6 or later");
+                card.type = card.family == SimFamily::k5   ? 5
+                            : card.family == SimFamily::kT ? 10
+                                                           : 6;
+                if (extended_only(card.family) || long_codes || card.punches.size() > 64)
+                    needs_extended.push_back({line_no, card.family});
+                out.cards.push_back(std::move(card));
+                continue;
+            }
+            for (const SimPunch& p : card.punches)
+                if (p.code > 255) return fail("control codes above 255 need a family");
+            card.family = card.type == 5            ? SimFamily::k5
+                          : card.type == 10         ? SimFamily::kT
+                          : card.number >= 16711680 ? SimFamily::k6Star
+                                                    : SimFamily::k6;
             if (card.type == 5) {
                 int series = card.number / 100000;
                 if (series == 1 || series > 255 || card.number % 100000 > 0xFFFF)
@@ -216,6 +354,14 @@ bool parse_script(const std::string& text, SimScript& out, std::string* error) {
         } else {
             return fail("unknown item " + kind);
         }
+    }
+    if (!out.station.extended && out.station.autosend)
+        return fail("send=autosend is played in the extended protocol (protocol=extended)");
+    if (!out.station.extended && !needs_extended.empty()) {
+        line_no = needs_extended[0].first;
+        return fail(std::string("card ") + kFamilyNames[int(needs_extended[0].second)] +
+                    " with these punches needs the station's extended protocol "
+                    "(station protocol=extended)");
     }
     return true;
 }
@@ -328,6 +474,186 @@ std::vector<std::uint8_t> card_content(const SimCard& card) {
     return d;
 }
 
+// --- The extended protocol -----------------------------------------------------------------
+
+std::vector<std::uint8_t> extended_frame(std::uint8_t cmd, std::uint16_t station_code,
+                                         const std::vector<std::uint8_t>& data) {
+    std::vector<std::uint8_t> out;
+    out.reserve(data.size() + 8);
+    for (std::uint8_t b : {std::uint8_t(0x02), cmd, std::uint8_t(data.size() + 2),
+                           std::uint8_t(station_code >> 8), std::uint8_t(station_code)})
+        out.push_back(b);
+    for (std::uint8_t b : data) out.push_back(b);
+    std::uint16_t k = crc16(out.data() + 1, out.size() - 1);
+    out.push_back(std::uint8_t(k >> 8));
+    out.push_back(std::uint8_t(k));
+    out.push_back(0x03);
+    return out;
+}
+
+namespace {
+
+std::uint8_t family_series(SimFamily f) {
+    switch (f) {
+        case SimFamily::k9:
+            return 0x01;
+        case SimFamily::k8:
+            return 0x02;
+        case SimFamily::kP:
+            return 0x04;
+        case SimFamily::kT:
+            return 0x06;
+        default:
+            return 0x0F;
+    }
+}
+
+bool is_card6(SimFamily f) {
+    return f == SimFamily::k6 || f == SimFamily::k6Star;
+}
+
+// Block and offset of punch i (0-based) of a card of the later families or card 6.
+std::pair<int, int> punch_at(SimFamily f, int i) {
+    if (is_card6(f)) {
+        static constexpr int kOrder[6] = {6, 7, 2, 3, 4, 5};
+        return {kOrder[i / 32], 4 * (i % 32)};
+    }
+    int first = f == SimFamily::k9 || f == SimFamily::kT ? 0x38
+                : f == SimFamily::k8                     ? 0x88
+                : f == SimFamily::kP                     ? 0xB0
+                                                         : -1;
+    if (first < 0) return {4 + i / 32, 4 * (i % 32)};
+    int address = first + (f == SimFamily::kT ? 8 : 4) * i;
+    return {address / 128, address % 128};
+}
+
+// A 4-byte time record TD CN TH TL (Saturday; the code's bits 8 and 9 in TD's top bits).
+void put_record(std::uint8_t* r, int code, std::int32_t time) {
+    if (time < 0) {
+        r[0] = r[1] = r[2] = r[3] = 0xEE;
+        return;
+    }
+    int s12 = 0, pm = 0;
+    dial(time, s12, pm);
+    r[0] = std::uint8_t(0x0C | pm | ((code >> 8) << 6));
+    r[1] = std::uint8_t(code);
+    r[2] = std::uint8_t(s12 >> 8);
+    r[3] = std::uint8_t(s12);
+}
+
+void put24(std::uint8_t* at, std::int32_t v) {
+    at[0] = std::uint8_t(v >> 16);
+    at[1] = std::uint8_t(v >> 8);
+    at[2] = std::uint8_t(v);
+}
+
+// The blocks a station sends for a card by itself (autosend, or a read of "all blocks").
+std::vector<int> sent_blocks(SimFamily f, bool card6_192) {
+    if (f == SimFamily::k5) return {0};
+    if (is_card6(f))
+        return card6_192 ? std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7} : std::vector<int>{0, 6, 7};
+    if (f == SimFamily::k10 || f == SimFamily::k11 || f == SimFamily::kActive)
+        return {0, 4, 5, 6, 7};
+    return {0, 1};
+}
+
+// The block that holds the card's last punch as the program reads it (0 when none is beyond
+// block 0): the faults of a reading hit it.
+int last_block(const SimCard& card, bool card6_192) {
+    int n = static_cast<int>(card.punches.size());
+    if (card.family == SimFamily::k6 && !card6_192) n = std::min(n, 64);
+    if (card.family == SimFamily::k5 || n == 0) return 0;
+    return punch_at(card.family, n - 1).first;
+}
+
+// Days since 1970-01-01 of a date, for the weekday.
+int days_from_civil(int y, int m, int d) {
+    y -= m <= 2;
+    int era = y / 400;
+    int yoe = y - era * 400;
+    int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+}  // namespace
+
+SimBlocks extended_blocks(const SimCard& card) {
+    SimBlocks b;
+    for (auto& block : b) block.fill(0xEE);
+    auto& b0 = b[0];
+    if (card.family == SimFamily::k5) {
+        SimCard five = card;
+        five.type = 5;
+        auto p = card_content(five);
+        std::copy(p.begin() + 1, p.end(), b0.begin());
+        return b;
+    }
+    int n = static_cast<int>(card.punches.size());
+    if (is_card6(card.family)) {
+        b0[0x0A] = 0x00;
+        put24(&b0[0x0B], card.number);
+        b0[0x12] = std::uint8_t(n);
+        b0[0x13] = std::uint8_t(n + 1);
+        put_record(&b0[0x14], 0, card.finish);
+        put_record(&b0[0x18], 0, card.start);
+        for (int i = 0; i < 4; ++i) b0[0x28 + i] = std::uint8_t(card.start_number >> (24 - 8 * i));
+    } else {
+        const std::uint8_t head[8] = {0x12, 0x34, 0x56, 0x78, 0xEA, 0xEA, 0xEA, 0xEA};
+        std::copy(head, head + 8, b0.begin());
+        put_record(&b0[0x0C], 0, card.start);
+        put_record(&b0[0x10], 0, card.finish);
+        b0[0x16] = std::uint8_t(n);
+        b0[0x18] = family_series(card.family);
+        put24(&b0[0x19], card.number);
+    }
+    for (int i = 0; i < n; ++i) {
+        const SimPunch& p = card.punches[static_cast<std::size_t>(i)];
+        auto [block, offset] = punch_at(card.family, i);
+        std::uint8_t* r = &b[block][offset];
+        if (card.family == SimFamily::kT) {
+            int s12 = 0, pm = 0;
+            dial(p.time, s12, pm);
+            const std::uint8_t rec[8] = {std::uint8_t(p.code),
+                                         0x01,
+                                         0x23,
+                                         0x61,
+                                         std::uint8_t(0x64 | pm),
+                                         std::uint8_t(s12 >> 8),
+                                         std::uint8_t(s12),
+                                         0x00};
+            std::copy(rec, rec + 8, r);
+        } else {
+            put_record(r, p.code, p.time);
+        }
+    }
+    return b;
+}
+
+std::vector<std::uint8_t> extended_detection(const SimCard& card, std::uint16_t station_code,
+                                             bool removed) {
+    std::uint8_t id[4] = {0x00};
+    std::uint8_t cmd = 0xE8;
+    if (card.family == SimFamily::k5) {
+        int series = card.number / 100000;
+        id[1] = std::uint8_t(series == 0 ? 1 : series);
+        id[2] = std::uint8_t((card.number % 100000) >> 8);
+        id[3] = std::uint8_t(card.number % 100000);
+        cmd = 0xE5;
+    } else {
+        put24(id + 1, card.number);
+        if (is_card6(card.family))
+            cmd = 0xE6;
+        else
+            id[0] = family_series(card.family);
+    }
+    if (removed) {
+        cmd = 0xE7;
+        id[0] = 0x00;
+    }
+    return extended_frame(cmd, station_code, {id[0], id[1], id[2], id[3]});
+}
+
 // --- The station ------------------------------------------------------------------------------
 
 StationSimulator::StationSimulator(SimScript script, SimOptions options)
@@ -418,6 +744,18 @@ SimCard* StationSimulator::current() {
     return inserted_ && next_card_ < script_.cards.size() ? &script_.cards[next_card_] : nullptr;
 }
 
+void StationSimulator::pull_out() {
+    inserted_ = false;
+    removed_at_ = std::chrono::steady_clock::now();
+}
+
+void StationSimulator::take_card() {
+    pull_out();
+    ++next_card_;
+    ++cards_taken_;
+    fault_done_ = false;
+}
+
 void StationSimulator::announce() {
     SimCard* card = current();
     if (!card) return;
@@ -426,7 +764,13 @@ void StationSimulator::announce() {
         // Noise, including starts of frames that lead nowhere.
         out = {0x55, 0xAA, 0x02, 0x13, 0x00, 0x02, 0x46, 0x00, 0xFF};
     }
-    auto frame = detection_frame(*card);
+    if (script_.station.extended && script_.station.autosend) {
+        send(out);
+        send_autosend();
+        return;
+    }
+    auto frame = script_.station.extended ? extended_detection(*card, script_.station.code)
+                                          : detection_frame(*card);
     out.insert(out.end(), frame.begin(), frame.end());
     replied_ = false;
     send(out);
@@ -566,6 +910,130 @@ void StationSimulator::reply_memory_record(std::uint32_t address) {
     send(out);
 }
 
+void StationSimulator::send_blocks(const SimCard& card, std::uint8_t cmd, int block, bool damaged) {
+    SimBlocks blocks = extended_blocks(card);
+    std::vector<std::uint8_t> data;
+    if (cmd != 0xB1) data.push_back(std::uint8_t(block));
+    data.insert(data.end(), blocks[block].begin(), blocks[block].end());
+    auto frame = extended_frame(cmd, script_.station.code, data);
+    if (damaged) frame[12] ^= 0x01;
+    replied_ = true;
+    ++reads_answered_;
+    send(frame);
+}
+
+void StationSimulator::send_autosend() {
+    SimCard* card = current();
+    if (!card) return;
+    const SimStation& st = script_.station;
+    const bool first = !fault_done_;
+    const std::uint8_t cmd = card->family == SimFamily::k5 ? 0xB1
+                             : is_card6(card->family)      ? 0xE1
+                                                           : 0xEF;
+    send(extended_detection(*card, st.code));
+    auto list = sent_blocks(card->family, st.card6_192);
+    int damaged = -1;
+    if (first && card->fault == Fault::kBadSum) {
+        damaged = last_block(*card, st.card6_192);
+        if (std::find(list.begin(), list.end(), damaged) == list.end()) damaged = list.back();
+    }
+    for (int b : list) {
+        send_blocks(*card, cmd, b, b == damaged);
+        // Pulled out after the first block: the rest never comes.
+        if (first && card->fault == Fault::kRemoved) break;
+    }
+    send(extended_detection(*card, st.code, true));
+    if (first && (card->fault == Fault::kRemoved || card->fault == Fault::kBadSum)) {
+        // The runner is told to put the card in again: it is sent once more after the gap.
+        fault_done_ = true;
+        pull_out();
+        return;
+    }
+    take_card();
+}
+
+void StationSimulator::reply_card(std::uint8_t cmd, int block) {
+    SimCard* card = current();
+    const SimStation& st = script_.station;
+    bool fits = card && (cmd == 0xB1   ? card->family == SimFamily::k5
+                         : cmd == 0xE1 ? is_card6(card->family)
+                                       : card->family != SimFamily::k5 && !is_card6(card->family));
+    if (!fits || block < 0 || block > 8) {
+        send({0x15});  // no card, or not one this command reads
+        return;
+    }
+    if (block == 8) {
+        for (int b : sent_blocks(card->family, st.card6_192)) send_blocks(*card, cmd, b, false);
+        return;
+    }
+    const bool hit = !fault_done_ && block == last_block(*card, st.card6_192);
+    if (hit && card->fault == Fault::kRemoved) {
+        // Taken out instead of the reply; put in again after the gap.
+        fault_done_ = true;
+        send(extended_detection(*card, st.code, true));
+        pull_out();
+        return;
+    }
+    if (hit && card->fault == Fault::kSilence) {
+        // The reply stops halfway and the station falls silent; the card stays in.
+        fault_done_ = true;
+        auto frame = extended_frame(cmd, st.code, std::vector<std::uint8_t>(60, 0x00));
+        frame.resize(30);
+        replied_ = true;
+        send(frame);
+        return;
+    }
+    if (hit && card->fault == Fault::kBadSum) fault_done_ = true;
+    send_blocks(*card, cmd, block, hit && card->fault == Fault::kBadSum);
+}
+
+void StationSimulator::handle_extended(std::uint8_t cmd, const std::vector<std::uint8_t>& data) {
+    const SimStation& st = script_.station;
+    auto reply = [&](const std::vector<std::uint8_t>& d) { send(extended_frame(cmd, st.code, d)); };
+    switch (cmd) {
+        case 0xF0:
+        case 0xF1:
+            reply({data.empty() ? std::uint8_t(0x4D) : data[0]});
+            return;
+        case 0x83: {
+            if (data.size() < 2) break;
+            std::vector<std::uint8_t> d = {data[0]};
+            for (int i = 0; i < data[1]; ++i) {
+                int address = data[0] + i;
+                std::uint8_t v = 0;
+                if (address == 0x74)
+                    v = std::uint8_t((st.extended ? 1 : 0) | (st.autosend ? 2 : 4));
+                if (address == 0x71) v = st.mode;
+                if (address == 0x33) v = st.card6_192 ? 0xFF : 0xC1;
+                d.push_back(v);
+            }
+            reply(d);
+            return;
+        }
+        case 0xF7: {
+            int seconds = st.clock / 100, pm = seconds >= kHalfDaySeconds;
+            int s12 = seconds % kHalfDaySeconds;
+            int weekday = ((days_from_civil(st.year, st.month, st.day) % 7) + 11) %
+                          7;  // 1970-01-01: Thursday
+            reply({std::uint8_t(st.year - 2000), std::uint8_t(st.month), std::uint8_t(st.day),
+                   std::uint8_t(weekday * 2 + pm), std::uint8_t(s12 >> 8), std::uint8_t(s12),
+                   std::uint8_t((st.clock % 100) * 256 / 100)});
+            return;
+        }
+        case 0xF9:
+            reply({data.empty() ? std::uint8_t(1) : data[0]});
+            return;
+        case 0xB1:
+        case 0xE1:
+        case 0xEF:
+            reply_card(cmd, cmd == 0xB1 ? 0 : data.empty() ? -1 : data[0]);
+            return;
+        default:
+            break;
+    }
+    send({0x15});
+}
+
 void StationSimulator::handle_input() {
     while (!in_.empty()) {
         std::uint8_t b0 = in_[0];
@@ -578,16 +1046,32 @@ void StationSimulator::handle_input() {
                     acks_.push_back(std::chrono::steady_clock::now());
                 }
                 if (on_acknowledged) on_acknowledged();
-                send({0x02, 0x4F, 0x4B, 0x03});
-                inserted_ = false;
-                ++next_card_;
-                ++cards_taken_;
-                removed_at_ = std::chrono::steady_clock::now();
+                if (script_.station.extended)
+                    send(extended_detection(*current(), script_.station.code, true));
+                else
+                    send({0x02, 0x4F, 0x4B, 0x03});
+                take_card();
             }
             continue;
         }
         if (b0 == 0x02) {
             if (in_.size() < 3) return;
+            if (in_[1] >= 0x80) {
+                // An extended command: 02 CMD LEN DATA CRC1 CRC0 03, counted by its length.
+                std::size_t length = in_[2];
+                if (in_.size() < length + 6) return;
+                std::uint16_t k = crc16(&in_[1], length + 2);
+                bool ok =
+                    in_[length + 5] == 0x03 && k == ((in_[length + 3] << 8) | in_[length + 4]);
+                std::uint8_t cmd = in_[1];
+                std::vector<std::uint8_t> data(in_.begin() + 3, in_.begin() + 3 + long(length));
+                in_.erase(in_.begin(), in_.begin() + long(length) + 6);
+                if (ok)
+                    handle_extended(cmd, data);
+                else
+                    send({0x15});
+                continue;
+            }
             if (in_[1] == 0x31 && in_[2] == 0x03) {
                 in_.erase(in_.begin(), in_.begin() + 3);
                 reply_type5();
@@ -650,13 +1134,18 @@ void StationSimulator::run(bool exit_when_done) {
     removed_at_ = clock::now() - std::chrono::milliseconds(options_.gap_ms);
     while (!stop_.load()) {
         auto now = clock::now();
-        if (!inserted_ && next_card_ < script_.cards.size() &&
+        // A station in another mode than readout reports no cards. A station that sends cards
+        // by itself sends the next one only once the program has taken in the last (the runners
+        // queue at the station, not on the line).
+        if (!inserted_ && next_card_ < script_.cards.size() && script_.station.mode == 0x05 &&
+            (!script_.station.autosend || line_.unread() == 0) &&
             now - removed_at_ >= std::chrono::milliseconds(options_.gap_ms)) {
             inserted_ = true;
             replies_sent_ = 0;
             replied_ = false;
             announce();
-        } else if (inserted_ && now - last_send_ >= std::chrono::milliseconds(options_.resend_ms)) {
+        } else if (inserted_ && !script_.station.autosend &&
+                   now - last_send_ >= std::chrono::milliseconds(options_.resend_ms)) {
             // No acknowledgement: the card is still in the station; announce it again.
             announce();
         }

@@ -1,8 +1,11 @@
 // A Vespunt station played on a pseudo-terminal (or any serial device): it offers the cards
 // of a script one after another to a card reader, and answers the memory queries from the
-// script's station memory. It speaks only what the wire carries: detection frames, card
-// replies with the 0x10 escape and the 8-bit sum, block replies, acknowledgement handling,
-// memory replies with their 16-bit check. Faults can be asked for per card.
+// script's station memory. It speaks only what the wire carries, in the protocol the script
+// sets: the basic one (detection frames, card replies with the 0x10 escape and the 8-bit sum,
+// block replies, memory replies with their 16-bit check) or the extended one (length-counted
+// frames with a 16-bit check, every card family, handshake or autosend). Both answer the
+// extended start-up commands, as a real station does whatever its protocol setting. Faults can
+// be asked for per card.
 #pragma once
 
 #include <array>
@@ -26,6 +29,23 @@ enum class Fault {
     kSilence,   // the first reply stops halfway and the station falls silent
     kGarbage,   // bytes of noise come before the first detection frame
     kBadWrite,  // the card keeps its old word 8 whatever is written into it
+    kRemoved,   // extended protocol: the card is pulled out before its last block, then put back
+};
+
+// The card families (the script names them).
+enum class SimFamily : std::uint8_t { k5, k6, k6Star, k8, k9, k10, k11, kActive, kP, kT };
+// "5", "6", "6*", "8", "9", "10", "11", "active", "p", "t".
+bool parse_sim_family(const std::string& text, SimFamily& out);
+
+// The station's settings: its protocol, how it reports cards, its mode and card-6 setting.
+struct SimStation {
+    bool extended = false;
+    bool autosend = false;     // else handshake
+    std::uint8_t mode = 0x05;  // readout
+    bool card6_192 = false;    // "192 punches"
+    std::uint16_t code = 10;   // the station's code
+    int year = 2024, month = 5, day = 18;
+    std::int32_t clock = 5070750;  // 14:05:07.50
 };
 
 // Card words 8..39: the personal data a type-6/10 card holds.
@@ -34,12 +54,13 @@ constexpr int kSimWords = 32;
 using SimWords = std::array<std::uint8_t, 4 * kSimWords>;
 
 struct SimPunch {
-    int code = 0;
+    int code = 0;           // up to 255; up to 1023 on cards 6 and later in the extended protocol
     std::int32_t time = 0;  // centiseconds since midnight of the first day
 };
 
 struct SimCard {
-    int type = 6;  // 5, 6 or 10
+    int type = 6;  // the basic protocol's layout: 5, 6 or 10
+    SimFamily family = SimFamily::k6;
     std::int32_t number = 0;
     std::int32_t start_number = 0;
     std::int32_t start = -1;   // -1: no start punch
@@ -59,6 +80,7 @@ struct SimMemoryRecord {
 struct SimScript {
     std::vector<SimCard> cards;
     std::vector<SimMemoryRecord> memory;
+    SimStation station;
 };
 
 // Parses the script text; on a bad line returns false with the line number and reason.
@@ -84,6 +106,15 @@ std::vector<std::uint8_t> card_content(const SimCard& card);
 // Escapes the bytes the station marks with 0x10.
 void put_escaped(std::vector<std::uint8_t>& out, std::uint8_t b);
 std::uint16_t crc16(const std::uint8_t* data, std::size_t n);
+// Extended protocol: 02 CMD LEN (station code, data) CRC 03.
+std::vector<std::uint8_t> extended_frame(std::uint8_t cmd, std::uint16_t station_code,
+                                         const std::vector<std::uint8_t>& data);
+// The card's memory, 8 blocks of 128 bytes (card 5: its 128 bytes in block 0).
+using SimBlocks = std::array<std::array<std::uint8_t, 128>, 8>;
+SimBlocks extended_blocks(const SimCard& card);
+// E5, E6 or E8 announcing the card (E7 with `removed`).
+std::vector<std::uint8_t> extended_detection(const SimCard& card, std::uint16_t station_code,
+                                             bool removed = false);
 
 class StationSimulator {
   public:
@@ -129,6 +160,13 @@ class StationSimulator {
     void reply_memory_record(std::uint32_t address);
     void write_word(int word, const std::uint8_t* data);
     void reply_word(int word);
+    void handle_extended(std::uint8_t cmd, const std::vector<std::uint8_t>& data);
+    void reply_card(std::uint8_t cmd, int block);
+    void send_blocks(const SimCard& card, std::uint8_t cmd, int block, bool damaged);
+    void send_autosend();
+    // The card leaves the station untaken (pulled out halfway); it comes back after the gap.
+    void pull_out();
+    void take_card();
     SimCard* current();
 
     SimScript script_;
@@ -147,8 +185,9 @@ class StationSimulator {
     // Card state.
     std::size_t next_card_ = 0;
     bool inserted_ = false;
-    bool replied_ = false;  // a card reply went out since the last announcement
-    int replies_sent_ = 0;  // replies sent for the current card (faults hit the first)
+    bool replied_ = false;     // a card reply went out since the last announcement
+    int replies_sent_ = 0;     // replies sent for the current card (faults hit the first)
+    bool fault_done_ = false;  // the current card's fault has happened
     std::vector<int> memory_failed_;
     std::chrono::steady_clock::time_point last_send_;
     std::chrono::steady_clock::time_point line_free_;     // paced line: busy until then
