@@ -84,9 +84,24 @@ void bind_punch_commands(AppContext& ctx) {
         ctx.repaint();
     };
     // The card brought results and places up to date (process_card): the line only reads them.
-    reader_env.card_processed = [&ctx, &c](const CardReadout& card, const ReadoutOutcome& out) {
+    reader_env.card_processed = [&ctx, &c](const CardReadout& card, const CardExtras& extras,
+                                           const ReadoutOutcome& out) {
         ctx.show_status(
-            qs(card_status_line(c, card, out, punch_settings_from(c.info), ctx.lang())));
+            qs(card_status_line(c, card, out, punch_settings_from(c.info), ctx.lang(), &extras)));
+    };
+    // What the station's start-up found: its protocol in the status bar (a station in the basic
+    // protocol is told once per start: cards 8 and later need the extended one). The reader
+    // itself says aloud that a station reports no cards.
+    reader_env.station_found = [&ctx](const StationSetup& setup, StationReaderQt::Mode mode) {
+        if (mode != StationReaderQt::Mode::kCards) return;
+        std::string not_reading = station_mode_message(setup, ctx.lang());
+        ctx.show_status(
+            qs(not_reading.empty() ? station_setup_line(setup, ctx.lang()) : not_reading));
+    };
+    reader_env.reader_notice = [&ctx](const ReaderNotice& n) {
+        std::string text = reader_notice_line(n, ctx.lang());
+        ctx.show_status(qs(text));
+        if (n.kind == ReaderNotice::Kind::kRegistrationRefused) ctx.prompts.message(text);
     };
     reader_env.competition_path = [&ctx] { return ctx.file_path(); };
     reader_env.port_settings = [] { return load_port_settings(); };

@@ -9,6 +9,7 @@
 #include "core/qualification.h"
 #include "core/text_format.h"
 #include "core/time_text.h"
+#include "punch/card_families.h"
 #include "results/result_compute.h"
 
 namespace skarvel::view {
@@ -46,8 +47,8 @@ constexpr Column kFinishColumns[] = {
     {Txt::kColPlace, 12},    {Txt::kColBehind, 8}, {Txt::kFilterClass, 10}, {Txt::kCount, 10},
 };
 constexpr Column kCardColumns[] = {
-    {Txt::kColRow, 5},    {Txt::kColCard, 8},    {Txt::kColBib, 5}, {Txt::kEdStart, 8},
-    {Txt::kColFinish, 8}, {Txt::kColPunches, 7}, {Txt::kCount, 25},
+    {Txt::kColRow, 5},    {Txt::kColCard, 8},    {Txt::kColBib, 5},    {Txt::kEdStart, 8},
+    {Txt::kColFinish, 8}, {Txt::kColPunches, 7}, {Txt::kColFamily, 6}, {Txt::kCount, 25},
 };
 
 std::string fmt_s(const char* format, std::string_view text) {
@@ -243,16 +244,21 @@ std::vector<Cell> finish_cells(const Competition& c, int slot, const FinishLine&
     return cells;
 }
 
-std::vector<Cell> card_cells(const Competition& c, int slot, const CardReadout& k) {
+std::vector<Cell> card_cells(const Competition& c, int slot, const CardReadout& k,
+                             const RowContext& ctx) {
+    const CardFamily family = card_family_of(k.card_number);
     std::string owner;
     if (const Runner* r = c.live.owner_of_card(k.card_number)) owner = field_text(r->name);
-    return {{strf("%d", slot + 1)},
-            {strf("%d", k.card_number)},
-            {strf("%d", k.start_number)},
-            {k.start.time == 0 ? std::string() : format_time_text(k.start.time, 0)},
-            {k.finish.time == 0 ? std::string() : format_time_text(k.finish.time, 0)},
-            {strf("%3d", k.punch_count)},
-            {owner}};
+    return {
+        {strf("%d", slot + 1)},
+        {strf("%d", k.card_number)},
+        {strf("%d", k.start_number)},
+        {k.start.time == 0 ? std::string() : format_time_text(k.start.time, 0)},
+        {k.finish.time == 0 ? std::string() : format_time_text(k.finish.time, 0)},
+        {strf("%3d", k.punch_count)},
+        {family == CardFamily::kActive ? std::string(text_in(ctx.english, Txt::kCardFamilyActive))
+                                       : std::string(card_family_code(family))},
+        {owner}};
 }
 
 }  // namespace
@@ -300,7 +306,7 @@ std::vector<Cell> row_cells(Competition& c, int table, int slot, RowContext& ctx
             if (const FinishLine* f = t.finish_lines[slot]) return finish_cells(c, slot, *f, ctx);
             break;
         case kCardReadouts:
-            if (const CardReadout* k = t.card_readouts[slot]) return card_cells(c, slot, *k);
+            if (const CardReadout* k = t.card_readouts[slot]) return card_cells(c, slot, *k, ctx);
             break;
         default:
             break;

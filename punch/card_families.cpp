@@ -294,10 +294,13 @@ bool decode_card_image(const CardImage& image, const CardDecodeOptions& options,
     return true;
 }
 
-WholeCard whole_card_of(const CardReadout& readout) {
+WholeCard whole_card_of(const CardReadout& readout, int basic_type) {
     WholeCard w;
     w.readout = readout;
-    w.family = card_family_of(readout.card_number);
+    w.family = basic_type == 5                   ? CardFamily::k5
+               : basic_type == 10                ? CardFamily::kT
+               : readout.card_number >= 16711680 ? CardFamily::k6Star
+                                                 : CardFamily::k6;
     int n = readout.held_punches();
     w.punches.reserve(static_cast<std::size_t>(n));
     for (int k = 0; k < n; ++k)

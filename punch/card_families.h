@@ -109,8 +109,9 @@ struct CardDecodeOptions {
 // family (a wrong series byte, a number no family uses).
 bool decode_card_image(const CardImage& image, const CardDecodeOptions& options, WholeCard& out);
 
-// A card of the basic protocol's reads, as a whole card (its family from its number).
-WholeCard whole_card_of(const CardReadout& readout);
+// A card of the basic protocol's reads (type 5, 6 or 10) as a whole card: the family the
+// station reported it as (card 6 or 6*, the t-card for type 10).
+WholeCard whole_card_of(const CardReadout& readout, int basic_type);
 
 // The 24-hour roll-over of a multi-day event: going through the punches from the second one,
 // a punch time below the one before it gets 24 hours added (again while it is below); then a

@@ -68,12 +68,18 @@ bool same_line(const FinishLine& a, const FinishLine& b) {
 
 }  // namespace
 
+JournalEntry JournalEntry::card_read(const CardReadout& card, const CardExtras& extras) {
+    JournalEntry j;
+    j.kind = extras.beyond_readout() ? Kind::kWholeCard : Kind::kCard;
+    j.card = card;
+    if (j.kind == Kind::kWholeCard) j.extras = extras;
+    return j;
+}
+
 JournalEntry JournalEntry::from(const StationEvent& e) {
     JournalEntry j;
     if (e.kind == StationEvent::Kind::kCard) {
-        j.kind = e.extras.beyond_readout() ? Kind::kWholeCard : Kind::kCard;
-        j.card = e.card;
-        if (j.kind == Kind::kWholeCard) j.extras = e.extras;
+        j = card_read(e.card, e.extras);
     } else {
         j.kind = Kind::kMemoryRecord;
         j.card_number = e.card_number;
@@ -131,7 +137,8 @@ bool get_whole_card(const std::uint8_t* p, std::size_t length, JournalEntry& e) 
     p += CardReadout::kSize;
     std::uint16_t n = 0;
     codec::get(p + 2, n);
-    if (p[0] >= kCardFamilyCount || n > kMaxCardPunches || length != kWholeHead + kWholePunch * n)
+    if (p[0] >= kCardFamilyCount || p[1] != 0 || n > kMaxCardPunches ||
+        length != kWholeHead + kWholePunch * n)
         return false;
     e.extras.family = static_cast<CardFamily>(p[0]);
     codec::get(p + 4, e.extras.check_time);
@@ -296,6 +303,12 @@ std::vector<std::uint8_t> archives_in(const std::vector<std::uint8_t>& bytes) {
 }
 
 }  // namespace
+
+bool journal_holds_unsaved(const std::string& journal_path) {
+    for (const JournalEntry& e : read_journal(journal_path))
+        if (e.kind != JournalEntry::Kind::kCardArchive) return true;
+    return false;
+}
 
 std::vector<JournalEntry> read_journal(const std::string& journal_path) {
     return decode_journal(read_from(journal_path, 0));

@@ -67,6 +67,8 @@ struct JournalEntry {
     RadioRecord radio;             // kRadioRecord: one record of a radio control message
 
     static JournalEntry from(const StationEvent& e);
+    // A card read: kCard, or kWholeCard when its readout could not hold all of it.
+    static JournalEntry card_read(const CardReadout& card, const CardExtras& extras);
     static JournalEntry finish_line(const FinishLine& line, int slot);
     static JournalEntry radio_record(const RadioRecord& r);
 };
@@ -79,6 +81,8 @@ std::string journal_path_for(const std::string& competition_path);
 std::vector<std::uint8_t> encode_journal_entry(const JournalEntry& e);
 std::vector<JournalEntry> decode_journal(const std::vector<std::uint8_t>& bytes,
                                          std::size_t* whole_bytes = nullptr);
+// Does a journal file hold entries a replay would enter (more than kept whole cards)?
+bool journal_holds_unsaved(const std::string& journal_path);
 // The entries of a journal file (none when it does not exist).
 std::vector<JournalEntry> read_journal(const std::string& journal_path);
 

@@ -92,6 +92,10 @@ class ExtendedReader {
     bool registration_armed() const {
         return hooks_.registration_armed && hooks_.registration_armed();
     }
+    bool kept(const WholeCard& card) {
+        if (hooks_.keep_whole) return hooks_.keep_whole(card);
+        return !hooks_.keep || hooks_.keep(card.readout);
+    }
     // Hands a card over; false to stop reading.
     bool deliver(const WholeCard& card) {
         ++cards_;
@@ -206,7 +210,8 @@ int ExtendedReader::run_handshake() {
         }
         WholeCard whole;
         if (!read_card(card, whole)) continue;  // nothing kept; read again when put back
-        if (hooks_.before_ack && !hooks_.before_ack(whole)) continue;
+        // Safe (journaled) before the station hears it is taken; else it stays in the station.
+        if (!kept(whole)) continue;
         link_.send({ext::kAck});
         done = card.id;
         if (!deliver(whole)) break;
@@ -304,7 +309,7 @@ int ExtendedReader::run_autosend() {
             tell(ReaderNotice::Kind::kReinsert, number);
             continue;
         }
-        if (hooks_.before_ack && !hooks_.before_ack(card)) {
+        if (!kept(card)) {
             tell(ReaderNotice::Kind::kReinsert, card.readout.card_number);
             continue;
         }

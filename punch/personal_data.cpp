@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/cp1251.h"
+#include "punch/card_status.h"
 
 namespace skarvel {
 
@@ -186,6 +187,8 @@ std::string personalise_message(const PersonaliseResult& r, const LanguageTable&
                           r.word);
             return buf;
         }
+        case Kind::kExtendedProtocol:
+            return extended_refused_message(lang, Txt::kPersTitle);
         case Kind::kStopped:
             break;
     }

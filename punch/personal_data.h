@@ -85,7 +85,15 @@ struct PersonaliseTiming {
 };
 
 struct PersonaliseResult {
-    enum class Kind { kDone, kNoCard, kWordDiffers, kStopped } kind = Kind::kDone;
+    // kExtendedProtocol: the station speaks the extended protocol, which has no card writes;
+    // nothing was written.
+    enum class Kind {
+        kDone,
+        kNoCard,
+        kWordDiffers,
+        kStopped,
+        kExtendedProtocol
+    } kind = Kind::kDone;
     int word = 0;  // kWordDiffers: the card word that differs
 };
 

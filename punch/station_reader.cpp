@@ -17,17 +17,23 @@ int run_card_reader(StationLink& link, const ReadOptions& options, const CardRea
     if (options.station.extended()) return run_extended_card_reader(link, options, hooks, pauses);
     int cards = 0;
     CardReadout work;
+    StationLink::KeepCard keep = hooks.keep;
+    int type = 0;
+    if (hooks.keep_whole)
+        keep = [&hooks, &type](const CardReadout& card) {
+            return hooks.keep_whole(whole_card_of(card, type));
+        };
     while (!link.stop_requested() && link.port().is_open()) {
-        int type = link.detect_card();
+        type = link.detect_card();
         bool ok = false;
         if (type == 5) {
-            ok = link.read_card_type5(work, options.competition_start, hooks.keep);
+            ok = link.read_card_type5(work, options.competition_start, keep);
         } else if (type == 6 || type == 10) {
             if (hooks.personalise && hooks.personalise(link, type)) {
                 link.pause_ms(pauses.after_no_card_ms);
                 continue;
             }
-            ok = link.read_card_blocks(work, type, options.multi_day, hooks.keep);
+            ok = link.read_card_blocks(work, type, options.multi_day, keep);
         }
         if (!ok) {
             if (type <= 0 && hooks.idle) hooks.idle();
@@ -36,7 +42,7 @@ int run_card_reader(StationLink& link, const ReadOptions& options, const CardRea
         }
         ++cards;
         if (hooks.whole_card_read) {
-            if (!hooks.whole_card_read(whole_card_of(work))) break;
+            if (!hooks.whole_card_read(whole_card_of(work, type))) break;
         } else if (hooks.card_read && !hooks.card_read(work)) {
             break;
         }

@@ -52,9 +52,8 @@ struct CardReaderHooks {
     // A good card with what its readout cannot hold (its family, every punch); when set it is
     // called instead of card_read.
     std::function<bool(const WholeCard& card)> whole_card_read;
-    // Extended protocol: a card read whole, before the station is told it was taken; false
-    // keeps it unacknowledged (it stays in the station and is read again).
-    std::function<bool(const WholeCard& card)> before_ack;
+    // As keep, with the whole card (every punch, whole codes); when set it is asked instead.
+    std::function<bool(const WholeCard& card)> keep_whole;
     std::function<void(const ReaderNotice& notice)> notice;
     // Card personalisation: when armed it takes a type-6/10 card instead of the reader and
     // returns true (basic protocol).

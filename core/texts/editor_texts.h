@@ -99,6 +99,7 @@
     X(kColCard, "№чипа", "Card") \
     X(kColBib, "Ст.№", "Bib") \
     X(kColPunches, "Отметок", "Punches") \
+    X(kColFamily, "Тип", "Type") \
     /* Words in the list view's cells. */ \
     X(kCellOutOfCompetition, "в/к", "o/c") \
     X(kCellIndividual, "лично", "indiv.") \

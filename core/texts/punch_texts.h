@@ -35,6 +35,27 @@
     X(kCardStatusNotStored, "таблица ЧИПов заполнена, ЧИП не сохранён", "the card table is full, the card was not stored") \
     X(kCardStatusNoFinishTime, "на ЧИПе нет времени финиша", "the card holds no finish time") \
     X(kCardStatusReread, "прочитан повторно", "read again") \
+    /* The card families and the stations' protocols. */ \
+    X(kCardStatusFamily, "тип", "type") \
+    X(kCardFamilyActive, "активный", "active") \
+    X(kCardPunchesStored, "ЧИП %d: отметок %d, сохранено 64", "Card %d: %d punches, 64 stored") \
+    X(kCardCodeShortened, "код КП %d больше 255, сохранён как %d", "control code %d above 255 shortened to %d") \
+    X(kCardUnknownType, "ЧИП %d: неизвестный тип ЧИПа, не прочитан", "Card %d: unknown card type, not read") \
+    X(kCardReinsert, "ЧИП %d прочитан не полностью: вставьте его в станцию ещё раз", "Card %d was not read whole: insert it in the station again") \
+    X(kCardReinsertUnknown, "ЧИП прочитан не полностью: вставьте его в станцию ещё раз", "A card was not read whole: insert it in the station again") \
+    X(kStationBasicProtocol, "ЧИПам 8 и новее нужен расширенный протокол станции", "cards 8 and later need the station's extended protocol") \
+    X(kStationNoAnswer, "Станция не ответила на запрос настроек: ЧИПы читаются в базовом протоколе", "The station did not answer the start-up: cards are read in the basic protocol") \
+    X(kStationExtended, "Станция %d: расширенный протокол, %s", "Station %d: extended protocol, %s") \
+    X(kStationHandshake, "с подтверждением", "handshake") \
+    X(kStationAutosend, "автовыдача", "autosend") \
+    X(kStationNotReadout, "Станция не в режиме считывания (режим: %s): о ЧИПах она не сообщает. Переведите станцию в режим считывания.", "The station is not in readout mode (mode: %s): it reports no cards. Set the station to readout mode.") \
+    X(kStationModeControl, "контроль", "control") \
+    X(kStationModeStart, "старт", "start") \
+    X(kStationModeFinish, "финиш", "finish") \
+    X(kStationModeClear, "очистка", "clear") \
+    X(kStationModeCheck, "проверка", "check") \
+    X(kExtendedRefused, "%s: станция работает в расширенном протоколе, а это возможно только в базовом. Переключите настройку станции «Протокол» на «базовый».", "%s: the station speaks the extended protocol, and this works only in the basic one. Switch the station's setting \"Protocol\" to \"basic\".") \
+    X(kRegistrationFromCards, "Регистрация по ЧИПам", "Registration from cards") \
     X(kStationPortLost, "Порт станции пропал (%s): чтение остановлено", "The station port went away (%s): reading stopped") \
     /* Marked-route penalties and corrections of the read cards. */ \
     X(kPenaltyEntryTitle, "Присвоение штрафа", "Setting penalty") \

@@ -1,6 +1,7 @@
 #include "punch/ui/personaliser_qt.h"
 
 #include "platform/qt/qt_serial_port.h"
+#include "punch/extended_link.h"
 
 namespace skarvel {
 
@@ -34,7 +35,11 @@ bool PersonaliserQt::start(const std::string& device, int baud, int com_number,
                 link_ = &link;
                 if (stop_) link.request_stop();
             }
-            result = write_personal_data(link, block, pacing);
+            // The extended protocol has no card writes: such a station is left as it is.
+            if (start_station(link, baud).extended())
+                result.kind = PersonaliseResult::Kind::kExtendedProtocol;
+            else
+                result = write_personal_data(link, block, pacing);
             {
                 std::lock_guard<std::mutex> lock(link_mutex_);
                 link_ = nullptr;

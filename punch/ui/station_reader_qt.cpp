@@ -10,6 +10,7 @@
 #include "core/cp1251.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/stall_scope.h"
+#include "punch/card_status.h"
 #include "punch/frame_log.h"
 #include "punch/personal_data.h"
 #include "punch/punch_settings.h"
@@ -112,7 +113,9 @@ void StationReaderQt::ended(int code) {
     if (code == kPortWentAway) emit port_lost(QString::fromStdString(device_));
     emit reading_stopped();
     std::string message =
-        reader_end_message(env_.prompts().lang(), holder_, code, com_number_, device_);
+        code == kMemoryRefused
+            ? extended_refused_message(env_.prompts().lang(), Txt::kPortHolderMemory)
+            : reader_end_message(env_.prompts().lang(), holder_, code, com_number_, device_);
     if (!message.empty() && !closing_) env_.prompts().message(message);
 }
 
@@ -211,7 +214,7 @@ bool StationReaderQt::apply(const StationEvent& e) {
         ReadoutHooks h = env_.hooks ? env_.hooks() : ReadoutHooks{};
         ReadoutOutcome out = process_card(c, e.card, s, state_, env_.prompts(), h);
         ++cards_processed_;
-        if (env_.card_processed) env_.card_processed(e.card, out);
+        if (env_.card_processed) env_.card_processed(e.card, e.extras, out);
         return true;
     }
     if (e.kind == StationEvent::Kind::kPersonalData) {
@@ -240,6 +243,21 @@ int StationReaderQt::worker(WorkerHolder::Job& job, Mode mode, const std::string
     StationLink link(*used, timing);
     job.set_stopper([&link] { link.request_stop(); });
 
+    // The start-up: the protocol the station speaks and how it is set. The memory exchange
+    // needs the basic protocol: on a station set to the extended one it is refused.
+    options.station = start_station(link, baud);
+    QMetaObject::invokeMethod(
+        this,
+        [this, setup = options.station, mode] {
+            if (closing_) return;
+            if (env_.station_found) env_.station_found(setup, mode);
+            // A station that reports no cards is said aloud, not left silent.
+            std::string not_reading = station_mode_message(setup, env_.prompts().lang());
+            if (mode == Mode::kCards && !not_reading.empty()) env_.prompts().message(not_reading);
+        },
+        Qt::QueuedConnection);
+    const bool refused = mode == Mode::kMemory && options.station.extended();
+
     // Each card or record is stamped with the competition open now and made safe before the
     // station lets go of it; from then until it is handed over it counts as not entered (a
     // save in between keeps it in the journal).
@@ -256,18 +274,31 @@ int StationReaderQt::worker(WorkerHolder::Job& job, Mode mode, const std::string
         }
         return kept;
     };
-    if (mode == Mode::kCards) {
+    if (refused) {
+        // Nothing is read: the reader ends below and says why.
+    } else if (mode == Mode::kCards) {
         CardReaderHooks hooks;
-        hooks.keep = [&keep](const CardReadout& card) {
+        // The whole card (its family, every punch) is journaled, not only what its readout holds.
+        hooks.keep_whole = [&keep](const WholeCard& card) {
             StationEvent e;
             e.kind = StationEvent::Kind::kCard;
-            e.card = card;
+            e.card = card.readout;
+            e.extras = card;
             return keep(e);
         };
-        hooks.card_read = [this](const CardReadout&) {
+        hooks.whole_card_read = [this](const WholeCard&) {
             hand_over_kept();
             return true;
         };
+        hooks.notice = [this](const ReaderNotice& n) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, n] {
+                    if (!closing_ && env_.reader_notice) env_.reader_notice(n);
+                },
+                Qt::QueuedConnection);
+        };
+        hooks.registration_armed = [this] { return registration_.load(); };
         hooks.personalise = [this](StationLink& l, int) {
             if (!registration_.load()) return false;
             StationEvent e;
@@ -303,7 +334,8 @@ int StationReaderQt::worker(WorkerHolder::Job& job, Mode mode, const std::string
 
     job.clear_stopper();
     used->close();
-    return kPortWentAway;
+    // A station set to the extended protocol was asked for its memory: refused, said below.
+    return refused ? kMemoryRefused : kPortWentAway;
 }
 
 }  // namespace skarvel

@@ -55,8 +55,17 @@ class StationReaderQt : public QObject {
         // After a batch of cards or records changed the tables: mark modified, repaint (once
         // for the batch).
         std::function<void()> changed;
-        // After each card: what became of it (for the status bar).
-        std::function<void(const CardReadout& card, const ReadoutOutcome& outcome)> card_processed;
+        // After each card: what became of it (for the status bar), with what its readout could
+        // not hold (its family, every punch).
+        std::function<void(const CardReadout& card, const CardExtras& extras,
+                           const ReadoutOutcome& outcome)>
+            card_processed;
+        // What the station's start-up found (its protocol, mode, card-6 setting), on this
+        // object's thread, once per start.
+        std::function<void(const StationSetup& setup, Mode mode)> station_found;
+        // What the card reader tells besides cards (a card of no known family, a card to put in
+        // again, registration refused), on this object's thread.
+        std::function<void(const ReaderNotice& notice)> reader_notice;
         // The competition's file (UTF-8), empty when untitled; the frame log goes beside it.
         std::function<std::string()> competition_path;
         std::function<StationPortSettings()> port_settings;
@@ -140,8 +149,10 @@ class StationReaderQt : public QObject {
     // or kPortWentAway.
     int worker(WorkerHolder::Job& job, Mode mode, const std::string& device, int baud,
                ReadOptions options, const std::string& log_path);
-    // The worker ended by itself: the port could not be opened, went away or stayed held.
+    // The worker ended by itself: the port could not be opened, went away or stayed held, or
+    // the station cannot give its memory (kMemoryRefused).
     void ended(int code);
+    static constexpr int kMemoryRefused = -2;
     // Worker side: queues an event and wakes this object's thread.
     void hand_over(StationEvent e);
     // Worker side: the same for the event just kept.

@@ -288,12 +288,18 @@ TEST_F(ViewLogic, CardReadoutRow) {
     k.finish.time = 10 * kCentisPerHour + 1234;
     k.punch_count = 7;
     auto t = texts(kCardReadouts, 0);
-    ASSERT_EQ(t.size(), 7u);
+    ASSERT_EQ(t.size(), 8u);
     EXPECT_EQ(t[1], "555");
     EXPECT_EQ(t[3], "");  // start time 0
     EXPECT_EQ(t[4], "10:00:12");
     EXPECT_EQ(t[5], "  7");
-    EXPECT_EQ(t[6], "Owner");
+    EXPECT_EQ(t[6], "5");  // the card's family, from its number
+    EXPECT_EQ(t[7], "Owner");
+    for (auto [number, family] :
+         {std::pair<int, const char*>{16711700, "6*"}, {8100000, "активный"}, {3000001, ""}}) {
+        k.card_number = number;
+        EXPECT_EQ(texts(kCardReadouts, 0)[6], utf8_to_cp1251(family)) << number;
+    }
 }
 
 // ---- geometry and cursor ----

@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <map>
 
+#include "core/rand15.h"
 #include "punch/card_journal.h"
 #include "punch/extended_frames.h"
 #include "punch/extended_link.h"
 #include "punch/station_reader.h"
+#include "tests/punch/extended_fuzz_body.h"
 #include "tests/punch/fake_serial_port.h"
 #include "tests/punch/punch_fixture.h"
 
@@ -670,17 +672,9 @@ Bytes e7(std::int32_t number) {
                                 std::uint8_t(number >> 8), std::uint8_t(number)});
 }
 
-// Runs a reader until the line has stayed empty for a while (the fake line answers at once).
+// A line that closes once it has stayed empty for a while: the reader then ends.
 struct DryingPort : FakeSerialPort {
-    int idle = 0;
-    int read_byte(int timeout_ms) override {
-        int b = FakeSerialPort::read_byte(timeout_ms);
-        if (b >= 0 || !input.empty())
-            idle = 0;
-        else if (++idle > 20)
-            open = false;
-        return b;
-    }
+    DryingPort() { close_when_dry = 20; }
 };
 
 struct ReaderRun {
@@ -761,6 +755,31 @@ TEST(ExtendedReading, AutosendTakesTheBlocksAsTheyComeAndDropsDamagedCards) {
     EXPECT_EQ(run.notices[0].kind, ReaderNotice::Kind::kReinsert);
     EXPECT_EQ(run.notices[0].card_number, 7100000);
     EXPECT_TRUE(port.writes.empty());  // autosend: nothing asked, nothing acknowledged
+}
+
+// Pseudo-random lines made of good frames of every kind, damaged now and then, and noise: the
+// frame reader, decoders and reader must never crash or read outside a block.
+TEST(ExtendedHostileInput, RandomLinesNeverCrash) {
+    Rand15 rng;
+    auto c = test::fuzz_competition();
+    const std::uint8_t cmds[] = {0xE5, 0xE6, 0xE8, 0xE7, 0xB1, 0xE1, 0xEF, 0xF0, 0x83, 0x15};
+    for (int run = 0; run < 200; ++run) {
+        Bytes line = {std::uint8_t(rng.next())};
+        while (line.size() < 3000) {
+            std::uint8_t cmd = cmds[rng.next() % sizeof cmds];
+            Bytes data = {0x00, 0x0A};
+            int n = cmd == 0xB1 ? 128 : cmd == 0xE1 || cmd == 0xEF ? 129 : 4;
+            for (int i = 0; i < n; ++i)
+                data.push_back(rng.next() % 3 ? std::uint8_t(rng.next()) : std::uint8_t(0xEE));
+            if (n == 129) data[2] = std::uint8_t(rng.next() % 9);
+            Bytes f = station_frame(cmd, data);
+            if (rng.next() % 8 == 0) f[rng.next() % f.size()] ^= std::uint8_t(1 + rng.next() % 255);
+            line.insert(line.end(), f.begin(), f.end());
+            if (rng.next() % 4 == 0) line.push_back(std::uint8_t(rng.next()));
+        }
+        test::fuzz_extended_input(*c, line.data(), line.size());
+    }
+    SUCCEED();
 }
 
 }  // namespace

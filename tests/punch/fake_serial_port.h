@@ -20,6 +20,10 @@ class FakeSerialPort : public SerialPort {
     int timeouts = 0;
     int discards = 0;
     bool open = true;
+    // When above 0: the port closes after this many reads of an empty line in a row (ends a
+    // reader that runs until its port goes).
+    int close_when_dry = 0;
+    int dry_reads = 0;
 
     void queue(const std::vector<std::uint8_t>& bytes) {
         input.insert(input.end(), bytes.begin(), bytes.end());
@@ -29,8 +33,10 @@ class FakeSerialPort : public SerialPort {
         ++reads;
         if (input.empty()) {
             ++timeouts;
+            if (close_when_dry > 0 && ++dry_reads >= close_when_dry) open = false;
             return -1;
         }
+        dry_reads = 0;
         int b = input.front();
         input.pop_front();
         if (b < 0) ++timeouts;

@@ -97,6 +97,22 @@ TEST(PersonalE2e, PersonaliseThenRegisterThroughTheCli) {
     ASSERT_NE(club, nullptr);
     EXPECT_EQ(field_text(club->name), std::string("Лидер"_cp1251));
 
+    // A station in the extended protocol has no card writes: both are refused, naming the
+    // setting, and the card is left as it is.
+    PersonalSim extended("station protocol=extended\ncard family=6 number=612345\n");
+    EXPECT_NE(run("personalise --port " + extended.path() + " --form " + form.string()), 0);
+    EXPECT_NE(run("register " + file + " --port " + extended.path() + " --number 43"), 0);
+    EXPECT_EQ(extended.sim().words_written(), 0);
+    std::ifstream err_in(dir / "err.txt");
+    std::string err((std::istreambuf_iterator<char>(err_in)), std::istreambuf_iterator<char>());
+    for (const char* what : {"Personalisation", "Registration from cards"})
+        EXPECT_NE(
+            err.find(std::string(what) +
+                     ": the station speaks the extended protocol, and this works only in "
+                     "the basic one. Switch the station's setting \"Protocol\" to \"basic\"."),
+            std::string::npos)
+            << err;
+
     // Bad forms are refused before the port is opened.
     std::ofstream(dir / "bad.json") << R"({"sex": "X"})";
     EXPECT_NE(run("personalise --port /dev/null --form " + (dir / "bad.json").string()), 0);

@@ -20,6 +20,7 @@
 
 #include "core/cp1251.h"
 #include "core/time_text.h"
+#include "punch/card_status.h"
 #include "punch/ui/punch_settings_dialog.h"
 #include "punch/ui/radio_reader_qt.h"
 #include "punch/ui/station_reader_qt.h"
@@ -258,6 +259,83 @@ TEST(StationReaderQt, DestroyedWhileReadingStopsAndTouchesNothingMore) {
     EXPECT_EQ(e->f.c.tables.card_readouts.live_count(), stored);
     e.reset();  // the competition goes; nothing may reach it any more
     QCoreApplication::processEvents();
+}
+
+// The reader asks the station what it speaks when it starts: an extended station's cards of
+// every family come whole (the status bar hears the family and what the readout could not
+// keep), the memory reader is refused on it with a message naming the setting, a basic station
+// is told once, a station in another mode than readout is said aloud.
+TEST(StationReaderQt, LearnsTheProtocolAtStartAndReadsEachWay) {
+    struct Case {
+        const char* script;
+        StationReaderQt::Mode mode;
+        bool extended;
+        int cards;
+        const char* message;  // start of the message box, if any
+    } cases[] = {
+        {"station protocol=extended\n"
+         "card family=10 number=7100000 start=10:00:00 finish=12:30:00 punches=",
+         StationReaderQt::Mode::kCards, true, 1, nullptr},
+        {"station protocol=extended send=autosend\nmemory card=4001 time=10:00:00\n",
+         StationReaderQt::Mode::kMemory, true, 0, "чтение промежуточных финишей: станция"},
+        {"station protocol=basic\ncard type=6 number=612345 punches=31@10:10:00\n",
+         StationReaderQt::Mode::kCards, false, 1, nullptr},
+        {"station protocol=extended mode=control\n", StationReaderQt::Mode::kCards, true, 0,
+         "Станция не в режиме считывания (режим: контроль)"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.script);
+        std::string script = k.script;
+        if (script.back() == '=') {
+            for (int i = 0; i < 100; ++i)
+                script += (i ? "," : "") + std::to_string(31 + i) + "@" +
+                          format_time_text(hms(10, 1, 0) + 6000 * i, 0);
+            script += "\n";
+        }
+        ReaderEnv e;
+        SimThread sim(script);
+        e.device = sim.path;
+        StationReaderQt::Environment env = e.env();
+        std::vector<StationSetup> found;
+        std::vector<std::string> lines;
+        env.station_found = [&](const StationSetup& setup, StationReaderQt::Mode) {
+            found.push_back(setup);
+        };
+        env.card_processed = [&](const CardReadout& card, const CardExtras& extras,
+                                 const ReadoutOutcome& out) {
+            lines.push_back(card_status_line(e.f.c, card, out, punch_settings_from(e.f.c.info),
+                                             russian_language_table(), &extras));
+        };
+        StationReaderQt reader(std::move(env));
+        reader.timing = {40, 10, 1, 5};
+        reader.pauses = {10, 10};
+        ASSERT_TRUE(reader.toggle(k.mode));
+        ASSERT_TRUE(wait_for([&] { return !found.empty(); }));
+        EXPECT_EQ(found[0].extended(), k.extended);
+        if (k.cards) {
+            ASSERT_TRUE(wait_for([&] { return reader.cards_processed() == k.cards; }));
+        }
+        if (k.message) {
+            if (k.mode == StationReaderQt::Mode::kMemory) {
+                ASSERT_TRUE(wait_for([&] { return !reader.reading_active(); }));
+            }
+            wait_for([&] { return !e.prompts.messages.empty(); });
+            ASSERT_EQ(e.prompts.messages.size(), 1u);
+            EXPECT_EQ(e.prompts.messages[0].rfind(utf8_to_cp1251(k.message), 0), 0u)
+                << cp1251_to_utf8(e.prompts.messages[0]);
+            EXPECT_EQ(reader.records_processed(), 0);
+        } else {
+            EXPECT_TRUE(e.prompts.messages.empty());
+        }
+        reader.stop();
+        if (k.extended && k.cards) {
+            ASSERT_EQ(lines.size(), 1u);
+            EXPECT_EQ(lines[0],
+                      std::string("ЧИП 7100000, тип 10: строка финиша не создана: владелец не "
+                                  "найден; ЧИП 7100000: отметок 100, сохранено 64"_cp1251));
+            EXPECT_EQ(e.f.c.tables.card_readouts[0]->punch_count, 64);
+        }
+    }
 }
 
 // The adapter is pulled out while reading: the reader ends by itself, once, and says so.

@@ -623,6 +623,64 @@ TEST_F(CliReadout, WritesTheFileInTheBackgroundNotPerCard) {
     EXPECT_TRUE(read_journal(journal_path_for(file)).empty());
 }
 
+// The headless reader asks the station what it speaks and reads through either protocol;
+// each card's line names its family, and a card the readout cannot hold whole is told.
+TEST_F(CliReadout, ReadsThroughEitherProtocol) {
+    std::string seventy;
+    for (int i = 0; i < 70; ++i)
+        seventy += (i ? "," : "") + std::to_string(31 + i) + "@" +
+                   format_time_text(hms(10, 1, 0) + 6000 * i, 0);
+    const struct {
+        const char* station;
+        const char* told;
+    } stations[] = {
+        {"station protocol=basic", "cards 8 and later need the station's extended protocol"},
+        {"station protocol=extended", "Station 10: extended protocol, handshake"},
+        {"station protocol=extended send=autosend", "Station 10: extended protocol, autosend"},
+    };
+    for (const auto& st : stations) {
+        SCOPED_TRACE(st.station);
+        bool extended = std::string(st.station).find("extended") != std::string::npos;
+        std::string script = std::string(st.station) +
+                             "\ncard type=6 number=1234567 start=10:00:00 finish=10:30:00 "
+                             "punches=31@10:10:00,32@10:20:00\n";
+        if (extended)
+            script +=
+                "card family=10 number=7100000 start=10:00:00 finish=12:30:00 punches=" + seventy +
+                "\n";
+        SimRun sim(script);
+        int status = 0;
+        std::string out =
+            run("--port " + sim.path() + " --cards " + (extended ? "2" : "1"), &status);
+        EXPECT_EQ(status, 0) << err();
+        EXPECT_NE(out.find("card 1234567\towner 7 Seven\tstatus 0"), std::string::npos) << out;
+        EXPECT_NE(out.find("\tfamily 6\n"), std::string::npos) << out;
+        EXPECT_NE(err().find(st.told), std::string::npos) << err();
+        if (extended) {
+            EXPECT_NE(out.find("card 7100000\towner -"), std::string::npos) << out;
+            EXPECT_NE(out.find("\tfamily 10\n"), std::string::npos) << out;
+            EXPECT_NE(err().find("Card 7100000: 70 punches, 64 stored"), std::string::npos)
+                << err();
+        }
+    }
+}
+
+TEST(CliStationInfo, PrintsProtocolModeCard6SettingAndClock) {
+    SimRun sim(
+        "station protocol=extended send=autosend card6=192 code=31 date=2024-05-18 "
+        "clock=14:05:07.50\n");
+    std::string cmd = std::string(SKARVEL_CLI) + " station-info --fast --port " + sim.path();
+    FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    EXPECT_EQ(pclose(p), 0);
+    EXPECT_EQ(out,
+              "station\t31\nspeed\t38400\nprotocol\textended, autosend\nmode\treadout (5)\n"
+              "card6\t192 punches (all 8 blocks)\nclock\t2024-05-18 14:05:07.50 Saturday\n");
+}
+
 TEST_F(CliReadout, BadArgumentsAndPorts) {
     int status = 0;
     run("", &status);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "punch/extended_link.h"
 #include "punch/personal_data.h"
 #include "tools/cli/cli.h"
 #include "tools/cli/serial_session.h"
@@ -142,7 +143,12 @@ int cmd_personalise(const std::vector<std::string>& args) {
     timing.byte_timeout_ms = kPersonaliseByteTimeoutMs;
     StationLink link(session.port(), timing);
     session.stop_on_interrupt(link);
-    PersonaliseResult r = write_personal_data(link, build_personal_block(form));
+    // The extended protocol has no card writes: such a station is left as it is.
+    PersonaliseResult r;
+    if (start_station(link, fast ? 38400 : 4800).extended())
+        r.kind = PersonaliseResult::Kind::kExtendedProtocol;
+    else
+        r = write_personal_data(link, build_personal_block(form));
     session.end();
     if (r.kind == PersonaliseResult::Kind::kStopped) {
         error("personalise: interrupted; the card may hold part of the data");

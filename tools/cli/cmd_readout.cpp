@@ -1,7 +1,8 @@
 // skarvel-cli readout FILE.wdb --port DEVICE [--cards N] [--log]
 // A readout station without a screen: cards are read with the punching settings stored in
-// the competition, questions are answered "no", messages go to stderr. Ends after N cards or
-// on Ctrl+C.
+// the competition, in the protocol the station speaks (asked at the start), questions are
+// answered "no", messages go to stderr. Each card's line ends with its family. Ends after N
+// cards or on Ctrl+C.
 //
 // Each card goes into the card journal beside the file ("FILE.wdb.journal") and onto the disk
 // before the station is told it is taken: from then on it is safe. The file itself is written
@@ -17,6 +18,7 @@
 #include "core/time_text.h"
 #include "core/wdb_file.h"
 #include "punch/card_journal.h"
+#include "punch/card_status.h"
 #include "punch/frame_log.h"
 #include "punch/periodic_saver.h"
 #include "punch/readout.h"
@@ -103,6 +105,10 @@ int cmd_readout(const std::vector<std::string>& args) {
 
     StationLink link(*used);
     session.stop_on_interrupt(link);
+    // The station's protocol decides how cards are read.
+    LanguageTable english;
+    english.build(UiLanguage::kEnglish);
+    const ReadOptions options = ask_station(link, settings);
 
     ConsolePrompts prompts;
     ReadoutState state;
@@ -112,10 +118,9 @@ int cmd_readout(const std::vector<std::string>& args) {
     std::fprintf(stderr, "skarvel-cli: reading cards on %s (Ctrl+C ends)\n", device.c_str());
     CardReaderHooks hooks;
     bool journal_down = false;
-    hooks.keep = [&](const CardReadout& card) {
-        JournalEntry e;
-        e.card = card;
-        bool kept = journal.write_now(e);
+    // The whole card (every punch, whole codes) goes into the journal.
+    hooks.keep_whole = [&](const WholeCard& card) {
+        bool kept = journal.write_now(JournalEntry::card_read(card.readout, card));
         if (kept && journal_down)
             std::fprintf(stderr, "skarvel-cli: the card journal writes again\n");
         if (!kept && !journal_down) {
@@ -126,7 +131,9 @@ int cmd_readout(const std::vector<std::string>& args) {
         journal_down = !kept;
         return kept;
     };
-    hooks.card_read = [&](const CardReadout& card) {
+    hooks.notice = [&](const ReaderNotice& n) { error_cp1251(reader_notice_line(n, english)); };
+    hooks.whole_card_read = [&](const WholeCard& whole) {
+        const CardReadout& card = whole.readout;
         // The stored settings may be changed by nobody else here; read them per card anyway,
         // as the desktop program does.
         PunchSettings s = punch_settings_from(c->info);
@@ -140,22 +147,27 @@ int cmd_readout(const std::vector<std::string>& args) {
                                  ? format_time_text(c->tables.finish_lines[out.finish_slot]->time(),
                                                     c->info.time_precision)
                                  : std::string("-");
-        std::printf("%lld\tcard %d\towner %s\tstatus %d\tpenalty %d\tfinish %s\n", cards,
+        std::string family = card_family_name(whole.family, english);
+        std::printf("%lld\tcard %d\towner %s\tstatus %d\tpenalty %d\tfinish %s\tfamily %s\n", cards,
                     card.card_number, owner.c_str(), out.owner ? out.owner->status : -1,
-                    out.owner ? out.owner->penalty : 0, finish.c_str());
+                    out.owner ? out.owner->penalty : 0, finish.c_str(),
+                    family.empty() ? "-" : family.c_str());
         std::fflush(stdout);
+        // What the readout could not keep (the card journal keeps it whole).
+        if (whole.beyond_readout())
+            error_cp1251(card_extras_line(card.card_number, whole, english));
         // The station is free again: a write that is due starts now, in the background.
         saver.between_cards();
         return max_cards == 0 || cards < max_cards;
     };
     hooks.idle = [&saver] { saver.between_cards(); };
-    run_card_reader(link, read_options_from(settings), hooks);
+    run_card_reader(link, options, hooks);
 
     session.end(used);
     const bool saved = saver.finish();
     std::fprintf(stderr, "skarvel-cli: %lld card(s) read%s\n", cards,
                  session.interrupted() ? ", interrupted" : "");
-    if (journal.size() > 0)
+    if (journal_holds_unsaved(journal_path_for(file)))
         std::fprintf(stderr,
                      "skarvel-cli: the card journal %s keeps what could not be saved; the next "
                      "readout brings it back\n",

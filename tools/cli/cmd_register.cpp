@@ -8,6 +8,7 @@
 
 #include "core/record_edit.h"
 #include "core/wdb_file.h"
+#include "punch/card_status.h"
 #include "punch/personal_data.h"
 #include "punch/station_reader.h"
 #include "tools/cli/cli.h"
@@ -49,6 +50,14 @@ int cmd_register(const std::vector<std::string>& args) {
     if (!session.open("register", device, fast ? 38400 : 4800)) return kExitInput;
     StationLink link(session.port());
     session.stop_on_interrupt(link);
+    LanguageTable english;
+    english.build(UiLanguage::kEnglish);
+    // Registration reads the cards' personal words, which only the basic protocol carries.
+    if (start_station(link, fast ? 38400 : 4800).extended()) {
+        session.end();
+        error_cp1251(extended_refused_message(english, Txt::kRegistrationFromCards));
+        return kExitInput;
+    }
 
     std::fprintf(stderr, "skarvel-cli: waiting for a personalised card on %s (Ctrl+C ends)\n",
                  device.c_str());
@@ -72,8 +81,6 @@ int cmd_register(const std::vector<std::string>& args) {
         return kExitInput;
     }
 
-    LanguageTable english;
-    english.build(UiLanguage::kEnglish);
     CardOwner owner;
     if (!parse_personal_block(block, owner)) {
         char text[160];

@@ -17,7 +17,8 @@
     X(dump, "FILE.wdb", "print the competition as one JSON object (UTF-8)") \
     X(convert, "IN.wdb OUT.wdb", "load a version-21 or version-11 file, save it as version 21") \
     X(demo, "OUT.wdb [--runners N] [--seed S] [--full] [--cards SCRIPT]", "write a demo competition on race day (SCRIPT: the station simulator's cards)") \
-    X(readout, "FILE.wdb --port DEVICE [--cards N] [--log] | --db URI --port DEVICE [--cards N] [--state DIR]", "read punching cards into the file, saving after each, or into the shared competition on a server (each card on the server before the station hears it is taken)") \
+    X(readout, "FILE.wdb --port DEVICE [--cards N] [--log] | --db URI --port DEVICE [--cards N] [--state DIR]", "read punching cards into the file (every card family, in the protocol the station speaks), saving in the background, or into the shared competition on a server (each card on the server before the station hears it is taken)") \
+    X(station_info, "--port DEVICE [--fast]", "print the station's protocol, operating mode, card-6 setting and clock") \
     X(radio, "FILE.wdb --port DEVICE [--messages N]", "read radio control messages from the GSM modem into the file (N messages, or until Ctrl+C), saving after each") \
     X(transponders, "FILE.wdb --port DEVICE [--passings N]", "read transponder passings from the decoder into finish lines, saving after each") \
     X(startlist, "FILE.wdb --html OUT.htm | --pdf OUT.pdf", "write the start protocol with the stored settings") \

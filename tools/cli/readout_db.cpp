@@ -16,7 +16,9 @@
 
 #include "core/finish_results.h"
 #include "core/time_text.h"
+#include "core/language.h"
 #include "punch/card_journal.h"
+#include "punch/card_status.h"
 #include "punch/frame_log.h"
 #include "punch/readout.h"
 #include "punch/station_reader.h"
@@ -167,9 +169,14 @@ int readout_db_command(const std::vector<std::string>& args) {
     std::fprintf(stderr, "skarvel-cli: reading cards on %s into %s (Ctrl+C ends)\n", device.c_str(),
                  uri.c_str());
     CardReaderHooks hooks;
-    hooks.keep = [&](const CardReadout& card) {
-        JournalEntry e;
-        e.card = card;
+    const ReadOptions options = ask_station(link, settings);
+    LanguageTable english;
+    english.build(UiLanguage::kEnglish);
+    hooks.notice = [&](const ReaderNotice& n) { error_cp1251(reader_notice_line(n, english)); };
+    // The whole card (every punch, whole codes) goes into the journal.
+    hooks.keep_whole = [&](const WholeCard& whole) {
+        const CardReadout& card = whole.readout;
+        JournalEntry e = JournalEntry::card_read(card, whole);
         std::vector<std::uint8_t> bytes = encode_journal_entry(e);
         if (bytes == last_kept) return true;  // entered already: the station asks again
         std::uint64_t seq;
@@ -196,10 +203,14 @@ int readout_db_command(const std::vector<std::string>& args) {
                                        c->info.time_precision)
                     : std::string("-");
             ++cards;
-            std::printf("%lld\tcard %d\towner %s\tstatus %d\tpenalty %d\tfinish %s\n", cards,
-                        card.card_number, owner.c_str(), out.owner ? out.owner->status : -1,
-                        out.owner ? out.owner->penalty : 0, finish.c_str());
+            std::string family = card_family_name(whole.family, english);
+            std::printf("%lld\tcard %d\towner %s\tstatus %d\tpenalty %d\tfinish %s\tfamily %s\n",
+                        cards, card.card_number, owner.c_str(), out.owner ? out.owner->status : -1,
+                        out.owner ? out.owner->penalty : 0, finish.c_str(),
+                        family.empty() ? "-" : family.c_str());
             std::fflush(stdout);
+            if (whole.beyond_readout())
+                error_cp1251(card_extras_line(card.card_number, whole, english));
         }
         last_kept = std::move(bytes);
         // On the server before the station hears it is taken; without the server, the
@@ -210,8 +221,8 @@ int readout_db_command(const std::vector<std::string>& args) {
         return true;
     };
     // A card the station offers again (its answer came late) counts once.
-    hooks.card_read = [&](const CardReadout&) { return max_cards == 0 || cards < max_cards; };
-    run_card_reader(link, read_options_from(settings), hooks);
+    hooks.whole_card_read = [&](const WholeCard&) { return max_cards == 0 || cards < max_cards; };
+    run_card_reader(link, options, hooks);
     session.end(used);
 
     // What waits goes before the reader ends, while the server answers.

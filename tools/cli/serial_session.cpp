@@ -60,7 +60,9 @@ int no_serial_support(std::string_view command) {
 #include <atomic>
 #include <csignal>
 
+#include "core/language.h"
 #include "platform/qt/qt_serial_port.h"
+#include "punch/card_status.h"
 
 namespace skarvel::cli {
 namespace {
@@ -119,6 +121,17 @@ void SerialSession::end(SerialPort* used) {
         used->close();
     else if (port_)
         port_->close();
+}
+
+ReadOptions ask_station(StationLink& link, const PunchSettings& settings) {
+    LanguageTable english;
+    english.build(UiLanguage::kEnglish);
+    ReadOptions options = read_options_from(settings);
+    options.station = start_station(link, settings.baud_rate());
+    error_cp1251(station_setup_line(options.station, english));
+    if (std::string mode = station_mode_message(options.station, english); !mode.empty())
+        error_cp1251(mode);
+    return options;
 }
 
 }  // namespace skarvel::cli

@@ -36,6 +36,7 @@ int no_serial_support(std::string_view command);
 
 #include "platform/serial_port.h"
 #include "punch/station_link.h"
+#include "punch/station_reader.h"
 
 namespace skarvel::cli {
 
@@ -78,6 +79,10 @@ class SerialSession {
     void (*old_int_)(int) = nullptr;
     void (*old_term_)(int) = nullptr;
 };
+
+// Asks the station on `link` which protocol it speaks and how it is set, tells that on stderr
+// (and aloud, a station that reports no cards), and returns the options to read its cards with.
+ReadOptions ask_station(StationLink& link, const PunchSettings& settings);
 
 }  // namespace skarvel::cli
 

@@ -1004,7 +1004,10 @@ void StationSimulator::handle_extended(std::uint8_t cmd, const std::vector<std::
                 if (address == 0x74)
                     v = std::uint8_t((st.extended ? 1 : 0) | (st.autosend ? 2 : 4));
                 if (address == 0x71) v = st.mode;
-                if (address == 0x33) v = st.card6_192 ? 0xFF : 0xC1;
+                if (address == 0x33) {
+                    v = st.card6_192 ? 0xFF : 0xC1;
+                    set_up_asked_ = true;
+                }
                 d.push_back(v);
             }
             reply(d);
@@ -1135,10 +1138,11 @@ void StationSimulator::run(bool exit_when_done) {
     while (!stop_.load()) {
         auto now = clock::now();
         // A station in another mode than readout reports no cards. A station that sends cards
-        // by itself sends the next one only once the program has taken in the last (the runners
-        // queue at the station, not on the line).
+        // by itself sends the first once the program has asked for its settings (what it sent
+        // before would be flushed away by the opening) and the next one only once the program
+        // has taken in the last (the runners queue at the station, not on the line).
         if (!inserted_ && next_card_ < script_.cards.size() && script_.station.mode == 0x05 &&
-            (!script_.station.autosend || line_.unread() == 0) &&
+            (!script_.station.autosend || (set_up_asked_ && line_.unread() == 0)) &&
             now - removed_at_ >= std::chrono::milliseconds(options_.gap_ms)) {
             inserted_ = true;
             replies_sent_ = 0;

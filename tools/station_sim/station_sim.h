@@ -177,6 +177,7 @@ class StationSimulator {
     std::atomic<int> reads_answered_{0};
     std::atomic<std::uint64_t> bytes_sent_{0};
     std::atomic<std::uint64_t> bytes_received_{0};
+    bool set_up_asked_ = false;  // the program asked for the card-6 setting (its start-up)
     std::mutex memory_mutex_;
     std::mutex words_mutex_;
     std::map<std::int32_t, SimWords> words_;  // by card number
