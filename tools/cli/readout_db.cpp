@@ -15,8 +15,8 @@
 #include <thread>
 
 #include "core/finish_results.h"
-#include "core/time_text.h"
 #include "core/language.h"
+#include "core/time_text.h"
 #include "punch/card_journal.h"
 #include "punch/card_status.h"
 #include "punch/frame_log.h"
