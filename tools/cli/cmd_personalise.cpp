@@ -154,8 +154,7 @@ int cmd_personalise(const std::vector<std::string>& args) {
         error("personalise: interrupted; the card may hold part of the data");
         return kExitInput;
     }
-    LanguageTable english;
-    english.build(UiLanguage::kEnglish);
+    const LanguageTable& english = english_texts();
     error_cp1251(personalise_message(r, english));
     return r.kind == PersonaliseResult::Kind::kDone ? kExitOk : kExitInput;
 #endif

@@ -106,8 +106,7 @@ int cmd_readout(const std::vector<std::string>& args) {
     StationLink link(*used);
     session.stop_on_interrupt(link);
     // The station's protocol decides how cards are read.
-    LanguageTable english;
-    english.build(UiLanguage::kEnglish);
+    const LanguageTable& english = english_texts();
     const ReadOptions options = ask_station(link, settings);
 
     ConsolePrompts prompts;

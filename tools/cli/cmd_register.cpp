@@ -50,8 +50,7 @@ int cmd_register(const std::vector<std::string>& args) {
     if (!session.open("register", device, fast ? 38400 : 4800)) return kExitInput;
     StationLink link(session.port());
     session.stop_on_interrupt(link);
-    LanguageTable english;
-    english.build(UiLanguage::kEnglish);
+    const LanguageTable& english = english_texts();
     // Registration reads the cards' personal words, which only the basic protocol carries.
     if (start_station(link, fast ? 38400 : 4800).extended()) {
         session.end();

@@ -170,8 +170,7 @@ int readout_db_command(const std::vector<std::string>& args) {
                  uri.c_str());
     CardReaderHooks hooks;
     const ReadOptions options = ask_station(link, settings);
-    LanguageTable english;
-    english.build(UiLanguage::kEnglish);
+    const LanguageTable& english = english_texts();
     hooks.notice = [&](const ReaderNotice& n) { error_cp1251(reader_notice_line(n, english)); };
     // The whole card (every punch, whole codes) goes into the journal.
     hooks.keep_whole = [&](const WholeCard& whole) {

@@ -124,8 +124,7 @@ void SerialSession::end(SerialPort* used) {
 }
 
 ReadOptions ask_station(StationLink& link, const PunchSettings& settings) {
-    LanguageTable english;
-    english.build(UiLanguage::kEnglish);
+    const LanguageTable& english = english_texts();
     ReadOptions options = read_options_from(settings);
     options.station = start_station(link, settings.baud_rate());
     error_cp1251(station_setup_line(options.station, english));
