@@ -59,7 +59,7 @@ Announcement announcement_of(const ExtendedFrame& f) {
 class ExtendedReader {
   public:
     ExtendedReader(StationLink& link, const ReadOptions& options, const CardReaderHooks& hooks)
-        : link_(link), options_(options), hooks_(hooks) {
+        : link_(link), hooks_(hooks) {
         decode_.competition_start = options.competition_start;
         decode_.multi_day = options.multi_day;
         decode_.card6_192 = options.station.card6_192();
@@ -106,7 +106,6 @@ class ExtendedReader {
     bool read_card(const Announcement& card, WholeCard& out);
 
     StationLink& link_;
-    const ReadOptions& options_;
     const CardReaderHooks& hooks_;
     CardDecodeOptions decode_;
     ExtendedFrameReader reader_;
