@@ -9,9 +9,9 @@ std::vector<std::string> RecordedPage::texts() const {
     return out;
 }
 
-const PageFontSpec* RecordedPage::font_of(std::size_t i) const {
+const PageFont* RecordedPage::font_of(std::size_t i) const {
     if (i >= items.size() || items[i].custom_font < 0) return nullptr;
-    return &custom_fonts[static_cast<std::size_t>(items[i].custom_font)].font_spec;
+    return &custom_fonts[static_cast<std::size_t>(items[i].custom_font)].page_font;
 }
 
 RecordingPageDevice::RecordingPageDevice(std::string document_name) {
@@ -52,7 +52,7 @@ void RecordingPageDevice::set_font(ReportFont font) {
     custom_active_ = custom_pending_ = false;
 }
 
-void RecordingPageDevice::set_custom_font(const PageFontSpec& font) {
+void RecordingPageDevice::set_custom_font(const PageFont& font) {
     custom_ = font;
     custom_active_ = custom_pending_ = true;
 }

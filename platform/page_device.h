@@ -26,17 +26,17 @@ constexpr double kFixedAdvanceEm = 1229.0 / 2048.0;
 // A font of its own, for sheets that are not lists (the split printout, the result plate):
 // a face, the character height in inches (the device makes whole dots of it at its vertical
 // resolution), the weight (400 regular, 700 bold) and fixed or proportional pitch.
-struct PageFontSpec {
+struct PageFont {
     std::string face;
     double height_inch = 0;
     int weight = 400;
     bool fixed_pitch = true;
-    bool operator==(const PageFontSpec&) const = default;
+    bool operator==(const PageFont&) const = default;
 };
 
 // The report font as a font of its own ("Courier New Cyr"; the title a third of an inch and
 // bold, the body 10 pt, the large body 11 pt).
-inline PageFontSpec report_font_spec(ReportFont font) {
+inline PageFont report_page_font(ReportFont font) {
     const double inch = font == ReportFont::Title       ? 0.33333334
                         : font == ReportFont::BodyLarge ? 0.15277778
                                                         : 0.1388889;
@@ -58,7 +58,7 @@ class PageDevice {
     virtual void rule_at(double y_mm) = 0;
     // Selects a font of its own for the texts that follow (until the next font call); a
     // device without one uses the body font.
-    virtual void set_custom_font(const PageFontSpec& font) {
+    virtual void set_custom_font(const PageFont& font) {
         (void)font;
         set_font(ReportFont::Body);
     }
@@ -118,12 +118,12 @@ struct RecordedPage {
     // The texts of the page in drawing order (rules left out).
     std::vector<std::string> texts() const;
     // The custom font of item `i` (null when it was drawn in a report font).
-    const PageFontSpec* font_of(std::size_t i) const;
+    const PageFont* font_of(std::size_t i) const;
     // Custom fonts in use on the page: each applies from item `first_item` on, until the
     // next entry or a report font.
     struct FontUse {
         std::size_t first_item = 0;
-        PageFontSpec font_spec;
+        PageFont page_font;
         int height_dots = 0;
     };
     std::vector<FontUse> custom_fonts;
@@ -147,7 +147,7 @@ class RecordingPageDevice : public PageDevice {
     void set_font(ReportFont font) override;
     void text_at(double x_mm, double y_mm, std::string_view text) override;
     void rule_at(double y_mm) override;
-    void set_custom_font(const PageFontSpec& font) override;
+    void set_custom_font(const PageFont& font) override;
     int dots_per_inch() const override { return dpi; }
     void line_at(double x1_mm, double y1_mm, double x2_mm, double y2_mm, double width_mm,
                  bool dotted) override;
@@ -167,7 +167,7 @@ class RecordingPageDevice : public PageDevice {
     ReportFont font_ = ReportFont::Body;
     bool custom_active_ = false;
     bool custom_pending_ = false;
-    PageFontSpec custom_;
+    PageFont custom_;
 };
 
 // Hands out recording devices; the documents stay readable after the report ends.

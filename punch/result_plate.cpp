@@ -7,11 +7,11 @@ namespace skarvel {
 
 using namespace literals;
 
-PageFontSpec plate_result_font() {
-    return PageFontSpec{"Arial Cyr", 2.5, 400, false};
+PageFont plate_result_font() {
+    return PageFont{"Arial Cyr", 2.5, 400, false};
 }
-PageFontSpec plate_name_font() {
-    return PageFontSpec{"Arial Cyr", 0.33333334, 400, false};
+PageFont plate_name_font() {
+    return PageFont{"Arial Cyr", 0.33333334, 400, false};
 }
 
 void draw_result_plate(PageDevice& dev, const Competition& c, const Runner& r) {

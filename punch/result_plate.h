@@ -9,8 +9,8 @@ namespace skarvel {
 
 // The fonts of the plate: "Arial Cyr", regular, 2.5 inches for the result and a third of an
 // inch for the number and name.
-PageFontSpec plate_result_font();
-PageFontSpec plate_name_font();
+PageFont plate_result_font();
+PageFont plate_name_font();
 
 // Draws the plate of a runner as one page of an open document.
 void draw_result_plate(PageDevice& dev, const Competition& c, const Runner& r);

@@ -177,8 +177,8 @@ double split_body_font_inch(int split_scale) {
     return h[scale_index(split_scale)];
 }
 
-PageFontSpec split_font(bool heading, bool bold, int split_scale) {
-    PageFontSpec f;
+PageFont split_font(bool heading, bool bold, int split_scale) {
+    PageFont f;
     f.face = "Courier New Cyr";
     f.height_inch =
         heading ? split_heading_font_inch(split_scale) : split_body_font_inch(split_scale);

@@ -22,7 +22,7 @@ namespace skarvel {
 double split_heading_font_inch(int split_scale);
 double split_body_font_inch(int split_scale);
 // The font of the sheet: "Courier New Cyr", fixed pitch; bold on the course-order sheet.
-PageFontSpec split_font(bool heading, bool bold, int split_scale);
+PageFont split_font(bool heading, bool bold, int split_scale);
 
 // One line of a composed sheet.
 struct SheetLine {

@@ -22,7 +22,7 @@ std::unique_ptr<PageDevice> open_printer_report(ReportEnv& env, std::string_view
 
 // --- fitting the page ---
 
-PageFontSpec fit_to_page(PageFontSpec font, std::size_t chars, double x_mm) {
+PageFont fit_to_page(PageFont font, std::size_t chars, double x_mm) {
     constexpr double kMmPerInch = 25.4;
     const double room = kPageWidthMm - x_mm;
     if (chars == 0 || room <= 0) return font;
@@ -32,9 +32,9 @@ PageFontSpec fit_to_page(PageFontSpec font, std::size_t chars, double x_mm) {
 }
 
 void select_fitting_font(PageDevice& dev, ReportFont font, std::size_t widest_chars, double x_mm) {
-    const PageFontSpec spec = report_font_spec(font);
-    const PageFontSpec fitted = fit_to_page(spec, widest_chars, x_mm);
-    if (fitted == spec)
+    const PageFont wanted = report_page_font(font);
+    const PageFont fitted = fit_to_page(wanted, widest_chars, x_mm);
+    if (fitted == wanted)
         dev.set_font(font);
     else
         dev.set_custom_font(fitted);

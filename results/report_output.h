@@ -48,7 +48,7 @@ inline void print_rule_at(PageDevice& dev, double y_mm) {
 
 // A line of `chars` fixed-pitch characters drawn at x mm stays on the page: `font` as it is
 // when the line fits, else the same font made smaller until it does.
-PageFontSpec fit_to_page(PageFontSpec font, std::size_t chars, double x_mm);
+PageFont fit_to_page(PageFont font, std::size_t chars, double x_mm);
 // Selects `font` for lines of at most `widest_chars` characters at x mm: the report font itself
 // when they fit, else a smaller one of the same face that keeps them on the page.
 void select_fitting_font(PageDevice& dev, ReportFont font, std::size_t widest_chars, double x_mm);

@@ -21,7 +21,7 @@ constexpr int kMaxClubs = 10000;
 constexpr double kX = 1, kSheetTitleY = 10, kRuleY = 18, kHeadingY = 20, kFirstY = 24, kStep = 4;
 constexpr std::size_t kFreeTextMax = 100;
 
-PageFontSpec sheet_body_font() {
+PageFont sheet_body_font() {
     return {"Courier New Cyr", 9.0 / 72.0, 400, true};
 }
 
@@ -189,7 +189,7 @@ void draw_extracts(PageDevice& dev, const Competition& c, const ExtractOptions& 
         std::size_t widest = head.size();
         for (const std::string& l : lines) widest = std::max(widest, l.size());
         for (const auto& f : footer) widest = std::max(widest, f.second.size());
-        const PageFontSpec body = fit_to_page(sheet_body_font(), widest, kX);
+        const PageFont body = fit_to_page(sheet_body_font(), widest, kX);
 
         double y = kFirstY;
         bool sheet_open = false;

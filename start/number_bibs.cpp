@@ -14,7 +14,7 @@ using namespace literals;
 
 namespace {
 
-PageFontSpec arial(double points, bool bold = false) {
+PageFont arial(double points, bool bold = false) {
     return {"Arial", points / 72.0, bold ? 700 : 400, false};
 }
 

@@ -19,7 +19,7 @@ constexpr int kBoxesPerRow = 9;
 constexpr double kRowHeight = 20, kSheetBottom = 285;
 constexpr int kMaxClubs = 10000;
 
-PageFontSpec box_font() {
+PageFont box_font() {
     return {"Courier New Cyr", 12.0 / 72.0, 700, true};
 }
 

@@ -200,11 +200,11 @@ class QtPrinterDevice : public PageDevice {
     }
     void set_font(ReportFont font) override {
         if (ended_) return;
-        select_font(report_font_spec(font));
+        select_font(report_page_font(font));
     }
-    void set_custom_font(const PageFontSpec& font_spec) override {
+    void set_custom_font(const PageFont& page_font) override {
         if (ended_) return;
-        select_font(font_spec);
+        select_font(page_font);
     }
     int dots_per_inch() const override { return dpi_y_; }
     void text_at(double x_mm, double y_mm, std::string_view text) override {
@@ -240,16 +240,16 @@ class QtPrinterDevice : public PageDevice {
   private:
     // A font as a Windows printer makes it from a character height (the em, as the layouts'
     // negative heights mean it) in whole dots of the vertical resolution.
-    void select_font(const PageFontSpec& spec) {
-        const FaceChoice choice = face_choice(spec.face, spec.fixed_pitch);
+    void select_font(const PageFont& wanted) {
+        const FaceChoice choice = face_choice(wanted.face, wanted.fixed_pitch);
         QFont f;
         f.setFamilies(choice.families);
-        f.setStyleHint(spec.fixed_pitch ? QFont::TypeWriter : QFont::SansSerif);
-        f.setFixedPitch(spec.fixed_pitch);
-        const int dots = static_cast<int>(dpi_y_ * spec.height_inch);
+        f.setStyleHint(wanted.fixed_pitch ? QFont::TypeWriter : QFont::SansSerif);
+        f.setFixedPitch(wanted.fixed_pitch);
+        const int dots = static_cast<int>(dpi_y_ * wanted.height_inch);
         const int em = std::max(1, static_cast<int>(dots * scale_));
         f.setPixelSize(em);
-        f.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
+        f.setWeight(wanted.weight >= 700 ? QFont::Bold : QFont::Normal);
         painter_.setFont(f);
         ascent_px_ = choice.ascent_em > 0 ? std::round(choice.ascent_em * em) : 0;
     }

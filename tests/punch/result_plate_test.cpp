@@ -47,8 +47,8 @@ TEST_F(PlateFixture, PrintsResultAndNameThenMovesDown) {
     EXPECT_EQ(page.items[1].y_mm, 128);
     ASSERT_EQ(page.custom_fonts.size(), 2u);
     EXPECT_EQ(page.custom_fonts[0].height_dots, 1500);  // 2.5 inches at 600 dpi
-    EXPECT_EQ(page.custom_fonts[0].font_spec.face, "Arial Cyr");
-    EXPECT_FALSE(page.custom_fonts[0].font_spec.fixed_pitch);
+    EXPECT_EQ(page.custom_fonts[0].page_font.face, "Arial Cyr");
+    EXPECT_FALSE(page.custom_fonts[0].page_font.fixed_pitch);
     EXPECT_EQ(page.custom_fonts[1].height_dots, 200);
     EXPECT_EQ(c.view.cursor[kFinishLines], 1);
     EXPECT_EQ(printers.faults[0], 0);

@@ -245,8 +245,8 @@ TEST_F(SplitFixture, PrintedOnRecordingDeviceScaleTwoAt600Dpi) {
     ASSERT_EQ(page.custom_fonts.size(), 2u);
     EXPECT_EQ(page.custom_fonts[0].first_item, 0u);
     EXPECT_EQ(page.custom_fonts[0].height_dots, 83);
-    EXPECT_EQ(page.custom_fonts[0].font_spec.face, "Courier New Cyr");
-    EXPECT_EQ(page.custom_fonts[0].font_spec.weight, 700);
+    EXPECT_EQ(page.custom_fonts[0].page_font.face, "Courier New Cyr");
+    EXPECT_EQ(page.custom_fonts[0].page_font.weight, 700);
     EXPECT_EQ(page.custom_fonts[1].first_item, 3u);
     EXPECT_EQ(page.custom_fonts[1].height_dots, 66);
 }
@@ -329,7 +329,7 @@ TEST_F(SplitFixture, PlainTimeLimitDisqualifies) {
     // A regular weight on the plain sheet, the heading size throughout.
     const auto& fonts = printers.documents[0].pages[0].custom_fonts;
     ASSERT_EQ(fonts.size(), 1u);
-    EXPECT_EQ(fonts[0].font_spec.weight, 400);
+    EXPECT_EQ(fonts[0].page_font.weight, 400);
     EXPECT_EQ(fonts[0].height_dots, 133);
 }
 

@@ -192,8 +192,8 @@ TEST(SectionedPages, WideSectionsAreSetInAFontThatFits) {
         p.line(std::string(width, 'x'));
         p.end_section({"foot"});
         const RecordedPage& page = dev.doc.pages.at(0);
-        const PageFontSpec* body = page.font_of(3);  // the header
-        if (width * kFixedAdvanceEm * report_font_spec(ReportFont::Body).height_inch * 25.4 + 1 <=
+        const PageFont* body = page.font_of(3);  // the header
+        if (width * kFixedAdvanceEm * report_page_font(ReportFont::Body).height_inch * 25.4 + 1 <=
             kPageWidthMm) {
             EXPECT_EQ(body, nullptr) << width;
             continue;

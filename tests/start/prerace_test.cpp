@@ -298,7 +298,7 @@ TEST(Extracts, SixtyRunnersOneSheetAndEveryColumnOnTheSheet) {
     ASSERT_EQ(dev.doc.pages.size(), 2u);  // the totals go on a sheet of their own
     const RecordedPage& page = dev.doc.pages[0];
     EXPECT_NE(page.items[3].text.find(w("100заявка по почте")), std::string::npos);
-    const PageFontSpec* font = page.font_of(3);
+    const PageFont* font = page.font_of(3);
     ASSERT_NE(font, nullptr);
     EXPECT_LT(font->height_inch * 72, 9);
     for (std::size_t i = 2; i < page.items.size(); ++i) {
@@ -407,7 +407,7 @@ struct Drawn {
 std::vector<Drawn> drawn(const RecordedPage& page) {
     std::vector<Drawn> out;
     for (std::size_t i = 0; i < page.items.size(); ++i) {
-        const PageFontSpec* f = page.font_of(i);
+        const PageFont* f = page.font_of(i);
         out.push_back({page.items[i].x_mm, page.items[i].y_mm, page.items[i].text,
                        f ? f->height_inch * 72 : 0});
     }

@@ -349,7 +349,7 @@ TEST(StartListPrinted, WideLinesAreSetInASizeThatFits) {
     s.print_card_numbers = true;
     ASSERT_TRUE(print_start_list(c, s, e.env));
     const RecordedPage& page = e.printers.documents.at(0).pages.at(0);
-    const PageFontSpec* font = page.font_of(2);
+    const PageFont* font = page.font_of(2);
     ASSERT_NE(font, nullptr);
     std::size_t widest = 0;
     for (std::size_t i = 2; i < page.items.size(); ++i)
