@@ -43,8 +43,9 @@ void show_status(AppContext& ctx, const std::string& cp1251) {
 
 std::string server_status(const LanguageTable& lang, const FinishServerCounts& n) {
     return strf_view(lang.text(Txt::kNetServerStatus), static_cast<long long>(n.received),
-                     static_cast<long long>(n.stored), static_cast<long long>(n.duplicates),
-                     static_cast<long long>(n.dropped), static_cast<long long>(n.table_full));
+                     static_cast<long long>(n.stored), static_cast<long long>(n.status_changes),
+                     static_cast<long long>(n.duplicates), static_cast<long long>(n.dropped),
+                     static_cast<long long>(n.table_full));
 }
 
 // The port of both stations: --port of this run, else the user setting.

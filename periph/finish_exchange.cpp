@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "core/finish_results.h"
-#include "core/time_text.h"
 
 namespace skarvel {
 
@@ -64,10 +63,8 @@ std::optional<FinishDatagramValues> decode_finish_datagram(std::span<const std::
     if (number < 1 || number > 65535) return std::nullopt;
     if (time_word < INT32_MIN || time_word > INT32_MAX) return std::nullopt;
     if (status < 0 || status > 8) return std::nullopt;
-    auto word = static_cast<std::int32_t>(time_word);
-    if ((static_cast<std::uint32_t>(word) & 0xFFFFFF) >= static_cast<std::uint32_t>(kDay))
-        return std::nullopt;
-    return FinishDatagramValues{static_cast<std::uint16_t>(number), word, static_cast<int>(status)};
+    return FinishDatagramValues{static_cast<std::uint16_t>(number),
+                                static_cast<std::int32_t>(time_word), static_cast<int>(status)};
 }
 
 // --- The client -------------------------------------------------------------------------------
@@ -157,23 +154,34 @@ FinishReceiver::Outcome FinishReceiver::store(Competition& c, std::span<const st
         ++counts_.dropped;
         return Outcome::kDropped;
     }
-    std::uint64_t key = (std::uint64_t(v->number) << 32) | std::uint32_t(v->time_word);
-    if (seen_.contains(key)) {
-        ++counts_.duplicates;
-        return Outcome::kDuplicate;
+    auto set_status = [&c, &v] {
+        if (v->number < kNumberIndexSize)
+            if (Runner* r = c.runner_by_number(v->number))
+                r->status = static_cast<std::uint8_t>(v->status);
+    };
+    const std::uint64_t key = (std::uint64_t(v->number) << 32) | std::uint32_t(v->time_word);
+    if (auto seen = seen_.find(key); seen != seen_.end()) {
+        if (seen->second == v->status) {
+            ++counts_.duplicates;
+            return Outcome::kDuplicate;
+        }
+        // The line is here already: only the runner's status was corrected on the client.
+        seen->second = v->status;
+        set_status();
+        c.modified = true;
+        ++counts_.status_changes;
+        return Outcome::kStatusChanged;
     }
     int slot = c.new_record(kFinishLines);
     if (slot == kNoSlot) {
         ++counts_.table_full;
         return Outcome::kTableFull;
     }
-    seen_.insert(key);
+    seen_.emplace(key, v->status);
     FinishLine& line = *c.tables.finish_lines[slot];
     line.start_number = static_cast<std::int16_t>(v->number);
     line.time_word = static_cast<std::uint32_t>(v->time_word);
-    if (v->number < kNumberIndexSize)
-        if (Runner* r = c.runner_by_number(v->number))
-            r->status = static_cast<std::uint8_t>(v->status);
+    set_status();
     if (v->number > kStartTimeNumberOffset) {
         auto& runners = c.tables.runners;
         for (int i = 0; i < runners.used_end(); ++i)
@@ -188,7 +196,10 @@ FinishReceiver::Outcome FinishReceiver::store(Competition& c, std::span<const st
 bool FinishReceiver::store_all(Competition& c,
                                const std::vector<std::vector<std::uint8_t>>& batch) {
     bool any = false;
-    for (const auto& d : batch) any |= store(c, d) == Outcome::kStored;
+    for (const auto& d : batch) {
+        const Outcome o = store(c, d);
+        any |= o == Outcome::kStored || o == Outcome::kStatusChanged;
+    }
     if (any) finish_data_changed(c);
     return any;
 }

@@ -11,7 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "core/competition.h"
@@ -44,11 +44,14 @@ struct FinishDatagramValues {
     std::uint16_t number = 0;
     std::int32_t time_word = 0;
     int status = 0;
+    // Equal values make an exact repeat of a datagram (the counter is not read).
+    bool operator==(const FinishDatagramValues&) const = default;
 };
 // Reads a received datagram. nullopt (the datagram is dropped) when it is empty or longer
 // than 128 bytes, has no terminating zero, is not "number time status [counter]" in
-// decimal, or a value is out of range: number 1..65535, status 0..8, a time of day below
-// 24 hours in the low 24 bits of the time word.
+// decimal, or a value is out of range: number 1..65535, status 0..8. Any time word is taken:
+// the low 24 bits hold times from 24:00:00 on too (the 12-hour roll-over after midnight, the
+// radio control lines), and the high byte a radio control's code.
 std::optional<FinishDatagramValues> decode_finish_datagram(std::span<const std::uint8_t> bytes);
 
 // --- The client -----------------------------------------------------------------------------
@@ -83,24 +86,28 @@ void mark_sent(Competition& c, int slot);
 // --- The server -----------------------------------------------------------------------------
 
 struct FinishServerCounts {
-    std::int64_t received = 0;    // datagrams handed to the server
-    std::int64_t stored = 0;      // became finish lines
-    std::int64_t duplicates = 0;  // the same number and time word already stored in this run
-    std::int64_t dropped = 0;     // malformed
-    std::int64_t table_full = 0;  // no free finish line
+    std::int64_t received = 0;        // datagrams handed to the server
+    std::int64_t stored = 0;          // became finish lines
+    std::int64_t status_changes = 0;  // a line stored before, sent again with another status
+    std::int64_t duplicates = 0;      // exact repeats of a datagram stored in this run
+    std::int64_t dropped = 0;         // malformed
+    std::int64_t table_full = 0;      // no free finish line
 };
 
-// What the server does with received datagrams. It remembers (number, time word) of what
-// it stored, so a line that two overlapping client passes both sent is stored once.
+// What the server does with received datagrams. It remembers the number, time word and status
+// of what it stored in this run: an exact repeat (a line that two overlapping client passes
+// both sent) is stored once; the same line sent again with another status (the client's "+"
+// cleared after the runner's status was corrected) changes the status and adds no line.
 class FinishReceiver {
   public:
-    enum class Outcome { kStored, kDuplicate, kDropped, kTableFull };
+    enum class Outcome { kStored, kStatusChanged, kDuplicate, kDropped, kTableFull };
 
     // Stores one datagram: a new finish line with its number and time word; for a number
     // 1..29999 held by a runner, that runner's status; for a number above 10000, the start
     // time of every runner whose number + 10000 equals it. Does not recompute results.
     Outcome store(Competition& c, std::span<const std::uint8_t> bytes);
-    // Stores a batch, then brings the results up to date once. True when a line was stored.
+    // Stores a batch, then brings the results up to date once. True when a line was stored
+    // or a status changed.
     bool store_all(Competition& c, const std::vector<std::vector<std::uint8_t>>& batch);
 
     const FinishServerCounts& counts() const { return counts_; }
@@ -108,7 +115,8 @@ class FinishReceiver {
     void reset();
 
   private:
-    std::unordered_set<std::uint64_t> seen_;
+    // (number, time word) of every line stored in this run -> the status last applied.
+    std::unordered_map<std::uint64_t, int> seen_;
     FinishServerCounts counts_;
 };
 

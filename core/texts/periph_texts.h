@@ -14,8 +14,8 @@
     X(kNetAddressInUse, "порт занят", "address in use") \
     X(kNetRecvFailed, "recv() failed: %s", "recv() failed: %s") \
     X(kNetClientStatus, "Клиент: отослано строк финиша: %d", "Client: %d finish line(s) sent") \
-    X(kNetServerStatus, "Сервер: принято %lld, записано %lld, повторов %lld, отброшено %lld, нет места %lld", \
-      "Server: %lld received, %lld stored, %lld repeated, %lld dropped, %lld without room") \
+    X(kNetServerStatus, "Сервер: принято %lld, записано %lld, исправлен статус %lld, повторов %lld, отброшено %lld, нет места %lld", \
+      "Server: %lld received, %lld stored, %lld status(es) corrected, %lld repeated, %lld dropped, %lld without room") \
     X(kNetServerOverflow, "Сервер финиша: отброшено датаграмм: %lld. Их пришло больше, чем может ждать, пока открыт диалог; попросите клиента послать строки ещё раз.", "Finish server: %lld datagrams dropped. More came than can wait while a dialog is open; ask the client to send its lines again.") \
     X(kNetServerDialogTitle, "Mode: client", "Mode: client") \
     X(kNetServerNameLabel, "Server name ( <14 letters)", "Server name ( <14 letters)") \

@@ -82,7 +82,6 @@ TEST_F(Exchange, ReadsWhatItWritesAndDropsTheRest) {
         " 101      4473100 9 1\n",    // status above 8
         "   0      4473100 0 1\n",    // number 0
         "65536      4473100 0 1\n",   // number above 16 bits
-        " 101      8640000 0 1\n",    // 24:00:00 is no time of day
         " 101 99999999999 0 1\n",     // beyond 32 bits
         " 101      4473100 0 1\nX",   // something after the line
         " 101      4473100 0 999\n",  // counter above 7 bits
@@ -128,6 +127,39 @@ TEST_F(Exchange, ServerStoresStatusStartTimeAndIgnoresRepeats) {
     EXPECT_EQ(c.runner_by_number(102)->result, 4490000 - 4320000);
     EXPECT_EQ(c.runner_by_number(102)->status, 0);
     EXPECT_EQ(r101.result, 4473100 - 3600000);
+}
+
+// A line sent again after its runner's status was corrected (the client's "+" cleared) changes
+// the status and adds no line; only number, time and status all equal make a repeat. Times of
+// 24:00:00 and later (after midnight, radio control lines) are stored as they come.
+TEST_F(Exchange, ServerTakesACorrectedStatusAndTimesPastMidnight) {
+    Runner& r = runner(101);
+    FinishReceiver server;
+    using O = FinishReceiver::Outcome;
+    const struct {
+        const char* datagram;
+        O outcome;
+        int lines, status;
+    } steps[] = {
+        {" 101      8700000 0 1\n", O::kStored, 1, 0},  // 24:10:00
+        {" 101      8700000 2 1\n", O::kStatusChanged, 1, 2},
+        {" 101      8700000 2 2\n", O::kDuplicate, 1, 2},  // the counter is not compared
+        {" 101      8700000 0 1\n", O::kStatusChanged, 1, 0},
+        {" 101    520093696 0 0\n", O::kStored, 2, 0},  // 31 << 24: a radio line at 00:00:00
+        {" 101     16777215 0 0\n", O::kStored, 3, 0},  // the largest 24-bit time
+    };
+    for (const auto& k : steps) {
+        EXPECT_EQ(server.store(c, bytes_of(k.datagram)), k.outcome) << k.datagram;
+        EXPECT_EQ(c.tables.finish_lines.live_count(), k.lines) << k.datagram;
+        EXPECT_EQ(r.status, k.status) << k.datagram;
+    }
+    EXPECT_EQ(c.tables.finish_lines[0]->time_word, 8700000u);
+    EXPECT_EQ(server.counts().stored, 3);
+    EXPECT_EQ(server.counts().status_changes, 2);
+    EXPECT_EQ(server.counts().duplicates, 1);
+    // A status change alone is worth a recomputation: the runner's result follows it.
+    EXPECT_TRUE(server.store_all(c, {bytes_of(" 101      8700000 3 1\n")}));
+    EXPECT_EQ(r.result, 3 * 8640000 + 101 * 100);
 }
 
 TEST_F(Exchange, ServerWithAFullTableCountsTheLoss) {

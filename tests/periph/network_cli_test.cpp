@@ -101,8 +101,8 @@ class NetworkCliTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(server.state(), QProcess::NotRunning, 30000);
         QCOMPARE(server.exitStatus(), QProcess::NormalExit);
         QCOMPARE(server.exitCode(), 0);
-        QCOMPARE(server.readAll(),
-                 QByteArray("received 3, stored 3, repeated 0, dropped 0, without room 0\n"));
+        QCOMPARE(server.readAll(), QByteArray("received 3, stored 3, status corrected 0, repeated "
+                                              "0, dropped 0, without room 0\n"));
 
         auto s = read_race(server_file);
         QVERIFY(s);

@@ -225,6 +225,33 @@ class NetworkQtTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(server.server->worker_threads(), 1, 20000);
     }
 
+    // The operator corrects a runner's status after his line went out and clears its "+": the
+    // line goes out again and the server takes the status without a second line. The time is
+    // after midnight (24:10:00 on the 12-hour roll-over).
+    void correctedStatusSentAgainOverLoopback() {
+        auto sender = race(101, 0);
+        FinishLine* l = sender->tables.finish_lines[sender->new_record(kFinishLines)];
+        l->start_number = 101;
+        l->set_time(8700000);
+        sender->info.client_send_mode = kSendOnce;
+        auto receiver = race(101, 0);
+        Server server(*receiver);
+        QVERIFY(server.listen());
+        Client client(*sender);
+        for (int status : {0, 2}) {
+            sender->runner_by_number(101)->status = static_cast<std::uint8_t>(status);
+            l->flags &= static_cast<std::uint8_t>(~FinishLine::kFlagSent);
+            const auto before = server.server->counts().received;
+            QVERIFY(client.start(server.server->port()));
+            QTRY_COMPARE_WITH_TIMEOUT(server.server->counts().received, before + 1, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!client.client->running(), 10000);
+        }
+        QCOMPARE(receiver->runner_by_number(101)->status, std::uint8_t(2));
+        QCOMPARE(receiver->tables.finish_lines.live_count(), 1);
+        QCOMPARE(receiver->tables.finish_lines[0]->time(), 8700000);
+        QCOMPARE(server.server->counts().status_changes, 1);
+    }
+
     void bindFailureNamesThePortAndTheReason() {
         QUdpSocket taken;
         QVERIFY(taken.bind(kLoopback, 0, QAbstractSocket::DontShareAddress));

@@ -138,10 +138,12 @@ int cmd_finish_server(const std::vector<std::string>& args) {
     if (start_failed) return kExitInput;
 
     const FinishServerCounts& n = server.counts();
-    std::printf("received %lld, stored %lld, repeated %lld, dropped %lld, without room %lld\n",
-                static_cast<long long>(n.received), static_cast<long long>(n.stored),
-                static_cast<long long>(n.duplicates), static_cast<long long>(n.dropped),
-                static_cast<long long>(n.table_full));
+    std::printf(
+        "received %lld, stored %lld, status corrected %lld, repeated %lld, dropped %lld, without "
+        "room %lld\n",
+        static_cast<long long>(n.received), static_cast<long long>(n.stored),
+        static_cast<long long>(n.status_changes), static_cast<long long>(n.duplicates),
+        static_cast<long long>(n.dropped), static_cast<long long>(n.table_full));
     if (save_failures) return kExitOutput;
     return rc;
 #endif
