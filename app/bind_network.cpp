@@ -101,7 +101,8 @@ void bind_network_commands(AppContext& ctx) {
         ctx.mark_modified();
         ctx.repaint();
     };
-    server_env.failed = [&ctx](const std::string& text) { show_status(ctx, text); };
+    // The receive thread has ended; the command stays ticked until the operator stops it.
+    server_env.failed = [&ctx](const std::string& text) { ctx.prompts.message(text); };
     server_env.overflowed = [&ctx, &lang](std::int64_t dropped) {
         std::string text =
             strf_view(lang.text(Txt::kNetServerOverflow), static_cast<long long>(dropped));

@@ -1,6 +1,7 @@
 #include "periph/ui/finish_server_qt.h"
 
 #include <QMetaObject>
+#include <QThread>
 #include <QTimer>
 #include <QUdpSocket>
 #include <QVariant>
@@ -55,7 +56,7 @@ bool FinishServerQt::start(const QHostAddress& address, int port) {
     port_asked_ = port;
     {
         std::lock_guard lock(mutex_);
-        receive_error_.clear();
+        receive_error_.reset();
         bind_error_.clear();
         queue_.reset_counts();
         overflow_told_ = 0;
@@ -91,9 +92,11 @@ int FinishServerQt::receive(WorkerHolder::Job& job, const QHostAddress& address,
     while (!job.stop_requested()) {
         if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(kPollMs)) {
             if (socket.error() == QAbstractSocket::SocketTimeoutError) continue;
-            std::lock_guard lock(mutex_);
-            receive_error_ = cp(socket.errorString());
-            queue_apply();
+            receive_failed(cp(socket.errorString()));
+            // Nothing more is received, but the server stays on (and its command ticked)
+            // until the operator stops it.
+            socket.close();
+            while (!job.stop_requested()) QThread::msleep(kPollMs);
             break;
         }
         std::vector<std::vector<std::uint8_t>> got;
@@ -147,6 +150,12 @@ void FinishServerQt::ended(int code) {
     emit stopped();
 }
 
+void FinishServerQt::receive_failed(const std::string& reason) {
+    std::lock_guard lock(mutex_);
+    receive_error_ = reason;
+    queue_apply();
+}
+
 void FinishServerQt::schedule_apply() {
     QTimer::singleShot(kRetryMs, this, [this] { apply_queued(); });
 }
@@ -157,7 +166,7 @@ void FinishServerQt::apply_queued() {
         return;
     }
     std::vector<std::vector<std::uint8_t>> batch;
-    std::string error;
+    std::optional<std::string> error;
     std::int64_t overflow = 0;
     {
         std::lock_guard lock(mutex_);
@@ -173,9 +182,8 @@ void FinishServerQt::apply_queued() {
         emit stored();
     }
     if (overflow > 0 && env_.overflowed) env_.overflowed(overflow);
-    if (!error.empty() && env_.failed) {
-        env_.failed(strf_view(env_.lang->text(Txt::kNetRecvFailed), error.c_str()));
-    }
+    if (error && env_.failed)
+        env_.failed(strf_view(env_.lang->text(Txt::kNetRecvFailed), error->c_str()));
 }
 
 }  // namespace skarvel

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,8 @@ class FinishServerQt : public QObject {
         std::function<bool()> may_change_tables;
         // After datagrams were stored (or dropped): mark modified, repaint, status line.
         std::function<void()> changed;
-        // The receive thread ended on an error (its text, Windows-1251).
+        // Receiving failed: "recv() failed: <reason>" (Windows-1251), told once the datagrams
+        // that came before it are stored; nothing more is received until a stop and a new start.
         std::function<void(const std::string&)> failed;
         // Datagrams were dropped because too many waited (the count since the last time).
         std::function<void(std::int64_t dropped)> overflowed;
@@ -63,12 +65,16 @@ class FinishServerQt : public QObject {
     // Stores what is queued now if the tables may change (called by itself; public for
     // tests and for the window when a dialog closes).
     void apply_queued();
+    // The socket failed to receive (nothing more is received until the server is stopped):
+    // `failed` is told on the owner's thread. Any thread may call it.
+    void receive_failed(const std::string& reason);
 
   signals:
     void stored();
     // The port is bound and datagrams are received.
     void listening(int port);
-    // The server ended by itself: its port could not be had, or receiving failed.
+    // The server ended by itself: its port could not be had. (After a receive error it stays on,
+    // receiving nothing, until it is stopped.)
     void stopped();
 
   private:
@@ -83,11 +89,11 @@ class FinishServerQt : public QObject {
     int port_asked_ = 0;
     std::atomic<int> bound_port_{0};
     mutable std::mutex mutex_;
-    std::string bind_error_;          // under mutex_
-    FinishQueue queue_;               // under mutex_
-    std::int64_t overflow_told_ = 0;  // under mutex_
-    bool apply_scheduled_ = false;    // under mutex_
-    std::string receive_error_;       // under mutex_
+    std::string bind_error_;                    // under mutex_
+    FinishQueue queue_;                         // under mutex_
+    std::int64_t overflow_told_ = 0;            // under mutex_
+    bool apply_scheduled_ = false;              // under mutex_
+    std::optional<std::string> receive_error_;  // under mutex_
 };
 
 }  // namespace skarvel

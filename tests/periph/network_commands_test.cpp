@@ -12,6 +12,7 @@
 
 #include "app/main_frame.h"
 #include "app/skarvel_view.h"
+#include "periph/ui/finish_server_qt.h"
 #include "tests/main_window_fixture.h"
 #include "tests/periph/http_test_server.h"
 #include "tests/stall_check.h"
@@ -207,6 +208,29 @@ class NetworkCommandsTest : public QObject, testing::MainWindowFixture {
         trigger(CommandId::kStartClient);
         frame->refresh_commands();
         QVERIFY(!frame->action(CommandId::kStartClient)->isChecked());
+    }
+
+    // The socket fails to receive: the operator is told in a message box, and the command stays
+    // ticked until he stops the server.
+    void serverReceiveErrorIsAMessageBox() {
+        QUdpSocket probe;
+        QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+        frame->state().finish_port = probe.localPort();
+        probe.close();
+        QSettings settings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"));
+        settings.setValue(QStringLiteral("Setup/FinishListen"), QStringLiteral("127.0.0.1"));
+        trigger(CommandId::kStartServer);
+        settings.remove(QStringLiteral("Setup/FinishListen"));
+        auto* server = frame->findChild<FinishServerQt*>();
+        QVERIFY(server && server->running());
+        server->receive_failed("Connection reset by peer");
+        QTRY_VERIFY_WITH_TIMEOUT(!prompts->messages.empty(), 20000);
+        QCOMPARE(prompts->messages.back(), std::string("recv() failed: Connection reset by peer"));
+        frame->refresh_commands();
+        QVERIFY(frame->action(CommandId::kStartServer)->isChecked());
+        trigger(CommandId::kStartServer);
+        frame->refresh_commands();
+        QVERIFY(!frame->action(CommandId::kStartServer)->isChecked());
     }
 };
 
