@@ -210,8 +210,12 @@ struct LineIn {
     std::vector<Punch> punches;
 };
 
-// Splits a line (without its line end) and reads it; false when a field is missing.
-bool parse_line(std::string_view line, bool penalty, LineIn& in, int& out_of_range) {
+enum class LineRead { kRead, kFieldMissing, kBadCourse };
+
+// Splits a line (without its line end) and reads it. An empty field is a value (an empty
+// name, no finish, no penalty); only a line that lacks one of the six fields is not read, and
+// in the whole-event import one whose course is not a single digit.
+LineRead parse_line(std::string_view line, bool penalty, LineIn& in, int& out_of_range) {
     std::vector<std::string_view> f;
     for (std::size_t pos = 0;;) {
         std::size_t semi = line.find(';', pos);
@@ -219,9 +223,7 @@ bool parse_line(std::string_view line, bool penalty, LineIn& in, int& out_of_ran
         if (semi == std::string_view::npos) break;
         pos = semi + 1;
     }
-    if (f.size() < 6) return false;
-    for (int i = 0; i < 6; ++i)
-        if (i != 5 && f[i].empty()) return false;
+    if (f.size() < 6) return LineRead::kFieldMissing;
     in.name = f[0];
     long long card = leading_int(f[1]);
     if (card < 0 || card > std::numeric_limits<std::int32_t>::max()) {
@@ -232,7 +234,7 @@ bool parse_line(std::string_view line, bool penalty, LineIn& in, int& out_of_ran
     if (penalty) {
         in.penalty = leading_int(f[2]);
     } else {
-        if (f[2].size() != 1 || f[2][0] < '0' || f[2][0] > '9') return false;
+        if (f[2].size() != 1 || f[2][0] < '0' || f[2][0] > '9') return LineRead::kBadCourse;
         in.digit = f[2][0] - '0';
     }
     in.start = parse_time_text(f[3]);
@@ -251,17 +253,24 @@ bool parse_line(std::string_view line, bool penalty, LineIn& in, int& out_of_ran
         p.time = parse_time_text(f[i + 1]);
         in.punches.push_back(p);
     }
-    return true;
+    return LineRead::kRead;
 }
 
 std::vector<LineIn> read_lines(std::string_view text, bool penalty, HandheldImportReport& r) {
     std::vector<LineIn> lines;
     for_each_csv_line(text, [&](std::string_view line) {
         LineIn in;
-        if (parse_line(line, penalty, in, r.out_of_range))
-            lines.push_back(std::move(in));
-        else
-            ++r.skipped_lines;
+        switch (parse_line(line, penalty, in, r.out_of_range)) {
+            case LineRead::kRead:
+                lines.push_back(std::move(in));
+                break;
+            case LineRead::kFieldMissing:
+                ++r.skipped_lines;
+                break;
+            case LineRead::kBadCourse:
+                ++r.bad_course_lines;
+                break;
+        }
     });
     return lines;
 }
@@ -302,6 +311,8 @@ void close_report(Competition& c, const LanguageTable& lang, HandheldImportRepor
     r.message = strf_view(lang.text(Txt::kPalmImported), r.runners, r.readouts, r.finish_lines);
     if (r.skipped_lines > 0)
         r.message += "\n" + strf_view(lang.text(Txt::kPalmSkippedLines), r.skipped_lines);
+    if (r.bad_course_lines > 0)
+        r.message += "\n" + strf_view(lang.text(Txt::kPalmBadCourseLines), r.bad_course_lines);
     if (r.out_of_range > 0)
         r.message += "\n" + strf_view(lang.text(Txt::kCsvOutOfRange), r.out_of_range);
 }
@@ -322,15 +333,20 @@ HandheldImportReport import_handheld_csv(Competition& c, std::string_view text,
     const std::int32_t class_base = c.next_record_id(kClasses);
     const std::int32_t course_base = c.next_record_id(kCourses);
     const int id_room = std::numeric_limits<std::int16_t>::max();
+    // A file without a line that can be read adds nothing: trying it again after mending it
+    // must not leave ten more classes and courses each time.
+    const int new_classes = n > 0 ? 10 : 0;
     if (!fits({{Txt::kIofTableRunners, n, runners.room()},
                {Txt::kIofTableCards, n, cards.room()},
                {Txt::kIofTableFinish, n, finish.room()},
-               {Txt::kIofTableClasses, 10, std::min(classes.room(), id_room - class_base + 1)},
-               {Txt::kIofTableCourses, 10, std::min(courses.room(), id_room - course_base + 1)}},
+               {Txt::kIofTableClasses, new_classes,
+                std::min(classes.room(), id_room - class_base + 1)},
+               {Txt::kIofTableCourses, new_classes,
+                std::min(courses.room(), id_room - course_base + 1)}},
               lang, r))
         return r;
     static const std::string removed = utf8_to_cp1251("Снят");
-    for (int k = 0; k < 10; ++k) {
+    for (int k = 0; k < new_classes; ++k) {
         ClassRecord* cls = classes.add();
         cls->id = class_base + k;
         cls->course_id = static_cast<std::int16_t>(course_base + k);
@@ -340,16 +356,16 @@ HandheldImportReport import_handheld_csv(Competition& c, std::string_view text,
         set_field_text(course->name, strf("%d", k));
     }
     std::int32_t runner_id = c.next_record_id(kRunners);
+    std::vector<Runner*> made;
     for (int i = 0; i < n; ++i) {
         const LineIn& in = lines[i];
-        Runner* run = runners.add();
+        Runner* run = made.emplace_back(runners.add());
         run->id = runner_id++;
         set_field_text(run->name, in.name);
         run->card_number = in.card;
         run->class_id = static_cast<std::int16_t>(class_base + in.digit);
         run->start_time = in.start;
         run->finish_time = in.finish;
-        run->result = in.result;
         run->start_number = static_cast<std::uint16_t>(i + 1);
         add_readout(cards, in);
         FinishLine* fl = finish.add();
@@ -360,6 +376,10 @@ HandheldImportReport import_handheld_csv(Competition& c, std::string_view text,
         ++r.finish_lines;
     }
     close_report(c, lang, r);
+    // The recorder's own result (field 6) is the runner's result, whatever finish minus start
+    // gives; the places follow it. (A later change of the finish list computes it anew.)
+    for (int i = 0; i < n; ++i) made[i]->result = lines[i].result;
+    if (n > 0) assign_finish_places(c);
     return r;
 }
 

@@ -44,12 +44,15 @@ struct HandheldImportReport {
     bool ok = false;      // false: nothing changed (unreadable, or it does not fit the tables)
     std::string message;  // the closing message, or why nothing was imported (Windows-1251)
     int runners = 0, readouts = 0, finish_lines = 0;
-    int skipped_lines = 0;  // lines missing a field (or a course digit that is not one digit)
-    int out_of_range = 0;   // numbers outside their field's range, left 0 (or the punch left out)
+    int skipped_lines = 0;     // lines missing a field
+    int bad_course_lines = 0;  // whole-event import: a course that is not one digit
+    int out_of_range = 0;  // numbers outside their field's range, left 0 (or the punch left out)
     std::vector<std::int32_t> unknown_cards;  // the score-with-penalty import: in line order
 };
 // A whole event from the recorder: ten classes ("Снят", "D1".."D9") with ten courses ("0".."9"),
-// then per line a runner numbered from 1 in line order, its card readout and its finish line.
+// then per line a runner numbered from 1 in line order, its card readout and its finish line;
+// the runner's result is the file's (field 6). A file of which no line can be read adds
+// nothing.
 HandheldImportReport import_handheld_csv(Competition& c, std::string_view text,
                                          const LanguageTable& lang);
 // Card data and penalties of known runners (found by card; unknown cards go to one spare

@@ -99,6 +99,7 @@
     X(kPalmUnknownCard, "Неизвестный ЧИП: %ld", "Unknown card: %ld") \
     X(kPalmImported, "Импорт CSV из PALM: участников %d, считанных ЧИПов %d, строк финиша %d.", "Handheld CSV import: %d runners, %d card readouts, %d finish lines.") \
     X(kPalmSkippedLines, "Пропущено строк, в которых не хватает полей: %d.", "Lines missing a field skipped: %d.") \
+    X(kPalmBadCourseLines, "Пропущено строк, в которых дистанция - не одна цифра: %d.", "Lines whose course is not one digit skipped: %d.") \
     X(kStartTimesImportTitle, "Импорт протокола старта", "Import start list") \
     X(kPenaltiesImportTitle, "Штраф маркировки", "Marked-route penalty") \
     X(kOcadDialogTitle, "Импорт отметки из OCAD8", "Import controls from OCAD8") \

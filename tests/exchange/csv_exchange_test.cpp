@@ -238,15 +238,19 @@ TEST(CsvHandheld, AWholeEventFromTheRecorder) {
     auto c = std::make_unique<Competition>();
     HandheldImportReport r = import_handheld_csv(
         *c,
-        "Ann;1234567;2;10:00:00;10:30:00;00:30:00;31;10:10:00;300;10:20:00;\r\n"
+        // The recorder's result (29:00) is kept, not finish minus start (30:00).
+        "Ann;1234567;2;10:00:00;10:30:00;00:29:00;31;10:10:00;300;10:20:00;\r\n"
         "Bob;77;0;10:01:00;10:41:00;00:40:00;\r\n"
+        ";78;1;10:02:00;;;\r\n"                             // no name, did not finish: read
         "missing;5;1;10:00:00\r\n"                          // a field missing: skipped
         "two digits;5;12;10:00:00;10:10:00;00:10:00;\r\n",  // not one digit: skipped
         lang);
     ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(r.runners, 2);
-    EXPECT_EQ(r.skipped_lines, 2);
+    EXPECT_EQ(r.runners, 3);
+    EXPECT_EQ(r.skipped_lines, 1);
+    EXPECT_EQ(r.bad_course_lines, 1);
     EXPECT_EQ(r.out_of_range, 1);  // code 300
+    EXPECT_TRUE(c->modified);
     EXPECT_EQ(c->tables.classes.occupied_count(), 10);
     EXPECT_EQ(c->tables.courses.occupied_count(), 10);
     const Runner& ann = *c->tables.runners[0];
@@ -255,10 +259,16 @@ TEST(CsvHandheld, AWholeEventFromTheRecorder) {
     EXPECT_EQ(field_text(c->find_course_by_id(3)->name), "2");
     EXPECT_EQ(ann.start_number, 1);
     EXPECT_EQ(ann.start_time, 3600000);
-    EXPECT_EQ(ann.result, 180000);
+    EXPECT_EQ(ann.result, 174000);
     const Runner& bob = *c->tables.runners[1];
     EXPECT_EQ(class_name_of(*c, bob), cp("Снят"));
     EXPECT_EQ(bob.start_number, 2);
+    EXPECT_EQ(bob.result, 240000);
+    const Runner& nameless = *c->tables.runners[2];
+    EXPECT_EQ(field_text(nameless.name), "");
+    EXPECT_EQ(nameless.card_number, 78);
+    EXPECT_EQ(nameless.finish_time, 0);
+    EXPECT_EQ(nameless.result, 0);
     const CardReadout& card = *c->tables.card_readouts[0];
     EXPECT_EQ(card.card_number, 1234567);
     EXPECT_EQ(card.start_number, 4567);
@@ -268,9 +278,20 @@ TEST(CsvHandheld, AWholeEventFromTheRecorder) {
     EXPECT_EQ(c->tables.finish_lines[1]->start_number, 2);
     EXPECT_EQ(c->tables.finish_lines[1]->time(), 3846000);
     EXPECT_EQ(r.message,
-              "Handheld CSV import: 2 runners, 2 card readouts, 2 finish lines.\n"
-              "Lines missing a field skipped: 2.\n"
+              "Handheld CSV import: 3 runners, 3 card readouts, 3 finish lines.\n"
+              "Lines missing a field skipped: 1.\n"
+              "Lines whose course is not one digit skipped: 1.\n"
               "Numbers outside their field's range (not stored, left 0): 1.");
+
+    // A file of which no line can be read adds nothing, however often it is tried.
+    auto empty = std::make_unique<Competition>();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        r = import_handheld_csv(*empty, "a;1;x;10:00;10:10;00:10;\r\nb;2\r\n", lang);
+        EXPECT_TRUE(r.ok);
+        EXPECT_EQ(empty->tables.classes.occupied_count() + empty->tables.courses.occupied_count(),
+                  0);
+        EXPECT_FALSE(empty->modified);
+    }
 }
 
 TEST(CsvHandheld, PenaltiesGoToTheRunnerOfTheCardOrOneSpare) {
@@ -283,7 +304,7 @@ TEST(CsvHandheld, PenaltiesGoToTheRunnerOfTheCardOrOneSpare) {
     std::string text =
         "x;500;3;10:00:00;10:50:00;;31;10:10:00;\r\n"
         "y;900;1;10:00:00;10:40:00;;\r\n"
-        "z;901;1;10:00:00;10:45:00;;\r\n";
+        ";901;;10:00:00;10:45:00;;\r\n";  // the name is not used; no penalty is 0
     TempDir dir;
     std::ofstream(dir.file("p.csv"), std::ios::binary) << text;
     ScriptedPrompts prompts;
@@ -299,7 +320,7 @@ TEST(CsvHandheld, PenaltiesGoToTheRunnerOfTheCardOrOneSpare) {
     EXPECT_EQ(prompts.messages[1], cp("Неизвестный ЧИП: 901"));
     EXPECT_EQ(known.penalty, 6);
     EXPECT_EQ(c->tables.runners.occupied_count(), 2);  // one spare for both unknown cards
-    EXPECT_EQ(c->tables.runners[1]->penalty, 2);
+    EXPECT_EQ(c->tables.runners[1]->penalty, 0);       // the last unknown card's
     EXPECT_EQ(c->tables.card_readouts.occupied_count(), 3);
     EXPECT_EQ(c->tables.finish_lines[0]->start_number, 12);
     EXPECT_EQ(c->tables.card_readouts[0]->punch_count, 1);
