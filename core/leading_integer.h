@@ -23,4 +23,22 @@ inline std::optional<long long> leading_integer(std::string_view s, bool sign = 
     return negative ? -v : v;
 }
 
+// A decimal integer as "%d" reads it, from `i` on: any white space first (blanks, tabs, line
+// ends), one optional + or -, then the digits; `i` is left after them. nullopt when no digit
+// comes. Saturates like leading_integer. Two calls read what "%d %d" reads.
+inline std::optional<long long> scan_integer(std::string_view s, std::size_t& i) {
+    auto space = [](char ch) {
+        return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
+    };
+    while (i < s.size() && space(s[i])) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    const std::size_t first = i;
+    long long v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
+        if (v < 100000000000000LL) v = v * 10 + (s[i] - '0');
+    if (i == first) return std::nullopt;
+    return negative ? -v : v;
+}
+
 }  // namespace skarvel

@@ -98,18 +98,20 @@ PairsOutcome import_number_card(Competition& c, std::string_view text) {
     c.rebuild_number_index();
     PairsOutcome out;
     for_each_line(text, [&](std::string_view line) {
-        if (line.find_first_not_of(' ') == std::string_view::npos) return;
-        std::optional<std::int32_t> number = leading_number(line);
-        std::size_t gap = line.find(' ', line.find_first_not_of(' '));
-        std::optional<std::int32_t> card =
-            gap == std::string_view::npos ? std::nullopt : leading_number(line.substr(gap));
-        Runner* r =
-            number && card && *number <= kMaxStartNumber ? c.runner_by_number(*number) : nullptr;
+        if (line.find_first_not_of(" \t") == std::string_view::npos) return;
+        // "%d %d": any white space (a spreadsheet's tab) between the two, a sign allowed.
+        std::size_t i = 0;
+        std::optional<long long> number = scan_integer(line, i);
+        std::optional<long long> card = number ? scan_integer(line, i) : std::nullopt;
+        Runner* r = number && card && *number >= 1 && *number <= kMaxStartNumber && *card >= 0 &&
+                            *card <= 0x7FFFFFFF
+                        ? c.runner_by_number(static_cast<int>(*number))
+                        : nullptr;
         if (!r) {
             ++out.skipped;
             return;
         }
-        r->card_number = *card;
+        r->card_number = static_cast<std::int32_t>(*card);
         ++out.assigned;
     });
     return out;

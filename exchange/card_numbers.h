@@ -37,10 +37,12 @@ CardListOutcome assign_card_numbers(Competition& c, std::string_view list, bool 
 // "экспорт соответствия N, чипа": "number card\r\n" for each runner with both.
 std::string number_card_pairs(const Competition& c);
 
-// "Импорт N, ЧИП": "number card" lines; the runner with the number gets the card.
+// "Импорт N, ЧИП": "number card" lines read as "%d %d" reads them (any white space between,
+// a sign allowed); the runner with the number gets the card.
 struct PairsOutcome {
     int assigned = 0;
-    int skipped = 0;  // lines without two numbers, numbers outside 1..29999, no such runner
+    // lines without two numbers, a number outside 1..29999 or a negative card, no such runner
+    int skipped = 0;
 };
 PairsOutcome import_number_card(Competition& c, std::string_view text);
 

@@ -5,6 +5,7 @@
 #include "core/atomic_file.h"
 #include "core/file_io.h"
 #include "core/finish_results.h"
+#include "core/leading_integer.h"
 #include "core/text_format.h"
 #include "core/time_text.h"
 #include "platform/file_messages.h"
@@ -15,19 +16,6 @@ namespace {
 
 bool is_space(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
-}
-
-// A decimal integer after optional white space and an optional sign, read from `i` on; nullopt
-// when no digit follows. A runaway digit string saturates (and is then out of every range).
-std::optional<long long> read_int(std::string_view s, std::size_t& i) {
-    while (i < s.size() && is_space(s[i])) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    if (i >= s.size() || s[i] < '0' || s[i] > '9') return std::nullopt;
-    long long n = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        if (n < 1'000'000'000'000LL) n = n * 10 + (s[i] - '0');
-    return negative ? -n : n;
 }
 
 // Walks the lines of `text`: a start number, then one white-space-delimited token that
@@ -43,7 +31,7 @@ TextImportCounts import_by_number(Competition& c, std::string_view text, long lo
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         std::size_t i = 0;
-        std::optional<long long> number = read_int(line, i);
+        std::optional<long long> number = scan_integer(line, i);
         while (i < line.size() && is_space(line[i])) ++i;
         std::size_t j = i;
         while (j < line.size() && !is_space(line[j])) ++j;
@@ -122,7 +110,7 @@ TextImportCounts import_penalties_text(Competition& c, std::string_view text) {
         c, text, 0, 65535,
         [](std::string_view token) {
             std::size_t i = 0;
-            return read_int(token, i);
+            return scan_integer(token, i);
         },
         [](Runner& r, long long v) { r.penalty = static_cast<std::uint16_t>(v); });
 }

@@ -29,9 +29,10 @@ TEST(CardNumberFiles, ListsServeTheRentingRunnersInOrderAndSayWhenTheyRunOut) {
     EXPECT_EQ(b.card_number, 502);
 
     EXPECT_EQ(number_card_pairs(f.c), "1 601\r\n2 602\r\n3 502\r\n");
-    PairsOutcome pairs = import_number_card(f.c, "1 701\n3 703\n30000 9\n2\nx y\n");
+    // As "%d %d" reads: a tab from a spreadsheet, signs (no card is negative), anything after.
+    PairsOutcome pairs = import_number_card(f.c, "1\t701 rest\n+3+703\n30000 9\n2\nx y\n2 -5\n");
     EXPECT_EQ(pairs.assigned, 2);
-    EXPECT_EQ(pairs.skipped, 3);
+    EXPECT_EQ(pairs.skipped, 4);
     EXPECT_EQ(a.card_number, 701);
     EXPECT_EQ(b.card_number, 703);
     own.fee_flags |= Runner::kFeeOwnCard;
