@@ -11,6 +11,8 @@ constexpr std::int32_t kCentisPerMinute = 6000;
 constexpr std::int32_t kCentisPerHour = 360000;
 constexpr std::int32_t kTwelveHours = 4320000;
 constexpr std::int32_t kDay = 8640000;
+// The largest time format_time_text writes as it is ("46:36:12,15"): it shows the low 24 bits.
+constexpr std::int32_t kTimeTextMax = 0xFFFFFF;
 
 // "12:25:31" -> 4473100, "1:05" -> 390000 (hours:minutes), "90" -> 540000 (minutes),
 // "00:00:10,5" -> 1005 (digits after the comma are centiseconds as written).

@@ -97,8 +97,10 @@ bool export_start_list_txt(const Competition& c, const std::string& path, int* e
 }
 
 TextImportCounts import_start_times_text(Competition& c, std::string_view text) {
+    // Every time the start list export writes is read back, the marks 25:00:00 (did not
+    // start) and 26:00:00 ("протокол") of the bibs among them.
     return import_by_number(
-        c, text, 0, kDay - 1,
+        c, text, 0, kTimeTextMax,
         [](std::string_view token) -> std::optional<long long> {
             return parse_time_text_wide(token);
         },

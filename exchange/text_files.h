@@ -34,8 +34,9 @@ std::string start_list_text(const Competition& c);
 bool export_start_list_txt(const Competition& c, const std::string& path, int* error = nullptr);
 
 // Sets start times by start number from the lines of `text` (number_index is rebuilt first,
-// so of two runners with one number the later slot gets the value). Times outside
-// 00:00:00..23:59:59.99 are skipped, never wrapped. Leaves the derived figures to the caller.
+// so of two runners with one number the later slot gets the value). Every time the export
+// writes is read (25:00:00 and 26:00:00 too); times beyond 46:36:12,15 (format_time_text's
+// 24 bits) are skipped, never wrapped. Leaves the derived figures to the caller.
 TextImportCounts import_start_times_text(Competition& c, std::string_view text);
 // Sets penalties by start number; penalties outside 0..65535 are skipped, never wrapped.
 TextImportCounts import_penalties_text(Competition& c, std::string_view text);

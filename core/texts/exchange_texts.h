@@ -80,7 +80,7 @@
     X(kPenaltiesImportAsk, "Присвоить штраф из файла?", "Set penalty from file?") \
     X(kTextFileCannotRead, "Не могу читать указанный файл", "Cannot read the file") \
     X(kTextFileCannotWrite, "Не могу записать в указанный файл", "Cannot write the file") \
-    X(kStartTimesImported, "Стартовое время присвоено: %d. Пропущено строк: номер вне 1..29999 - %d, время вне 00:00:00..23:59:59 - %d.", "Start times set: %d. Lines skipped: number outside 1..29999 - %d, time outside 00:00:00..23:59:59 - %d.") \
+    X(kStartTimesImported, "Стартовое время присвоено: %d. Пропущено строк: номер вне 1..29999 - %d, время вне 00:00:00..46:36:12 - %d.", "Start times set: %d. Lines skipped: number outside 1..29999 - %d, time outside 00:00:00..46:36:12 - %d.") \
     X(kPenaltiesImported, "Штраф присвоен: %d. Пропущено строк: номер вне 1..29999 - %d, штраф вне 0..65535 - %d.", "Penalties set: %d. Lines skipped: number outside 1..29999 - %d, penalty outside 0..65535 - %d.") \
     /* CSV entry lists in, on-line CSV out. */ \
     X(kCsvImportQuestion, "Импорт CSV-файла, вы уверены?\nПравила:Поля разделены точками с запятой\nОчередность полей: группа;ФИ;колл;квал(код);номер;ГР;VP;Comment", "Import a CSV file, are you sure?\nRules: fields separated by semicolons\nField order: class;name;club;qualification(code);number;birth year;card;Comment") \
