@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "core/file_io.h"
@@ -125,8 +126,6 @@ CardContentOutcome import_station_csv(Competition& c, std::string_view text) {
     };
     CardContentOutcome out;
     std::vector<Row> rows;
-    int readouts_needed = 0;
-    std::optional<std::int32_t> previous;
     for_each_line(text, [&](std::string_view line) {
         std::vector<std::string_view> f = fields_of(line);
         std::optional<std::int32_t> card = leading_number(f[0]);
@@ -134,70 +133,91 @@ CardContentOutcome import_station_csv(Competition& c, std::string_view text) {
             if (!line.empty()) ++out.lines_skipped;
             return;
         }
-        if (*card != previous) ++readouts_needed;
-        previous = card;
         std::string_view control = f.size() >= 3 ? f[2] : std::string_view();
         while (!control.empty() && control.front() == ' ') control.remove_prefix(1);
         rows.push_back({*card, parse_time_text(f[1]), control});
     });
-    Appender<CardReadout> readouts(c.tables.card_readouts);
-    if (readouts_needed > readouts.room()) {
-        out.refused = true;
-        out.full_table = kCardReadouts;
-        return out;
-    }
-    // The owners of every card, so each readout finds its runners without a walk.
-    std::unordered_multimap<std::int32_t, Runner*> owners;
-    for (int i = 0; i < c.tables.runners.used_end(); ++i)
-        if (Runner* r = c.tables.runners[i]) owners.emplace(r->card_number, r);
-    Appender<FinishLine> lines(c.tables.finish_lines);
-    int lines_needed = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (i == 0 || rows[i].card != rows[i - 1].card)
-            lines_needed += static_cast<int>(owners.count(rows[i].card));
-    if (lines_needed > lines.room()) {
-        out.refused = true;
-        out.full_table = kFinishLines;
-        return out;
-    }
 
-    std::vector<CardReadout*> added;
-    CardReadout* card = nullptr;
+    // The file's readouts, built aside: nothing is added unless the whole import fits.
+    std::vector<CardReadout> added;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const Row& row = rows[i];
-        if (i == 0 || row.card != rows[i - 1].card) {
-            card = readouts.add();
-            card->card_number = row.card;
-            added.push_back(card);
-        }
+        if (i == 0 || row.card != rows[i - 1].card) added.emplace_back().card_number = row.card;
+        CardReadout& card = added.back();
         const char kind = row.control.empty() ? '\0' : row.control.front();
         if (kind == 'F' || kind == 'f') {
-            card->finish.time = row.time;
+            card.finish.time = row.time;
         } else if (kind == 'S' || kind == 's') {
-            card->start.time = row.time;
+            card.start.time = row.time;
         } else if (std::optional<std::int32_t> code = leading_number(row.control);
                    code && *code > 0 && *code <= 255 &&
-                   card->punch_count < CardReadout::kMaxPunches) {
-            Punch& p = card->punches[card->punch_count++];
+                   card.punch_count < CardReadout::kMaxPunches) {
+            Punch& p = card.punches[card.punch_count++];
             p.code = static_cast<std::uint8_t>(*code);
             p.time = row.time;
         }
     }
-    // Finish lines for the readouts of this file: the readouts of an earlier import made theirs
-    // then, and a second line for the same card would count as another lap.
-    for (CardReadout* r : added) {
-        auto [from, to] = owners.equal_range(r->card_number);
-        if (from == to) out.unknown_cards.push_back(r->card_number);
-        for (auto it = from; it != to; ++it) {
-            Runner& runner = *it->second;
-            FinishLine* line = lines.add();
-            line->start_number = static_cast<std::int16_t>(runner.start_number);
-            line->set_time(r->finish.time);
-            if (r->start.time != 0) runner.start_time = r->start.time;
-            ++out.finish_lines;
-        }
+    Appender<CardReadout> readouts(c.tables.card_readouts);
+    if (static_cast<int>(added.size()) > readouts.room()) {
+        out.refused = true;
+        out.full_table = kCardReadouts;
+        return out;
+    }
+
+    // Every readout of the table (up to the first empty slot) and of the file gives each owner
+    // of its card a finish line at its finish time, except where the owner has a line at that
+    // time already: a readout that made its line before (an earlier import, the station) would
+    // otherwise count another lap. A readout of before without a finish time makes none.
+    std::unordered_multimap<std::int32_t, Runner*> owners;
+    for (int i = 0; i < c.tables.runners.used_end(); ++i)
+        if (Runner* r = c.tables.runners[i]; r && r->card_number != 0)
+            owners.emplace(r->card_number, r);
+    auto key = [](int number, std::int32_t time) {
+        return (std::uint64_t(std::uint16_t(number)) << 32) | std::uint32_t(time);
+    };
+    std::unordered_set<std::uint64_t> lines_held;
+    for (int i = 0; i < c.tables.finish_lines.capacity() && c.tables.finish_lines[i]; ++i)
+        lines_held.insert(
+            key(c.tables.finish_lines[i]->start_number, c.tables.finish_lines[i]->time()));
+    struct NewLine {
+        Runner* owner;
+        const CardReadout* readout;
+    };
+    std::vector<NewLine> planned;
+    auto plan = [&](const CardReadout& r, bool from_file) {
+        auto [from, to] = owners.equal_range(r.card_number);
+        if (from == to && from_file) out.unknown_cards.push_back(r.card_number);
+        if (!from_file && r.finish.time == 0) return;
+        for (auto it = from; it != to; ++it)
+            if (lines_held.insert(key(it->second->start_number, r.finish.time)).second)
+                planned.push_back({it->second, &r});
+    };
+    const auto& table = c.tables.card_readouts;
+    for (int i = 0; i < table.capacity() && table[i]; ++i) plan(*table[i], false);
+    for (const CardReadout& r : added) plan(r, true);
+    Appender<FinishLine> lines(c.tables.finish_lines);
+    if (static_cast<int>(planned.size()) > lines.room()) {
+        out.refused = true;
+        out.full_table = kFinishLines;
+        out.unknown_cards.clear();
+        return out;
+    }
+
+    for (const CardReadout& r : added) {
+        *readouts.add() = r;
+        // The file's readouts give their owners its start time, lines made or not.
+        if (r.start.time == 0) continue;
+        auto [from, to] = owners.equal_range(r.card_number);
+        for (auto it = from; it != to; ++it) it->second->start_time = r.start.time;
+    }
+    for (const NewLine& n : planned) {
+        FinishLine* line = lines.add();
+        line->start_number = static_cast<std::int16_t>(n.owner->start_number);
+        line->set_time(n.readout->finish.time);
+        if (n.readout->start.time != 0) n.owner->start_time = n.readout->start.time;
     }
     out.readouts = static_cast<int>(added.size());
+    out.finish_lines = static_cast<int>(planned.size());
     finish_data_changed(c);
     return out;
 }

@@ -58,8 +58,10 @@ struct CardContentOutcome {
 
 // "Чтение из памяти станций": "card;hh:mm:ss;control" lines, sorted by card then time; a new
 // readout begins where the card number changes. Control "F"/"S" sets the finish/start time.
-// Then every readout of the table makes a finish line for each runner who owns its card (and
-// gives the runner the readout's start time when it has one).
+// Then every readout of the table and of the file makes a finish line at its finish time for
+// each runner who owns its card, unless the runner has a line at that time already (a
+// readout of before without a finish time makes none); a line made gives the runner the
+// readout's start time when it has one, and so does every readout of the file.
 CardContentOutcome import_station_csv(Competition& c, std::string_view text);
 
 // "Импорт CSV из VpConfig": a header line, then one readout per line (card in field 2, start

@@ -67,6 +67,41 @@ TEST(CardNumberFiles, StationCsvMakesAReadoutPerBlockOfACard) {
     EXPECT_EQ(r.start_time, hms(10, 0, 0));
 }
 
+// The readouts of before get their owners' lines too, once: a line at the readout's finish
+// time is never made twice (a second lap), nor one without a finish time.
+TEST(CardNumberFiles, StationCsvGivesEarlierReadoutsTheirLineOnce) {
+    PunchFixture f;
+    f.runner(1, 7, 5, 1);
+    f.runner(2, 8, 6, 1);
+    f.runner(3, 9, 4, 1);
+    auto readout = [&](int card, std::int32_t finish) {
+        CardReadout& r = *f.c.tables.card_readouts[f.c.new_record(kCardReadouts)];
+        r.card_number = card;
+        r.finish.time = finish;
+        r.start.time = hms(9, 0, 0);
+    };
+    readout(5, hms(10, 0, 0));  // its line is there (the station made it)
+    readout(6, hms(10, 5, 0));  // read from a card without a line: gets one
+    readout(4, 0);              // no finish: none
+    FinishLine& held = *f.c.tables.finish_lines[f.c.new_record(kFinishLines)];
+    held.start_number = 7;
+    held.set_time(hms(10, 0, 0));
+    const std::string file = "4;10:30:00;F\n";
+    CardContentOutcome out = import_station_csv(f.c, file);
+    EXPECT_EQ(out.finish_lines, 2);
+    EXPECT_EQ(out.readouts, 1);
+    EXPECT_EQ(f.c.tables.finish_lines[1]->start_number, 8);
+    EXPECT_EQ(f.c.tables.finish_lines[1]->time(), hms(10, 5, 0));
+    EXPECT_EQ(f.c.tables.finish_lines[2]->start_number, 9);
+    EXPECT_EQ(f.c.tables.finish_lines[2]->time(), hms(10, 30, 0));
+    EXPECT_EQ(f.c.runner_by_number(8)->start_time, hms(9, 0, 0));
+    // The same file again: another readout, no line.
+    out = import_station_csv(f.c, file);
+    EXPECT_EQ(out.finish_lines, 0);
+    EXPECT_EQ(f.c.tables.finish_lines.live_count(), 3);
+    EXPECT_EQ(f.c.tables.card_readouts.live_count(), 5);
+}
+
 TEST(CardNumberFiles, VpConfigLinesAndFilesThatDoNotFit) {
     PunchFixture f;
     std::string line = "1;x;4321";
