@@ -451,7 +451,29 @@ TEST_F(CliTest, BadInputGivesAMessageAndAnExitCode) {
     EXPECT_FALSE(std::filesystem::exists(file("x.wdb")));
     CliRun help = run_cli("help");
     EXPECT_EQ(help.code, 0);
-    EXPECT_NE(help.out.find("dump"), std::string::npos);
+    for (const char* named : {"dump", "|ocad8|", "--relay-scale 100|1000"})
+        EXPECT_NE(help.out.find(named), std::string::npos) << named;
+}
+
+// Penalties for everybody follow the menu: the marked-route kinds (1, 2) only.
+TEST_F(CliTest, PenaltyForEverybodyOnlyForMarkedRouteKinds) {
+    for (int kind : {0, 1, 2, 3}) {
+        Competition c;
+        c.info.competition_kind = static_cast<std::uint8_t>(kind);
+        c.tables.runners[c.new_record(kRunners)]->penalty = 5;
+        ASSERT_TRUE(save_wdb(c, file("p.wdb")));
+        CliRun run = run_cli("penalty set60 " + file("p.wdb"));
+        const bool marked_route = kind == 1 || kind == 2;
+        EXPECT_EQ(run.code, marked_route ? 0 : 1) << kind;
+        EXPECT_EQ(
+            run.err.find("the competition kind is " + std::to_string(kind)) != std::string::npos,
+            !marked_route)
+            << run.err;
+        Competition back;
+        ScriptedPrompts prompts;
+        ASSERT_TRUE(load_wdb(back, file("p.wdb"), prompts).ok());
+        EXPECT_EQ(back.tables.runners[0]->penalty, marked_route ? 60 : 5) << kind;
+    }
 }
 
 // Every report goes to exactly the OUT it is given, with or without an extension (no default

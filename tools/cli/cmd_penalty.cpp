@@ -2,7 +2,8 @@
 // skarvel-cli penalty from-cards FILE.wdb --control P --interval M
 // Marked-route penalties for every runner: 0, 60, or counted from the punches at the penalty
 // control P (repeats within M seconds count once; runners without a read card keep 60). The
-// file is saved (atomically) when the command succeeded.
+// file is saved (atomically) when the command succeeded. As in the menu, clear and set60 are
+// for the marked-route kinds (1 laps, 2 minutes) only; another kind is refused unchanged.
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -33,6 +34,13 @@ int cmd_penalty(const std::vector<std::string>& args) {
         return cli::kExitUsage;
     auto c = std::make_unique<Competition>();
     if (int rc = cli::load_competition(*c, a.file); rc != cli::kExitOk) return rc;
+    if (const int kind = c->info.competition_kind; !from_cards && kind != 1 && kind != 2) {
+        cli::error("penalty " + std::string(op == 0 ? "clear" : "set60") +
+                   ": the competition kind is " + std::to_string(kind) +
+                   "; penalties for everybody are for the marked-route kinds 1 and 2 only "
+                   "(nothing saved)");
+        return cli::kExitUsage;
+    }
     if (from_cards) {
         int counted = penalties_from_readouts(*c, int(control), int(interval));
         std::printf("penalty counted from the cards of %d runners; the others have 60\n", counted);

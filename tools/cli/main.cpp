@@ -36,7 +36,7 @@
     X(finish_client, "FILE.wdb --server HOST [--port P] [--once]", "send the finish lines not yet sent to the server station") \
     X(post, "FILE.wdb --url PREFIX [--crossings] (--line N | --all)", "post finish line N (from 1) or all unposted lines to the on-line result script") \
     X(export, "osv|routegadget|splits-html|number-card|start-list|online|relay-online FILE.wdb OUT", "write the split files of the result dialog, the common splits page, the start number / card number pairs, the start-list text file or the on-line CSV file (per runner or per relay team)") \
-    X(import, "card-numbers|number-card|station-csv|vpconfig|start-times|penalties|entries|palm|palm-penalty|transponder-codes|amb-finish|amb-start FILE.wdb IN [--own-cards]", "read card numbers, card contents, start times, marked-route penalties, a semicolon-separated entry list, the handheld recorder's CSV, transponder codes or the transponder decoder's finish or start file from a file into the competition and save") \
+    X(import, "card-numbers|number-card|station-csv|vpconfig|start-times|penalties|entries|palm|palm-penalty|ocad8|transponder-codes|amb-finish|amb-start FILE.wdb IN [--own-cards] [--relay-scale 100|1000]", "read card numbers, card contents, start times, marked-route penalties, a semicolon-separated entry list, the handheld recorder's CSV, course control orders (ocad8; --relay-scale turns relay numbers team.leg into team + leg x 100 or x 1000), transponder codes or the transponder decoder's finish or start file from a file into the competition and save") \
     X(day_save, "FILE.wdb OUT.txt", "write the day file of a multi-day event (each numbered runner's result)") \
     X(day_read, "FILE.wdb --day N IN.txt", "read a day file into day N (1..10) of the runners and save") \
     X(multiday, "FILE.wdb --days 1,2,3 --html OUT.htm [--places] [--handicap OUT.txt]", "write the multi-day protocol of the selected days (--places: with day places) and the handicap start file") \
@@ -46,7 +46,7 @@
     X(split_text, "FILE.wdb --card N", "print the text split printout of a card (Windows-1251)") \
     X(serve, "DIR [--port N]", "serve a display folder over HTTP as the desktop program does") \
     X(summary, "FILE.wdb --html OUT.htm [--only-marked]", "write the summary table of clubs by class") \
-    X(penalty, "clear|set60 FILE.wdb | from-cards FILE.wdb --control P --interval M", "set every runner's marked-route penalty to 0 or 60, or count it from the punches at a penalty control, and save") \
+    X(penalty, "clear|set60 FILE.wdb | from-cards FILE.wdb --control P --interval M", "set every runner's marked-route penalty to 0 or 60 (competition kinds 1 and 2 only), or count it from the punches at a penalty control, and save") \
     X(readouts, "shift FILE.wdb --control C --by [-]HH:MM:SS | remove-control FILE.wdb --control C", "move or remove the punches of one control in the read cards and save") \
     X(personalise, "--port DEVICE --form FORM.json [--fast]", "write a runner's personal data (FORM.json) into the card in the station and check it by reading it back") \
     X(register, "FILE.wdb --port DEVICE --number N [--fast]", "make runner N from the personal data of the next personalised card in the station and save") \
