@@ -1,5 +1,7 @@
 #include "punch/radio_reader.h"
 
+#include <optional>
+#include <set>
 #include <string>
 
 namespace skarvel {
@@ -10,6 +12,8 @@ namespace {
 constexpr int kMaxDrainBytes = 1 << 16;
 // Bytes looked through for the listing's first line end.
 constexpr std::size_t kMaxLeadIn = kRadioMaxMessage;
+// Messages of one listing looked at for a radio message (a phone's store holds a few hundred).
+constexpr int kMaxListed = 1000;
 
 void drain(StationLink& link) {
     link.read_failed = false;
@@ -46,6 +50,7 @@ int run_radio_reader(StationLink& link,
     RadioReaderStats& st = stats ? *stats : local;
     int taken = 0;
     std::string line;
+    std::set<int> foreign;  // indexes of the messages passed over
     while (!link.stop_requested() && link.port().is_open()) {
         ++st.cycles;
         drain(link);
@@ -64,31 +69,39 @@ int run_radio_reader(StationLink& link,
             ++st.listing_timeouts;
             continue;
         }
-        int plus = link.read_raw_byte();
-        if (link.read_failed || plus != '+') continue;
-        // "+" and the rest of the listing line: "CMGL: index,...".
-        if (!read_line(link, line, 5 + kRadioMaxListing) || line.size() == 5 + kRadioMaxListing)
-            continue;
-        auto index = parse_listing_index("+" + line);
-        // Only a message that arrived whole (its line end seen) is taken and deleted; one cut
-        // short by a silent modem is read again in the next cycle.
-        std::string text;
-        bool whole = read_line(link, text, kRadioMaxMessage + 2);
-        drain(link);
-        if (!index || !whole) continue;
-        while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
-
-        RadioMessage m = parse_radio_message(text);
-        bool go_on = true;
-        if (m.radio) {
-            ++taken;
-            ++st.messages;
-            st.records_dropped += m.dropped;
-            if (message_read) go_on = message_read(m);
-        } else {
-            // Not from a radio control: left in the store it would be listed first for ever.
-            ++st.foreign_deleted;
+        // The listed messages one after another: the first radio message is taken; others
+        // (a phone used as the modem keeps its own) stay where they are and are passed over,
+        // so no message is read for ever.
+        std::optional<int> index;
+        RadioMessage m;
+        for (int listed = 0; listed < kMaxListed; ++listed) {
+            int plus = link.read_raw_byte();
+            if (link.read_failed || plus != '+') break;
+            // "+" and the rest of the listing line: "CMGL: index,...".
+            if (!read_line(link, line, 5 + kRadioMaxListing) || line.size() == 5 + kRadioMaxListing)
+                break;
+            std::optional<int> listed_index = parse_listing_index("+" + line);
+            // Only a message that arrived whole (its line end seen) is taken and deleted; one
+            // cut short by a silent modem is read again in the next cycle.
+            std::string text;
+            if (!read_line(link, text, kRadioMaxMessage + 2)) break;
+            if (!listed_index) continue;
+            while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+            m = parse_radio_message(text);
+            if (m.radio) {
+                index = listed_index;
+                break;
+            }
+            foreign.insert(*listed_index);
         }
+        drain(link);
+        st.foreign_kept = static_cast<int>(foreign.size());
+        if (!index) continue;
+
+        ++taken;
+        ++st.messages;
+        st.records_dropped += m.dropped;
+        const bool go_on = !message_read || message_read(m);
         send_text(link, modem_delete_command(*index));
         if (!go_on) break;
         link.pause_ms(pauses.after_delete_ms);

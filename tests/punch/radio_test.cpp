@@ -178,7 +178,7 @@ struct ScriptedModem {
     }
 };
 
-TEST(RadioReader, TakesDeletesAndSkipsForeignMessages) {
+TEST(RadioReader, TakesDeletesAndKeepsForeignMessages) {
     test::FakeSerialPort port;
     ScriptedModem modem;
     modem.held = {"hello", message({"1F8CA0AA0F4240", "208CA1AA0F4241"}),
@@ -195,13 +195,33 @@ TEST(RadioReader, TakesDeletesAndSkipsForeignMessages) {
         },
         {0, 0}, &stats);
     EXPECT_EQ(taken, 2);
-    EXPECT_EQ(modem.deleted, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(modem.deleted, (std::vector<int>{2, 3}));  // "hello" stays on the modem
+    EXPECT_EQ(modem.held[0], "hello");
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[1].card_number, 1000001);
-    EXPECT_EQ(stats.foreign_deleted, 1);
+    EXPECT_EQ(stats.foreign_kept, 1);
     EXPECT_EQ(stats.records_dropped, 1);
     EXPECT_EQ(port.writes[0],
               (std::vector<std::uint8_t>{kModemSelectStore.begin(), kModemSelectStore.end()}));
+}
+
+// A store of nothing but other messages is polled like an empty one, never read in a loop on
+// one of them, and the reader still stops.
+TEST(RadioReader, OnlyForeignMessagesAreListedAgainAndKept) {
+    test::FakeSerialPort port;
+    ScriptedModem modem;
+    modem.held = {"hello", "world"};
+    int listings = 0;
+    port.responder = [&](const auto& w, auto& p) {
+        modem(w, p);
+        if (w.size() == 1 && ++listings == 3) p.close();
+    };
+    StationLink link(port);
+    RadioReaderStats stats;
+    EXPECT_EQ(run_radio_reader(link, nullptr, {0, 0}, &stats), 0);
+    EXPECT_EQ(stats.cycles, 3);
+    EXPECT_EQ(stats.foreign_kept, 2);
+    EXPECT_TRUE(modem.deleted.empty());
 }
 
 TEST(RadioReader, MessageCutShortIsReadAgainNotDeleted) {

@@ -77,8 +77,8 @@ int cmd_radio(const std::vector<std::string>& args) {
     session.end();
     std::fprintf(stderr,
                  "skarvel-cli: %lld message(s), %lld record(s) read, %d malformed dropped, %d "
-                 "other message(s) deleted%s\n",
-                 messages, records, stats.records_dropped, stats.foreign_deleted,
+                 "other message(s) left on the modem%s\n",
+                 messages, records, stats.records_dropped, stats.foreign_kept,
                  session.interrupted() ? ", interrupted" : "");
     return save_failures ? kExitOutput : kExitOk;
 #endif
