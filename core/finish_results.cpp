@@ -344,4 +344,17 @@ LapFigures lap_figures(const Competition& c, std::int32_t class_id, int laps) {
     return out;
 }
 
+std::int32_t finish_gap_of(Competition& c, const Runner& r) {
+    const PlaceRule rule(c);
+    if (!rule.placed(r)) return 0;
+    const std::int64_t group = rule.group(r);
+    const std::int32_t value = rule.value(r);
+    const std::vector<PlaceEntry>& entries = c.live.place_entries();
+    // Sorted by value within the group: the first runner below who counts is placed first.
+    for (std::size_t k = group_begin(entries, group);
+         k < entries.size() && entries[k].group == group && entries[k].value < value; ++k)
+        if (entries[k].counted) return value - entries[k].value;
+    return 0;
+}
+
 }  // namespace skarvel

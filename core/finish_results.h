@@ -95,6 +95,12 @@ struct LapFigures {
 };
 LapFigures lap_figures(const Competition& c, std::int32_t class_id, int laps);
 
+// How far a placed runner is behind the runner placed first in his group, by the value the
+// places are counted by (result, or finish clock time for relays and the handicap start), so
+// places and gaps agree; 0 for a runner without a place. Reads the kept places: they must be
+// current (finish_data_changed).
+std::int32_t finish_gap_of(Competition& c, const Runner& r);
+
 // The same place of one runner, counted directly (one walk over the runners); needs fresh
 // results. For a single lookup; the places of a whole list are already in `place`.
 int finish_place_of(const Competition& c, const Runner& r);

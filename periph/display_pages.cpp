@@ -178,16 +178,20 @@ std::string finish_page(Competition& c) {
         const int place = r->place;
         const LapFigures laps = lap_figures(c, r->class_id, c.finish_count_by_number[number]);
         const int finishers = laps.finishers;
-        const std::int32_t leader = laps.has_leader ? std::min(laps.leader, r->result) : r->result;
         p += "<td><b>" + html_field(field_text(r->name), 25) + "</b>";
         if (const Club* club = club_of(c, *r))
             p += "</td><td>" + html_field(field_text(club->name), 20, false);
         p += "</td>";
         const bool has_time = line->time() != 0;
+        // A finish before the start is an error, as the result protocol shows it: no time, no
+        // place, nothing behind.
+        const bool ranked = r->status == 0 && r->result >= 0;
         if (has_time) {
             std::string result;
             if (r->status != 0)
                 append_format(result, "%-8.8s", std::string(finish_status_text(r->status)).c_str());
+            else if (!ranked)
+                append_format(result, "%-8.8s", std::string(result_error_text()).c_str());
             else
                 result = format_time_text(r->result, c.info.time_precision);
             p += "<td><b>" + result + "</b></td>";
@@ -195,7 +199,7 @@ std::string finish_page(Competition& c) {
         const ClassRecord* cls = class_of(c, *r);
         if (!cls) continue;
         std::string place_text;
-        if (r->status == 0) {
+        if (ranked) {
             if (r->out_of_competition)
                 append_format(place_text, "%s%d", std::string("вк/"_cp1251).c_str(), finishers);
             else
@@ -203,8 +207,9 @@ std::string finish_page(Competition& c) {
         }
         p += "<td>&nbsp;" + place_text + "</td>";
         p += "<td>&nbsp;" + html_field(field_text(cls->name), 10, false) + "</td>";
-        if (has_time && r->status == 0) {
-            std::int32_t d = r->result - leader;
+        if (has_time && ranked) {
+            // Behind the runner placed first, by the rule of the places.
+            std::int32_t d = finish_gap_of(c, *r);
             append_format(p, "<td>&nbsp;%3d:%02d</td>", d / 6000, d / 100 % 60);
         } else {
             p += "<td></td>";

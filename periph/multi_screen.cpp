@@ -13,12 +13,27 @@ using namespace literals;
 
 namespace {
 
-bool safe_file_char(unsigned char ch) {
-    if (ch >= '0' && ch <= '9') return true;
-    if ((ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z')) return true;
-    if (ch == '-' || ch == '_' || ch == '.' || ch == '+' || ch == '(' || ch == ')') return true;
-    // Cyrillic letters of Windows-1251, with Ё and ё.
-    return ch >= 0xC0 || ch == 0xA8 || ch == 0xB8;
+// The characters no file name may hold (on Windows, and "/" everywhere).
+bool forbidden_file_char(unsigned char ch) {
+    if (ch < 0x20 || ch == 0x7F) return true;
+    for (char bad : std::string_view("\\/:*?\"<>|"))
+        if (ch == static_cast<unsigned char>(bad)) return true;
+    return false;
+}
+
+// The address of a page in the refresh instruction: "%" and "#" would be read as an escape and
+// as the start of a fragment, so they are written escaped; everything else as it is.
+std::string page_url(std::string_view file) {
+    std::string out;
+    for (char ch : file) {
+        if (ch == '%')
+            out += "%25";
+        else if (ch == '#')
+            out += "%23";
+        else
+            out += ch;
+    }
+    return out;
 }
 
 unsigned char upper_cp1251(unsigned char ch) {
@@ -109,6 +124,7 @@ void each_earlier_pass(const ResultIndex& index, const Runner& r, F&& f) {
     if (!times) return;
     for (std::size_t i = 0; i + 1 < times->size(); ++i) {
         std::int32_t d = (*times)[i] - r.start_time;
+        if (d < 0) d += kDay;  // a pass after midnight, as the result protocol counts it
         f(d / 360000, d / 6000 % 60, d / 100 % 60);
     }
 }
@@ -124,7 +140,7 @@ class PageBuilder {
         append_format(p,
                       "<META HTTP-EQUIV=Refresh CONTENT=\"%d URL=%s\";</head><body "
                       "link=\"#00A5DE\" vlink=\"#00A5DE\">\r\n",
-                      delay, html_escape(next_file).c_str());
+                      delay, html_escape(page_url(next_file)).c_str());
         ResultList list = build_result_list(c_, index_, cls);
         if (info_.first_n != 0 && std::size_t(info_.first_n) < list.runners.size())
             list.runners.resize(info_.first_n);
@@ -193,16 +209,16 @@ class PageBuilder {
         if (info_.competition_kind == kKindMarkedLaps ||
             info_.competition_kind == kKindMarkedMinutes)
             append_format(s, "   %2d  ", r.penalty);
-        if (r.status != 0) {
-            append_format(s, "%-11.11s    ", status_text(r).c_str());
+        PlaceCell cell = places.next(r);
+        // A status, or a finish before the start, instead of a time and a place.
+        if (r.status != 0 || cell.kind == PlaceCell::Error) {
+            append_format(s, "%-11.11s    ", status_text(r, cell).c_str());
             if (ranks) s += "     ";
-            places.next(r);
             return s;
         }
         append_format(s, "%-11.11s", short_time(r.result, info_.time_precision).c_str());
         if (info_.competition_kind == kKindHandicap)
             append_format(s, " %-11.11s", short_time(r.finish_time, info_.time_precision).c_str());
-        PlaceCell cell = places.next(r);
         if (cell.kind == PlaceCell::OutOfCompetition)
             s += " в/к"_cp1251;
         else if (cell.kind == PlaceCell::NoPoints)
@@ -223,15 +239,14 @@ class PageBuilder {
         if (info_.competition_kind == kKindMarkedLaps ||
             info_.competition_kind == kKindMarkedMinutes)
             append_format(s, "<td>%2d</td>", r.penalty);
-        if (r.status != 0) {
-            s += "<td>" + status_text(r) + "</td>";
+        PlaceCell cell = places.next(r);
+        if (r.status != 0 || cell.kind == PlaceCell::Error) {
+            s += "<td>" + status_text(r, cell) + "</td>";
             if (ranks) s += "     ";
-            places.next(r);
         } else {
             s += "<td>" + format_time_text(r.result, info_.time_precision) + "</td>";
             if (info_.competition_kind == kKindHandicap)
                 s += " <td>" + format_time_text(r.finish_time, info_.time_precision) + "</td>";
-            PlaceCell cell = places.next(r);
             if (cell.kind == PlaceCell::OutOfCompetition)
                 s += "<td>в/к</td>"_cp1251;
             else if (cell.kind == PlaceCell::NoPoints)
@@ -244,7 +259,10 @@ class PageBuilder {
         return s;
     }
 
-    std::string status_text(const Runner& r) const {
+    // The status's short text, or the result protocol's error text for a finish before the
+    // start.
+    std::string status_text(const Runner& r, const PlaceCell& cell) const {
+        if (r.status == 0 && cell.kind == PlaceCell::Error) return std::string(result_error_text());
         if (r.status >= kStatusCount) return {};
         return html_escape(status_short_text(info_, r.status));
     }
@@ -260,9 +278,8 @@ class PageBuilder {
 
 std::string class_page_file(std::string_view class_name, std::unordered_set<std::string>& taken) {
     std::string base;
-    for (unsigned char ch : class_name) base += safe_file_char(ch) ? char(ch) : '_';
-    // No hidden files and no "..": a leading full stop is replaced too.
-    if (base.empty() || base[0] == '.') base.insert(base.begin(), '_');
+    for (unsigned char ch : class_name) base += forbidden_file_char(ch) ? '_' : char(ch);
+    if (base.empty()) base = "_";
     std::string name = base + ".htm";
     for (int n = 2; !taken.insert(upper(name)).second; ++n)
         name = base + "~" + std::to_string(n) + ".htm";

@@ -25,15 +25,15 @@ struct MultiScreenSettings {
 enum class MultiScreenKind { kLines, kTables };
 
 struct MultiScreenPage {
-    std::string file;   // file name (Windows-1251), safe on every file system
+    std::string file;   // file name (Windows-1251), valid on every file system
     std::string bytes;  // the whole page
 };
 
-// The file name of a class page: the class name with every character that is not safe in a
-// file name or a URL replaced by '_' (an empty name gives "_"), then ".htm". `taken` holds the
-// names already given (upper-cased, as Windows compares them), so two classes never share a page; a
-// clash gets "~2",
-// "~3", ... before the extension.
+// The file name of a class page: the class name with every character that no file name may
+// hold (\ / : * ? " < > | and control characters) replaced by '_' (an empty name gives "_"),
+// then ".htm"; "Ж 35" and "M21, Eli" keep their names. `taken` holds the names already given
+// (upper-cased, as Windows compares them), so two classes never share a page; a clash gets
+// "~2", "~3", ... before the extension.
 std::string class_page_file(std::string_view class_name, std::unordered_set<std::string>& taken);
 
 // Recounts and recomputes the results, then builds the page of every class in table order.

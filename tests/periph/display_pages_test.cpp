@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "core/atomic_file.h"
+#include "core/finish_results.h"
 #include "tests/results/fixture.h"
 
 namespace skarvel::test {
@@ -98,6 +99,47 @@ TEST(FinishPage, ThreeLinesWithAStatusAndARunnerOutOfCompetition) {
     EXPECT_EQ(u8(finish_page(f.c)),
               std::string(kFinishHead) + rows + "</table></div>\r\n</HTML>\r\n");
     EXPECT_EQ(f.c.runner_by_number(1)->place, 1);
+}
+
+// The row of a runner on the finish page.
+std::string row_of(const std::string& page, std::string_view name) {
+    std::size_t at = page.find(name);
+    return at == std::string::npos ? std::string() : page.substr(at, page.find("</tr>", at) - at);
+}
+
+// The time behind is counted from the runner placed first, by the rule of the places; a finish
+// before the start is the result protocol's error, with no place and nothing behind.
+TEST(FinishPage, BehindTheRunnerPlacedFirstAndAFinishBeforeTheStart) {
+    FinishFixture f;
+    f.add_runner(4, "Early", 1, 0, T(11, 0, 0), T(10, 50, 0));
+    f.add_runner(5, "Late", 1, 0, T(10, 5, 0), T(10, 46, 0));  // 41:00, the best time
+    f.refresh();
+    std::string page = u8(finish_page(f.c));
+    EXPECT_EQ(row_of(page, "Early"), "Early" + std::string(20, ' ') +
+                                         "</b></td><td><b>ОШИБКА  </b></td><td>&nbsp;</td>"
+                                         "<td>&nbsp;M21       </td><td></td>");
+    EXPECT_NE(row_of(page, "Ivanov")
+                  .find("&nbsp;2/5</td><td>&nbsp;M21       </td>"
+                        "<td>&nbsp;  4:12"),
+              std::string::npos);
+    EXPECT_NE(row_of(page, "Late")
+                  .find("&nbsp;1/5</td><td>&nbsp;M21       </td>"
+                        "<td>&nbsp;  0:00"),
+              std::string::npos);
+    // A handicap start places by the finish clock: who crosses the line first leads.
+    f.c.info.competition_kind = kKindHandicap;
+    finish_data_changed(f.c);
+    page = u8(finish_page(f.c));
+    EXPECT_NE(row_of(page, "Ivanov")
+                  .find("&nbsp;1/5</td><td>&nbsp;M21       </td>"
+                        "<td>&nbsp;  0:00"),
+              std::string::npos)
+        << page;
+    EXPECT_NE(row_of(page, "Late")
+                  .find("&nbsp;2/5</td><td>&nbsp;M21       </td>"
+                        "<td>&nbsp;  0:48"),
+              std::string::npos)
+        << page;
 }
 
 TEST(FinishPage, ShowsTheTenLatestLinesOldestFirst) {

@@ -116,23 +116,60 @@ TEST(MultiScreen, TablePageWithFirstN) {
     EXPECT_EQ(u8(pages[1].bytes), b);
 }
 
-TEST(MultiScreen, UnsafeClassNamesGetSafeDistinctFilesUsedInTheChain) {
+// Only what no file name may hold is replaced; two classes never share a page.
+TEST(MultiScreen, ClassNamesKeepEveryCharacterAFileNameMayHold) {
     std::unordered_set<std::string> taken;
-    EXPECT_EQ(u8(class_page_file(cp("Ж 21/Б"), taken)), "Ж_21_Б.htm");
-    EXPECT_EQ(u8(class_page_file(cp("ж 21:б"), taken)), "ж_21_б~2.htm");  // same file on Windows
-    EXPECT_EQ(class_page_file("..", taken), "_...htm");
-    EXPECT_EQ(class_page_file("", taken), "_.htm");
-    EXPECT_EQ(class_page_file("a?b#c%d", taken), "a_b_c_d.htm");
+    const struct {
+        const char* name;
+        const char* file;
+    } cases[] = {
+        {"Ж 35", "Ж 35.htm"},
+        {"M21, Eli", "M21, Eli.htm"},
+        {"Ж 21/Б", "Ж 21_Б.htm"},
+        {"ж 21:б", "ж 21_б~2.htm"},  // the same file as the one before on Windows
+        {"a\\b*c?d\"e<f>g|h\ti", "a_b_c_d_e_f_g_h_i.htm"},
+        {"..", "...htm"},
+        {"", "_.htm"},
+        {"a#b%c", "a#b%c.htm"},
+    };
+    for (const auto& k : cases) EXPECT_EQ(u8(class_page_file(cp(k.name), taken)), k.file);
 
     Fixture f;
     f.add_class(1, "test2");  // may not replace the display page
     f.add_class(2, "M<21>");
+    f.add_class(3, "a#b%c");
     f.refresh();
     auto pages = build_multi_screen_pages(f.c, MultiScreenSettings{}, MultiScreenKind::kLines);
     EXPECT_EQ(pages[0].file, "test2~2.htm");
     EXPECT_EQ(pages[1].file, "M_21_.htm");
     EXPECT_NE(pages[0].bytes.find("URL=M_21_.htm\""), std::string::npos);
-    EXPECT_NE(pages[1].bytes.find("URL=test2~2.htm\""), std::string::npos);
+    // "#" and "%" are escaped in the address, or the browser would cut it or decode it.
+    EXPECT_NE(pages[1].bytes.find("URL=a%23b%25c.htm\""), std::string::npos);
+    EXPECT_NE(pages[2].bytes.find("URL=test2~2.htm\""), std::string::npos);
+}
+
+// A finish before the start is the result protocol's error (no wrapped time, no place 0); a
+// pass after midnight counts 24 hours on, as the protocol counts it.
+TEST(MultiScreen, FinishBeforeTheStartAndPassesAfterMidnight) {
+    Fixture f;
+    f.add_class(1, "A");
+    f.add_runner(1, "Early", 1, 0, T(10, 0, 0), T(9, 50, 0));
+    f.add_runner(2, "Night", 1, 0, T(23, 30, 0), T(0, 10, 0));  // a pass after midnight
+    f.add_finish(2, T(24, 50, 0));  // the last pass, as a time after midnight is kept
+    f.c.info.all_finish_passes = 1;
+    f.refresh();
+    for (MultiScreenKind kind : {MultiScreenKind::kLines, MultiScreenKind::kTables}) {
+        const std::string page =
+            u8(build_multi_screen_pages(f.c, MultiScreenSettings{}, kind)[0].bytes);
+        const bool lines = kind == MultiScreenKind::kLines;
+        EXPECT_NE(page.find(lines ? "00:40:00 " : "<td>00:40:00</td>"), std::string::npos);
+        EXPECT_EQ(page.find("-23:"), std::string::npos) << page;
+        const std::string early = page.substr(page.find("Early"));
+        EXPECT_NE(early.find(lines ? "ОШИБКА         " : "<td>ОШИБКА</td><td>"), std::string::npos)
+            << early;
+        EXPECT_EQ(early.find("  0"), std::string::npos) << early;
+        EXPECT_EQ(early.find("<td>0</td>"), std::string::npos) << early;
+    }
 }
 
 TEST(MultiScreen, WritesIntoANewFolderAndStopsWithTheMessageWhenItCannot) {
