@@ -17,10 +17,8 @@ namespace skarvel {
 
 namespace {
 
-// A control code typed into the one-line input; 0 when empty, cancelled or not a code.
-int ask_control(AppContext& ctx, Txt question) {
-    std::optional<std::string> text =
-        ctx.prompts.ask_text(ctx.lang().text(question), ctx.view.search_text);
+// A control code typed in reply to `text`; 0 when empty, cancelled or not a code.
+int control_code(AppContext& ctx, const std::optional<std::string>& text) {
     if (!text || text->empty()) return 0;
     ctx.view.search_text = *text;
     char* end = nullptr;
@@ -103,7 +101,9 @@ void bind_correction_commands(AppContext& ctx) {
     });
 
     cmd.bind(C::kCorrectReadoutTimes, [&ctx, &c, changed] {
-        const int control = ask_control(ctx, Txt::kShiftWhichControl);
+        const int control = control_code(
+            ctx,
+            ctx.prompts.ask_text(ctx.lang().text(Txt::kShiftWhichControl), ctx.view.search_text));
         if (control == 0) return;
         std::optional<std::string> text = ctx.prompts.ask_text(ctx.lang().text(Txt::kShiftBy), "");
         if (!text || text->empty()) return;
@@ -117,8 +117,10 @@ void bind_correction_commands(AppContext& ctx) {
         ctx.show_status(qs(strf_view(ctx.lang().text(Txt::kShiftDone), shifted)));
     });
 
+    // The question first, then the code in the "Поиск" dialog with its remembered text.
     cmd.bind(C::kRemoveControlFromReadout, [&ctx, &c, changed] {
-        const int control = ask_control(ctx, Txt::kRemoveWhichControl);
+        if (!ctx.prompts.ask_yes_no(ctx.lang().text(Txt::kRemoveWhichControl))) return;
+        const int control = control_code(ctx, ctx.prompts.ask_find_text(ctx.view.search_text));
         if (control == 0) return;
         const int removed = remove_control_punches(c, control);
         changed();

@@ -104,8 +104,9 @@ void bind_transponder_commands(AppContext& ctx) {
         });
 
     cmd.bind(C::kAmbTimeShift, [&ctx, &c] {
-        std::optional<std::string> text = ctx.prompts.ask_text(
-            ctx.lang().text(Txt::kAmbShiftTitle), format_amb_shift(c.info.amb_time_shift));
+        std::optional<std::string> text = ctx.prompts.ask_text_captioned(
+            ctx.lang().text(Txt::kAmbShiftPrompt), format_amb_shift(c.info.amb_time_shift),
+            ctx.lang().text(Txt::kAmbShiftTitle));
         if (!text) return;
         std::optional<std::int32_t> shift = parse_amb_shift(*text);
         if (!shift) {

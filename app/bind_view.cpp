@@ -57,7 +57,7 @@ void bind_view_commands(AppContext& ctx) {
     cmd.bind(
         C::kFind,
         [&ctx, &v] {
-            auto text = ctx.prompts.ask_text(ctx.lang().text(Txt::kFindPrompt), v.search_text);
+            auto text = ctx.prompts.ask_find_text(v.search_text);
             if (!text || text->empty()) return;
             v.find(*text);
         },

@@ -43,6 +43,18 @@ class Prompts {
         (void)caption;
         message(text);
     }
+    // One line of text in a window with this caption.
+    virtual std::optional<std::string> ask_text_captioned(std::string_view prompt,
+                                                          std::string_view initial,
+                                                          std::string_view caption) {
+        (void)caption;
+        return ask_text(prompt, initial);
+    }
+    // The "Поиск" dialog of the list's search, which other commands reuse to ask for a number
+    // or a code (its question is asked before it).
+    std::optional<std::string> ask_find_text(std::string_view initial) {
+        return ask_text_captioned(text(Txt::kFindPrompt), initial, text(Txt::kFindTitle));
+    }
     // A refusal, shown with the stop icon.
     virtual void stop_message(std::string_view text, std::string_view caption) {
         message_captioned(text, caption);
@@ -82,6 +94,7 @@ class ScriptedPrompts : public Prompts {
     bool accept_suggested_file = false;
     std::vector<std::string> suggested_files;  // every name proposed for saving
     std::deque<std::optional<std::string>> texts;
+    std::vector<std::string> text_initials;  // the text each one-line input was preset to
     std::vector<std::string> questions;
     std::vector<std::string> messages;
     std::vector<std::string> captions;  // caption of each captioned question or message
@@ -135,9 +148,16 @@ class ScriptedPrompts : public Prompts {
         file_dialogs.push_back({std::string(title), std::string(s), std::string(extension)});
         return next(files);
     }
-    std::optional<std::string> ask_text(std::string_view prompt, std::string_view) override {
+    std::optional<std::string> ask_text(std::string_view prompt,
+                                        std::string_view initial) override {
         questions.emplace_back(prompt);
+        text_initials.emplace_back(initial);
         return next(texts);
+    }
+    std::optional<std::string> ask_text_captioned(std::string_view prompt, std::string_view initial,
+                                                  std::string_view caption) override {
+        captions.emplace_back(caption);
+        return ask_text(prompt, initial);
     }
 
   private:

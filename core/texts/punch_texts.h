@@ -188,6 +188,7 @@
     X(kRegModeOff, "Регистрация по ЧИПам выключена", "Registration from cards is off") \
     /* The transponder decoder reader and its time shift. */ \
     X(kAmbShiftTitle, "Сдвиг АМВ", "AMB shift") \
+    X(kAmbShiftPrompt, "Сдвиг времени транспондеров ЧЧ:ММ:СС,сс (можно с минусом)", "Transponder time shift HH:MM:SS,hh (minus allowed)") \
     X(kAmbShiftBadTime, "Сдвиг АМВ: нужно время ЧЧ:ММ:СС,сс (можно с минусом)", "AMB shift: a time HH:MM:SS,hh is needed (minus allowed)") \
     X(kAmbPassing, "Транспондер %s: номер %d, время %s", "Transponder %s: number %d, time %s") \
     X(kAmbReaderStopped, "Чтение транспондеров остановлено; испорченных записей отброшено: %d", "Transponder reading stopped; damaged records dropped: %d") \

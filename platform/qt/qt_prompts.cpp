@@ -106,9 +106,15 @@ std::optional<std::string> QtPrompts::choose_open_file_named(std::string_view fi
 }
 
 std::optional<std::string> QtPrompts::ask_text(std::string_view prompt, std::string_view initial) {
+    return ask_text_captioned(prompt, initial, default_caption_);
+}
+
+std::optional<std::string> QtPrompts::ask_text_captioned(std::string_view prompt,
+                                                         std::string_view initial,
+                                                         std::string_view caption) {
     bool ok = false;
-    QString text = QInputDialog::getText(parent_, qs(default_caption_), qs(prompt),
-                                         QLineEdit::Normal, qs(initial), &ok);
+    QString text = QInputDialog::getText(parent_, qs(caption), qs(prompt), QLineEdit::Normal,
+                                         qs(initial), &ok);
     if (!ok) return std::nullopt;
     return cp(text);
 }

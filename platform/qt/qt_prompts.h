@@ -21,6 +21,8 @@ class QtPrompts : public Prompts {
     std::optional<std::string> choose_save_file(std::string_view filter,
                                                 std::string_view suggested) override;
     std::optional<std::string> ask_text(std::string_view prompt, std::string_view initial) override;
+    std::optional<std::string> ask_text_captioned(std::string_view prompt, std::string_view initial,
+                                                  std::string_view caption) override;
     bool ask_yes_no_captioned(std::string_view question, std::string_view caption) override;
     void message_captioned(std::string_view text, std::string_view caption) override;
     void stop_message(std::string_view text, std::string_view caption) override;

@@ -39,6 +39,27 @@ class PunchCommandsTest : public QObject, testing::MainWindowFixture {
     void init() { QVERIFY(open(900, 400, false)); }
     void cleanup() { close(); }
 
+    // "Удалить КП из считанного": the question first, then the code in the "Поиск" dialog.
+    void removeControlAsksThenTakesTheCodeFromTheFindDialog() {
+        CardReadout& r = *c().tables.card_readouts[c().new_record(kCardReadouts)];
+        r.card_number = 5;
+        r.punch_count = 3;
+        for (int i = 0; i < 3; ++i) r.punches[i].code = static_cast<std::uint8_t>(i < 2 ? 31 : 32);
+        prompts->yes_no_answers = {false, true};
+        prompts->texts = {std::string("31")};
+        trigger(CommandId::kRemoveControlFromReadout);  // No: nothing asked further
+        QCOMPARE(prompts->questions.size(), std::size_t(1));
+        trigger(CommandId::kRemoveControlFromReadout);
+        const std::string question = "Отметку какого КП удалить из содержимого ЧИПов?"_cp1251;
+        QCOMPARE(
+            prompts->questions,
+            (std::vector<std::string>{
+                question, question, std::string(russian_language_table().text(Txt::kFindPrompt))}));
+        QCOMPARE(prompts->captions.back(), std::string("Поиск"_cp1251));
+        QCOMPARE(r.punch_count, 1);
+        QCOMPARE(int(r.punches[0].code), 32);
+    }
+
     void f8ReadsCardsAndStops() {
         sim::SimScript script;
         QVERIFY(sim::parse_script(
@@ -233,7 +254,7 @@ class PunchCommandsTest : public QObject, testing::MainWindowFixture {
         prompts->texts = {std::string("-00:01:00,00")};
         trigger(CommandId::kAmbTimeShift);
         QCOMPARE(c().info.amb_time_shift, -6000);
-        QCOMPARE(qs(prompts->questions.back()), QStringLiteral("Сдвиг АМВ"));
+        QCOMPARE(qs(prompts->captions.back()), QStringLiteral("Сдвиг АМВ"));
 
         auto* reader = frame->findChild<TransponderReaderQt*>("transponder_reader");
         QVERIFY(reader);
