@@ -29,12 +29,16 @@ std::string with_number(std::string_view format, int n) {
     return buf;
 }
 
-// The start number typed, or 0 when the question was cancelled.
+// The start number typed in the "Поиск" dialog (preset to "Номер"), or 0 when it was
+// cancelled. A number that is not 1..29999, or that another runner holds, is told and asked
+// again: two runners with one number would share one finish.
 int ask_start_number(AppContext& ctx) {
     const LanguageTable& lang = ctx.lang();
+    Competition& c = ctx.competition;
+    c.rebuild_number_index();
     std::string initial(lang.text(Txt::kRegNumberInitial));
     for (;;) {
-        auto typed = ctx.prompts.ask_text(lang.text(Txt::kRegNumberPrompt), initial);
+        auto typed = ctx.prompts.ask_find_text(initial);
         if (!typed) return 0;
         std::string s = *typed;
         while (!s.empty() && s.front() == ' ') s.erase(s.begin());
@@ -45,9 +49,17 @@ int ask_start_number(AppContext& ctx) {
             if (ch < '0' || ch > '9') digits = false;
             if (digits) n = n * 10 + (ch - '0');
         }
-        if (digits && n >= 1 && n <= edit_limits::kStartNumberMax) return static_cast<int>(n);
-        ctx.prompts.message(lang.text(Txt::kRegNumberBad));
         initial = *typed;
+        if (!digits || n < 1 || n > edit_limits::kStartNumberMax) {
+            ctx.prompts.message(lang.text(Txt::kRegNumberBad));
+            continue;
+        }
+        const Runner* holder = c.runner_by_number(static_cast<int>(n));
+        if (!holder) return static_cast<int>(n);
+        char text[256];
+        std::snprintf(text, sizeof text, std::string(lang.text(Txt::kRegNumberTaken)).c_str(),
+                      static_cast<int>(n), std::string(field_text(holder->name)).c_str());
+        ctx.prompts.message(text);
     }
 }
 

@@ -313,6 +313,7 @@ int register_card_owner(Competition& c, const CardOwner& owner, int start_number
     if (slot == kNoSlot) return kNoSlot;
     Runner& r = *c.tables.runners[slot];
     c.fill_new_runner(r);
+    r.class_id = 0;  // the list's filter class is not the card owner's
     std::string name = owner.surname;
     if (!owner.first_name.empty()) name += " " + owner.first_name;
     set_field_text(r.name, name);

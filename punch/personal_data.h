@@ -136,9 +136,9 @@ bool parse_personal_block(const PersonalDataBlock& block, CardOwner& out);
 std::string card_owner_message(const CardOwner& owner, const LanguageTable& lang);
 
 // Makes the runner of a registered card: number, "Surname First" as the name, the card's club
-// (the first club of that name, else a new one), birth year and card number. Returns the
-// runner's slot, or kNoSlot when the runner table or (for a new club) the club table is full;
-// `no_room_for_club` tells which.
+// (the first club of that name, else a new one), birth year and card number; no class.
+// Returns the runner's slot, or kNoSlot when the runner table or (for a new club) the club
+// table is full; `no_room_for_club` tells which.
 int register_card_owner(Competition& c, const CardOwner& owner, int start_number,
                         std::int32_t card_number, bool* no_room_for_club = nullptr);
 

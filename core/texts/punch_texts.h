@@ -177,9 +177,9 @@
     X(kPersReaderRunning, "Остановите чтение ЧИПов: станция занята", "Stop reading cards first: the station is busy") \
     X(kPersBusy, "Запись в ЧИП уже идёт", "A card is being written already") \
     X(kRegCardShown, "Eng_Name: %s\nRus_Name: %s\nCountry: %s\nCity: %s\nClub: %s\n", "Eng_Name: %s\nRus_Name: %s\nCountry: %s\nCity: %s\nClub: %s\n") \
-    X(kRegNumberPrompt, "Стартовый номер нового участника", "Start number of the new runner") \
     X(kRegNumberInitial, "Номер", "Number") \
     X(kRegNumberBad, "Номер должен быть в пределах 1..29999", "The number must be within 1..29999") \
+    X(kRegNumberTaken, "Номер %d уже у участника %s. Введите другой номер.", "Number %d already belongs to %s. Type another number.") \
     X(kRegBadCard, "В ЧИПе %d нет верных персональных данных: участник не создан", "Card %d holds no valid personal data: no runner made") \
     X(kRegNoRoomForClub, "Нет памяти для создания клуба", "No room for another club") \
     X(kRegCardTaken, "ЧИП %d уже есть у участника N%d %s. Зарегистрировать ещё одного участника с этим ЧИПом?", "Card %d already belongs to runner N%d %s. Register another runner with this card?") \

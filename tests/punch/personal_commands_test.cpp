@@ -84,7 +84,9 @@ class PersonalCommandsTest : public QObject, testing::MainWindowFixture {
                         "\ncard type=10 number=6000102 words=" + words +
                         "\ncard type=6 number=2000103 words=" + std::string(256, 'F') +
                         "\ncard type=6 number=2000101\n");
-        prompts->texts = {std::string("42"), std::nullopt};
+        // The second card is given the number the first one took: told, asked again, cancelled.
+        prompts->texts = {std::string("42"), std::string("42"), std::nullopt};
+        c().info.filter_class_id = 3;  // a class filter in the list does not class the runner
         trigger(CommandId::kPersonalisationMode);
         frame->refresh_commands();
         QVERIFY(frame->action(CommandId::kPersonalisationMode)->isChecked());
@@ -102,6 +104,12 @@ class PersonalCommandsTest : public QObject, testing::MainWindowFixture {
         QVERIFY(r);
         QCOMPARE(std::string(field_text(r->name)), std::string("Иванов Иван"_cp1251));
         QCOMPARE(int(r->birth_year), 1985);
+        QCOMPARE(int(r->class_id), 0);
+        // Asked in the "Поиск" dialog preset to "Номер", again with what was typed.
+        QCOMPARE(prompts->text_initials,
+                 (std::vector<std::string>{"Номер"_cp1251, "Номер"_cp1251, "42"}));
+        QVERIFY(has(prompts->captions, "Поиск"_cp1251));
+        QVERIFY(has(prompts->messages, "Номер 42 уже у участника Иванов Иван"_cp1251));
         QCOMPARE(r->card_number, 2000101);
         QCOMPARE(std::string(field_text(c().find_club_by_id(r->club_id)->name)),
                  std::string("Лидер"_cp1251));
