@@ -17,8 +17,12 @@ QString qt_file_filter(std::string_view cp1251_filter) {
         QString patterns = parts[i + 1].trimmed();
         if (description.isEmpty() && patterns.isEmpty()) break;
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        if (description.contains(QLatin1Char('(')))
-            filters << description;  // already names its patterns
+        // The patterns after the bar filter, as the program's dialogs always had it; the
+        // description is only shown. Qt filters by the last "(...)" of the text, so one is
+        // added unless the description already ends with these very patterns
+        // ("TXT-файл(*.txt) |*.*||" lists every file).
+        if (description.endsWith(QStringLiteral("(%1)").arg(patterns)))
+            filters << description;
         else
             filters << QStringLiteral("%1 (%2)").arg(description, patterns);
     }

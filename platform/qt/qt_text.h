@@ -39,7 +39,8 @@ inline std::string path_of(const QString& path) {
     return path.toUtf8().toStdString();
 }
 
-// "description|*.ext|description2|*.x||" to a Qt filter "description (*.ext);;...".
+// "description|*.ext|description2|*.x||" to a Qt filter "description (*.ext);;...": the
+// patterns after each bar are the ones the dialog filters by.
 QString qt_file_filter(std::string_view cp1251_filter);
 
 }  // namespace skarvel
