@@ -49,7 +49,7 @@ QHBoxLayout* row(QWidget* parent, const QString& before, QWidget* field,
 
 MultiScreenShared MultiScreenShared::from(const CompetitionInfo& info) {
     MultiScreenShared s;
-    s.selection = info.selection == 1 ? 1 : 0;
+    s.selection = info.selection <= 3 ? info.selection : 0;
     s.first_n = info.first_n;
     s.count_laps = info.count_laps != 0;
     s.all_finish_passes = info.all_finish_passes != 0;
@@ -82,7 +82,10 @@ MultiScreenDialog::MultiScreenDialog(const MultiScreenShared& shared,
         selection_->addButton(b, i);
         whom_layout->addWidget(b);
     }
-    selection_->button(shared.selection)->setChecked(true);
+    // The result protocol's course choices (2, 3) have no button here: then none is checked,
+    // the pages go through every class, and OK keeps the choice unless one is picked.
+    if (QAbstractButton* b = selection_->button(shared.selection)) b->setChecked(true);
+    stored_selection_ = shared.selection;
     first_n_ = spin(whom, 0, 255, shared.first_n, "first_n");
     whom_layout->addLayout(
         row(whom, t(Txt::kMultiScreenFirstN), first_n_, t(Txt::kMultiScreenFirstNAfter)));
@@ -108,7 +111,7 @@ MultiScreenDialog::MultiScreenDialog(const MultiScreenShared& shared,
 
 MultiScreenShared MultiScreenDialog::shared() const {
     MultiScreenShared s;
-    s.selection = selection_->checkedId() == 1 ? 1 : 0;
+    s.selection = selection_->checkedId() >= 0 ? selection_->checkedId() : stored_selection_;
     s.first_n = first_n_->value();
     s.count_laps = laps_->isChecked();
     s.all_finish_passes = passes_->isChecked();

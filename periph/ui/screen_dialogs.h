@@ -17,7 +17,9 @@ namespace skarvel {
 
 // The five result settings shared with the result protocol, as the pages use them.
 struct MultiScreenShared {
-    int selection = 0;  // 0 all classes, 1 marked classes
+    // 0 all classes, 1 marked classes; the result protocol's 2 and 3 (all or marked courses)
+    // are kept as they are and give the pages of every class.
+    int selection = 0;
     int first_n = 0;
     bool count_laps = false;
     bool all_finish_passes = false;
@@ -38,6 +40,7 @@ class MultiScreenDialog : public QDialog {
 
   private:
     QButtonGroup* selection_;
+    int stored_selection_ = 0;
     QSpinBox *first_n_, *font_, *refresh_;
     QCheckBox *laps_, *passes_, *non_starters_, *shading_, *vertical_;
 };

@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRadioButton>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QWebSocket>
@@ -14,6 +15,7 @@
 #include "core/atomic_file.h"
 #include "periph/display_pages.h"
 #include "periph/multi_screen.h"
+#include "periph/ui/screen_dialogs.h"
 #include "periph/ui/screens_qt.h"
 #include "platform/qt/display_http_server.h"
 #include "tests/private_settings.h"
@@ -66,6 +68,23 @@ struct Race : Fixture {
 class ScreensUiTest : public QObject {
     Q_OBJECT
   private slots:
+    // The result protocol's course choices (2, 3) have no button in the pages' dialog: OK keeps
+    // them unless a button is picked.
+    void multipage_dialog_keeps_a_course_selection() {
+        const LanguageTable& lang = russian_language_table();
+        for (int stored : {0, 1, 2, 3}) {
+            MultiScreenShared shared;
+            shared.selection = stored;
+            MultiScreenDialog dialog(shared, {}, lang);
+            QCOMPARE(dialog.shared().selection, stored);
+        }
+        MultiScreenShared shared;
+        shared.selection = 3;
+        MultiScreenDialog dialog(shared, {}, lang);
+        dialog.findChild<QRadioButton*>(QStringLiteral("selection1"))->click();
+        QCOMPARE(dialog.shared().selection, 1);
+    }
+
     void initTestCase() { QVERIFY(skarvel::testing::use_private_settings()); }
 
     void display_page_follows_the_mode_and_the_flag() {
