@@ -62,7 +62,7 @@ TEST_F(CliFixture, DisplayAndMultipageWriteWhatTheProgramWrites) {
     ASSERT_EQ(run("multipage " + file + " --out " + out + " --tables"), 0);
     auto pages = build_multi_screen_pages(c, {}, MultiScreenKind::kTables);
     ASSERT_EQ(pages.size(), 2u);
-    EXPECT_EQ(u8(pages[1].file), "M_21_B.htm");
+    EXPECT_EQ(u8(pages[1].file), "M 21_B.htm");
     for (const auto& page : pages) EXPECT_EQ(read(dir / "lcd" / u8(page.file)), page.bytes);
 }
 

@@ -24,6 +24,7 @@ class CliShared : public ::testing::Test {
         fs::create_directories(dir);
         Competition c;
         make_demo_competition(c, DemoOptions{});
+        c.info.competition_kind = 1;  // a marked-route event: penalties for everybody are allowed
         ASSERT_TRUE(save_wdb(c, file("race.wdb")));
         uri = "'" + server.conninfo() + "'";
     }
