@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHostAddress>
 #include <QSettings>
+#include <memory>
 
 #include "app/app_context.h"
 #include "app/main_frame.h"
@@ -17,6 +18,7 @@
 #include "periph/ui/network_dialogs.h"
 #include "periph/ui/online_poster_qt.h"
 #include "platform/qt/qt_text.h"
+#include "shared/ui/shared_session.h"
 
 namespace skarvel {
 
@@ -46,6 +48,14 @@ std::string server_status(const LanguageTable& lang, const FinishServerCounts& n
                      static_cast<long long>(n.stored), static_cast<long long>(n.status_changes),
                      static_cast<long long>(n.duplicates), static_cast<long long>(n.dropped),
                      static_cast<long long>(n.table_full));
+}
+
+// The shared competition the window is joined to, for the finish exchange (empty: none).
+std::function<std::string()> joined_to(AppContext& ctx) {
+    return [&ctx] {
+        SharedSession* s = ctx.frame.shared();
+        return s ? s->join().competition_id : std::string();
+    };
 }
 
 // The port of both stations: --port of this run, else the user setting.
@@ -86,6 +96,7 @@ void bind_network_commands(AppContext& ctx) {
         ctx.repaint();
     };
     client_env.message = [&ctx](const std::string& text) { ctx.prompts.message(text); };
+    client_env.joined_to = joined_to(ctx);
     auto* client = new FinishClientQt(std::move(client_env), ctx.parent());
     QObject::connect(client, &FinishClientQt::pass_ended, client, [&ctx, client, &lang] {
         show_status(ctx, strf_view(lang.text(Txt::kNetClientStatus), client->lines_sent()));
@@ -113,9 +124,16 @@ void bind_network_commands(AppContext& ctx) {
         ctx.prompts.message(text);
         ctx.frame.refresh_commands();
     };
+    server_env.joined_to = joined_to(ctx);
     auto* server = new FinishServerQt(std::move(server_env), ctx.parent());
-    QObject::connect(server, &FinishServerQt::stored, server, [&ctx, &lang, server] {
+    auto refused_told = std::make_shared<std::int64_t>(0);
+    QObject::connect(server, &FinishServerQt::stored, server, [&ctx, &lang, server, refused_told] {
         show_status(ctx, server_status(lang, server->counts()));
+        // Lines of a station on the same shared competition: told once per run of the server.
+        std::int64_t refused = server->counts().same_shared;
+        if (refused > 0 && *refused_told == 0)
+            ctx.prompts.message(lang.text(Txt::kSharedFinishRefused));
+        *refused_told = refused;
     });
 
     OnlinePosterQt::Environment poster_env;

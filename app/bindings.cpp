@@ -20,6 +20,7 @@ void bind_correction_commands(AppContext& ctx);
 void bind_card_file_commands(AppContext& ctx);
 void bind_csv_commands(AppContext& ctx);
 void bind_transponder_commands(AppContext& ctx);
+void bind_shared_commands(AppContext& ctx);
 
 void bind_all_commands(AppContext& ctx) {
     bind_shell_commands(ctx);
@@ -39,6 +40,7 @@ void bind_all_commands(AppContext& ctx) {
     bind_card_file_commands(ctx);
     bind_csv_commands(ctx);
     bind_transponder_commands(ctx);
+    bind_shared_commands(ctx);
 }
 
 }  // namespace skarvel

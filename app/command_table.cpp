@@ -20,6 +20,8 @@ constexpr CommandDef kCommands[] = {
     {C::kOpen, "file", T::kCmdOpen, "Ctrl+O"},
     {C::kSave, "file", T::kCmdSave, "Ctrl+S"},
     {C::kSaveAs, "file", T::kCmdSaveAs, ""},
+    {C::kShareOnServer, "file", T::kCmdShareOnServer, "", false, true},
+    {C::kOpenFromServer, "file", T::kCmdOpenFromServer, ""},
     {C::kSelectPrinter, "file", T::kCmdSelectPrinter, "", false, true},
     {C::kImportWdb, "file/import", T::kCmdImportWdb, ""},
     {C::kImportCsv, "file/import", T::kCmdImportCsv, ""},

@@ -36,6 +36,8 @@ enum class CommandId : int {
     kOpen,
     kSave,
     kSaveAs,
+    kShareOnServer,
+    kOpenFromServer,
     kSelectPrinter,
     kImportWdb,
     kImportCsv,

@@ -26,11 +26,14 @@
 #include "app/toolbar_icons.h"
 #include "core/cp1251.h"
 #include "core/finish_results.h"
+#include "core/text_format.h"
 #include "core/wdb_file.h"
 #include "platform/file_messages.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_translations.h"
 #include "platform/stall_scope.h"
+#include "shared/state_dir.h"
+#include "shared/ui/shared_session.h"
 
 namespace skarvel {
 
@@ -116,7 +119,10 @@ CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
         *competition_, *prompts_, state_.lang, journal_, [this] { return path_; },
         [this] { return cards_not_entered(); }, [this] { update_title(); }});
 
-    view_->on_changed = [this] { update_title(); };
+    view_->on_changed = [this] {
+        update_title();
+        emit competition_changed();
+    };
     view_->on_input = [this] { refresh_commands(); };
     view_->on_edit_row = [this] { commands_.run(CommandId::kEditRecord); };
     view_->on_delete_row = [this] { commands_.run(CommandId::kDelete); };
@@ -151,6 +157,7 @@ CMainFrame::CMainFrame(Prompts* prompts, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
+    shared_.reset();
     // Prompts handed in outlive the window: they must not keep its language table.
     if (&prompts_->lang() == &state_.lang) prompts_->set_language(nullptr);
     // The view refers to the competition; let Qt delete it first.
@@ -254,6 +261,11 @@ void CMainFrame::build_status_bar() {
     timer_pane_->setMinimumWidth(200);
     timer_pane_->setFrameShape(QFrame::StyledPanel);
     statusBar()->addWidget(message_pane_, 1);
+    server_pane_ = new QLabel(this);
+    server_pane_->setObjectName(QStringLiteral("server_pane"));
+    server_pane_->setFrameShape(QFrame::StyledPanel);
+    server_pane_->hide();
+    statusBar()->addPermanentWidget(server_pane_);
     statusBar()->addPermanentWidget(timer_pane_);
     for (const char* name : {"CAP", "NUM", "SCRL"}) {
         auto* l = new QLabel(QString::fromLatin1(name), this);
@@ -348,8 +360,9 @@ void CMainFrame::open_recent(int index) {
 }
 
 void CMainFrame::update_title() {
-    QString name =
-        path_.empty() ? qs(state_.lang.text(Txt::kUntitled)) : QFileInfo(qpath(path_)).fileName();
+    QString name = shared_         ? QString::fromStdString(shared_->join().describe)
+                   : path_.empty() ? qs(state_.lang.text(Txt::kUntitled))
+                                   : QFileInfo(qpath(path_)).fileName();
     QString title = name + QStringLiteral("[*] - Skarvel");
     if (windowTitle() != title) setWindowTitle(title);
     setWindowModified(competition_->modified);
@@ -391,6 +404,7 @@ void CMainFrame::tick_second() {
 
 void CMainFrame::new_competition() {
     saver_->wait();
+    leave_shared();
     ++generation_;
     journal_.close();
     competition_->clear();
@@ -411,6 +425,7 @@ bool CMainFrame::open_file(const QString& path) {
         refresh_commands();
         return false;
     }
+    leave_shared();
     ++generation_;
     view_->reset();
     // Results and places as the finish lines of this file give them (a file from another
@@ -456,6 +471,13 @@ bool CMainFrame::save() {
             file_error_message(state_.lang, state_.lang.text(Txt::kCannotSave), path_, error));
         return false;
     }
+    if (shared_) {
+        // A snapshot of the shared competition: the journal and the changed mark belong to
+        // the server's side.
+        settings_.add_recent_file(qpath(path_));
+        update_recent_actions();
+        return true;
+    }
     competition_->modified = false;
     restart_journal_after_save();
     settings_.add_recent_file(qpath(path_));
@@ -494,9 +516,12 @@ std::vector<JournalEntry> CMainFrame::cards_not_entered() {
 
 bool CMainFrame::save_as() {
     saver_->wait();
-    // An untitled competition is proposed under the name the title bar shows.
+    // An untitled competition is proposed under the name the title bar shows; a shared one
+    // under its database's name.
     std::string suggested =
-        path_.empty() ? cp1251_to_utf8(state_.lang.text(Txt::kUntitled)) + ".wdb" : path_;
+        !path_.empty() ? path_
+        : shared_      ? shared_->join().database + ".wdb"
+                       : cp1251_to_utf8(state_.lang.text(Txt::kUntitled)) + ".wdb";
     auto chosen = choose_save_path(*prompts_, state_.lang, state_.lang.text(Txt::kDocFilter),
                                    suggested, "wdb");
     if (!chosen) return false;
@@ -516,6 +541,13 @@ bool CMainFrame::maybe_save() {
     // Cards already read belong to this competition: enter them before the question, so they
     // are saved with it (or the user knowingly drops them).
     if (ctx_->apply_station_events) ctx_->apply_station_events();
+    if (shared_) {
+        // The server holds the competition: only what has not reached it is at stake.
+        shared_->capture_now();
+        if (shared_->waiting() == 0) return true;
+        return prompts_->ask_yes_no(
+            strf_view(state_.lang.text(Txt::kSharedStillWaiting), shared_->waiting()));
+    }
     if (!competition_->modified) return true;
     QString name =
         path_.empty() ? qs(state_.lang.text(Txt::kUntitled)) : QFileInfo(qpath(path_)).fileName();

@@ -30,6 +30,16 @@ class QToolBar;
 namespace skarvel {
 
 class CSkarvelView;
+class SharedSession;
+struct ServerAddress;
+namespace pg {
+class Connection;
+}
+namespace shared {
+struct Snapshot;
+struct Conflict;
+class StateDir;
+}  // namespace shared
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -58,7 +68,18 @@ class CMainFrame : public QMainWindow {
     bool save();
     bool save_as();
     // Asks to save a changed competition: false when the user cancelled (or saving failed).
+    // A shared competition is on the server: only changes that have not reached it yet are
+    // asked about.
     bool maybe_save();
+    // The shared competition this window is joined to; null while it works on a file.
+    SharedSession* shared() { return shared_.get(); }
+    // Joins the shared competition at `address` in place of the open one (app/frame_shared.cpp);
+    // false, after telling why, when it cannot.
+    bool open_shared(const ServerAddress& address);
+    // Puts the open competition on the server at `address` and joins it.
+    bool share_competition(const ServerAddress& address);
+    // Where this window keeps its folders for shared competitions (tests point it elsewhere).
+    QString shared_state_root;
     const std::string& file_path() const { return path_; }
     // Changes whenever another competition replaces the open one (read by the readers'
     // workers too).
@@ -83,6 +104,9 @@ class CMainFrame : public QMainWindow {
     QToolBar* tool_bar() const { return toolbar_; }
     // Answer of the ask-to-save question in tests (Yes, No or Cancel); unset: a message box.
     std::function<int()> save_question_answer;
+    // Answer to a conflict of the shared competition in tests (1 keep mine, 0 take theirs,
+    // -1 undecided); unset: the conflict dialog.
+    std::function<int(const shared::Conflict&)> conflict_answer;
 
   signals:
     // The competition changed (a card, a click, a command, a network line...): what follows
@@ -111,6 +135,13 @@ class CMainFrame : public QMainWindow {
     // The card journal stopped (or started again) writing to the disk: told loudly.
     void journal_state_changed(bool writing);
     void update_recent_actions();
+    // Leaves the shared competition (the window goes on with its copy as an untitled one).
+    void leave_shared();
+    // Starts the session on the competition just built from `snapshot`.
+    void start_shared(const std::string& conninfo, const ServerAddress& address,
+                      std::unique_ptr<shared::StateDir> state, const shared::Snapshot& snapshot,
+                      pg::Connection& db);
+    void update_server_pane();
 
   public:
     void open_recent(int index);
@@ -128,6 +159,8 @@ class CMainFrame : public QMainWindow {
     std::atomic<std::uint64_t> generation_{1};
     CardJournal journal_;
     std::unique_ptr<BackgroundSaver> saver_;  // after the journal: its worker ends first
+    std::unique_ptr<shared::StateDir> shared_state_;
+    std::unique_ptr<SharedSession> shared_;  // after the journal and the state: ends first
 
     std::vector<QAction*> actions_;
     std::map<std::string, QMenu*, std::less<>> menus_;
@@ -137,6 +170,7 @@ class CMainFrame : public QMainWindow {
     QLabel* message_pane_ = nullptr;
     QLabel* timer_pane_ = nullptr;
     QLabel* journal_pane_ = nullptr;  // shown while the card journal cannot write
+    QLabel* server_pane_ = nullptr;
     QTimer* clock_timer_ = nullptr;
     QTimer* second_timer_ = nullptr;
 };

@@ -20,6 +20,7 @@
 #include "core/texts/periph_texts.h"
 #include "core/texts/punch_texts.h"
 #include "core/texts/results_texts.h"
+#include "core/texts/shared_texts.h"
 #include "core/texts/start_texts.h"
 
 namespace skarvel {
@@ -266,6 +267,7 @@ namespace skarvel {
     SKARVEL_TEXTS_RESULTS(X) \
     SKARVEL_TEXTS_EXCHANGE(X) \
     SKARVEL_TEXTS_PERIPH(X) \
+    SKARVEL_TEXTS_SHARED(X) \
     /* The last slot. */ \
     X(kIncorrectFileFormat, "Неизвестный формат базы данных", "Incorrect file format")
 // clang-format on

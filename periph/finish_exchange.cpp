@@ -20,6 +20,32 @@ FinishDatagram encode_finish_datagram(const FinishLine& line, int status) {
 }
 
 namespace {
+constexpr std::string_view kSharedMark = "SKSHARE ";
+}  // namespace
+
+void put_shared_mark(FinishDatagram& d, std::string_view competition_id) {
+    std::size_t end = 0;
+    while (end < d.size() && d[end] != 0) ++end;
+    std::size_t at = end + 1;
+    std::size_t room = d.size() - at - 1;  // a zero ends the mark too
+    std::string mark = std::string(kSharedMark) + std::string(competition_id);
+    if (at >= d.size() || mark.size() > room) return;
+    std::memcpy(d.data() + at, mark.data(), mark.size());
+}
+
+std::string shared_mark_of(std::span<const std::uint8_t> bytes) {
+    std::size_t end = 0;
+    while (end < bytes.size() && bytes[end] != 0) ++end;
+    std::size_t at = end + 1;
+    if (at + kSharedMark.size() > bytes.size()) return {};
+    if (std::memcmp(bytes.data() + at, kSharedMark.data(), kSharedMark.size()) != 0) return {};
+    std::string id;
+    for (std::size_t i = at + kSharedMark.size(); i < bytes.size() && bytes[i] != 0; ++i)
+        id += static_cast<char>(bytes[i]);
+    return id;
+}
+
+namespace {
 
 // A decimal field: leading spaces, an optional minus, at least one digit. Advances `p`.
 bool read_decimal(const char*& p, const char* end, bool allow_minus, std::int64_t& value) {
@@ -149,6 +175,10 @@ void mark_sent(Competition& c, int slot) {
 
 FinishReceiver::Outcome FinishReceiver::store(Competition& c, std::span<const std::uint8_t> bytes) {
     ++counts_.received;
+    if (!joined_to.empty() && shared_mark_of(bytes) == joined_to) {
+        ++counts_.same_shared;
+        return Outcome::kSameShared;
+    }
     std::optional<FinishDatagramValues> v = decode_finish_datagram(bytes);
     if (!v) {
         ++counts_.dropped;

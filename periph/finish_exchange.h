@@ -54,6 +54,13 @@ struct FinishDatagramValues {
 // radio control lines), and the high byte a radio control's code.
 std::optional<FinishDatagramValues> decode_finish_datagram(std::span<const std::uint8_t> bytes);
 
+// A station joined to a shared competition says so after the datagram's text (receivers read
+// nothing after its terminating zero): "SKSHARE <competition id>". A server joined to the same
+// competition refuses the line, which reaches it through the database already.
+void put_shared_mark(FinishDatagram& d, std::string_view competition_id);
+// The competition id a datagram carries; empty when none.
+std::string shared_mark_of(std::span<const std::uint8_t> bytes);
+
 // --- The client -----------------------------------------------------------------------------
 
 // How the client reaches the server, from `finish_server_name`.
@@ -92,6 +99,7 @@ struct FinishServerCounts {
     std::int64_t duplicates = 0;      // exact repeats of a datagram stored in this run
     std::int64_t dropped = 0;         // malformed
     std::int64_t table_full = 0;      // no free finish line
+    std::int64_t same_shared = 0;     // from a station joined to the same shared competition
 };
 
 // What the server does with received datagrams. It remembers the number, time word and status
@@ -100,7 +108,7 @@ struct FinishServerCounts {
 // cleared after the runner's status was corrected) changes the status and adds no line.
 class FinishReceiver {
   public:
-    enum class Outcome { kStored, kStatusChanged, kDuplicate, kDropped, kTableFull };
+    enum class Outcome { kStored, kStatusChanged, kDuplicate, kDropped, kTableFull, kSameShared };
 
     // Stores one datagram: a new finish line with its number and time word; for a number
     // 1..29999 held by a runner, that runner's status; for a number above 10000, the start
@@ -113,6 +121,9 @@ class FinishReceiver {
     const FinishServerCounts& counts() const { return counts_; }
     // Forget the lines stored so far (a new run of the server).
     void reset();
+    // The shared competition this station is joined to (empty: none); lines from a station
+    // joined to the same one are refused.
+    std::string joined_to;
 
   private:
     // (number, time word) of every line stored in this run -> the status last applied.

@@ -146,6 +146,8 @@ void FinishClientQt::step() {
 FinishClientQt::SendResult FinishClientQt::send(int slot) {
     Competition& c = env_.competition();
     FinishDatagram d = finish_datagram_for(c, slot);
+    if (env_.joined_to)
+        if (std::string id = env_.joined_to(); !id.empty()) put_shared_mark(d, id);
     qint64 n = socket_->writeDatagram(reinterpret_cast<const char*>(d.data()),
                                       static_cast<qint64>(d.size()), server_,
                                       static_cast<quint16>(options_.port));

@@ -31,6 +31,9 @@ class FinishClientQt : public QObject {
         std::function<void()> changed;
         // A failure to tell the user (Windows-1251 text).
         std::function<void(const std::string&)> message;
+        // The shared competition this station is joined to (empty: none): its datagrams say
+        // so, and a server joined to the same one refuses them.
+        std::function<std::string()> joined_to;
     };
     struct Options {
         int port = kDefaultFinishPort;

@@ -177,6 +177,7 @@ void FinishServerQt::apply_queued() {
         overflow_told_ = queue_.counts().overflow;
     }
     if (!batch.empty()) {
+        receiver_.joined_to = env_.joined_to ? env_.joined_to() : std::string();
         receiver_.store_all(env_.competition(), batch);
         if (env_.changed) env_.changed();
         emit stored();

@@ -41,6 +41,8 @@ class FinishServerQt : public QObject {
         // The server could not start: the port cannot be bound ("bind() failed: port 1000:
         // permission denied") or a server of a moment ago did not let go of it (Windows-1251).
         std::function<void(const std::string&)> start_failed;
+        // The shared competition this station is joined to (empty: none).
+        std::function<std::string()> joined_to;
     };
 
     explicit FinishServerQt(Environment env, QObject* parent = nullptr);

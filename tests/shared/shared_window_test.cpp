@@ -1,0 +1,210 @@
+// Two and three main windows joined to one shared competition on a throwaway server: cards
+// read on one appear on the others, a conflicting edit is told, a window cut off from the
+// server keeps working and sends what waited when it is back.
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "app/main_frame.h"
+#include "core/demo_competition.h"
+#include "core/finish_results.h"
+#include "punch/punch_settings.h"
+#include "punch/readout.h"
+#include "shared/identity.h"
+#include "shared/store.h"
+#include "shared/ui/shared_dialogs.h"
+#include "shared/ui/shared_session.h"
+#include "tests/private_settings.h"
+#include "tests/shared/test_server.h"
+#include "tools/net_proxy/net_proxy.h"
+
+using namespace skarvel;
+
+namespace {
+
+constexpr int kWait = 60000;  // generous: the sanitizer build on a busy machine
+
+// A window of its own prompts and its own folder for shared competitions.
+struct Window {
+    std::unique_ptr<ScriptedPrompts> prompts = std::make_unique<ScriptedPrompts>();
+    std::unique_ptr<CMainFrame> frame;
+    std::vector<shared::Conflict> conflicts_told;
+    int answer = 1;  // keep mine
+
+    explicit Window(const QString& state_root) {
+        frame = std::make_unique<CMainFrame>(prompts.get());
+        frame->shared_state_root = state_root;
+        frame->conflict_answer = [this](const shared::Conflict& k) {
+            conflicts_told.push_back(k);
+            return answer;
+        };
+        frame->resize(800, 500);
+    }
+    ~Window() {
+        frame->save_question_answer = [] { return int(QMessageBox::No); };
+        prompts->default_answer = true;  // leave even with changes waiting
+        frame.reset();
+    }
+    Competition& c() { return frame->competition(); }
+    SharedSession& session() { return *frame->shared(); }
+
+    // A card as the station reader enters it.
+    void read_card(const CardReadout& card) {
+        ReadoutState state;
+        process_card(c(), card, punch_settings_from(c().info), state, *prompts, {});
+        finish_data_changed(c());
+        frame->context().mark_modified();
+    }
+};
+
+ServerAddress address_of(const std::string& database, int port = 0) {
+    ServerAddress a;
+    const char* host = std::getenv("PGHOST");
+    const char* pgport = std::getenv("PGPORT");
+    const char* user = std::getenv("PGUSER");
+    a.host = port ? "127.0.0.1" : (host ? host : "localhost");
+    a.port = port ? port : (pgport ? std::atoi(pgport) : 5432);
+    a.database = database;
+    a.user = user ? user : "";
+    return a;
+}
+
+int readouts_with_card(Competition& c, std::int32_t card) {
+    int n = 0;
+    for (int i = 0; i < c.tables.card_readouts.used_end(); ++i)
+        if (const CardReadout* r = c.tables.card_readouts[i]) n += r->card_number == card;
+    return n;
+}
+
+const Runner* runner_with_card(Competition& c, std::int32_t card) {
+    for (int i = 0; i < c.tables.runners.used_end(); ++i)
+        if (const Runner* r = c.tables.runners[i]; r && r->card_number == card) return r;
+    return nullptr;
+}
+
+}  // namespace
+
+class SharedWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<skarvel::testing::TestDatabase> server;
+    std::unique_ptr<QTemporaryDir> state;
+    std::vector<CardReadout> cards;
+
+    // Puts a race-day demo (runners still out) on the server.
+    bool share_demo() {
+        Competition demo;
+        DemoOptions o;
+        o.runners = 300;
+        o.still_out = 12;
+        make_demo_competition(demo, o, &cards);
+        auto db = server->connect();
+        return db && shared::share_competition(*db, demo, shared::new_origin_id(), "test", false)
+                             .status == shared::ShareStatus::kOk;
+    }
+    std::unique_ptr<Window> join(int port = 0) {
+        auto w = std::make_unique<Window>(state->path());
+        if (!w->frame->open_shared(address_of(server->name(), port))) return nullptr;
+        return w;
+    }
+
+  private slots:
+    void initTestCase() { QVERIFY(skarvel::testing::use_private_settings()); }
+
+    void init() {
+        server = std::make_unique<skarvel::testing::TestDatabase>();
+        if (!server->ready()) QSKIP(skarvel::testing::no_server_reason(*server).c_str());
+        state = std::make_unique<QTemporaryDir>();
+        QVERIFY(share_demo());
+    }
+    void cleanup() {
+        state.reset();
+        server.reset();
+    }
+
+    void cardsReadOnOneAppearOnTheOthers() {
+        auto a = join(), b = join(), c = join();
+        QVERIFY(a && b && c);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            a->session().connected() && b->session().connected() && c->session().connected(),
+            kWait);
+        QCOMPARE(a->frame->findChild<QLabel*>("server_pane")->text(),
+                 QString("сервер: связь есть"));
+        // Two readout places read at once; each card shows everywhere with its result.
+        a->read_card(cards[0]);
+        b->read_card(cards[1]);
+        a->read_card(cards[2]);
+        for (Window* w : {a.get(), b.get(), c.get()}) {
+            for (int k = 0; k < 3; ++k) {
+                QTRY_COMPARE_WITH_TIMEOUT(readouts_with_card(w->c(), cards[k].card_number), 1,
+                                          kWait);
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    runner_with_card(w->c(), cards[k].card_number)->result != 0, kWait);
+            }
+        }
+        // One order of the finish list everywhere.
+        for (Window* w : {b.get(), c.get()}) {
+            QTRY_COMPARE_WITH_TIMEOUT(w->c().tables.finish_lines.live_count(),
+                                      a->c().tables.finish_lines.live_count(), kWait);
+            for (int i = 0; i < a->c().tables.finish_lines.live_count(); ++i)
+                QTRY_COMPARE_WITH_TIMEOUT(w->c().tables.finish_lines[i]->row.uid,
+                                          a->c().tables.finish_lines[i]->row.uid, kWait);
+        }
+        QVERIFY(a->conflicts_told.empty() && b->conflicts_told.empty());
+    }
+
+    void aConflictingEditIsTold() {
+        auto a = join(), b = join();
+        QVERIFY(a && b);
+        QTRY_VERIFY_WITH_TIMEOUT(a->session().connected() && b->session().connected(), kWait);
+        // The same runner's card number typed on both, one after the other: the second is
+        // told, sees both versions, keeps his; the first then shows it.
+        a->c().tables.runners[5]->card_number = 7001;
+        a->frame->context().mark_modified();
+        QTRY_COMPARE_WITH_TIMEOUT(a->session().waiting(), 0, kWait);
+        b->c().tables.runners[5]->card_number = 7002;
+        b->frame->context().mark_modified();
+        QTRY_COMPARE_WITH_TIMEOUT(int(b->conflicts_told.size()), 1, kWait);
+        const shared::Conflict& k = b->conflicts_told.front();
+        Runner mine, theirs;
+        codec::get(k.mine.data(), mine);
+        codec::get(k.theirs.data(), theirs);
+        QCOMPARE(mine.card_number, 7002);
+        QCOMPARE(theirs.card_number, 7001);
+        QTRY_COMPARE_WITH_TIMEOUT(a->c().tables.runners[5]->card_number, 7002, kWait);
+        QVERIFY(a->conflicts_told.empty());
+    }
+
+    void aWindowCutOffSendsWhatWaitedWhenBack() {
+        tools::NetProxy proxy("127.0.0.1", address_of("").port, std::chrono::milliseconds(0));
+        QVERIFY(proxy.start());
+        auto a = join(proxy.port()), b = join();
+        QVERIFY(a && b);
+        QTRY_VERIFY_WITH_TIMEOUT(a->session().connected() && b->session().connected(), kWait);
+        proxy.cut();
+        QTRY_VERIFY_WITH_TIMEOUT(!a->session().connected(), kWait);
+        // Work goes on: cards read, a name typed; the status bar counts what waits.
+        for (int k = 3; k < 6; ++k) a->read_card(cards[k]);
+        set_field_text(a->c().tables.runners[1]->name, "Offline");
+        a->frame->context().mark_modified();
+        QTRY_VERIFY_WITH_TIMEOUT(a->session().waiting() >= 1, kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            a->frame->findChild<QLabel*>("server_pane")->text().startsWith("сервер: нет связи"),
+            kWait);
+        QCOMPARE(readouts_with_card(b->c(), cards[3].card_number), 0);
+        // Back: everything reaches the other window, in order, nothing twice.
+        proxy.restore();
+        QTRY_VERIFY_WITH_TIMEOUT(a->session().connected(), kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(a->session().waiting(), 0, kWait);
+        for (int k = 3; k < 6; ++k)
+            QTRY_COMPARE_WITH_TIMEOUT(readouts_with_card(b->c(), cards[k].card_number), 1, kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(field_text(b->c().tables.runners[1]->name) == "Offline", kWait);
+    }
+};
+
+QTEST_MAIN(SharedWindowTest)
+#include "shared_window_test.moc"
