@@ -216,6 +216,8 @@ void CMainFrame::start_shared(const std::string& conninfo, const ServerAddress& 
             if (slot != kNoSlot && slot != view_->cursor_row()) view_->set_cursor_row(slot);
         }
         view_->update();
+        // The display pages and the screens follow as they do after a change made here.
+        emit competition_changed();
     };
     env.decide = [this](const shared::Conflict& k) {
         if (conflict_answer) return conflict_answer(k);

@@ -518,10 +518,9 @@ bool CMainFrame::save_as() {
     saver_->wait();
     // An untitled competition is proposed under the name the title bar shows; a shared one
     // under its database's name.
-    std::string suggested =
-        !path_.empty() ? path_
-        : shared_      ? shared_->join().database + ".wdb"
-                       : cp1251_to_utf8(state_.lang.text(Txt::kUntitled)) + ".wdb";
+    std::string suggested = !path_.empty() ? path_
+                            : shared_      ? shared_->join().database + ".wdb"
+                                      : cp1251_to_utf8(state_.lang.text(Txt::kUntitled)) + ".wdb";
     auto chosen = choose_save_path(*prompts_, state_.lang, state_.lang.text(Txt::kDocFilter),
                                    suggested, "wdb");
     if (!chosen) return false;

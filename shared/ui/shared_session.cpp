@@ -47,6 +47,8 @@ SharedSession::~SharedSession() {
 }
 
 void SharedSession::changed() {
+    // Rows of the other computers going in are no change of this one.
+    if (processing_ || asking_) return;
     if (!capture_timer_->isActive()) capture_timer_->start(0);
 }
 

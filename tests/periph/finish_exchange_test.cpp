@@ -171,6 +171,34 @@ TEST_F(Exchange, ServerWithAFullTableCountsTheLoss) {
     EXPECT_EQ(server.counts().table_full, 1);
 }
 
+TEST_F(Exchange, SharedMarkRefusesLinesOfTheSameSharedCompetitionOnly) {
+    const std::string id = "5f0c7a3e-2b1d-4c8e-9a6f-0d1e2f3a4b5c";
+    FinishReceiver joined, alone;
+    joined.joined_to = id;
+    using O = FinishReceiver::Outcome;
+    struct Case {
+        std::string mark;
+        O at_joined;
+    } cases[] = {{"", O::kStored}, {"another", O::kStored}, {id, O::kSameShared}};
+    int number = 101;
+    for (const Case& k : cases) {
+        FinishDatagram d = encode_finish_datagram(line(number, 4473100 + number), 0);
+        const auto plain = decode_finish_datagram(d);
+        if (!k.mark.empty()) put_shared_mark(d, k.mark);
+        // A receiver reads nothing after the text's zero: the line is the same with the mark.
+        const auto marked = decode_finish_datagram(d);
+        ASSERT_TRUE(plain && marked);
+        EXPECT_EQ(marked->number, plain->number);
+        EXPECT_EQ(marked->time_word, plain->time_word);
+        EXPECT_EQ(shared_mark_of(d), k.mark);
+        EXPECT_EQ(joined.store(c, d), k.at_joined) << k.mark;
+        EXPECT_EQ(alone.store(c, d), O::kStored) << k.mark;  // a station on its own file
+        ++number;
+    }
+    EXPECT_EQ(joined.counts().same_shared, 1);
+    EXPECT_EQ(joined.counts().stored, 2);
+}
+
 TEST_F(Exchange, ClientSendsLinesWithResultsOnceAndInOrder) {
     runner(101);
     runner(102);

@@ -106,7 +106,7 @@ class OtherComputer {
 
 }  // namespace
 
-class SharedStallTest : public QObject, testing::MainWindowFixture {
+class SharedStallTest : public QObject, skarvel::testing::MainWindowFixture {
     Q_OBJECT
 
   private slots:
@@ -117,7 +117,7 @@ class SharedStallTest : public QObject, testing::MainWindowFixture {
         if (!server.ready()) QSKIP(skarvel::testing::no_server_reason(server).c_str());
         {
             Competition c;
-            testing::simulated_race(c, kCards, kFirstCard);
+            skarvel::testing::simulated_race(c, kCards, kFirstCard);
             auto db = server.connect();
             QVERIFY(shared::share_competition(*db, c, shared::new_origin_id(), "t", false).status ==
                     shared::ShareStatus::kOk);
@@ -135,7 +135,8 @@ class SharedStallTest : public QObject, testing::MainWindowFixture {
         OtherComputer other(pg::make_conninfo("127.0.0.1", proxy.port(), server.name(), a.user));
         QVERIFY(other.ok());
 
-        testing::SimulatorOnPty station(testing::simulated_cards(kCards, kFirstCard), {300, 40, 0});
+        skarvel::testing::SimulatorOnPty station(
+            skarvel::testing::simulated_cards(kCards, kFirstCard), {300, 40, 0});
         QVERIFY(!station.device.empty());
         QSettings(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"))
             .setValue("Setup/StationDevice", QString::fromStdString(station.device));
