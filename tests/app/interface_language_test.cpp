@@ -66,17 +66,17 @@ const C kNotRun[] = {C::kNew,
 // The English words a Russian interface keeps: the program's and formats' names, key names,
 // units, and the menu titles and buttons that have one text in both languages.
 const QSet<QString> kRussianAllows = {
-    "Skarvel",   "VP",       "EntryList",   "CourseData", "ClassList", "StartList", "ResultList",
-    "WOC",       "OK",       "HTML",        "CSV",        "WDB",       "wdb",       "PDF",
-    "pdf",       "IOF",      "XML",         "OSV",        "LCD",       "AMB",       "PALM",
-    "VpConfig",  "OCAD",     "RouteGadget", "Vespunt",    "Ctrl",      "Shift",     "Alt",
-    "Del",       "Enter",    "Insert",      "ScrollLock", "PgDn",      "PgUp",      "Esc",
-    "Backspace", "Tab",      "English",     "Russian",    "Language",  "COM",       "on",
-    "line",      "MultiDay", "Marked",      "route",      "import",    "Export",    "Import",
-    "from",      "Timer",    "Start",       "Finish",     "read",      "Send",      "multicross",
-    "split",     "dev",      "tty",         "Wave",       "wav",       "ms",        "txt",
-    "htm",       "files",    "Files",       "St",         "xNNN",      "UDP",       "HTTP",
-    "ch",        "BSM",      "BS",          "Word",       "Comment"};
+    "Skarvel",   "VP",       "EntryList",   "CourseData", "ClassList", "StartList",  "ResultList",
+    "WOC",       "OK",       "HTML",        "CSV",        "WDB",       "wdb",        "PDF",
+    "pdf",       "IOF",      "XML",         "OSV",        "LCD",       "AMB",        "PALM",
+    "VpConfig",  "OCAD",     "RouteGadget", "Vespunt",    "Ctrl",      "Shift",      "Alt",
+    "Del",       "Enter",    "Insert",      "ScrollLock", "PgDn",      "PgUp",       "Esc",
+    "Backspace", "Tab",      "English",     "Russian",    "Language",  "COM",        "on",
+    "line",      "MultiDay", "Marked",      "route",      "import",    "Export",     "Import",
+    "from",      "Timer",    "Start",       "Finish",     "read",      "Send",       "multicross",
+    "split",     "dev",      "tty",         "Wave",       "wav",       "ms",         "txt",
+    "htm",       "files",    "Files",       "St",         "xNNN",      "UDP",        "HTTP",
+    "ch",        "BSM",      "BS",          "Word",       "Comment",   "PostgreSQL", "pgpass"};
 
 const C kTables[] = {C::kShowRunners, C::kShowClubs,  C::kShowClasses,
                      C::kShowCourses, C::kShowFinish, C::kShowCardReadouts};
