@@ -52,6 +52,29 @@ void carry_local(const Table<R>& from, Table<R>& to) {
     }
 }
 
+// A connection to the server at `address`; null after telling why there is none.
+std::unique_ptr<pg::Connection> connect_told(const std::string& conninfo,
+                                             const ServerAddress& address,
+                                             const LanguageTable& lang, Prompts& prompts) {
+    std::string why;
+    auto db = pg::Connection::open(conninfo, why);
+    if (!db)
+        prompts.message(fill(fill(lang.text(Txt::kSharedCannotConnect), address.describe()), why));
+    return db;
+}
+
+// This window's own folder for the shared competition under `root` (empty: the user's data
+// folder); null after telling why there is none.
+std::unique_ptr<shared::StateDir> claim_state_dir(const QString& root,
+                                                  const std::string& competition_id,
+                                                  const std::string& origin,
+                                                  const LanguageTable& lang, Prompts& prompts) {
+    std::string folder = root.isEmpty() ? shared::StateDir::default_root() : path_of(root);
+    auto state = shared::StateDir::claim(folder, competition_id, "window", origin);
+    if (!state) prompts.message(fill(lang.text(Txt::kSharedNoStateFolder), folder));
+    return state;
+}
+
 }  // namespace
 
 void CMainFrame::update_server_pane() {
@@ -70,13 +93,8 @@ bool CMainFrame::open_shared(const ServerAddress& address) {
     saver_->wait();
     const LanguageTable& lang = state_.lang;
     std::string conninfo = pg::with_network_options(address.conninfo(), "skarvel");
-    std::string why;
-    auto db = pg::Connection::open(conninfo, why);
-    if (!db) {
-        std::string text = fill(lang.text(Txt::kSharedCannotConnect), address.describe());
-        prompts_->message(fill(text, why));
-        return false;
-    }
+    auto db = connect_told(conninfo, address, lang, *prompts_);
+    if (!db) return false;
     auto snapshot = std::make_unique<shared::Snapshot>();
     shared::FetchResult r = shared::fetch_snapshot(*db, *snapshot);
     switch (r.status) {
@@ -94,13 +112,8 @@ bool CMainFrame::open_shared(const ServerAddress& address) {
             prompts_->message(fill(lang.text(Txt::kSharedReadFailed), r.error));
             return false;
     }
-    std::string root =
-        shared_state_root.isEmpty() ? shared::StateDir::default_root() : path_of(shared_state_root);
-    auto state = shared::StateDir::claim(root, snapshot->competition_id, "window");
-    if (!state) {
-        prompts_->message(fill(lang.text(Txt::kSharedNoStateFolder), root));
-        return false;
-    }
+    auto state = claim_state_dir(shared_state_root, snapshot->competition_id, {}, lang, *prompts_);
+    if (!state) return false;
     // Cards already read belong to the competition open until now.
     if (ctx_->apply_station_events) ctx_->apply_station_events();
     leave_shared();
@@ -120,13 +133,8 @@ bool CMainFrame::share_competition(const ServerAddress& address) {
     saver_->wait();
     const LanguageTable& lang = state_.lang;
     std::string conninfo = pg::with_network_options(address.conninfo(), "skarvel");
-    std::string why;
-    auto db = pg::Connection::open(conninfo, why);
-    if (!db) {
-        std::string text = fill(lang.text(Txt::kSharedCannotConnect), address.describe());
-        prompts_->message(fill(text, why));
-        return false;
-    }
+    auto db = connect_told(conninfo, address, lang, *prompts_);
+    if (!db) return false;
     if (ctx_->apply_station_events) ctx_->apply_station_events();
     std::string origin = shared::new_origin_id();
     shared::ShareResult r =
@@ -154,13 +162,9 @@ bool CMainFrame::share_competition(const ServerAddress& address) {
         prompts_->message(fill(lang.text(Txt::kSharedReadFailed), f.error));
         return false;
     }
-    std::string root =
-        shared_state_root.isEmpty() ? shared::StateDir::default_root() : path_of(shared_state_root);
-    auto state = shared::StateDir::claim(root, snapshot->competition_id, "window", origin);
-    if (!state) {
-        prompts_->message(fill(lang.text(Txt::kSharedNoStateFolder), root));
-        return false;
-    }
+    auto state =
+        claim_state_dir(shared_state_root, snapshot->competition_id, origin, lang, *prompts_);
+    if (!state) return false;
     // The records come back as the server has them, with this computer's marks kept.
     auto before = std::make_unique<Competition>();
     std::vector<std::uint8_t> bytes = encode_wdb(*competition_);
