@@ -3,6 +3,7 @@
 // server keeps working and sends what waited when it is back.
 #include <QLabel>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdlib>
@@ -136,6 +137,7 @@ class SharedWindowTest : public QObject {
         QCOMPARE(a->frame->findChild<QLabel*>("server_pane")->text(),
                  QString("сервер: связь есть"));
         // Two readout places read at once; each card shows everywhere with its result.
+        QSignalSpy followed(c->frame.get(), &CMainFrame::competition_changed);
         a->read_card(cards[0]);
         b->read_card(cards[1]);
         a->read_card(cards[2]);
@@ -156,6 +158,11 @@ class SharedWindowTest : public QObject {
                                           a->c().tables.finish_lines[i]->row.uid, kWait);
         }
         QVERIFY(a->conflicts_told.empty() && b->conflicts_told.empty());
+        // The watching window's display pages followed, and it sent nothing back: rows taken
+        // in are no change of its own.
+        QVERIFY(followed.count() > 0);
+        QCOMPARE(c->session().core().stored_upto(), std::uint64_t(0));
+        QCOMPARE(c->session().waiting(), 0);
 
         // "Save As" writes a snapshot of the shared competition, the others' cards in it; the
         // window stays joined.
