@@ -4,13 +4,11 @@
 // per card beside the time the card's bytes take on the line. BM_DecodeFamily: the decoding of
 // one card's blocks alone.
 #include <benchmark/benchmark.h>
-#include <time.h>
 
 #include <QCoreApplication>
-#include <chrono>
 #include <string>
-#include <thread>
 
+#include "bench/card_read_support.h"
 #include "platform/qt/qt_serial_port.h"
 #include "punch/card_families.h"
 #include "punch/extended_link.h"
@@ -43,12 +41,6 @@ const Family kFamilies[] = {
     {"active", sim::SimFamily::kActive, 8100000, 128},
 };
 
-double thread_cpu_seconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec / 1e9;
-}
-
 sim::SimCard card_of(const Family& f, int i) {
     sim::SimCard card;
     card.family = f.sim;
@@ -62,23 +54,6 @@ sim::SimCard card_of(const Family& f, int i) {
     return card;
 }
 
-void fill_competition(Competition& c, const Family& f) {
-    Course& k = *c.tables.courses[c.new_record(kCourses)];
-    k.id = 1;
-    for (int i = 0; i < 20; ++i) k.control_codes[i] = static_cast<std::uint8_t>(31 + i);
-    ClassRecord& g = *c.tables.classes[c.new_record(kClasses)];
-    g.id = 1;
-    g.course_id = 1;
-    for (int i = 0; i < kCards; ++i) {
-        Runner& r = *c.tables.runners[c.new_record(kRunners)];
-        r.id = i + 1;
-        r.start_number = static_cast<std::uint16_t>(i + 1);
-        r.card_number = f.first_number + i;
-        r.class_id = 1;
-    }
-    c.rebuild_number_index();
-}
-
 void BM_ReadFamily(benchmark::State& state) {
     const Family& f = kFamilies[state.range(0)];
     state.SetLabel(std::string("card ") + f.name);
@@ -88,52 +63,36 @@ void BM_ReadFamily(benchmark::State& state) {
         script.station.extended = true;
         script.station.card6_192 = true;
         for (int i = 0; i < kCards; ++i) script.cards.push_back(card_of(f, i));
-        sim::StationSimulator station(std::move(script), {1000, 0, 0});
-        std::string device = station.open_pty();
-        std::thread sim_thread([&] { station.run(); });
-
+        bench::StationOnPty station(std::move(script), {1000, 0, 0});
         auto c = std::make_unique<Competition>();
-        fill_competition(*c, f);
-        PunchSettings s;
-        s.fast_station = 1;
-        s.check_mode = kCheckCourse;
-        s.start_source = kSourceStation;
-        s.finish_source = kSourceStation;
+        bench::fill_card_owners(*c, kCards, f.first_number);
+        PunchSettings s = bench::card_read_settings();
         ReadoutState rs;
         ScriptedPrompts prompts;
-        auto port = open_serial_port(device, s.baud_rate());
+        auto port = open_serial_port(station.device, s.baud_rate());
         if (!port) {
             state.SkipWithError("cannot open the simulator's pseudo-terminal");
-            station.stop();
-            sim_thread.join();
             return;
         }
         StationLink link(*port);
         ReadOptions options = read_options_from(s);
         options.station = start_station(link, s.baud_rate());
-        std::uint64_t bytes0 = station.bytes_sent() + station.bytes_received();
+        std::uint64_t bytes0 = station.line_bytes();
         int processed = 0;
         CardReaderHooks hooks;
         hooks.whole_card_read = [&](const WholeCard& card) {
             process_card(*c, card.readout, s, rs, prompts, {});
             return ++processed < kCards;
         };
-        double cpu0 = thread_cpu_seconds();
-        auto t0 = std::chrono::steady_clock::now();
-        run_card_reader(link, options, hooks);
-        auto t1 = std::chrono::steady_clock::now();
-        double cpu1 = thread_cpu_seconds();
+        const bench::ReadTimes times = bench::timed_card_reader(link, options, hooks);
         port->close();
-        station.stop();
-        sim_thread.join();
         if (processed != kCards || !options.station.extended()) {
             state.SkipWithError("not every card was read");
             return;
         }
-        double bytes =
-            static_cast<double>(station.bytes_sent() + station.bytes_received() - bytes0);
-        cpu_per_card = (cpu1 - cpu0) / kCards;
-        wall_per_card = std::chrono::duration<double>(t1 - t0).count() / kCards;
+        double bytes = static_cast<double>(station.line_bytes() - bytes0);
+        cpu_per_card = times.cpu_seconds / kCards;
+        wall_per_card = times.wall_seconds / kCards;
         line_per_card = bytes / kCards * 10.0 / 38400.0;
         state.SetIterationTime(wall_per_card * kCards);
     }
