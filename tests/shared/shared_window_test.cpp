@@ -3,9 +3,12 @@
 // server keeps working and sends what waited when it is back.
 #include <QLabel>
 #include <QMessageBox>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -14,6 +17,7 @@
 #include "core/demo_competition.h"
 #include "core/finish_results.h"
 #include "core/wdb_file.h"
+#include "periph/ui/finish_server_qt.h"
 #include "punch/punch_settings.h"
 #include "punch/readout.h"
 #include "shared/identity.h"
@@ -206,6 +210,55 @@ class SharedWindowTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(told->session().waiting(), 0, kWait);
         QCOMPARE(told->c().tables.runners[5]->card_number, kept);
         QCOMPARE(int(other->conflicts_told.size()), 0);
+    }
+
+    void finishExchangeBetweenTwoJoinedWindowsIsRefused() {
+        auto a = join(), b = join();
+        QVERIFY(a && b);
+        QTRY_VERIFY_WITH_TIMEOUT(a->session().connected() && b->session().connected(), kWait);
+        QUdpSocket probe;
+        QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+        const int port = probe.localPort();
+        probe.close();
+        QSettings s(QStringLiteral("Skarvel"), QStringLiteral("Skarvel"));
+        s.setValue(QStringLiteral("Setup/FinishListen"), QStringLiteral("127.0.0.1"));
+        s.setValue(QStringLiteral("Setup/FinishClientPacingMs"), 0);
+        a->frame->state().finish_port = b->frame->state().finish_port = port;
+        a->frame->context().commands.run(CommandId::kStartServer);
+        auto* server = a->frame->findChild<FinishServerQt*>();
+        QVERIFY(server && server->running());
+        // A runner still out finishes on b, whose finish client sends the line once to a.
+        Competition& cb = b->c();
+        const Runner* out = nullptr;
+        for (int i = 0; i < cb.tables.runners.used_end() && !out; ++i)
+            if (const Runner* r = cb.tables.runners[i]; r && r->result == 0 && r->start_time > 0)
+                out = r;
+        QVERIFY(out);
+        const int number = out->start_number;
+        FinishLine& line = *cb.tables.finish_lines[cb.new_record(kFinishLines)];
+        line.start_number = static_cast<std::int16_t>(number);
+        line.set_time(out->start_time + 3600000);
+        set_field_text(cb.info.finish_server_name, "127.0.0.1");
+        cb.info.client_send_mode = 2;  // once
+        finish_data_changed(cb);
+        b->frame->context().mark_modified();
+        b->frame->context().commands.run(CommandId::kStartClient);
+        // a refuses it and says so; the line reaches a once, through the server.
+        QTRY_VERIFY_WITH_TIMEOUT(server->counts().same_shared >= 1, kWait);
+        QCOMPARE(server->counts().stored, 0);
+        const std::string told(a->frame->state().lang.text(Txt::kSharedFinishRefused));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::count(a->prompts->messages.begin(), a->prompts->messages.end(), told) == 1, kWait);
+        auto lines_of = [number](Competition& c) {
+            int n = 0;
+            for (int i = 0; i < c.tables.finish_lines.used_end(); ++i)
+                if (const FinishLine* l = c.tables.finish_lines[i]) n += l->start_number == number;
+            return n;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(lines_of(a->c()), 1, kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(b->session().waiting(), 0, kWait);
+        QCOMPARE(lines_of(a->c()), 1);
+        s.remove(QStringLiteral("Setup/FinishListen"));
     }
 
     void aWindowCutOffSendsWhatWaitedWhenBack() {
