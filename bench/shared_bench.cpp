@@ -6,6 +6,7 @@
 // Needs a PostgreSQL server (libpq's PGHOST, PGPORT, PGUSER, PGPASSWORD; for instance
 // `pg_virtualenv -t build/release/bench/shared_bench`); without one every benchmark says so.
 #include <benchmark/benchmark.h>
+#include <dirent.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,9 +14,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <ctime>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -47,6 +50,47 @@ double process_cpu_seconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// The server's main process, read from its data folder (-1 when not readable, e.g. a server
+// on another machine).
+long server_main_pid() {
+    std::string why;
+    auto admin = pg::Connection::open("dbname=postgres", why);
+    if (!admin) return -1;
+    pg::Result r = admin->exec("SELECT setting FROM pg_settings WHERE name = 'data_directory'");
+    if (!r.ok() || r.rows() != 1) return -1;
+    std::ifstream f(std::string(r.text(0, 0)) + "/postmaster.pid");
+    long pid = -1;
+    f >> pid;
+    return f ? pid : -1;
+}
+
+// Processor time of the server's processes (its main process and the live children: the
+// connections' backends), in seconds; -1 when the server's processes cannot be read.
+double server_cpu_seconds(long main_pid) {
+    if (main_pid <= 0) return -1;
+    DIR* d = ::opendir("/proc");
+    if (!d) return -1;
+    double ticks = 0;
+    while (dirent* e = ::readdir(d)) {
+        long pid = std::atol(e->d_name);
+        if (pid <= 0) continue;
+        std::ifstream f("/proc/" + std::to_string(pid) + "/stat");
+        std::string line;
+        if (!std::getline(f, line)) continue;
+        auto paren = line.rfind(')');
+        if (paren == std::string::npos) continue;
+        std::istringstream rest(line.substr(paren + 1));
+        std::string field;
+        std::vector<std::string> fields;
+        while (rest >> field && fields.size() < 13) fields.push_back(field);
+        if (fields.size() < 13) continue;
+        if (pid != main_pid && std::atol(fields[1].c_str()) != main_pid) continue;
+        ticks += std::atof(fields[11].c_str()) + std::atof(fields[12].c_str());
+    }
+    ::closedir(d);
+    return ticks / double(::sysconf(_SC_CLK_TCK));
 }
 
 int server_port() {
@@ -186,8 +230,9 @@ struct Computer {
 // 600 ms in all (100 a minute). Each card is timed from the moment it stands in its reader's
 // table (read, results recomputed) to the moment its readout stands in each other computer's
 // table with results recomputed there. Processor time: the whole process (the ten computers'
-// own threads, their connection workers, the relay; not the server's), and the computers' own
-// threads alone (read, capture, take in, recompute), both per card.
+// own threads, their connection workers, the relay; not the server's), the computers' own
+// threads alone (read, capture, take in, recompute), and the server's processes when they run on
+// this machine, each per card.
 void BM_RaceDayTenComputers(benchmark::State& state) {
     if (!need_server(state)) return;
     const int cards = static_cast<int>(state.range(0));
@@ -234,6 +279,8 @@ void BM_RaceDayTenComputers(benchmark::State& state) {
         const int last_card = first_unread + cards;
         first_unread = last_card;
         std::atomic<double> owner_cpu{0};
+        const long server_pid = server_main_pid();
+        const double server_cpu_start = server_cpu_seconds(server_pid);
         const double cpu_start = process_cpu_seconds();
         std::vector<std::thread> threads;
         for (int i = 0; i < kComputers; ++i) {
@@ -301,6 +348,9 @@ void BM_RaceDayTenComputers(benchmark::State& state) {
         for (std::thread& t : threads) t.join();
         cpu_per_card_ms = 1000.0 * (process_cpu_seconds() - cpu_start) / cards;
         owner_cpu_per_card_ms = 1000.0 * owner_cpu.load() / cards;
+        if (server_cpu_start >= 0)
+            state.counters["server_cpu_ms_per_card"] =
+                1000.0 * (server_cpu_seconds(server_pid) - server_cpu_start) / cards;
         std::map<std::int32_t, double> first;
         for (const auto& [key, ms] : seen) {
             latencies.push_back(ms);
