@@ -1,6 +1,7 @@
 #include "core/atomic_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -9,7 +10,13 @@
 #include "core/file_io.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cwchar>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -132,11 +139,47 @@ bool AtomicFile::open(const std::string& path, int* error) {
     namespace fs = std::filesystem;
     discard();
     error_ = 0;
-    fs::path tmp = utf8_path(path);
-    tmp += ".tmp";
-    std::FILE* f = _wfopen(tmp.c_str(), L"wb");  // the temporary name is a path already
+    if (path.empty()) {
+        set_error(error, ENOENT);
+        return false;
+    }
+    fs::path target = utf8_path(path);
+    std::error_code ec;
+    if (fs::is_directory(target, ec)) {
+        set_error(error, EISDIR);
+        return false;
+    }
+    // A temporary name of our own, made exclusively: a user's file of any name is never
+    // overwritten or removed. (Shared for reading and writing: a printer may write it by name.)
+    fs::path tmp;
+    int fd = -1;
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        unsigned salt = unsigned(GetCurrentProcessId()) * 2654435761u ^ unsigned(GetTickCount()) ^
+                        (++counter * 40503u);
+        wchar_t suffix[32];
+        std::swprintf(suffix, 32, L".tmp%06x", salt & 0xFFFFFFu);
+        tmp = target;
+        tmp += suffix;
+        if (_wsopen_s(&fd, tmp.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _SH_DENYNO,
+                      _S_IREAD | _S_IWRITE) != 0) {
+            fd = -1;
+            if (errno != EEXIST) {
+                set_error(error, errno);
+                return false;
+            }
+        }
+    }
+    if (fd < 0) {
+        set_error(error, EEXIST);
+        return false;
+    }
+    std::FILE* f = _fdopen(fd, "wb");
     if (!f) {
-        set_error(error, errno);
+        int err = errno;
+        _close(fd);
+        _wremove(tmp.c_str());
+        set_error(error, err);
         return false;
     }
     file_ = f;
@@ -165,11 +208,10 @@ bool AtomicFile::commit(int* error) {
     if (error_ == 0 && (std::fflush(f) != 0 || _commit(_fileno(f)) != 0)) error_ = errno;
     if (std::fclose(f) != 0 && error_ == 0) error_ = errno;
     file_ = nullptr;
-    if (error_ == 0) {
-        std::error_code ec;
-        std::filesystem::rename(utf8_path(temp_), utf8_path(target_), ec);  // replaces
-        if (ec) error_ = ec.default_error_condition().value();
-    }
+    // Replaces the target, on the disk before it returns.
+    if (error_ == 0 && !MoveFileExW(utf8_path(temp_).c_str(), utf8_path(target_).c_str(),
+                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error_ = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
     if (error_ != 0) {
         int err = error_;
         discard();

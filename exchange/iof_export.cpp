@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/atomic_file.h"
+#include "core/calendar.h"
 #include "core/cp1251.h"
 #include "core/finish_results.h"
 #include "core/time_text.h"
@@ -27,8 +28,7 @@ constexpr const char* kNamespace = "http://www.orienteering.org/datastandard/3.0
 std::string now_utc_text() {
     auto now = std::chrono::system_clock::now();
     std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm tm{};
-    gmtime_r(&t, &tm);
+    std::tm tm = utc_calendar(t);
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", tm.tm_year + 1900,
                   tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);

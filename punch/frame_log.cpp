@@ -3,6 +3,7 @@
 #include <chrono>
 #include <ctime>
 
+#include "core/calendar.h"
 #include "core/file_io.h"
 
 namespace skarvel {
@@ -20,12 +21,7 @@ std::string log_time_stamp() {
     auto now = system_clock::now();
     std::time_t t = system_clock::to_time_t(now);
     int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-    std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &t);
-#else
-    localtime_r(&t, &tm);
-#endif
+    std::tm tm = local_calendar(t);
     char buf[80];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", tm.tm_year + 1900,
                   tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, ms);

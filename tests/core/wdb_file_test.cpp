@@ -509,7 +509,9 @@ TEST(WdbSave, ReplacesTheFileAndLeavesNoTemporaryFiles) {
     TempDir dir;
     std::string path = dir.file("comp.wdb");
     write_bytes(path, Bytes(10, 0xAA));
+#ifndef _WIN32
     ::chmod(path.c_str(), 0640);
+#endif
     Competition c;
     make_demo_competition(c, DemoOptions{});
     ASSERT_TRUE(save_wdb(c, path));
@@ -520,9 +522,12 @@ TEST(WdbSave, ReplacesTheFileAndLeavesNoTemporaryFiles) {
         ++files;
     }
     EXPECT_EQ(files, 1);
+#ifndef _WIN32
+    // The replaced file keeps its permissions (Windows files have no such bits).
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+#endif
 }
 
 TEST(WdbSave, FailureLeavesTheOldFileAndSaysWhy) {
@@ -548,9 +553,14 @@ TEST(WdbSave, FailureLeavesTheOldFileAndSaysWhy) {
     // A file as a folder.
     write_bytes(dir.file("plain"), Bytes(3, 1));
     EXPECT_FALSE(save_wdb(c, dir.file("plain/comp.wdb"), &error));
+#ifdef _WIN32
+    EXPECT_EQ(error, ENOENT);  // Windows finds no such path
+#else
     EXPECT_EQ(error, ENOTDIR);
+#endif
     EXPECT_TRUE(read_bytes(dir.file("plain")) == Bytes(3, 1));
 
+#ifndef _WIN32
     // A folder where no file can be created: the old file stays as it was.
     std::string old_path = dir.file("ro/comp.wdb");
     std::filesystem::create_directory(dir.file("ro"));
@@ -567,4 +577,5 @@ TEST(WdbSave, FailureLeavesTheOldFileAndSaysWhy) {
     Bytes before = read_bytes("/proc/self/cmdline");
     EXPECT_FALSE(save_wdb(c, "/proc/self/cmdline", &error));
     EXPECT_TRUE(read_bytes("/proc/self/cmdline") == before);
+#endif
 }

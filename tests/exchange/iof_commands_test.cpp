@@ -29,7 +29,7 @@ TEST(IofCommands, ExportAsksForTheFileWritesAndSaysSo) {
         ASSERT_EQ(prompts.messages.size(), 1u);
         EXPECT_EQ(prompts.messages[0],
                   "IOF XML written: " + path + " (" + std::to_string(k.written) + ").");
-        EXPECT_EQ(schema_errors(path), "");
+        SKARVEL_EXPECT_VALID_IOF(path);
     }
     ScriptedPrompts cancelled;
     cancelled.files.push_back(std::nullopt);

@@ -16,8 +16,14 @@ TEST(PortRegistry, OneHolderPerPortAndLinksAreThePort) {
     fs::path dir = fs::temp_directory_path() / ("skarvel-ports-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     std::ofstream(dir / "ttyX").put('x');
+#ifdef _WIN32
+    fs::create_directories(dir / "sub");  // no symbolic links: another spelling of the same path
+    fs::path link_path = dir / "sub" / ".." / "ttyX";
+#else
     fs::create_symlink(dir / "ttyX", dir / "link");
-    std::string device = (dir / "ttyX").string(), link = (dir / "link").string();
+    fs::path link_path = dir / "link";
+#endif
+    std::string device = (dir / "ttyX").string(), link = link_path.string();
 
     PortClaim board, radio, other;
     ASSERT_TRUE(claim_serial_port(device, Txt::kPortHolderBoard, board));

@@ -1,7 +1,6 @@
 // skarvel-cli startlist: the stored settings of a saved competition give the same page as the
 // desktop command, for the individual and the relay protocol.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include "core/wdb_file.h"
 #include "start/prerace_lists.h"
 #include "start/start_list.h"
+#include "tests/run_program.h"
 
 using namespace skarvel;
 
@@ -27,15 +27,13 @@ std::string read_file(const std::filesystem::path& p) {
 }
 
 int run_command(const std::string& command_and_args) {
-    std::string command = std::string(SKARVEL_CLI_PATH) + " " + command_and_args + " 2>/dev/null";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    skarvel::testing::ProgramRun run =
+        skarvel::testing::run_program(SKARVEL_CLI_PATH, command_and_args);
+    return run.started ? run.code : -1;
 }
 
 int run_cli(const std::string& args) {
-    std::string command = std::string(SKARVEL_CLI_PATH) + " startlist " + args + " 2>/dev/null";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run_command("startlist " + args);
 }
 
 void fill(Competition& c) {
@@ -133,7 +131,7 @@ TEST(StartListCli, PrintedSheetsAsPdf) {
 #ifndef SKARVEL_CLI_HAS_QT
     GTEST_SKIP() << "printing needs the Qt build of skarvel-cli";
 #endif
-    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0)
+    if (!skarvel::testing::run_program("pdftotext", "-v").started)
         GTEST_SKIP() << "pdftotext is not installed";
     Dir dir;
     Competition c;
@@ -151,7 +149,9 @@ TEST(StartListCli, PrintedSheetsAsPdf) {
     }
     ASSERT_TRUE(save_wdb(c, dir / "comp.wdb"));
     ASSERT_EQ(run_cli(dir / "comp.wdb" + " --pdf " + dir / "out.pdf"), 0);
-    ASSERT_EQ(std::system(("pdftotext -layout " + dir / "out.pdf" + " " + dir / "out.txt").c_str()),
+    ASSERT_EQ(skarvel::testing::run_program("pdftotext",
+                                            "-layout " + dir / "out.pdf" + " " + dir / "out.txt")
+                  .code,
               0);
     std::string text = read_file(dir / "out.txt");
     // Two sheets (pdftotext ends every page with a form feed), each with the title.
@@ -198,8 +198,10 @@ TEST(StartListCli, PreraceListsGridAndPrintouts) {
         run_command("lists clubs " + dir / "comp.wdb" + " --html " + dir / "c.htm --only-marked"),
         1);
 
-    ASSERT_EQ(run_command("start-grid " + dir / "comp.wdb" + " > " + dir / "grid.txt"), 0);
-    EXPECT_EQ(read_file(dir / "grid.txt"), build_start_grid(c, false));
+    skarvel::testing::ProgramRun grid =
+        skarvel::testing::run_program(SKARVEL_CLI_PATH, "start-grid " + dir / "comp.wdb");
+    ASSERT_EQ(grid.code, 0);
+    EXPECT_EQ(grid.out, build_start_grid(c, false));
 
 #ifdef SKARVEL_CLI_HAS_QT
     for (const char* what :

@@ -2,13 +2,15 @@
 // captured, the exit code kept.
 #pragma once
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include "tests/run_program.h"
 
 namespace skarvel::testing {
 
@@ -17,6 +19,13 @@ struct CliResult {
     std::string out;
 };
 
+inline CliResult cli(const std::string& args) {
+    ProgramRun run = run_program(SKARVEL_CLI_PATH, args);
+    return {run.started ? run.code : -1, run.out};
+}
+
+#ifndef _WIN32
+// A shell command line (POSIX only): its standard output and exit code.
 inline CliResult shell(const std::string& cmd) {
     CliResult r;
     std::FILE* p = ::popen(cmd.c_str(), "r");
@@ -28,15 +37,11 @@ inline CliResult shell(const std::string& cmd) {
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
 }
-
-// skarvel-cli ARGS, its standard error dropped.
-inline CliResult cli(const std::string& args) {
-    return shell(std::string(SKARVEL_CLI_PATH) + " " + args + " 2>/dev/null");
+#endif
 }
 
 inline std::string read_all(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return read_file_text(p);
 }
 
 }  // namespace skarvel::testing

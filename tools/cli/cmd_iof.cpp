@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_io.h"
 #include "core/wdb_file.h"
 #include "exchange/iof_xml.h"
 #include "tools/cli/cli.h"
@@ -69,7 +70,7 @@ int cmd_iof(const std::vector<std::string>& args) {
         return cli::kExitUsage;
     }
     // A competition file that does not exist yet is made: the import fills a new competition.
-    if (std::filesystem::exists(words[2]))
+    if (std::filesystem::exists(utf8_path(words[2])))
         if (int rc = cli::load_competition(*c, words[2]); rc != cli::kExitOk) return rc;
     IofImportReport r = iof_import_file(*c, kind, words[3], lang, import_options);
     if (!r.ok) {

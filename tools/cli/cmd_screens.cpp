@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/calendar.h"
 #include "core/time_text.h"
 #include "periph/display_pages.h"
 #include "periph/multi_screen.h"
@@ -56,8 +57,7 @@ int cmd_display(const std::vector<std::string>& in) {
     int hour, minute, second;
     if (at.empty()) {
         std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
+        std::tm local = local_calendar(now);
         hour = local.tm_hour, minute = local.tm_min, second = local.tm_sec;
     } else {
         unsigned h, m, s;

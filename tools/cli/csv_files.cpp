@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/cp1251.h"
+#include "core/file_io.h"
 #include "exchange/csv_exchange.h"
 #include "tools/cli/cli.h"
 #include "tools/cli/exchange_ops.h"
@@ -22,7 +23,7 @@ int import_into(const std::string& wdb, const std::string& in,
     LanguageTable lang;
     lang.build(UiLanguage::kEnglish);
     auto c = std::make_unique<Competition>();
-    if (std::filesystem::exists(wdb))
+    if (std::filesystem::exists(utf8_path(wdb)))
         if (int rc = load_competition(*c, wdb); rc != kExitOk) return rc;
     ImportOutcome r = read(*c, lang);
     if (!r.ok) {

@@ -9,6 +9,14 @@
 #include "tools/cli/cli.h"
 #include "tools/cli/shared_db.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
+#endif
+
 // One line per subcommand: its name, its arguments, what it does. The code is
 // `int cmd_<name>(const std::vector<std::string>& args)` in cli/cmd_<name>.cpp, which returns
 // the exit code (see cli.h) and prints its errors on stderr.
@@ -92,21 +100,49 @@ void print_usage(std::FILE* out) {
                  "docs/guide.en.md (Russian: docs/guide.ru.md) in the source tree.\n");
 }
 
+// The arguments as UTF-8, as every file name inside the program is. On Windows the narrow
+// argv is in the ANSI code page and loses every letter outside it, so the wide command line is
+// read instead; standard output and error carry the program's bytes untranslated (its CR LF
+// lines stay CR LF).
+std::vector<std::string> utf8_arguments(int argc, char** argv) {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    int wargc = 0;
+    LPWSTR* wargv = CommandLineToArgvW(GetCommandLineW(), &wargc);
+    if (wargv) {
+        std::vector<std::string> out;
+        for (int i = 0; i < wargc; ++i) {
+            int n = WideCharToMultiByte(CP_UTF8, 0, wargv[i], -1, nullptr, 0, nullptr, nullptr);
+            std::string arg(n > 0 ? std::size_t(n - 1) : 0, '\0');
+            if (n > 1)
+                WideCharToMultiByte(CP_UTF8, 0, wargv[i], -1, arg.data(), n, nullptr, nullptr);
+            out.push_back(std::move(arg));
+        }
+        LocalFree(wargv);
+        return out;
+    }
+#endif
+    return std::vector<std::string>(argv, argv + argc);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::vector<std::string> argument = utf8_arguments(argc, argv);
+    argc = int(argument.size());
     if (argc < 2) {
         print_usage(stderr);
         return skarvel::cli::kExitUsage;
     }
-    std::string_view name = argv[1];
+    std::string_view name = argument[1];
     if (name == "help" || name == "--help" || name == "-h") {
         print_usage(stdout);
         return skarvel::cli::kExitOk;
     }
     for (const Command& c : kCommands) {
         if (name != c.name && name != dashed(c.name)) continue;
-        std::vector<std::string> args(argv + 2, argv + argc);
+        std::vector<std::string> args(argument.begin() + 2, argument.end());
         try {
             // The commands of the shared competition take --db themselves.
             std::string_view own[] = {"share", "fetch", "readout"};
