@@ -2,8 +2,9 @@
 # Sets Skarvel up on a Debian 12 machine.
 #   scripts/setup.sh run    install what is missing, build, start the program on the demo competition
 #   scripts/setup.sh test   install what is missing, build, run every test (sanitizer build first,
-#                           the fuzz targets before the Release build), all under a throwaway
-#                           PostgreSQL server (pg_virtualenv) for the shared competition's tests
+#                           the Windows cross-build under Wine, the fuzz targets before the
+#                           Release build), all under a throwaway PostgreSQL server (pg_virtualenv)
+#                           for the shared competition's tests
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,7 +14,7 @@ packages=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libb
           qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
           fonts-liberation fonts-urw-base35 socat poppler-utils clang-format qt6-httpserver-dev
           qt6-websockets-dev qt6-multimedia-dev libpugixml-dev libxml2-utils clang libclang-rt-14-dev
-          libpq-dev postgresql)
+          libpq-dev postgresql g++-mingw-w64-x86-64-posix wine64 dpkg-dev)
 # The user guide (docs/guide.*.md) is built into the file F1 opens with cmark-gfm.
 packages+=(libcmark-gfm-dev libcmark-gfm-extensions-dev)
 
@@ -57,6 +58,9 @@ case "${1:-}" in
         # command-line tool, as on a headless finish computer); then everything in Release.
         cmake --workflow --preset asan
         cmake --workflow --preset nogui
+        # The same logic and skarvel-cli cross-built for Windows (MinGW-w64) and tested under
+        # Wine; its outputs are compared byte for byte with the build without Qt's.
+        cmake --workflow --preset windows
         # Every reader of outside data under libFuzzer (clang): each fuzz target runs for
         # SKARVEL_FUZZ_SECONDS (20) over its corpus; a crash fails the run.
         fuzz_start=$SECONDS

@@ -1,10 +1,8 @@
 // The screens from the command line, end to end: skarvel-cli writes the display pages and the
 // per-class pages, and drives the board simulator on a pseudo-terminal.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -13,6 +11,7 @@
 #include "periph/display_pages.h"
 #include "periph/multi_screen.h"
 #include "tests/results/fixture.h"
+#include "tests/run_program.h"
 #include "tools/board_sim/board_sim.h"
 
 namespace skarvel::test {
@@ -21,9 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 
 int run(const std::string& args) {
-    int status =
-        std::system((std::string(SKARVEL_CLI_PATH) + " " + args + " >/dev/null 2>&1").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    testing::ProgramRun run = testing::run_program(SKARVEL_CLI_PATH, args);
+    return run.started ? run.code : -1;
 }
 
 struct CliFixture : Fixture, ::testing::Test {
