@@ -51,6 +51,9 @@ set(commands
     "results copy.wdb --html results-copy.htm"
     "dump copy.wdb"
     "dump fresh.wdb"
+    "demo Кубок.wdb --runners 10 --seed 3"
+    "convert Кубок.wdb Эстафета.wdb"
+    "dump Эстафета.wdb"
     "dump missing.wdb")
 
 function(run_all program dir)
