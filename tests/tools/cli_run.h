@@ -38,7 +38,6 @@ inline CliResult shell(const std::string& cmd) {
     return r;
 }
 #endif
-}
 
 inline std::string read_all(const std::filesystem::path& p) {
     return read_file_text(p);
