@@ -26,7 +26,7 @@ class CliShared : public ::testing::Test {
         make_demo_competition(c, DemoOptions{});
         c.info.competition_kind = 1;  // a marked-route event: penalties for everybody are allowed
         ASSERT_TRUE(save_wdb(c, file("race.wdb")));
-        uri = "'" + server.conninfo() + "'";
+        uri = "\"" + server.conninfo() + "\"";
     }
     void TearDown() override {
         std::error_code ec;
@@ -75,8 +75,9 @@ TEST_F(CliShared, ShareFetchAndCommandsOnTheServer) {
               original->tables.card_readouts.live_count());
 
     // A server that cannot be reached, a database without a shared competition.
-    EXPECT_EQ(cli("fetch --db 'host=127.0.0.1 port=1 connect_timeout=2' " + file("x.wdb")).code, 5);
-    EXPECT_EQ(cli("fetch --db 'dbname=postgres' " + file("x.wdb")).code, 5);
+    EXPECT_EQ(cli("fetch --db \"host=127.0.0.1 port=1 connect_timeout=2\" " + file("x.wdb")).code,
+              5);
+    EXPECT_EQ(cli("fetch --db dbname=postgres " + file("x.wdb")).code, 5);
     EXPECT_FALSE(fs::exists(file("x.wdb")));
 }
 
