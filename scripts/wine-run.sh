@@ -7,4 +7,12 @@ wine=$(command -v wine64 || true)
 : "${WINEPREFIX:=${SKARVEL_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/skarvel-wine}}"
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
+# One Wine server for a run of tests, kept a minute after its last program: with the default
+# of a few seconds a test that starts just as the server of the one before is shutting down
+# fails before it runs ("wine client error: recvmsg: Connection reset by peer"). While a server
+# runs for the prefix this does nothing.
+server=$(command -v wineserver || true)
+[ -n "$server" ] || server=/usr/lib/wine/wineserver64
+mkdir -p "$WINEPREFIX"
+"$server" -p60 >/dev/null 2>&1 || true
 exec "$wine" "$@"

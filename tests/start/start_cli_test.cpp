@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -127,13 +126,26 @@ TEST(StartListCli, RelayAndFailures) {
     EXPECT_EQ(run_cli(dir / "relay.wdb" + " --pdf " + dir / "x.pdf"), 1);
 }
 
-TEST(StartListCli, PrintedSheetsAsPdf) {
+// Printouts as PDF files, read back as text with pdftotext.
+class StartListPdf : public ::testing::Test {
+  protected:
+    void SetUp() override {
 #ifndef SKARVEL_CLI_HAS_QT
-    GTEST_SKIP() << "printing needs the Qt build of skarvel-cli";
+        GTEST_SKIP() << "printing needs the Qt build of skarvel-cli";
 #endif
-    if (!skarvel::testing::run_program("pdftotext", "-v").started)
-        GTEST_SKIP() << "pdftotext is not installed";
+        if (!skarvel::testing::run_program("pdftotext", "-v").started)
+            GTEST_SKIP() << "pdftotext is not installed";
+    }
+    // The PDF's text laid out as on the sheet; every sheet ends with a form feed.
+    std::string pdf_text(const std::string& pdf) {
+        const std::string txt = pdf + ".txt";
+        EXPECT_EQ(skarvel::testing::run_program("pdftotext", "-layout " + pdf + " " + txt).code, 0);
+        return read_file(txt);
+    }
     Dir dir;
+};
+
+TEST_F(StartListPdf, PrintedSheetsAsPdf) {
     Competition c;
     set_field_text(c.info.date, "01.06.2026");
     ClassRecord& k = *c.tables.classes[c.new_record(kClasses)];
@@ -149,11 +161,7 @@ TEST(StartListCli, PrintedSheetsAsPdf) {
     }
     ASSERT_TRUE(save_wdb(c, dir / "comp.wdb"));
     ASSERT_EQ(run_cli(dir / "comp.wdb" + " --pdf " + dir / "out.pdf"), 0);
-    ASSERT_EQ(skarvel::testing::run_program("pdftotext",
-                                            "-layout " + dir / "out.pdf" + " " + dir / "out.txt")
-                  .code,
-              0);
-    std::string text = read_file(dir / "out.txt");
+    std::string text = pdf_text(dir / "out.pdf");
     // Two sheets (pdftotext ends every page with a form feed), each with the title.
     EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 2);
     std::size_t second = text.find('\f');
@@ -221,13 +229,7 @@ TEST(StartListCli, PreraceListsGridAndPrintouts) {
 
 // The printouts' options switch each stored choice either way: the off forms turn off what the
 // competition stores on, and the boxes come from the course or a fixed count.
-TEST(StartListCli, PrintOptionsSwitchStoredChoicesBothWays) {
-#ifndef SKARVEL_CLI_HAS_QT
-    GTEST_SKIP() << "printing needs the Qt build of skarvel-cli";
-#endif
-    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "pdftotext is not installed";
-    Dir dir;
+TEST_F(StartListPdf, PrintOptionsSwitchStoredChoicesBothWays) {
     Competition c;
     fill(c);
     c.info.extract_print_fee = c.info.print_card_numbers = 1;
@@ -236,12 +238,11 @@ TEST(StartListCli, PrintOptionsSwitchStoredChoicesBothWays) {
     c.info.card_box_count = 20;
     ASSERT_TRUE(save_wdb(c, dir / "comp.wdb"));
     auto printed = [&](const std::string& what) {
-        const std::string pdf = dir / "p.pdf", txt = dir / "p.txt";
+        const std::string pdf = dir / "p.pdf";
         std::filesystem::remove(pdf);
         EXPECT_EQ(run_command("print " + what + " " + dir / "comp.wdb" + " --pdf " + pdf), 0)
             << what;
-        EXPECT_EQ(std::system(("pdftotext -layout " + pdf + " " + txt).c_str()), 0);
-        return read_file(txt);
+        return pdf_text(pdf);
     };
     std::string stored = printed("extracts");
     EXPECT_NE(stored.find("Стартовый взнос"), std::string::npos);
