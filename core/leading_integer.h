@@ -1,18 +1,16 @@
 // The decimal integer at the start of a text, as the file imports read their numbers.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
 namespace skarvel {
 
-// Blanks (spaces and tabs) first, then, when `sign` allows it, one + or -, then the digits up
-// to the first other character. nullopt when no digit comes. The value saturates near ±10^15,
-// far outside every field's range, so a long run of digits never overflows and the caller's
-// range check refuses it.
-inline std::optional<long long> leading_integer(std::string_view s, bool sign = true) {
-    std::size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+// One optional + or - (when `sign` allows it) and the digits from `i` on; `i` is left after
+// them. nullopt when no digit comes. Saturates near ±10^15, far outside every field's range, so
+// a long run of digits never overflows and the caller's range check refuses it.
+inline std::optional<long long> signed_digits(std::string_view s, std::size_t& i, bool sign) {
     bool negative = false;
     if (sign && i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
     const std::size_t first = i;
@@ -23,6 +21,14 @@ inline std::optional<long long> leading_integer(std::string_view s, bool sign = 
     return negative ? -v : v;
 }
 
+// Blanks (spaces and tabs) first, then, when `sign` allows it, one + or -, then the digits up
+// to the first other character, as signed_digits reads them.
+inline std::optional<long long> leading_integer(std::string_view s, bool sign = true) {
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    return signed_digits(s, i, sign);
+}
+
 // A decimal integer as "%d" reads it, from `i` on: any white space first (blanks, tabs, line
 // ends), one optional + or -, then the digits; `i` is left after them. nullopt when no digit
 // comes. Saturates like leading_integer. Two calls read what "%d %d" reads.
@@ -31,14 +37,7 @@ inline std::optional<long long> scan_integer(std::string_view s, std::size_t& i)
         return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
     };
     while (i < s.size() && space(s[i])) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    const std::size_t first = i;
-    long long v = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        if (v < 100000000000000LL) v = v * 10 + (s[i] - '0');
-    if (i == first) return std::nullopt;
-    return negative ? -v : v;
+    return signed_digits(s, i, true);
 }
 
 }  // namespace skarvel

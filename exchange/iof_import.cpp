@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/atomic_file.h"
+#include "core/calendar.h"
 #include "core/finish_results.h"
 #include "core/record_edit.h"
 #include "core/text_format.h"
@@ -88,13 +89,7 @@ long long days_from_civil(long long y, unsigned m, unsigned d) {
 // The offset from UTC of this computer's zone at a moment (seconds since 1970, UTC), in
 // minutes.
 int machine_offset_at(long long utc_seconds) {
-    std::time_t t = static_cast<std::time_t>(utc_seconds);
-    std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &t);
-#else
-    localtime_r(&t, &tm);
-#endif
+    const std::tm tm = local_calendar(static_cast<std::time_t>(utc_seconds));
     long long local = days_from_civil(tm.tm_year + 1900LL, static_cast<unsigned>(tm.tm_mon + 1),
                                       static_cast<unsigned>(tm.tm_mday)) *
                           86400 +
