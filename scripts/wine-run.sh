@@ -11,8 +11,18 @@ unset DISPLAY
 # of a few seconds a test that starts just as the server of the one before is shutting down
 # fails before it runs ("wine client error: recvmsg: Connection reset by peer"). While a server
 # runs for the prefix this does nothing.
-server=$(command -v wineserver || true)
-[ -n "$server" ] || server=/usr/lib/wine/wineserver64
-mkdir -p "$WINEPREFIX"
-"$server" -p60 >/dev/null 2>&1 || true
+# The test discovery at build time runs in a prefix of its own with the default server: it
+# reads the program's output to its end, and the programs a persistent server keeps (services,
+# the desktop) would hold that output open as long as the server lives.
+case " $* " in
+*" --gtest_list_tests "*)
+    export WINEPREFIX="$WINEPREFIX-list"
+    ;;
+*)
+    server=$(command -v wineserver || true)
+    [ -n "$server" ] || server=/usr/lib/wine/wineserver64
+    mkdir -p "$WINEPREFIX"
+    "$server" -p60 >/dev/null 2>&1 || true
+    ;;
+esac
 exec "$wine" "$@"
