@@ -17,6 +17,7 @@ unset DISPLAY
 case " $* " in
 *" --gtest_list_tests "*)
     export WINEPREFIX="$WINEPREFIX-list"
+    mkdir -p "$(dirname "$WINEPREFIX")"
     ;;
 *)
     server=$(command -v wineserver || true)
