@@ -14,6 +14,8 @@ mkdir -p "$state"
 
 case "$action" in
 start)
+    # A server an earlier start left running (a repeated run whose stop never came) goes first.
+    [ -f "$state/data" ] && sh "$0" stop "$state"
     rm -f "$state/env"
     if [ -n "${PGHOST:-}${PGPORT:-}" ] && pg_isready -q -t 5 >/dev/null 2>&1; then
         echo "using the server at ${PGHOST:-(socket)}:${PGPORT:-5432}"
