@@ -24,13 +24,6 @@ namespace skarvel {
 
 namespace {
 
-std::string fill(std::string_view format, const std::string& s) {
-    std::string out(format);
-    auto at = out.find("%s");
-    if (at != std::string::npos) out.replace(at, 2, s);
-    return out;
-}
-
 // The local fields (marks, the list view's own settings) of the records of `from`, given to
 // the records of `to` in the same table order: sharing a competition keeps the operator's
 // marks although the records come back from the server.
@@ -59,7 +52,8 @@ std::unique_ptr<pg::Connection> connect_told(const std::string& conninfo,
     std::string why;
     auto db = pg::Connection::open(conninfo, why);
     if (!db)
-        prompts.message(fill(fill(lang.text(Txt::kSharedCannotConnect), address.describe()), why));
+        prompts.message(strf_view(lang.text(Txt::kSharedCannotConnect), address.describe().c_str(),
+                                  why.c_str()));
     return db;
 }
 
@@ -71,7 +65,7 @@ std::unique_ptr<shared::StateDir> claim_state_dir(const QString& root,
                                                   const LanguageTable& lang, Prompts& prompts) {
     std::string folder = root.isEmpty() ? shared::StateDir::default_root() : path_of(root);
     auto state = shared::StateDir::claim(folder, competition_id, "window", origin);
-    if (!state) prompts.message(fill(lang.text(Txt::kSharedNoStateFolder), folder));
+    if (!state) prompts.message(strf_view(lang.text(Txt::kSharedNoStateFolder), folder.c_str()));
     return state;
 }
 
@@ -101,15 +95,17 @@ bool CMainFrame::open_shared(const ServerAddress& address) {
         case shared::FetchStatus::kOk:
             break;
         case shared::FetchStatus::kNotShared:
-            prompts_->message(fill(lang.text(Txt::kSharedNotShared), address.describe()));
+            prompts_->message(
+                strf_view(lang.text(Txt::kSharedNotShared), address.describe().c_str()));
             return false;
         case shared::FetchStatus::kNewerSchema: {
-            std::string text = fill(lang.text(Txt::kSharedNewerSchema), address.describe());
-            prompts_->message(strf_view(text, r.schema_version, shared::kSchemaVersion));
+            prompts_->message(strf_view(lang.text(Txt::kSharedNewerSchema),
+                                        address.describe().c_str(), r.schema_version,
+                                        shared::kSchemaVersion));
             return false;
         }
         case shared::FetchStatus::kFailed:
-            prompts_->message(fill(lang.text(Txt::kSharedReadFailed), r.error));
+            prompts_->message(strf_view(lang.text(Txt::kSharedReadFailed), r.error.c_str()));
             return false;
     }
     auto state = claim_state_dir(shared_state_root, snapshot->competition_id, {}, lang, *prompts_);
@@ -140,7 +136,8 @@ bool CMainFrame::share_competition(const ServerAddress& address) {
     shared::ShareResult r =
         shared::share_competition(*db, *competition_, origin, shared::host_name(), false);
     if (r.status == shared::ShareStatus::kAlreadyShared &&
-        prompts_->ask_yes_no(fill(lang.text(Txt::kSharedAlreadyThere), address.describe())))
+        prompts_->ask_yes_no(
+            strf_view(lang.text(Txt::kSharedAlreadyThere), address.describe().c_str())))
         r = shared::share_competition(*db, *competition_, origin, shared::host_name(), true);
     switch (r.status) {
         case shared::ShareStatus::kOk:
@@ -148,18 +145,18 @@ bool CMainFrame::share_competition(const ServerAddress& address) {
         case shared::ShareStatus::kAlreadyShared:
             return false;
         case shared::ShareStatus::kNewerSchema: {
-            std::string text = fill(lang.text(Txt::kSharedNewerSchema), address.describe());
-            prompts_->message(strf_view(text, 0, shared::kSchemaVersion));
+            prompts_->message(strf_view(lang.text(Txt::kSharedNewerSchema),
+                                        address.describe().c_str(), 0, shared::kSchemaVersion));
             return false;
         }
         case shared::ShareStatus::kFailed:
-            prompts_->message(fill(lang.text(Txt::kSharedShareFailed), r.error));
+            prompts_->message(strf_view(lang.text(Txt::kSharedShareFailed), r.error.c_str()));
             return false;
     }
     auto snapshot = std::make_unique<shared::Snapshot>();
     shared::FetchResult f = shared::fetch_snapshot(*db, *snapshot);
     if (f.status != shared::FetchStatus::kOk) {
-        prompts_->message(fill(lang.text(Txt::kSharedReadFailed), f.error));
+        prompts_->message(strf_view(lang.text(Txt::kSharedReadFailed), f.error.c_str()));
         return false;
     }
     auto state =
@@ -239,7 +236,7 @@ void CMainFrame::start_shared(const std::string& conninfo, const ServerAddress& 
         }
     };
     env.refused = [this](const std::string& why) {
-        show_status(qs(fill(state_.lang.text(Txt::kSharedRefused), why)));
+        show_status(qs(strf_view(state_.lang.text(Txt::kSharedRefused), why.c_str())));
     };
     SharedSession::Join join{conninfo,
                              address.describe(),
@@ -261,12 +258,8 @@ void CMainFrame::start_shared(const std::string& conninfo, const ServerAddress& 
     if (!entries.empty()) {
         JournalReplay r = shared::replay_journal_shared(*competition_, std::move(entries));
         if (r.cards > 0 || r.finish_lines > 0) {
-            std::string text(state_.lang.text(Txt::kSharedJournalRecovered));
-            for (int n : {r.cards, r.finish_lines}) {
-                auto at = text.find("%d");
-                if (at != std::string::npos) text.replace(at, 2, std::to_string(n));
-            }
-            prompts_->message(text);
+            prompts_->message(
+                strf_view(state_.lang.text(Txt::kSharedJournalRecovered), r.cards, r.finish_lines));
         }
     }
     competition_->modified = false;
