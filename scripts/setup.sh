@@ -14,9 +14,12 @@ packages=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libb
           qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
           fonts-liberation fonts-urw-base35 socat poppler-utils clang-format qt6-httpserver-dev
           qt6-websockets-dev qt6-multimedia-dev libpugixml-dev libxml2-utils clang libclang-rt-14-dev
-          libpq-dev postgresql g++-mingw-w64-x86-64-posix wine64 dpkg-dev)
+          libpq-dev postgresql)
 # The user guide (docs/guide.*.md) is built into the file F1 opens with cmark-gfm.
 packages+=(libcmark-gfm-dev libcmark-gfm-extensions-dev)
+# Only the tests need the Windows cross-build: MinGW-w64, Wine to run it, dpkg-dev to fetch a
+# Debian source package.
+test_packages=(g++-mingw-w64-x86-64-posix wine64 dpkg-dev)
 
 install_packages() {
     local missing=()
@@ -41,6 +44,7 @@ case "${1:-}" in
         exec build/release/app/skarvel "$demo"
         ;;
     test)
+        packages+=("${test_packages[@]}")
         install_packages
         # The shared competition's tests need a PostgreSQL server: pg_virtualenv makes a
         # throwaway one (-t: in a temporary folder, also as root), sets PGHOST, PGPORT, PGUSER
