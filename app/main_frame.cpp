@@ -278,7 +278,8 @@ void CMainFrame::build_status_bar() {
     journal_pane_->setObjectName(QStringLiteral("journal_pane"));
     journal_pane_->setStyleSheet(
         QStringLiteral("QLabel { background: #C00000; color: white; font-weight: bold; }"));
-    statusBar()->insertPermanentWidget(0, journal_pane_);
+    // The first of the permanent panes, right after the message pane.
+    statusBar()->insertPermanentWidget(1, journal_pane_);
     journal_pane_->hide();
 }
 
